@@ -1,0 +1,193 @@
+#include "OrdaneCore/Foundation/Json.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace ordane::json {
+
+Json parse(std::string_view text) {
+    try {
+        return Json::parse(text.begin(), text.end());
+    } catch (const nlohmann::json::exception& error) {
+        throw DecodingError(std::string("Malformed JSON: ") + error.what());
+    }
+}
+
+namespace {
+std::string dump(const Json& value, int indent) {
+    try {
+        return value.dump(indent, ' ', false, Json::error_handler_t::strict);
+    } catch (const nlohmann::json::exception& error) {
+        throw EncodingError(std::string("Cannot write JSON: ") + error.what());
+    }
+}
+}  // namespace
+
+std::string dumpCompact(const Json& value) { return dump(value, -1); }
+
+std::string dumpPretty(const Json& value) { return dump(value, 2); }
+
+bool isValidUTF8(std::string_view text) {
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length;
+        uint32_t codePoint;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            codePoint = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            codePoint = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            codePoint = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > n) return false;
+        for (size_t k = 1; k < length; ++k) {
+            auto continuation = static_cast<unsigned char>(text[i + k]);
+            if ((continuation & 0xC0) != 0x80) return false;
+            codePoint = (codePoint << 6) | (continuation & 0x3F);
+        }
+        if ((length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000) ||
+            codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+void requireObject(const Json& value, std::string_view what) {
+    if (!value.is_object()) throw DecodingError("Expected an object for " + std::string(what));
+}
+
+const Json& field(const Json& object, std::string_view key) {
+    requireObject(object, key);
+    auto it = object.find(key);
+    if (it == object.end()) throw DecodingError("Missing key \"" + std::string(key) + "\"");
+    return *it;
+}
+
+const Json* optionalField(const Json& object, std::string_view key) {
+    requireObject(object, key);
+    auto it = object.find(key);
+    if (it == object.end() || it->is_null()) return nullptr;
+    return &*it;
+}
+
+std::string string(const Json& value) {
+    if (!value.is_string()) throw DecodingError("Expected a string");
+    return value.get<std::string>();
+}
+
+bool boolean(const Json& value) {
+    if (!value.is_boolean()) throw DecodingError("Expected a Boolean");
+    return value.get<bool>();
+}
+
+int64_t int64(const Json& value) {
+    if (value.is_number_unsigned()) {
+        auto raw = value.get<uint64_t>();
+        if (raw > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) {
+            throw DecodingError("Integer out of range");
+        }
+        return static_cast<int64_t>(raw);
+    }
+    if (value.is_number_integer()) return value.get<int64_t>();
+    throw DecodingError("Expected an integer");
+}
+
+uint64_t uint64(const Json& value) {
+    if (value.is_number_unsigned()) return value.get<uint64_t>();
+    if (value.is_number_integer()) throw DecodingError("Expected a non-negative integer");
+    throw DecodingError("Expected an unsigned integer");
+}
+
+double number(const Json& value) {
+    if (!value.is_number()) throw DecodingError("Expected a number");
+    double result = value.get<double>();
+    if (!std::isfinite(result)) throw DecodingError("Expected a finite number");
+    return result;
+}
+
+float float32(const Json& value) {
+    double wide = number(value);
+    if (std::fabs(wide) > static_cast<double>(std::numeric_limits<float>::max())) {
+        throw DecodingError("Number out of range for a 32-bit float");
+    }
+    return static_cast<float>(wide);
+}
+
+Date date(const Json& value) { return Date{number(value)}; }
+
+UUID uuid(const Json& value) {
+    auto result = UUID::fromString(string(value));
+    if (!result) throw DecodingError("Expected a UUID");
+    return *result;
+}
+
+URL url(const Json& value) {
+    auto result = URL::fromAbsoluteString(string(value));
+    if (!result) throw DecodingError("Expected an absolute file URL");
+    return *result;
+}
+
+Json stringValue(std::string_view text) {
+    if (!isValidUTF8(text)) throw EncodingError("Text is not valid UTF-8");
+    return Json(std::string(text));
+}
+
+Json numberValue(double value) {
+    if (!std::isfinite(value)) throw EncodingError("Cannot write a number that is not finite");
+    return Json(value);
+}
+
+Json float32Value(float value) {
+    if (!std::isfinite(value)) throw EncodingError("Cannot write a number that is not finite");
+    // The shortest decimal that reads back as this float, held as the double of that decimal,
+    // so that the writer's shortest double form prints the same digits.
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+    *result.ptr = '\0';
+    return Json(std::strtod(buffer, nullptr));
+}
+
+Json dateValue(Date value) { return numberValue(value.secondsSinceReferenceDate); }
+
+Json uuidValue(const UUID& id) { return Json(id.uuidString()); }
+
+Json urlValue(const URL& value) { return Json(value.absoluteString()); }
+
+TaggedCase taggedCase(const Json& value) {
+    if (!value.is_object()) throw DecodingError("Expected an object for a tagged value");
+    if (value.size() != 1) throw DecodingError(std::string(invalidKeyCountMessage));
+    auto it = value.begin();
+    if (!it.value().is_object()) throw DecodingError("Expected an object for case \"" + it.key() + "\"");
+    return TaggedCase{it.key(), &it.value()};
+}
+
+Json tagged(std::string_view caseName, Json payload) {
+    Json result = Json::object();
+    result[std::string(caseName)] = std::move(payload);
+    return result;
+}
+
+const Json& unnamedField(const Json& payload) { return field(payload, "_0"); }
+
+Json unnamed(Json value) {
+    Json result = Json::object();
+    result["_0"] = std::move(value);
+    return result;
+}
+
+}  // namespace ordane::json

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "OrdanePlatform/FileSystem/FileSystemError.hpp"
+
+namespace ordane::platform {
+
+// Values of one item, read without following links.
+struct FileStatus {
+    enum class Type { regular, directory, symlink, other };
+
+    Type type = Type::other;
+    int64_t size = 0;
+    int64_t allocatedSize = 0;         // st_blocks * 512
+    double modified = 0;               // seconds since 1970
+    std::optional<double> created;     // only where the file system reports a birth time
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint32_t mode = 0;                 // permission bits
+    uint64_t linkCount = 0;
+
+    bool isDirectory() const { return type == Type::directory; }
+    bool isRegular() const { return type == Type::regular; }
+    bool isSymlink() const { return type == Type::symlink; }
+};
+
+// An open file for sequential reading.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    // Reads up to `count` bytes; returns 0 at end of file. Throws FileSystemError.
+    virtual size_t read(char* buffer, size_t count) = 0;
+};
+
+// A newly created file for writing.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    virtual void write(const char* data, size_t count) = 0;  // writes all or throws
+    virtual void sync() = 0;
+    virtual void close() = 0;
+};
+
+// Every file-system call that reads or writes the user's files or the stores goes through this
+// interface, so tests can inject failures (tests run as root: permissions can't simulate them).
+// Failures throw FileSystemError.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The process-wide real file system.
+    static std::shared_ptr<FileSystem> real();
+
+    // lstat-like values; never follows a final link.
+    virtual FileStatus linkStatus(const std::string& path) = 0;
+    // stat-like values; follows links.
+    virtual FileStatus status(const std::string& path) = 0;
+    // True when something (a broken link too) is at the path.
+    virtual bool exists(const std::string& path) = 0;
+    // Names in the folder, without "." and "..", sorted bytewise. Hidden names included.
+    virtual std::vector<std::string> listDirectory(const std::string& path) = 0;
+
+    // Opens a regular file for reading (O_NONBLOCK, refuses anything not a regular file).
+    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path) = 0;
+    // Creates a new file that must not exist yet (O_EXCL), with the given permission bits.
+    virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path, uint32_t mode) = 0;
+
+    virtual std::string readFile(const std::string& path) = 0;
+    // Temporary file in the same folder, fsync, rename over the target, fsync of the folder.
+    virtual void writeFileAtomically(const std::string& path, const std::string& contents) = 0;
+
+    // Creates the folder and its missing parents; fine when it exists as a folder.
+    virtual void createDirectories(const std::string& path) = 0;
+    // Creates one folder that must not exist yet.
+    virtual void createDirectory(const std::string& path, uint32_t mode) = 0;
+    // Renames without ever replacing anything at `to` (EEXIST when taken, EXDEV across volumes).
+    virtual void moveNoReplace(const std::string& from, const std::string& to) = 0;
+    // Removes one file, link or empty folder.
+    virtual void removeItem(const std::string& path) = 0;
+    // Removes a folder with everything below it (links are removed, never followed).
+    virtual void removeTree(const std::string& path) = 0;
+
+    virtual void setPermissions(const std::string& path, uint32_t mode) = 0;
+    // Sets access and modification time (seconds since 1970) without following links.
+    virtual void setModificationTime(const std::string& path, double modified) = 0;
+    virtual std::string readLink(const std::string& path) = 0;
+    virtual void createSymlink(const std::string& target, const std::string& path) = 0;
+};
+
+}  // namespace ordane::platform

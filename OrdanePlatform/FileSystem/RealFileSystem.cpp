@@ -1,0 +1,268 @@
+#include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane::platform {
+
+namespace {
+
+[[noreturn]] void fail(const char* operation, const std::string& path, int errorNumber = errno) {
+    throw FileSystemError(errorNumber, operation, path);
+}
+
+double seconds(const statx_timestamp& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+FileStatus statusAt(const std::string& path, bool followLinks) {
+    struct statx sx {};
+    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+    unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+    if (::statx(AT_FDCWD, path.c_str(), flags, mask, &sx) != 0) fail("stat", path);
+    FileStatus s;
+    if (S_ISREG(sx.stx_mode)) {
+        s.type = FileStatus::Type::regular;
+    } else if (S_ISDIR(sx.stx_mode)) {
+        s.type = FileStatus::Type::directory;
+    } else if (S_ISLNK(sx.stx_mode)) {
+        s.type = FileStatus::Type::symlink;
+    }
+    s.size = static_cast<int64_t>(sx.stx_size);
+    s.allocatedSize = static_cast<int64_t>(sx.stx_blocks) * 512;
+    s.modified = seconds(sx.stx_mtime);
+    if (sx.stx_mask & STATX_BTIME) s.created = seconds(sx.stx_btime);
+    s.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    s.inode = sx.stx_ino;
+    s.mode = sx.stx_mode & 07777;
+    s.linkCount = sx.stx_nlink;
+    return s;
+}
+
+class FdReadableFile : public ReadableFile {
+public:
+    FdReadableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~FdReadableFile() override { ::close(fd_); }
+
+    size_t read(char* buffer, size_t count) override {
+        for (;;) {
+            ssize_t n = ::read(fd_, buffer, count);
+            if (n >= 0) return static_cast<size_t>(n);
+            if (errno != EINTR) fail("read", path_);
+        }
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+class FdWritableFile : public WritableFile {
+public:
+    FdWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~FdWritableFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    void write(const char* data, size_t count) override {
+        while (count > 0) {
+            ssize_t n = ::write(fd_, data, count);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                fail("write", path_);
+            }
+            data += n;
+            count -= static_cast<size_t>(n);
+        }
+    }
+
+    void sync() override {
+        if (::fsync(fd_) != 0) fail("fsync", path_);
+    }
+
+    void close() override {
+        int fd = fd_;
+        fd_ = -1;
+        if (fd >= 0 && ::close(fd) != 0) fail("close", path_);
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+std::string temporarySibling(const std::string& path) {
+    static std::atomic<uint64_t> counter{0};
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string folder = path::parent(path);
+    std::string name = "." + path::lastComponent(path) + ".tmp-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(counter.fetch_add(1)) + "-" + std::to_string(random() % 1000000);
+    return path::appending(folder.empty() ? "." : folder, name);
+}
+
+void syncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;  // best effort: the rename itself has happened
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::shared_ptr<FileSystem> FileSystem::real() {
+    static std::shared_ptr<FileSystem> instance = std::make_shared<RealFileSystem>();
+    return instance;
+}
+
+FileStatus RealFileSystem::linkStatus(const std::string& path) { return statusAt(path, false); }
+
+FileStatus RealFileSystem::status(const std::string& path) { return statusAt(path, true); }
+
+bool RealFileSystem::exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) fail("list", path);
+    std::vector<std::string> names;
+    errno = 0;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+        errno = 0;
+    }
+    int error = errno;
+    ::closedir(dir);
+    if (error != 0) fail("list", path, error);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& path) {
+    // O_NONBLOCK so that a FIFO put in place of a file cannot hang the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) fail("open", path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int error = errno;
+        ::close(fd);
+        fail("stat", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail("open", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    // Regular files ignore O_NONBLOCK for reads, but clear it all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::make_unique<FdReadableFile>(fd, path);
+}
+
+std::unique_ptr<WritableFile> RealFileSystem::createNewFile(const std::string& path, uint32_t mode) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd < 0) fail("create", path);
+    return std::make_unique<FdWritableFile>(fd, path);
+}
+
+std::string RealFileSystem::readFile(const std::string& path) {
+    auto file = openForReading(path);
+    std::string contents;
+    char buffer[1 << 16];
+    while (size_t n = file->read(buffer, sizeof buffer)) contents.append(buffer, n);
+    return contents;
+}
+
+void RealFileSystem::writeFileAtomically(const std::string& path, const std::string& contents) {
+    std::string temporary = temporarySibling(path);
+    try {
+        auto file = createNewFile(temporary, 0644);
+        file->write(contents.data(), contents.size());
+        file->sync();
+        file->close();
+        if (::rename(temporary.c_str(), path.c_str()) != 0) fail("rename", path);
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    std::string folder = path::parent(path);
+    syncFolder(folder.empty() ? "." : folder);
+}
+
+void RealFileSystem::createDirectories(const std::string& path) {
+    std::string standardized = path::standardized(path);
+    if (standardized.empty() || standardized == "/" || standardized == ".") return;
+    struct stat st {};
+    if (::stat(standardized.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return;
+        fail("mkdir", standardized, ENOTDIR);
+    }
+    createDirectories(path::parent(standardized));
+    if (::mkdir(standardized.c_str(), 0755) != 0 && errno != EEXIST) fail("mkdir", standardized);
+}
+
+void RealFileSystem::createDirectory(const std::string& path, uint32_t mode) {
+    if (::mkdir(path.c_str(), mode) != 0) fail("mkdir", path);
+}
+
+void RealFileSystem::moveNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        fail("move", from + " -> " + to);
+    }
+}
+
+void RealFileSystem::removeItem(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) fail("remove", path);
+    int result = S_ISDIR(st.st_mode) ? ::rmdir(path.c_str()) : ::unlink(path.c_str());
+    if (result != 0) fail("remove", path);
+}
+
+void RealFileSystem::removeTree(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) fail("remove", path);
+    if (S_ISDIR(st.st_mode)) {
+        for (const std::string& name : listDirectory(path)) removeTree(path::appending(path, name));
+    }
+    removeItem(path);
+}
+
+void RealFileSystem::setPermissions(const std::string& path, uint32_t mode) {
+    if (::fchmodat(AT_FDCWD, path.c_str(), mode, 0) != 0) fail("chmod", path);
+}
+
+void RealFileSystem::setModificationTime(const std::string& path, double modified) {
+    struct timespec times[2];
+    double whole = std::floor(modified);
+    times[0].tv_sec = static_cast<time_t>(whole);
+    times[0].tv_nsec = static_cast<long>((modified - whole) * 1e9);
+    times[1] = times[0];
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) fail("utimes", path);
+}
+
+std::string RealFileSystem::readLink(const std::string& path) {
+    std::string buffer(4096, '\0');
+    ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (n < 0) fail("readlink", path);
+    buffer.resize(static_cast<size_t>(n));
+    return buffer;
+}
+
+void RealFileSystem::createSymlink(const std::string& target, const std::string& path) {
+    if (::symlink(target.c_str(), path.c_str()) != 0) fail("symlink", path);
+}
+
+}  // namespace ordane::platform

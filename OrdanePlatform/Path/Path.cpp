@@ -1,0 +1,104 @@
+#include "OrdanePlatform/Path/Path.hpp"
+
+#include <vector>
+
+namespace ordane::platform::path {
+
+std::string standardized(std::string_view path) {
+    const bool absolute = !path.empty() && path.front() == '/';
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        std::string_view part = path.substr(start, end - start);
+        if (part.empty() || part == ".") {
+            // nothing
+        } else if (part == "..") {
+            if (!parts.empty() && parts.back() != "..") {
+                parts.pop_back();
+            } else if (!absolute) {
+                parts.push_back(part);
+            }
+        } else {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string result;
+    if (absolute) result = "/";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) result += '/';
+        result += parts[i];
+    }
+    if (result.empty() && !absolute) result = path.empty() ? "" : ".";
+    return result;
+}
+
+std::string withoutTrailingSlash(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return std::string(path);
+}
+
+bool isInside(std::string_view path, std::string_view folder) {
+    if (folder == "/") return path.size() > 1 && path.front() == '/';
+    return path.size() > folder.size() + 1 && path.substr(0, folder.size()) == folder &&
+           path[folder.size()] == '/';
+}
+
+bool isSameOrInside(std::string_view path, std::string_view folder) {
+    return path == folder || isInside(path, folder);
+}
+
+std::string lastComponent(std::string_view path) {
+    std::string trimmed = withoutTrailingSlash(path);
+    if (trimmed == "/") return "";
+    size_t slash = trimmed.rfind('/');
+    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::string parent(std::string_view path) {
+    std::string trimmed = withoutTrailingSlash(path);
+    size_t slash = trimmed.rfind('/');
+    if (slash == std::string::npos) return "";
+    if (slash == 0) return "/";
+    return trimmed.substr(0, slash);
+}
+
+std::string appending(std::string_view folder, std::string_view component) {
+    std::string result(folder);
+    while (!component.empty() && component.front() == '/') component.remove_prefix(1);
+    if (result.empty() || result.back() != '/') result += '/';
+    result += component;
+    return withoutTrailingSlash(result);
+}
+
+namespace {
+size_t extensionDot(std::string_view name) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return std::string_view::npos;
+    return dot;
+}
+}  // namespace
+
+std::string extensionAsWritten(std::string_view path) {
+    std::string name = lastComponent(path);
+    size_t dot = extensionDot(name);
+    return dot == std::string::npos ? "" : name.substr(dot + 1);
+}
+
+std::string extension(std::string_view path) {
+    std::string ext = extensionAsWritten(path);
+    for (char& c : ext) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return ext;
+}
+
+std::string stem(std::string_view path) {
+    std::string name = lastComponent(path);
+    size_t dot = extensionDot(name);
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+}  // namespace ordane::platform::path

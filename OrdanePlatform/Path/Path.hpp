@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Lexical path handling: no link resolution, no file system access.
+// Every part of Ordane that slices paths goes through here.
+namespace ordane::platform::path {
+
+// Resolves "." and "..", collapses repeated "/", and drops a trailing "/"
+// (the root stays "/"). A relative path stays relative; ".." above the root is dropped.
+std::string standardized(std::string_view path);
+
+// Drops a trailing "/" (but keeps the root "/") without resolving anything.
+std::string withoutTrailingSlash(std::string_view path);
+
+// True when `path` lies strictly below `folder`: it begins with the folder's path followed by "/".
+// Both are compared as given; standardize first where needed.
+bool isInside(std::string_view path, std::string_view folder);
+
+// True when `path` equals `folder` or lies below it.
+bool isSameOrInside(std::string_view path, std::string_view folder);
+
+// The text after the last "/" ("" for the root, the whole text without a "/").
+std::string lastComponent(std::string_view path);
+
+// Everything before the last "/" ("/" for an item in the root, "" without a "/").
+std::string parent(std::string_view path);
+
+// Joins a folder path and a component with exactly one "/".
+std::string appending(std::string_view folder, std::string_view component);
+
+// Extension of a file name or path: the text after the last "." of the last component, when that "."
+// is neither the first nor the last character of the component; lower-cased (ASCII). "" when none.
+std::string extension(std::string_view path);
+
+// Extension as written (not lower-cased); "" when none.
+std::string extensionAsWritten(std::string_view path);
+
+// The last component without its extension (and without the ".").
+std::string stem(std::string_view path);
+
+}  // namespace ordane::platform::path

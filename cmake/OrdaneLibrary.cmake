@@ -1,0 +1,15 @@
+# One library per top-level folder; every .cpp below it belongs to it.
+# A library without sources yet is an interface library so dependants still link.
+function(ordane_library name)
+  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${name}/*.cpp")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(${name} INTERFACE ${ARG_PUBLIC_LIBS})
+  endif()
+endfunction()

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+#include "Support/TempDir.hpp"
+
+using ordane::platform::FileSystem;
+using ordane::platform::FileSystemError;
+using ordane::testing::TempDir;
+
+TEST(RealFileSystem, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    fs->writeFileAtomically(dir / "store.json", "first version, longer");
+    fs->writeFileAtomically(dir / "store.json", "second");
+    EXPECT_EQ(fs->readFile(dir / "store.json"), "second");
+    EXPECT_EQ(fs->listDirectory(dir.path()), std::vector<std::string>{"store.json"});
+}
+
+TEST(RealFileSystem, AtomicWriteIntoMissingFolderFailsWithoutLeftovers) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    EXPECT_THROW(fs->writeFileAtomically(dir / "missing/store.json", "x"), FileSystemError);
+    EXPECT_TRUE(fs->listDirectory(dir.path()).empty());
+}
+
+TEST(RealFileSystem, MoveNeverReplaces) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    ordane::testing::writeFile(dir / "a", "A");
+    ordane::testing::writeFile(dir / "b", "B");
+    try {
+        fs->moveNoReplace(dir / "a", dir / "b");
+        FAIL() << "moved over an existing file";
+    } catch (const FileSystemError& error) {
+        EXPECT_EQ(error.errorNumber(), EEXIST);
+    }
+    EXPECT_EQ(fs->readFile(dir / "b"), "B");
+    fs->moveNoReplace(dir / "a", dir / "c");
+    EXPECT_FALSE(fs->exists(dir / "a"));
+    EXPECT_EQ(fs->readFile(dir / "c"), "A");
+}
+
+TEST(RealFileSystem, OpenRefusesFifosAndFolders) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_THROW(fs->openForReading(dir / "pipe"), FileSystemError);  // must not hang
+    EXPECT_THROW(fs->openForReading(dir.path()), FileSystemError);
+}
+
+TEST(RealFileSystem, StatusDoesNotFollowLinks) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    ordane::testing::writeFile(dir / "file", std::string(5000, 'x'));
+    fs->createSymlink(dir / "file", dir / "link");
+    fs->createSymlink(dir / "nowhere", dir / "broken");
+    EXPECT_TRUE(fs->linkStatus(dir / "link").isSymlink());
+    EXPECT_TRUE(fs->status(dir / "link").isRegular());
+    EXPECT_TRUE(fs->exists(dir / "broken"));
+    auto file = fs->linkStatus(dir / "file");
+    EXPECT_EQ(file.size, 5000);
+    EXPECT_GE(file.allocatedSize, 4096);
+    fs->setModificationTime(dir / "file", 1000000000.5);
+    EXPECT_DOUBLE_EQ(fs->linkStatus(dir / "file").modified, 1000000000.5);
+}
+
+TEST(RealFileSystem, RemoveTreeRemovesLinksWithoutFollowingThem) {
+    TempDir dir;
+    TempDir outside;
+    auto fs = FileSystem::real();
+    ordane::testing::writeFile(outside / "keep.txt", "keep");
+    ordane::testing::writeFile(dir / "tree/sub/a.txt", "a");
+    fs->createSymlink(outside.path(), dir / "tree/sub/link");
+    fs->removeTree(dir / "tree");
+    EXPECT_FALSE(fs->exists(dir / "tree"));
+    EXPECT_EQ(fs->readFile(outside / "keep.txt"), "keep");
+}

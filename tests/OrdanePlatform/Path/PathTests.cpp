@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace path = ordane::platform::path;
+
+TEST(Path, StandardizesLexically) {
+    EXPECT_EQ(path::standardized("/Users/ann/Documents/"), "/Users/ann/Documents");
+    EXPECT_EQ(path::standardized("/Users/ann/./Documents/../Desktop"), "/Users/ann/Desktop");
+    EXPECT_EQ(path::standardized("//a///b/"), "/a/b");
+    EXPECT_EQ(path::standardized("/.."), "/");
+    EXPECT_EQ(path::standardized("/a/../.."), "/");
+    EXPECT_EQ(path::standardized("/"), "/");
+    EXPECT_EQ(path::standardized("a/../../b"), "../b");
+}
+
+TEST(Path, InsideMeansBelowTheFolderNotAPrefixOfItsName) {
+    EXPECT_TRUE(path::isInside("/h/Downloads/a.zip", "/h/Downloads"));
+    EXPECT_TRUE(path::isInside("/h/Downloads/x/y", "/h/Downloads"));
+    EXPECT_FALSE(path::isInside("/h/Downloads", "/h/Downloads"));
+    EXPECT_FALSE(path::isInside("/h/DownloadsOld/a", "/h/Downloads"));
+    EXPECT_TRUE(path::isSameOrInside("/h/Downloads", "/h/Downloads"));
+    EXPECT_FALSE(path::isSameOrInside("/h/DownloadsOld", "/h/Downloads"));
+    EXPECT_TRUE(path::isInside("/a", "/"));
+    EXPECT_FALSE(path::isInside("/", "/"));
+}
+
+TEST(Path, ComponentsAndParents) {
+    EXPECT_EQ(path::lastComponent("/a/b.txt"), "b.txt");
+    EXPECT_EQ(path::lastComponent("/a/b/"), "b");
+    EXPECT_EQ(path::lastComponent("/"), "");
+    EXPECT_EQ(path::parent("/a/b.txt"), "/a");
+    EXPECT_EQ(path::parent("/a"), "/");
+    EXPECT_EQ(path::appending("/a/", "b"), "/a/b");
+    EXPECT_EQ(path::appending("/", "b"), "/b");
+}
+
+TEST(Path, ExtensionFollowsOneRule) {
+    EXPECT_EQ(path::extension("/a/Report.PDF"), "pdf");
+    EXPECT_EQ(path::extension("/a/archive.tar.gz"), "gz");
+    EXPECT_EQ(path::extension("/a/.bashrc"), "");     // a leading dot is no extension
+    EXPECT_EQ(path::extension("/a/name."), "");       // nor is a trailing one
+    EXPECT_EQ(path::extension("/a.d/README"), "");    // only the last component counts
+    EXPECT_EQ(path::extension("/a/Photos Library.photoslibrary/"), "photoslibrary");
+    EXPECT_EQ(path::extensionAsWritten("/a/Report.PDF"), "PDF");
+    EXPECT_EQ(path::stem("/a/Report.final.PDF"), "Report.final");
+    EXPECT_EQ(path::stem("/a/.bashrc"), ".bashrc");
+}
