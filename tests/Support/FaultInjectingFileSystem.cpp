@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <string_view>
 
 namespace ordane::testing {
@@ -17,6 +18,12 @@ constexpr std::array<std::string_view, 21> operationNames = {
     "write", "sync", "readFile", "writeFileAtomically", "createDirectories", "createDirectory",
     "moveNoReplace", "removeItem", "removeTree", "setPermissions", "setModificationTime", "readLink",
     "createSymlink", "canonicalPath"};
+
+Operation operationNamed(const std::string& name) {
+    auto found = std::find(operationNames.begin(), operationNames.end(), name);
+    if (found == operationNames.end()) throw std::invalid_argument("no file-system operation " + name);
+    return static_cast<Operation>(found - operationNames.begin());
+}
 
 bool isChange(Operation operation) {
     switch (operation) {
@@ -114,7 +121,19 @@ std::vector<std::string> FaultInjectingFileSystem::calls() const {
     return result;
 }
 
-int FaultInjectingFileSystem::count(Operation operation, const std::string& pathPart) const {
+void FaultInjectingFileSystem::fail(const std::string& operation, int errorNumber, int times) {
+    fail(operationNamed(operation), "", errorNumber, 0, times < 0 ? 0 : times);
+}
+
+void FaultInjectingFileSystem::heal(const std::string& operation) {
+    std::lock_guard lock(mutex_);
+    Operation healed = operationNamed(operation);
+    std::erase_if(faults_, [&](const Fault& fault) { return fault.operation == healed; });
+}
+
+int FaultInjectingFileSystem::calls(const std::string& operation) const { return calls(operationNamed(operation)); }
+
+int FaultInjectingFileSystem::calls(Operation operation, const std::string& pathPart) const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(std::count_if(calls_.begin(), calls_.end(), [&](const auto& call) {
         return call.first == operation && call.second.find(pathPart) != std::string::npos;
@@ -130,7 +149,7 @@ void FaultInjectingFileSystem::check(Operation operation, const std::string& pat
         if (fault.seen++ < fault.skip) continue;
         if (fault.times != 0 && fault.fired >= fault.times) continue;
         ++fault.fired;
-        throw FileSystemError(fault.errorNumber, "injected", path);
+        throw FileSystemError(fault.errorNumber, std::string(operationNames[static_cast<size_t>(operation)]), path);
     }
     if (changesBeforeCrash_ >= 0 && isChange(operation)) {
         if (changesBeforeCrash_ == 0) {

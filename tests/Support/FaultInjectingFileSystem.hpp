@@ -13,9 +13,9 @@ namespace ordane::testing {
 // std::exception, so code that confines errors to one action can't swallow it by accident.
 struct SimulatedCrash {};
 
-// A file system that passes every call to another one, except those a test marks to fail: with
-// an errno (EIO, ENOSPC, EXDEV ...), with a simulated crash after a number of changing calls, or
-// with corrupted bytes on writes.
+// A file system that passes every call to another one (the real one by default), except those a
+// test marks to fail: with an errno (EIO, ENOSPC, EXDEV ...), with a simulated crash after a number
+// of changing calls, or with corrupted bytes on writes. Counts and logs every call.
 class FaultInjectingFileSystem : public platform::FileSystem {
 public:
     enum class Operation {
@@ -38,7 +38,13 @@ public:
     // "operation path" for every call so far, in order.
     std::vector<std::string> calls() const;
     // How many calls of `operation` had a path containing `pathPart`.
-    int count(Operation operation, const std::string& pathPart = "") const;
+    int calls(Operation operation, const std::string& pathPart = "") const;
+
+    // The same by the operation's name ("readFile", "moveNoReplace", ...): the next `times` calls
+    // fail (negative: every call from now on); `heal` ends the faults of that operation.
+    void fail(const std::string& operation, int errorNumber, int times = -1);
+    void heal(const std::string& operation);
+    int calls(const std::string& operation) const;
 
     // Checks the faults for one call; throws when it must fail. Used by the wrapped files too.
     void check(Operation operation, const std::string& path);
