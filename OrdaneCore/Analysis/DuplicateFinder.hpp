@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -63,6 +64,9 @@ struct DuplicateFinder {
 
     // Whether a record may be compared at all (a regular local file outside software projects).
     bool takesPart(const FileRecord& record) const;
+
+    // The SHA-256 text of the first 64 KiB (or the whole of a shorter file); none when unreadable.
+    std::optional<std::string> partialHash(const FileRecord& record) const;
 };
 
 }  // namespace ordane
