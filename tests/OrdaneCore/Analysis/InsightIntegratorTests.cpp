@@ -128,7 +128,7 @@ TEST(InsightIntegrator, SeriesAndVersionTexts) {
                                             {a, b}, {})[0]
             .keepReason();
     };
-    EXPECT_EQ(versions(std::nullopt).substr(0, 54), "These all look like versions of the same legal document");
+    EXPECT_EQ(versions(std::nullopt).substr(0, 55), "These all look like versions of the same legal document");
     EXPECT_EQ(versions("2024 lease").substr(0, 44), "These all look like versions of 2024 lease. ");
 }
 
