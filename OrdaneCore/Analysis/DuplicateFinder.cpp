@@ -53,9 +53,8 @@ struct FileIdentityHash {
 
 std::optional<std::string> cachedHash(AnalysisCache* cache, const FileRecord& record, bool whole) {
     if (!cache) return std::nullopt;
-    auto entry = cache->cachedEntry(record);
-    if (!entry) return std::nullopt;
-    return whole ? entry->fullSHA256 : entry->partialSHA256;
+    AnalysisCache::Hashes hashes = cache->cachedHashes(record);  // no copy of samples and fingerprints
+    return whole ? hashes.full : hashes.partial;
 }
 
 }  // namespace
@@ -89,26 +88,51 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         members = std::move(distinct);
     }
 
-    Buckets<std::string> partials;
+    // The first 64 KiB of each remaining file, at most hashWidth files at once; a file that short
+    // has been read whole, and its hash is its whole-file hash too.
+    std::vector<size_t> candidates;
     for (const auto& [size, members] : sameSize) {
-        if (members.size() < 2) continue;
-        for (size_t record : members) {
-            checkCancellation(stop);
-            std::optional<std::string> partial = cachedHash(cache, records[record], false);
-            if (!partial) {
-                partial = partialHash(records[record]);
-                if (!partial) continue;  // unreadable: it leaves the search
-                if (cache) cache->recordHashes(records[record], partial, std::nullopt);
+        if (members.size() >= 2) candidates.insert(candidates.end(), members.begin(), members.end());
+    }
+    if (candidates.empty()) return {};
+    checkCancellation(stop);
+    std::vector<std::optional<std::string>> partialHashes(candidates.size());
+    std::vector<std::pair<size_t, std::string>> known;  // (record, whole-file hash)
+    std::vector<size_t> toRead;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        partialHashes[i] = cachedHash(cache, records[candidates[i]], false);
+        if (!partialHashes[i]) toRead.push_back(i);
+    }
+    std::vector<bool> readWhole(candidates.size(), false);
+    platform::BoundedParallel::run<std::optional<PartialHash>>(
+        toRead.size(), static_cast<size_t>(std::max(hashWidth, 1)), stop,
+        [&](size_t job) { return partialHash(records[candidates[toRead[job]]]); },
+        [&](size_t job, std::optional<PartialHash>& partial) {
+            if (!partial) return;  // unreadable: it leaves the search
+            size_t slot = toRead[job];
+            partialHashes[slot] = partial->hash;
+            readWhole[slot] = partial->wholeFile;
+            if (cache) {
+                const FileRecord& record = records[candidates[slot]];
+                cache->recordHashes(record, partial->hash,
+                                    partial->wholeFile ? std::optional<std::string>(partial->hash) : std::nullopt);
             }
-            partials.add(std::to_string(size) + "-" + *partial, record);
-        }
+        });
+    checkCancellation(stop);
+
+    Buckets<std::string> partials;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const FileRecord& record = records[candidates[i]];
+        if (partialHashes[i]) partials.add(std::to_string(record.size) + "-" + *partialHashes[i], i);
     }
 
-    std::vector<std::pair<size_t, std::string>> known;  // (record, whole-file hash)
     std::vector<size_t> toHash;
     for (const auto& [key, members] : std::move(partials).shared()) {
-        for (size_t record : members) {
-            if (auto whole = cachedHash(cache, records[record], true)) {
+        for (size_t slot : members) {
+            size_t record = candidates[slot];
+            if (readWhole[slot]) {
+                known.emplace_back(record, *partialHashes[slot]);
+            } else if (auto whole = cachedHash(cache, records[record], true)) {
                 known.emplace_back(record, *whole);
             } else {
                 toHash.push_back(record);
@@ -157,16 +181,20 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     return groups;
 }
 
-std::optional<std::string> DuplicateFinder::partialHash(const FileRecord& record) const {
+std::optional<DuplicateFinder::PartialHash> DuplicateFinder::partialHash(const FileRecord& record) const {
     std::string buffer(static_cast<size_t>(partialHashLength), '\0');
     size_t length = 0;
+    bool endOfFile = false;
     try {
         FileHasher hasher(fileSystem);
         auto file = hasher.openForReading(record.url);
         // Short reads happen (network file systems): only an empty read is the end.
         while (length < buffer.size()) {
             size_t count = file->read(buffer.data() + length, buffer.size() - length);
-            if (count == 0) break;
+            if (count == 0) {
+                endOfFile = true;
+                break;
+            }
             length += count;
         }
         FileHasher::closeHandle(std::move(file));
@@ -176,7 +204,8 @@ std::optional<std::string> DuplicateFinder::partialHash(const FileRecord& record
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int digestLength = 0;
     if (EVP_Digest(buffer.data(), length, digest, &digestLength, EVP_sha256(), nullptr) != 1) return std::nullopt;
-    return FileHasher::hexString({digest, digestLength});
+    bool wholeFile = endOfFile && static_cast<int64_t>(length) == record.size;
+    return PartialHash{FileHasher::hexString({digest, digestLength}), wholeFile};
 }
 
 }  // namespace ordane

@@ -43,11 +43,13 @@ struct DuplicateFinder {
                              std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real());
 
     // Groups of identical files, the group that frees the most bytes first. Narrows by size, then
-    // by the SHA-256 of the first 64 KiB, then by the SHA-256 of the whole file; the cache (may be
-    // null) spares reads of unchanged files and keeps what is computed. Two paths to one file (same
-    // device and inode) are one file: only the first of them takes part. Throws CancellationError
-    // when stopped before or during the partial hashing; a stop during whole-file hashing ends the
-    // search with the groups the finished hashes make.
+    // by the SHA-256 of the first 64 KiB, then by the SHA-256 of the whole file (a file that short
+    // is not read again); both stages read at most hashWidth files at once. The cache (may be
+    // null) spares reads of unchanged files and keeps what is computed. Two paths to one file
+    // (same device and inode) are one file: only the first of them takes part. Throws
+    // CancellationError when stopped before or during the partial hashing; a stop during
+    // whole-file hashing ends the search with the groups the finished hashes make. `progress`
+    // reports the whole-file hashes only.
     std::vector<DuplicateGroup> exactGroups(const std::vector<FileRecord>& records, AnalysisCache* cache,
                                             const Progress& progress, std::stop_token stop = {}) const;
 
@@ -65,8 +67,13 @@ struct DuplicateFinder {
     // Whether a record may be compared at all (a regular local file outside software projects).
     bool takesPart(const FileRecord& record) const;
 
+    struct PartialHash {
+        std::string hash;
+        bool wholeFile = false;  // the file ended within the first 64 KiB at the record's size
+        bool operator==(const PartialHash&) const = default;
+    };
     // The SHA-256 text of the first 64 KiB (or the whole of a shorter file); none when unreadable.
-    std::optional<std::string> partialHash(const FileRecord& record) const;
+    std::optional<PartialHash> partialHash(const FileRecord& record) const;
 };
 
 }  // namespace ordane

@@ -29,6 +29,20 @@ const Regex& versionSuffix() {
     return pattern;
 }
 
+// Both suffixes can only end in a digit, ")", or the last letter of copy, final, draft, edit or
+// edited; ruling the rest out by the last byte spares most names the regular expressions. A
+// non-ASCII last character may be a digit of another script, so it is left to them.
+bool mayEndInSuffix(std::string_view stem) {
+    if (stem.empty()) return false;
+    unsigned char last = static_cast<unsigned char>(stem.back());
+    return last >= 0x80 || std::string_view("0123456789)yYlLtTdD").find(static_cast<char>(last)) != std::string_view::npos;
+}
+
+std::optional<platform::text::RegexMatch> suffixMatch(const Regex& pattern, std::string_view stem) {
+    if (!mayEndInSuffix(stem)) return std::nullopt;
+    return pattern.firstMatch(stem);
+}
+
 std::string stemOf(const URL& url) { return path::stem(url.lastPathComponent()); }
 
 size_t componentCount(const std::string& text) {
@@ -62,7 +76,7 @@ DuplicateFinder::KeeperChoice DuplicateFinder::chooseKeeper(const std::vector<Fi
     std::vector<size_t> depths;
     for (const FileRecord& member : members) {
         codes.push_back(folders.locationCode(member.url));
-        copyNamed.push_back(copySuffix().firstMatch(stemOf(member.url)) ? 1 : 0);
+        copyNamed.push_back(suffixMatch(copySuffix(), stemOf(member.url)) ? 1 : 0);
         std::optional<Date> date = member.created ? member.created : member.modified;
         dates.push_back(date ? date->secondsSinceReferenceDate : std::numeric_limits<double>::infinity());
         depths.push_back(componentCount(member.url.path()));
@@ -88,7 +102,7 @@ std::string DuplicateFinder::normalizedStem(std::string_view fileName) {
     for (bool removed = true; removed;) {
         removed = false;
         for (const Regex* pattern : {&copySuffix(), &versionSuffix()}) {
-            if (auto match = pattern->firstMatch(stem)) {
+            if (auto match = suffixMatch(*pattern, stem)) {
                 stem.erase(match->begin, match->end - match->begin);
                 removed = removed || match->end > match->begin;
             }
@@ -129,7 +143,7 @@ std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRe
         std::stable_sort(members.begin(), members.end(),
                          [](const FileRecord& a, const FileRecord& b) { return a.url.path() < b.url.path(); });
         bool versioned = std::any_of(members.begin(), members.end(), [](const FileRecord& member) {
-            return versionSuffix().firstMatch(stemOf(member.url)).has_value();
+            return suffixMatch(versionSuffix(), stemOf(member.url)).has_value();
         });
         size_t keep = 0;
         size_t shortest = std::numeric_limits<size_t>::max();

@@ -82,7 +82,8 @@ TEST(ExactGroups, SizeLimitAndWhoTakesPart) {
     EXPECT_TRUE(f.run({f.file("a/small1", pattern(4095, 1)), f.file("a/small2", pattern(4095, 1))}).empty());
     auto groups = f.run({f.file("a/edge1", pattern(4096, 1)), f.file("a/edge2", pattern(4096, 1))});
     ASSERT_EQ(groups.size(), 1u);
-    EXPECT_TRUE(f.progress.size() == 2);
+    EXPECT_EQ(groups[0].sha256(), sha256Text(pattern(4096, 1)));
+    EXPECT_TRUE(f.progress.empty()) << "a file within 64 KiB is read once";
 
     FileRecord local = f.file("Documents/local.bin", pattern(9000, 2));
     FileRecord cloud = f.file("Documents/cloud.bin", pattern(9000, 2));
@@ -185,10 +186,15 @@ TEST(ExactGroups, PartialReadsGoOnUntil64KiBDespiteShortReads) {
     changed[30'000] ^= 1;  // inside the first 64 KiB, beyond the first short read
     FileRecord a = f.file("a.bin", base);
     FileRecord b = f.file("b.bin", changed);
-    EXPECT_EQ(f.finder().partialHash(a), sha256Text(base.substr(0, 65536)));
+    EXPECT_EQ(f.finder().partialHash(a), (DuplicateFinder::PartialHash{sha256Text(base.substr(0, 65536)), false}));
     EXPECT_TRUE(f.run({a, b}).empty());
     EXPECT_TRUE(f.progress.empty()) << "the partial hashes already tell them apart";
-    EXPECT_EQ(f.finder().partialHash(f.file("short.bin", "tiny")), sha256Text("tiny"));
+    EXPECT_EQ(f.finder().partialHash(f.file("short.bin", "tiny")), (DuplicateFinder::PartialHash{sha256Text("tiny"), true}));
+    // A file that is no longer as long as the scan saw it is not taken as read whole.
+    FileRecord shrunk = f.file("shrunk.bin", "tiny");
+    shrunk.size = 5000;
+    EXPECT_FALSE(f.finder().partialHash(shrunk)->wholeFile);
+    EXPECT_FALSE(f.finder().partialHash(f.file("exact.bin", pattern(65536, 1)))->wholeFile);
 }
 
 TEST(ExactGroups, NonRegularFilesAreNeverOpenedForComparison) {
@@ -234,28 +240,42 @@ TEST(ExactGroups, CancellationBeforeOrDuringPartialHashingThrows) {
 }
 
 TEST(ExactGroups, AStopDuringWholeFileHashingEndsWithWhatFinished) {
+    // Asks for the stop when the third file is opened for its whole-file hash.
+    struct StoppingFileSystem : FaultInjectingFileSystem {
+        std::stop_source source;
+        std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+            auto file = FaultInjectingFileSystem::openForReading(path);
+            if (path.find("/c2") != std::string::npos && calls(Operation::openForReading, "/c2") == 2) {
+                source.request_stop();
+            }
+            return file;
+        }
+    };
     Fixture f;
+    auto stopping = std::make_shared<StoppingFileSystem>();
+    f.fileSystem = stopping;
     std::vector<FileRecord> records;
     for (int i = 0; i < 6; ++i) records.push_back(f.file("c" + std::to_string(i), pattern(70'000, 11)));
-    std::stop_source source;
     DuplicateFinder search = f.finder();
     search.hashWidth = 1;
-    int calls = 0;
-    auto groups = search.exactGroups(
-        records, nullptr, [&](int64_t, int64_t) { if (++calls == 2) source.request_stop(); }, source.get_token());
-    EXPECT_EQ(calls, 2);
+    auto groups = f.run(records, nullptr, stopping->source.get_token(), search);
     ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0].members().size(), 2u);
+    EXPECT_EQ(names(groups[0]), (std::vector<std::string>{"c0", "c1"}));
+    // The stopped hash counts as done; nothing starts after it.
+    EXPECT_EQ(f.progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 6}, {2, 6}, {3, 6}}));
 }
 
 TEST(ExactGroups, TheCacheSparesReadsOfUnchangedFiles) {
     Fixture f;
     AnalysisCache cache(URL::fileURL(f.home / "cache.json"));
     std::string base = pattern(150'000, 12);
-    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("b.bin", base), f.file("c.bin", pattern(150'000, 13))};
+    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("b.bin", base), f.file("c.bin", pattern(150'000, 13)),
+                                       f.file("small1.bin", pattern(6000, 1)), f.file("small2.bin", pattern(6000, 1))};
     auto cold = f.run(records, &cache);
-    ASSERT_EQ(cold.size(), 1u);
+    ASSERT_EQ(cold.size(), 2u);
     EXPECT_EQ(cache.cachedEntry(records[0])->fullSHA256, sha256Text(base));
+    EXPECT_EQ(cache.cachedEntry(records[3])->fullSHA256, sha256Text(pattern(6000, 1)));
+    EXPECT_EQ(cache.cachedEntry(records[3])->partialSHA256, sha256Text(pattern(6000, 1)));
     EXPECT_EQ(cache.cachedEntry(records[2])->partialSHA256, sha256Text(pattern(150'000, 13).substr(0, 65536)));
     EXPECT_FALSE(cache.cachedEntry(records[2])->fullSHA256);
 
@@ -264,9 +284,10 @@ TEST(ExactGroups, TheCacheSparesReadsOfUnchangedFiles) {
     auto warm = f.run(records, &cache);
     EXPECT_EQ(f.fileSystem->calls(Operation::openForReading), opensBefore);
     EXPECT_TRUE(f.progress.empty());
-    ASSERT_EQ(warm.size(), 1u);
+    ASSERT_EQ(warm.size(), 2u);
     EXPECT_EQ(warm[0].sha256(), cold[0].sha256());
     EXPECT_EQ(names(warm[0]), names(cold[0]));
+    EXPECT_EQ(names(warm[1]), names(cold[1]));
 
     // A changed file misses the cache and is read again.
     records[1].modified = Date{5000};

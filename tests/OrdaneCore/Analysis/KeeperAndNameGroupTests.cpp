@@ -71,6 +71,10 @@ TEST(NormalizedStem, SuffixesComeOffRepeatedly) {
     EXPECT_EQ(DuplicateFinder::normalizedStem(" copy.txt"), "");
     EXPECT_EQ(DuplicateFinder::normalizedStem("Copyright.txt"), "copyright");
     EXPECT_EQ(DuplicateFinder::normalizedStem("Élan copy.txt"), "élan");
+    EXPECT_EQ(DuplicateFinder::normalizedStem("Report COPY.txt"), "report");
+    EXPECT_EQ(DuplicateFinder::normalizedStem("Report_V12.txt"), "report");
+    EXPECT_EQ(DuplicateFinder::normalizedStem("Report copy \u0663.txt"), "report");  // an Arabic-Indic three
+    EXPECT_EQ(DuplicateFinder::normalizedStem("Notes (\u0661\u0662).txt"), "notes");
 }
 
 TEST(NameGroups, VersionAndCopyNamesInOneFolder) {
