@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "OrdaneCore/Stores/AppSupportPaths.hpp"
-#include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::AppSupportPaths;
@@ -36,29 +36,21 @@ TEST(AppSupportPaths, EnsuringTheFoldersTwiceSucceeds) {
     EXPECT_TRUE(std::filesystem::is_directory(paths.journalDirectory().path()));
 }
 
-namespace {
-// Records the folders asked for and refuses the first.
-struct RefusingFileSystem : ordane::platform::RealFileSystem {
-    std::vector<std::string> asked;
-    void createDirectories(const std::string& path) override {
-        asked.push_back(path);
-        throw FileSystemError(ENOSPC, "mkdir", path);
-    }
-};
-}  // namespace
-
 TEST(AppSupportPaths, AFailureIsThrownAndTheJournalFolderIsNotAttempted) {
-    RefusingFileSystem refusing;
-    const AppSupportPaths paths(URL::fileURL("/nowhere", true));
+    TempDir home;
+    ordane::testing::FaultInjectingFileSystem refusing;
+    refusing.fail("createDirectories", ENOSPC, 1);
+    const AppSupportPaths paths(URL::fileURL(home.path(), true));
     try {
         paths.ensureDirectories(refusing);
         FAIL() << "expected the file system's error";
     } catch (const FileSystemError& error) {
         EXPECT_EQ(error.errorNumber(), ENOSPC);
     }
-    EXPECT_EQ(refusing.asked, std::vector<std::string>{paths.base.path()});
+    EXPECT_EQ(refusing.calls("createDirectories"), 1);
+    EXPECT_FALSE(std::filesystem::exists(paths.base.path()));
 
-    TempDir home;
-    ordane::testing::writeFile(home / "Library", "a file where a folder belongs");
-    EXPECT_THROW(AppSupportPaths(URL::fileURL(home.path(), true)).ensureDirectories(), FileSystemError);
+    TempDir blocked;
+    ordane::testing::writeFile(blocked / "Library", "a file where a folder belongs");
+    EXPECT_THROW(AppSupportPaths(URL::fileURL(blocked.path(), true)).ensureDirectories(), FileSystemError);
 }
