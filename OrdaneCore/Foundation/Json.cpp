@@ -122,9 +122,11 @@ double number(const Json& value) {
 
 float float32(const Json& value) {
     double wide = number(value);
-    if (std::fabs(wide) > static_cast<double>(std::numeric_limits<float>::max())) {
-        throw DecodingError("Number out of range for a 32-bit float");
-    }
+    // The shortest decimal of the largest float (3.4028235e38) lies above it and still rounds to
+    // it; only from half a float step above the largest float does a number round to infinity.
+    constexpr double largestFloat = std::numeric_limits<float>::max();
+    constexpr double roundsToInfinity = largestFloat + 0x1p103;
+    if (std::fabs(wide) >= roundsToInfinity) throw DecodingError("Number out of range for a 32-bit float");
     return static_cast<float>(wide);
 }
 
