@@ -161,7 +161,11 @@ Json float32Value(float value) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
     *result.ptr = '\0';
-    return Json(std::strtod(buffer, nullptr));
+    const double shortest = std::strtod(buffer, nullptr);
+    // A reader rounds the decimal to a double and then to a float; for a few floats that second
+    // rounding lands on the neighbour. Those are written as their exact value, which reads back.
+    if (static_cast<float>(shortest) == value) return Json(shortest);
+    return Json(static_cast<double>(value));
 }
 
 Json dateValue(Date value) { return numberValue(value.secondsSinceReferenceDate); }
