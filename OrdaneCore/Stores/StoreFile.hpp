@@ -64,7 +64,8 @@ public:
             try {
                 Json encoded = encode(value);
                 if (isWritable(encoded)) result[key] = std::move(encoded);
-            } catch (const EncodingError&) {
+            } catch (const std::exception&) {
+                // EncodingError, or a value that breaks its own invariant: leave it out all the same.
             }
         }
         return result;
