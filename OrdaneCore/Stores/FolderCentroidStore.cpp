@@ -70,11 +70,8 @@ void FolderCentroidStore::saveIfDirty() {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
     if (!dirty_) return;
-    Json object = {
-        {"version", fileVersion},
-        {"folders", StoreFile::writableObject(folders_, [](const FolderEntry& entry) { return entry.toJson(); })},
-    };
-    file_.write(json::dumpCompact(object));
+    file_.write(StoreFile::compactText(fileVersion, "folders", folders_,
+                                       [](const FolderEntry& entry) { return entry.toJson(); }));
     // A failed write loses this run's changes; the old file stays whole and is rebuilt later.
     dirty_ = false;
 }
@@ -83,15 +80,12 @@ void FolderCentroidStore::loadIfNeeded() {
     if (loaded_) return;
     loaded_ = true;
     auto stored = file_.load([](std::string_view text) {
-        Json object = StoreFile::versionedObject(text, fileVersion);
-        const Json& folders = json::field(object, "folders");
-        json::requireObject(folders, "folders");
         std::map<std::string, FolderEntry> result;
-        for (const Json& value : folders) {
+        StoreFile::readEntries(text, fileVersion, "folders", [&result](std::string, const Json& value) {
             FolderEntry entry = FolderEntry::fromJson(value);
             std::string key = entry.path;
             result.insert_or_assign(std::move(key), std::move(entry));
-        }
+        });
         return result;
     });
     if (stored) folders_ = std::move(*stored);
