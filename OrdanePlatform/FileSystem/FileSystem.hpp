@@ -90,6 +90,10 @@ public:
     virtual void setModificationTime(const std::string& path, double modified) = 0;
     virtual std::string readLink(const std::string& path) = 0;
     virtual void createSymlink(const std::string& target, const std::string& path) = 0;
+
+    // The absolute path with every link, "." and ".." resolved (realpath); the item must exist.
+    // Not pure, so that partial stand-ins need not provide it; the base fails with ENOSYS.
+    virtual std::string canonicalPath(const std::string& path);
 };
 
 }  // namespace ordane::platform

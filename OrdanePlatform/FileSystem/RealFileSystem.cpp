@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -125,6 +126,8 @@ std::shared_ptr<FileSystem> FileSystem::real() {
     static std::shared_ptr<FileSystem> instance = std::make_shared<RealFileSystem>();
     return instance;
 }
+
+std::string FileSystem::canonicalPath(const std::string& path) { fail("realpath", path, ENOSYS); }
 
 FileStatus RealFileSystem::linkStatus(const std::string& path) { return statusAt(path, false); }
 
@@ -263,6 +266,14 @@ std::string RealFileSystem::readLink(const std::string& path) {
 
 void RealFileSystem::createSymlink(const std::string& target, const std::string& path) {
     if (::symlink(target.c_str(), path.c_str()) != 0) fail("symlink", path);
+}
+
+std::string RealFileSystem::canonicalPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) fail("realpath", path);
+    std::string result = resolved;
+    ::free(resolved);
+    return result;
 }
 
 }  // namespace ordane::platform
