@@ -1,7 +1,8 @@
 #include "OrdaneCore/Model/ActionPlan.hpp"
 
 #include <algorithm>
-#include <limits>
+
+#include "OrdaneCore/Foundation/SaturatingAdd.hpp"
 
 namespace ordane {
 
@@ -23,13 +24,8 @@ size_t ActionPlan::trashes() const {
 }
 
 int64_t ActionPlan::totalBytes() const {
-    // Saturates: sizes come back from a journal on disk and must not overflow.
     int64_t total = 0;
-    for (const PlannedAction& action : actions) {
-        if (__builtin_add_overflow(total, action.sizeBytes, &total)) {
-            total = action.sizeBytes < 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
-        }
-    }
+    for (const PlannedAction& action : actions) total = saturatingAdd(total, action.sizeBytes);
     return total;
 }
 

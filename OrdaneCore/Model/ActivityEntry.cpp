@@ -51,9 +51,8 @@ Json ActivityEntry::toJson() const {
         {"sizeBytes", sizeBytes},
         {"undoable", undoable},
     };
-    auto writeString = [](const std::string& text) { return json::stringValue(text); };
-    json::setOptional(result, "undoableNote", undoableNote, writeString);
-    json::setOptional(result, "suggestionKind", suggestionKind, writeString);
+    json::setOptional(result, "undoableNote", undoableNote, json::stringValue);
+    json::setOptional(result, "suggestionKind", suggestionKind, json::stringValue);
     return result;
 }
 

@@ -58,15 +58,12 @@ void FilingPriorsStore::loadIfNeeded() {
     if (loaded_) return;
     loaded_ = true;
     auto stored = file_.load([](std::string_view text) {
-        Json object = StoreFile::versionedObject(text, fileVersion);
-        const Json& rows = json::field(object, "rows");
-        json::requireObject(rows, "rows");
         std::map<std::string, Row> result;
         // Rows are keyed by their own fields, whatever key the file gave them.
-        for (const Json& value : rows) {
+        StoreFile::readEntries(text, fileVersion, "rows", [&result](std::string, const Json& value) {
             Row row = Row::fromJson(value);
-            result[key(row.kind, row.destinationPath)] = std::move(row);
-        }
+            result.insert_or_assign(key(row.kind, row.destinationPath), std::move(row));
+        });
         return result;
     });
     if (stored) rows_ = std::move(*stored);

@@ -1,7 +1,6 @@
 #include "OrdaneCore/Stores/StoreFile.hpp"
 
 #include <cerrno>
-#include <cmath>
 #include <ctime>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -67,35 +66,11 @@ bool StoreFile::moveUnusableAside() {
     return false;
 }
 
-Json StoreFile::versionedObject(std::string_view text, int64_t version) {
-    Json object = json::parse(text);
-    json::requireObject(object, "the stored file");
-    if (json::int64(json::field(object, "version")) != version) throw DecodingError("Unsupported file version");
-    return object;
-}
-
-bool StoreFile::isWritable(const Json& value) {
-    switch (value.type()) {
-        case Json::value_t::string:
-            return json::isValidUTF8(value.get_ref<const std::string&>());
-        case Json::value_t::number_float:
-            return std::isfinite(value.get<double>());
-        case Json::value_t::array:
-            for (const Json& element : value) {
-                if (!isWritable(element)) return false;
-            }
-            return true;
-        case Json::value_t::object:
-            for (auto it = value.begin(); it != value.end(); ++it) {
-                if (!json::isValidUTF8(it.key()) || !isWritable(it.value())) return false;
-            }
-            return true;
-        case Json::value_t::binary:
-        case Json::value_t::discarded:
-            return false;
-        default:
-            return true;
-    }
+void StoreFile::requireVersionAndMember(std::optional<int64_t> foundVersion, int64_t version, bool foundMember,
+                                        std::string_view member) {
+    if (!foundVersion) throw DecodingError("Missing key \"version\"");
+    if (*foundVersion != version) throw DecodingError("Unsupported file version " + std::to_string(*foundVersion));
+    if (!foundMember) throw DecodingError("Missing key \"" + std::string(member) + "\"");
 }
 
 }  // namespace ordane

@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "OrdaneCore/Foundation/Json.hpp"
+#include "OrdaneCore/Foundation/JsonReader.hpp"
+#include "OrdaneCore/Foundation/JsonWriter.hpp"
 #include "OrdaneCore/Foundation/URL.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
@@ -46,31 +48,72 @@ public:
     // policy asks for it, then writes atomically. Returns whether the file was written.
     bool write(const std::string& contents);
 
-    // The top-level object of a stored text when it parses and its "version" is exactly `version`;
-    // throws DecodingError otherwise.
-    static Json versionedObject(std::string_view text, int64_t version);
+    // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}` in one pass, handing each
+    // entry to `add(std::string key, Json value)`. Throws DecodingError when the text is malformed,
+    // the version is not exactly `version` or the member is missing (`add` may have been called).
+    template <class Add>
+    static void readEntries(std::string_view text, int64_t version, std::string_view member, Add&& add) {
+        JsonReader reader(text);
+        std::optional<int64_t> foundVersion;
+        bool foundMember = false;
+        reader.forEachMember([&](std::string key) {
+            if (key == "version") {
+                foundVersion = json::int64(reader.readValue());
+            } else if (key == member) {
+                foundMember = true;
+                reader.forEachMember([&](std::string entryKey) { add(std::move(entryKey), reader.readValue()); });
+            } else {
+                reader.skipValue();
+            }
+        });
+        reader.finish();
+        requireVersionAndMember(foundVersion, version, foundMember, member);
+    }
 
-    // True when dumping cannot fail and reads back as written: every string and key valid UTF-8,
-    // every number finite.
-    static bool isWritable(const Json& value);
+    // `{"version":<version>,"<member>":{...}}`, compact, with every entry that can be written.
+    template <class Map, class Encode>
+    static std::string compactText(int64_t version, std::string_view member, const Map& entries, Encode&& encode) {
+        std::string out = "{\"version\":" + std::to_string(version) + ",";
+        json::appendString(out, member);
+        out += ":{";
+        bool first = true;
+        for (const auto& [key, value] : entries) {
+            size_t mark = out.size();
+            try {
+                if (!first) out += ',';
+                json::appendString(out, key);
+                out += ':';
+                json::appendCompact(out, encode(value));
+                first = false;
+            } catch (const std::exception&) {
+                out.resize(mark);
+            }
+        }
+        out += "}}";
+        return out;
+    }
 
-    // `{key: encode(value)}` for every entry that can be written. An entry whose key or encoded value
-    // can't (a name that is not UTF-8, a NaN) is left out, so one bad entry never blocks the rest.
+    // `{key: encode(value)}` for every entry that can be written.
     template <class Map, class Encode>
     static Json writableObject(const Map& entries, Encode&& encode) {
         Json result = Json::object();
+        std::string scratch;
         for (const auto& [key, value] : entries) {
-            if (!json::isValidUTF8(key)) continue;
             try {
                 Json encoded = encode(value);
-                if (isWritable(encoded)) result[key] = std::move(encoded);
-            } catch (const EncodingError&) {
+                scratch.clear();
+                json::appendString(scratch, key);
+                json::appendCompact(scratch, encoded);
+                result[key] = std::move(encoded);
+            } catch (const std::exception&) {
             }
         }
         return result;
     }
 
 private:
+    static void requireVersionAndMember(std::optional<int64_t> foundVersion, int64_t version, bool foundMember,
+                                        std::string_view member);
     // The file's text; nullopt when missing, and when unreadable (noted as unusable).
     std::optional<std::string> read();
     void noteUnusable();
