@@ -122,9 +122,11 @@ double number(const Json& value) {
 
 float float32(const Json& value) {
     double wide = number(value);
-    if (std::fabs(wide) > static_cast<double>(std::numeric_limits<float>::max())) {
-        throw DecodingError("Number out of range for a 32-bit float");
-    }
+    // The shortest decimal of the largest float (3.4028235e38) lies above it and still rounds to
+    // it; only from half a float step above the largest float does a number round to infinity.
+    constexpr double largestFloat = std::numeric_limits<float>::max();
+    constexpr double roundsToInfinity = largestFloat + 0x1p103;
+    if (std::fabs(wide) >= roundsToInfinity) throw DecodingError("Number out of range for a 32-bit float");
     return static_cast<float>(wide);
 }
 
@@ -159,7 +161,11 @@ Json float32Value(float value) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
     *result.ptr = '\0';
-    return Json(std::strtod(buffer, nullptr));
+    const double shortest = std::strtod(buffer, nullptr);
+    // A reader rounds the decimal to a double and then to a float; for a few floats that second
+    // rounding lands on the neighbour. Those are written as their exact value, which reads back.
+    if (static_cast<float>(shortest) == value) return Json(shortest);
+    return Json(static_cast<double>(value));
 }
 
 Json dateValue(Date value) { return numberValue(value.secondsSinceReferenceDate); }

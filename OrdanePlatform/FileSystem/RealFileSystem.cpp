@@ -214,7 +214,10 @@ void RealFileSystem::createDirectories(const std::string& path) {
         fail("mkdir", standardized, ENOTDIR);
     }
     createDirectories(path::parent(standardized));
-    if (::mkdir(standardized.c_str(), 0755) != 0 && errno != EEXIST) fail("mkdir", standardized);
+    if (::mkdir(standardized.c_str(), 0755) == 0) return;
+    if (errno != EEXIST) fail("mkdir", standardized);
+    // Taken since the check: fine only if a folder appeared (a broken link or a file is no folder).
+    if (::stat(standardized.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) fail("mkdir", standardized, EEXIST);
 }
 
 void RealFileSystem::createDirectory(const std::string& path, uint32_t mode) {

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include "OrdanePlatform/Trash/Trash.hpp"
 #include "Support/Command.hpp"
+#include "Support/LoopVolume.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::platform::FileSystem;
 using ordane::platform::Trash;
 using ordane::testing::hasProgram;
+using ordane::testing::LoopVolume;
 using ordane::testing::readFile;
 using ordane::testing::runCommand;
 using ordane::testing::TempDir;
@@ -19,40 +20,6 @@ namespace {
 std::vector<std::string> environmentFor(const TempDir& home) {
     return {"HOME=" + home.path(), "XDG_DATA_HOME=" + home / "data", "PATH=/usr/bin:/bin", "LANG=C.UTF-8", "TZ=UTC"};
 }
-
-// A small ext4 image mounted through a loop device, unmounted at the end.
-struct LoopVolume {
-    TempDir dir;
-    std::string mountPoint = dir / "mnt";
-    bool mounted = false;
-    std::string whyNot;
-
-    LoopVolume() {
-        if (::getuid() != 0) {
-            whyNot = "not root";
-            return;
-        }
-        if (!hasProgram("mkfs.ext4") || !hasProgram("mount")) {
-            whyNot = "mkfs.ext4 or mount missing";
-            return;
-        }
-        std::vector<std::string> env = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"};
-        std::string image = dir / "volume.img";
-        ordane::testing::makeDirectories(mountPoint);
-        if (runCommand({"truncate", "-s", "16M", image}, env).exitCode != 0 ||
-            runCommand({"mkfs.ext4", "-q", "-F", image}, env).exitCode != 0) {
-            whyNot = "could not make an ext4 image";
-            return;
-        }
-        auto result = runCommand({"mount", "-o", "loop", image, mountPoint}, env);
-        mounted = result.exitCode == 0;
-        if (!mounted) whyNot = "loop mount refused: " + result.output;
-    }
-
-    ~LoopVolume() {
-        if (mounted) ::umount2(mountPoint.c_str(), MNT_DETACH);
-    }
-};
 
 }  // namespace
 
@@ -77,26 +44,26 @@ TEST(TrashInteroperability, TrashListShowsOurItemsWithTheirOriginalPaths) {
 
 TEST(TrashInteroperability, PerVolumeTrashOnALoopMountedDisk) {
     LoopVolume volume;
-    if (!volume.mounted) GTEST_SKIP() << volume.whyNot;
+    if (!volume.mounted()) GTEST_SKIP() << volume.whyNot();
     TempDir home;
     auto fs = FileSystem::real();
     Trash trash(fs, home / "data/Trash", static_cast<uint32_t>(::getuid()));
-    writeFile(volume.mountPoint + "/sub/on disk.txt", "on the disk");
+    writeFile(volume.mountPoint() + "/sub/on disk.txt", "on the disk");
 
-    std::string trashed = trash.trashItem(volume.mountPoint + "/sub/on disk.txt");
-    std::string own = volume.mountPoint + "/.Trash-" + std::to_string(::getuid());
+    std::string trashed = trash.trashItem(volume.mountPoint() + "/sub/on disk.txt");
+    std::string own = volume.mountPoint() + "/.Trash-" + std::to_string(::getuid());
     EXPECT_EQ(trashed, own + "/files/on disk.txt");
     EXPECT_NE(readFile(own + "/info/on disk.txt.trashinfo").find("Path=sub/on%20disk.txt\n"), std::string::npos);
     EXPECT_FALSE(fs->exists(home / "data/Trash/files/on disk.txt"));
 
     if (hasProgram("trash-list")) {
         auto listed = runCommand({"trash-list"}, environmentFor(home));
-        EXPECT_NE(listed.output.find(volume.mountPoint + "/sub/on disk.txt"), std::string::npos) << listed.output;
+        EXPECT_NE(listed.output.find(volume.mountPoint() + "/sub/on disk.txt"), std::string::npos) << listed.output;
     }
 
-    ASSERT_TRUE(trash.recordsOrigin(trashed, volume.mountPoint + "/sub/on disk.txt"));
-    fs->moveNoReplace(trashed, volume.mountPoint + "/sub/on disk.txt");
+    ASSERT_TRUE(trash.recordsOrigin(trashed, volume.mountPoint() + "/sub/on disk.txt"));
+    fs->moveNoReplace(trashed, volume.mountPoint() + "/sub/on disk.txt");
     trash.forget(trashed);
-    EXPECT_EQ(readFile(volume.mountPoint + "/sub/on disk.txt"), "on the disk");
+    EXPECT_EQ(readFile(volume.mountPoint() + "/sub/on disk.txt"), "on the disk");
     EXPECT_TRUE(fs->listDirectory(own + "/info").empty());
 }
