@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace ordane::json {
@@ -33,6 +34,10 @@ bool isValidUTF8(std::string_view text) {
     size_t i = 0;
     const size_t n = text.size();
     while (i < n) {
+        // Runs of ASCII, the common case in large stores, eight bytes at a time.
+        uint64_t word;
+        while (i + 8 <= n && (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080ull) == 0)) i += 8;
+        if (i >= n) break;
         auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             ++i;

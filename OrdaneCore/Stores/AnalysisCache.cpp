@@ -7,71 +7,8 @@
 namespace ordane {
 
 namespace {
-
-bool isSHA256Hex(std::string_view text) {
-    return text.size() == 64 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
-Json hashValue(const std::string& hash) {
-    if (!isSHA256Hex(hash)) throw EncodingError("Not a SHA-256 digest in lower-case hexadecimal");
-    return Json(hash);
-}
-
-std::string readHash(const Json& value) {
-    std::string hash = json::string(value);
-    if (!isSHA256Hex(hash)) throw DecodingError("Not a SHA-256 digest in lower-case hexadecimal");
-    return hash;
-}
-
-// The stored form refuses vectors out of order or out of range; don't write one that can't be read.
-void requireStorable(const SparseVector& vector) {
-    SparseVector::requireIndicesBelow(vector, SparseVector::dimension);
-    if (std::adjacent_find(vector.indices.begin(), vector.indices.end(), std::greater_equal<>()) !=
-        vector.indices.end()) {
-        throw EncodingError("Sparse vector indices are not strictly ascending");
-    }
-}
-
 bool withinTolerance(Date a, Date b) { return std::fabs(a.secondsSince(b)) <= AnalysisCache::modificationTolerance; }
-
 }  // namespace
-
-Json AnalysisCache::Entry::toJson() const {
-    Json result = {
-        {"size", size},
-        {"mtime", json::dateValue(mtime)},
-        {"schemaVersion", schemaVersion},
-        {"detectorVersion", detectorVersion},
-        {"lastSeen", json::dateValue(lastSeen)},
-    };
-    json::setOptional(result, "fingerprint", fingerprint, [](const Fingerprint& value) {
-        requireStorable(value.termFrequency);
-        return value.toJson();
-    });
-    json::setOptional(result, "sampleText", sampleText, json::stringValue);
-    json::setOptional(result, "sampleSource", sampleSource, json::enumValue<SampleSource>);
-    json::setOptional(result, "insight", insight, [](const ContentInsight& value) { return value.toJson(); });
-    json::setOptional(result, "partialSHA256", partialSHA256, hashValue);
-    json::setOptional(result, "fullSHA256", fullSHA256, hashValue);
-    return result;
-}
-
-AnalysisCache::Entry AnalysisCache::Entry::fromJson(const Json& value) {
-    Entry entry;
-    entry.size = json::int64(json::field(value, "size"));
-    entry.mtime = json::date(json::field(value, "mtime"));
-    entry.schemaVersion = json::int64(json::field(value, "schemaVersion"));
-    entry.detectorVersion = json::int64(json::field(value, "detectorVersion"));
-    entry.fingerprint = json::optional<Fingerprint>(value, "fingerprint", Fingerprint::fromJson);
-    entry.sampleText = json::optional<std::string>(value, "sampleText", json::string);
-    entry.sampleSource = json::optional<SampleSource>(value, "sampleSource", json::enumeration<SampleSource>);
-    entry.insight = json::optional<ContentInsight>(value, "insight", ContentInsight::fromJson);
-    entry.lastSeen = json::date(json::field(value, "lastSeen"));
-    entry.partialSHA256 = json::optional<std::string>(value, "partialSHA256", readHash);
-    entry.fullSHA256 = json::optional<std::string>(value, "fullSHA256", readHash);
-    return entry;
-}
 
 AnalysisCache::AnalysisCache(URL fileURL, std::shared_ptr<platform::FileSystem> fileSystem)
     : file_(std::move(fileURL), std::move(fileSystem), StoreFile::Unusable::rebuild) {}
@@ -81,8 +18,8 @@ void AnalysisCache::loadIfNeeded() {
     loaded_ = true;
     auto stored = file_.load([](std::string_view text) {
         std::unordered_map<std::string, Entry> result;
-        StoreFile::readEntries(text, fileVersion, "entries", [&result](std::string path, const Json& value) {
-            result.insert_or_assign(std::move(path), Entry::fromJson(value));
+        StoreFile::readEntries(text, fileVersion, "entries", Entry::read, [&result](std::string path, Entry entry) {
+            result.insert_or_assign(std::move(path), std::move(entry));
         });
         return result;
     });
@@ -165,7 +102,7 @@ void AnalysisCache::saveIfDirty() {
     loadIfNeeded();
     if (!dirty_) return;
     pruneLocked();
-    file_.write(StoreFile::compactText(fileVersion, "entries", entries_, [](const Entry& entry) { return entry.toJson(); }));
+    file_.write(StoreFile::compactText(fileVersion, "entries", entries_, [](std::string& out, const Entry& entry) { entry.appendJson(out); }));
     dirty_ = false;
 }
 

@@ -10,6 +10,7 @@
 #include "OrdaneCore/Fingerprint/Fingerprint.hpp"
 #include "OrdaneCore/Foundation/Date.hpp"
 #include "OrdaneCore/Foundation/Json.hpp"
+#include "OrdaneCore/Foundation/JsonReader.hpp"
 #include "OrdaneCore/Foundation/URL.hpp"
 #include "OrdaneCore/Model/ContentInsight.hpp"
 #include "OrdaneCore/Model/SampleSource.hpp"
@@ -45,7 +46,12 @@ public:
         std::optional<std::string> fullSHA256;
 
         bool operator==(const Entry&) const = default;
-        // Refuses (EncodingError) what fromJson would refuse, so one bad entry can't spoil the file.
+
+        // The stored form, written and read straight from text: the term vectors, most of a large
+        // file, never pass through a JSON tree. Writing refuses (EncodingError) whatever reading
+        // would refuse, so one bad entry can't spoil the file.
+        void appendJson(std::string& out) const;
+        static Entry read(JsonReader& reader);
         Json toJson() const;
         static Entry fromJson(const Json& value);
     };
