@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "OrdaneCore/Foundation/SaturatingAdd.hpp"
+
 namespace ordane {
 
 std::vector<Finding> AnalysisResult::findingsInCategory(FindingCategory category) const {
@@ -18,7 +20,7 @@ AnalysisResult::CategoryTotals AnalysisResult::categoryTotals(FindingCategory ca
     for (const Finding& finding : findings) {
         if (finding.category != category) continue;
         ++totals.count;
-        totals.bytes += finding.record.size;
+        totals.bytes = saturatingAdd(totals.bytes, finding.record.size);
     }
     return totals;
 }
@@ -26,7 +28,9 @@ AnalysisResult::CategoryTotals AnalysisResult::categoryTotals(FindingCategory ca
 int64_t AnalysisResult::removableBytes() const {
     int64_t total = 0;
     for (const Finding& finding : findings) {
-        if (finding.recommendation == Recommendation::probablySafeToRemove) total += finding.record.size;
+        if (finding.recommendation == Recommendation::probablySafeToRemove) {
+            total = saturatingAdd(total, finding.record.size);
+        }
     }
     return total;
 }
