@@ -59,9 +59,6 @@ std::optional<std::string> cachedHash(AnalysisCache* cache, const FileRecord& re
 
 }  // namespace
 
-DuplicateFinder::DuplicateFinder(UserFolders folders, std::shared_ptr<platform::FileSystem> fileSystem)
-    : folders(std::move(folders)), fileSystem(std::move(fileSystem)) {}
-
 std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileRecord>& records, AnalysisCache* cache,
                                                          const Progress& progress, std::stop_token stop) const {
     // Sizes first: only a file that shares its size with another can have a copy.

@@ -7,6 +7,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "OrdaneCore/Model/DuplicateGroup.hpp"
@@ -40,7 +41,8 @@ struct DuplicateFinder {
     std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real();
 
     explicit DuplicateFinder(UserFolders folders,
-                             std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real());
+                             std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real())
+        : folders(std::move(folders)), fileSystem(std::move(fileSystem)) {}
 
     // Groups of identical files, the group that frees the most bytes first. Narrows by size, then
     // by the SHA-256 of the first 64 KiB, then by the SHA-256 of the whole file (a file that short
