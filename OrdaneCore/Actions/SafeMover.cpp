@@ -91,7 +91,7 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
         verifyCopy(source, final, fileSystem);
     } catch (...) {
         try {
-            fs.removeTree(final.path());
+            platform::removeCopy(fs, final.path());
         } catch (const FileSystemError&) {
             // The source is untouched; a stray unverified copy is the lesser harm.
         }
