@@ -143,6 +143,8 @@ TEST(SafeMover, AFolderCannotMoveIntoItself) {
     EXPECT_THROW(SafeMover::move(URL::fileURL(dir / "a", true), URL::fileURL(dir / "a/inner/a", true), 0, {}, fs),
                  FileSystemError);
     EXPECT_EQ(readFile(dir / "a/file"), "x");
+    // Refused before anything is made inside the folder.
+    EXPECT_EQ(FileSystem::real()->listDirectory(dir / "a"), std::vector<std::string>{"file"});
 }
 
 TEST(SafeMover, AcrossVolumesFilesAndFoldersAreCopiedVerifiedThenRemoved) {
