@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "OrdanePlatform/FileSystem/DownloadingStatus.hpp"
 #include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 
 namespace ordane::platform {
@@ -27,6 +28,24 @@ struct FileStatus {
     bool isDirectory() const { return type == Type::directory; }
     bool isRegular() const { return type == Type::regular; }
     bool isSymlink() const { return type == Type::symlink; }
+};
+
+// One name in a folder with the values read for it (without following links) while the folder
+// was open.
+struct DirectoryEntry {
+    std::string name;
+    std::optional<FileStatus> status;  // absent when the values could not be read
+    int statusError = 0;               // errno of that failure
+    // Cloud values some platforms keep per item; Linux file systems have none.
+    bool isUbiquitous = false;
+    std::optional<DownloadingStatus> downloadingStatus;
+};
+
+// A folder's entries, names sorted bytewise, and the identity of the folder that was read.
+struct DirectoryListing {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    std::vector<DirectoryEntry> entries;
 };
 
 // An open file for sequential reading.
@@ -90,6 +109,13 @@ public:
     virtual void setModificationTime(const std::string& path, double modified) = 0;
     virtual std::string readLink(const std::string& path) = 0;
     virtual void createSymlink(const std::string& target, const std::string& path) = 0;
+
+    // Reads a folder's names in full, sorted bytewise and without "." and "..", with each entry's
+    // values from statx (links not followed), and closes the folder before returning, so a walk
+    // holds no descriptor while it descends. Names starting with "." are left out unless
+    // `includeHidden`. A final link in `path` is followed. Throws FileSystemError when the folder
+    // cannot be opened or read; an entry whose values cannot be read comes without them.
+    virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden) = 0;
 };
 
 }  // namespace ordane::platform

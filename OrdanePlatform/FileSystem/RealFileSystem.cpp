@@ -27,11 +27,7 @@ double seconds(const statx_timestamp& t) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-FileStatus statusAt(const std::string& path, bool followLinks) {
-    struct statx sx {};
-    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
-    unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
-    if (::statx(AT_FDCWD, path.c_str(), flags, mask, &sx) != 0) fail("stat", path);
+FileStatus statusFrom(const struct statx& sx) {
     FileStatus s;
     if (S_ISREG(sx.stx_mode)) {
         s.type = FileStatus::Type::regular;
@@ -49,6 +45,39 @@ FileStatus statusAt(const std::string& path, bool followLinks) {
     s.mode = sx.stx_mode & 07777;
     s.linkCount = sx.stx_nlink;
     return s;
+}
+
+// statx relative to a folder descriptor (or AT_FDCWD); returns the errno, 0 on success.
+int statxAt(int folder, const char* name, bool followLinks, struct statx& sx) {
+    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+    unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+    return ::statx(folder, name, flags, mask, &sx) == 0 ? 0 : errno;
+}
+
+FileStatus statusAt(const std::string& path, bool followLinks) {
+    struct statx sx {};
+    if (int error = statxAt(AT_FDCWD, path.c_str(), followLinks, sx)) fail("stat", path, error);
+    return statusFrom(sx);
+}
+
+// Closes a folder stream on every way out.
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// All names of an open folder but "." and ".."; throws on a read error.
+std::vector<std::string> readNames(DIR* dir, const std::string& path, bool includeHidden) {
+    std::vector<std::string> names;
+    errno = 0;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        bool dots = name == "." || name == "..";
+        if (!dots && (includeHidden || name.front() != '.')) names.emplace_back(name);
+        errno = 0;
+    }
+    if (errno != 0) fail("list", path);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class FdReadableFile : public ReadableFile {
@@ -136,20 +165,39 @@ bool RealFileSystem::exists(const std::string& path) {
 }
 
 std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
-    DIR* dir = ::opendir(path.c_str());
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
     if (!dir) fail("list", path);
-    std::vector<std::string> names;
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
-        errno = 0;
+    return readNames(dir.get(), path, true);
+}
+
+DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) fail("list", path);
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        int error = errno;
+        ::close(fd);
+        fail("list", path, error);
     }
-    int error = errno;
-    ::closedir(dir);
-    if (error != 0) fail("list", path, error);
-    std::sort(names.begin(), names.end());
-    return names;
+    struct stat folder {};
+    if (::fstat(fd, &folder) != 0) fail("stat", path);
+    DirectoryListing listing;
+    listing.device = folder.st_dev;
+    listing.inode = folder.st_ino;
+    std::vector<std::string> names = readNames(dir.get(), path, includeHidden);
+    listing.entries.reserve(names.size());
+    for (std::string& name : names) {
+        DirectoryEntry entry;
+        struct statx sx {};
+        if (int error = statxAt(fd, name.c_str(), false, sx)) {
+            entry.statusError = error;
+        } else {
+            entry.status = statusFrom(sx);
+        }
+        entry.name = std::move(name);
+        listing.entries.push_back(std::move(entry));
+    }
+    return listing;
 }
 
 std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& path) {
