@@ -1,0 +1,62 @@
+#include "OrdaneCore/Scan/ScanRules.hpp"
+
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane {
+
+namespace path = platform::path;
+
+ScanRules ScanRules::standard(const URL& home) {
+    const std::string homePath = home.standardized().path();
+    ScanRules rules;
+    rules.deniedPaths = {"/System", "/Library", "/private", "/bin", "/sbin", "/usr", "/etc", "/var"};
+    for (const char* relative : {"Library", "Music/Music", "Pictures/Photos Library.photoslibrary", "Applications"}) {
+        rules.deniedPaths.insert(path::standardized(path::appending(homePath, relative)));
+    }
+    rules.appManagedBundleExtensions = {"photoslibrary", "musiclibrary", "tvlibrary", "aplibrary",
+                                        "migratedphotolibrary", "vmwarevm", "pvm", "utm", "vbox", "band",
+                                        "logicx", "fcpbundle", "imovielibrary"};
+    rules.projectMarkerNames = {".git",   "package.json",  "pyproject.toml", "requirements.txt", "Cargo.toml",
+                                "go.mod", "Package.swift", "Gemfile",        "composer.json"};
+    rules.projectMarkerExtensions = {"xcodeproj", "xcworkspace"};
+    rules.recreatableDirNames = {"node_modules", ".venv",  "venv", "dist",        "build", ".build", "target",
+                                 "DerivedData",  "Pods",   ".next", "__pycache__", ".tox",  ".gradle"};
+    return rules;
+}
+
+ScanRules ScanRules::fixture(const std::unordered_set<std::string>& extraDeniedPaths) {
+    ScanRules rules = standard(URL::fileURL("/nonexistent-home-for-fixtures", true));
+    rules.deniedPaths.insert(extraDeniedPaths.begin(), extraDeniedPaths.end());
+    return rules;
+}
+
+bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const {
+    for (const std::string& name : projectMarkerNames) {
+        try {
+            fileSystem.status(path::appending(folder.path(), name));  // follows links
+            return true;
+        } catch (const platform::FileSystemError&) {
+        }
+    }
+    if (projectMarkerExtensions.empty()) return false;
+    try {
+        for (const std::string& name : fileSystem.listDirectory(folder.path())) {
+            if (name.front() == '.') continue;
+            if (projectMarkerExtensions.count(path::extension(name))) return true;
+        }
+    } catch (const platform::FileSystemError&) {
+    }
+    return false;
+}
+
+bool ScanRules::isDenied(const URL& url) const { return deniedPaths.count(url.standardized().path()) > 0; }
+
+bool ScanRules::isAppManagedBundle(const URL& url) const {
+    return appManagedBundleExtensions.count(url.pathExtension()) > 0;
+}
+
+bool ScanRules::isRecreatableDirName(std::string_view name) const {
+    return recreatableDirNames.count(std::string(name)) > 0;
+}
+
+}  // namespace ordane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "OrdaneCore/Foundation/URL.hpp"
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+
+namespace ordane {
+
+// What the walk stays out of, what it treats as one item, and what marks a software project.
+struct ScanRules {
+    std::unordered_set<std::string> deniedPaths;                 // whole standardized paths
+    std::unordered_set<std::string> appManagedBundleExtensions;  // lower-case, no dot
+    std::unordered_set<std::string> projectMarkerNames;
+    std::unordered_set<std::string> projectMarkerExtensions;     // lower-case
+    std::unordered_set<std::string> recreatableDirNames;         // exact, case-sensitive
+    int64_t boundedSizeEntryCap = 50000;
+
+    // The defaults for a home folder.
+    static ScanRules standard(const URL& home);
+    // The defaults for a home that cannot exist, with extra denied paths (for fixtures).
+    static ScanRules fixture(const std::unordered_set<std::string>& extraDeniedPaths = {});
+
+    // A folder holding a marker name (links followed) or an item with a marker extension.
+    bool isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const;
+    bool isDenied(const URL& url) const;
+    bool isAppManagedBundle(const URL& url) const;
+    bool isRecreatableDirName(std::string_view name) const;
+
+    bool operator==(const ScanRules&) const = default;
+};
+
+}  // namespace ordane

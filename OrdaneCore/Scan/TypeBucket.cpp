@@ -1,0 +1,57 @@
+#include "OrdaneCore/Scan/TypeBucket.hpp"
+
+#include <string>
+#include <unordered_map>
+
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane {
+
+namespace {
+
+const std::unordered_map<std::string, TypeBucket>& extensionTable() {
+    static const auto* table = [] {
+        auto* result = new std::unordered_map<std::string, TypeBucket>();
+        auto add = [&](TypeBucket bucket, std::initializer_list<const char*> extensions) {
+            for (const char* extension : extensions) result->emplace(extension, bucket);
+        };
+        add(TypeBucket::documents,
+            {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "txt", "rtf", "pages", "numbers", "key", "csv", "md",
+             "epub"});
+        add(TypeBucket::photos, {"jpg", "jpeg", "png", "heic", "heif", "gif", "tiff", "tif", "bmp", "webp", "raw", "cr2",
+                                 "nef", "svg", "psd"});
+        add(TypeBucket::videos, {"mp4", "mov", "m4v", "avi", "mkv", "webm", "mpg", "mpeg", "wmv"});
+        add(TypeBucket::audio, {"mp3", "m4a", "aac", "wav", "aiff", "flac", "ogg", "m4b"});
+        add(TypeBucket::archives, {"zip", "tar", "gz", "tgz", "bz2", "xz", "7z", "rar"});
+        add(TypeBucket::installers, {"dmg", "pkg", "mpkg", "iso"});
+        add(TypeBucket::apps, {"app"});
+        return result;
+    }();
+    return *table;
+}
+
+}  // namespace
+
+TypeBucket typeBucketForExtension(std::string_view extension) {
+    // The extension rule lower-cases; a bare extension is read as the name "x.<extension>".
+    std::string lowered = platform::path::extension("x." + std::string(extension));
+    auto it = extensionTable().find(lowered);
+    return it == extensionTable().end() ? TypeBucket::other : it->second;
+}
+
+std::string_view displayName(TypeBucket bucket) {
+    switch (bucket) {
+        case TypeBucket::documents: return "Documents";
+        case TypeBucket::photos: return "Photos & images";
+        case TypeBucket::videos: return "Videos";
+        case TypeBucket::audio: return "Music & audio";
+        case TypeBucket::archives: return "Compressed files";
+        case TypeBucket::installers: return "Installers";
+        case TypeBucket::apps: return "Applications";
+        case TypeBucket::folders: return "Folders";
+        case TypeBucket::other: return "Everything else";
+    }
+    return "Everything else";
+}
+
+}  // namespace ordane
