@@ -116,6 +116,18 @@ public:
     // `includeHidden`. A final link in `path` is followed. Throws FileSystemError when the folder
     // cannot be opened or read; an entry whose values cannot be read comes without them.
     virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden) = 0;
+
+    // True when the path leads to an item, links followed (a broken link gives false).
+    // Asks `exists` first so the common miss costs no exception.
+    bool existsFollowingLinks(const std::string& path) {
+        if (!exists(path)) return false;
+        try {
+            status(path);
+            return true;
+        } catch (const FileSystemError&) {
+            return false;
+        }
+    }
 };
 
 }  // namespace ordane::platform

@@ -7,49 +7,18 @@
 #include <set>
 
 #include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
-#include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
+#include "Support/FaultyFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::platform::DirectoryEnumerator;
-using ordane::platform::DirectoryListing;
 using ordane::platform::FileSystem;
 using ordane::platform::FileSystemError;
-using ordane::platform::RealFileSystem;
+using ordane::testing::FaultyFileSystem;
 using ordane::testing::TempDir;
 using ordane::testing::makeDirectories;
 using ordane::testing::writeFile;
 
 namespace {
-
-// The real file system with chosen folders failing to read, and optionally one folder answering
-// with the identity of another (a cycle as a bind mount makes one).
-class FaultyFileSystem : public RealFileSystem {
-public:
-    std::map<std::string, int> failures;
-    std::map<std::string, std::string> sameFolderAs;
-    std::set<std::string> withoutValues;  // entry paths whose values cannot be read
-    std::vector<std::string> reads;
-
-    DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
-        reads.push_back(path);
-        if (auto failure = failures.find(path); failure != failures.end()) {
-            throw FileSystemError(failure->second, "list", path);
-        }
-        DirectoryListing listing = RealFileSystem::readDirectory(path, includeHidden);
-        if (auto alias = sameFolderAs.find(path); alias != sameFolderAs.end()) {
-            DirectoryListing other = RealFileSystem::readDirectory(alias->second, includeHidden);
-            listing.device = other.device;
-            listing.inode = other.inode;
-        }
-        for (auto& entry : listing.entries) {
-            if (withoutValues.count(path + "/" + entry.name)) {
-                entry.status.reset();
-                entry.statusError = ENOENT;
-            }
-        }
-        return listing;
-    }
-};
 
 std::vector<std::string> walkAll(DirectoryEnumerator& enumerator, const std::string& root) {
     std::vector<std::string> paths;
