@@ -14,27 +14,36 @@
 namespace ordane {
 
 // What the walk's thread and the consumer share. Either side may outlive the other.
+//
+// Every event is put in the buffer at once, but a waiting consumer is woken only for a batch, for
+// an event other than a record, or at the end; it also looks on its own every few milliseconds.
+// So a consumer that keeps up is not woken once per record, and one whose walk hangs in the file
+// system still gets what was found before.
 struct ScanStream::Channel {
+    static constexpr size_t wakeBatch = 256;
+    static constexpr auto pollInterval = std::chrono::milliseconds(10);
+
     std::mutex mutex;
     std::condition_variable_any ready;
     std::vector<ScanEvent> events;  // unbounded
+    bool consumerWaiting = false;
+    size_t sinceWake = 0;
     bool finished = false;
     std::exception_ptr error;
     std::stop_source stop;
 
-    void publish(std::vector<ScanEvent>& batch) {
-        if (batch.empty()) return;
+    void add(ScanEvent event) {
+        // Nobody is listening any more; the walk stops at its next check.
+        if (stop.stop_requested()) return;
+        bool urgent = !std::holds_alternative<FileRecord>(event.value);
+        bool wake = false;
         {
             std::lock_guard lock(mutex);
-            if (events.empty()) {
-                events.swap(batch);
-            } else {
-                events.insert(events.end(), std::make_move_iterator(batch.begin()),
-                              std::make_move_iterator(batch.end()));
-            }
+            events.push_back(std::move(event));
+            wake = consumerWaiting && (urgent || ++sinceWake >= wakeBatch);
+            if (wake) sinceWake = 0;
         }
-        batch.clear();
-        ready.notify_one();
+        if (wake) ready.notify_one();
     }
 
     void finish(std::exception_ptr failure) {
@@ -49,48 +58,16 @@ struct ScanStream::Channel {
 
 namespace {
 
-// Gathers events on the walk's side and hands them over in batches, so a consumer that keeps up
-// is not woken once per record. Progress, the summary and a short delay each flush the batch.
-class Producer {
-public:
-    explicit Producer(std::shared_ptr<ScanStream::Channel> channel) : channel_(std::move(channel)) {}
-
-    void add(ScanEvent event) {
-        // Nobody is listening any more; the walk stops at its next check.
-        if (channel_->stop.stop_requested()) return;
-        bool urgent = !std::holds_alternative<FileRecord>(event.value);
-        batch_.push_back(std::move(event));
-        auto now = std::chrono::steady_clock::now();
-        if (urgent || batch_.size() >= maximumBatch || now - lastFlush_ >= maximumDelay) {
-            channel_->publish(batch_);
-            lastFlush_ = now;
-        }
-    }
-
-    void flush() { channel_->publish(batch_); }
-
-private:
-    static constexpr size_t maximumBatch = 512;
-    static constexpr auto maximumDelay = std::chrono::milliseconds(20);
-
-    std::shared_ptr<ScanStream::Channel> channel_;
-    std::vector<ScanEvent> batch_;
-    std::chrono::steady_clock::time_point lastFlush_ = std::chrono::steady_clock::now();
-};
-
 void runWalk(const std::shared_ptr<ScanStream::Channel>& channel, const std::vector<URL>& roots, ScanRules rules,
              URL home, std::shared_ptr<platform::FileSystem> fileSystem) {
     // A background scan should not compete with the person's own work (utility priority).
     ::setpriority(PRIO_PROCESS, 0, 10);
-    Producer producer(channel);
     try {
         DirectoryWalker walker(std::move(rules), std::move(home), std::move(fileSystem));
-        walker.walk(roots, [&producer](ScanEvent event) { producer.add(std::move(event)); },
+        walker.walk(roots, [&channel](ScanEvent event) { channel->add(std::move(event)); },
                     channel->stop.get_token());
-        producer.flush();
         channel->finish(nullptr);
     } catch (...) {
-        producer.flush();
         channel->finish(std::current_exception());
     }
 }
@@ -126,12 +103,16 @@ std::optional<ScanEvent> ScanStream::next(std::stop_token stopToken) {
         received_.clear();
         nextReceived_ = 0;
         std::unique_lock lock(channel_->mutex);
-        bool ready = channel_->ready.wait(lock, stopToken,
-                                          [this] { return !channel_->events.empty() || channel_->finished; });
-        if (!ready) {
-            lock.unlock();
-            requestStop();
-            throw CancellationError();
+        auto hasNews = [this] { return !channel_->events.empty() || channel_->finished; };
+        while (!hasNews()) {
+            channel_->consumerWaiting = true;
+            channel_->ready.wait_for(lock, stopToken, Channel::pollInterval, hasNews);
+            channel_->consumerWaiting = false;
+            if (stopToken.stop_requested()) {
+                lock.unlock();
+                requestStop();
+                throw CancellationError();
+            }
         }
         received_.swap(channel_->events);
         if (received_.empty()) {
