@@ -31,12 +31,9 @@ ScanRules ScanRules::fixture(const std::unordered_set<std::string>& extraDeniedP
 }
 
 bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const {
+    // Asked of every folder a scan passes: a missing marker must not cost an exception.
     for (const std::string& name : projectMarkerNames) {
-        try {
-            fileSystem.status(path::appending(folder.path(), name));  // follows links
-            return true;
-        } catch (const platform::FileSystemError&) {
-        }
+        if (fileSystem.existsFollowingLinks(path::appending(folder.path(), name))) return true;
     }
     if (projectMarkerExtensions.empty()) return false;
     try {
