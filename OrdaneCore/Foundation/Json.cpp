@@ -1,5 +1,7 @@
 #include "OrdaneCore/Foundation/Json.hpp"
 
+#include "OrdanePlatform/Text/Text.hpp"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -29,43 +31,7 @@ std::string dumpCompact(const Json& value) { return dump(value, -1); }
 
 std::string dumpPretty(const Json& value) { return dump(value, 2); }
 
-bool isValidUTF8(std::string_view text) {
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t length;
-        uint32_t codePoint;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            codePoint = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            codePoint = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            codePoint = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > n) return false;
-        for (size_t k = 1; k < length; ++k) {
-            auto continuation = static_cast<unsigned char>(text[i + k]);
-            if ((continuation & 0xC0) != 0x80) return false;
-            codePoint = (codePoint << 6) | (continuation & 0x3F);
-        }
-        if ((length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000) ||
-            codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
+bool isValidUTF8(std::string_view text) { return platform::text::isValidUTF8(text); }
 
 void requireObject(const Json& value, std::string_view what) {
     if (!value.is_object()) throw DecodingError("Expected an object for " + std::string(what));
@@ -122,9 +88,11 @@ double number(const Json& value) {
 
 float float32(const Json& value) {
     double wide = number(value);
-    if (std::fabs(wide) > static_cast<double>(std::numeric_limits<float>::max())) {
-        throw DecodingError("Number out of range for a 32-bit float");
-    }
+    // The shortest decimal of the largest float (3.4028235e38) lies above it and still rounds to
+    // it; only from half a float step above the largest float does a number round to infinity.
+    constexpr double largestFloat = std::numeric_limits<float>::max();
+    constexpr double roundsToInfinity = largestFloat + 0x1p103;
+    if (std::fabs(wide) >= roundsToInfinity) throw DecodingError("Number out of range for a 32-bit float");
     return static_cast<float>(wide);
 }
 
@@ -159,7 +127,11 @@ Json float32Value(float value) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
     *result.ptr = '\0';
-    return Json(std::strtod(buffer, nullptr));
+    const double shortest = std::strtod(buffer, nullptr);
+    // A reader rounds the decimal to a double and then to a float; for a few floats that second
+    // rounding lands on the neighbour. Those are written as their exact value, which reads back.
+    if (static_cast<float>(shortest) == value) return Json(shortest);
+    return Json(static_cast<double>(value));
 }
 
 Json dateValue(Date value) { return numberValue(value.secondsSinceReferenceDate); }

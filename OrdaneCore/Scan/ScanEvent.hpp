@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OrdaneCore/Foundation/Json.hpp"
+#include "OrdaneCore/Foundation/SaturatingAdd.hpp"
 #include "OrdaneCore/Scan/FileRecord.hpp"
 
 namespace ordane {
@@ -70,7 +71,7 @@ struct CategoryStat {
 
     void add(const FileRecord& record) {
         count += 1;
-        bytes += record.size;
+        bytes = saturatingAdd(bytes, record.size);
     }
 
     bool operator==(const CategoryStat&) const = default;

@@ -115,7 +115,9 @@ public:
     // holds no descriptor while it descends. Names starting with "." are left out unless
     // `includeHidden`. A final link in `path` is followed. Throws FileSystemError when the folder
     // cannot be opened or read; an entry whose values cannot be read comes without them.
-    virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden) = 0;
+    // The base builds it from status, listDirectory and linkStatus (so stand-ins that fault those
+    // fault enumeration too); the real file system reads the folder once through one descriptor.
+    virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden);
 
     // True when the path leads to an item, links followed (a broken link gives false).
     // Asks `exists` first so the common miss costs no exception.
@@ -128,6 +130,10 @@ public:
             return false;
         }
     }
+
+    // The absolute path with every link, "." and ".." resolved (realpath); the item must exist.
+    // Not pure, so that partial stand-ins need not provide it; the base fails with ENOSYS.
+    virtual std::string canonicalPath(const std::string& path);
 };
 
 }  // namespace ordane::platform

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -155,6 +156,8 @@ std::shared_ptr<FileSystem> FileSystem::real() {
     return instance;
 }
 
+std::string FileSystem::canonicalPath(const std::string& path) { fail("realpath", path, ENOSYS); }
+
 FileStatus RealFileSystem::linkStatus(const std::string& path) { return statusAt(path, false); }
 
 FileStatus RealFileSystem::status(const std::string& path) { return statusAt(path, true); }
@@ -259,7 +262,10 @@ void RealFileSystem::createDirectories(const std::string& path) {
         fail("mkdir", standardized, ENOTDIR);
     }
     createDirectories(path::parent(standardized));
-    if (::mkdir(standardized.c_str(), 0755) != 0 && errno != EEXIST) fail("mkdir", standardized);
+    if (::mkdir(standardized.c_str(), 0755) == 0) return;
+    if (errno != EEXIST) fail("mkdir", standardized);
+    // Taken since the check: fine only if a folder appeared (a broken link or a file is no folder).
+    if (::stat(standardized.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) fail("mkdir", standardized, EEXIST);
 }
 
 void RealFileSystem::createDirectory(const std::string& path, uint32_t mode) {
@@ -311,6 +317,14 @@ std::string RealFileSystem::readLink(const std::string& path) {
 
 void RealFileSystem::createSymlink(const std::string& target, const std::string& path) {
     if (::symlink(target.c_str(), path.c_str()) != 0) fail("symlink", path);
+}
+
+std::string RealFileSystem::canonicalPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) fail("realpath", path);
+    std::string result = resolved;
+    ::free(resolved);
+    return result;
 }
 
 }  // namespace ordane::platform

@@ -25,6 +25,7 @@ public:
     std::string readLink(const std::string& path) override;
     void createSymlink(const std::string& target, const std::string& path) override;
     DirectoryListing readDirectory(const std::string& path, bool includeHidden) override;
+    std::string canonicalPath(const std::string& path) override;
 };
 
 }  // namespace ordane::platform

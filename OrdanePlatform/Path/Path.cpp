@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "OrdanePlatform/Text/Text.hpp"
+
 namespace ordane::platform::path {
 
 std::string standardized(std::string_view path) {
@@ -90,6 +92,7 @@ std::string extensionAsWritten(std::string_view path) {
 std::string extension(std::string_view path) {
     std::string ext = extensionAsWritten(path);
     for (char& c : ext) {
+        if (static_cast<unsigned char>(c) >= 0x80) return text::lowerCased(ext);
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return ext;

@@ -31,7 +31,8 @@ std::string parent(std::string_view path);
 std::string appending(std::string_view folder, std::string_view component);
 
 // Extension of a file name or path: the text after the last "." of the last component, when that "."
-// is neither the first nor the last character of the component; lower-cased (ASCII). "" when none.
+// is neither the first nor the last character of the component; lower-cased (root locale). "" when
+// none.
 std::string extension(std::string_view path);
 
 // Extension as written (not lower-cased); "" when none.

@@ -8,10 +8,12 @@
 
 namespace ordane::testing {
 
-TempDir::TempDir() {
-    std::string base = (std::filesystem::temp_directory_path() / "ordane-test-XXXXXX").string();
-    if (!::mkdtemp(base.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = base;
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& base) {
+    std::string pattern = (std::filesystem::path(base) / "ordane-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed in " + base);
+    path_ = pattern;
 }
 
 TempDir::~TempDir() {

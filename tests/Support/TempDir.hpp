@@ -8,6 +8,8 @@ namespace ordane::testing {
 class TempDir {
 public:
     TempDir();
+    // A fresh folder inside `base` (for example a folder on another volume).
+    explicit TempDir(const std::string& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "OrdaneCore/Foundation/Json.hpp"
@@ -51,11 +53,16 @@ TEST(Json, IntegersAreCheckedNotCoerced) {
     EXPECT_THROW(json::boolean(json::parse("\"true\"")), DecodingError);
     EXPECT_EQ(json::number(json::parse("3")), 3.0);
     EXPECT_THROW(json::float32(json::parse("1e300")), DecodingError);
+    EXPECT_THROW(json::float32(json::parse("-3.4028236e38")), DecodingError);  // rounds to infinity
 }
 
 TEST(Json, FloatsAreWrittenShortestAndReadBackExactly) {
     EXPECT_EQ(json::dumpCompact(json::float32Value(0.1f)), "0.1");
-    for (float value : {0.1f, 1.0f / 3.0f, 1e-20f, 123456.78f, -0.0f}) {
+    for (float value : {0.1f, 1.0f / 3.0f, 1e-20f, 123456.78f, -0.0f, std::numeric_limits<float>::max(),
+                        -std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
+                        // Shortest decimal 7.038531e-26, which rounds to a double that rounds to
+                        // the next float up.
+                        std::bit_cast<float>(uint32_t{0x15ae43fd}), -std::bit_cast<float>(uint32_t{0x15ae43fd})}) {
         float back = json::float32(json::parse(json::dumpCompact(json::float32Value(value))));
         EXPECT_EQ(std::signbit(back), std::signbit(value));
         EXPECT_EQ(back, value);

@@ -78,3 +78,10 @@ TEST(DuplicateGroup, InvalidGroupsAreRefused) {
     encoded["members"] = Json::array();
     EXPECT_THROW(DuplicateGroup::fromJson(encoded), DecodingError);
 }
+
+TEST(DuplicateGroup, ReclaimableBytesStopsAtTheLargestSize) {
+    // Sizes come back from stored files; a damaged one must not overflow the sum.
+    DuplicateGroup group(UUID::random(), DuplicateKind::exact,
+                         {sized(1), sized(std::numeric_limits<int64_t>::max()), sized(5)}, 0, "", std::nullopt);
+    EXPECT_EQ(group.reclaimableBytes(), std::numeric_limits<int64_t>::max());
+}

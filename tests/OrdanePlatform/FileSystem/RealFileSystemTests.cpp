@@ -77,3 +77,20 @@ TEST(RealFileSystem, RemoveTreeRemovesLinksWithoutFollowingThem) {
     EXPECT_FALSE(fs->exists(dir / "tree"));
     EXPECT_EQ(fs->readFile(outside / "keep.txt"), "keep");
 }
+
+TEST(RealFileSystem, CreateDirectoriesFailsWhereNoFolderCanBe) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    fs->createDirectories(dir / "a/b/c");
+    fs->createDirectories(dir / "a/b/c/");
+    EXPECT_TRUE(fs->status(dir / "a/b/c").isDirectory());
+
+    ordane::testing::writeFile(dir / "file", "x");
+    EXPECT_THROW(fs->createDirectories(dir / "file"), FileSystemError);
+    EXPECT_THROW(fs->createDirectories(dir / "file/below"), FileSystemError);
+    // A broken link takes the name: mkdir can't create the folder, and no folder exists after.
+    fs->createSymlink(dir / "nowhere", dir / "broken");
+    EXPECT_THROW(fs->createDirectories(dir / "broken"), FileSystemError);
+    EXPECT_THROW(fs->createDirectories(dir / "broken/below"), FileSystemError);
+    EXPECT_FALSE(fs->exists(dir / "nowhere"));
+}

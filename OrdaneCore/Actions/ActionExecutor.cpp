@@ -1,0 +1,177 @@
+#include "OrdaneCore/Actions/ActionExecutor.hpp"
+
+#include <algorithm>
+#include <numeric>
+
+#include "OrdaneCore/Actions/SafeMover.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
+
+namespace ordane {
+
+using platform::FileSystemError;
+using MoveError = SafeMover::MoveError;
+
+namespace {
+
+// Plan indexes in run order: moves first, then moves to the Trash, each in plan order.
+std::vector<size_t> runOrder(const ActionPlan& plan) {
+    std::vector<size_t> order(plan.actions.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    auto rank = [&](size_t index) { return std::pair(plan.actions[index].kind.isMove() ? 0 : 1, index); };
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return rank(a) < rank(b); });
+    return order;
+}
+
+PlannedAction::State stateFor(const std::exception& error) {
+    if (const auto* refusal = dynamic_cast<const MoveError*>(&error)) {
+        bool notTheApprovedItem =
+            refusal->kind() == MoveError::Kind::sourceMissing || refusal->kind() == MoveError::Kind::sourceChanged;
+        if (notTheApprovedItem) return PlannedAction::State::skipped(refusal->errorDescription());
+    }
+    return PlannedAction::State::failed(ActionExecutor::errorText(error));
+}
+
+void saveQuietly(const ActionJournal& journal, const ActionPlan& plan) {
+    try {
+        journal.save(plan);
+    } catch (const std::exception&) {
+        // The run goes on without a journal.
+    }
+}
+
+// The current size of an item to be moved back; -1 when it can't be read.
+int64_t currentSize(platform::FileSystem& fileSystem, const URL& url) {
+    try {
+        return fileSystem.linkStatus(url.path()).size;
+    } catch (const FileSystemError&) {
+        return -1;
+    }
+}
+
+ActivityEntry newEntry(ActivityEntry::Kind kind, int64_t sizeBytes, std::optional<std::string> suggestionKind = {}) {
+    return ActivityEntry{UUID::random(), Date::now(), std::move(kind), sizeBytes, true, std::nullopt,
+                         std::move(suggestionKind)};
+}
+
+}  // namespace
+
+std::string ActionExecutor::ReversalResult::message() const {
+    if (const auto* refusal = std::get_if<NotPossible>(&value)) return refusal->message;
+    return "";
+}
+
+ActionExecutor::ActionExecutor()
+    : ActionExecutor(platform::FileSystem::real(), platform::Trash::forCurrentUser(platform::FileSystem::real())) {}
+
+ActionExecutor::ActionExecutor(std::shared_ptr<platform::FileSystem> fileSystem, platform::Trash trash)
+    : fileSystem_(std::move(fileSystem)), trash_(std::move(trash)) {}
+
+std::string ActionExecutor::errorText(const std::exception& error) {
+    if (const auto* refusal = dynamic_cast<const MoveError*>(&error)) return refusal->errorDescription();
+    if (const auto* failure = dynamic_cast<const FileSystemError*>(&error)) {
+        // The system's own description of the errno; the path would repeat what the row shows.
+        return failure->code().message() + ".";
+    }
+    // Paths in messages may hold bytes that are not UTF-8; stored texts must be valid.
+    return platform::text::validUTF8(error.what());
+}
+
+ActionPlan ActionExecutor::execute(const ActionPlan& plan, const ActionJournal& journal, ActivityStore& activity,
+                                   const Progress& progress) {
+    std::lock_guard lock(mutex_);
+    ActionPlan working = plan;
+    saveQuietly(journal, working);
+    const int total = static_cast<int>(working.actions.size());
+    int position = 0;
+    for (size_t index : runOrder(working)) {
+        ++position;
+        PlannedAction& action = working.actions[index];
+        if (!action.state.isPending()) continue;
+        if (progress) progress(action, position, total);
+        action.state = perform(action, activity);
+        saveQuietly(journal, working);
+    }
+    journal.remove(working);
+    return working;
+}
+
+PlannedAction::State ActionExecutor::perform(const PlannedAction& action, ActivityStore& activity) {
+    try {
+        if (const auto* move = std::get_if<PlannedAction::Kind::Move>(&action.kind.value)) {
+            URL final = SafeMover::move(move->from, move->to, action.expectedSize, action.expectedModified, fileSystem_);
+            activity.append(newEntry(ActivityEntry::Kind::moved(move->from, final), action.sizeBytes,
+                                     action.recognitionKind));
+            return PlannedAction::State::done(final);
+        }
+        const URL& url = std::get<PlannedAction::Kind::Trash>(action.kind.value).url;
+        URL trashed = moveToTrash(url, action);
+        activity.append(newEntry(ActivityEntry::Kind::trashed(url, trashed), action.sizeBytes));
+        return PlannedAction::State::done(trashed);
+    } catch (const std::exception& error) {
+        return stateFor(error);
+    }
+}
+
+URL ActionExecutor::moveToTrash(const URL& url, const PlannedAction& action) {
+    SafeMover::checkSource(url, action.expectedSize, action.expectedModified, *fileSystem_);
+    try {
+        return URL::fileURL(trash_.trashItem(url.path()), url.isDirectory());
+    } catch (const std::exception&) {
+        // Whatever the reason, the item has not moved: say so plainly.
+        throw MoveError(MoveError::Kind::trashUnavailable, url.lastPathComponent());
+    }
+}
+
+ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& entry, ActivityStore& activity) {
+    std::lock_guard lock(mutex_);
+    const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
+    if (!moved || !entry.undoable) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
+    try {
+        // No date test: an item edited after the move still goes back.
+        SafeMover::move(moved->to, moved->from, currentSize(*fileSystem_, moved->to), std::nullopt, fileSystem_);
+    } catch (const std::exception& error) {
+        return ReversalResult::notPossible(errorText(error));
+    }
+    recordReversal(entry, undoneNote, ActivityEntry::Kind::undone(entry.id), activity);
+    return ReversalResult::done();
+}
+
+ActionExecutor::ReversalResult ActionExecutor::restoreFromTrash(const ActivityEntry& entry, ActivityStore& activity) {
+    std::lock_guard lock(mutex_);
+    const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
+    if (!trashed || !entry.undoable) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
+    const std::string& trashedPath = trashed->trashURL.path();
+    // A drive that isn't connected is no emptied Trash: the entry stays undoable.
+    if (!trash_.isReachable(trashedPath)) return ReversalResult::notPossible(std::string(trashUnreachableMessage));
+    if (!fileSystem_->exists(trashedPath)) return markTrashEmptied(entry, activity);
+    try {
+        // The name may have been reused by another item since ours left the Trash.
+        if (!trash_.recordsOrigin(trashedPath, trashed->original.path())) return markTrashEmptied(entry, activity);
+        SafeMover::move(trashed->trashURL, trashed->original, currentSize(*fileSystem_, trashed->trashURL),
+                        std::nullopt, fileSystem_);
+    } catch (const std::exception& error) {
+        return ReversalResult::notPossible(errorText(error));
+    }
+    trash_.forget(trashedPath);
+    recordReversal(entry, restoredNote, ActivityEntry::Kind::restoredFromTrash(entry.id), activity);
+    return ReversalResult::done();
+}
+
+ActionExecutor::ReversalResult ActionExecutor::markTrashEmptied(const ActivityEntry& entry, ActivityStore& activity) {
+    ActivityEntry gone = entry;
+    gone.undoable = false;
+    gone.undoableNote = std::string(trashEmptiedNote);
+    activity.replace(gone);
+    return ReversalResult::notPossible(std::string(noLongerInTrashMessage));
+}
+
+void ActionExecutor::recordReversal(const ActivityEntry& entry, std::string_view note, ActivityEntry::Kind reversal,
+                                    ActivityStore& activity) {
+    ActivityEntry reversed = entry;
+    reversed.undoable = false;
+    reversed.undoableNote = std::string(note);
+    activity.replace(reversed);
+    activity.append(newEntry(std::move(reversal), entry.sizeBytes));
+}
+
+}  // namespace ordane

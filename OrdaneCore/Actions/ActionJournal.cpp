@@ -1,0 +1,50 @@
+#include "OrdaneCore/Actions/ActionJournal.hpp"
+
+#include <algorithm>
+
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane {
+
+using platform::FileSystemError;
+
+void ActionJournal::save(const ActionPlan& plan) const {
+    fileSystem->createDirectories(directory.path());
+    std::string text = json::dumpPretty(plan.toJson());
+    fileSystem->writeFileAtomically(fileURL(plan.id).path(), text);
+}
+
+void ActionJournal::remove(const ActionPlan& plan) const {
+    try {
+        fileSystem->removeItem(fileURL(plan.id).path());
+    } catch (const FileSystemError&) {
+        // Missing already, or stays for the next start to report.
+    }
+}
+
+std::vector<ActionPlan> ActionJournal::loadAll() const {
+    std::vector<std::string> names;
+    try {
+        names = fileSystem->listDirectory(directory.path());
+    } catch (const FileSystemError&) {
+        return {};
+    }
+    std::vector<ActionPlan> plans;
+    for (const std::string& name : names) {
+        if (platform::path::extensionAsWritten(name) != "json") continue;
+        try {
+            plans.push_back(ActionPlan::fromJson(json::parse(fileSystem->readFile(directory.appendingPathComponent(name).path()))));
+        } catch (const std::exception&) {
+            // Unreadable or damaged: passed over and left on disk for a person to look at.
+        }
+    }
+    std::stable_sort(plans.begin(), plans.end(),
+                     [](const ActionPlan& a, const ActionPlan& b) { return a.createdAt < b.createdAt; });
+    return plans;
+}
+
+URL ActionJournal::fileURL(const UUID& planID) const {
+    return directory.appendingPathComponent(planID.uuidString() + ".json");
+}
+
+}  // namespace ordane

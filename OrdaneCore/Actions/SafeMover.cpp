@@ -1,0 +1,134 @@
+#include "OrdaneCore/Actions/SafeMover.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+
+#include "OrdaneCore/Hashing/FileHasher.hpp"
+#include "OrdanePlatform/FileSystem/ItemCopy.hpp"
+#include "OrdanePlatform/FileSystem/TreeComparison.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane {
+
+using platform::FileStatus;
+using platform::FileSystemError;
+namespace path = platform::path;
+
+namespace {
+
+std::string sentence(SafeMover::MoveError::Kind kind, const std::string& name) {
+    using Kind = SafeMover::MoveError::Kind;
+    switch (kind) {
+        case Kind::sourceMissing:
+            return name + " isn't where it was when I looked, so I left everything alone.";
+        case Kind::sourceChanged:
+            return name + " changed since I looked at it, so I left it alone. Scan again to pick it up.";
+        case Kind::verificationFailed:
+            return "I couldn't verify the copy of " + name + " arrived intact, so the original stayed put.";
+        case Kind::trashUnavailable:
+            return "This disk has no Trash for " + name + ", so I did nothing. Nothing was deleted.";
+    }
+    return name;
+}
+
+std::optional<FileStatus> statusIfReadable(platform::FileSystem& fileSystem, const std::string& path) {
+    try {
+        return fileSystem.linkStatus(path);
+    } catch (const FileSystemError&) {
+        return std::nullopt;
+    }
+}
+
+std::string nameWithNumber(const std::string& stem, const std::string& number, const std::string& extension) {
+    return stem + " " + number + (extension.empty() ? "" : "." + extension);
+}
+
+}  // namespace
+
+SafeMover::MoveError::MoveError(Kind kind, std::string name)
+    : kind_(kind), name_(std::move(name)), description_(sentence(kind_, name_)) {}
+
+void SafeMover::checkSource(const URL& url, int64_t expectedSize, std::optional<Date> expectedModified,
+                            platform::FileSystem& fileSystem) {
+    std::string name = url.lastPathComponent();
+    if (!fileSystem.exists(url.path())) throw MoveError(MoveError::Kind::sourceMissing, name);
+    auto status = statusIfReadable(fileSystem, url.path());
+    bool isDirectory = status && status->isDirectory();
+    if (!isDirectory && (status ? status->size : -1) != expectedSize) {
+        throw MoveError(MoveError::Kind::sourceChanged, name);
+    }
+    if (expectedModified && status) {
+        double difference = Date::fromUnix(status->modified).secondsSince(*expectedModified);
+        if (std::fabs(difference) > 1.0) throw MoveError(MoveError::Kind::sourceChanged, name);
+    }
+}
+
+URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedSize,
+                    std::optional<Date> expectedModified, const FileSystemPointer& fileSystem) {
+    platform::FileSystem& fs = *fileSystem;
+    checkSource(source, expectedSize, expectedModified, fs);
+    fs.createDirectories(path::parent(destination.path()));
+    URL final = uniqueDestination(destination, fs);
+    // A folder can't go inside itself; a copy would recurse into its own output.
+    if (path::isSameOrInside(path::standardized(final.path()), path::standardized(source.path()))) {
+        throw FileSystemError(EINVAL, "move", source.path() + " -> " + final.path());
+    }
+
+    if (isSameVolume(source, final.deletingLastPathComponent(), fs)) {
+        try {
+            fs.moveNoReplace(source.path(), final.path());
+            return final;
+        } catch (const FileSystemError& error) {
+            // Two mounts of one file system share a device but can't rename across: copy instead.
+            if (error.errorNumber() != EXDEV) throw;
+        }
+    }
+
+    // Removes its own half copy when it fails.
+    platform::copyItem(fs, source.path(), final.path());
+    try {
+        verifyCopy(source, final, fileSystem);
+    } catch (...) {
+        try {
+            fs.removeTree(final.path());
+        } catch (const FileSystemError&) {
+            // The source is untouched; a stray unverified copy is the lesser harm.
+        }
+        throw;
+    }
+    fs.removeTree(source.path());
+    return final;
+}
+
+URL SafeMover::uniqueDestination(const URL& wanted, platform::FileSystem& fileSystem) {
+    if (!fileSystem.exists(wanted.path())) return wanted;
+    URL folder = wanted.deletingLastPathComponent();
+    std::string stem = path::stem(wanted.path());
+    std::string extension = path::extensionAsWritten(wanted.path());
+    for (int n = 2; n <= 99; ++n) {
+        URL candidate = folder.appendingPathComponent(nameWithNumber(stem, std::to_string(n), extension),
+                                                      wanted.isDirectory());
+        if (!fileSystem.exists(candidate.path())) return candidate;
+    }
+    std::string seconds = std::to_string(static_cast<long long>(std::time(nullptr)));
+    return folder.appendingPathComponent(nameWithNumber(stem, seconds, extension), wanted.isDirectory());
+}
+
+bool SafeMover::isSameVolume(const URL& first, const URL& second, platform::FileSystem& fileSystem) {
+    try {
+        return fileSystem.linkStatus(first.path()).device == fileSystem.status(second.path()).device;
+    } catch (const FileSystemError&) {
+        return false;
+    }
+}
+
+void SafeMover::verifyCopy(const URL& source, const URL& copy, const FileSystemPointer& fileSystem) {
+    FileHasher hasher(fileSystem);
+    auto hash = [&](const std::string& path) { return hasher.sha256(URL::fileURL(path), hashChunkSize); };
+    if (platform::firstTreeDifference(*fileSystem, source.path(), copy.path(), hash)) {
+        throw MoveError(MoveError::Kind::verificationFailed, source.lastPathComponent());
+    }
+}
+
+}  // namespace ordane

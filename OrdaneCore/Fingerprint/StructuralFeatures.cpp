@@ -1,0 +1,51 @@
+#include "OrdaneCore/Fingerprint/StructuralFeatures.hpp"
+
+#include <array>
+#include <utility>
+
+namespace ordane {
+
+namespace {
+
+using Features = StructuralFeatures;
+
+constexpr std::array<std::pair<const char*, int64_t Features::*>, 12> integerFields{{
+    {"pageCount", &Features::pageCount},
+    {"characterCount", &Features::characterCount},
+    {"lineCount", &Features::lineCount},
+    {"headingCount", &Features::headingCount},
+    {"numberedStepCount", &Features::numberedStepCount},
+    {"dateCount", &Features::dateCount},
+    {"dateRangeCount", &Features::dateRangeCount},
+    {"currencyCount", &Features::currencyCount},
+    {"currencyLineCount", &Features::currencyLineCount},
+    {"unitOfMeasureCount", &Features::unitOfMeasureCount},
+    {"temperatureCount", &Features::temperatureCount},
+    {"tocDotLeaderCount", &Features::tocDotLeaderCount},
+}};
+
+constexpr std::array<std::pair<const char*, bool Features::*>, 2> flagFields{{
+    {"hasMaskedAccountNumber", &Features::hasMaskedAccountNumber},
+    {"contactInfoNearTop", &Features::contactInfoNearTop},
+}};
+
+}  // namespace
+
+Json StructuralFeatures::toJson() const {
+    Json result = Json::object();
+    for (const auto& [key, member] : integerFields) result[key] = Json(this->*member);
+    for (const auto& [key, member] : flagFields) result[key] = Json(this->*member);
+    result["topRegionDensity"] = json::numberValue(topRegionDensity);
+    return result;
+}
+
+StructuralFeatures StructuralFeatures::fromJson(const Json& value) {
+    json::requireObject(value, "structural features");
+    StructuralFeatures result;
+    for (const auto& [key, member] : integerFields) result.*member = json::int64(json::field(value, key));
+    for (const auto& [key, member] : flagFields) result.*member = json::boolean(json::field(value, key));
+    result.topRegionDensity = json::number(json::field(value, "topRegionDensity"));
+    return result;
+}
+
+}  // namespace ordane

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "OrdaneCore/Foundation/Json.hpp"
+
+namespace ordane::json {
+
+// One codec for every stored tagged union held as a std::variant of case structs. Each case struct
+// provides
+//   static constexpr std::string_view caseName;
+//   Json payload() const;                       // the object of its fields ({} when it has none)
+//   static Case fromPayload(const Json& object); // throws DecodingError
+// and the union is written as {"caseName": payload}.
+template <class... Cases>
+Json encodeTagged(const std::variant<Cases...>& value) {
+    return std::visit([](const auto& item) { return tagged(item.caseName, item.payload()); }, value);
+}
+
+namespace detail {
+template <class Variant, size_t index = 0>
+Variant decodeCase(const TaggedCase& item, std::string_view typeName) {
+    if constexpr (index == std::variant_size_v<Variant>) {
+        throw DecodingError("Unknown " + std::string(typeName) + " case \"" + item.name + "\"");
+    } else {
+        using Case = std::variant_alternative_t<index, Variant>;
+        if (item.name == Case::caseName) return Variant(std::in_place_index<index>, Case::fromPayload(*item.payload));
+        return decodeCase<Variant, index + 1>(item, typeName);
+    }
+}
+}  // namespace detail
+
+// Exactly one key, which must be one of the case names; `typeName` goes into the error message.
+template <class Variant>
+Variant decodeTagged(const Json& value, std::string_view typeName) {
+    return detail::decodeCase<Variant>(taggedCase(value), typeName);
+}
+
+}  // namespace ordane::json

@@ -1,0 +1,94 @@
+#include "OrdaneCore/Stores/FilingPriorsStore.hpp"
+
+namespace ordane {
+
+double FilingPriorsStore::Row::acceptanceRate() const {
+    return static_cast<double>(acceptCount + 1) / static_cast<double>(acceptCount + rejectCount + 3);
+}
+
+Json FilingPriorsStore::Row::toJson() const {
+    return Json{
+        {"kind", json::stringValue(kind)},
+        {"destinationPath", json::stringValue(destinationPath)},
+        {"acceptCount", acceptCount},
+        {"rejectCount", rejectCount},
+        {"lastUpdated", json::dateValue(lastUpdated)},
+    };
+}
+
+FilingPriorsStore::Row FilingPriorsStore::Row::fromJson(const Json& value) {
+    Row row;
+    row.kind = json::string(json::field(value, "kind"));
+    row.destinationPath = json::string(json::field(value, "destinationPath"));
+    row.acceptCount = json::int64(json::field(value, "acceptCount"));
+    row.rejectCount = json::int64(json::field(value, "rejectCount"));
+    row.lastUpdated = json::date(json::field(value, "lastUpdated"));
+    // Negative counts would make the acceptance rate meaningless (or divide by zero).
+    if (row.acceptCount < 0 || row.rejectCount < 0) throw DecodingError("Negative count in a filing prior");
+    return row;
+}
+
+FilingPriorsStore::FilingPriorsStore(URL fileURL, std::shared_ptr<platform::FileSystem> fileSystem)
+    : file_(std::move(fileURL), std::move(fileSystem), StoreFile::Unusable::setAside) {}
+
+void FilingPriorsStore::recordAccept(const std::string& kind, const std::string& destinationPath) {
+    record(kind, destinationPath, Decision::accept);
+}
+
+void FilingPriorsStore::recordReject(const std::string& kind, const std::string& destinationPath) {
+    record(kind, destinationPath, Decision::reject);
+}
+
+std::vector<FilingPriorsStore::Row> FilingPriorsStore::allRows() {
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    std::vector<Row> result;
+    result.reserve(rows_.size());
+    for (const auto& [key, row] : rows_) result.push_back(row);
+    return result;
+}
+
+void FilingPriorsStore::save() {
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    saveLocked();
+}
+
+void FilingPriorsStore::loadIfNeeded() {
+    if (loaded_) return;
+    loaded_ = true;
+    auto stored = file_.load([](std::string_view text) {
+        std::map<std::string, Row> result;
+        // Rows are keyed by their own fields, whatever key the file gave them.
+        StoreFile::readEntries(text, fileVersion, "rows", [&result](std::string, const Json& value) {
+            Row row = Row::fromJson(value);
+            result.insert_or_assign(key(row.kind, row.destinationPath), std::move(row));
+        });
+        return result;
+    });
+    if (stored) rows_ = std::move(*stored);
+}
+
+void FilingPriorsStore::record(const std::string& kind, const std::string& destinationPath, Decision decision) {
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    Date now = Date::now();
+    Row& row = rows_.try_emplace(key(kind, destinationPath), Row{kind, destinationPath, 0, 0, now}).first->second;
+    if (decision == Decision::accept) {
+        ++row.acceptCount;
+    } else {
+        ++row.rejectCount;
+    }
+    row.lastUpdated = now;
+    saveLocked();
+}
+
+void FilingPriorsStore::saveLocked() {
+    Json object = {
+        {"version", fileVersion},
+        {"rows", StoreFile::writableObject(rows_, [](const Row& row) { return row.toJson(); })},
+    };
+    file_.write(json::dumpPretty(object));
+}
+
+}  // namespace ordane

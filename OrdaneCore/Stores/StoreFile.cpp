@@ -1,0 +1,76 @@
+#include "OrdaneCore/Stores/StoreFile.hpp"
+
+#include <cerrno>
+#include <ctime>
+
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane {
+
+using platform::FileSystemError;
+
+StoreFile::StoreFile(URL fileURL, std::shared_ptr<platform::FileSystem> fileSystem, Unusable policy)
+    : fileURL_(std::move(fileURL)), fileSystem_(std::move(fileSystem)), policy_(policy) {}
+
+std::optional<std::string> StoreFile::read() {
+    try {
+        return fileSystem_->readFile(fileURL_.path());
+    } catch (const FileSystemError& error) {
+        if (error.errorNumber() != ENOENT) noteUnusable();
+        return std::nullopt;
+    }
+}
+
+void StoreFile::noteUnusable() {
+    if (policy_ == Unusable::setAside) setAsidePending_ = true;
+}
+
+bool StoreFile::write(const std::string& contents) {
+    const std::string& path = fileURL_.path();
+    try {
+        fileSystem_->createDirectories(platform::path::parent(path));
+    } catch (const FileSystemError&) {
+        // The write below reports whether the folder is really missing.
+    }
+    if (setAsidePending_) {
+        if (!moveUnusableAside()) return false;
+        setAsidePending_ = false;
+    }
+    try {
+        fileSystem_->writeFileAtomically(path, contents);
+        return true;
+    } catch (const FileSystemError&) {
+        return false;
+    }
+}
+
+bool StoreFile::moveUnusableAside() {
+    const std::string& path = fileURL_.path();
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    ::gmtime_r(&now, &parts);
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
+    std::string aside = path + ".unreadable-" + stamp;
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        std::string candidate = attempt == 1 ? aside : aside + "-" + std::to_string(attempt);
+        try {
+            fileSystem_->moveNoReplace(path, candidate);
+            return true;
+        } catch (const FileSystemError& error) {
+            // Gone in the meantime: nothing left to protect.
+            if (error.errorNumber() == ENOENT) return true;
+            if (error.errorNumber() != EEXIST) return false;
+        }
+    }
+    return false;
+}
+
+void StoreFile::requireVersionAndMember(std::optional<int64_t> foundVersion, int64_t version, bool foundMember,
+                                        std::string_view member) {
+    if (!foundVersion) throw DecodingError("Missing key \"version\"");
+    if (*foundVersion != version) throw DecodingError("Unsupported file version " + std::to_string(*foundVersion));
+    if (!foundMember) throw DecodingError("Missing key \"" + std::string(member) + "\"");
+}
+
+}  // namespace ordane

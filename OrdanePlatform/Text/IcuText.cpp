@@ -1,0 +1,58 @@
+#include "OrdanePlatform/Text/IcuText.hpp"
+
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace ordane::platform::text::icu_text {
+
+int32_t checkedLength(std::string_view text) {
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        throw std::length_error("text too long for Unicode processing");
+    }
+    return static_cast<int32_t>(text.size());
+}
+
+icu::UnicodeString toUnicode(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), checkedLength(text)));
+}
+
+std::string toUTF8(const icu::UnicodeString& text) {
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+int32_t MappedText::utf16Index(size_t byteOffset) const {
+    auto it = std::lower_bound(byteOffsets.begin(), byteOffsets.end(), static_cast<int64_t>(byteOffset),
+                               [](int32_t offset, int64_t wanted) { return offset < wanted; });
+    return static_cast<int32_t>(it - byteOffsets.begin());
+}
+
+MappedText toMappedUnicode(std::string_view text) {
+    const int32_t length = checkedLength(text);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    MappedText mapped;
+    mapped.byteOffsets.reserve(text.size() + 1);
+    int32_t i = 0;
+    while (i < length) {
+        const int32_t start = i;
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) c = 0xFFFD;
+        mapped.string.append(c);
+        mapped.byteOffsets.push_back(start);
+        if (U16_LENGTH(c) == 2) mapped.byteOffsets.push_back(start);
+    }
+    mapped.byteOffsets.push_back(length);
+    return mapped;
+}
+
+void check(UErrorCode status, const char* operation) {
+    if (U_FAILURE(status)) throw std::runtime_error(std::string(operation) + ": " + u_errorName(status));
+}
+
+}  // namespace ordane::platform::text::icu_text

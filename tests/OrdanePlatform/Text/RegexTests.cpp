@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "OrdanePlatform/Text/Regex.hpp"
+
+using ordane::platform::text::Regex;
+using ordane::platform::text::RegexError;
+using ordane::platform::text::RegexMatch;
+using ordane::platform::text::RegexOptions;
+
+TEST(RegexCompile, BadPatternsFailWithAnError) {
+    EXPECT_THROW(Regex("(abc"), RegexError);
+    EXPECT_THROW(Regex("[a-"), RegexError);
+    EXPECT_THROW(Regex("a{2,1}"), RegexError);
+    try {
+        Regex("(?i)(unclosed");
+        FAIL() << "expected RegexError";
+    } catch (const RegexError& error) {
+        EXPECT_NE(std::string(error.what()).find("(?i)(unclosed"), std::string::npos);
+    }
+    Regex compiled(R"(\b(19|20)\d{2}\b)", RegexOptions::caseInsensitive);
+    EXPECT_EQ(compiled.pattern(), R"(\b(19|20)\d{2}\b)");
+    EXPECT_EQ(compiled.options(), RegexOptions::caseInsensitive);
+}
+
+TEST(RegexCount, HonoursOptions) {
+    EXPECT_EQ(Regex("tax").countMatches("Tax TAX tax"), 1u);
+    EXPECT_EQ(Regex("tax", RegexOptions::caseInsensitive).countMatches("Tax TAX tax"), 3u);
+    EXPECT_EQ(Regex("(?i)tax").countMatches("Tax TAX tax"), 3u);
+
+    const std::string dialog = "Title\n  OK \nCancel\nnot OK";
+    const std::string buttons = R"(^\s*(OK|Cancel|Try Again|Quit|Dismiss)\s*$)";
+    EXPECT_EQ(Regex(buttons).countMatches(dialog), 0u);
+    EXPECT_EQ(Regex(buttons, RegexOptions::anchorsMatchLines).countMatches(dialog), 2u);
+    EXPECT_EQ(Regex(buttons, RegexOptions::anchorsMatchLines | RegexOptions::caseInsensitive)
+                  .countMatches("ok\ncancel"),
+              2u);
+}
+
+TEST(RegexCount, WorksOnNonASCIITextAndPatterns) {
+    EXPECT_EQ(Regex(R"([$€£]\s?\d)").countMatches("$5, € 7 and £12 but not ¥3"), 3u);
+    EXPECT_EQ(Regex(R"(\b(19|20)\d{2}\b)").countMatches("1899 2099 2100 20999 ©2024"), 2u);
+    EXPECT_EQ(Regex(R"(\b[A-Z]{3}\s*(?:→|–|-|to)\s*[A-Z]{3}\b)").countMatches("SFO → JFK, LHR-CDG, sfo-jfk"), 2u);
+    EXPECT_EQ(Regex(R"(\s+)").countMatches("a \u00a0b\u2028c\td"), 3u);
+    EXPECT_EQ(Regex("x*").countMatches("abc"), 4u);  // empty matches count, and the scan moves on
+    EXPECT_EQ(Regex("a").countMatches(""), 0u);
+}
+
+TEST(RegexCount, CountsInsideAByteRangeAsIfCut) {
+    const std::string text = "aaa|aaa";
+    EXPECT_EQ(Regex("a").countMatches(text, 4, 7), 3u);
+    EXPECT_EQ(Regex("a").countMatches(text, 2, 5), 2u);
+    EXPECT_EQ(Regex("^a").countMatches(text, 4, 7), 1u);  // the cut is an anchor
+    EXPECT_EQ(Regex("a").countMatches(text, 5, 100), 2u);
+    EXPECT_EQ(Regex("a").countMatches(text, 9, 3), 0u);
+    // "é" is two bytes; a range starting in its middle starts at the next character.
+    EXPECT_EQ(Regex(".").countMatches("\u00e9\u00e9x", 1, 5), 2u);
+    EXPECT_EQ(Regex(".").countMatches("\u00e9\u00e9x", 0, 5), 3u);
+}
+
+TEST(RegexMatches, ReportByteRangesOfTheGivenText) {
+    const std::string text = "\u00e91 \u00fc22 \U0001F600333";
+    std::vector<RegexMatch> expected{{2, 3, "1"}, {6, 8, "22"}, {13, 16, "333"}};
+    EXPECT_EQ(Regex(R"(\d+)").matches(text), expected);
+    EXPECT_EQ(Regex(R"(\d+)").firstMatch(text), expected.front());
+    EXPECT_EQ(Regex(R"(\d+)").firstMatch("none here"), std::nullopt);
+    auto suffix = Regex(R"((?i)( copy( \d+)?| \(\d+\))$)").firstMatch("Report final Copy 2");
+    ASSERT_TRUE(suffix);
+    EXPECT_EQ(suffix->begin, 12u);
+    EXPECT_EQ(suffix->text, " Copy 2");
+}
+
+TEST(RegexMatches, InvalidUTF8KeepsOffsetsOfTheOriginalBytes) {
+    // The ill-formed byte is one U+FFFD for the matcher but keeps its own byte position.
+    std::vector<RegexMatch> expected{{0, 1, "a"}, {1, 2, "\uFFFD"}, {2, 4, "\u00e9"}};
+    EXPECT_EQ(Regex(".").matches("a\xFF\u00e9"), expected);
+    std::vector<RegexMatch> digits{{0, 1, "1"}, {3, 4, "2"}};
+    EXPECT_EQ(Regex(R"(\d)").matches("1\xE2\x82" "2"), digits);  // a truncated sequence
+    EXPECT_EQ(Regex(R"(\d)").countMatches("1\xE2\x82" "2"), 2u);
+    EXPECT_EQ(Regex("\uFFFD").countMatches("\xFF\xFEz"), 2u);
+    EXPECT_EQ(Regex("a").countMatches("\xFF" "aa", 1, 3), 2u);
+}
+
+TEST(RegexReplace, ReplacesEveryMatch) {
+    EXPECT_EQ(Regex(R"(\s+)").replacingAll(" Tax \n\t Returns\u2028 2024 ", " "), " Tax Returns 2024 ");
+    EXPECT_EQ(Regex(R"((\d{4})-(\d{2}))").replacingAll("2024-05 and 2023-11", "$2/$1"), "05/2024 and 11/2023");
+    EXPECT_EQ(Regex("x").replacingAll("axbx", R"(\$)"), "a$b$");
+    EXPECT_EQ(Regex("nothing").replacingAll("text \u00e9", "-"), "text \u00e9");
+    EXPECT_EQ(Regex("b").replacingAll("a\xFF" "b", "c"), "a\uFFFDc");
+    EXPECT_THROW(Regex("(a)").replacingAll("a", "$2"), RegexError);
+}
+
+TEST(RegexSharing, OneCompiledPatternServesManyThreads) {
+    const Regex currency(R"([$€£]\s?\d{1,3}(,\d{3})*(\.\d{2})?|\b\d{1,3}(,\d{3})*\.\d{2}\b)");
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "Subtotal $1,234.56 and € 7 then 5.5 or 12.00\n";
+    const size_t expected = currency.countMatches(text);
+    EXPECT_EQ(expected, 600u);
+    std::vector<size_t> counts(8);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < counts.size(); ++t) {
+        threads.emplace_back([&, t, copy = currency] { counts[t] = copy.countMatches(text) + currency.matches(text).size(); });
+    }
+    for (auto& thread : threads) thread.join();
+    for (size_t count : counts) EXPECT_EQ(count, 2 * expected);
+}

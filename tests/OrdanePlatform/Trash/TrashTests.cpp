@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "OrdanePlatform/Trash/Trash.hpp"
+#include "OrdanePlatform/Trash/TrashInfo.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
+#include "Support/TempDir.hpp"
+
+using ordane::platform::FileSystem;
+using ordane::platform::FileSystemError;
+using ordane::platform::Trash;
+using ordane::platform::TrashInfo;
+using ordane::platform::TrashUnavailableError;
+using ordane::testing::FaultInjectingFileSystem;
+using ordane::testing::readFile;
+using ordane::testing::TempDir;
+using ordane::testing::writeFile;
+using Operation = FaultInjectingFileSystem::Operation;
+
+namespace {
+
+std::vector<std::string> namesIn(const std::string& folder) { return FileSystem::real()->listDirectory(folder); }
+
+TrashInfo infoAt(const std::string& path) {
+    auto info = TrashInfo::parse(readFile(path));
+    if (!info) throw std::runtime_error("no trash info at " + path);
+    return *info;
+}
+
+// A home trash on another device than the items, and a folder that a made-up mount table lists as
+// a volume of its own, so that volume trashes can be tested without mounting anything.
+struct VolumeFixture {
+    TempDir items;
+    std::unique_ptr<TempDir> otherDevice;
+    std::string volume = items / "vol";
+    std::string mountTable = items / "mountinfo";
+
+    VolumeFixture() {
+        if (FileSystem::real()->status("/dev/shm").device == FileSystem::real()->status(items.path()).device) return;
+        otherDevice = std::make_unique<TempDir>("/dev/shm");
+        ordane::testing::makeDirectories(volume);
+        writeFile(mountTable, "1 0 254:0 / / rw - ext4 /dev/root rw\n2 1 7:0 / " + volume + " rw - ext4 /dev/loop0 rw\n");
+    }
+
+    bool usable() const { return otherDevice != nullptr; }
+    Trash trash(std::shared_ptr<FileSystem> fs = FileSystem::real()) const {
+        return Trash(std::move(fs), *otherDevice / "Trash", 1234, mountTable);
+    }
+};
+
+}  // namespace
+
+TEST(Trash, HomeTrashHoldsTheItemAndAnInfoFileNamingItsPlace) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    Trash trash(fs, dir / "data/Trash", 1234);
+    writeFile(dir / "docs/a b.txt", "contents");
+    writeFile(dir / "docs/folder/inner.txt", "inner");
+
+    std::string trashed = trash.trashItem(dir / "docs/a b.txt");
+    EXPECT_EQ(trashed, dir / "data/Trash/files/a b.txt");
+    EXPECT_EQ(readFile(trashed), "contents");
+    EXPECT_FALSE(fs->exists(dir / "docs/a b.txt"));
+    TrashInfo info = infoAt(dir / "data/Trash/info/a b.txt.trashinfo");
+    EXPECT_EQ(info.path, dir / "docs/a b.txt");
+    EXPECT_NE(readFile(dir / "data/Trash/info/a b.txt.trashinfo").find("a%20b.txt"), std::string::npos);
+    ASSERT_EQ(info.deletionDate.size(), 19u);
+    EXPECT_EQ(info.deletionDate[10], 'T');
+    EXPECT_EQ(fs->linkStatus(dir / "data/Trash").mode, 0700u);
+
+    std::string folder = trash.trashItem(dir / "docs/folder");
+    EXPECT_EQ(readFile(folder + "/inner.txt"), "inner");
+    EXPECT_EQ(trash.originalPath(folder), dir / "docs/folder");
+    EXPECT_TRUE(trash.recordsOrigin(folder, dir / "docs/./folder"));
+    EXPECT_FALSE(trash.recordsOrigin(folder, dir / "docs/other"));
+}
+
+TEST(Trash, TakenNamesGetTheNextFreeNameAndNothingIsReplaced) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    Trash trash(fs, dir / "Trash", 1234);
+    for (const char* folder : {"one", "two", "three", "four"}) writeFile(dir / (std::string(folder) + "/Report.pdf"), folder);
+    writeFile(dir / "Notes", "n1");
+    writeFile(dir / "x/Notes", "n2");
+    // An item without info file (left by some crash) still holds its name.
+    writeFile(dir / "Trash/files/Report 3.pdf", "orphan");
+
+    EXPECT_EQ(trash.trashItem(dir / "one/Report.pdf"), dir / "Trash/files/Report.pdf");
+    EXPECT_EQ(trash.trashItem(dir / "two/Report.pdf"), dir / "Trash/files/Report 2.pdf");
+    EXPECT_EQ(trash.trashItem(dir / "three/Report.pdf"), dir / "Trash/files/Report 4.pdf");
+    EXPECT_EQ(trash.trashItem(dir / "Notes"), dir / "Trash/files/Notes");
+    EXPECT_EQ(trash.trashItem(dir / "x/Notes"), dir / "Trash/files/Notes 2");
+
+    EXPECT_EQ(readFile(dir / "Trash/files/Report 3.pdf"), "orphan");
+    EXPECT_FALSE(fs->exists(dir / "Trash/info/Report 3.pdf.trashinfo"));
+    EXPECT_EQ(readFile(dir / "Trash/files/Report 4.pdf"), "three");
+    EXPECT_EQ(infoAt(dir / "Trash/info/Report 4.pdf.trashinfo").path, dir / "three/Report.pdf");
+}
+
+TEST(Trash, VeryLongNamesAreShortenedToFitTheInfoFile) {
+    TempDir dir;
+    Trash trash(FileSystem::real(), dir / "Trash", 1234);
+    std::string name;
+    while (name.size() < 240) name += "é";
+    name += ".txt";
+    writeFile(dir / name, "long");
+    std::string trashed = trash.trashItem(dir / name);
+    std::string trashedName = trashed.substr(trashed.rfind('/') + 1);
+    EXPECT_LE(trashedName.size() + 10, 255u);
+    EXPECT_EQ(trashedName.substr(trashedName.size() - 6), "é.txt");
+    EXPECT_EQ(trash.originalPath(trashed), dir / name);
+}
+
+TEST(Trash, AFailedMoveLeavesTheItemAndNoInfoFile) {
+    TempDir dir;
+    auto fs = std::make_shared<FaultInjectingFileSystem>();
+    Trash trash(fs, dir / "Trash", 1234);
+    writeFile(dir / "a.txt", "a");
+    fs->fail(Operation::moveNoReplace, "a.txt", EIO);
+    EXPECT_THROW(trash.trashItem(dir / "a.txt"), FileSystemError);
+    EXPECT_EQ(readFile(dir / "a.txt"), "a");
+    EXPECT_TRUE(namesIn(dir / "Trash/info").empty());
+
+    fs->clearFaults();
+    fs->fail(Operation::write, "a.txt.trashinfo", ENOSPC);
+    EXPECT_THROW(trash.trashItem(dir / "a.txt"), FileSystemError);
+    EXPECT_EQ(readFile(dir / "a.txt"), "a");
+    EXPECT_TRUE(namesIn(dir / "Trash/info").empty());
+    EXPECT_TRUE(namesIn(dir / "Trash/files").empty());
+}
+
+TEST(Trash, ItemsOnAnotherVolumeGoToThatVolumesOwnTrash) {
+    VolumeFixture fixture;
+    if (!fixture.usable()) GTEST_SKIP() << "no second device for the home trash";
+    auto fs = FileSystem::real();
+    Trash trash = fixture.trash();
+    writeFile(fixture.volume + "/sub/a b.txt", "on the volume");
+
+    std::string trashed = trash.trashItem(fixture.volume + "/sub/a b.txt");
+    EXPECT_EQ(trashed, fixture.volume + "/.Trash-1234/files/a b.txt");
+    EXPECT_EQ(fs->linkStatus(fixture.volume + "/.Trash-1234").mode, 0700u);
+    EXPECT_EQ(infoAt(fixture.volume + "/.Trash-1234/info/a b.txt.trashinfo").path, "sub/a b.txt");
+    EXPECT_EQ(trash.originalPath(trashed), fixture.volume + "/sub/a b.txt");
+    EXPECT_TRUE(trash.recordsOrigin(trashed, fixture.volume + "/sub/a b.txt"));
+    EXPECT_FALSE(fs->exists(*fixture.otherDevice / "Trash"));
+}
+
+TEST(Trash, ASharedTrashIsUsedOnlyWhenItIsARealStickyFolder) {
+    VolumeFixture fixture;
+    if (!fixture.usable()) GTEST_SKIP() << "no second device for the home trash";
+    auto fs = FileSystem::real();
+    Trash trash = fixture.trash();
+    std::string shared = fixture.volume + "/.Trash";
+    for (const char* name : {"a", "b", "c"}) writeFile(fixture.volume + "/" + name, name);
+
+    ordane::testing::makeDirectories(fixture.items / "elsewhere");
+    fs->setPermissions(fixture.items / "elsewhere", 01777);
+    fs->createSymlink(fixture.items / "elsewhere", shared);
+    EXPECT_EQ(trash.trashItem(fixture.volume + "/a"), fixture.volume + "/.Trash-1234/files/a");
+
+    fs->removeItem(shared);
+    fs->createDirectory(shared, 0777);
+    fs->setPermissions(shared, 0777);
+    EXPECT_EQ(trash.trashItem(fixture.volume + "/b"), fixture.volume + "/.Trash-1234/files/b");
+
+    fs->setPermissions(shared, 01777);
+    std::string trashed = trash.trashItem(fixture.volume + "/c");
+    EXPECT_EQ(trashed, shared + "/1234/files/c");
+    EXPECT_EQ(fs->linkStatus(shared + "/1234").mode, 0700u);
+    EXPECT_EQ(trash.originalPath(trashed), fixture.volume + "/c");
+    EXPECT_TRUE(namesIn(fixture.items / "elsewhere").empty());
+}
+
+TEST(Trash, AVolumeWithoutUsableTrashLeavesTheItemInPlace) {
+    VolumeFixture fixture;
+    if (!fixture.usable()) GTEST_SKIP() << "no second device for the home trash";
+    auto fs = std::make_shared<FaultInjectingFileSystem>();
+    writeFile(fixture.volume + "/a.txt", "a");
+    fs->fail(Operation::createDirectory, ".Trash-1234", EROFS);
+    EXPECT_THROW(fixture.trash(fs).trashItem(fixture.volume + "/a.txt"), TrashUnavailableError);
+    EXPECT_EQ(readFile(fixture.volume + "/a.txt"), "a");
+
+    fs->clearFaults();
+    writeFile(fixture.mountTable, "");  // no mount known for the item
+    EXPECT_THROW(fixture.trash(fs).trashItem(fixture.volume + "/a.txt"), TrashUnavailableError);
+    EXPECT_EQ(readFile(fixture.volume + "/a.txt"), "a");
+}
+
+TEST(Trash, AnotherMountOfTheHomeDeviceUsesItsVolumeTrashNotACopy) {
+    TempDir dir;
+    auto fs = std::make_shared<FaultInjectingFileSystem>();
+    writeFile(dir / "mountinfo", "2 1 7:0 / " + dir / "vol" + " rw - ext4 /dev/loop0 rw\n");
+    writeFile(dir / "vol/a.txt", "a");
+    Trash trash(fs, dir / "Trash", 1234, dir / "mountinfo");
+    // A bind mount shares the device number but renames across it fail with EXDEV.
+    fs->fail(Operation::moveNoReplace, "/Trash/files/", EXDEV);
+    EXPECT_EQ(trash.trashItem(dir / "vol/a.txt"), dir / "vol/.Trash-1234/files/a.txt");
+    EXPECT_TRUE(namesIn(dir / "Trash/info").empty());
+}
+
+TEST(Trash, ForgettingRemovesTheInfoFileAndItsDirectorySizesLineOnly) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    Trash trash(fs, dir / "Trash", 1234);
+    writeFile(dir / "my folder/x", "x");
+    writeFile(dir / "keep/x", "x");
+    std::string trashed = trash.trashItem(dir / "my folder");
+    std::string kept = trash.trashItem(dir / "keep");
+    writeFile(dir / "Trash/directorysizes", "1 1700000000 keep\n1 1700000000 my%20folder\n");
+    fs->moveNoReplace(trashed, dir / "my folder");  // taken back out
+
+    trash.forget(trashed);
+    EXPECT_EQ(namesIn(dir / "Trash/info"), std::vector<std::string>{"keep.trashinfo"});
+    EXPECT_EQ(readFile(dir / "Trash/directorysizes"), "1 1700000000 keep\n");
+    EXPECT_TRUE(trash.recordsOrigin(kept, dir / "keep"));
+    EXPECT_FALSE(trash.recordsOrigin(trashed, dir / "my folder"));
+}
+
+TEST(Trash, ReachabilityAndUnreadableInfoFiles) {
+    TempDir dir;
+    auto fs = std::make_shared<FaultInjectingFileSystem>();
+    Trash trash(fs, dir / "Trash", 1234);
+    writeFile(dir / "a", "a");
+    std::string trashed = trash.trashItem(dir / "a");
+    EXPECT_TRUE(trash.isReachable(trashed));
+    EXPECT_FALSE(trash.isReachable("/media/unplugged/.Trash-1234/files/a"));
+    fs->fail(Operation::readFile, "a.trashinfo", EIO);
+    EXPECT_THROW(trash.recordsOrigin(trashed, dir / "a"), FileSystemError);
+    fs->clearFaults();
+    fs->removeItem(dir / "Trash/info/a.trashinfo");
+    EXPECT_FALSE(trash.recordsOrigin(trashed, dir / "a"));
+}
+
+TEST(Trash, HomeTrashFollowsTheEnvironment) {
+    std::string saved = std::getenv("XDG_DATA_HOME");
+    ::setenv("XDG_DATA_HOME", "/data/home", 1);
+    EXPECT_EQ(Trash::homeTrashDirectory(), "/data/home/Trash");
+    ::setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    EXPECT_EQ(Trash::homeTrashDirectory(), std::string(std::getenv("HOME")) + "/.local/share/Trash");
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(Trash::homeTrashDirectory(), std::string(std::getenv("HOME")) + "/.local/share/Trash");
+    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+}

@@ -1,0 +1,260 @@
+#include "Support/FaultInjectingFileSystem.hpp"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string_view>
+
+namespace ordane::testing {
+
+using platform::FileStatus;
+using platform::FileSystemError;
+using Operation = FaultInjectingFileSystem::Operation;
+
+namespace {
+
+constexpr std::array<std::string_view, 21> operationNames = {
+    "linkStatus", "status", "exists", "listDirectory", "openForReading", "read", "createNewFile",
+    "write", "sync", "readFile", "writeFileAtomically", "createDirectories", "createDirectory",
+    "moveNoReplace", "removeItem", "removeTree", "setPermissions", "setModificationTime", "readLink",
+    "createSymlink", "canonicalPath"};
+
+Operation operationNamed(const std::string& name) {
+    auto found = std::find(operationNames.begin(), operationNames.end(), name);
+    if (found == operationNames.end()) throw std::invalid_argument("no file-system operation " + name);
+    return static_cast<Operation>(found - operationNames.begin());
+}
+
+bool isChange(Operation operation) {
+    switch (operation) {
+        case Operation::createNewFile: case Operation::write: case Operation::sync:
+        case Operation::writeFileAtomically: case Operation::createDirectories:
+        case Operation::createDirectory: case Operation::moveNoReplace: case Operation::removeItem:
+        case Operation::removeTree: case Operation::setPermissions: case Operation::setModificationTime:
+        case Operation::createSymlink:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class CheckedReadableFile : public platform::ReadableFile {
+public:
+    CheckedReadableFile(FaultInjectingFileSystem& owner, std::unique_ptr<platform::ReadableFile> inner,
+                        std::string path)
+        : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
+
+    size_t read(char* buffer, size_t count) override {
+        owner_.check(Operation::read, path_);
+        return inner_->read(buffer, count);
+    }
+
+private:
+    FaultInjectingFileSystem& owner_;
+    std::unique_ptr<platform::ReadableFile> inner_;
+    std::string path_;
+};
+
+class CheckedWritableFile : public platform::WritableFile {
+public:
+    CheckedWritableFile(FaultInjectingFileSystem& owner, std::unique_ptr<platform::WritableFile> inner,
+                        std::string path)
+        : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
+
+    void write(const char* data, size_t count) override {
+        owner_.check(Operation::write, path_);
+        if (count > 0 && owner_.corrupts(path_)) {
+            std::string changed(data, count);
+            changed[0] = static_cast<char>(~changed[0]);
+            inner_->write(changed.data(), count);
+            return;
+        }
+        inner_->write(data, count);
+    }
+
+    void sync() override {
+        owner_.check(Operation::sync, path_);
+        inner_->sync();
+    }
+
+    void close() override { inner_->close(); }
+
+private:
+    FaultInjectingFileSystem& owner_;
+    std::unique_ptr<platform::WritableFile> inner_;
+    std::string path_;
+};
+
+}  // namespace
+
+FaultInjectingFileSystem::FaultInjectingFileSystem(std::shared_ptr<FileSystem> inner) : inner_(std::move(inner)) {}
+
+void FaultInjectingFileSystem::fail(Operation operation, std::string pathPart, int errorNumber, int skip, int times) {
+    std::lock_guard lock(mutex_);
+    faults_.push_back(Fault{operation, std::move(pathPart), errorNumber, skip, times});
+}
+
+void FaultInjectingFileSystem::crashAfter(int count) {
+    std::lock_guard lock(mutex_);
+    changesBeforeCrash_ = count;
+}
+
+void FaultInjectingFileSystem::corruptWrites(std::string pathPart) {
+    std::lock_guard lock(mutex_);
+    corrupted_.push_back(std::move(pathPart));
+}
+
+void FaultInjectingFileSystem::clearFaults() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+    corrupted_.clear();
+    changesBeforeCrash_ = -1;
+    crashed_ = false;
+}
+
+std::vector<std::string> FaultInjectingFileSystem::calls() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> result;
+    for (const auto& [operation, path] : calls_) {
+        result.push_back(std::string(operationNames[static_cast<size_t>(operation)]) + " " + path);
+    }
+    return result;
+}
+
+void FaultInjectingFileSystem::fail(const std::string& operation, int errorNumber, int times) {
+    fail(operationNamed(operation), "", errorNumber, 0, times < 0 ? 0 : times);
+}
+
+void FaultInjectingFileSystem::heal(const std::string& operation) {
+    std::lock_guard lock(mutex_);
+    Operation healed = operationNamed(operation);
+    std::erase_if(faults_, [&](const Fault& fault) { return fault.operation == healed; });
+}
+
+int FaultInjectingFileSystem::calls(const std::string& operation) const { return calls(operationNamed(operation)); }
+
+int FaultInjectingFileSystem::calls(Operation operation, const std::string& pathPart) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count_if(calls_.begin(), calls_.end(), [&](const auto& call) {
+        return call.first == operation && call.second.find(pathPart) != std::string::npos;
+    }));
+}
+
+void FaultInjectingFileSystem::check(Operation operation, const std::string& path) {
+    std::lock_guard lock(mutex_);
+    calls_.emplace_back(operation, path);
+    if (crashed_) throw SimulatedCrash{};
+    for (Fault& fault : faults_) {
+        if (fault.operation != operation || path.find(fault.pathPart) == std::string::npos) continue;
+        if (fault.seen++ < fault.skip) continue;
+        if (fault.times != 0 && fault.fired >= fault.times) continue;
+        ++fault.fired;
+        throw FileSystemError(fault.errorNumber, std::string(operationNames[static_cast<size_t>(operation)]), path);
+    }
+    if (changesBeforeCrash_ >= 0 && isChange(operation)) {
+        if (changesBeforeCrash_ == 0) {
+            crashed_ = true;
+            throw SimulatedCrash{};
+        }
+        --changesBeforeCrash_;
+    }
+}
+
+bool FaultInjectingFileSystem::corrupts(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(corrupted_.begin(), corrupted_.end(),
+                       [&](const std::string& part) { return path.find(part) != std::string::npos; });
+}
+
+FileStatus FaultInjectingFileSystem::linkStatus(const std::string& path) {
+    check(Operation::linkStatus, path);
+    return inner_->linkStatus(path);
+}
+
+FileStatus FaultInjectingFileSystem::status(const std::string& path) {
+    check(Operation::status, path);
+    return inner_->status(path);
+}
+
+bool FaultInjectingFileSystem::exists(const std::string& path) {
+    check(Operation::exists, path);
+    return inner_->exists(path);
+}
+
+std::vector<std::string> FaultInjectingFileSystem::listDirectory(const std::string& path) {
+    check(Operation::listDirectory, path);
+    return inner_->listDirectory(path);
+}
+
+std::unique_ptr<platform::ReadableFile> FaultInjectingFileSystem::openForReading(const std::string& path) {
+    check(Operation::openForReading, path);
+    return std::make_unique<CheckedReadableFile>(*this, inner_->openForReading(path), path);
+}
+
+std::unique_ptr<platform::WritableFile> FaultInjectingFileSystem::createNewFile(const std::string& path,
+                                                                                uint32_t mode) {
+    check(Operation::createNewFile, path);
+    return std::make_unique<CheckedWritableFile>(*this, inner_->createNewFile(path, mode), path);
+}
+
+std::string FaultInjectingFileSystem::readFile(const std::string& path) {
+    check(Operation::readFile, path);
+    return inner_->readFile(path);
+}
+
+void FaultInjectingFileSystem::writeFileAtomically(const std::string& path, const std::string& contents) {
+    check(Operation::writeFileAtomically, path);
+    inner_->writeFileAtomically(path, contents);
+}
+
+void FaultInjectingFileSystem::createDirectories(const std::string& path) {
+    check(Operation::createDirectories, path);
+    inner_->createDirectories(path);
+}
+
+void FaultInjectingFileSystem::createDirectory(const std::string& path, uint32_t mode) {
+    check(Operation::createDirectory, path);
+    inner_->createDirectory(path, mode);
+}
+
+void FaultInjectingFileSystem::moveNoReplace(const std::string& from, const std::string& to) {
+    check(Operation::moveNoReplace, from + " -> " + to);
+    inner_->moveNoReplace(from, to);
+}
+
+void FaultInjectingFileSystem::removeItem(const std::string& path) {
+    check(Operation::removeItem, path);
+    inner_->removeItem(path);
+}
+
+void FaultInjectingFileSystem::removeTree(const std::string& path) {
+    check(Operation::removeTree, path);
+    inner_->removeTree(path);
+}
+
+void FaultInjectingFileSystem::setPermissions(const std::string& path, uint32_t mode) {
+    check(Operation::setPermissions, path);
+    inner_->setPermissions(path, mode);
+}
+
+void FaultInjectingFileSystem::setModificationTime(const std::string& path, double modified) {
+    check(Operation::setModificationTime, path);
+    inner_->setModificationTime(path, modified);
+}
+
+std::string FaultInjectingFileSystem::readLink(const std::string& path) {
+    check(Operation::readLink, path);
+    return inner_->readLink(path);
+}
+
+void FaultInjectingFileSystem::createSymlink(const std::string& target, const std::string& path) {
+    check(Operation::createSymlink, path);
+    inner_->createSymlink(target, path);
+}
+
+std::string FaultInjectingFileSystem::canonicalPath(const std::string& path) {
+    check(Operation::canonicalPath, path);
+    return inner_->canonicalPath(path);
+}
+
+}  // namespace ordane::testing

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+
+namespace ordane::testing {
+
+// Thrown once a simulated crash has happened, and by every call after it. It is not a
+// std::exception, so code that confines errors to one action can't swallow it by accident.
+struct SimulatedCrash {};
+
+// A file system that passes every call to another one (the real one by default), except those a
+// test marks to fail: with an errno (EIO, ENOSPC, EXDEV ...), with a simulated crash after a number
+// of changing calls, or with corrupted bytes on writes. Counts and logs every call.
+class FaultInjectingFileSystem : public platform::FileSystem {
+public:
+    enum class Operation {
+        linkStatus, status, exists, listDirectory, openForReading, read, createNewFile, write, sync,
+        readFile, writeFileAtomically, createDirectories, createDirectory, moveNoReplace, removeItem,
+        removeTree, setPermissions, setModificationTime, readLink, createSymlink, canonicalPath
+    };
+
+    explicit FaultInjectingFileSystem(std::shared_ptr<FileSystem> inner = FileSystem::real());
+
+    // Calls of `operation` whose path contains `pathPart` ("from -> to" for a move) fail with
+    // `errorNumber`: the first `skip` matching calls pass, then `times` calls fail (0: all later).
+    void fail(Operation operation, std::string pathPart, int errorNumber, int skip = 0, int times = 0);
+    // After `count` more successful changing calls (create, write, move, remove, set...), the next
+    // call of any kind throws SimulatedCrash, and so does every call after it.
+    void crashAfter(int count);
+    // The first byte of every write to a file whose path contains `pathPart` is flipped.
+    void corruptWrites(std::string pathPart);
+    void clearFaults();
+    // "operation path" for every call so far, in order.
+    std::vector<std::string> calls() const;
+    // How many calls of `operation` had a path containing `pathPart`.
+    int calls(Operation operation, const std::string& pathPart = "") const;
+
+    // The same by the operation's name ("readFile", "moveNoReplace", ...): the next `times` calls
+    // fail (negative: every call from now on); `heal` ends the faults of that operation.
+    void fail(const std::string& operation, int errorNumber, int times = -1);
+    void heal(const std::string& operation);
+    int calls(const std::string& operation) const;
+
+    // Checks the faults for one call; throws when it must fail. Used by the wrapped files too.
+    void check(Operation operation, const std::string& path);
+    bool corrupts(const std::string& path) const;
+
+    platform::FileStatus linkStatus(const std::string& path) override;
+    platform::FileStatus status(const std::string& path) override;
+    bool exists(const std::string& path) override;
+    std::vector<std::string> listDirectory(const std::string& path) override;
+    std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override;
+    std::unique_ptr<platform::WritableFile> createNewFile(const std::string& path, uint32_t mode) override;
+    std::string readFile(const std::string& path) override;
+    void writeFileAtomically(const std::string& path, const std::string& contents) override;
+    void createDirectories(const std::string& path) override;
+    void createDirectory(const std::string& path, uint32_t mode) override;
+    void moveNoReplace(const std::string& from, const std::string& to) override;
+    void removeItem(const std::string& path) override;
+    void removeTree(const std::string& path) override;
+    void setPermissions(const std::string& path, uint32_t mode) override;
+    void setModificationTime(const std::string& path, double modified) override;
+    std::string readLink(const std::string& path) override;
+    void createSymlink(const std::string& target, const std::string& path) override;
+    std::string canonicalPath(const std::string& path) override;
+
+private:
+    struct Fault {
+        Operation operation;
+        std::string pathPart;
+        int errorNumber;
+        int skip;
+        int times;  // 0: unlimited
+        int seen = 0;
+        int fired = 0;
+    };
+
+    std::shared_ptr<FileSystem> inner_;
+    mutable std::mutex mutex_;
+    std::vector<Fault> faults_;
+    std::vector<std::pair<Operation, std::string>> calls_;
+    std::vector<std::string> corrupted_;
+    int changesBeforeCrash_ = -1;  // -1: no crash planned
+    bool crashed_ = false;
+};
+
+}  // namespace ordane::testing
