@@ -4,6 +4,7 @@
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
 
 namespace ordane {
 
@@ -16,6 +17,10 @@ namespace {
 constexpr int cancellationInterval = 200;  // enumerated items between checks
 constexpr int sizingCancellationInterval = 500;
 constexpr auto progressInterval = std::chrono::milliseconds(100);
+
+// Names in sentences for the person: bytes that are not UTF-8 are shown as U+FFFD, while the
+// issue's path keeps the exact bytes.
+std::string shown(std::string_view name) { return platform::text::validUTF8(name); }
 
 std::optional<Date> dateFromUnix(std::optional<double> seconds) {
     if (!seconds) return std::nullopt;
@@ -57,9 +62,19 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
                                return enumerationIssue(path, errorNumber, box);
                            });
     } catch (const FileSystemError&) {
-        addIssue(ScanIssue::Kind::unreadable, rootPath, "Couldn't open " + root.lastPathComponent() + " at all.");
+        addIssue(ScanIssue::Kind::unreadable, rootPath, "Couldn't open " + shown(root.lastPathComponent()) + " at all.");
         return;
     }
+
+    // A plain folder is tested for project markers from its own listing, read before any of its
+    // items comes, instead of looking its markers up one by one.
+    enumerator->setFolderReadHandler([this](const std::string& path, const platform::DirectoryListing& listing) {
+        if (path != pendingProjectFolder_) return;
+        pendingProjectFolder_.clear();
+        if (rules_.isProjectRoot(URL::fileURL(path, true), listing, *fileSystem_)) {
+            addProjectRoot(platform::path::standardized(path));
+        }
+    });
 
     currentFolder_ = root.lastPathComponent();
     int64_t count = 0;
@@ -81,7 +96,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         // Links are never recorded or followed; only a dangling one is worth telling about.
         if (!fileSystem_->existsFollowingLinks(item.path)) {
             addIssue(ScanIssue::Kind::brokenSymlink, path::standardized(item.path),
-                     item.name() + " is a shortcut that points nowhere.");
+                     shown(item.name()) + " is a shortcut that points nowhere.");
         }
         return;
     }
@@ -127,7 +142,7 @@ void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumera
         recordSized(item, false, ProjectContext::recreatable(item.name(), std::move(root)), emit, stopToken);
         return;
     }
-    if (rules_.isProjectRoot(url, *fileSystem_)) addProjectRoot(path::standardized(item.path));
+    pendingProjectFolder_ = item.path;  // tested when the enumerator reads it, next
     emitProgressIfDue(emit);
 }
 
@@ -140,10 +155,10 @@ void DirectoryWalker::reportUnreadableValues(const Item& item) {
     }
     if (isLink) {
         addIssue(ScanIssue::Kind::brokenSymlink, path::standardized(item.path),
-                 item.name() + " is a shortcut that points nowhere.");
+                 shown(item.name()) + " is a shortcut that points nowhere.");
     } else {
         addIssue(ScanIssue::Kind::vanished, path::standardized(item.path),
-                 item.name() + " changed or disappeared while I was looking.");
+                 shown(item.name()) + " changed or disappeared while I was looking.");
     }
 }
 
@@ -151,7 +166,7 @@ bool DirectoryWalker::enumerationIssue(const std::string& path, int errorNumber,
     auto kind = errorNumber == EACCES || errorNumber == EPERM ? ScanIssue::Kind::permissionDenied
                                                               : ScanIssue::Kind::unreadable;
     box.collected.push_back(ScanIssue{UUID::random(), kind, path::standardized(path),
-                                      "Couldn't look inside " + path::lastComponent(path) + ", so it was skipped."});
+                                      "Couldn't look inside " + shown(path::lastComponent(path)) + ", so it was skipped."});
     return true;
 }
 

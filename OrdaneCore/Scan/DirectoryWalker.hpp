@@ -74,6 +74,7 @@ private:
     std::vector<std::string> projectRootPaths_;  // standardized, each ending in "/", in the order found
 
     std::string currentFolder_;
+    std::string pendingProjectFolder_;  // the plain folder met last, whose listing comes next
     // The last answer of enclosingProjectRoot, by parent folder; dropped when a root is added.
     std::string cachedParent_;
     std::optional<URL> cachedProjectRoot_;

@@ -58,6 +58,7 @@ void DirectoryEnumerator::descendInto(const std::string& path) {
         if (onError_ && !onError_(path, ELOOP)) finished_ = true;
         return;
     }
+    if (onFolderRead_) onFolderRead_(path, listing);
     stack_.push_back(Frame{path, std::move(listing), 0});
 }
 

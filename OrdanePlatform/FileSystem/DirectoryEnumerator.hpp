@@ -46,6 +46,11 @@ public:
     // Don't enter the folder that `next()` returned last.
     void skipDescendants() { descendPending_ = false; }
 
+    // Called with each folder's listing when it has been read, before any of its items is
+    // returned; lets a caller look at a folder's names without reading it twice.
+    using FolderReadHandler = std::function<void(const std::string& path, const DirectoryListing& listing)>;
+    void setFolderReadHandler(FolderReadHandler handler) { onFolderRead_ = std::move(handler); }
+
 private:
     struct Frame {
         std::string path;
@@ -60,6 +65,7 @@ private:
     std::string root_;
     Options options_;
     ErrorHandler onError_;
+    FolderReadHandler onFolderRead_;
     std::vector<Frame> stack_;
     Item current_;
     bool started_ = false;

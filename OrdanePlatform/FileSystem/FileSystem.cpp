@@ -1,5 +1,7 @@
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
+#include "OrdanePlatform/Path/Path.hpp"
+
 namespace ordane::platform {
 
 DirectoryListing FileSystem::readDirectory(const std::string& path, bool includeHidden) {
@@ -7,12 +9,14 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
     DirectoryListing listing;
     listing.device = folder.device;
     listing.inode = folder.inode;
-    std::string prefix = path.ends_with('/') ? path : path + "/";
     for (std::string& name : listDirectory(path)) {
-        if (!includeHidden && name.front() == '.') continue;
+        if (!includeHidden && name.front() == '.') {
+            listing.hiddenNames.push_back(std::move(name));
+            continue;
+        }
         DirectoryEntry entry;
         try {
-            entry.status = linkStatus(prefix + name);
+            entry.status = linkStatus(path::appending(path, name));
         } catch (const FileSystemError& error) {
             entry.statusError = error.errorNumber();
         }

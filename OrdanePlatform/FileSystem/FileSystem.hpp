@@ -46,6 +46,8 @@ struct DirectoryListing {
     uint64_t device = 0;
     uint64_t inode = 0;
     std::vector<DirectoryEntry> entries;
+    // When hidden names were left out: those names, sorted bytewise, without values.
+    std::vector<std::string> hiddenNames;
 };
 
 // An open file for sequential reading.

@@ -66,18 +66,19 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-// All names of an open folder but "." and ".."; throws on a read error.
-std::vector<std::string> readNames(DIR* dir, const std::string& path, bool includeHidden) {
+// All names of an open folder but "." and "..", sorted; names starting with "." go to `hidden`
+// when given. Throws on a read error.
+std::vector<std::string> readNames(DIR* dir, const std::string& path, std::vector<std::string>* hidden = nullptr) {
     std::vector<std::string> names;
     errno = 0;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view name = entry->d_name;
-        bool dots = name == "." || name == "..";
-        if (!dots && (includeHidden || name.front() != '.')) names.emplace_back(name);
+        if (name != "." && name != "..") (hidden && name.front() == '.' ? *hidden : names).emplace_back(name);
         errno = 0;
     }
     if (errno != 0) fail("list", path);
     std::sort(names.begin(), names.end());
+    if (hidden) std::sort(hidden->begin(), hidden->end());
     return names;
 }
 
@@ -170,7 +171,7 @@ bool RealFileSystem::exists(const std::string& path) {
 std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
     std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
     if (!dir) fail("list", path);
-    return readNames(dir.get(), path, true);
+    return readNames(dir.get(), path);
 }
 
 DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
@@ -187,7 +188,7 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
     DirectoryListing listing;
     listing.device = folder.st_dev;
     listing.inode = folder.st_ino;
-    std::vector<std::string> names = readNames(dir.get(), path, includeHidden);
+    std::vector<std::string> names = readNames(dir.get(), path, includeHidden ? nullptr : &listing.hiddenNames);
     listing.entries.reserve(names.size());
     for (std::string& name : names) {
         DirectoryEntry entry;

@@ -3,14 +3,16 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
-#include "Support/FaultyFileSystem.hpp"
+#include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using namespace ordane;
-using ordane::testing::FaultyFileSystem;
+using ordane::testing::FolderFaultFileSystem;
 using ordane::testing::TempDir;
 using ordane::testing::makeDirectories;
 using ordane::testing::writeFile;
@@ -102,6 +104,11 @@ TEST(DirectoryWalker, ProjectsAndRecreatableFolders) {
     writeFile(home / "Documents/app/.venv/lib/site.py", "hidden recreatable folder");
     writeFile(home / "Documents/loose/node_modules/x.js", "x");
     writeFile(home / "Documents/sibling/notes.txt", "n");
+    writeFile(home / "Documents/gitonly/.git", "gitdir: elsewhere");
+    writeFile(home / "Documents/gitonly/main.c", "c");
+    makeDirectories(home / "Documents/fake");
+    std::filesystem::create_symlink(home / "nowhere", home / "Documents/fake/package.json");
+    writeFile(home / "Documents/fake/notes.txt", "n");
     makeDirectories(home / "Documents/ios/App.xcodeproj");
     writeFile(home / "Documents/ios/App.xcodeproj/project.pbxproj", "p");
     writeFile(home / "Documents/ios/Sources/main.swift", "s");
@@ -109,7 +116,8 @@ TEST(DirectoryWalker, ProjectsAndRecreatableFolders) {
     Walked walked = home.walk({home.folder("Documents")});
     EXPECT_EQ(walked.paths(), (std::vector<std::string>{
                                   home / "Documents/app/node_modules", home / "Documents/app/package.json",
-                                  home / "Documents/app/src/lib/deep.js", home / "Documents/ios/App.xcodeproj",
+                                  home / "Documents/app/src/lib/deep.js", home / "Documents/fake/notes.txt",
+                                  home / "Documents/gitonly/main.c", home / "Documents/ios/App.xcodeproj",
                                   home / "Documents/ios/Sources/main.swift", home / "Documents/loose/node_modules",
                                   home / "Documents/sibling/notes.txt"}));
 
@@ -129,6 +137,8 @@ TEST(DirectoryWalker, ProjectsAndRecreatableFolders) {
     EXPECT_EQ(walked.find(home / "Documents/loose/node_modules")->projectContext,
               ProjectContext::recreatable("node_modules", std::nullopt));
     EXPECT_EQ(walked.find(home / "Documents/sibling/notes.txt")->projectContext, std::nullopt);
+    EXPECT_EQ(projectRootOf(*walked.find(home / "Documents/gitonly/main.c")), home.folder("Documents/gitonly"));
+    EXPECT_EQ(walked.find(home / "Documents/fake/notes.txt")->projectContext, std::nullopt);
 
     // An Xcode project marks its folder a project and is itself a package of that project.
     URL ios = home.folder("Documents/ios");
@@ -207,13 +217,17 @@ TEST(DirectoryWalker, LinksAreNeverFollowedAndDanglingOnesAreReported) {
     std::filesystem::create_symlink(home / "Documents/real.txt", home / "Documents/link.txt");
     std::filesystem::create_symlink(outside.path(), home / "Documents/outside");
     std::filesystem::create_symlink(home / "Documents/gone.txt", home / "Documents/dangling.txt");
+    std::filesystem::create_symlink(home / "Documents/gone.txt", home / "Documents/old\xff.lnk");
     Walked walked = home.walk({home.folder("Documents")});
     EXPECT_EQ(walked.paths(), std::vector<std::string>{home / "Documents/real.txt"});
-    ASSERT_EQ(walked.summary->issues.size(), 1u);
+    ASSERT_EQ(walked.summary->issues.size(), 2u);
     const ScanIssue& issue = walked.summary->issues[0];
     EXPECT_EQ(issue.kind, ScanIssue::Kind::brokenSymlink);
     EXPECT_EQ(issue.path, home / "Documents/dangling.txt");
     EXPECT_EQ(issue.message, "dangling.txt is a shortcut that points nowhere.");
+    // A name that is not UTF-8 keeps its bytes in the path and reads as U+FFFD in the sentence.
+    EXPECT_EQ(walked.summary->issues[1].path, home / "Documents/old\xff.lnk");
+    EXPECT_EQ(walked.summary->issues[1].message, "old\xEF\xBF\xBD.lnk is a shortcut that points nowhere.");
 }
 
 TEST(DirectoryWalker, DeniedAndUnreadableFoldersBecomeIssuesAndTheWalkGoesOn) {
@@ -226,7 +240,7 @@ TEST(DirectoryWalker, DeniedAndUnreadableFoldersBecomeIssuesAndTheWalkGoesOn) {
     writeFile(home / "Desktop/x.txt", "x");
     writeFile(home / "Downloads", "a file where a folder should be");
     makeDirectories(home / "Music");
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     // The walk reads folders under the root as given.
     fs->failures[home / "Music/../Documents/a-private"] = EACCES;
     fs->failures[home / "Music/../Documents/b-broken"] = EIO;
@@ -280,7 +294,7 @@ TEST(DirectoryWalker, CloudPlaceholdersAndProviders) {
     writeFile(home / "Documents/synced.txt", "s");
     writeFile(home / "Documents/offloaded.txt", "o");
 
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->ubiquitous[home / "Documents/synced.txt"] = platform::DownloadingStatus::current;
     fs->ubiquitous[home / "Documents/offloaded.txt"] = platform::DownloadingStatus::notDownloaded;
     Walked walked = home.walk({URL::fileURL(oneDrive, true), home.folder("Library/CloudStorage/Box-Box"),
@@ -432,11 +446,39 @@ TEST(DirectoryWalker, ABindMountLoopIsWalkedOnceAndReported) {
     Home home;
     writeFile(home / "Documents/file.txt", "f");
     makeDirectories(home / "Documents/sub/mirror");
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->sameFolderAs[home / "Documents/sub/mirror"] = home / "Documents";
     Walked walked = home.walk({home.folder("Documents")}, fs);
     EXPECT_EQ(walked.paths(), std::vector<std::string>{home / "Documents/file.txt"});
     ASSERT_EQ(walked.summary->issues.size(), 1u);
     EXPECT_EQ(walked.summary->issues[0].kind, ScanIssue::Kind::unreadable);
     EXPECT_EQ(walked.summary->issues[0].path, home / "Documents/sub/mirror");
+}
+
+TEST(ScanRules, ProjectRootFromAWalksListingAgreesWithTheLookups) {
+    TempDir dir;
+    auto fs = platform::FileSystem::real();
+    auto rules = ScanRules::fixture();
+    writeFile(dir / "rust/Cargo.toml", "");
+    makeDirectories(dir / "xcode/App.XcodeProj");
+    writeFile(dir / "git/.git", "gitdir: elsewhere");
+    makeDirectories(dir / "gitBroken");
+    fs->createSymlink(dir / "nowhere", dir / "gitBroken/.git");
+    makeDirectories(dir / "gitLinked");
+    fs->createSymlink(dir / "rust", dir / "gitLinked/.git");
+    makeDirectories(dir / "hidden/.Secret.xcodeproj");
+    writeFile(dir / "plain/readme.txt", "");
+    fs->createSymlink(dir / "nowhere", dir / "plain/package.json");
+    writeFile(dir / "linked/readme.txt", "");
+    fs->createSymlink(dir / "rust/Cargo.toml", dir / "linked/go.mod");
+    makeDirectories(dir / "empty");
+    std::map<std::string, bool> expected{{"rust", true},    {"xcode", true},  {"git", true},
+                                         {"gitBroken", false}, {"gitLinked", true}, {"hidden", false},
+                                         {"plain", false},  {"linked", true}, {"empty", false}};
+    for (const auto& [name, isRoot] : expected) {
+        URL folder = URL::fileURL(dir / name, true);
+        EXPECT_EQ(rules.isProjectRoot(folder, *fs), isRoot) << name;
+        EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), false), *fs), isRoot) << name;
+        EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), true), *fs), isRoot) << name;
+    }
 }

@@ -5,11 +5,11 @@
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/ScanEngine.hpp"
-#include "Support/FaultyFileSystem.hpp"
+#include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using namespace ordane;
-using ordane::testing::FaultyFileSystem;
+using ordane::testing::FolderFaultFileSystem;
 using ordane::testing::TempDir;
 using ordane::testing::writeFile;
 
@@ -17,7 +17,7 @@ namespace {
 
 // Waits until the walk's thread has let go of the file system, that is, has ended. A guard
 // against hanging, not a timing check: a correct walk ends long before.
-bool waitUntilReleased(const std::weak_ptr<FaultyFileSystem>& fs) {
+bool waitUntilReleased(const std::weak_ptr<FolderFaultFileSystem>& fs) {
     auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!fs.expired()) {
         if (std::chrono::steady_clock::now() > giveUp) return false;
@@ -56,8 +56,8 @@ TEST(ScanEngine, NoRootsGiveOneEmptySummary) {
 TEST(ScanEngine, ASlowConsumerStillGetsEveryRecordInWalkOrderThenTheSummary) {
     TempDir dir;
     makeWideTree(dir);
-    auto fs = std::make_shared<FaultyFileSystem>();
-    std::weak_ptr<FaultyFileSystem> watch = fs;
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    std::weak_ptr<FolderFaultFileSystem> watch = fs;
     ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
                                          URL::fileURL(dir.path(), true), std::move(fs));
     // Let the walk finish before reading anything: the buffer must hold it all.
@@ -80,7 +80,7 @@ TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {
     TempDir dir;
     writeFile(dir / "root/a/x.txt", "x");
     writeFile(dir / "root/b/y.txt", "y");
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->throwsUnexpectedly = dir / "root/b";
     ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
                                          URL::fileURL(dir.path(), true), fs);
@@ -102,8 +102,8 @@ TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {
 TEST(ScanEngine, DroppingTheStreamNeverWaitsForAHungFileSystemAndStopsTheWalk) {
     TempDir dir;
     makeWideTree(dir);
-    auto fs = std::make_shared<FaultyFileSystem>();
-    std::weak_ptr<FaultyFileSystem> watch = fs;
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    std::weak_ptr<FolderFaultFileSystem> watch = fs;
     fs->blockReadsOf(dir / "root/d1");
     {
         ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
@@ -124,8 +124,8 @@ TEST(ScanEngine, DroppingTheStreamNeverWaitsForAHungFileSystemAndStopsTheWalk) {
 TEST(ScanEngine, ACancelledConsumerStopsWaitingAtOnce) {
     TempDir dir;
     makeWideTree(dir);
-    auto fs = std::make_shared<FaultyFileSystem>();
-    std::weak_ptr<FaultyFileSystem> watch = fs;
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    std::weak_ptr<FolderFaultFileSystem> watch = fs;
     fs->blockReadsOf(dir / "root");
     ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
                                          URL::fileURL(dir.path(), true), fs);

@@ -7,13 +7,14 @@
 #include <set>
 
 #include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
-#include "Support/FaultyFileSystem.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
+#include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::platform::DirectoryEnumerator;
 using ordane::platform::FileSystem;
 using ordane::platform::FileSystemError;
-using ordane::testing::FaultyFileSystem;
+using ordane::testing::FolderFaultFileSystem;
 using ordane::testing::TempDir;
 using ordane::testing::makeDirectories;
 using ordane::testing::writeFile;
@@ -145,7 +146,7 @@ TEST(DirectoryEnumerator, UnreadableFoldersGoToTheErrorHandlerWhichDecidesWhethe
     writeFile(dir / "a/secret.txt", "s");
     writeFile(dir / "b/broken/x", "x");
     writeFile(dir / "c/later.txt", "l");
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->failures[dir / "a"] = EACCES;
     fs->failures[dir / "b/broken"] = EIO;
 
@@ -183,7 +184,7 @@ TEST(DirectoryEnumerator, RootProblems) {
     DirectoryEnumerator linked(FileSystem::real(), dir / "link", {});
     ASSERT_NE(linked.next(), nullptr);
 
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->failures[dir / "folder"] = EPERM;
     std::vector<std::pair<std::string, int>> errors;
     DirectoryEnumerator denied(fs, dir / "folder", {}, [&](const std::string& path, int error) {
@@ -198,7 +199,7 @@ TEST(DirectoryEnumerator, ItemsWhoseValuesCannotBeReadAreReturnedWithoutThemAndN
     TempDir dir;
     writeFile(dir / "gone/inside.txt", "i");
     writeFile(dir / "next.txt", "n");
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->withoutValues.insert(dir / "gone");
     DirectoryEnumerator enumerator(fs, dir.path(), {});
     const auto* first = enumerator.next();
@@ -216,7 +217,7 @@ TEST(DirectoryEnumerator, AFolderMetAgainBelowItselfIsNotEntered) {
     TempDir dir;
     writeFile(dir / "a/loop/x.txt", "x");
     writeFile(dir / "b.txt", "b");
-    auto fs = std::make_shared<FaultyFileSystem>();
+    auto fs = std::make_shared<FolderFaultFileSystem>();
     fs->sameFolderAs[dir / "a/loop"] = dir.path();
     std::vector<std::pair<std::string, int>> errors;
     DirectoryEnumerator enumerator(fs, dir.path(), {}, [&](const std::string& path, int error) {
@@ -244,4 +245,35 @@ TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
     ::umount2((dir / "tree/sub/mirror").c_str(), MNT_DETACH);
     EXPECT_EQ(paths, (std::vector<std::string>{"file.txt", "sub", "sub/mirror"}));
     EXPECT_EQ(errors, std::vector<std::string>{dir / "tree/sub/mirror"});
+}
+
+TEST(DirectoryEnumerator, AStandInWithoutItsOwnFolderReadsFaultsThroughItsListingAndValues) {
+    TempDir dir;
+    writeFile(dir / "locked/inside.txt", "i");
+    writeFile(dir / "open/.hidden", "h");
+    writeFile(dir / "open/file.txt", std::string(3000, 'f'));
+    writeFile(dir / "open/vanishing.txt", "v");
+    auto fs = std::make_shared<ordane::testing::FaultInjectingFileSystem>();
+    using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
+    fs->fail(Operation::listDirectory, "locked", EACCES);
+    fs->fail(Operation::linkStatus, "vanishing", ENOENT);
+
+    auto listing = fs->readDirectory(dir / "open", false);
+    EXPECT_EQ(listing.hiddenNames, std::vector<std::string>{".hidden"});
+    ASSERT_EQ(listing.entries.size(), 2u);
+    EXPECT_EQ(listing.entries[0].status->size, 3000);
+    EXPECT_EQ(listing.entries[1].statusError, ENOENT);
+    auto real = FileSystem::real()->readDirectory(dir / "open", false);
+    EXPECT_EQ(listing.device, real.device);
+    EXPECT_EQ(listing.inode, real.inode);
+    EXPECT_EQ(real.hiddenNames, listing.hiddenNames);
+
+    std::vector<std::pair<std::string, int>> errors;
+    DirectoryEnumerator enumerator(fs, dir.path(), {.skipsHiddenFiles = true}, [&](const std::string& path, int error) {
+        errors.emplace_back(path, error);
+        return true;
+    });
+    EXPECT_EQ(walkAll(enumerator, dir.path()),
+              (std::vector<std::string>{"locked", "open", "open/file.txt", "open/vanishing.txt"}));
+    EXPECT_EQ(errors, (std::vector<std::pair<std::string, int>>{{dir / "locked", EACCES}}));
 }

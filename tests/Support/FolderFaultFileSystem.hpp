@@ -12,10 +12,10 @@
 
 namespace ordane::testing {
 
-// The real file system with folder reads that fail, hang or answer with changed values, for the
-// faults that running as root cannot produce. Set it up before use; `reads` and the gate may be
-// used from another thread.
-class FaultyFileSystem : public platform::RealFileSystem {
+// The real file system with folder reads (`readDirectory`) that fail, hang or answer with changed
+// values, for the faults of a walk that running as root cannot produce. FaultInjectingFileSystem
+// faults the other calls. Set it up before use; `reads` and the gate may be used from another thread.
+class FolderFaultFileSystem : public platform::RealFileSystem {
 public:
     std::map<std::string, int> failures;               // folder path → errno of its read
     std::map<std::string, std::string> sameFolderAs;   // folder path → folder whose identity it reports

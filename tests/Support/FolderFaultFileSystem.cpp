@@ -1,15 +1,15 @@
-#include "Support/FaultyFileSystem.hpp"
+#include "Support/FolderFaultFileSystem.hpp"
 
 #include <stdexcept>
 
 namespace ordane::testing {
 
-void FaultyFileSystem::blockReadsOf(const std::string& path) {
+void FolderFaultFileSystem::blockReadsOf(const std::string& path) {
     std::lock_guard lock(mutex_);
     blocked_ = path;
 }
 
-void FaultyFileSystem::openGate() {
+void FolderFaultFileSystem::openGate() {
     {
         std::lock_guard lock(mutex_);
         gateOpen_ = true;
@@ -17,12 +17,12 @@ void FaultyFileSystem::openGate() {
     gateOpened_.notify_all();
 }
 
-std::vector<std::string> FaultyFileSystem::reads() {
+std::vector<std::string> FolderFaultFileSystem::reads() {
     std::lock_guard lock(mutex_);
     return reads_;
 }
 
-platform::DirectoryListing FaultyFileSystem::readDirectory(const std::string& path, bool includeHidden) {
+platform::DirectoryListing FolderFaultFileSystem::readDirectory(const std::string& path, bool includeHidden) {
     {
         std::unique_lock lock(mutex_);
         reads_.push_back(path);
