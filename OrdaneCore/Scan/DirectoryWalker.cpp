@@ -52,6 +52,8 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     if (rules_.isDenied(root) || rules_.isAppManagedBundle(root)) return;
     std::string rootPath = root.standardized().path();
     if (rules_.isProjectRoot(root, *fileSystem_)) addProjectRoot(rootPath);
+    // Names are never "." or "..", so below a standardized root every item path is standardized.
+    rootIsStandardized_ = rootPath == path::withoutTrailingSlash(root.path());
 
     ErrorBox box;
     std::optional<DirectoryEnumerator> enumerator;
@@ -87,6 +89,11 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
 
 void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                             const std::stop_token& stopToken) {
+    if (rootIsStandardized_) {
+        standardizedPath_ = item.path;
+    } else {
+        standardizedPath_ = path::standardized(item.path);
+    }
     const auto& status = item.status();
     if (!status) {
         reportUnreadableValues(item);
@@ -95,7 +102,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
     if (status->isSymlink()) {
         // Links are never recorded or followed; only a dangling one is worth telling about.
         if (!fileSystem_->existsFollowingLinks(item.path)) {
-            addIssue(ScanIssue::Kind::brokenSymlink, path::standardized(item.path),
+            addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
                      shown(item.name()) + " is a shortcut that points nowhere.");
         }
         return;
@@ -106,7 +113,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         if (rules_.isDenied(url)) return;
         std::optional<ProjectContext> context;
         if (!rules_.isAppManagedBundle(url)) {
-            if (auto root = enclosingProjectRoot(path::standardized(item.path))) {
+            if (auto root = enclosingProjectRoot(standardizedPath_)) {
                 context = ProjectContext::sourceOfProject(*root);
             }
         }
@@ -138,7 +145,7 @@ void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumera
     currentFolder_ = item.name();
     if (rules_.isRecreatableDirName(item.name())) {
         enumerator.skipDescendants();
-        auto root = enclosingProjectRoot(path::standardized(item.path));
+        auto root = enclosingProjectRoot(standardizedPath_);
         recordSized(item, false, ProjectContext::recreatable(item.name(), std::move(root)), emit, stopToken);
         return;
     }
@@ -154,10 +161,10 @@ void DirectoryWalker::reportUnreadableValues(const Item& item) {
         // Not even the link flag: the item is gone or changing.
     }
     if (isLink) {
-        addIssue(ScanIssue::Kind::brokenSymlink, path::standardized(item.path),
+        addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
                  shown(item.name()) + " is a shortcut that points nowhere.");
     } else {
-        addIssue(ScanIssue::Kind::vanished, path::standardized(item.path),
+        addIssue(ScanIssue::Kind::vanished, standardizedPath_,
                  shown(item.name()) + " changed or disappeared while I was looking.");
     }
 }
@@ -201,7 +208,7 @@ void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optiona
 
 void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
     FileRecord result = makeRecord(item, item.status()->size, item.status()->allocatedSize, false);
-    if (auto root = enclosingProjectRoot(path::standardized(item.path))) {
+    if (auto root = enclosingProjectRoot(standardizedPath_)) {
         result.projectContext = ProjectContext::sourceOfProject(*root);
     }
     record(std::move(result), emit);
@@ -217,7 +224,7 @@ FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t a
     result.created = dateFromUnix(item.status()->created);
     result.modified = Date::fromUnix(item.status()->modified);
     result.isDirectory = isFolderLike;
-    auto provider = cloudStatus_.providerOfStandardizedPath(path::standardized(item.path));
+    auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
     bool isOtherProvider = provider && *provider != CloudProvider::iCloudDrive;
     result.cloud = CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
                                       isOtherProvider);

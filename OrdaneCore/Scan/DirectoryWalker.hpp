@@ -74,6 +74,8 @@ private:
     std::vector<std::string> projectRootPaths_;  // standardized, each ending in "/", in the order found
 
     std::string currentFolder_;
+    bool rootIsStandardized_ = false;
+    std::string standardizedPath_;  // of the item being visited
     std::string pendingProjectFolder_;  // the plain folder met last, whose listing comes next
     // The last answer of enclosingProjectRoot, by parent folder; dropped when a root is added.
     std::string cachedParent_;

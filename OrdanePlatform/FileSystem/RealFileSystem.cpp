@@ -61,22 +61,48 @@ FileStatus statusAt(const std::string& path, bool followLinks) {
     return statusFrom(sx);
 }
 
-// Closes a folder stream on every way out.
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
 };
 
+int openFolder(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) fail("list", path);
+    return fd;
+}
+
 // All names of an open folder but "." and "..", sorted; names starting with "." go to `hidden`
-// when given. Throws on a read error.
-std::vector<std::string> readNames(DIR* dir, const std::string& path, std::vector<std::string>* hidden = nullptr) {
+// when given. Read with getdents64 straight into a buffer: a scan reads every folder once and
+// the directory stream's extra calls would be a fifth of its system calls.
+std::vector<std::string> readNames(int fd, const std::string& path, std::vector<std::string>* hidden = nullptr) {
     std::vector<std::string> names;
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (name != "." && name != "..") (hidden && name.front() == '.' ? *hidden : names).emplace_back(name);
-        errno = 0;
+    alignas(dirent64) char buffer[32768];
+    for (;;) {
+        ssize_t filled = ::getdents64(fd, buffer, sizeof buffer);
+        if (filled < 0) {
+            if (errno == EINTR) continue;
+            fail("list", path);
+        }
+        if (filled == 0) break;
+        for (ssize_t offset = 0; offset < filled;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+            offset += entry->d_reclen;
+            std::string_view name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            (hidden && name.front() == '.' ? *hidden : names).emplace_back(name);
+        }
     }
-    if (errno != 0) fail("list", path);
     std::sort(names.begin(), names.end());
     if (hidden) std::sort(hidden->begin(), hidden->end());
     return names;
@@ -169,26 +195,19 @@ bool RealFileSystem::exists(const std::string& path) {
 }
 
 std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
-    if (!dir) fail("list", path);
-    return readNames(dir.get(), path);
+    Descriptor folder(openFolder(path));
+    return readNames(folder.get(), path);
 }
 
 DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) fail("list", path);
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        int error = errno;
-        ::close(fd);
-        fail("list", path, error);
-    }
-    struct stat folder {};
-    if (::fstat(fd, &folder) != 0) fail("stat", path);
+    Descriptor folder(openFolder(path));
+    int fd = folder.get();
+    struct stat identity {};
+    if (::fstat(fd, &identity) != 0) fail("stat", path);
     DirectoryListing listing;
-    listing.device = folder.st_dev;
-    listing.inode = folder.st_ino;
-    std::vector<std::string> names = readNames(dir.get(), path, includeHidden ? nullptr : &listing.hiddenNames);
+    listing.device = identity.st_dev;
+    listing.inode = identity.st_ino;
+    std::vector<std::string> names = readNames(fd, path, includeHidden ? nullptr : &listing.hiddenNames);
     listing.entries.reserve(names.size());
     for (std::string& name : names) {
         DirectoryEntry entry;
