@@ -32,7 +32,7 @@ struct ScanStream::Channel {
     std::exception_ptr error;
     std::stop_source stop;
 
-    void add(ScanEvent event) {
+    void add(ScanEvent&& event) {
         // Nobody is listening any more; the walk stops at its next check.
         if (stop.stop_requested()) return;
         bool urgent = !std::holds_alternative<FileRecord>(event.value);
