@@ -1,5 +1,7 @@
 #include "OrdaneCore/Foundation/JsonReader.hpp"
 
+#include "OrdaneCore/Foundation/JsonWriter.hpp"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -74,7 +76,7 @@ bool JsonReader::continueAfterElement(char close) {
 
 std::string JsonReader::readKey() {
     if (peek() != '"') fail("expected a key");
-    std::string key = readString();
+    std::string key = readStringBody();
     expect(':');
     return key;
 }
@@ -85,6 +87,49 @@ void JsonReader::finish() {
 }
 
 Json JsonReader::readValue() { return readValue(0); }
+
+std::string_view JsonReader::skimValue() {
+    skipWhitespace();
+    const size_t start = position_;
+    const size_t end = text_.size();
+    size_t depth = 0;
+    while (position_ < end) {
+        char c = text_[position_];
+        if (c == '"') {
+            ++position_;
+            for (;;) {
+                position_ += json::plainRunLength(text_.substr(position_));
+                if (position_ >= end) fail("unterminated string");
+                char stop = text_[position_++];
+                if (stop == '"') break;
+                if (stop != '\\') continue;
+                if (position_ >= end) fail("unterminated escape");
+                ++position_;  // the escaped character, whatever it is
+            }
+            if (depth == 0) break;
+            continue;
+        }
+        if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            if (depth == 0) break;  // the end of the enclosing value: a scalar ended here
+            ++position_;
+            if (--depth == 0) break;
+            continue;
+        } else if (depth == 0 && (c == ',' || c == ' ' || c == '\n' || c == '\r' || c == '\t')) {
+            break;
+        }
+        ++position_;
+    }
+    if (depth > 0) fail("unexpected end");
+    return text_.substr(start, position_ - start);
+}
+
+bool JsonReader::readNull() {
+    if (peek() != 'n') return false;
+    expectWord("null");
+    return true;
+}
 
 Json JsonReader::readValue(int depth) {
     if (depth > maxDepth) fail("nested too deeply");
@@ -110,7 +155,7 @@ Json JsonReader::readValue(int depth) {
             return array;
         }
         case '"':
-            return Json(readString());
+            return Json(readStringBody());
         case 't':
             expectWord("true");
             return Json(true);
@@ -127,16 +172,17 @@ Json JsonReader::readValue(int depth) {
 }
 
 std::string JsonReader::readString() {
+    if (peek() != '"') throw DecodingError("Expected a string");
+    return readStringBody();
+}
+
+std::string JsonReader::readStringBody() {
     ++position_;  // the opening quote
     std::string out;
     for (;;) {
-        size_t start = position_;
-        while (position_ < text_.size()) {
-            auto c = static_cast<unsigned char>(text_[position_]);
-            if (c == '"' || c == '\\' || c < 0x20) break;
-            ++position_;
-        }
-        out.append(text_.data() + start, position_ - start);
+        size_t run = json::plainRunLength(text_.substr(position_));
+        out.append(text_.data() + position_, run);
+        position_ += run;
         if (position_ >= text_.size()) fail("unterminated string");
         char c = text_[position_++];
         if (c == '"') break;
@@ -183,38 +229,44 @@ unsigned JsonReader::readHex4() {
     return value;
 }
 
-Json JsonReader::readNumber() {
+JsonReader::NumberToken JsonReader::scanNumber() {
     // JSON's grammar exactly: no "+", no leading zeros, digits on both sides of ".", no "inf".
     const size_t start = position_;
     const size_t end = text_.size();
-    bool negative = text_[position_] == '-';
-    if (negative) ++position_;
+    NumberToken token;
+    token.negative = text_[position_] == '-';
+    if (token.negative) ++position_;
     auto digits = [&] {
         size_t first = position_;
         while (position_ < end && isDigit(text_[position_])) ++position_;
         if (position_ == first) fail("expected a digit");
     };
-    bool integral = true;
     if (position_ < end && text_[position_] == '0') {
         ++position_;
     } else {
         digits();
     }
     if (position_ < end && text_[position_] == '.') {
-        integral = false;
+        token.integral = false;
         ++position_;
         digits();
     }
     if (position_ < end && (text_[position_] == 'e' || text_[position_] == 'E')) {
-        integral = false;
+        token.integral = false;
         ++position_;
         if (position_ < end && (text_[position_] == '+' || text_[position_] == '-')) ++position_;
         digits();
     }
-    const char* first = text_.data() + start;
-    const char* last = text_.data() + position_;
-    if (integral) {
-        if (negative) {
+    token.text = text_.substr(start, position_ - start);
+    return token;
+}
+
+Json JsonReader::readNumber() {
+    NumberToken token = scanNumber();
+    const char* first = token.text.data();
+    const char* last = first + token.text.size();
+    if (token.integral) {
+        if (token.negative) {
             int64_t value = 0;
             if (std::from_chars(first, last, value).ec == std::errc()) return Json(value);
         } else {
@@ -223,10 +275,88 @@ Json JsonReader::readNumber() {
         }
         // Too large for 64 bits: a double, as the tree parser gives.
     }
+    return Json(parseDouble(token.text));
+}
+
+double JsonReader::parseDouble(std::string_view text) {
+    // Exact fast path: a mantissa below 2^53 scaled by a power of ten up to 22 is one correctly
+    // rounded operation on two exact doubles, so it equals what strtod gives.
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    size_t i = 0;
+    bool negative = text[0] == '-';
+    if (negative) ++i;
+    uint64_t mantissa = 0;
+    int significant = 0;
+    int64_t exponent = 0;
+    bool fast = true;
+    auto addDigit = [&](char c, bool fraction) {
+        if (mantissa == 0 && c == '0') {
+            if (fraction) --exponent;
+            return;
+        }
+        if (++significant > 19) {
+            fast = false;
+            return;
+        }
+        mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        if (fraction) --exponent;
+    };
+    for (; i < text.size() && isDigit(text[i]); ++i) addDigit(text[i], false);
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && isDigit(text[i]); ++i) addDigit(text[i], true);
+    }
+    if (i < text.size()) {  // exponent part
+        ++i;
+        bool negativeExponent = text[i] == '-';
+        if (text[i] == '-' || text[i] == '+') ++i;
+        int64_t explicitExponent = 0;
+        for (; i < text.size(); ++i) {
+            if (explicitExponent > 100000) {
+                fast = false;
+                break;
+            }
+            explicitExponent = explicitExponent * 10 + (text[i] - '0');
+        }
+        exponent += negativeExponent ? -explicitExponent : explicitExponent;
+    }
+    if (fast && mantissa <= (uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
+        double value = static_cast<double>(mantissa);
+        value = exponent < 0 ? value / powers[-exponent] : value * powers[exponent];
+        return negative ? -value : value;
+    }
     double value = 0;
-    auto result = std::from_chars(first, last, value);
-    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value)) fail("number out of range");
-    return Json(value);
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value)) {
+        throw DecodingError("Number out of range: " + std::string(text));
+    }
+    return value;
+}
+
+int64_t JsonReader::readInt64() {
+    if (char c = peek(); c != '-' && !isDigit(c)) throw DecodingError("Expected an integer");
+    NumberToken token = scanNumber();
+    if (!token.integral) throw DecodingError("Expected an integer");
+    int64_t value = 0;
+    auto result = std::from_chars(token.text.data(), token.text.data() + token.text.size(), value);
+    if (result.ec != std::errc()) throw DecodingError("Integer out of range");
+    return value;
+}
+
+uint64_t JsonReader::readUInt64() {
+    if (char c = peek(); c != '-' && !isDigit(c)) throw DecodingError("Expected an unsigned integer");
+    NumberToken token = scanNumber();
+    if (!token.integral || token.negative) throw DecodingError("Expected a non-negative integer");
+    uint64_t value = 0;
+    auto result = std::from_chars(token.text.data(), token.text.data() + token.text.size(), value);
+    if (result.ec != std::errc()) throw DecodingError("Integer out of range");
+    return value;
+}
+
+double JsonReader::readDouble() {
+    if (char c = peek(); c != '-' && !isDigit(c)) throw DecodingError("Expected a number");
+    // An integer too gives the correctly rounded double, as widening the tree parser's integer does.
+    return parseDouble(scanNumber().text);
 }
 
 }  // namespace ordane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,35 @@ public:
         } while (continueAfterElement('}'));
     }
 
+    // Reads an array, calling `element()` for each element, which must read it.
+    template <class Element>
+    void forEachElement(Element&& element) {
+        expect('[');
+        if (closeIfEmpty(']')) return;
+        do {
+            element();
+        } while (continueAfterElement(']'));
+    }
+
     Json readValue();
     void skipValue() { (void)readValue(); }
+    // Steps over the next value checking only where its strings and brackets end, without building
+    // it, and returns its text: a fast first pass over a large file, whose spans a strict read
+    // then decodes. Never reads past the text; may accept a span the strict read refuses.
+    std::string_view skimValue();
+    // Reads a null if one comes next; optional members that are null count as absent.
+    bool readNull();
+
+    // Typed reads, as strict as json::string, json::int64, json::uint64 and json::number on the
+    // value `readValue` would give.
+    std::string readString();
+    int64_t readInt64();
+    uint64_t readUInt64();
+    double readDouble();
+
+    // The double nearest to the text of a JSON number, as strtod gives it, without its cost for
+    // short decimals. Throws DecodingError when out of range.
+    static double parseDouble(std::string_view number);
     // Only whitespace may follow.
     void finish();
 
@@ -44,8 +72,15 @@ private:
     // After an element: true on ",", false on `close`.
     bool continueAfterElement(char close);
 
+    struct NumberToken {
+        std::string_view text;
+        bool integral = true;
+        bool negative = false;
+    };
+
     Json readValue(int depth);
-    std::string readString();
+    std::string readStringBody();
+    NumberToken scanNumber();
     Json readNumber();
     void appendEscape(std::string& out);
     unsigned readHex4();

@@ -1,13 +1,22 @@
 #include "OrdaneCore/Foundation/JsonWriter.hpp"
 
+#include "OrdaneCore/Foundation/JsonReader.hpp"
+
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace ordane::json {
 
 namespace {
+void appendDigits(std::string& out, std::string_view digits) {
+    out += digits;
+    // Keep a whole number a floating-point number when read back.
+    if (digits.find_first_of(".e") == std::string_view::npos) out += ".0";
+}
+
 template <class Integer>
-void appendInteger(std::string& out, Integer value) {
+void appendDecimal(std::string& out, Integer value) {
     char buffer[24];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
@@ -16,16 +25,33 @@ void appendInteger(std::string& out, Integer value) {
 bool needsEscape(unsigned char c) { return c == '"' || c == '\\' || c < 0x20; }
 }  // namespace
 
+size_t plainRunLength(std::string_view text) {
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    auto hasZeroByte = [](uint64_t word) { return ((word - ones) & ~word & highs) != 0; };
+    size_t i = 0;
+    const size_t n = text.size();
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        bool control = ((word - ones * 0x20) & ~word & highs) != 0;  // some byte below 0x20
+        if (control || hasZeroByte(word ^ (ones * '"')) || hasZeroByte(word ^ (ones * '\\'))) break;
+    }
+    while (i < n && !needsEscape(static_cast<unsigned char>(text[i]))) ++i;
+    return i;
+}
+
 void appendString(std::string& out, std::string_view text) {
     if (!isValidUTF8(text)) throw EncodingError("Text is not valid UTF-8");
     static constexpr char hex[] = "0123456789abcdef";
     out += '"';
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (!needsEscape(c)) continue;
-        out.append(text.data() + start, i - start);
-        start = i + 1;
+    size_t i = 0;
+    for (;;) {
+        size_t run = plainRunLength(text.substr(i));
+        out.append(text.data() + i, run);
+        i += run;
+        if (i >= text.size()) break;
+        auto c = static_cast<unsigned char>(text[i++]);
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -40,7 +66,6 @@ void appendString(std::string& out, std::string_view text) {
                 out += hex[c & 0xF];
         }
     }
-    out.append(text.data() + start, text.size() - start);
     out += '"';
 }
 
@@ -48,11 +73,26 @@ void appendNumber(std::string& out, double value) {
     if (!std::isfinite(value)) throw EncodingError("Cannot write a number that is not finite");
     char buffer[32];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string_view digits(buffer, static_cast<size_t>(result.ptr - buffer));
-    out += digits;
-    // Keep a whole double a double when read back.
-    if (digits.find_first_of(".e") == std::string_view::npos) out += ".0";
+    appendDigits(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
+
+void appendFloat32(std::string& out, float value) {
+    if (!std::isfinite(value)) throw EncodingError("Cannot write a number that is not finite");
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string_view digits(buffer, static_cast<size_t>(result.ptr - buffer));
+    // Readers round the decimal to a double and then to a float; for a few floats the second
+    // rounding lands on the neighbour. Those are written as their exact value instead.
+    if (static_cast<float>(JsonReader::parseDouble(digits)) == value) {
+        appendDigits(out, digits);
+    } else {
+        appendNumber(out, static_cast<double>(value));
+    }
+}
+
+void appendInteger(std::string& out, int64_t value) { appendDecimal(out, value); }
+
+void appendInteger(std::string& out, uint64_t value) { appendDecimal(out, value); }
 
 void appendCompact(std::string& out, const Json& value) {
     switch (value.type()) {
@@ -63,10 +103,10 @@ void appendCompact(std::string& out, const Json& value) {
             out += value.get<bool>() ? "true" : "false";
             return;
         case Json::value_t::number_integer:
-            appendInteger(out, value.get<int64_t>());
+            appendDecimal(out, value.get<int64_t>());
             return;
         case Json::value_t::number_unsigned:
-            appendInteger(out, value.get<uint64_t>());
+            appendDecimal(out, value.get<uint64_t>());
             return;
         case Json::value_t::number_float:
             appendNumber(out, value.get<double>());

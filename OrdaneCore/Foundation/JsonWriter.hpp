@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,13 @@ void appendCompact(std::string& out, const Json& value);
 void appendString(std::string& out, std::string_view text);
 // The shortest text that reads back as `value`; always with "." or an exponent.
 void appendNumber(std::string& out, double value);
+// The shortest text that reads back as this float.
+void appendFloat32(std::string& out, float value);
+void appendInteger(std::string& out, int64_t value);
+void appendInteger(std::string& out, uint64_t value);
+
+// How many leading bytes of `text` stand in a JSON string as they are: none of '"', '\\' or a
+// control character. Eight bytes at a time; shared by the reader and the writer.
+size_t plainRunLength(std::string_view text);
 
 }  // namespace ordane::json

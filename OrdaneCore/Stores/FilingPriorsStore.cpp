@@ -60,10 +60,9 @@ void FilingPriorsStore::loadIfNeeded() {
     auto stored = file_.load([](std::string_view text) {
         std::map<std::string, Row> result;
         // Rows are keyed by their own fields, whatever key the file gave them.
-        StoreFile::readEntries(text, fileVersion, "rows", [&result](std::string, const Json& value) {
-            Row row = Row::fromJson(value);
-            result.insert_or_assign(key(row.kind, row.destinationPath), std::move(row));
-        });
+        StoreFile::readEntries(
+            text, fileVersion, "rows", [](JsonReader& reader) { return Row::fromJson(reader.readValue()); },
+            [&result](std::string, Row row) { result.insert_or_assign(key(row.kind, row.destinationPath), std::move(row)); });
         return result;
     });
     if (stored) rows_ = std::move(*stored);

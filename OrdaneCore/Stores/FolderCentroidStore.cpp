@@ -71,7 +71,7 @@ void FolderCentroidStore::saveIfDirty() {
     loadIfNeeded();
     if (!dirty_) return;
     file_.write(StoreFile::compactText(fileVersion, "folders", folders_,
-                                       [](const FolderEntry& entry) { return entry.toJson(); }));
+                                       [](std::string& out, const FolderEntry& entry) { json::appendCompact(out, entry.toJson()); }));
     // A failed write loses this run's changes; the old file stays whole and is rebuilt later.
     dirty_ = false;
 }
@@ -81,11 +81,12 @@ void FolderCentroidStore::loadIfNeeded() {
     loaded_ = true;
     auto stored = file_.load([](std::string_view text) {
         std::map<std::string, FolderEntry> result;
-        StoreFile::readEntries(text, fileVersion, "folders", [&result](std::string, const Json& value) {
-            FolderEntry entry = FolderEntry::fromJson(value);
-            std::string key = entry.path;
-            result.insert_or_assign(std::move(key), std::move(entry));
-        });
+        StoreFile::readEntries(
+            text, fileVersion, "folders", [](JsonReader& reader) { return FolderEntry::fromJson(reader.readValue()); },
+            [&result](std::string, FolderEntry entry) {
+                std::string key = entry.path;
+                result.insert_or_assign(std::move(key), std::move(entry));
+            });
         return result;
     });
     if (stored) folders_ = std::move(*stored);

@@ -1,8 +1,11 @@
 #include "OrdaneCore/Stores/StoreFile.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <thread>
 
+#include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane {
@@ -66,11 +69,35 @@ bool StoreFile::moveUnusableAside() {
     return false;
 }
 
-void StoreFile::requireVersionAndMember(std::optional<int64_t> foundVersion, int64_t version, bool foundMember,
-                                        std::string_view member) {
+size_t StoreFile::parallelWidth() { return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8); }
+
+std::string StoreFile::header(int64_t version, std::string_view member) {
+    std::string out = "{\"version\":" + std::to_string(version) + ",";
+    json::appendString(out, member);
+    out += ":{";
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string_view>> StoreFile::entrySpans(std::string_view text, int64_t version,
+                                                                            std::string_view member) {
+    JsonReader reader(text);
+    std::optional<int64_t> foundVersion;
+    std::optional<std::vector<std::pair<std::string, std::string_view>>> spans;
+    reader.forEachMember([&](std::string key) {
+        if (key == "version") {
+            foundVersion = json::int64(reader.readValue());
+        } else if (key == member) {
+            spans.emplace();
+            reader.forEachMember([&](std::string entryKey) { spans->emplace_back(std::move(entryKey), reader.skimValue()); });
+        } else {
+            reader.skipValue();
+        }
+    });
+    reader.finish();
     if (!foundVersion) throw DecodingError("Missing key \"version\"");
     if (*foundVersion != version) throw DecodingError("Unsupported file version " + std::to_string(*foundVersion));
-    if (!foundMember) throw DecodingError("Missing key \"" + std::string(member) + "\"");
+    if (!spans) throw DecodingError("Missing key \"" + std::string(member) + "\"");
+    return std::move(*spans);
 }
 
 }  // namespace ordane

@@ -2,16 +2,21 @@
 
 #include <cstdint>
 #include <exception>
+#include <algorithm>
+#include <map>
+#include <stop_token>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "OrdaneCore/Foundation/Json.hpp"
 #include "OrdaneCore/Foundation/JsonReader.hpp"
 #include "OrdaneCore/Foundation/JsonWriter.hpp"
 #include "OrdaneCore/Foundation/URL.hpp"
+#include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
 namespace ordane {
@@ -48,47 +53,72 @@ public:
     // policy asks for it, then writes atomically. Returns whether the file was written.
     bool write(const std::string& contents);
 
-    // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}` in one pass, handing each
-    // entry to `add(std::string key, Json value)`. Throws DecodingError when the text is malformed,
-    // the version is not exactly `version` or the member is missing (`add` may have been called).
-    template <class Add>
-    static void readEntries(std::string_view text, int64_t version, std::string_view member, Add&& add) {
-        JsonReader reader(text);
-        std::optional<int64_t> foundVersion;
-        bool foundMember = false;
-        reader.forEachMember([&](std::string key) {
-            if (key == "version") {
-                foundVersion = json::int64(reader.readValue());
-            } else if (key == member) {
-                foundMember = true;
-                reader.forEachMember([&](std::string entryKey) { add(std::move(entryKey), reader.readValue()); });
-            } else {
-                reader.skipValue();
-            }
-        });
-        reader.finish();
-        requireVersionAndMember(foundVersion, version, foundMember, member);
+    // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}`. Throws DecodingError when
+    // the text is malformed, the version is not exactly `version` or the member is missing.
+    // A first pass only finds where each entry's value lies; `decode(JsonReader&)` then reads each
+    // value strictly, for large files on several threads, so it must not touch shared state;
+    // `add(std::string key, T value)` gets the results on the calling thread, in file order.
+    template <class Decode, class Add>
+    static void readEntries(std::string_view text, int64_t version, std::string_view member, Decode&& decode,
+                            Add&& add) {
+        using Value = decltype(decode(std::declval<JsonReader&>()));
+        std::vector<std::pair<std::string, std::string_view>> spans = entrySpans(text, version, member);
+        size_t next = 0;
+        inOrderedChunks<std::vector<Value>>(
+            spans.size(),
+            [&spans, &decode](size_t begin, size_t end) {
+                std::vector<Value> values;
+                values.reserve(end - begin);
+                for (size_t k = begin; k < end; ++k) {
+                    JsonReader reader(spans[k].second);
+                    values.push_back(decode(reader));
+                    reader.finish();
+                }
+                return values;
+            },
+            [&spans, &add, &next](std::vector<Value>& values) {
+                for (Value& value : values) {
+                    add(std::move(spans[next].first), std::move(value));
+                    ++next;
+                }
+            });
     }
 
-    // `{"version":<version>,"<member>":{...}}`, compact, with every entry that can be written.
-    template <class Map, class Encode>
-    static std::string compactText(int64_t version, std::string_view member, const Map& entries, Encode&& encode) {
-        std::string out = "{\"version\":" + std::to_string(version) + ",";
-        json::appendString(out, member);
-        out += ":{";
-        bool first = true;
-        for (const auto& [key, value] : entries) {
-            size_t mark = out.size();
-            try {
-                if (!first) out += ',';
-                json::appendString(out, key);
-                out += ':';
-                json::appendCompact(out, encode(value));
-                first = false;
-            } catch (const std::exception&) {
-                out.resize(mark);
-            }
-        }
+    // `{"version":<version>,"<member>":{...}}`, compact, with every entry that can be written;
+    // `append(std::string& out, const Value& value)` appends one value or throws. Large maps are
+    // encoded in chunks on several threads; `append` must only read.
+    template <class Map, class Append>
+    static std::string compactText(int64_t version, std::string_view member, const Map& entries, Append&& append) {
+        std::vector<const typename Map::value_type*> items;
+        items.reserve(entries.size());
+        for (const auto& item : entries) items.push_back(&item);
+        std::string out = header(version, member);
+        const size_t headerSize = out.size();
+        inOrderedChunks<std::string>(
+            items.size(),
+            [&items, &append](size_t begin, size_t end) {
+                // Each member goes in as "," + key + ":" + value; joining drops the very first comma.
+                std::string piece;
+                for (size_t k = begin; k < end; ++k) {
+                    const auto& [key, value] = *items[k];
+                    const size_t mark = piece.size();
+                    try {
+                        piece += ',';
+                        json::appendString(piece, key);
+                        piece += ':';
+                        append(piece, value);
+                    } catch (const std::exception&) {
+                        piece.resize(mark);
+                    }
+                }
+                return piece;
+            },
+            [&out, headerSize, chunks = chunkCount(items.size())](std::string& piece) {
+                // Reserved pages cost nothing until written; this saves the copies of a growing text.
+                if (out.size() == headerSize) out.reserve(headerSize + piece.size() * chunks * 5 / 4 + 2);
+                if (!piece.empty()) out.append(piece, out.size() == headerSize ? 1 : 0);
+                piece = std::string();
+            });
         out += "}}";
         return out;
     }
@@ -112,8 +142,39 @@ public:
     }
 
 private:
-    static void requireVersionAndMember(std::optional<int64_t> foundVersion, int64_t version, bool foundMember,
-                                        std::string_view member);
+    static constexpr size_t chunkSize = 2048;
+    static size_t chunkCount(size_t count) { return (count + chunkSize - 1) / chunkSize; }
+
+    // Runs `work(begin, end)` over chunks of `count` items, on several threads when there is more
+    // than one chunk, and hands each result to `consume(Result&)` on the calling thread in chunk
+    // order, as soon as the chunks before it are done, so few results wait at a time.
+    template <class Result, class Work, class Consume>
+    static void inOrderedChunks(size_t count, Work&& work, Consume&& consume) {
+        const size_t chunks = chunkCount(count);
+        if (chunks <= 1) {
+            Result result = work(0, count);
+            consume(result);
+            return;
+        }
+        std::map<size_t, Result> waiting;
+        size_t next = 0;
+        platform::BoundedParallel::run<Result>(
+            chunks, parallelWidth(), std::stop_token{},
+            [&work, count](size_t chunk) { return work(chunk * chunkSize, std::min(count, (chunk + 1) * chunkSize)); },
+            [&](size_t chunk, Result& result) {
+                waiting.emplace(chunk, std::move(result));
+                for (auto it = waiting.find(next); it != waiting.end(); it = waiting.find(++next)) {
+                    consume(it->second);
+                    waiting.erase(it);
+                }
+            });
+    }
+
+    static size_t parallelWidth();
+    static std::string header(int64_t version, std::string_view member);
+    // The key and value text of each entry of `member`, after checking the version.
+    static std::vector<std::pair<std::string, std::string_view>> entrySpans(std::string_view text, int64_t version,
+                                                                            std::string_view member);
     // The file's text; nullopt when missing, and when unreadable (noted as unusable).
     std::optional<std::string> read();
     void noteUnusable();

@@ -252,6 +252,15 @@ std::unique_ptr<WritableFile> RealFileSystem::createNewFile(const std::string& p
 std::string RealFileSystem::readFile(const std::string& path) {
     auto file = openForReading(path);
     std::string contents;
+    // Sized up front, a large file is read without the copies of a growing string.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 && static_cast<uint64_t>(st.st_size) < contents.max_size()) {
+        try {
+            contents.reserve(static_cast<size_t>(st.st_size));
+        } catch (const std::bad_alloc&) {
+            // Read it growing, as far as memory goes.
+        }
+    }
     char buffer[1 << 16];
     while (size_t n = file->read(buffer, sizeof buffer)) contents.append(buffer, n);
     return contents;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "OrdaneCore/Foundation/JsonReader.hpp"
@@ -55,6 +58,67 @@ TEST(JsonReader, WalksMembersOneByOne) {
     EXPECT_EQ(seen, (std::vector<std::string>{"/a={\"n\":1}", "/b=[2]"}));
 }
 
+TEST(JsonReader, SkimFindsWhereEachValueEnds) {
+    JsonReader reader(R"({"a": [1, "]}\"", {"b": {}}], "c" : "x,}" , "d": -12.5e3, "e": {"f": "\\"}, "g": true})");
+    std::vector<std::string> spans;
+    reader.forEachMember([&](std::string key) { spans.push_back(key + "=" + std::string(reader.skimValue())); });
+    reader.finish();
+    EXPECT_EQ(spans, (std::vector<std::string>{R"(a=[1, "]}\"", {"b": {}}])", R"(c="x,}")", "d=-12.5e3",
+                                               R"(e={"f": "\\"})", "g=true"}));
+    // Cut anywhere, a skim ends cleanly or fails with a decoding error.
+    std::string text = sample;
+    for (size_t length = 0; length < text.size(); ++length) {
+        JsonReader cut(std::string_view(text).substr(0, length));
+        try {
+            std::string_view span = cut.skimValue();
+            EXPECT_LE(span.size(), length);
+        } catch (const DecodingError&) {
+        }
+    }
+}
+
+TEST(JsonReader, ParsesDecimalsExactlyAsStrtod) {
+    std::vector<std::string> texts = {"0", "-0", "0.1", "2.0986123", "1e-7", "123456789012345678", "9007199254740993",
+                                      "1e22", "1e23", "4.35e-300", "1.7976931348623157e308", "2.2250738585072014e-308",
+                                      "0.30000000000000004", "12345678901234567890123", "1.00000000000000011102230246251565"};
+    uint64_t state = 88172645463325252ull;
+    for (int i = 0; i < 2000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        double value = std::bit_cast<double>(state);
+        if (!std::isfinite(value)) continue;
+        char buffer[64];
+        texts.emplace_back(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+        texts.emplace_back(buffer, std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value / 1e300)).ptr);
+        texts.push_back(std::to_string(state % 100000) + "." + std::to_string(state % 9973) + "e-" + std::to_string(state % 25));
+    }
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        if (text.find_first_of("ni") != std::string::npos) continue;  // inf, nan
+        double expected = std::strtod(text.c_str(), nullptr);
+        EXPECT_EQ(std::bit_cast<uint64_t>(JsonReader::parseDouble(text)), std::bit_cast<uint64_t>(expected));
+    }
+}
+
+TEST(JsonReader, TypedReadsAreStrict) {
+    auto reader = [](const char* text) { return JsonReader(text); };
+    EXPECT_EQ(reader("-9223372036854775808").readInt64(), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(reader("18446744073709551615").readUInt64(), std::numeric_limits<uint64_t>::max());
+    EXPECT_EQ(reader("3").readDouble(), 3.0);
+    EXPECT_THROW(reader("9223372036854775808").readInt64(), DecodingError);
+    EXPECT_THROW(reader("18446744073709551616").readUInt64(), DecodingError);
+    EXPECT_THROW(reader("1.0").readInt64(), DecodingError);
+    EXPECT_THROW(reader("1e2").readUInt64(), DecodingError);
+    EXPECT_THROW(reader("-1").readUInt64(), DecodingError);
+    EXPECT_THROW(reader("-0").readUInt64(), DecodingError);
+    EXPECT_THROW(reader("\"1\"").readDouble(), DecodingError);
+    EXPECT_THROW(reader("1").readString(), DecodingError);
+    EXPECT_THROW(reader("null").readInt64(), DecodingError);
+    EXPECT_TRUE(reader(" null").readNull());
+    EXPECT_FALSE(reader("0").readNull());
+}
+
 TEST(JsonReader, RefusesMalformedText) {
     for (const char* text : {"", " ", "[1,]", "{\"a\":1,}", "{\"a\" 1}", "{a:1}", "01", "+1", ".5", "1.", "1e", "-",
                              "NaN", "Infinity", "1e400", "-1e400", "tru", "nul", "[1 2]", "\"a", "\"\\x\"",
@@ -98,6 +162,33 @@ TEST(JsonWriter, NumbersAreShortestAndStayDoubles) {
     double awkward = 0.30000000000000004;
     EXPECT_EQ(read(compact(Json(awkward))).get<double>(), awkward);
     EXPECT_EQ(compact(Json(std::numeric_limits<uint64_t>::max())), "18446744073709551615");
+}
+
+TEST(JsonWriter, FloatsReadBackThroughADouble) {
+    // Shortest decimal 7.038531e-26 rounds to a double that rounds to the next float up.
+    for (float value : {0.1f, 1.6931472f, 1e-45f, std::numeric_limits<float>::max(), std::bit_cast<float>(0x15ae43fdu),
+                        -std::bit_cast<float>(0x15ae43fdu)}) {
+        std::string out;
+        json::appendFloat32(out, value);
+        EXPECT_EQ(static_cast<float>(JsonReader(out).readDouble()), value) << out;
+        EXPECT_EQ(json::float32(Json::parse(out)), value) << out;
+    }
+    std::string out;
+    json::appendFloat32(out, 1.0f);
+    EXPECT_EQ(out, "1.0");
+}
+
+TEST(JsonWriter, EscapesExactlyWhatMustBeEscaped) {
+    std::string text = "plain ascii run long enough for words \" \\ / \x01\x1f\x7f caf\xc3\xa9";
+    std::string out;
+    json::appendString(out, text);
+    EXPECT_EQ(out, R"("plain ascii run long enough for words \" \\ / \u0001\u001f)" "\x7f caf\xc3\xa9\"");
+    EXPECT_EQ(Json::parse(out).get<std::string>(), text);
+    for (size_t n = 0; n < 40; ++n) {
+        std::string run(n, 'a');
+        run += '"';
+        EXPECT_EQ(json::plainRunLength(run), n);
+    }
 }
 
 TEST(JsonWriter, RefusesWhatCouldNotBeReadBack) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -16,9 +17,9 @@ using ordane::testing::TempDir;
 namespace {
 std::map<std::string, Json> entriesOf(std::string_view text, int64_t version = 3) {
     std::map<std::string, Json> result;
-    StoreFile::readEntries(text, version, "entries", [&result](std::string key, Json value) {
-        result.insert_or_assign(std::move(key), std::move(value));
-    });
+    StoreFile::readEntries(
+        text, version, "entries", [](JsonReader& reader) { return reader.readValue(); },
+        [&result](std::string key, Json value) { result.insert_or_assign(std::move(key), std::move(value)); });
     return result;
 }
 }  // namespace
@@ -47,15 +48,47 @@ TEST(StoreFile, CompactTextLeavesOutWhatCannotBeWritten) {
     };
     // A raw Json(double) holds NaN silently (dump would write null); it must be left out instead.
     auto encode = [](double value) { return Json{{"v", value}}; };
-    std::string text = StoreFile::compactText(1, "entries", entries, encode);
+    auto append = [&encode](std::string& out, double value) { json::appendCompact(out, encode(value)); };
+    std::string text = StoreFile::compactText(1, "entries", entries, append);
     EXPECT_EQ(text, R"({"version":1,"entries":{"fine":{"v":1.5},"whole":{"v":2.0}}})");
     EXPECT_EQ(entriesOf(text, 1).size(), 2u);
     EXPECT_EQ(StoreFile::writableObject(entries, encode), (Json{{"fine", {{"v", 1.5}}}, {"whole", {{"v", 2.0}}}}));
     // An encoder that refuses its value leaves out only that entry.
-    auto strict = [](double value) { return json::numberValue(value); };
+    auto strict = [](std::string& out, double value) { json::appendCompact(out, json::numberValue(value)); };
     EXPECT_EQ(StoreFile::compactText(1, "entries", entries, strict), R"({"version":1,"entries":{"fine":1.5,"whole":2.0}})");
     EXPECT_EQ(StoreFile::compactText(1, "entries", std::map<std::string, double>{}, strict),
               R"({"version":1,"entries":{}})");
+}
+
+TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
+    std::map<std::string, int64_t> entries;
+    for (int64_t i = 0; i < 9000; ++i) entries.emplace("k" + std::to_string(100000 + i), i);
+    entries.emplace("bad \xff", 1);  // left out, wherever its chunk is
+    auto append = [](std::string& out, int64_t value) {
+        if (value == 4500) throw EncodingError("refused");
+        json::appendInteger(out, value);
+    };
+    std::string text = StoreFile::compactText(3, "entries", entries, append);
+    std::vector<std::string> keys;
+    StoreFile::readEntries(
+        text, 3, "entries", [](JsonReader& reader) { return reader.readInt64(); },
+        [&keys](std::string key, int64_t value) {
+            EXPECT_EQ(key, "k" + std::to_string(100000 + value));
+            keys.push_back(std::move(key));
+        });
+    EXPECT_EQ(keys.size(), 8999u);
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    EXPECT_EQ(Json::parse(text)["entries"].size(), 8999u);
+
+    // One damaged entry in the middle spoils the whole read.
+    std::string damaged = text;
+    damaged.replace(damaged.find("\"k106000\":6000"), 14, "\"k106000\":[60");
+    EXPECT_THROW(entriesOf(damaged), DecodingError);
+    damaged = text;
+    damaged.replace(damaged.find("\"k106000\":6000"), 14, "\"k106000\":6e0");
+    EXPECT_THROW(StoreFile::readEntries(
+                     damaged, 3, "entries", [](JsonReader& reader) { return reader.readInt64(); }, [](std::string, int64_t) {}),
+                 DecodingError);
 }
 
 TEST(StoreFile, EachSetAsideGetsItsOwnName) {

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "OrdaneCore/Fingerprint/Fingerprint.hpp"
+#include "OrdaneCore/Foundation/Date.hpp"
+#include "OrdaneCore/Foundation/Json.hpp"
+#include "OrdaneCore/Foundation/JsonReader.hpp"
+#include "OrdaneCore/Foundation/URL.hpp"
+#include "OrdaneCore/Model/ContentInsight.hpp"
+#include "OrdaneCore/Model/SampleSource.hpp"
+#include "OrdaneCore/Scan/FileRecord.hpp"
+#include "OrdaneCore/Stores/StoreFile.hpp"
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+
+namespace ordane {
+
+// What earlier scans learned about each unchanged file (fingerprint, text sample, insight, hashes),
+// keyed by the path of the record's URL as the walk found it. A cache: an unusable file is simply
+// rebuilt. Every public member takes the cache's lock; a hit refreshes `lastSeen`, so reads write.
+class AnalysisCache {
+public:
+    static constexpr int64_t fileVersion = 3;
+    static constexpr int64_t currentSchemaVersion = 3;
+    static constexpr int64_t currentDetectorVersion = 1;
+    static constexpr double modificationTolerance = 1.0;  // seconds
+    static constexpr double pruneAge = 7'776'000;         // 90 days
+    static constexpr size_t maxEntries = 100'000;
+
+    struct Entry {
+        int64_t size = 0;
+        Date mtime;
+        int64_t schemaVersion = currentSchemaVersion;
+        int64_t detectorVersion = currentDetectorVersion;
+        std::optional<Fingerprint> fingerprint;
+        std::optional<std::string> sampleText;
+        std::optional<SampleSource> sampleSource;
+        std::optional<ContentInsight> insight;
+        Date lastSeen;
+        std::optional<std::string> partialSHA256;  // 64 lower-case hexadecimal characters
+        std::optional<std::string> fullSHA256;
+
+        bool operator==(const Entry&) const = default;
+
+        // The stored form, written and read straight from text: the term vectors, most of a large
+        // file, never pass through a JSON tree. Writing refuses (EncodingError) whatever reading
+        // would refuse, so one bad entry can't spoil the file.
+        void appendJson(std::string& out) const;
+        static Entry read(JsonReader& reader);
+        Json toJson() const;
+        static Entry fromJson(const Json& value);
+    };
+
+    struct Hashes {
+        std::optional<std::string> partial;
+        std::optional<std::string> full;
+        bool operator==(const Hashes&) const = default;
+    };
+
+    explicit AnalysisCache(URL fileURL,
+                           std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real());
+
+    // The valid entry for the record (same size, modification date within the tolerance), with
+    // `lastSeen` refreshed; none for a record without a modification date.
+    std::optional<Entry> cachedEntry(const FileRecord& record);
+    // The valid entry's insight when it was made by the current detector.
+    std::optional<ContentInsight> cachedInsight(const FileRecord& record);
+    // Upserts under the URL's path; an unchanged file's missing hashes carry over from the old entry.
+    void store(Entry entry, const URL& url);
+    Hashes cachedHashes(const FileRecord& record);
+    // Sets the hashes passed on the valid entry, or on a fresh one when the file changed (which
+    // drops its old fingerprint, sample and insight). Nothing for a record without a modification date.
+    void recordHashes(const FileRecord& record, const std::optional<std::string>& partialSHA256,
+                      const std::optional<std::string>& fullSHA256);
+    // Prunes and writes the file when something changed. Entries that can't be written are left out.
+    void saveIfDirty();
+    // Drops entries not seen for 90 days, then all but the 100,000 seen last.
+    void prune();
+
+private:
+    void loadIfNeeded();
+    Entry* validEntry(const FileRecord& record);
+    void pruneLocked();
+
+    std::mutex mutex_;
+    StoreFile file_;
+    std::unordered_map<std::string, Entry> entries_;
+    bool loaded_ = false;
+    bool dirty_ = false;
+};
+
+}  // namespace ordane

@@ -1,0 +1,234 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "OrdaneCore/Foundation/JsonWriter.hpp"
+#include "OrdaneCore/Stores/AnalysisCache.hpp"
+
+namespace ordane {
+
+using Entry = AnalysisCache::Entry;
+
+namespace {
+
+bool isSHA256Hex(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+// Equal counts, indices strictly ascending and inside the term space.
+bool isStorable(const SparseVector& vector) {
+    if (vector.indices.size() != vector.values.size()) return false;
+    for (size_t k = 0; k < vector.indices.size(); ++k) {
+        if (vector.indices[k] >= SparseVector::dimension) return false;
+        if (k > 0 && vector.indices[k] <= vector.indices[k - 1]) return false;
+    }
+    return true;
+}
+
+void appendKey(std::string& out, const char* key) {
+    out += ",\"";
+    out += key;
+    out += "\":";
+}
+
+void appendHash(std::string& out, const char* key, const std::optional<std::string>& hash) {
+    if (!hash) return;
+    if (!isSHA256Hex(*hash)) throw EncodingError("Not a SHA-256 digest in lower-case hexadecimal");
+    appendKey(out, key);
+    json::appendString(out, *hash);
+}
+
+void appendFingerprint(std::string& out, const Fingerprint& fingerprint) {
+    const SparseVector& terms = fingerprint.termFrequency;
+    if (!isStorable(terms)) throw EncodingError("Term vector out of order or out of range");
+    out += "{\"termFrequency\":{\"indices\":[";
+    for (size_t k = 0; k < terms.indices.size(); ++k) {
+        if (k > 0) out += ',';
+        json::appendInteger(out, static_cast<uint64_t>(terms.indices[k]));
+    }
+    out += "],\"values\":[";
+    for (size_t k = 0; k < terms.values.size(); ++k) {
+        if (k > 0) out += ',';
+        json::appendFloat32(out, terms.values[k]);
+    }
+    out += "]},\"structural\":";
+    json::appendCompact(out, fingerprint.structural.toJson());
+    out += ",\"entities\":";
+    json::appendCompact(out, fingerprint.entities.toJson());
+    out += ",\"simHash\":";
+    json::appendInteger(out, fingerprint.simHash);
+    out += '}';
+}
+
+[[noreturn]] void missing(std::string_view key) { throw DecodingError("Missing key \"" + std::string(key) + "\""); }
+
+template <class T>
+T required(std::optional<T>&& value, std::string_view key) {
+    if (!value) missing(key);
+    return std::move(*value);
+}
+
+SparseVector readSparseVector(JsonReader& reader) {
+    std::optional<std::vector<uint16_t>> indices;
+    std::optional<std::vector<float>> values;
+    reader.forEachMember([&](std::string key) {
+        if (key == "indices") {
+            indices.emplace();
+            reader.forEachElement([&] {
+                int64_t index = reader.readInt64();
+                if (index < 0 || index >= SparseVector::dimension) throw DecodingError("Term bucket out of range");
+                indices->push_back(static_cast<uint16_t>(index));
+            });
+        } else if (key == "values") {
+            values.emplace();
+            reader.forEachElement([&] {
+                double value = reader.readDouble();
+                if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+                    throw DecodingError("Number out of range for a 32-bit float");
+                }
+                values->push_back(static_cast<float>(value));
+            });
+        } else {
+            reader.skipValue();
+        }
+    });
+    SparseVector vector{required(std::move(indices), "indices"), required(std::move(values), "values")};
+    if (!isStorable(vector)) throw DecodingError("Term vector with unequal counts or indices not ascending");
+    return vector;
+}
+
+Fingerprint readFingerprint(JsonReader& reader) {
+    std::optional<SparseVector> terms;
+    std::optional<StructuralFeatures> structural;
+    std::optional<EntitySignature> entities;
+    std::optional<uint64_t> simHash;
+    reader.forEachMember([&](std::string key) {
+        if (key == "termFrequency") {
+            terms = readSparseVector(reader);
+        } else if (key == "structural") {
+            structural = StructuralFeatures::fromJson(reader.readValue());
+        } else if (key == "entities") {
+            entities = EntitySignature::fromJson(reader.readValue());
+        } else if (key == "simHash") {
+            simHash = reader.readUInt64();
+        } else {
+            reader.skipValue();
+        }
+    });
+    return Fingerprint{required(std::move(terms), "termFrequency"), required(std::move(structural), "structural"),
+                       required(std::move(entities), "entities"), required(std::move(simHash), "simHash")};
+}
+
+std::string readHash(JsonReader& reader) {
+    std::string hash = reader.readString();
+    if (!isSHA256Hex(hash)) throw DecodingError("Not a SHA-256 digest in lower-case hexadecimal");
+    return hash;
+}
+
+// An optional member: null reads as absent.
+template <class T, class Read>
+void readOptional(JsonReader& reader, std::optional<T>& target, Read&& read) {
+    if (reader.readNull()) {
+        target.reset();
+    } else {
+        target = read(reader);
+    }
+}
+
+}  // namespace
+
+void Entry::appendJson(std::string& out) const {
+    out += "{\"size\":";
+    json::appendInteger(out, size);
+    appendKey(out, "mtime");
+    json::appendNumber(out, mtime.secondsSinceReferenceDate);
+    appendKey(out, "schemaVersion");
+    json::appendInteger(out, schemaVersion);
+    appendKey(out, "detectorVersion");
+    json::appendInteger(out, detectorVersion);
+    if (fingerprint) {
+        appendKey(out, "fingerprint");
+        appendFingerprint(out, *fingerprint);
+    }
+    if (sampleText) {
+        appendKey(out, "sampleText");
+        json::appendString(out, *sampleText);
+    }
+    if (sampleSource) {
+        appendKey(out, "sampleSource");
+        json::appendString(out, rawValue(*sampleSource));
+    }
+    if (insight) {
+        appendKey(out, "insight");
+        json::appendCompact(out, insight->toJson());
+    }
+    appendKey(out, "lastSeen");
+    json::appendNumber(out, lastSeen.secondsSinceReferenceDate);
+    appendHash(out, "partialSHA256", partialSHA256);
+    appendHash(out, "fullSHA256", fullSHA256);
+    out += '}';
+}
+
+Entry Entry::read(JsonReader& reader) {
+    Entry entry;
+    std::optional<int64_t> size, schemaVersion, detectorVersion;
+    std::optional<double> mtime, lastSeen;
+    reader.forEachMember([&](std::string key) {
+        if (key == "size") {
+            size = reader.readInt64();
+        } else if (key == "mtime") {
+            mtime = reader.readDouble();
+        } else if (key == "schemaVersion") {
+            schemaVersion = reader.readInt64();
+        } else if (key == "detectorVersion") {
+            detectorVersion = reader.readInt64();
+        } else if (key == "lastSeen") {
+            lastSeen = reader.readDouble();
+        } else if (key == "fingerprint") {
+            readOptional(reader, entry.fingerprint, readFingerprint);
+        } else if (key == "sampleText") {
+            readOptional(reader, entry.sampleText, [](JsonReader& r) { return r.readString(); });
+        } else if (key == "sampleSource") {
+            readOptional(reader, entry.sampleSource, [](JsonReader& r) {
+                auto source = enumFromRaw<SampleSource>(r.readString());
+                if (!source) throw DecodingError("Unknown sample source");
+                return *source;
+            });
+        } else if (key == "insight") {
+            readOptional(reader, entry.insight, [](JsonReader& r) { return ContentInsight::fromJson(r.readValue()); });
+        } else if (key == "partialSHA256") {
+            readOptional(reader, entry.partialSHA256, readHash);
+        } else if (key == "fullSHA256") {
+            readOptional(reader, entry.fullSHA256, readHash);
+        } else {
+            reader.skipValue();
+        }
+    });
+    entry.size = required(std::move(size), "size");
+    entry.mtime = Date{required(std::move(mtime), "mtime")};
+    entry.schemaVersion = required(std::move(schemaVersion), "schemaVersion");
+    entry.detectorVersion = required(std::move(detectorVersion), "detectorVersion");
+    entry.lastSeen = Date{required(std::move(lastSeen), "lastSeen")};
+    return entry;
+}
+
+Json Entry::toJson() const {
+    std::string text;
+    appendJson(text);
+    return JsonReader(text).readValue();
+}
+
+Entry Entry::fromJson(const Json& value) {
+    std::string text;
+    try {
+        json::appendCompact(text, value);
+    } catch (const EncodingError& error) {
+        throw DecodingError(error.what());
+    }
+    JsonReader reader(text);
+    return read(reader);
+}
+
+}  // namespace ordane

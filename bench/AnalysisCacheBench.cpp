@@ -1,0 +1,173 @@
+// Save and load times, file size and peak memory of the analysis cache with realistic entries.
+// Usage: AnalysisCacheBench [entries...]   (default: 10000 100000)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "OrdaneCore/Stores/AnalysisCache.hpp"
+
+using namespace ordane;
+
+namespace {
+
+const char* const words[] = {"invoice", "total",  "amount", "due",      "account", "statement", "period", "balance",
+                             "tax",     "return", "form",   "income",   "wages",   "deduction", "résumé", "experience",
+                             "dear",    "sir",    "regards", "payment", "date",    "number",    "café",   "service",
+                             "2023",    "12.50",  "€",      "customer", "address", "street",    "policy", "claim"};
+
+std::string sampleText(std::mt19937_64& random) {
+    std::string text;
+    while (text.size() < 2000) {
+        text += words[random() % std::size(words)];
+        text += random() % 12 == 0 ? "\n" : " ";
+    }
+    return text;
+}
+
+AnalysisCache::Entry makeEntry(std::mt19937_64& random, const std::string& path, Date now) {
+    AnalysisCache::Entry entry;
+    entry.size = static_cast<int64_t>(random() % 5'000'000);
+    entry.mtime = now.adding(-static_cast<double>(random() % 100'000'000) / 7.0);
+    entry.lastSeen = now.adding(-static_cast<double>(random() % 1'000'000) / 3.0);
+
+    // A few hundred distinct ascending buckets with weights 1 + ln(count).
+    std::vector<uint16_t> indices;
+    std::vector<float> values;
+    int terms = 200 + static_cast<int>(random() % 200);
+    uint16_t bucket = static_cast<uint16_t>(random() % 8);
+    for (int k = 0; k < terms && bucket < SparseVector::dimension; ++k) {
+        indices.push_back(bucket);
+        values.push_back(1.0f + std::log(static_cast<float>(1 + random() % 12)));
+        bucket = static_cast<uint16_t>(bucket + 1 + random() % 16);
+    }
+    StructuralFeatures structural;
+    structural.pageCount = 1 + static_cast<int64_t>(random() % 9);
+    structural.characterCount = 2000;
+    structural.lineCount = 40;
+    structural.dateCount = static_cast<int64_t>(random() % 6);
+    structural.currencyCount = static_cast<int64_t>(random() % 20);
+    structural.topRegionDensity = static_cast<double>(random() % 1000) / 1000.0;
+    EntitySignature entities;
+    entities.personCount = 2;
+    entities.yearMentions = {2019, 2021, 2023};
+    entities.monthYearMentions = {202301, 202302};
+    entry.fingerprint = Fingerprint{SparseVector::checkedPair(std::move(indices), std::move(values)), structural,
+                                    entities, random()};
+    entry.sampleText = sampleText(random);
+    entry.sampleSource = SampleSource::pdfText;
+    entry.insight = ContentInsight{URL::fileURL(path),
+                                   DocKind::invoiceReceipt,
+                                   ConfidenceTier::confident,
+                                   "Invoice 2023-114",
+                                   "Acme Supplies",
+                                   "series|" + std::to_string(random() % 100000),
+                                   std::nullopt,
+                                   URL::fileURL("/home/user/Documents/Invoices", true),
+                                   {EvidenceClaim::ruleAnchor(DocKind::invoiceReceipt, "Invoice number"),
+                                    EvidenceClaim::ruleSignals(DocKind::invoiceReceipt, {"Total due", "VAT"}),
+                                    EvidenceClaim::lexical(static_cast<double>(random() % 1000) / 1000.0),
+                                    EvidenceClaim::structural({"Amounts at line ends"}),
+                                    EvidenceClaim::filename("invoice in the name")},
+                                   "rules-v1"};
+    static const char hex[] = "0123456789abcdef";
+    std::string partial(64, '0');
+    std::string full(64, '0');
+    for (int k = 0; k < 64; ++k) {
+        partial[k] = hex[random() % 16];
+        full[k] = hex[random() % 16];
+    }
+    entry.partialSHA256 = partial;
+    entry.fullSHA256 = full;
+    return entry;
+}
+
+long statusKilobytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field) + 1);
+    }
+    return -1;
+}
+
+// Lets the next VmHWM reading show the peak of one phase only.
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void save(const URL& url, size_t count, Date now) {
+    std::mt19937_64 random(count);
+    AnalysisCache cache(url);
+    for (size_t i = 0; i < count; ++i) {
+        std::string path = "/home/user/Documents/Folder " + std::to_string(i % 97) + "/file-" + std::to_string(i) + ".pdf";
+        cache.store(makeEntry(random, path, now), URL::fileURL(path));
+    }
+    long filledMB = statusKilobytes("VmRSS:") / 1024;
+    resetPeak();
+    auto start = std::chrono::steady_clock::now();
+    cache.saveIfDirty();
+    double saveSeconds = seconds(start);
+    long peakMB = statusKilobytes("VmHWM:") / 1024;
+    double fileMB = static_cast<double>(std::filesystem::file_size(url.path())) / 1e6;
+    std::printf("%7zu entries  save %5.2f s  file %6.1f MB  memory: %4ld MB with the entries, peak %4ld MB while saving\n",
+                count, saveSeconds, fileMB, filledMB, peakMB);
+}
+
+void load(const URL& url, size_t count, Date now) {
+    long baseMB = statusKilobytes("VmRSS:") / 1024;
+    AnalysisCache cache(url);
+    auto start = std::chrono::steady_clock::now();
+    FileRecord probe;
+    probe.url = URL::fileURL("/nowhere");
+    probe.modified = now;
+    (void)cache.cachedEntry(probe);  // the first use loads the file
+    double loadSeconds = seconds(start);
+    long peakMB = statusKilobytes("VmHWM:") / 1024;
+    long loadedMB = statusKilobytes("VmRSS:") / 1024;
+    std::printf("%7zu entries  load %5.2f s                  memory: %4ld MB before, %4ld MB after, peak %4ld MB while loading\n",
+                count, loadSeconds, baseMB, loadedMB, peakMB);
+}
+
+// Each phase in a process of its own, so that one phase's freed memory doesn't hide the next one's.
+template <class Phase>
+void inChild(Phase&& phase) {
+    std::fflush(stdout);
+    pid_t child = ::fork();
+    if (child == 0) {
+        phase();
+        std::fflush(stdout);
+        std::_Exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
+void run(size_t count) {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / ("ordane-cache-bench-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(folder);
+    URL url = URL::fileURL(folder + "/analysis-cache.json");
+    Date now = Date::now();
+    inChild([&] { save(url, count, now); });
+    inChild([&] { load(url, count, now); });
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<size_t> counts;
+    for (int i = 1; i < argc; ++i) counts.push_back(std::strtoull(argv[i], nullptr, 10));
+    if (counts.empty()) counts = {10'000, 100'000};
+    for (size_t count : counts) run(count);
+    return 0;
+}

@@ -1,0 +1,373 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+#include "OrdaneCore/Stores/AnalysisCache.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using ordane::testing::FaultInjectingFileSystem;
+using ordane::testing::TempDir;
+
+namespace {
+
+constexpr double day = 86400;
+const Date modified{7.0e8};
+const std::string hashA(64, 'a');
+const std::string hashB = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+
+FileRecord record(const std::string& path, int64_t size, std::optional<Date> date) {
+    FileRecord result;
+    result.id = UUID::random();
+    result.url = URL::fileURL(path);
+    result.size = size;
+    result.modified = date;
+    return result;
+}
+
+AnalysisCache::Entry bareEntry(int64_t size = 100, Date mtime = modified, Date lastSeen = Date::now()) {
+    AnalysisCache::Entry entry;
+    entry.size = size;
+    entry.mtime = mtime;
+    entry.lastSeen = lastSeen;
+    return entry;
+}
+
+AnalysisCache::Entry fullEntry(const std::string& path) {
+    AnalysisCache::Entry entry = bareEntry();
+    StructuralFeatures structural;
+    structural.pageCount = 2;
+    structural.topRegionDensity = 0.25;
+    EntitySignature entities;
+    entities.yearMentions = {2021, 2023};
+    entry.fingerprint = Fingerprint{SparseVector::checkedPair({3, 70, 4095}, {1.0f, 1.6931472f, 2.0986123f}), structural,
+                                    entities, 0xFFFFFFFFFFFFFFFFull};
+    entry.sampleText = "Form 1040 \"Individual\" Income Tax Return\n2023 — caf\u00e9";
+    entry.sampleSource = SampleSource::pdfText;
+    entry.insight = ContentInsight{URL::fileURL(path),
+                                   DocKind::taxDocument,
+                                   ConfidenceTier::confident,
+                                   "2023 tax return",
+                                   std::nullopt,
+                                   "series|1f",
+                                   std::nullopt,
+                                   URL::fileURL("/home/u/Documents/Taxes", true),
+                                   {EvidenceClaim::ruleAnchor(DocKind::taxDocument, "Form 1040"),
+                                    EvidenceClaim::lexical(0.42), EvidenceClaim::family(3)},
+                                   "rules-v1"};
+    entry.partialSHA256 = hashA;
+    entry.fullSHA256 = hashB;
+    return entry;
+}
+
+struct AnalysisCacheTest : ::testing::Test {
+    TempDir dir;
+    std::string folder = dir / "Library/Application Support/Ordane";
+    std::string path = folder + "/analysis-cache.json";
+    std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
+
+    std::unique_ptr<AnalysisCache> make() { return std::make_unique<AnalysisCache>(URL::fileURL(path), fileSystem); }
+    int writes() const { return fileSystem->calls("writeFileAtomically"); }
+};
+
+}  // namespace
+
+TEST_F(AnalysisCacheTest, AnEntryHoldsWhileSizeAndDateMatchWithinOneSecond) {
+    auto cache = make();
+    cache->store(bareEntry(100, modified), URL::fileURL("/home/u/a.pdf"));
+    auto at = [](double offset) { return record("/home/u/a.pdf", 100, modified.adding(offset)); };
+    EXPECT_TRUE(cache->cachedEntry(at(0.9)));
+    EXPECT_TRUE(cache->cachedEntry(at(-0.9)));
+    EXPECT_TRUE(cache->cachedEntry(at(1.0)));
+    EXPECT_FALSE(cache->cachedEntry(at(1.1)));
+    EXPECT_FALSE(cache->cachedEntry(at(-1.1)));
+    EXPECT_FALSE(cache->cachedEntry(record("/home/u/a.pdf", 101, modified)));
+    EXPECT_FALSE(cache->cachedEntry(record("/home/u/b.pdf", 100, modified)));
+    // The key is the path as found, not standardized.
+    EXPECT_FALSE(cache->cachedEntry(record("/home/u/./a.pdf", 100, modified)));
+    EXPECT_FALSE(cache->cachedEntry(record("/home/u/a.pdf", 100, std::nullopt)));
+
+    auto other = bareEntry(100, modified);
+    other.schemaVersion = 2;
+    cache->store(other, URL::fileURL("/home/u/old.pdf"));
+    EXPECT_FALSE(cache->cachedEntry(record("/home/u/old.pdf", 100, modified)));
+}
+
+TEST_F(AnalysisCacheTest, AHitRefreshesLastSeenAndAMissWritesNothing) {
+    Date longAgo = Date::now().adding(-30 * day);
+    {
+        auto cache = make();
+        cache->store(bareEntry(100, modified, longAgo), URL::fileURL("/home/u/a.pdf"));
+        cache->saveIfDirty();
+        EXPECT_EQ(writes(), 1);
+        cache->saveIfDirty();
+        EXPECT_EQ(writes(), 1);
+    }
+    {
+        auto cache = make();
+        EXPECT_FALSE(cache->cachedEntry(record("/home/u/a.pdf", 5, modified)));
+        EXPECT_EQ(cache->cachedHashes(record("/home/u/a.pdf", 5, modified)), AnalysisCache::Hashes{});
+        cache->saveIfDirty();
+        EXPECT_EQ(writes(), 1);
+        auto hit = cache->cachedEntry(record("/home/u/a.pdf", 100, modified));
+        ASSERT_TRUE(hit);
+        EXPECT_GT(hit->lastSeen, Date::now().adding(-60));
+        cache->saveIfDirty();
+        EXPECT_EQ(writes(), 2);
+    }
+    auto hit = make()->cachedEntry(record("/home/u/a.pdf", 100, modified));
+    ASSERT_TRUE(hit);
+    EXPECT_GT(hit->lastSeen, Date::now().adding(-60));
+}
+
+TEST_F(AnalysisCacheTest, EntriesRoundTripThroughACompactFile) {
+    const std::string file = "/home/u/Taxes/2023.pdf";
+    auto entry = fullEntry(file);
+    {
+        auto cache = make();
+        cache->store(entry, URL::fileURL(file));
+        cache->saveIfDirty();
+    }
+    std::string text = ordane::testing::readFile(path);
+    EXPECT_EQ(text.rfind("{\"version\":3,\"entries\":{\"/home/u/Taxes/2023.pdf\":{", 0), 0u);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_NE(text.find("\"simHash\":18446744073709551615"), std::string::npos);
+    // What the tree parser reads from the file is what was written.
+    Json parsed = Json::parse(text);
+    EXPECT_EQ(AnalysisCache::Entry::fromJson(parsed["entries"][file]), entry);
+
+    auto cache = make();
+    auto hit = cache->cachedEntry(record(file, 100, modified));
+    ASSERT_TRUE(hit);
+    hit->lastSeen = entry.lastSeen;
+    EXPECT_EQ(*hit, entry);
+    EXPECT_EQ(cache->cachedInsight(record(file, 100, modified)), entry.insight);
+    EXPECT_EQ(cache->cachedHashes(record(file, 100, modified)), (AnalysisCache::Hashes{hashA, hashB}));
+}
+
+TEST_F(AnalysisCacheTest, InsightsOfAnotherDetectorAreNotUsed) {
+    auto cache = make();
+    auto entry = fullEntry("/a");
+    entry.detectorVersion = 2;
+    cache->store(entry, URL::fileURL("/a"));
+    EXPECT_TRUE(cache->cachedEntry(record("/a", 100, modified)));
+    EXPECT_FALSE(cache->cachedInsight(record("/a", 100, modified)));
+    entry.detectorVersion = 1;
+    cache->store(entry, URL::fileURL("/a"));
+    EXPECT_EQ(cache->cachedInsight(record("/a", 100, modified)), entry.insight);
+    cache->store(bareEntry(), URL::fileURL("/b"));
+    EXPECT_FALSE(cache->cachedInsight(record("/b", 100, modified)));
+}
+
+TEST_F(AnalysisCacheTest, HashesCarryOverOnlyForTheUnchangedFile) {
+    auto cache = make();
+    auto unchanged = record("/a", 100, modified);
+    cache->recordHashes(unchanged, hashA, std::nullopt);
+    cache->recordHashes(unchanged, std::nullopt, hashB);
+    EXPECT_EQ(cache->cachedHashes(unchanged), (AnalysisCache::Hashes{hashA, hashB}));
+
+    // A new complete entry without hashes for the same file keeps them; within the tolerance too.
+    auto refreshed = fullEntry("/a");
+    refreshed.partialSHA256.reset();
+    refreshed.fullSHA256.reset();
+    refreshed.mtime = modified.adding(0.5);
+    cache->store(refreshed, URL::fileURL("/a"));
+    EXPECT_EQ(cache->cachedHashes(unchanged), (AnalysisCache::Hashes{hashA, hashB}));
+    EXPECT_TRUE(cache->cachedInsight(unchanged));
+
+    // Hashes for a changed file start a fresh entry: the old fingerprint, sample and insight go.
+    auto grown = record("/a", 200, modified);
+    cache->recordHashes(grown, std::nullopt, hashA);
+    auto entry = cache->cachedEntry(grown);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->fullSHA256, hashA);
+    EXPECT_FALSE(entry->partialSHA256);
+    EXPECT_FALSE(entry->fingerprint);
+    EXPECT_FALSE(entry->insight);
+    EXPECT_EQ(entry->schemaVersion, 3);
+    EXPECT_EQ(entry->detectorVersion, 1);
+
+    // A changed size or date does not carry hashes over into a stored entry.
+    cache->store(bareEntry(300, modified), URL::fileURL("/a"));
+    EXPECT_EQ(cache->cachedHashes(record("/a", 300, modified)), AnalysisCache::Hashes{});
+    cache->recordHashes(record("/b", 1, modified), hashA, hashB);
+    cache->store(bareEntry(1, modified.adding(2)), URL::fileURL("/b"));
+    EXPECT_EQ(cache->cachedHashes(record("/b", 1, modified.adding(2))), AnalysisCache::Hashes{});
+}
+
+TEST_F(AnalysisCacheTest, ARecordWithoutADateRecordsNothing) {
+    auto cache = make();
+    cache->recordHashes(record("/a", 100, std::nullopt), hashA, hashB);
+    cache->saveIfDirty();
+    EXPECT_EQ(writes(), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(AnalysisCacheTest, PruningDropsEntriesNotSeenForNinetyDays) {
+    {
+        auto cache = make();
+        Date now = Date::now();
+        cache->store(bareEntry(1, modified, now.adding(-91 * day)), URL::fileURL("/old"));
+        cache->store(bareEntry(1, modified, now.adding(-89 * day)), URL::fileURL("/recent"));
+        cache->saveIfDirty();
+    }
+    // Read back, so the written file was pruned, not just the memory.
+    auto reloaded = make();
+    EXPECT_FALSE(reloaded->cachedEntry(record("/old", 1, modified)));
+    EXPECT_TRUE(reloaded->cachedEntry(record("/recent", 1, modified)));
+}
+
+TEST_F(AnalysisCacheTest, PruningKeepsTheHundredThousandSeenLast) {
+    auto cache = make();
+    Date now = Date::now();
+    for (int i = 0; i < 100'005; ++i) {
+        cache->store(bareEntry(1, modified, now.adding(-static_cast<double>(i))), URL::fileURL("/f" + std::to_string(i)));
+    }
+    cache->prune();
+    for (int i = 100'000; i < 100'005; ++i) EXPECT_FALSE(cache->cachedEntry(record("/f" + std::to_string(i), 1, modified))) << i;
+    EXPECT_TRUE(cache->cachedEntry(record("/f99999", 1, modified)));
+    EXPECT_TRUE(cache->cachedEntry(record("/f0", 1, modified)));
+}
+
+TEST_F(AnalysisCacheTest, AFileOfAnotherVersionIsIgnoredAndOverwritten) {
+    ordane::testing::writeFile(path, R"({"version":2,"entries":{"/a":{"size":100,"mtime":7e8,"schemaVersion":3,)"
+                                     R"("detectorVersion":1,"lastSeen":7e8}}})");
+    auto cache = make();
+    EXPECT_FALSE(cache->cachedEntry(record("/a", 100, modified)));
+    cache->store(bareEntry(), URL::fileURL("/b"));
+    cache->saveIfDirty();
+    std::string text = ordane::testing::readFile(path);
+    EXPECT_EQ(text.rfind("{\"version\":3,\"entries\":{\"/b\":", 0), 0u) << text;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+TEST_F(AnalysisCacheTest, DamagedFilesGiveAnEmptyCache) {
+    const std::string file = "/home/u/Taxes/2023.pdf";
+    {
+        auto cache = make();
+        cache->store(fullEntry(file), URL::fileURL(file));
+        cache->saveIfDirty();
+    }
+    const std::string good = ordane::testing::readFile(path);
+    ASSERT_TRUE(make()->cachedEntry(record(file, 100, modified)));
+
+    auto replaced = [&good](const std::string& from, const std::string& to) {
+        size_t at = good.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        std::string text = good;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+        return text;
+    };
+    std::vector<std::string> damaged = {
+        replaced("\"version\":3", "\"version\":3.0"),
+        replaced("\"partialSHA256\":\"" + hashA + "\"", "\"partialSHA256\":12"),
+        replaced(hashA, std::string(64, 'A')),
+        replaced(hashB, hashB.substr(1)),
+        replaced("18446744073709551615", "18446744073709551616"),
+        replaced("18446744073709551615", "1.8446744073709552e19"),
+        replaced("[3,70,4095]", "[3,70,4096]"),
+        replaced("[3,70,4095]", "[70,3,4095]"),
+        replaced("[3,70,4095]", "[3,70]"),
+        replaced("\"sampleSource\":\"pdfText\"", "\"sampleSource\":\"PDF\""),
+        replaced("\"kind\":\"taxDocument\"", "\"kind\":\"tax\""),
+        replaced("{\"lexical\":{\"similarity\":0.42}}", "{\"lexical\":{\"similarity\":0.42},\"family\":{}}"),
+        replaced("\"size\":100", "\"size\":\"100\""),
+        replaced("\"mtime\":", "\"mtimes\":"),
+        "{\"version\":3,\"entries\":[]}",
+        "[]",
+        "null",
+        std::string("\x1f\x8b\x08\0\0\0", 6),
+    };
+    for (size_t length : {size_t{0}, size_t{1}, good.size() / 3, good.size() / 2, good.size() - 1}) {
+        damaged.push_back(good.substr(0, length));
+    }
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text.substr(0, 300));
+        ordane::testing::writeFile(path, text);
+        auto cache = make();
+        EXPECT_FALSE(cache->cachedEntry(record(file, 100, modified)));
+        cache->store(bareEntry(), URL::fileURL("/new"));
+        cache->saveIfDirty();
+        // Rebuilt in place.
+        EXPECT_TRUE(make()->cachedEntry(record("/new", 100, modified)));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    }
+}
+
+TEST_F(AnalysisCacheTest, EntriesThatCannotBeWrittenDoNotBlockTheSave) {
+    auto cache = make();
+    auto nanDensity = fullEntry("/nan-density");
+    nanDensity.fingerprint->structural.topRegionDensity = std::nan("");
+    auto nanWeight = fullEntry("/nan-weight");
+    nanWeight.fingerprint->termFrequency.values[1] = std::nanf("");
+    auto nanClaim = fullEntry("/nan-claim");
+    nanClaim.insight->provenance.push_back(EvidenceClaim::lexical(std::nan("")));
+    auto badText = fullEntry("/bad-text");
+    badText.sampleText = "caf\xe9";  // Latin-1 bytes from a text file
+    auto badHash = fullEntry("/bad-hash");
+    badHash.fullSHA256 = "not a hash";
+    auto unordered = fullEntry("/unordered");
+    unordered.fingerprint->termFrequency.indices = {70, 3, 4095};
+    cache->store(nanDensity, URL::fileURL("/nan-density"));
+    cache->store(nanWeight, URL::fileURL("/nan-weight"));
+    cache->store(nanClaim, URL::fileURL("/nan-claim"));
+    cache->store(badText, URL::fileURL("/bad-text"));
+    cache->store(badHash, URL::fileURL("/bad-hash"));
+    cache->store(unordered, URL::fileURL("/unordered"));
+    cache->store(fullEntry("/home/u/Caf\xe9.pdf"), URL::fileURL("/home/u/Caf\xe9.pdf"));  // a legal Linux name
+    cache->store(fullEntry("/good"), URL::fileURL("/good"));
+    cache->saveIfDirty();
+    EXPECT_EQ(writes(), 1);
+    // Saved and clean, not stuck dirty.
+    cache->saveIfDirty();
+    EXPECT_EQ(writes(), 1);
+    // What can't be written is still served for this run.
+    EXPECT_TRUE(cache->cachedEntry(record("/bad-text", 100, modified)));
+
+    auto reloaded = make();
+    EXPECT_TRUE(reloaded->cachedEntry(record("/good", 100, modified)));
+    for (const char* left : {"/nan-density", "/nan-weight", "/nan-claim", "/bad-text", "/bad-hash", "/unordered",
+                             "/home/u/Caf\xe9.pdf"}) {
+        EXPECT_FALSE(reloaded->cachedEntry(record(left, 100, modified))) << left;
+    }
+    EXPECT_EQ(ordane::testing::readFile(path).find("null"), std::string::npos);
+}
+
+TEST_F(AnalysisCacheTest, FileErrorsAreSwallowed) {
+    {
+        auto cache = make();
+        cache->store(bareEntry(), URL::fileURL("/a"));
+        cache->saveIfDirty();
+    }
+    const std::string before = ordane::testing::readFile(path);
+    fileSystem->fail("readFile", EIO, 1);
+    auto cache = make();
+    EXPECT_FALSE(cache->cachedEntry(record("/a", 100, modified)));
+    cache->store(bareEntry(), URL::fileURL("/b"));
+    fileSystem->fail("writeFileAtomically", ENOSPC, 1);
+    EXPECT_NO_THROW(cache->saveIfDirty());
+    EXPECT_EQ(ordane::testing::readFile(path), before);
+    EXPECT_TRUE(make()->cachedEntry(record("/a", 100, modified)));
+}
+
+TEST_F(AnalysisCacheTest, ConcurrentCallersWaitTheirTurn) {
+    auto cache = make();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&cache, t] {
+            for (int i = 0; i < 200; ++i) {
+                auto item = record("/t" + std::to_string(t) + "/" + std::to_string(i), i, modified);
+                cache->recordHashes(item, hashA, std::nullopt);
+                cache->recordHashes(item, std::nullopt, hashB);
+                EXPECT_EQ(cache->cachedHashes(item), (AnalysisCache::Hashes{hashA, hashB}));
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    cache->saveIfDirty();
+    EXPECT_EQ(Json::parse(ordane::testing::readFile(path))["entries"].size(), 800u);
+}
