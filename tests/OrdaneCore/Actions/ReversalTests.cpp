@@ -163,6 +163,21 @@ TEST(Restore, AnUnreadableInfoFileIsAFailureNotAnEmptiedTrash) {
     EXPECT_TRUE(w.fs->exists(w.trashDirectory + "/files/a.txt"));
 }
 
+TEST(Restore, ATrashedItemThatCantBeLookedAtIsAFailureNotAnEmptiedTrash) {
+    ActionWorkspace w;
+    writeFile(w.dir / "a.txt", "a");
+    ActivityEntry trashed = runOne(w, w.trashing("a.txt"));
+    // A failing drive: its trash folder is there, the item in it can't be looked at just now.
+    w.fs->fail(Operation::exists, "/files/a.txt", EIO);
+    w.fs->fail(Operation::linkStatus, "/files/a.txt", EIO);
+    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible("Input/output error."));
+    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
+
+    w.fs->clearFaults();
+    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::done());
+    EXPECT_EQ(readFile(w.dir / "a.txt"), "a");
+}
+
 TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     ActionWorkspace w;
     auto real = platform::FileSystem::real();
