@@ -120,6 +120,15 @@ TEST(Restore, AnEmptiedTrashEndsTheEntryForGood) {
     EXPECT_EQ(after.undoableNote, "The Trash was emptied, so this can't come back from there.");
     EXPECT_EQ(w.executor.restoreFromTrash(after, w.activity), Result::notPossible(cantUndo));
     EXPECT_EQ(w.activity.allEntries().size(), 1u);
+
+    // Emptied by a tool that removes the files and info folders themselves: the Trash is there,
+    // so this is no drive that went away.
+    writeFile(w.dir / "new.log", "log");
+    ActivityEntry second = runOne(w, w.trashing("new.log"));
+    w.fs->removeTree(w.trashDirectory + "/files");
+    w.fs->removeTree(w.trashDirectory + "/info");
+    EXPECT_EQ(w.executor.restoreFromTrash(second, w.activity), Result::notPossible(noLongerInTrash));
+    EXPECT_FALSE(w.activity.entry(second.id)->undoable);
 }
 
 TEST(Restore, AnUnreachableTrashLeavesTheEntryUndoable) {
