@@ -68,12 +68,14 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
                     std::optional<Date> expectedModified, const FileSystemPointer& fileSystem) {
     platform::FileSystem& fs = *fileSystem;
     checkSource(source, expectedSize, expectedModified, fs);
-    fs.createDirectories(path::parent(destination.path()));
-    URL final = uniqueDestination(destination, fs);
-    // A folder can't go inside itself; a copy would recurse into its own output.
-    if (path::isSameOrInside(path::standardized(final.path()), path::standardized(source.path()))) {
-        throw FileSystemError(EINVAL, "move", source.path() + " -> " + final.path());
+    // A folder can't go inside itself (a copy would recurse into its own output); refused before
+    // any folder is made inside it.
+    std::string folder = path::parent(destination.path());
+    if (path::isSameOrInside(path::standardized(folder), path::standardized(source.path()))) {
+        throw FileSystemError(EINVAL, "move", source.path() + " -> " + destination.path());
     }
+    fs.createDirectories(folder);
+    URL final = uniqueDestination(destination, fs);
 
     if (isSameVolume(source, final.deletingLastPathComponent(), fs)) {
         try {
@@ -91,7 +93,7 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
         verifyCopy(source, final, fileSystem);
     } catch (...) {
         try {
-            fs.removeTree(final.path());
+            platform::removeCopy(fs, final.path());
         } catch (const FileSystemError&) {
             // The source is untouched; a stray unverified copy is the lesser harm.
         }

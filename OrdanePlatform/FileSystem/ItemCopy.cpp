@@ -73,13 +73,23 @@ void copyItem(FileSystem& fileSystem, const std::string& from, const std::string
     } catch (...) {
         if (copier.createdRoot()) {
             try {
-                fileSystem.removeTree(to);
+                removeCopy(fileSystem, to);
             } catch (...) {
                 // The original error is the one to report; the source is untouched either way.
             }
         }
         throw;
     }
+}
+
+void removeCopy(FileSystem& fileSystem, const std::string& path) {
+    FileStatus status = fileSystem.linkStatus(path);
+    if (status.isDirectory()) {
+        constexpr uint32_t ownerAll = 0700;
+        if ((status.mode & ownerAll) != ownerAll) fileSystem.setPermissions(path, status.mode | ownerAll);
+        for (const std::string& name : fileSystem.listDirectory(path)) removeCopy(fileSystem, path::appending(path, name));
+    }
+    fileSystem.removeItem(path);
 }
 
 }  // namespace ordane::platform

@@ -16,4 +16,8 @@ namespace ordane::platform {
 // is touched.
 void copyItem(FileSystem& fileSystem, const std::string& from, const std::string& to);
 
+// Removes a copy that copyItem made (never the user's own items): its folders kept their modes, so
+// a read-only one is made writable for its owner before it is emptied, as an ordinary user must.
+void removeCopy(FileSystem& fileSystem, const std::string& path);
+
 }  // namespace ordane::platform

@@ -242,13 +242,18 @@ bool Trash::recordsOrigin(const std::string& trashedPath, const std::string& ori
     if (!recorded) return false;
     std::string original = path::standardized(originalPath);
     if (*recorded == original) return true;
-    // A volume trash records the path below the volume's real top folder.
-    try {
-        std::string folder = fs_->canonicalPath(path::parent(original));
-        return *recorded == path::appending(folder, path::lastComponent(original));
-    } catch (const FileSystemError&) {
-        return false;
+    // A volume trash records the path below the volume's real top folder. The former folder may be
+    // gone by now: its nearest remaining ancestor is resolved and the rest appended as it was.
+    std::string missing = path::lastComponent(original);
+    for (std::string folder = path::parent(original); !folder.empty() && folder != "/"; folder = path::parent(folder)) {
+        try {
+            return *recorded == path::appending(fs_->canonicalPath(folder), missing);
+        } catch (const FileSystemError& error) {
+            if (error.errorNumber() != ENOENT) return false;
+        }
+        missing = path::appending(path::lastComponent(folder), missing);
     }
+    return false;
 }
 
 void Trash::forget(const std::string& trashedPath) {

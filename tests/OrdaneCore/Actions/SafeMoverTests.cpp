@@ -8,6 +8,7 @@
 #include "OrdanePlatform/FileSystem/TreeComparison.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
+#include "Support/UnprivilegedFileSystem.hpp"
 
 using ordane::Date;
 using ordane::SafeMover;
@@ -142,6 +143,8 @@ TEST(SafeMover, AFolderCannotMoveIntoItself) {
     EXPECT_THROW(SafeMover::move(URL::fileURL(dir / "a", true), URL::fileURL(dir / "a/inner/a", true), 0, {}, fs),
                  FileSystemError);
     EXPECT_EQ(readFile(dir / "a/file"), "x");
+    // Refused before anything is made inside the folder.
+    EXPECT_EQ(FileSystem::real()->listDirectory(dir / "a"), std::vector<std::string>{"file"});
 }
 
 TEST(SafeMover, AcrossVolumesFilesAndFoldersAreCopiedVerifiedThenRemoved) {
@@ -188,6 +191,23 @@ TEST(SafeMover, ACorruptedCopyIsRemovedAndTheOriginalStays) {
               "I couldn't verify the copy of folder arrived intact, so the original stayed put.");
     EXPECT_EQ(readFile(dir / "folder/deep/b.txt"), "inside a folder");
     EXPECT_FALSE(fs->exists(dir / "out/folder"));
+}
+
+TEST(SafeMover, AnUnverifiedCopyWithReadOnlyFoldersIsRemovedToo) {
+    TempDir dir;
+    writeFile(dir / "folder/locked/kept.txt", "kept");
+    writeFile(dir / "folder/z.txt", "last");
+    FileSystem::real()->setPermissions(dir / "folder/locked", 0555);
+    auto fs = std::make_shared<FaultInjectingFileSystem>(std::make_shared<ordane::testing::UnprivilegedFileSystem>());
+    fs->fail(Operation::moveNoReplace, "", EXDEV);
+    fs->corruptWrites("/out/folder/z.txt");
+    EXPECT_EQ(refusalOf([&] {
+                  SafeMover::move(URL::fileURL(dir / "folder", true), URL::fileURL(dir / "out/folder", true), 0, {}, fs);
+              }),
+              "I couldn't verify the copy of folder arrived intact, so the original stayed put.");
+    EXPECT_FALSE(fs->exists(dir / "out/folder"));
+    EXPECT_EQ(readFile(dir / "folder/locked/kept.txt"), "kept");
+    EXPECT_EQ(readFile(dir / "folder/z.txt"), "last");
 }
 
 TEST(SafeMover, LargeCopiesAreHashedToo) {

@@ -5,6 +5,7 @@
 #include "OrdanePlatform/FileSystem/TreeComparison.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
+#include "Support/UnprivilegedFileSystem.hpp"
 
 using ordane::platform::copyItem;
 using ordane::platform::FileSystem;
@@ -86,6 +87,20 @@ TEST(ItemCopy, AFailureHalfWayRemovesWhatTheCopyCreated) {
     fs->fail(Operation::write, "single.bin", EIO, 2);
     EXPECT_EQ(errorOf([&] { copyItem(*fs, dir / "tree/sub/b.bin", dir / "single.bin"); }), EIO);
     EXPECT_FALSE(fs->exists(dir / "single.bin"));
+}
+
+TEST(ItemCopy, AFailedCopyIsRemovedEvenWhereItHasReadOnlyFolders) {
+    TempDir dir;
+    writeFile(dir / "tree/a-locked/inner.txt", "inner");
+    writeFile(dir / "tree/b.txt", "b");
+    FileSystem::real()->setPermissions(dir / "tree/a-locked", 0555);
+    // As an ordinary user: the copied read-only folder has to be opened up before it can be emptied.
+    auto fs = std::make_shared<FaultInjectingFileSystem>(std::make_shared<ordane::testing::UnprivilegedFileSystem>());
+    fs->fail(Operation::createNewFile, "copy/b.txt", ENOSPC);
+    EXPECT_EQ(errorOf([&] { copyItem(*fs, dir / "tree", dir / "copy"); }), ENOSPC);
+    EXPECT_FALSE(fs->exists(dir / "copy"));
+    EXPECT_EQ(fs->linkStatus(dir / "tree/a-locked").mode, 0555u);
+    EXPECT_EQ(readFile(dir / "tree/a-locked/inner.txt"), "inner");
 }
 
 TEST(ItemCopy, RefusesPipesAndCleansUp) {

@@ -233,6 +233,24 @@ TEST(Trash, ReachabilityAndUnreadableInfoFiles) {
     EXPECT_FALSE(trash.recordsOrigin(trashed, dir / "a"));
 }
 
+TEST(Trash, AVolumeTrashKnowsItsItemWhenTheFormerFolderIsGone) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    const std::string base = fs->canonicalPath(dir.path());
+    // A volume trash records the real path below its top folder; the item was reached through a link.
+    writeFile(base + "/vol/.Trash-1234/files/x", "x");
+    writeFile(base + "/vol/.Trash-1234/info/x.trashinfo", "[Trash Info]\nPath=real/sub/x\nDeletionDate=2024-01-02T03:04:05\n");
+    ordane::testing::makeDirectories(base + "/vol/real");
+    fs->createSymlink(base + "/vol/real", base + "/link");
+    Trash trash(fs, base + "/Trash", 1234);
+    const std::string trashed = base + "/vol/.Trash-1234/files/x";
+    // The folder "sub" was deleted since; the item still came from there.
+    EXPECT_TRUE(trash.recordsOrigin(trashed, base + "/link/sub/x"));
+    EXPECT_TRUE(trash.recordsOrigin(trashed, base + "/vol/real/sub/x"));
+    EXPECT_FALSE(trash.recordsOrigin(trashed, base + "/link/other/x"));
+    EXPECT_FALSE(trash.recordsOrigin(trashed, base + "/elsewhere/sub/x"));
+}
+
 TEST(Trash, HomeTrashFollowsTheEnvironment) {
     std::string saved = std::getenv("XDG_DATA_HOME");
     ::setenv("XDG_DATA_HOME", "/data/home", 1);
