@@ -1,5 +1,7 @@
 #include "OrdaneCore/Scan/ScanRules.hpp"
 
+#include <algorithm>
+
 #include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane {
@@ -30,21 +32,43 @@ ScanRules ScanRules::fixture(const std::unordered_set<std::string>& extraDeniedP
     return rules;
 }
 
+namespace {
+
+bool hasMarkerExtension(const std::unordered_set<std::string>& extensions, const std::string& name) {
+    return name.front() != '.' && extensions.count(path::extension(name)) > 0;
+}
+
+}  // namespace
+
 bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const {
+    // Asked of every folder a scan passes: a missing marker must not cost an exception.
     for (const std::string& name : projectMarkerNames) {
-        try {
-            fileSystem.status(path::appending(folder.path(), name));  // follows links
-            return true;
-        } catch (const platform::FileSystemError&) {
-        }
+        if (fileSystem.existsFollowingLinks(path::appending(folder.path(), name))) return true;
     }
     if (projectMarkerExtensions.empty()) return false;
     try {
         for (const std::string& name : fileSystem.listDirectory(folder.path())) {
-            if (name.front() == '.') continue;
-            if (projectMarkerExtensions.count(path::extension(name))) return true;
+            if (hasMarkerExtension(projectMarkerExtensions, name)) return true;
         }
     } catch (const platform::FileSystemError&) {
+    }
+    return false;
+}
+
+bool ScanRules::isProjectRoot(const URL& folder, const platform::DirectoryListing& listing,
+                              platform::FileSystem& fileSystem) const {
+    const auto& entries = listing.entries;
+    for (const std::string& name : projectMarkerNames) {
+        auto entry = std::lower_bound(entries.begin(), entries.end(), name,
+                                      [](const platform::DirectoryEntry& e, const std::string& n) { return e.name < n; });
+        bool listed = entry != entries.end() && entry->name == name;
+        if (listed && entry->status && !entry->status->isSymlink()) return true;
+        bool hidden = std::binary_search(listing.hiddenNames.begin(), listing.hiddenNames.end(), name);
+        // A link counts only when it leads somewhere, like the existence test above.
+        if ((listed || hidden) && fileSystem.existsFollowingLinks(path::appending(folder.path(), name))) return true;
+    }
+    for (const auto& entry : entries) {
+        if (hasMarkerExtension(projectMarkerExtensions, entry.name)) return true;
     }
     return false;
 }

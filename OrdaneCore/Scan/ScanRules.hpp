@@ -27,6 +27,10 @@ struct ScanRules {
 
     // A folder holding a marker name (links followed) or an item with a marker extension.
     bool isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const;
+    // The same test from the folder's listing, already read by a walk; only markers that are
+    // links or hidden are looked up again.
+    bool isProjectRoot(const URL& folder, const platform::DirectoryListing& listing,
+                       platform::FileSystem& fileSystem) const;
     bool isDenied(const URL& url) const;
     bool isAppManagedBundle(const URL& url) const;
     bool isRecreatableDirName(std::string_view name) const;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "OrdanePlatform/FileSystem/DownloadingStatus.hpp"
 #include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 
 namespace ordane::platform {
@@ -27,6 +28,26 @@ struct FileStatus {
     bool isDirectory() const { return type == Type::directory; }
     bool isRegular() const { return type == Type::regular; }
     bool isSymlink() const { return type == Type::symlink; }
+};
+
+// One name in a folder with the values read for it (without following links) while the folder
+// was open.
+struct DirectoryEntry {
+    std::string name;
+    std::optional<FileStatus> status;  // absent when the values could not be read
+    int statusError = 0;               // errno of that failure
+    // Cloud values some platforms keep per item; Linux file systems have none.
+    bool isUbiquitous = false;
+    std::optional<DownloadingStatus> downloadingStatus;
+};
+
+// A folder's entries, names sorted bytewise, and the identity of the folder that was read.
+struct DirectoryListing {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    std::vector<DirectoryEntry> entries;
+    // When hidden names were left out: those names, sorted bytewise, without values.
+    std::vector<std::string> hiddenNames;
 };
 
 // An open file for sequential reading.
@@ -90,6 +111,27 @@ public:
     virtual void setModificationTime(const std::string& path, double modified) = 0;
     virtual std::string readLink(const std::string& path) = 0;
     virtual void createSymlink(const std::string& target, const std::string& path) = 0;
+
+    // Reads a folder's names in full, sorted bytewise and without "." and "..", with each entry's
+    // values from statx (links not followed), and closes the folder before returning, so a walk
+    // holds no descriptor while it descends. Names starting with "." are left out unless
+    // `includeHidden`. A final link in `path` is followed. Throws FileSystemError when the folder
+    // cannot be opened or read; an entry whose values cannot be read comes without them.
+    // The base builds it from status, listDirectory and linkStatus (so stand-ins that fault those
+    // fault enumeration too); the real file system reads the folder once through one descriptor.
+    virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden);
+
+    // True when the path leads to an item, links followed (a broken link gives false).
+    // Asks `exists` first so the common miss costs no exception.
+    bool existsFollowingLinks(const std::string& path) {
+        if (!exists(path)) return false;
+        try {
+            status(path);
+            return true;
+        } catch (const FileSystemError&) {
+            return false;
+        }
+    }
 
     // The absolute path with every link, "." and ".." resolved (realpath); the item must exist.
     // Not pure, so that partial stand-ins need not provide it; the base fails with ENOSYS.

@@ -28,11 +28,7 @@ double seconds(const statx_timestamp& t) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-FileStatus statusAt(const std::string& path, bool followLinks) {
-    struct statx sx {};
-    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
-    unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
-    if (::statx(AT_FDCWD, path.c_str(), flags, mask, &sx) != 0) fail("stat", path);
+FileStatus statusFrom(const struct statx& sx) {
     FileStatus s;
     if (S_ISREG(sx.stx_mode)) {
         s.type = FileStatus::Type::regular;
@@ -50,6 +46,66 @@ FileStatus statusAt(const std::string& path, bool followLinks) {
     s.mode = sx.stx_mode & 07777;
     s.linkCount = sx.stx_nlink;
     return s;
+}
+
+// statx relative to a folder descriptor (or AT_FDCWD); returns the errno, 0 on success.
+int statxAt(int folder, const char* name, bool followLinks, struct statx& sx) {
+    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+    unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+    return ::statx(folder, name, flags, mask, &sx) == 0 ? 0 : errno;
+}
+
+FileStatus statusAt(const std::string& path, bool followLinks) {
+    struct statx sx {};
+    if (int error = statxAt(AT_FDCWD, path.c_str(), followLinks, sx)) fail("stat", path, error);
+    return statusFrom(sx);
+}
+
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+int openFolder(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) fail("list", path);
+    return fd;
+}
+
+// All names of an open folder but "." and "..", sorted; names starting with "." go to `hidden`
+// when given. Read with getdents64 straight into a buffer: a scan reads every folder once and
+// the directory stream's extra calls would be a fifth of its system calls.
+std::vector<std::string> readNames(int fd, const std::string& path, std::vector<std::string>* hidden = nullptr) {
+    std::vector<std::string> names;
+    alignas(dirent64) char buffer[32768];
+    for (;;) {
+        ssize_t filled = ::getdents64(fd, buffer, sizeof buffer);
+        if (filled < 0) {
+            if (errno == EINTR) continue;
+            fail("list", path);
+        }
+        if (filled == 0) break;
+        for (ssize_t offset = 0; offset < filled;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+            offset += entry->d_reclen;
+            std::string_view name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            (hidden && name.front() == '.' ? *hidden : names).emplace_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    if (hidden) std::sort(hidden->begin(), hidden->end());
+    return names;
 }
 
 class FdReadableFile : public ReadableFile {
@@ -139,20 +195,32 @@ bool RealFileSystem::exists(const std::string& path) {
 }
 
 std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) fail("list", path);
-    std::vector<std::string> names;
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
-        errno = 0;
+    Descriptor folder(openFolder(path));
+    return readNames(folder.get(), path);
+}
+
+DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
+    Descriptor folder(openFolder(path));
+    int fd = folder.get();
+    struct stat identity {};
+    if (::fstat(fd, &identity) != 0) fail("stat", path);
+    DirectoryListing listing;
+    listing.device = identity.st_dev;
+    listing.inode = identity.st_ino;
+    std::vector<std::string> names = readNames(fd, path, includeHidden ? nullptr : &listing.hiddenNames);
+    listing.entries.reserve(names.size());
+    for (std::string& name : names) {
+        DirectoryEntry entry;
+        struct statx sx {};
+        if (int error = statxAt(fd, name.c_str(), false, sx)) {
+            entry.statusError = error;
+        } else {
+            entry.status = statusFrom(sx);
+        }
+        entry.name = std::move(name);
+        listing.entries.push_back(std::move(entry));
     }
-    int error = errno;
-    ::closedir(dir);
-    if (error != 0) fail("list", path, error);
-    std::sort(names.begin(), names.end());
-    return names;
+    return listing;
 }
 
 std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& path) {

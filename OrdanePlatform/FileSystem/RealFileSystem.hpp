@@ -24,6 +24,7 @@ public:
     void setModificationTime(const std::string& path, double modified) override;
     std::string readLink(const std::string& path) override;
     void createSymlink(const std::string& target, const std::string& path) override;
+    DirectoryListing readDirectory(const std::string& path, bool includeHidden) override;
     std::string canonicalPath(const std::string& path) override;
 };
 

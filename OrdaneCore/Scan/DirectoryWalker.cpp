@@ -1,0 +1,278 @@
+#include "OrdaneCore/Scan/DirectoryWalker.hpp"
+
+#include <cerrno>
+
+#include "OrdaneCore/Foundation/CancellationError.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
+
+namespace ordane {
+
+namespace path = platform::path;
+using platform::DirectoryEnumerator;
+using platform::FileSystemError;
+
+namespace {
+
+constexpr int cancellationInterval = 200;  // enumerated items between checks
+constexpr int sizingCancellationInterval = 500;
+constexpr auto progressInterval = std::chrono::milliseconds(100);
+
+// Names in sentences for the person: bytes that are not UTF-8 are shown as U+FFFD, while the
+// issue's path keeps the exact bytes.
+std::string shown(std::string_view name) { return platform::text::validUTF8(name); }
+
+std::optional<Date> dateFromUnix(std::optional<double> seconds) {
+    if (!seconds) return std::nullopt;
+    return Date::fromUnix(*seconds);
+}
+
+}  // namespace
+
+DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<platform::FileSystem> fileSystem,
+                                 Clock clock)
+    : rules_(std::move(rules)),
+      home_(std::move(home)),
+      fileSystem_(std::move(fileSystem)),
+      clock_(std::move(clock)),
+      cloudStatus_(home_),
+      lastProgressAt_(clock_()) {}
+
+void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken) {
+    Date startedAt = Date::now();
+    for (const URL& root : roots) {
+        // A missing root is simply not there to scan: no issue.
+        if (!fileSystem_->existsFollowingLinks(root.path())) continue;
+        walkRoot(root, emit, stopToken);
+    }
+    emit(ScanEvent{ScanSummary{startedAt, Date::now(), roots, filesSeen_, bytesSeen_, byType_, issues_}});
+}
+
+void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::stop_token& stopToken) {
+    if (rules_.isDenied(root) || rules_.isAppManagedBundle(root)) return;
+    std::string rootPath = root.standardized().path();
+    if (rules_.isProjectRoot(root, *fileSystem_)) addProjectRoot(rootPath);
+    // Names are never "." or "..", so below a standardized root every item path is standardized.
+    rootIsStandardized_ = rootPath == path::withoutTrailingSlash(root.path());
+
+    ErrorBox box;
+    std::optional<DirectoryEnumerator> enumerator;
+    try {
+        enumerator.emplace(fileSystem_, root.path(),
+                           DirectoryEnumerator::Options{.skipsHiddenFiles = true, .skipsPackageDescendants = true},
+                           [this, &box](const std::string& path, int errorNumber) {
+                               return enumerationIssue(path, errorNumber, box);
+                           });
+    } catch (const FileSystemError&) {
+        addIssue(ScanIssue::Kind::unreadable, rootPath, "Couldn't open " + shown(root.lastPathComponent()) + " at all.");
+        return;
+    }
+
+    // A plain folder is tested for project markers from its own listing, read before any of its
+    // items comes, instead of looking its markers up one by one.
+    enumerator->setFolderReadHandler([this](const std::string& path, const platform::DirectoryListing& listing) {
+        if (path != pendingProjectFolder_) return;
+        pendingProjectFolder_.clear();
+        if (rules_.isProjectRoot(URL::fileURL(path, true), listing, *fileSystem_)) {
+            addProjectRoot(platform::path::standardized(path));
+        }
+    });
+
+    currentFolder_ = root.lastPathComponent();
+    int64_t count = 0;
+    while (const Item* item = enumerator->next()) {
+        if (++count % cancellationInterval == 0) checkCancellation(stopToken);
+        visit(*item, *enumerator, emit, stopToken);
+    }
+    issues_.insert(issues_.end(), box.collected.begin(), box.collected.end());
+}
+
+void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
+                            const std::stop_token& stopToken) {
+    if (rootIsStandardized_) {
+        standardizedPath_ = item.path;
+    } else {
+        standardizedPath_ = path::standardized(item.path);
+    }
+    const auto& status = item.status();
+    if (!status) {
+        reportUnreadableValues(item);
+        return;
+    }
+    if (status->isSymlink()) {
+        // Links are never recorded or followed; only a dangling one is worth telling about.
+        if (!fileSystem_->existsFollowingLinks(item.path)) {
+            addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
+                     shown(item.name()) + " is a shortcut that points nowhere.");
+        }
+        return;
+    }
+    if (item.isPackage) {
+        enumerator.skipDescendants();
+        URL url = URL::fileURL(item.path, true);
+        if (rules_.isDenied(url)) return;
+        std::optional<ProjectContext> context;
+        if (!rules_.isAppManagedBundle(url)) {
+            if (auto root = enclosingProjectRoot(standardizedPath_)) {
+                context = ProjectContext::sourceOfProject(*root);
+            }
+        }
+        recordSized(item, true, std::move(context), emit, stopToken);
+        return;
+    }
+    if (status->isDirectory()) {
+        visitFolder(item, enumerator, emit, stopToken);
+        return;
+    }
+    // Files, and FIFOs, sockets and devices, which are recorded from their values and never opened.
+    recordFile(item, emit);
+    emitProgressIfDue(emit);
+}
+
+void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
+                                  const std::stop_token& stopToken) {
+    URL url = URL::fileURL(item.path, true);
+    if (rules_.isDenied(url)) {
+        enumerator.skipDescendants();
+        return;
+    }
+    if (rules_.isAppManagedBundle(url)) {
+        // A bundle the file system does not flag as a package.
+        enumerator.skipDescendants();
+        recordSized(item, true, std::nullopt, emit, stopToken);
+        return;
+    }
+    currentFolder_ = item.name();
+    if (rules_.isRecreatableDirName(item.name())) {
+        enumerator.skipDescendants();
+        auto root = enclosingProjectRoot(standardizedPath_);
+        recordSized(item, false, ProjectContext::recreatable(item.name(), std::move(root)), emit, stopToken);
+        return;
+    }
+    pendingProjectFolder_ = item.path;  // tested when the enumerator reads it, next
+    emitProgressIfDue(emit);
+}
+
+void DirectoryWalker::reportUnreadableValues(const Item& item) {
+    bool isLink = false;
+    try {
+        isLink = fileSystem_->linkStatus(item.path).isSymlink();
+    } catch (const FileSystemError&) {
+        // Not even the link flag: the item is gone or changing.
+    }
+    if (isLink) {
+        addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
+                 shown(item.name()) + " is a shortcut that points nowhere.");
+    } else {
+        addIssue(ScanIssue::Kind::vanished, standardizedPath_,
+                 shown(item.name()) + " changed or disappeared while I was looking.");
+    }
+}
+
+bool DirectoryWalker::enumerationIssue(const std::string& path, int errorNumber, ErrorBox& box) {
+    auto kind = errorNumber == EACCES || errorNumber == EPERM ? ScanIssue::Kind::permissionDenied
+                                                              : ScanIssue::Kind::unreadable;
+    box.collected.push_back(ScanIssue{UUID::random(), kind, path::standardized(path),
+                                      "Couldn't look inside " + shown(path::lastComponent(path)) + ", so it was skipped."});
+    return true;
+}
+
+int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_token& stopToken) {
+    std::optional<DirectoryEnumerator> enumerator;
+    try {
+        // Hidden items and package contents count too.
+        enumerator.emplace(fileSystem_, folder, DirectoryEnumerator::Options{},
+                           [](const std::string&, int) { return true; });
+    } catch (const FileSystemError&) {
+        return 0;
+    }
+    int64_t total = 0;
+    int64_t entries = 0;
+    while (const Item* item = enumerator->next()) {
+        if (++entries % sizingCancellationInterval == 0) checkCancellation(stopToken);
+        // Past the cap the total is a lower bound; one huge folder must not stall the scan.
+        if (entries > rules_.boundedSizeEntryCap) break;
+        if (item->status() && item->status()->isRegular()) total += item->status()->allocatedSize;
+    }
+    return total;
+}
+
+void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
+                                  const Emit& emit, const std::stop_token& stopToken) {
+    int64_t size = boundedSize(item.path, stopToken);
+    FileRecord result = makeRecord(item, size, size, true);
+    result.isPackage = isPackage;
+    result.projectContext = std::move(context);
+    record(std::move(result), emit);
+}
+
+void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
+    FileRecord result = makeRecord(item, item.status()->size, item.status()->allocatedSize, false);
+    if (auto root = enclosingProjectRoot(standardizedPath_)) {
+        result.projectContext = ProjectContext::sourceOfProject(*root);
+    }
+    record(std::move(result), emit);
+}
+
+FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t allocatedSize,
+                                       bool isFolderLike) const {
+    FileRecord result;
+    result.id = UUID::random();
+    result.url = URL::fileURL(item.path, isFolderLike);
+    result.size = size;
+    result.allocatedSize = allocatedSize;
+    result.created = dateFromUnix(item.status()->created);
+    result.modified = Date::fromUnix(item.status()->modified);
+    result.isDirectory = isFolderLike;
+    auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
+    bool isOtherProvider = provider && *provider != CloudProvider::iCloudDrive;
+    result.cloud = CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
+                                      isOtherProvider);
+    result.cloudProvider = CloudStatus::recordedProvider(provider, item.entry->isUbiquitous);
+    return result;
+}
+
+void DirectoryWalker::record(FileRecord result, const Emit& emit) {
+    filesSeen_ += 1;
+    bytesSeen_ += result.size;
+    byType_[result.typeBucket()].add(result);
+    emit(ScanEvent{std::move(result)});
+}
+
+std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& standardizedPath) {
+    // Whether a stored "root/" is a prefix depends only on the item's folder, and siblings come
+    // together, so the answer for the last folder is kept until another root is found.
+    std::string parent = path::parent(standardizedPath);
+    if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
+    std::optional<URL> found;
+    for (auto stored = projectRootPaths_.rbegin(); stored != projectRootPaths_.rend(); ++stored) {
+        if (standardizedPath.starts_with(*stored)) {
+            std::string_view root(*stored);
+            if (root.size() > 1) root.remove_suffix(1);
+            found = URL::fileURL(root, true);
+            break;
+        }
+    }
+    cachedParent_ = std::move(parent);
+    cachedProjectRoot_ = found;
+    hasCachedProjectRoot_ = true;
+    return found;
+}
+
+void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
+    projectRootPaths_.push_back(standardizedPath == "/" ? standardizedPath : standardizedPath + "/");
+    hasCachedProjectRoot_ = false;
+}
+
+void DirectoryWalker::emitProgressIfDue(const Emit& emit) {
+    auto now = clock_();
+    if (now - lastProgressAt_ <= progressInterval) return;
+    lastProgressAt_ = now;
+    emit(ScanEvent{ScanProgress{filesSeen_, bytesSeen_, currentFolder_, ScanProgress::Walking{}}});
+}
+
+void DirectoryWalker::addIssue(ScanIssue::Kind kind, const std::string& path, std::string message) {
+    issues_.push_back(ScanIssue{UUID::random(), kind, path, std::move(message)});
+}
+
+}  // namespace ordane

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "OrdaneCore/Foundation/URL.hpp"
+#include "OrdaneCore/Scan/CloudStatus.hpp"
+#include "OrdaneCore/Scan/ScanEvent.hpp"
+#include "OrdaneCore/Scan/ScanRules.hpp"
+#include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+
+namespace ordane {
+
+// Turns root folders into file records: one per file, package, app-managed bundle and
+// recreatable build folder (the last three sized as one item), depth first, hidden items
+// skipped. Reports progress at most every 100 ms, every record, and a summary at the end.
+// Made for one scan; not shared between threads.
+class DirectoryWalker {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    using Emit = std::function<void(ScanEvent)>;
+
+    DirectoryWalker(ScanRules rules, URL home,
+                    std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real(),
+                    Clock clock = std::chrono::steady_clock::now);
+
+    // Walks every root in order and emits the summary last. Throws CancellationError when
+    // `stopToken` asks to stop (checked every 200 items, and every 500 entries while sizing);
+    // nothing is emitted after that.
+    void walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken = {});
+
+private:
+    struct ErrorBox {
+        std::vector<ScanIssue> collected;
+    };
+    using Item = platform::DirectoryEnumerator::Item;
+
+    void walkRoot(const URL& root, const Emit& emit, const std::stop_token& stopToken);
+    void visit(const Item& item, platform::DirectoryEnumerator& enumerator, const Emit& emit,
+               const std::stop_token& stopToken);
+    void visitFolder(const Item& item, platform::DirectoryEnumerator& enumerator, const Emit& emit,
+                     const std::stop_token& stopToken);
+    void reportUnreadableValues(const Item& item);
+    bool enumerationIssue(const std::string& path, int errorNumber, ErrorBox& box);
+    int64_t boundedSize(const std::string& folder, const std::stop_token& stopToken);
+    void recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context, const Emit& emit,
+                     const std::stop_token& stopToken);
+    void recordFile(const Item& item, const Emit& emit);
+    FileRecord makeRecord(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike) const;
+    void record(FileRecord record, const Emit& emit);
+    std::optional<URL> enclosingProjectRoot(const std::string& standardizedPath);
+    void addProjectRoot(const std::string& standardizedPath);
+    void emitProgressIfDue(const Emit& emit);
+    void addIssue(ScanIssue::Kind kind, const std::string& path, std::string message);
+
+    ScanRules rules_;
+    URL home_;
+    std::shared_ptr<platform::FileSystem> fileSystem_;
+    Clock clock_;
+    CloudStatus cloudStatus_;
+    int64_t filesSeen_ = 0;
+    int64_t bytesSeen_ = 0;
+    std::vector<ScanIssue> issues_;
+    std::map<TypeBucket, CategoryStat> byType_;
+    std::chrono::steady_clock::time_point lastProgressAt_;
+    std::vector<std::string> projectRootPaths_;  // standardized, each ending in "/", in the order found
+
+    std::string currentFolder_;
+    bool rootIsStandardized_ = false;
+    std::string standardizedPath_;  // of the item being visited
+    std::string pendingProjectFolder_;  // the plain folder met last, whose listing comes next
+    // The last answer of enclosingProjectRoot, by parent folder; dropped when a root is added.
+    std::string cachedParent_;
+    std::optional<URL> cachedProjectRoot_;
+    bool hasCachedProjectRoot_ = false;
+};
+
+}  // namespace ordane

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+
+namespace ordane::platform {
+
+// Depth-first walk below a folder: each folder comes before its contents and siblings come in
+// bytewise name order. Each folder is read in full and closed before the walk descends, so deep
+// trees hold no descriptors. Links are reported, never followed; a folder reached again through
+// a bind mount (same device and inode as one of its ancestors) is reported but not entered.
+class DirectoryEnumerator {
+public:
+    struct Options {
+        bool skipsHiddenFiles = false;         // leave out names starting with "."
+        bool skipsPackageDescendants = false;  // don't enter packages (see Packages.hpp)
+    };
+
+    // Called with a folder's path and errno when it cannot be read (ELOOP for a cycle); answers
+    // whether to go on. The folder's contents are skipped either way.
+    using ErrorHandler = std::function<bool(const std::string& path, int errorNumber)>;
+
+    struct Item {
+        std::string path;  // the root as given + "/" + names
+        const DirectoryEntry* entry = nullptr;
+        bool isPackage = false;  // a folder with a package extension
+
+        const std::string& name() const { return entry->name; }
+        // Values of the item itself; absent when they could not be read.
+        const std::optional<FileStatus>& status() const { return entry->status; }
+    };
+
+    // Throws FileSystemError when `root` (a final link followed) is missing or not a folder.
+    // The root itself is read on the first `next()`; failing that goes to the error handler.
+    DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root, Options options,
+                        ErrorHandler onError = nullptr);
+
+    // The next item, or nullptr at the end. Valid until the next call.
+    const Item* next();
+
+    // Don't enter the folder that `next()` returned last.
+    void skipDescendants() { descendPending_ = false; }
+
+    // Called with each folder's listing when it has been read, before any of its items is
+    // returned; lets a caller look at a folder's names without reading it twice.
+    using FolderReadHandler = std::function<void(const std::string& path, const DirectoryListing& listing)>;
+    void setFolderReadHandler(FolderReadHandler handler) { onFolderRead_ = std::move(handler); }
+
+private:
+    struct Frame {
+        std::string path;
+        DirectoryListing listing;
+        size_t nextIndex = 0;
+    };
+
+    void descendInto(const std::string& path);
+    bool isAncestor(const DirectoryListing& listing) const;
+
+    std::shared_ptr<FileSystem> fileSystem_;
+    std::string root_;
+    Options options_;
+    ErrorHandler onError_;
+    FolderReadHandler onFolderRead_;
+    std::vector<Frame> stack_;
+    Item current_;
+    bool started_ = false;
+    bool finished_ = false;
+    bool descendPending_ = false;
+};
+
+}  // namespace ordane::platform

@@ -1,0 +1,55 @@
+#include "Support/FolderFaultFileSystem.hpp"
+
+#include <stdexcept>
+
+namespace ordane::testing {
+
+void FolderFaultFileSystem::blockReadsOf(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    blocked_ = path;
+}
+
+void FolderFaultFileSystem::openGate() {
+    {
+        std::lock_guard lock(mutex_);
+        gateOpen_ = true;
+    }
+    gateOpened_.notify_all();
+}
+
+std::vector<std::string> FolderFaultFileSystem::reads() {
+    std::lock_guard lock(mutex_);
+    return reads_;
+}
+
+platform::DirectoryListing FolderFaultFileSystem::readDirectory(const std::string& path, bool includeHidden) {
+    {
+        std::unique_lock lock(mutex_);
+        reads_.push_back(path);
+        if (blocked_ == path) gateOpened_.wait(lock, [this] { return gateOpen_; });
+    }
+    if (throwsUnexpectedly == path) throw std::runtime_error("unexpected failure reading " + path);
+    if (auto failure = failures.find(path); failure != failures.end()) {
+        throw platform::FileSystemError(failure->second, "list", path);
+    }
+    platform::DirectoryListing listing = RealFileSystem::readDirectory(path, includeHidden);
+    if (auto alias = sameFolderAs.find(path); alias != sameFolderAs.end()) {
+        platform::FileStatus other = status(alias->second);
+        listing.device = other.device;
+        listing.inode = other.inode;
+    }
+    for (auto& entry : listing.entries) {
+        std::string entryPath = path + "/" + entry.name;
+        if (withoutValues.count(entryPath)) {
+            entry.status.reset();
+            entry.statusError = ENOENT;
+        }
+        if (auto cloud = ubiquitous.find(entryPath); cloud != ubiquitous.end()) {
+            entry.isUbiquitous = true;
+            entry.downloadingStatus = cloud->second;
+        }
+    }
+    return listing;
+}
+
+}  // namespace ordane::testing
