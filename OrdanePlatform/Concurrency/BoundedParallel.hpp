@@ -9,9 +9,10 @@
 
 namespace ordane::platform {
 
-// Runs independent jobs with at most `width` of them in flight. Job i writes only its own result
-// slot; everything else (counters, progress, stores) belongs in `onFinished`, which is called on
-// the calling thread, one finished job at a time, in order of completion, so it needs no lock.
+// Runs independent jobs on at most `width` worker threads, so at most `width` are in flight; a
+// worker takes the next job as soon as it is free. Job i writes only its own result slot;
+// everything else (counters, progress, stores) belongs in `onFinished`, which is called on the
+// calling thread, one finished job at a time, in order of completion, so it needs no lock.
 //
 // Once `stop` is requested no further job starts and `run` returns when the running ones are
 // done; slots of jobs that never started keep their default value, and the caller, which owns

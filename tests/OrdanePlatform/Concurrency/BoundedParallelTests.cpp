@@ -73,29 +73,28 @@ TEST(BoundedParallel, AStopLeavesUnstartedSlotsEmptyAndReturns) {
         10, 1, source.get_token(),
         [&](size_t i) {
             ++started;
+            if (i == 2) source.request_stop();
             return std::optional<int>(static_cast<int>(i));
         },
-        [&](size_t, std::optional<int>&) {
-            ++finishedCount;
-            source.request_stop();
-        });
-    // The next job starts only after the caller has handled a finished one.
-    EXPECT_EQ(started.load(), 1);
-    EXPECT_EQ(finishedCount, 1);
-    EXPECT_TRUE(results[0].has_value());
+        [&](size_t, std::optional<int>&) { ++finishedCount; });
+    // The job that asked for the stop finishes; none starts after it.
+    EXPECT_EQ(started.load(), 3);
+    EXPECT_EQ(finishedCount, 3);
+    EXPECT_TRUE(results[2].has_value());
+    EXPECT_FALSE(results[3].has_value());
     EXPECT_FALSE(results[9].has_value());
 }
 
 TEST(BoundedParallel, AFailingJobStopsTheRestAndItsErrorReachesTheCaller) {
     std::atomic<int> started = 0;
-    EXPECT_THROW(BoundedParallel::run<int>(100, 2, {},
+    EXPECT_THROW(BoundedParallel::run<int>(100, 1, {},
                                            [&](size_t i) {
                                                ++started;
                                                if (i == 3) throw std::runtime_error("bad job");
                                                return 0;
                                            }),
                  std::runtime_error);
-    EXPECT_LT(started.load(), 100);
+    EXPECT_EQ(started.load(), 4);
 }
 
 TEST(BoundedParallel, AFailingFinishCallbackIsRethrownAndNotCalledAgain) {

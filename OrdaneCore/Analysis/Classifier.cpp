@@ -1,0 +1,211 @@
+#include "OrdaneCore/Analysis/Classifier.hpp"
+
+#include <cmath>
+#include <string_view>
+
+#include "OrdaneCore/Analysis/OrganizeSuggester.hpp"
+#include "OrdanePlatform/Format/ByteCountFormatter.hpp"
+#include "OrdanePlatform/Format/DateTextFormatter.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
+
+namespace ordane {
+
+namespace path = platform::path;
+
+namespace {
+
+std::string sizeText(int64_t bytes) { return platform::ByteCountFormatter::format(bytes); }
+
+std::string_view organizeNoun(TypeBucket bucket) {
+    switch (bucket) {
+        case TypeBucket::documents: return "document";
+        case TypeBucket::photos: return "picture";
+        case TypeBucket::videos: return "video";
+        case TypeBucket::audio: return "audio file";
+        default: return "file";
+    }
+}
+
+}  // namespace
+
+Classifier::Classifier(UserFolders folders, ScanRules rules, Date now, std::shared_ptr<platform::FileSystem> fileSystem)
+    : folders_(std::move(folders)), rules_(std::move(rules)), now_(now), fileSystem_(std::move(fileSystem)) {}
+
+std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records,
+                                          const std::vector<DuplicateGroup>& exactGroups,
+                                          const std::unordered_map<URL, ContentInsight>& insights) const {
+    std::unordered_map<URL, DupRole> roles;
+    for (const DuplicateGroup& group : exactGroups) {
+        if (group.kind() != DuplicateKind::exact) continue;
+        std::string copyReason = "This is an exact copy of the one in " +
+                                 folders_.containingFolderName(group.keeper().url) +
+                                 ". If you remove it, that one stays put.";
+        const auto& members = group.members();
+        for (size_t i = 0; i < members.size(); ++i) {
+            bool isKeeper = static_cast<int64_t>(i) == group.keepIndex();
+            roles[members[i].url] = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReason,
+                                            DuplicateKind::exact};
+        }
+    }
+
+    std::vector<Finding> findings;
+    for (const FileRecord& record : records) {
+        auto insightEntry = insights.find(record.url);
+        const ContentInsight* insight = insightEntry == insights.end() ? nullptr : &insightEntry->second;
+        auto roleEntry = roles.find(record.url);
+        const DupRole* role = roleEntry == roles.end() ? nullptr : &roleEntry->second;
+
+        std::optional<Finding> finding = classifyRecord(record, role);
+        if (insight && insight->suggestedFolder &&
+            (!finding || finding->category == FindingCategory::organizeSuggestion)) {
+            if (auto recognized = recognitionFinding(record, insight)) finding = std::move(recognized);
+        }
+        if (insight && insight->suggestedName && (!finding || finding->category == FindingCategory::screenshots)) {
+            if (auto renamed = screenshotRename(record, insight)) finding = std::move(renamed);
+        }
+        if (finding) findings.push_back(recognitionNote(cloudWarning(std::move(*finding)), insight));
+    }
+    return findings;
+}
+
+Finding Classifier::makeFinding(const FileRecord& record, FindingCategory category, Recommendation recommendation,
+                                std::string reason) const {
+    return Finding{UUID::random(), record, category, recommendation, std::move(reason), record.url.path(),
+                   std::nullopt, std::nullopt, std::nullopt};
+}
+
+std::optional<Finding> Classifier::classifyRecord(const FileRecord& record, const DupRole* role) const {
+    int64_t age = ageInDays(record);
+
+    if (record.projectContext) {
+        if (const auto* source = std::get_if<ProjectContext::SourceOfProject>(&record.projectContext->value)) {
+            return bigFileFinding(record, "This is part of the software project \"" +
+                                              source->root.lastPathComponent() + "\", so I'm leaving it alone.");
+        }
+        const auto& recreatable = std::get<ProjectContext::Recreatable>(record.projectContext->value);
+        Finding finding = makeFinding(
+            record, FindingCategory::recreatable, Recommendation::review,
+            "This folder holds files a programming tool can rebuild. Only remove it if you know the project, or ask "
+            "whoever set it up.");
+        finding.detail = recreatable.kind + " directory, " + sizeText(record.size) +
+                         ". Recreatable via the project's package manager or build tool.";
+        return finding;
+    }
+    if (record.isPackage && rules_.isAppManagedBundle(record.url)) {
+        return bigFileFinding(record,
+                              "This belongs to an app like Photos or Music. The app manages what's inside, so I leave "
+                              "it alone. If you want to remove things, do it inside that app.");
+    }
+    if (record.isCloudOnly()) return std::nullopt;
+    if (role) {
+        Finding finding = makeFinding(record, FindingCategory::duplicates,
+                                      role->isKeeper ? Recommendation::keep : Recommendation::probablySafeToRemove,
+                                      role->reason);
+        finding.groupID = role->groupID;
+        return finding;
+    }
+
+    bool looseInDownloads = folders_.isInsideDownloads(record.url) && !record.isDirectory;
+    std::string extension = record.url.pathExtension();
+    if (looseInDownloads && (extension == "dmg" || extension == "pkg" || extension == "mpkg") && age >= installerAge) {
+        Finding finding = makeFinding(record, FindingCategory::downloadsCleanup, Recommendation::probablySafeToRemove,
+                                      "This is an installer. Once the app is installed, you don't need it anymore.");
+        finding.detail = platform::text::upperCased(extension) + " installer in Downloads, last changed " +
+                         monthYearText(record.modified) + ".";
+        return finding;
+    }
+    if (looseInDownloads && extension == "zip") {
+        if (zipWasUnpacked(record)) {
+            Finding finding =
+                makeFinding(record, FindingCategory::downloadsCleanup, Recommendation::probablySafeToRemove,
+                            "This zip was already unpacked. The unpacked copy is right next to it and stays put.");
+            finding.detail = "ZIP archive whose extracted folder or file with the same name exists in the same location.";
+            return finding;
+        }
+        Finding finding = makeFinding(record, FindingCategory::downloadsCleanup, Recommendation::review,
+                                      "A zip file. I can't tell if you still need what's inside, so take a look.");
+        finding.detail = "ZIP archive with no extracted copy next to it.";
+        return finding;
+    }
+    if (isScreenshot(record)) {
+        if (age >= oldScreenshotAge) {
+            return makeFinding(record, FindingCategory::screenshots, Recommendation::probablySafeToRemove,
+                               "A screenshot from " + monthYearText(record.modified) +
+                                   ". Old screenshots are usually one-and-done.");
+        }
+        return makeFinding(record, FindingCategory::screenshots, Recommendation::review,
+                           "A recent screenshot. You might still want it.");
+    }
+    if (age >= organizeAge) {
+        if (auto suggestion = OrganizeSuggester{folders_}.suggestion(record)) {
+            std::string_view noun = organizeNoun(record.typeBucket());
+            Finding finding = makeFinding(record, FindingCategory::organizeSuggestion, Recommendation::organize,
+                                          "This looks like " + std::string(indefiniteArticle(noun)) + " " + std::string(noun) +
+                                              " that would be easier to find in " + suggestion->destinationDescription +
+                                              ". If you say yes I'll move it there. Nothing gets deleted.");
+            finding.detail = record.url.path() + " → " + suggestion->destination.path();
+            finding.suggestedDestination = suggestion->destination;
+            return finding;
+        }
+    }
+    if (auto big = bigFileFinding(record, std::nullopt)) return big;
+    if (age >= oldFileAge && !record.isDirectory &&
+        (folders_.isInsideDesktop(record.url) || folders_.isInsideDownloads(record.url))) {
+        return makeFinding(record, FindingCategory::oldFiles, Recommendation::review,
+                           "You haven't changed this since " + yearText(record.modified) +
+                               ". I'd never remove it without asking. Just pointing it out.");
+    }
+    return std::nullopt;
+}
+
+std::optional<Finding> Classifier::bigFileFinding(const FileRecord& record,
+                                                  const std::optional<std::string>& reason) const {
+    if (record.size < bigFileThreshold || (record.isDirectory && !record.isPackage)) return std::nullopt;
+    if (reason) return makeFinding(record, FindingCategory::biggestFiles, Recommendation::leaveAlone, *reason);
+    return makeFinding(record, FindingCategory::biggestFiles, Recommendation::review,
+                       "This one file takes up " + sizeText(record.size) +
+                           ". Worth a look. Only you know if it matters.");
+}
+
+int64_t Classifier::ageInDays(const FileRecord& record) const {
+    if (!record.modified) return 0;
+    double days = std::trunc(now_.secondsSince(*record.modified) / 86400.0);
+    if (!(days > 0)) return 0;  // also a NaN date
+    return days >= 1e15 ? int64_t{1'000'000'000'000'000} : static_cast<int64_t>(days);
+}
+
+std::string_view Classifier::indefiniteArticle(std::string_view noun) {
+    return !noun.empty() && std::string_view("aeiou").find(noun.front()) != std::string_view::npos ? "an" : "a";
+}
+
+bool Classifier::isScreenshot(const FileRecord& record) {
+    if (record.isDirectory) return false;
+    std::string name = record.url.lastPathComponent();
+    for (std::string_view prefix : {"Screenshot", "Screen Shot", "CleanShot", "Screen Recording"}) {
+        if (name.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
+bool Classifier::zipWasUnpacked(const FileRecord& record) const {
+    std::string stem = path::stem(record.url.lastPathComponent());
+    if (stem.empty()) return false;
+    try {
+        return fileSystem_->exists(path::appending(record.url.deletingLastPathComponent().path(), stem));
+    } catch (...) {
+        return false;  // an unanswered question is no unpacked copy
+    }
+}
+
+std::string Classifier::monthYearText(const std::optional<Date>& date) {
+    if (!date) return "an unknown date";
+    return platform::DateTextFormatter::monthAndYear(date->secondsSince1970());
+}
+
+std::string Classifier::yearText(const std::optional<Date>& date) {
+    if (!date) return "a long time ago";
+    return platform::DateTextFormatter::year(date->secondsSince1970());
+}
+
+}  // namespace ordane

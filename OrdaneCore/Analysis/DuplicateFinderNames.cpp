@@ -1,0 +1,169 @@
+// Keeper choice and name groups of the duplicate finder.
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "OrdaneCore/Analysis/DuplicateFinder.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/Text/Regex.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
+
+namespace ordane {
+
+namespace path = platform::path;
+using platform::text::Regex;
+
+namespace {
+
+// " copy", " Copy 2", " (1)" at the end of a stem.
+const Regex& copySuffix() {
+    static const Regex pattern(R"((?i)( copy( \d+)?| \(\d+\))$)");
+    return pattern;
+}
+
+// "_v2", " final", "-Draft3", " edited", "_edit" at the end of a stem.
+const Regex& versionSuffix() {
+    static const Regex pattern(R"((?i)[ _-](v\d+|final\d*|draft\d*|edit(ed)?)$)");
+    return pattern;
+}
+
+// Both suffixes can only end in a digit, ")", or the last letter of copy, final, draft, edit or
+// edited; ruling the rest out by the last byte spares most names the regular expressions. A
+// non-ASCII last character may be a digit of another script, so it is left to them.
+bool mayEndInSuffix(std::string_view stem) {
+    if (stem.empty()) return false;
+    unsigned char last = static_cast<unsigned char>(stem.back());
+    return last >= 0x80 || std::string_view("0123456789)yYlLtTdD").find(static_cast<char>(last)) != std::string_view::npos;
+}
+
+std::optional<platform::text::RegexMatch> suffixMatch(const Regex& pattern, std::string_view stem) {
+    if (!mayEndInSuffix(stem)) return std::nullopt;
+    return pattern.firstMatch(stem);
+}
+
+std::string stemOf(const URL& url) { return path::stem(url.lastPathComponent()); }
+
+size_t componentCount(const std::string& text) {
+    size_t count = 0;
+    bool inComponent = false;
+    for (char c : text) {
+        if (c == '/') {
+            inComponent = false;
+        } else if (!inComponent) {
+            inComponent = true;
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The index of the only member with the smallest value, or none when several share it.
+template <class Value>
+std::optional<size_t> uniqueMinimum(const std::vector<Value>& values) {
+    auto smallest = std::min_element(values.begin(), values.end());
+    if (std::count(values.begin(), values.end(), *smallest) != 1) return std::nullopt;
+    return static_cast<size_t>(smallest - values.begin());
+}
+
+}  // namespace
+
+DuplicateFinder::KeeperChoice DuplicateFinder::chooseKeeper(const std::vector<FileRecord>& members) const {
+    std::vector<int> codes;
+    std::vector<int> copyNamed;  // 0 for an original-looking name
+    std::vector<double> dates;
+    std::vector<size_t> depths;
+    for (const FileRecord& member : members) {
+        codes.push_back(folders.locationCode(member.url));
+        copyNamed.push_back(suffixMatch(copySuffix(), stemOf(member.url)) ? 1 : 0);
+        std::optional<Date> date = member.created ? member.created : member.modified;
+        dates.push_back(date ? date->secondsSinceReferenceDate : std::numeric_limits<double>::infinity());
+        depths.push_back(componentCount(member.url.path()));
+    }
+    if (auto index = uniqueMinimum(codes)) {
+        return {static_cast<int64_t>(*index),
+                "I'd keep this copy. It's the one already filed in " +
+                    folders.containingFolderName(members[*index].url) + "."};
+    }
+    if (auto index = uniqueMinimum(copyNamed)) {
+        return {static_cast<int64_t>(*index), "I'd keep this copy. Its name looks like the original."};
+    }
+    if (auto index = uniqueMinimum(dates)) {
+        return {static_cast<int64_t>(*index), "I'd keep this copy. It's the oldest one, so it's probably the original."};
+    }
+    auto shallowest = std::min_element(depths.begin(), depths.end());  // the first of equals
+    return {static_cast<int64_t>(shallowest - depths.begin()),
+            "The copies are all the same, so I picked one to keep. At least one always stays."};
+}
+
+std::string DuplicateFinder::normalizedStem(std::string_view fileName) {
+    std::string stem = path::stem(fileName);
+    for (bool removed = true; removed;) {
+        removed = false;
+        for (const Regex* pattern : {&copySuffix(), &versionSuffix()}) {
+            if (auto match = suffixMatch(*pattern, stem)) {
+                stem.erase(match->begin, match->end - match->begin);
+                removed = removed || match->end > match->begin;
+            }
+        }
+    }
+    return platform::text::lowerCased(stem);
+}
+
+bool DuplicateFinder::takesPart(const FileRecord& record) const {
+    return !record.isDirectory && !record.isPackage && record.size >= minimumSize && !record.isCloudOnly() &&
+           !record.projectContext;
+}
+
+std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRecord>& records,
+                                                        const std::vector<DuplicateGroup>& exactGroups) const {
+    std::unordered_set<URL> exactMembers;
+    for (const DuplicateGroup& group : exactGroups) {
+        for (const FileRecord& member : group.members()) exactMembers.insert(member.url);
+    }
+
+    std::unordered_map<std::string, std::vector<FileRecord>> buckets;
+    std::vector<std::string> keysInOrder;  // keeps the result independent of hashing
+    for (const FileRecord& record : records) {
+        if (!takesPart(record) || exactMembers.count(record.url)) continue;
+        std::string stem = normalizedStem(record.url.lastPathComponent());
+        if (stem.empty()) continue;
+        std::string key =
+            record.url.deletingLastPathComponent().path() + "/" + stem + "." + record.url.pathExtension();
+        auto [it, inserted] = buckets.try_emplace(key);
+        if (inserted) keysInOrder.push_back(key);
+        it->second.push_back(record);
+    }
+
+    std::vector<DuplicateGroup> groups;
+    for (const std::string& key : keysInOrder) {
+        std::vector<FileRecord>& members = buckets[key];
+        if (members.size() < 2) continue;
+        std::stable_sort(members.begin(), members.end(),
+                         [](const FileRecord& a, const FileRecord& b) { return a.url.path() < b.url.path(); });
+        bool versioned = std::any_of(members.begin(), members.end(), [](const FileRecord& member) {
+            return suffixMatch(versionSuffix(), stemOf(member.url)).has_value();
+        });
+        size_t keep = 0;
+        size_t shortest = std::numeric_limits<size_t>::max();
+        for (size_t i = 0; i < members.size(); ++i) {
+            size_t length = platform::text::characterCount(members[i].url.lastPathComponent());
+            if (length < shortest) {
+                shortest = length;
+                keep = i;
+            }
+        }
+        groups.emplace_back(UUID::random(), versioned ? DuplicateKind::versionSeries : DuplicateKind::similarName,
+                            std::move(members), static_cast<int64_t>(keep),
+                            "These look related but they aren't identical, so I won't guess. Take a look at them "
+                            "yourself before removing anything.",
+                            std::nullopt);
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const DuplicateGroup& a, const DuplicateGroup& b) {
+        return a.reclaimableBytes() > b.reclaimableBytes();
+    });
+    return groups;
+}
+
+}  // namespace ordane

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
+#include "OrdaneCore/Analysis/Classifier.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+
+namespace {
+
+const Date now = Date::fromUnix(1710460800);  // 2024-03-15 00:00 UTC
+
+Date daysAgo(double days) { return now.adding(-days * 86400.0); }
+
+Classifier paperClassifier() {
+    ScanRules rules = ScanRules::fixture();
+    rules.appManagedBundleExtensions.insert("photoslibrary");
+    return Classifier(paperFolders(), rules, now);
+}
+
+std::optional<Finding> classifyOne(const FileRecord& record, const Classifier& classifier = paperClassifier()) {
+    auto findings = classifier.classify({record}, {}, {});
+    if (findings.empty()) return std::nullopt;
+    EXPECT_EQ(findings.size(), 1u);
+    return findings.front();
+}
+
+FileRecord aged(const std::string& path, double days, int64_t size = 10000) {
+    return fileRecord(path, size, daysAgo(days));
+}
+
+}  // namespace
+
+TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
+    URL root = URL::fileURL("/home/ann/Documents/code/site", true);
+    FileRecord big = aged("Documents/code/site/assets/video.mp4", 400, 600'000'000);
+    big.projectContext = ProjectContext::sourceOfProject(root);
+    auto finding = classifyOne(big);
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::biggestFiles);
+    EXPECT_EQ(finding->recommendation, Recommendation::leaveAlone);
+    EXPECT_EQ(finding->reason, "This is part of the software project \"site\", so I'm leaving it alone.");
+    EXPECT_EQ(finding->detail, big.url.path());
+
+    // Small files there get nothing from the rules, duplicates and old screenshots included.
+    FileRecord shot = aged("Downloads/site/Screenshot 1.png", 400);
+    shot.projectContext = ProjectContext::sourceOfProject(root);
+    FileRecord other = aged("Documents/Screenshot 1.png", 400);
+    DuplicateGroup group(UUID::random(), DuplicateKind::exact, {other, shot}, 0, "Kept.", std::string(64, '0'));
+    auto findings = paperClassifier().classify({shot}, {group}, {});
+    EXPECT_TRUE(findings.empty());
+}
+
+TEST(Classifier, RecreatableFoldersAreForReview) {
+    FileRecord folder = folderRecord("Documents/code/site/node_modules", 1'250'000);
+    folder.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true));
+    auto finding = classifyOne(folder);
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::recreatable);
+    EXPECT_EQ(finding->recommendation, Recommendation::review);
+    EXPECT_EQ(finding->detail, "node_modules directory, 1.3 MB. Recreatable via the project's package manager or build tool.");
+}
+
+TEST(Classifier, BigFileThresholdIsDecimalAndOnTheLogicalSize) {
+    EXPECT_FALSE(classifyOne(aged("Documents/a.bin", 1, 499'999'999)));
+    FileRecord record = aged("Documents/a.bin", 1, 500'000'000);
+    record.allocatedSize = 4096;
+    auto finding = classifyOne(record);
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::biggestFiles);
+    EXPECT_EQ(finding->recommendation, Recommendation::review);
+    EXPECT_EQ(finding->reason, "This one file takes up 500 MB. Worth a look. Only you know if it matters.");
+
+    EXPECT_FALSE(classifyOne(folderRecord("Documents/Big folder", 9'000'000'000)));
+    auto library = classifyOne(folderRecord("Pictures/Photos Library.photoslibrary", 2'000'000'000, true));
+    ASSERT_TRUE(library);
+    EXPECT_EQ(library->recommendation, Recommendation::leaveAlone);
+    EXPECT_EQ(library->reason,
+              "This belongs to an app like Photos or Music. The app manages what's inside, so I leave it alone. If you "
+              "want to remove things, do it inside that app.");
+    // A small app-managed package stops the rules, even where an old file would be mentioned.
+    FileRecord small = folderRecord("Downloads/Old.photoslibrary", 1000, true);
+    small.modified = daysAgo(1000);
+    EXPECT_FALSE(classifyOne(small));
+}
+
+TEST(Classifier, ExactDuplicatesGetTheirRoles) {
+    FileRecord kept = aged("Documents/Taxes/return.pdf", 3);
+    FileRecord copy = aged("Downloads/return.pdf", 3);
+    FileRecord cloudCopy = aged("Desktop/return.pdf", 3);
+    cloudCopy.cloud = CloudState::cloudOnly;
+    DuplicateGroup group(UUID::random(), DuplicateKind::exact, {kept, copy, cloudCopy}, 0,
+                         "I'd keep this copy. It's the one already filed in Documents.", std::string(64, 'a'));
+    auto findings = paperClassifier().classify({kept, copy, cloudCopy}, {group}, {});
+    ASSERT_EQ(findings.size(), 2u);  // the cloud-only copy gets nothing
+    EXPECT_EQ(findings[0].category, FindingCategory::duplicates);
+    EXPECT_EQ(findings[0].recommendation, Recommendation::keep);
+    EXPECT_EQ(findings[0].reason, "I'd keep this copy. It's the one already filed in Documents.");
+    EXPECT_EQ(findings[0].groupID, group.id());
+    EXPECT_EQ(findings[1].recommendation, Recommendation::probablySafeToRemove);
+    EXPECT_EQ(findings[1].reason, "This is an exact copy of the one in Documents. If you remove it, that one stays put.");
+    EXPECT_EQ(findings[1].groupID, group.id());
+    EXPECT_EQ(findings[1].detail, copy.url.path());
+
+    // Name groups give no roles.
+    DuplicateGroup named(UUID::random(), DuplicateKind::similarName, {kept, copy}, 0, "", std::nullopt);
+    EXPECT_TRUE(paperClassifier().classify({copy}, {named}, {}).empty());
+}
+
+TEST(Classifier, InstallersInDownloadsAfterAWeek) {
+    auto finding = classifyOne(aged("Downloads/Tool.DMG", 7));
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::downloadsCleanup);
+    EXPECT_EQ(finding->recommendation, Recommendation::probablySafeToRemove);
+    EXPECT_EQ(finding->reason, "This is an installer. Once the app is installed, you don't need it anymore.");
+    EXPECT_EQ(finding->detail, "DMG installer in Downloads, last changed March 2024.");
+    EXPECT_EQ(classifyOne(aged("Downloads/deep/down/Tool.pkg", 40))->category, FindingCategory::downloadsCleanup);
+
+    // Younger ones go on to the later rules: a big one is a big file.
+    EXPECT_FALSE(classifyOne(aged("Downloads/Tool.dmg", 6)));
+    EXPECT_EQ(classifyOne(aged("Downloads/Tool.dmg", 6, 700'000'000))->category, FindingCategory::biggestFiles);
+    EXPECT_FALSE(classifyOne(aged("Desktop/Tool.dmg", 60)));
+    EXPECT_FALSE(classifyOne(aged("Downloadsfolder/Tool.dmg", 60)));
+}
+
+TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
+    TempDir home;
+    UserFolders folders(URL::fileURL(home.path(), true));
+    Classifier classifier(folders, ScanRules::fixture(), now);
+    FileRecord zip = fileRecord(home / "Downloads/photos.zip", 5000, now);
+    writeFile(zip.url.path(), "PK");
+    auto finding = classifyOne(zip, classifier);
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::downloadsCleanup);
+    EXPECT_EQ(finding->recommendation, Recommendation::review);
+    EXPECT_EQ(finding->detail, "ZIP archive with no extracted copy next to it.");
+
+    makeDirectories(home / "Downloads/photos");
+    finding = classifyOne(zip, classifier);
+    EXPECT_EQ(finding->recommendation, Recommendation::probablySafeToRemove);
+    EXPECT_EQ(finding->reason, "This zip was already unpacked. The unpacked copy is right next to it and stays put.");
+    EXPECT_EQ(finding->detail, "ZIP archive whose extracted folder or file with the same name exists in the same location.");
+}
+
+TEST(Classifier, Screenshots) {
+    auto recent = classifyOne(aged("Desktop/Screenshot 2024-01-01.png", 89));
+    ASSERT_TRUE(recent);
+    EXPECT_EQ(recent->category, FindingCategory::screenshots);
+    EXPECT_EQ(recent->recommendation, Recommendation::review);
+    EXPECT_EQ(recent->reason, "A recent screenshot. You might still want it.");
+
+    auto old = classifyOne(fileRecord("Documents/Screen Recording 1.mov", 900'000'000, Date::fromUnix(1700000000)));
+    ASSERT_TRUE(old);  // big, old, movable: still only a screenshot
+    EXPECT_EQ(old->category, FindingCategory::screenshots);
+    EXPECT_EQ(old->recommendation, Recommendation::probablySafeToRemove);
+    EXPECT_EQ(old->reason, "A screenshot from November 2023. Old screenshots are usually one-and-done.");
+
+    EXPECT_EQ(classifyOne(aged("Downloads/CleanShot x.png", 90))->recommendation, Recommendation::probablySafeToRemove);
+    EXPECT_FALSE(classifyOne(aged("Documents/screenshot.png", 400)));
+    FileRecord folder = folderRecord("Documents/Screenshots");
+    folder.modified = daysAgo(400);
+    EXPECT_FALSE(classifyOne(folder));
+}
+
+TEST(Classifier, OrganizeSuggestionsForSettledDownloads) {
+    auto finding = classifyOne(aged("Downloads/lease.pdf", 30));
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::organizeSuggestion);
+    EXPECT_EQ(finding->recommendation, Recommendation::organize);
+    EXPECT_EQ(finding->reason,
+              "This looks like a document that would be easier to find in Documents → From Downloads. If you say yes "
+              "I'll move it there. Nothing gets deleted.");
+    EXPECT_EQ(finding->detail, "/home/ann/Downloads/lease.pdf → /home/ann/Documents/From Downloads/lease.pdf");
+    EXPECT_EQ(finding->suggestedDestination->path(), "/home/ann/Documents/From Downloads/lease.pdf");
+
+    // The article follows the noun.
+    auto song = classifyOne(aged("Downloads/song.mp3", 31));
+    ASSERT_TRUE(song);
+    EXPECT_EQ(song->reason.substr(0, 30), "This looks like an audio file ");
+    EXPECT_EQ(classifyOne(aged("Downloads/clip.mov", 31))->reason.substr(0, 24), "This looks like a video ");
+
+    // 29.9 days is 29 whole days.
+    EXPECT_FALSE(classifyOne(aged("Downloads/lease.pdf", 29.9)));
+}
+
+TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloads) {
+    auto finding = classifyOne(fileRecord("Desktop/notes/todo.txt", 100, Date::fromUnix(1577836800)));  // 2020-01-01
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->category, FindingCategory::oldFiles);
+    EXPECT_EQ(finding->recommendation, Recommendation::review);
+    EXPECT_EQ(finding->reason,
+              "You haven't changed this since 2020. I'd never remove it without asking. Just pointing it out.");
+    EXPECT_FALSE(classifyOne(aged("Documents/todo.txt", 2000)));
+    EXPECT_FALSE(classifyOne(aged("Desktop/todo.txt", 729)));
+    FileRecord folder = folderRecord("Desktop/Old stuff");
+    folder.modified = daysAgo(3000);
+    EXPECT_FALSE(classifyOne(folder));
+}
+
+TEST(Classifier, AgeCountsWholeDaysAndNeverGoesNegative) {
+    Classifier classifier = paperClassifier();
+    EXPECT_EQ(classifier.ageInDays(aged("a", 29.9)), 29);
+    EXPECT_EQ(classifier.ageInDays(aged("a", -3)), 0);
+    EXPECT_EQ(classifier.ageInDays(fileRecord("a")), 0);
+    EXPECT_EQ(Classifier::monthYearText(std::nullopt), "an unknown date");
+    EXPECT_EQ(Classifier::yearText(std::nullopt), "a long time ago");
+}
