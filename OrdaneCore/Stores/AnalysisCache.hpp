@@ -79,7 +79,8 @@ public:
                       const std::optional<std::string>& fullSHA256);
     // Prunes and writes the file when something changed. Entries that can't be written are left out.
     void saveIfDirty();
-    // Drops entries not seen for 90 days, then all but the 100,000 seen last.
+    // Drops entries not seen for 90 days, then all but the 100,000 seen last; a drop is saved
+    // at the next save.
     void prune();
 
 private:

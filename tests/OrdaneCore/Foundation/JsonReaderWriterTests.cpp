@@ -65,6 +65,18 @@ TEST(JsonReader, SkimFindsWhereEachValueEnds) {
     reader.finish();
     EXPECT_EQ(spans, (std::vector<std::string>{R"(a=[1, "]}\"", {"b": {}}])", R"(c="x,}")", "d=-12.5e3",
                                                R"(e={"f": "\\"})", "g=true"}));
+    // Long runs of numbers between brackets, as in stored term vectors.
+    std::string numbers = "[";
+    for (int i = 0; i < 300; ++i) numbers += std::to_string(i * 7) + (i % 37 == 0 ? ",[1.5e-3]," : ",");
+    numbers += "{\"k\":\"v]\"}]";
+    const std::string document = "{\"a\":" + numbers + ",\"b\":[0]}";
+    JsonReader vectors(document);
+    std::vector<std::string_view> found;
+    vectors.forEachMember([&](std::string) { found.push_back(vectors.skimValue()); });
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], numbers);
+    EXPECT_EQ(found[1], "[0]");
+
     // Cut anywhere, a skim ends cleanly or fails with a decoding error.
     std::string text = sample;
     for (size_t length = 0; length < text.size(); ++length) {
