@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "OrdaneCore/Analysis/Analyzer.hpp"
+#include "OrdaneCore/Scan/ScanEngine.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 
 namespace fs = std::filesystem;
@@ -163,25 +164,13 @@ void generate(const std::string& home, const std::vector<FilePlan>& plans) {
     }
 }
 
-// The records a scan would make: every regular file whose name does not begin with ".".
-std::vector<FileRecord> walk(const std::string& home) {
+// The records of a scan of the home folder, through the scan engine as the application runs it.
+std::vector<FileRecord> scan(const std::string& home) {
+    URL homeURL = URL::fileURL(home, true);
+    ScanStream stream = ScanEngine::scan({homeURL}, ScanRules::standard(homeURL), homeURL);
     std::vector<FileRecord> records;
-    for (auto it = fs::recursive_directory_iterator(home); it != fs::recursive_directory_iterator(); ++it) {
-        std::string name = it->path().filename().string();
-        if (!name.empty() && name[0] == '.') {
-            if (it->is_directory()) it.disable_recursion_pending();
-            continue;
-        }
-        if (!it->is_regular_file()) continue;
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) != 0) continue;
-        FileRecord record;
-        record.id = UUID::random();
-        record.url = URL::fileURL(it->path().string());
-        record.size = st.st_size;
-        record.allocatedSize = static_cast<int64_t>(st.st_blocks) * 512;
-        record.modified = Date::fromUnix(static_cast<double>(st.st_mtim.tv_sec) + st.st_mtim.tv_nsec / 1e9);
-        records.push_back(std::move(record));
+    while (auto event = stream.next()) {
+        if (auto* record = std::get_if<FileRecord>(&event->value)) records.push_back(std::move(*record));
     }
     return records;
 }
@@ -362,12 +351,13 @@ int main(int argc, char** argv) {
             generate(home, plans);
         }
         // One full read so every tool meets the same warm page cache.
-        for (const FileRecord& record : walk(home)) {
+        std::vector<FileRecord> scanned = scan(home);
+        for (const FileRecord& record : scanned) {
             std::ifstream file(record.url.path(), std::ios::binary);
             static char buffer[1 << 20];
             while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
         }
-        std::printf("files in the tree: %zu\n", walk(home).size());
+        std::printf("records of a scan: %zu\n", scanned.size());
 
         UserFolders folders(URL::fileURL(home, true));
         Analyzer analyzer(folders, ScanRules::fixture());
@@ -376,13 +366,13 @@ int main(int argc, char** argv) {
             fs::remove_all(base + "/cache");
             measure(cold, [&] {
                 AnalysisCache cache(URL::fileURL(cacheFile));
-                return ordaneGroups(analyzer.analyze(walk(home), Date::now(), {}, &cache, nullptr));
+                return ordaneGroups(analyzer.analyze(scan(home), Date::now(), {}, &cache, nullptr));
             });
             measure(warm, [&] {
                 AnalysisCache cache(URL::fileURL(cacheFile));
-                return ordaneGroups(analyzer.analyze(walk(home), Date::now(), {}, &cache, nullptr));
+                return ordaneGroups(analyzer.analyze(scan(home), Date::now(), {}, &cache, nullptr));
             });
-            std::vector<FileRecord> records = walk(home);
+            std::vector<FileRecord> records = scan(home);
             measure(analyzeOnly, [&] { return ordaneGroups(analyzer.analyze(records, Date::now(), {}, nullptr, nullptr)); });
             measure(jdupes, [&] {
                 runTool({"jdupes", "-r", "-q", "-X", "size+=:4096", home}, base + "/jdupes.txt", base);
@@ -395,14 +385,14 @@ int main(int argc, char** argv) {
             });
         }
 
-        std::printf("\nbest of %d rounds (times include the walk; ratio = time / Ordane with an empty cache)\n",
+        std::printf("\nbest of %d rounds (times include the scan; ratio = time / Ordane with an empty cache)\n",
                     options.rounds);
         printRow("Ordane, empty cache", cold, cold);
         printRow("Ordane, warm cache", warm, cold);
         printRow("Ordane, no cache*", analyzeOnly, cold);
         printRow("jdupes -r", jdupes, cold);
         printRow("rdfind -dryrun true", rdfind, cold);
-        std::printf("* analysis alone, records already walked, no cache\n");
+        std::printf("* analysis alone, records already scanned, no cache\n");
         std::error_code ignored;
         std::printf("the warm run's reads include the cache file itself: %.1f MB\n\n",
                     static_cast<double>(fs::file_size(cacheFile, ignored)) / 1e6);
