@@ -3,7 +3,6 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <unordered_map>
 #include <utility>
