@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "OrdaneCore/Analysis/GroupOrder.hpp"
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Hashing/FileHasher.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
@@ -165,15 +166,12 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     for (auto& [hash, members] : std::move(wholes).shared()) {
         std::vector<FileRecord> sorted;
         for (size_t record : members) sorted.push_back(records[record]);
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [](const FileRecord& a, const FileRecord& b) { return a.url.path() < b.url.path(); });
+        GroupOrder::byPath(sorted);
         KeeperChoice keeper = chooseKeeper(sorted);
         groups.emplace_back(UUID::random(), DuplicateKind::exact, std::move(sorted), keeper.keepIndex,
                             std::move(keeper.keepReason), hash);
     }
-    std::stable_sort(groups.begin(), groups.end(), [](const DuplicateGroup& a, const DuplicateGroup& b) {
-        return a.reclaimableBytes() > b.reclaimableBytes();
-    });
+    GroupOrder::byReclaimableBytes(groups);
     return groups;
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "OrdaneCore/Analysis/GroupOrder.hpp"
 #include "OrdaneCore/Analysis/DuplicateFinder.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
@@ -140,8 +141,7 @@ std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRe
     for (const std::string& key : keysInOrder) {
         std::vector<FileRecord>& members = buckets[key];
         if (members.size() < 2) continue;
-        std::stable_sort(members.begin(), members.end(),
-                         [](const FileRecord& a, const FileRecord& b) { return a.url.path() < b.url.path(); });
+        GroupOrder::byPath(members);
         bool versioned = std::any_of(members.begin(), members.end(), [](const FileRecord& member) {
             return suffixMatch(versionSuffix(), stemOf(member.url)).has_value();
         });
@@ -160,9 +160,7 @@ std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRe
                             "yourself before removing anything.",
                             std::nullopt);
     }
-    std::stable_sort(groups.begin(), groups.end(), [](const DuplicateGroup& a, const DuplicateGroup& b) {
-        return a.reclaimableBytes() > b.reclaimableBytes();
-    });
+    GroupOrder::byReclaimableBytes(groups);
     return groups;
 }
 

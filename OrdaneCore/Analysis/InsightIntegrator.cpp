@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "OrdaneCore/Analysis/GroupOrder.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
 namespace ordane {
@@ -21,12 +22,6 @@ std::unordered_set<URL> memberURLs(const std::vector<DuplicateGroup>& groups) {
         for (const FileRecord& member : group.members()) urls.insert(member.url);
     }
     return urls;
-}
-
-void sortByReclaimableBytes(std::vector<DuplicateGroup>& groups) {
-    std::stable_sort(groups.begin(), groups.end(), [](const DuplicateGroup& a, const DuplicateGroup& b) {
-        return a.reclaimableBytes() > b.reclaimableBytes();
-    });
 }
 
 }  // namespace
@@ -57,14 +52,12 @@ std::vector<DuplicateGroup> InsightIntegrator::integrate(const std::vector<Conte
         std::vector<Member>& members = buckets[key];
         if (members.size() >= 2) groups.push_back(describeGroup(std::move(members)));
     }
-    sortByReclaimableBytes(groups);
+    GroupOrder::byReclaimableBytes(groups);
     return groups;
 }
 
 DuplicateGroup InsightIntegrator::describeGroup(std::vector<Member> members) {
-    std::stable_sort(members.begin(), members.end(), [](const Member& a, const Member& b) {
-        return a.second.url.path() < b.second.url.path();
-    });
+    GroupOrder::byPath(members, [](const Member& member) -> const FileRecord& { return member.second; });
     size_t keep = 0;
     double newest = -std::numeric_limits<double>::infinity();
     for (size_t i = 0; i < members.size(); ++i) {

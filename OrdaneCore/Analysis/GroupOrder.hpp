@@ -1,0 +1,33 @@
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "OrdaneCore/Model/DuplicateGroup.hpp"
+#include "OrdaneCore/Scan/FileRecord.hpp"
+
+namespace ordane {
+
+// The two orders every maker of duplicate groups uses, both stable.
+struct GroupOrder {
+    // The group that frees the most bytes first; equal ones keep their order.
+    static void byReclaimableBytes(std::vector<DuplicateGroup>& groups) {
+        std::stable_sort(groups.begin(), groups.end(), [](const DuplicateGroup& a, const DuplicateGroup& b) {
+            return a.reclaimableBytes() > b.reclaimableBytes();
+        });
+    }
+
+    // Members by the path of their URL, in plain byte order; `record` picks the FileRecord out of an item.
+    template <class Item, class RecordOf>
+    static void byPath(std::vector<Item>& items, RecordOf record) {
+        std::stable_sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+            return record(a).url.path() < record(b).url.path();
+        });
+    }
+
+    static void byPath(std::vector<FileRecord>& records) {
+        byPath(records, [](const FileRecord& r) -> const FileRecord& { return r; });
+    }
+};
+
+}  // namespace ordane
