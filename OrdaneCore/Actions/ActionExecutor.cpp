@@ -1,6 +1,7 @@
 #include "OrdaneCore/Actions/ActionExecutor.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <numeric>
 
 #include "OrdaneCore/Actions/SafeMover.hpp"
@@ -45,6 +46,18 @@ int64_t currentSize(platform::FileSystem& fileSystem, const URL& url) {
         return fileSystem.linkStatus(url.path()).size;
     } catch (const FileSystemError&) {
         return -1;
+    }
+}
+
+// Whether anything is at the path. Only "not there" answers no: a drive that can't be read just now
+// is no emptied Trash, so any other failure is thrown.
+bool isPresent(platform::FileSystem& fileSystem, const std::string& path) {
+    try {
+        fileSystem.linkStatus(path);
+        return true;
+    } catch (const FileSystemError& error) {
+        if (error.errorNumber() == ENOENT || error.errorNumber() == ENOTDIR) return false;
+        throw;
     }
 }
 
@@ -143,8 +156,8 @@ ActionExecutor::ReversalResult ActionExecutor::restoreFromTrash(const ActivityEn
     const std::string& trashedPath = trashed->trashURL.path();
     // A drive that isn't connected is no emptied Trash: the entry stays undoable.
     if (!trash_.isReachable(trashedPath)) return ReversalResult::notPossible(std::string(trashUnreachableMessage));
-    if (!fileSystem_->exists(trashedPath)) return markTrashEmptied(entry, activity);
     try {
+        if (!isPresent(*fileSystem_, trashedPath)) return markTrashEmptied(entry, activity);
         // The name may have been reused by another item since ours left the Trash.
         if (!trash_.recordsOrigin(trashedPath, trashed->original.path())) return markTrashEmptied(entry, activity);
         SafeMover::move(trashed->trashURL, trashed->original, currentSize(*fileSystem_, trashed->trashURL),

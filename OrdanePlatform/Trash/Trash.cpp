@@ -212,8 +212,10 @@ std::string Trash::moveInto(const Target& target, const std::string& path) {
 }
 
 bool Trash::isReachable(const std::string& trashedPath) {
+    // The trash folder itself, not its files/ folder, which an emptying tool may remove.
+    auto location = Location::of(trashedPath);
     try {
-        return fs_->status(path::parent(trashedPath)).isDirectory();
+        return fs_->status(location ? location->trashDirectory : path::parent(trashedPath)).isDirectory();
     } catch (const FileSystemError&) {
         return false;
     }

@@ -29,8 +29,8 @@ public:
     // trash and FileSystemError for other failures; when it throws, the item has not moved.
     std::string trashItem(const std::string& path);
 
-    // True when the folder that holds a trashed item is there; false when, for example, the drive
-    // of that trash is not connected.
+    // True when the trash folder that holds a trashed item is there; false when, for example, the
+    // drive of that trash is not connected.
     bool isReachable(const std::string& trashedPath);
     // True when the info file beside a trashed item records `originalPath` as where it came from.
     // False when there is no info file or it names another place; throws FileSystemError when it

@@ -177,7 +177,12 @@ FileStatus FaultInjectingFileSystem::status(const std::string& path) {
 }
 
 bool FaultInjectingFileSystem::exists(const std::string& path) {
-    check(Operation::exists, path);
+    // Like lstat behind the real one: a failure to look answers "nothing there".
+    try {
+        check(Operation::exists, path);
+    } catch (const FileSystemError&) {
+        return false;
+    }
     return inner_->exists(path);
 }
 

@@ -28,6 +28,7 @@ public:
 
     // Calls of `operation` whose path contains `pathPart` ("from -> to" for a move) fail with
     // `errorNumber`: the first `skip` matching calls pass, then `times` calls fail (0: all later).
+    // A failing `exists` answers false, as the real one does when it can't look.
     void fail(Operation operation, std::string pathPart, int errorNumber, int skip = 0, int times = 0);
     // After `count` more successful changing calls (create, write, move, remove, set...), the next
     // call of any kind throws SimulatedCrash, and so does every call after it.

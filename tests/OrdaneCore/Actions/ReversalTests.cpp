@@ -120,6 +120,15 @@ TEST(Restore, AnEmptiedTrashEndsTheEntryForGood) {
     EXPECT_EQ(after.undoableNote, "The Trash was emptied, so this can't come back from there.");
     EXPECT_EQ(w.executor.restoreFromTrash(after, w.activity), Result::notPossible(cantUndo));
     EXPECT_EQ(w.activity.allEntries().size(), 1u);
+
+    // Emptied by a tool that removes the files and info folders themselves: the Trash is there,
+    // so this is no drive that went away.
+    writeFile(w.dir / "new.log", "log");
+    ActivityEntry second = runOne(w, w.trashing("new.log"));
+    w.fs->removeTree(w.trashDirectory + "/files");
+    w.fs->removeTree(w.trashDirectory + "/info");
+    EXPECT_EQ(w.executor.restoreFromTrash(second, w.activity), Result::notPossible(noLongerInTrash));
+    EXPECT_FALSE(w.activity.entry(second.id)->undoable);
 }
 
 TEST(Restore, AnUnreachableTrashLeavesTheEntryUndoable) {
@@ -161,6 +170,21 @@ TEST(Restore, AnUnreadableInfoFileIsAFailureNotAnEmptiedTrash) {
     EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible("Input/output error."));
     EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
     EXPECT_TRUE(w.fs->exists(w.trashDirectory + "/files/a.txt"));
+}
+
+TEST(Restore, ATrashedItemThatCantBeLookedAtIsAFailureNotAnEmptiedTrash) {
+    ActionWorkspace w;
+    writeFile(w.dir / "a.txt", "a");
+    ActivityEntry trashed = runOne(w, w.trashing("a.txt"));
+    // A failing drive: its trash folder is there, the item in it can't be looked at just now.
+    w.fs->fail(Operation::exists, "/files/a.txt", EIO);
+    w.fs->fail(Operation::linkStatus, "/files/a.txt", EIO);
+    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible("Input/output error."));
+    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
+
+    w.fs->clearFaults();
+    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::done());
+    EXPECT_EQ(readFile(w.dir / "a.txt"), "a");
 }
 
 TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
