@@ -114,8 +114,8 @@ public:
 
     // Reads a folder's names in full, sorted bytewise and without "." and "..", with each entry's
     // values from statx (links not followed), and closes the folder before returning, so a walk
-    // holds no descriptor while it descends. Names starting with "." are left out unless
-    // `includeHidden`. A final link in `path` is followed. Throws FileSystemError when the folder
+    // holds no descriptor while it descends. Names starting with "." are left out (listed in
+    // `hiddenNames`, without values) unless `includeHidden`. A final link in `path` is followed. Throws FileSystemError when the folder
     // cannot be opened or read; an entry whose values cannot be read comes without them.
     // The base builds it from status, listDirectory and linkStatus (so stand-ins that fault those
     // fault enumeration too); the real file system reads the folder once through one descriptor.

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
+#include "OrdaneCore/Analysis/DuplicateFinder.hpp"
+#include "OrdaneCore/Foundation/CancellationError.hpp"
+#include "OrdaneCore/Hashing/FileHasher.hpp"
+#include "OrdaneCore/Stores/AnalysisCache.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+using Operation = FaultInjectingFileSystem::Operation;
+
+namespace {
+
+// Hands out at most 1000 bytes per read, as some network file systems do.
+class ShortReadFileSystem : public FaultInjectingFileSystem {
+public:
+    std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+        struct ShortReader : platform::ReadableFile {
+            std::unique_ptr<platform::ReadableFile> inner;
+            size_t read(char* buffer, size_t count) override { return inner->read(buffer, std::min<size_t>(count, 1000)); }
+        };
+        auto reader = std::make_unique<ShortReader>();
+        reader->inner = FaultInjectingFileSystem::openForReading(path);
+        return reader;
+    }
+};
+
+std::string sha256Text(const std::string& bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
+    return FileHasher::hexString({digest, length});
+}
+
+std::string pattern(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(seed + (i * 7) % 251);
+    return bytes;
+}
+
+struct Fixture {
+    TempDir home;
+    std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
+    std::vector<std::pair<int64_t, int64_t>> progress;
+
+    DuplicateFinder finder() const { return DuplicateFinder(UserFolders(URL::fileURL(home.path(), true)), fileSystem); }
+
+    FileRecord file(const std::string& relative, const std::string& contents, double modified = 1000) {
+        writeFile(home / relative, contents);
+        FileRecord record = fileRecord(home / relative, static_cast<int64_t>(contents.size()), Date{modified});
+        return record;
+    }
+
+    std::vector<DuplicateGroup> run(const std::vector<FileRecord>& records, AnalysisCache* cache = nullptr,
+                                    std::stop_token stop = {}, DuplicateFinder search = DuplicateFinder(paperFolders())) {
+        if (search.folders == paperFolders()) search = finder();
+        return search.exactGroups(
+            records, cache, [&](int64_t done, int64_t total) { progress.emplace_back(done, total); }, stop);
+    }
+};
+
+std::vector<std::string> names(const DuplicateGroup& group) {
+    std::vector<std::string> result;
+    for (const FileRecord& member : group.members()) result.push_back(member.url.lastPathComponent());
+    return result;
+}
+
+}  // namespace
+
+TEST(ExactGroups, SizeLimitAndWhoTakesPart) {
+    Fixture f;
+    EXPECT_TRUE(f.run({f.file("Documents/only.bin", pattern(5000, 1))}).empty());
+    EXPECT_TRUE(f.run({f.file("a/small1", pattern(4095, 1)), f.file("a/small2", pattern(4095, 1))}).empty());
+    auto groups = f.run({f.file("a/edge1", pattern(4096, 1)), f.file("a/edge2", pattern(4096, 1))});
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].sha256(), sha256Text(pattern(4096, 1)));
+    EXPECT_TRUE(f.progress.empty()) << "a file within 64 KiB is read once";
+
+    FileRecord local = f.file("Documents/local.bin", pattern(9000, 2));
+    FileRecord cloud = f.file("Documents/cloud.bin", pattern(9000, 2));
+    cloud.cloud = CloudState::cloudOnly;
+    EXPECT_TRUE(f.run({local, cloud}).empty());
+    cloud.cloud = CloudState::cloudDownloaded;
+    EXPECT_EQ(f.run({local, cloud}).size(), 1u);
+
+    FileRecord project = f.file("Documents/code/asset.bin", pattern(9000, 2));
+    project.projectContext = ProjectContext::sourceOfProject(URL::fileURL(f.home / "Documents/code", true));
+    EXPECT_TRUE(f.run({local, project}).empty());
+}
+
+TEST(ExactGroups, DifferentStartsAreNeverReadInFull) {
+    Fixture f;
+    FileRecord a = f.file("a.bin", pattern(300'000, 1));
+    FileRecord b = f.file("b.bin", pattern(300'000, 2));
+    EXPECT_TRUE(f.run({a, b}).empty());
+    EXPECT_TRUE(f.progress.empty());
+    EXPECT_EQ(f.fileSystem->calls(Operation::openForReading), 2);
+    EXPECT_LE(f.fileSystem->calls(Operation::read), 4);  // 64 KiB each, with at most one more read
+}
+
+TEST(ExactGroups, SameStartDifferentEndIsHashedWholeAndNotGrouped) {
+    Fixture f;
+    std::string base = pattern(200'000, 3);
+    std::string changed = base;
+    changed[150'000] ^= 1;
+    auto groups = f.run({f.file("a.bin", base), f.file("b.bin", changed)});
+    EXPECT_TRUE(groups.empty());
+    EXPECT_EQ(f.progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 2}, {2, 2}}));
+}
+
+TEST(ExactGroups, ThreeCopiesAndAnImpostor) {
+    Fixture f;
+    std::string base = pattern(100'000, 4);
+    std::string impostor = base;
+    impostor.back() ^= 1;
+    auto groups = f.run({f.file("Downloads/c.bin", base), f.file("Documents/a.bin", base),
+                         f.file("Downloads/x.bin", impostor), f.file("Desktop/b.bin", base)});
+    ASSERT_EQ(groups.size(), 1u);
+    const DuplicateGroup& group = groups[0];
+    EXPECT_EQ(group.kind(), DuplicateKind::exact);
+    // Sorted by path: Desktop, Documents, Downloads.
+    EXPECT_EQ(names(group), (std::vector<std::string>{"b.bin", "a.bin", "c.bin"}));
+    EXPECT_EQ(group.keepIndex(), 1);
+    EXPECT_EQ(group.keepReason(), "I'd keep this copy. It's the one already filed in Documents.");
+    EXPECT_EQ(group.sha256(), sha256Text(base));
+    EXPECT_EQ(group.reclaimableBytes(), 200'000);
+}
+
+TEST(ExactGroups, GroupsThatFreeMoreComeFirst) {
+    Fixture f;
+    auto groups = f.run({f.file("s1", pattern(5000, 5)), f.file("s2", pattern(5000, 5)), f.file("l1", pattern(80'000, 6)),
+                         f.file("l2", pattern(80'000, 6)), f.file("l3", pattern(80'000, 6))});
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].reclaimableBytes(), 160'000);
+    EXPECT_EQ(groups[1].reclaimableBytes(), 5000);
+    for (const auto& group : groups) {
+        ASSERT_TRUE(group.sha256());
+        EXPECT_EQ(group.sha256()->size(), 64u);
+        EXPECT_TRUE(std::all_of(group.sha256()->begin(), group.sha256()->end(),
+                                [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }));
+    }
+}
+
+TEST(ExactGroups, ProgressCountsEveryWholeFileHashInOrder) {
+    Fixture f;
+    std::vector<FileRecord> records;
+    for (int i = 0; i < 5; ++i) records.push_back(f.file("copy" + std::to_string(i), pattern(70'000, 7)));
+    DuplicateFinder search = f.finder();
+    ASSERT_EQ(search.hashWidth, 4);
+    auto groups = f.run(records, nullptr, {}, search);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].members().size(), 5u);
+    EXPECT_EQ(f.progress,
+              (std::vector<std::pair<int64_t, int64_t>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+}
+
+TEST(ExactGroups, UnreadableFilesLeaveTheSearchQuietly) {
+    Fixture f;
+    std::string base = pattern(90'000, 8);
+    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("b.bin", base), f.file("c.bin", base),
+                                       f.file("d.bin", base)};
+    f.fileSystem->fail(Operation::openForReading, "b.bin", EIO);              // at the partial stage
+    f.fileSystem->fail(Operation::read, "c.bin", EIO, /*skip=*/1);            // during the whole-file hash
+    ::unlink((f.home / "d.bin").c_str());                                       // gone since the scan
+    FileRecord e = f.file("e.bin", base);
+    records.push_back(e);
+    auto groups = f.run(records);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(names(groups[0]), (std::vector<std::string>{"a.bin", "e.bin"}));
+}
+
+TEST(ExactGroups, PartialReadsGoOnUntil64KiBDespiteShortReads) {
+    Fixture f;
+    f.fileSystem = std::make_shared<ShortReadFileSystem>();
+    std::string base = pattern(120'000, 9);
+    std::string changed = base;
+    changed[30'000] ^= 1;  // inside the first 64 KiB, beyond the first short read
+    FileRecord a = f.file("a.bin", base);
+    FileRecord b = f.file("b.bin", changed);
+    EXPECT_EQ(f.finder().partialHash(a), (DuplicateFinder::PartialHash{sha256Text(base.substr(0, 65536)), false}));
+    EXPECT_TRUE(f.run({a, b}).empty());
+    EXPECT_TRUE(f.progress.empty()) << "the partial hashes already tell them apart";
+    EXPECT_EQ(f.finder().partialHash(f.file("short.bin", "tiny")), (DuplicateFinder::PartialHash{sha256Text("tiny"), true}));
+    // A file that is no longer as long as the scan saw it is not taken as read whole.
+    FileRecord shrunk = f.file("shrunk.bin", "tiny");
+    shrunk.size = 5000;
+    EXPECT_FALSE(f.finder().partialHash(shrunk)->wholeFile);
+    EXPECT_FALSE(f.finder().partialHash(f.file("exact.bin", pattern(65536, 1)))->wholeFile);
+}
+
+TEST(ExactGroups, NonRegularFilesAreNeverOpenedForComparison) {
+    Fixture f;
+    ASSERT_EQ(::mkfifo((f.home / "pipe").c_str(), 0600), 0);
+    FileRecord fifo = fileRecord(f.home / "pipe", 9000, Date{1000});
+    FileRecord file = f.file("file.bin", pattern(9000, 1));
+    EXPECT_TRUE(f.run({fifo, file}).empty());  // must not hang
+    EXPECT_EQ(f.fileSystem->calls(Operation::openForReading, "pipe"), 0);
+}
+
+TEST(ExactGroups, TwoPathsToOneFileAreNeverCopiesOfEachOther) {
+    Fixture f;
+    std::string base = pattern(50'000, 10);
+    FileRecord original = f.file("Documents/report.pdf", base);
+    makeDirectories(f.home / "Downloads");
+    ASSERT_EQ(::link((f.home / "Documents/report.pdf").c_str(), (f.home / "Downloads/report.pdf").c_str()), 0);
+    FileRecord hardLink = fileRecord(f.home / "Downloads/report.pdf", 50'000, Date{1000});
+    // The same file once more, through a linked folder (as a bind mount or overlapping roots would).
+    ASSERT_EQ(::symlink((f.home / "Documents").c_str(), (f.home / "Docs").c_str()), 0);
+    FileRecord throughLink = fileRecord(f.home / "Docs/report.pdf", 50'000, Date{1000});
+    EXPECT_TRUE(f.run({original, hardLink, throughLink}).empty());
+    EXPECT_TRUE(f.progress.empty());
+
+    // With a real copy beside them, the group holds one path of the file and the copy.
+    FileRecord copy = f.file("Desktop/report.pdf", base);
+    auto groups = f.run({hardLink, original, copy, throughLink});
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].members().size(), 2u);
+    std::vector<std::string> paths;
+    for (const auto& member : groups[0].members()) paths.push_back(member.url.path());
+    EXPECT_EQ(paths, (std::vector<std::string>{copy.url.path(), hardLink.url.path()}));
+}
+
+TEST(ExactGroups, CancellationBeforeOrDuringPartialHashingThrows) {
+    Fixture f;
+    std::stop_source source;
+    source.request_stop();
+    std::vector<FileRecord> records = {f.file("a", pattern(5000, 1)), f.file("b", pattern(5000, 1))};
+    EXPECT_THROW(f.run(records, nullptr, source.get_token()), CancellationError);
+    // Nothing reaches the partial stage: no check, an empty answer.
+    EXPECT_TRUE(f.run({records[0]}, nullptr, source.get_token()).empty());
+}
+
+TEST(ExactGroups, AStopDuringWholeFileHashingEndsWithWhatFinished) {
+    // Asks for the stop when the third file is opened for its whole-file hash.
+    struct StoppingFileSystem : FaultInjectingFileSystem {
+        std::stop_source source;
+        std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+            auto file = FaultInjectingFileSystem::openForReading(path);
+            if (path.find("/c2") != std::string::npos && calls(Operation::openForReading, "/c2") == 2) {
+                source.request_stop();
+            }
+            return file;
+        }
+    };
+    Fixture f;
+    auto stopping = std::make_shared<StoppingFileSystem>();
+    f.fileSystem = stopping;
+    std::vector<FileRecord> records;
+    for (int i = 0; i < 6; ++i) records.push_back(f.file("c" + std::to_string(i), pattern(70'000, 11)));
+    DuplicateFinder search = f.finder();
+    search.hashWidth = 1;
+    auto groups = f.run(records, nullptr, stopping->source.get_token(), search);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(names(groups[0]), (std::vector<std::string>{"c0", "c1"}));
+    // The stopped hash counts as done; nothing starts after it.
+    EXPECT_EQ(f.progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 6}, {2, 6}, {3, 6}}));
+}
+
+TEST(ExactGroups, TheCacheSparesReadsOfUnchangedFiles) {
+    Fixture f;
+    AnalysisCache cache(URL::fileURL(f.home / "cache.json"));
+    std::string base = pattern(150'000, 12);
+    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("b.bin", base), f.file("c.bin", pattern(150'000, 13)),
+                                       f.file("small1.bin", pattern(6000, 1)), f.file("small2.bin", pattern(6000, 1))};
+    auto cold = f.run(records, &cache);
+    ASSERT_EQ(cold.size(), 2u);
+    EXPECT_EQ(cache.cachedEntry(records[0])->fullSHA256, sha256Text(base));
+    EXPECT_EQ(cache.cachedEntry(records[3])->fullSHA256, sha256Text(pattern(6000, 1)));
+    EXPECT_EQ(cache.cachedEntry(records[3])->partialSHA256, sha256Text(pattern(6000, 1)));
+    EXPECT_EQ(cache.cachedEntry(records[2])->partialSHA256, sha256Text(pattern(150'000, 13).substr(0, 65536)));
+    EXPECT_FALSE(cache.cachedEntry(records[2])->fullSHA256);
+
+    f.progress.clear();
+    int opensBefore = f.fileSystem->calls(Operation::openForReading);
+    auto warm = f.run(records, &cache);
+    EXPECT_EQ(f.fileSystem->calls(Operation::openForReading), opensBefore);
+    EXPECT_TRUE(f.progress.empty());
+    ASSERT_EQ(warm.size(), 2u);
+    EXPECT_EQ(warm[0].sha256(), cold[0].sha256());
+    EXPECT_EQ(names(warm[0]), names(cold[0]));
+    EXPECT_EQ(names(warm[1]), names(cold[1]));
+
+    // A changed file misses the cache and is read again.
+    records[1].modified = Date{5000};
+    f.run(records, &cache);
+    EXPECT_GT(f.fileSystem->calls(Operation::openForReading), opensBefore);
+}
