@@ -42,6 +42,7 @@ std::optional<ActivityEntry> ActivityStore::entry(const UUID& id) {
 
 void ActivityStore::save() {
     std::lock_guard lock(mutex_);
+    loadIfNeeded();  // an unread list is no list to write over the file
     saveLocked();
 }
 

@@ -27,7 +27,8 @@ public:
     // Puts the entry in place of the stored one with its id and saves; nothing when no such id.
     void replace(const ActivityEntry& entry);
     std::optional<ActivityEntry> entry(const UUID& id);
-    // Writes the whole list; failures are silent and the list in memory keeps the change.
+    // Writes the whole list (read first when it hasn't been); failures are silent and the list in
+    // memory keeps the change.
     void save();
 
     const URL& fileURL() const { return file_.fileURL(); }

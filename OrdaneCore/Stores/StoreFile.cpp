@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <new>
 #include <thread>
 
 #include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
@@ -20,6 +21,10 @@ std::optional<std::string> StoreFile::read() {
         return fileSystem_->readFile(fileURL_.path());
     } catch (const FileSystemError& error) {
         if (error.errorNumber() != ENOENT) noteUnusable();
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        // Far larger than any file this store writes.
+        noteUnusable();
         return std::nullopt;
     }
 }

@@ -125,3 +125,12 @@ TEST(ActivityStore, AnUnreadableFileIsSetAsideTooAndWriteFailuresAreSilent) {
     f.store.save();
     EXPECT_EQ(entriesInFile(f.file), (std::vector<ActivityEntry>{first, second, third}));
 }
+
+TEST(ActivityStore, ASaveBeforeAnyReadKeepsTheRecordsOnDisk) {
+    StoreFixture f;
+    std::vector<ActivityEntry> earlier = {entryAt(1), entryAt(2)};
+    writeFile(f.file, json::dumpPretty(json::array(earlier)));
+    f.store.save();
+    EXPECT_EQ(entriesInFile(f.file), earlier);
+    EXPECT_EQ(f.store.allEntries().size(), 2u);
+}
