@@ -508,4 +508,5 @@ TEST(ScanRules, ProjectRootFromAWalksListingAgreesWithTheLookups) {
         EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), false), *fs), isRoot) << name;
         EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), true), *fs), isRoot) << name;
     }
+    EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "missing", true), *fs));
 }
