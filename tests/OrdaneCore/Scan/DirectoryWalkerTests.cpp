@@ -436,6 +436,15 @@ TEST(DirectoryWalker, ProgressIsThrottledAndNamesTheLastFolderMet) {
     }
     EXPECT_EQ(folders, (std::vector<std::string>{"Documents", "b", "b", "node_modules"}));
     EXPECT_EQ(all.progress.back().bytesSeen, all.summary->totalBytes);
+
+    // Exactly 100 ms is not yet more than the interval: every second of the four checks reports.
+    DirectoryWalker atTheInterval(home.rules, home.url, platform::FileSystem::real(), [&now] {
+        now += std::chrono::milliseconds(100);
+        return now;
+    });
+    Walked half;
+    atTheInterval.walk({home.folder("Documents")}, collector(half));
+    EXPECT_EQ(half.progress.size(), 2u);
 }
 
 TEST(DirectoryWalker, CancellationStopsTheWalkWithoutASummary) {
