@@ -36,26 +36,17 @@ TEST(CloudStatus, ProviderByPath) {
               CloudProvider::dropbox);
 }
 
-TEST(CloudStatus, StateOfUbiquitousItemsFollowsTheDownloadingStatus) {
+// The walk's test covers these rules on real sparse files; here what it can't give: the
+// platform's cloud values, and the one case where the file system has no sparse files.
+TEST(CloudStatus, StateAndProviderOfSyncedItems) {
     EXPECT_EQ(CloudStatus::state(true, DownloadingStatus::notDownloaded, 5000, 5000, false), CloudState::cloudOnly);
     EXPECT_EQ(CloudStatus::state(true, DownloadingStatus::downloaded, 5000, 0, false), CloudState::cloudDownloaded);
     EXPECT_EQ(CloudStatus::state(true, DownloadingStatus::current, 5000, 0, true), CloudState::cloudDownloaded);
     EXPECT_EQ(CloudStatus::state(true, std::nullopt, 5000, 0, false), CloudState::cloudDownloaded);
-}
-
-TEST(CloudStatus, StateOfOtherItemsFromTheirProviderAndBlocks) {
-    // Outside any provider, or in iCloud Drive without the system's flag: local.
-    EXPECT_EQ(CloudStatus::state(false, std::nullopt, 5000, 0, false), CloudState::local);
-    // A placeholder in a third-party folder: content claimed, no blocks here.
     EXPECT_EQ(CloudStatus::state(false, std::nullopt, 5000, 0, true), CloudState::cloudOnly);
-    EXPECT_EQ(CloudStatus::state(false, std::nullopt, 5000, 4096, true), CloudState::cloudDownloaded);
-    EXPECT_EQ(CloudStatus::state(false, std::nullopt, 0, 0, true), CloudState::cloudDownloaded);
-}
-
-TEST(CloudStatus, RecordedProvider) {
-    EXPECT_EQ(CloudStatus::recordedProvider(std::nullopt, true), CloudProvider::iCloudDrive);
+    EXPECT_EQ(CloudStatus::state(false, std::nullopt, 5000, 0, false), CloudState::local);
     EXPECT_EQ(CloudStatus::recordedProvider(CloudProvider::dropbox, true), CloudProvider::dropbox);
-    EXPECT_EQ(CloudStatus::recordedProvider(std::nullopt, false), std::nullopt);
+    EXPECT_EQ(CloudStatus::recordedProvider(std::nullopt, true), CloudProvider::iCloudDrive);
 }
 
 TEST(CloudStatus, CloudRootsInTheOrderFoundEachOnce) {

@@ -57,17 +57,6 @@ TEST(DirectoryEnumerator, FoldersComeBeforeTheirContentsInBytewiseOrder) {
     EXPECT_EQ(walkAll(slashed, dir.path()), expected);
 }
 
-TEST(DirectoryEnumerator, HiddenNamesAreSkippedOnlyWhenAsked) {
-    TempDir dir;
-    writeFile(dir / ".hidden", "h");
-    writeFile(dir / ".git/config", "c");
-    writeFile(dir / "visible/.DS_Store", "d");
-    writeFile(dir / "visible/file", "f");
-    EXPECT_EQ(walkAll(dir.path(), {.skipsHiddenFiles = true}), (std::vector<std::string>{"visible", "visible/file"}));
-    EXPECT_EQ(walkAll(dir.path()), (std::vector<std::string>{".git", ".git/config", ".hidden", "visible",
-                                                             "visible/.DS_Store", "visible/file"}));
-}
-
 TEST(DirectoryEnumerator, SkipDescendantsAppliesToTheItemJustReturned) {
     TempDir dir;
     writeFile(dir / "a/inner/deep.txt", "1");
@@ -184,16 +173,6 @@ TEST(DirectoryEnumerator, RootProblems) {
     writeFile(dir / "folder/inside.txt", "i");
     DirectoryEnumerator linked(FileSystem::real(), dir / "link", {});
     ASSERT_NE(linked.next(), nullptr);
-
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    fs->failures[dir / "folder"] = EPERM;
-    std::vector<std::pair<std::string, int>> errors;
-    DirectoryEnumerator denied(fs, dir / "folder", {}, [&](const std::string& path, int error) {
-        errors.emplace_back(path, error);
-        return true;
-    });
-    EXPECT_EQ(denied.next(), nullptr);
-    EXPECT_EQ(errors, (std::vector<std::pair<std::string, int>>{{dir / "folder", EPERM}}));
 }
 
 TEST(DirectoryEnumerator, ItemsWhoseValuesCannotBeReadAreReturnedWithoutThemAndNotEntered) {
