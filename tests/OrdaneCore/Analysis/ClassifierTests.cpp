@@ -206,3 +206,18 @@ TEST(Classifier, AgeCountsWholeDaysAndNeverGoesNegative) {
     EXPECT_EQ(Classifier::monthYearText(std::nullopt), "an unknown date");
     EXPECT_EQ(Classifier::yearText(std::nullopt), "a long time ago");
 }
+
+TEST(Classifier, NamesThatAreNotUTF8GiveReadableSentences) {
+    FileRecord big = aged("Documents/\xFF\xFE.bin", 1, 600'000'000);
+    FileRecord project = aged("Documents/code/a.bin", 1, 600'000'000);
+    project.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents/code/\xC3x", true));
+    FileRecord kept = aged("/mnt/disk/\xE2\x82/a.bin", 1);
+    FileRecord copy = aged("Documents/a.bin", 1);
+    DuplicateGroup group(UUID::random(), DuplicateKind::exact, {kept, copy}, 0, "Kept.", std::string(64, '0'));
+    auto findings = paperClassifier().classify({big, project, copy}, {group}, {});
+    ASSERT_EQ(findings.size(), 3u);
+    EXPECT_EQ(findings[0].detail, "/home/ann/Documents/\uFFFD\uFFFD.bin");
+    EXPECT_EQ(findings[1].reason, "This is part of the software project \"\uFFFDx\", so I'm leaving it alone.");
+    EXPECT_EQ(findings[2].reason, "This is an exact copy of the one in \uFFFD. If you remove it, that one stays put.");
+    for (const Finding& finding : findings) EXPECT_NO_THROW(json::dumpCompact(finding.toJson()));
+}
