@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unicode/timezone.h>
 
 #include <cstdint>
 #include <limits>
@@ -65,4 +66,10 @@ TEST(DateTextFormatter, UsesTheProcessTimeZone) {
     EXPECT_EQ(DateTextFormatter::monthAndYear(1711929599), "March 2024");
     EXPECT_EQ(DateTextFormatter::monthAndYear(1711929600), "April 2024");
     EXPECT_EQ(DateTextFormatter::year(1704067199), "2023");
+
+    // A zone set later is followed too, although formatters are kept between calls.
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("America/New_York"));
+    std::string newYork = DateTextFormatter::monthAndYear(1711929600);
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("UTC"));
+    EXPECT_EQ(newYork, "March 2024");
 }
