@@ -28,7 +28,7 @@ std::vector<std::string> names(const DuplicateGroup& group) {
 
 }  // namespace
 
-TEST(InsightIntegrator, TentativeInsightsJoinOnlyFamiliesAndSeries) {
+TEST(InsightIntegrator, WhoJoinsAFamily) {
     FileRecord a = fileRecord("Documents/a.pdf");
     FileRecord b = fileRecord("Documents/b.pdf");
     EXPECT_TRUE(InsightIntegrator::integrate({keyed(a, DocKind::letter, ConfidenceTier::tentative, "k"),
