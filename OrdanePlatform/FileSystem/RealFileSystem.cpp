@@ -49,8 +49,8 @@ FileStatus statusFrom(const struct statx& sx) {
 }
 
 // statx relative to a folder descriptor (or AT_FDCWD); returns the errno, 0 on success.
-int statxAt(int folder, const char* name, bool followLinks, struct statx& sx) {
-    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+int statxAt(int folder, const char* name, bool followLinks, struct statx& sx, int extraFlags = 0) {
+    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW) | extraFlags;
     unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
     return ::statx(folder, name, flags, mask, &sx) == 0 ? 0 : errno;
 }
@@ -202,11 +202,13 @@ std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) 
 DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
     Descriptor folder(openFolder(path));
     int fd = folder.get();
-    struct stat identity {};
-    if (::fstat(fd, &identity) != 0) fail("stat", path);
+    // Read like the entries' values, so the two compare (a walk checks a folder it opens against
+    // its entry in the parent's listing).
+    struct statx identity {};
+    if (int error = statxAt(fd, "", false, identity, AT_EMPTY_PATH)) fail("stat", path, error);
     DirectoryListing listing;
-    listing.device = identity.st_dev;
-    listing.inode = identity.st_ino;
+    listing.device = statusFrom(identity).device;
+    listing.inode = identity.stx_ino;
     std::vector<std::string> names = readNames(fd, path, includeHidden ? nullptr : &listing.hiddenNames);
     listing.entries.reserve(names.size());
     for (std::string& name : names) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -374,6 +375,32 @@ TEST(DirectoryWalker, SummaryAddsUpAndListsEveryRoot) {
     EXPECT_EQ(ids.size(), walked.records.size());
 }
 
+// Reports every file whose name starts with "huge" as a sparse file of 2^62 bytes, all of them
+// allocated: sizes a real disk can't give, but a sum of several must still not overflow.
+class HugeFileSystem : public platform::RealFileSystem {
+public:
+    platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
+        auto listing = RealFileSystem::readDirectory(path, includeHidden);
+        for (auto& entry : listing.entries) {
+            if (!entry.name.starts_with("huge") || !entry.status) continue;
+            entry.status->size = entry.status->allocatedSize = int64_t{1} << 62;
+        }
+        return listing;
+    }
+};
+
+TEST(DirectoryWalker, TotalsStopAtTheLargestSize) {
+    Home home;
+    for (const char* name : {"huge1", "huge2", "node_modules/huge3", "node_modules/huge4"}) {
+        writeFile(home / (std::string("Documents/") + name), "h");
+    }
+    Walked walked = home.walk({home.folder("Documents")}, std::make_shared<HugeFileSystem>());
+    constexpr int64_t largest = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(walked.find(home / "Documents/node_modules")->size, largest);
+    EXPECT_EQ(walked.summary->totalBytes, largest);
+    EXPECT_EQ(walked.summary->byType.at(TypeBucket::other).bytes, largest);
+}
+
 TEST(DirectoryWalker, ProgressIsThrottledAndNamesTheLastFolderMet) {
     Home home;
     writeFile(home / "Documents/a.txt", "a");
@@ -481,4 +508,5 @@ TEST(ScanRules, ProjectRootFromAWalksListingAgreesWithTheLookups) {
         EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), false), *fs), isRoot) << name;
         EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), true), *fs), isRoot) << name;
     }
+    EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "missing", true), *fs));
 }

@@ -4,7 +4,6 @@
 #include "OrdaneCore/Scan/ScanEvent.hpp"
 #include "OrdaneCore/Scan/ScanRules.hpp"
 #include "OrdaneCore/Scan/UserFolders.hpp"
-#include "Support/TempDir.hpp"
 
 using namespace ordane;
 
@@ -66,24 +65,6 @@ TEST(ScanRules, DeniedPathsAreWholePaths) {
     auto fixture = ScanRules::fixture({"/tmp/denied"});
     EXPECT_TRUE(fixture.isDenied(file("/tmp/denied")));
     EXPECT_TRUE(fixture.isDenied(file("/nonexistent-home-for-fixtures/Library")));
-}
-
-TEST(ScanRules, ProjectRootMarkers) {
-    ordane::testing::TempDir dir;
-    auto fs = platform::FileSystem::real();
-    auto rules = ScanRules::fixture();
-    ordane::testing::writeFile(dir / "rust/Cargo.toml", "");
-    ordane::testing::makeDirectories(dir / "xcode/App.XcodeProj");
-    ordane::testing::writeFile(dir / "git/.git", "gitdir: elsewhere");
-    ordane::testing::makeDirectories(dir / "hidden/.Secret.xcodeproj");
-    ordane::testing::writeFile(dir / "plain/readme.txt", "");
-    fs->createSymlink(dir / "nowhere", dir / "plain/package.json");  // a broken link is no marker
-    EXPECT_TRUE(rules.isProjectRoot(URL::fileURL(dir / "rust", true), *fs));
-    EXPECT_TRUE(rules.isProjectRoot(URL::fileURL(dir / "xcode", true), *fs));
-    EXPECT_TRUE(rules.isProjectRoot(URL::fileURL(dir / "git", true), *fs));
-    EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "hidden", true), *fs));
-    EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "plain", true), *fs));
-    EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "missing", true), *fs));
 }
 
 TEST(FileRecord, TypeBuckets) {

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
+#include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
@@ -226,6 +227,40 @@ TEST(DirectoryEnumerator, AFolderMetAgainBelowItselfIsNotEntered) {
     });
     EXPECT_EQ(walkAll(enumerator, dir.path()), (std::vector<std::string>{"a", "a/loop", "b.txt"}));
     EXPECT_EQ(errors, (std::vector<std::pair<std::string, int>>{{dir / "a/loop", ELOOP}}));
+}
+
+// Puts a link to `target` in place of `folder` just after `parent` has been read, as another
+// program could while a walk runs.
+class SwappingFileSystem : public ordane::platform::RealFileSystem {
+public:
+    std::string parent, folder, target;
+
+    ordane::platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
+        auto listing = RealFileSystem::readDirectory(path, includeHidden);
+        if (path == parent) {
+            std::filesystem::rename(folder, folder + "-moved");
+            std::filesystem::create_directory_symlink(target, folder);
+        }
+        return listing;
+    }
+};
+
+TEST(DirectoryEnumerator, AFolderSwappedForALinkAfterItWasListedIsNotEntered) {
+    TempDir dir;
+    TempDir outside;
+    writeFile(dir / "a/sub/mine.txt", "m");
+    writeFile(outside / "theirs.txt", "t");
+    auto fs = std::make_shared<SwappingFileSystem>();
+    fs->parent = dir / "a";
+    fs->folder = dir / "a/sub";
+    fs->target = outside.path();
+    std::vector<std::pair<std::string, int>> errors;
+    DirectoryEnumerator enumerator(fs, dir.path(), {}, [&](const std::string& path, int error) {
+        errors.emplace_back(path, error);
+        return true;
+    });
+    EXPECT_EQ(walkAll(enumerator, dir.path()), (std::vector<std::string>{"a", "a/sub"}));
+    EXPECT_EQ(errors, (std::vector<std::pair<std::string, int>>{{dir / "a/sub", ESTALE}}));
 }
 
 TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
