@@ -27,6 +27,13 @@ TEST(ExplanationRenderer, ReasonsComeFromAnchorsOrAFirstSignal) {
     EXPECT_EQ(ExplanationRenderer::render(DocKind::resume, std::nullopt, {anchor, signals, EvidenceClaim::entityShape({})}),
               "From the text inside, this looks like a resume. It is headed Curriculum Vitae. The wording, the layout, "
               "and the details inside all match.");
+    // A note that is not UTF-8 is repaired, not cut short.
+    EXPECT_EQ(ExplanationRenderer::render(DocKind::resume, std::nullopt,
+                                          {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF" "ab")}),
+              "From the text inside, this looks like a resume. \uFFFD" "ab.");
+    EXPECT_EQ(ExplanationRenderer::render(DocKind::resume, std::nullopt,
+                                          {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF")}),
+              "From the text inside, this looks like a resume. \uFFFD.");
     // No anchor and no signal notes: the opening alone, however many other claims.
     EXPECT_EQ(ExplanationRenderer::render(DocKind::resume, std::nullopt,
                                           {EvidenceClaim::ruleSignals(DocKind::resume, {}), EvidenceClaim::lexical(0.9),

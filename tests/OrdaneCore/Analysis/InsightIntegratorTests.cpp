@@ -28,7 +28,7 @@ std::vector<std::string> names(const DuplicateGroup& group) {
 
 }  // namespace
 
-TEST(InsightIntegrator, TentativeInsightsJoinOnlyFamiliesAndSeries) {
+TEST(InsightIntegrator, WhoJoinsAFamily) {
     FileRecord a = fileRecord("Documents/a.pdf");
     FileRecord b = fileRecord("Documents/b.pdf");
     EXPECT_TRUE(InsightIntegrator::integrate({keyed(a, DocKind::letter, ConfidenceTier::tentative, "k"),
@@ -47,6 +47,13 @@ TEST(InsightIntegrator, TentativeInsightsJoinOnlyFamiliesAndSeries) {
                                               keyed(b, DocKind::letter, ConfidenceTier::confident, "k")},
                                              {a, b}, {})
                     .empty());
+    // A file with two insights is one member, not two.
+    auto a1 = keyed(a, DocKind::letter, ConfidenceTier::confident, "family|2");
+    EXPECT_TRUE(InsightIntegrator::integrate({a1, a1}, {a, b}, {}).empty());
+    groups = InsightIntegrator::integrate({a1, keyed(b, DocKind::letter, ConfidenceTier::confident, "family|2"), a1},
+                                          {a, b}, {});
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].members().size(), 2u);
     // No record for the insight: left out.
     EXPECT_TRUE(InsightIntegrator::integrate({keyed(a, DocKind::letter, ConfidenceTier::confident, "k"),
                                               keyed(b, DocKind::letter, ConfidenceTier::confident, "k")},

@@ -44,6 +44,7 @@ TEST(UserFolders, ContainingFolderNameAndInsideTests) {
     UserFolders folders(URL::fileURL("/Users/a", true));
     EXPECT_EQ(folders.containingFolderName(file("/Users/a/Music/Albums/a.mp3")), "Music");
     EXPECT_EQ(folders.containingFolderName(file("/Volumes/Disk/Stuff/a.mp3")), "Stuff");
+    EXPECT_EQ(folders.containingFolderName(file("/Volumes/Disk/St\xFF/a.mp3")), "St\uFFFD");
     EXPECT_TRUE(folders.isInsideDownloads(file("/Users/a/Downloads/deep/er/x.zip")));
     EXPECT_FALSE(folders.isInsideDownloads(file("/Users/a/Downloads")));
     EXPECT_FALSE(folders.isInsideDownloads(file("/Users/a/Downloads2/x.zip")));
