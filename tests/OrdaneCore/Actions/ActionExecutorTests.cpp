@@ -137,8 +137,8 @@ TEST(ActionExecutor, FreeNamesAndFileErrorsEndUpInTheStates) {
     writeFile(w.dir / "in/Report.pdf", "new");
     writeFile(w.dir / "out/Report.pdf", "old");
     writeFile(w.dir / "in/full.bin", "data");
-    w.fs->fail(Operation::moveNoReplace, "full.bin", EXDEV);
-    w.fs->fail(Operation::createNewFile, "out/full.bin", ENOSPC);
+    w.fs->fail(Operation::moveNoReplace, "full.bin ->", EXDEV);
+    w.fs->fail(Operation::createNewFile, "out/", ENOSPC);
     ActionPlan result = w.executor.execute(
         ActionWorkspace::plan({w.move("in/Report.pdf", "out/Report.pdf"), w.move("in/full.bin", "out/full.bin")}),
         w.journal, w.activity);
@@ -187,7 +187,7 @@ TEST(ActionExecutor, ACrashAtAnyStepLeavesEveryFileWholeAndTheJournalTruthful) {
         writeFile(w.dir / "b/inner.txt", "beta");
         writeFile(w.dir / "c.txt", "gamma");
         ActionPlan plan = ActionWorkspace::plan({w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt")});
-        w.fs->fail(Operation::moveNoReplace, "moved/b", EXDEV);  // the folder is copied
+        w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
         w.fs->crashAfter(changes);
         bool crashed = false;
         try {

@@ -200,7 +200,7 @@ TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     platform::copyItem(*real, w.dir / "home", w.dir / "before");
 
     // The folder goes to another volume as two mounts of one file system would: by copy.
-    w.fs->fail(Operation::moveNoReplace, "/Pictures/", EXDEV);
+    w.fs->fail(Operation::moveNoReplace, "photos -> ", EXDEV);
     ActionPlan result = w.executor.execute(
         ActionWorkspace::plan({w.trashing("home/Desktop/old.dmg"),
                                w.move("home/Downloads/invoice.pdf", "home/Documents/Bills/invoice.pdf"),
