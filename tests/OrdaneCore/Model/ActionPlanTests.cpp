@@ -36,46 +36,31 @@ TEST(PlannedAction, StoredForms) {
     const PlannedAction full{actionID, moveKind(), 9000000000, 9000000001, Date{725846400.5},
                              "Syncs with Dropbox, so this change happens on your other devices too.", "taxDocument",
                              State::done(URL::fileURL("/home/a/Documents/Taxes/tax 2023 2.pdf"))};
-    expectStoredForm(full, R"({
-        "id": "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D",
+    expectStoredForm(full, R"({"id": "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D",
         "kind": {"move": {"from": "file:///home/a/Downloads/tax%202023.pdf",
                           "to": "file:///home/a/Documents/Taxes/tax%202023.pdf"}},
-        "sizeBytes": 9000000000,
-        "expectedSize": 9000000001,
-        "expectedModified": 725846400.5,
+        "sizeBytes": 9000000000, "expectedSize": 9000000001, "expectedModified": 725846400.5,
         "cloudWarning": "Syncs with Dropbox, so this change happens on your other devices too.",
         "recognitionKind": "taxDocument",
-        "state": {"done": {"resultURL": "file:///home/a/Documents/Taxes/tax%202023%202.pdf"}}
-    })");
-    EXPECT_EQ(reread(full), full);
+        "state": {"done": {"resultURL": "file:///home/a/Documents/Taxes/tax%202023%202.pdf"}}})");
     expectStoredForm(State::failed("Disk full."), R"({"failed":{"_0":"Disk full."}})");
     expectStoredForm(State::skipped("It changed."), R"({"skipped":{"_0":"It changed."}})");
 }
 
 TEST(PlannedAction, BadStoredValuesAreRefused) {
-    try {
-        State::fromJson(json::parse(R"({"pending":{},"done":{"resultURL":"file:///x"}})"));
-        ADD_FAILURE() << "two cases decoded";
-    } catch (const DecodingError& error) {
-        EXPECT_STREQ(error.what(), "Invalid number of keys found, expected one.");
-    }
-    expectEachRefused<State>({R"({"Pending":{}})", R"({"pending":null})", R"("pending")", R"({"done":{}})",
+    expectEachRefused<State>({R"({"pending":{},"done":{"resultURL":"file:///x"}})", R"({"Pending":{}})",
+                              R"({"pending":null})", R"("pending")", R"({"done":{}})",
                               R"({"done":{"resultURL":"/not/a/url"}})", R"({"failed":{"message":"x"}})",
                               R"({"failed":{"_0":3}})"});
     expectEachRefused<PlannedAction::Kind>({R"({"move":{"from":"file:///a"}})", R"({"delete":{"_0":"file:///a"}})",
                                             R"({"trash":{"_0":"http://host/a"}})"});
     // A wrong type anywhere fails the whole action.
     const PlannedAction full{actionID, moveKind(), 10, 10, Date{1}, "w", "resume", State::failed("No.")};
-    expectEachRefused<PlannedAction>(full.toJson(), {{"/id", "not-a-uuid"},
-                                                     {"/sizeBytes", 10.5},
-                                                     {"/sizeBytes", "10"},
-                                                     {"/expectedSize", 18446744073709551615ull},
-                                                     {"/expectedSize", removed},
-                                                     {"/expectedModified", "2024-01-01"},
-                                                     {"/cloudWarning", false},
-                                                     {"/recognitionKind", 3},
-                                                     {"/state/failed", Json::object()},
-                                                     {"/kind", json::parse(R"({"move":{"_0":"file:///a"}})")}});
+    expectEachRefused<PlannedAction>(
+        full.toJson(), {{"/id", "not-a-uuid"}, {"/sizeBytes", 10.5}, {"/sizeBytes", "10"},
+                        {"/expectedSize", 18446744073709551615ull}, {"/expectedSize", removed},
+                        {"/expectedModified", "2024-01-01"}, {"/cloudWarning", false}, {"/recognitionKind", 3},
+                        {"/state/failed", Json::object()}, {"/kind", json::parse(R"({"move":{"_0":"file:///a"}})")}});
     EXPECT_THROW(PlannedAction::fromJson(Json::array()), DecodingError);
 }
 
@@ -111,12 +96,9 @@ TEST(ActionPlan, StoredForm) {
     EXPECT_EQ(reread(plan), plan);
     EXPECT_EQ(plan.toJson()["actions"][1], plan.actions[1].toJson());
     // A damaged action fails the whole plan.
-    expectEachRefused<ActionPlan>(plan.toJson(),
-                                  {{"/actions/1/state", json::parse(R"({"pending":{},"skipped":{"_0":"x"}})")},
-                                   {"/actions/0/kind/move/to", 5},
-                                   {"/actions", Json::object()},
-                                   {"/createdAt", "now"},
-                                   {"/id", "11111111-2222-4333-8444-55555555555"}});
+    expectEachRefused<ActionPlan>(
+        plan.toJson(), {{"/actions/0/kind/move/to", 5}, {"/actions/1/state", "pending"}, {"/actions", Json::object()},
+                        {"/createdAt", "now"}, {"/id", "11111111-2222-4333-8444-55555555555"}});
 }
 
 TEST(ActivityEntry, StoredForms) {
@@ -135,19 +117,14 @@ TEST(ActivityEntry, StoredForms) {
 
     ActivityEntry entry{actionID, Date{730000000}, Kind::trashed(URL::fileURL("/h/b"), URL::fileURL("/t/b")), 512,
                         true, std::nullopt, std::nullopt};
-    expectStoredForm(entry, R"({
-        "id": "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D",
-        "date": 730000000,
-        "kind": {"trashed": {"original": "file:///h/b", "trashURL": "file:///t/b"}},
-        "sizeBytes": 512,
-        "undoable": true
-    })");
+    expectStoredForm(entry, R"({"id": "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", "date": 730000000,
+        "kind": {"trashed": {"original": "file:///h/b", "trashURL": "file:///t/b"}}, "sizeBytes": 512, "undoable": true})");
     entry.undoable = false;
     entry.undoableNote = "Already restored.";
     entry.suggestionKind = "bankStatement";
-    EXPECT_EQ(reread(entry), entry);
-    EXPECT_EQ(entry.toJson()["undoableNote"], "Already restored.");
-    EXPECT_EQ(entry.toJson()["suggestionKind"], "bankStatement");
+    expectStoredForm(entry, R"({"id": "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", "date": 730000000,
+        "kind": {"trashed": {"original": "file:///h/b", "trashURL": "file:///t/b"}}, "sizeBytes": 512, "undoable": false,
+        "undoableNote": "Already restored.", "suggestionKind": "bankStatement"})");
     expectEachRefused<ActivityEntry>(entry.toJson(),
                                      {{"/undoable", 0}, {"/undoableNote", Json::array()}, {"/date", removed}});
 }

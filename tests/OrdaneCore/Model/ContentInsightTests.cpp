@@ -9,23 +9,6 @@
 using namespace ordane;
 using namespace ordane::testing;
 
-namespace {
-
-ContentInsight bareInsight() {
-    return ContentInsight{URL::fileURL("/home/a/Documents/cv.pdf"),
-                          DocKind::resume,
-                          ConfidenceTier::tentative,
-                          std::nullopt,
-                          std::nullopt,
-                          std::nullopt,
-                          std::nullopt,
-                          std::nullopt,
-                          {},
-                          "rules-v1"};
-}
-
-}  // namespace
-
 TEST(EvidenceClaim, StoredFormOfEveryCase) {
     const std::vector<std::pair<EvidenceClaim, const char*>> cases = {
         {EvidenceClaim::ruleAnchor(DocKind::resume, "it has a work experience section"),
@@ -64,7 +47,8 @@ TEST(EvidenceClaim, BadValuesAreNeitherReadNorWritten) {
 }
 
 TEST(ContentInsight, StoredForms) {
-    ContentInsight insight = bareInsight();
+    ContentInsight insight{URL::fileURL("/home/a/Documents/cv.pdf"), DocKind::resume, ConfidenceTier::tentative,
+                           std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, {}, "rules-v1"};
     // No optionals, empty provenance.
     expectStoredForm(insight, R"({"url": "file:///home/a/Documents/cv.pdf", "kind": "resume", "tier": "tentative",
                                   "provenance": [], "analyzerID": "rules-v1"})");
@@ -76,52 +60,29 @@ TEST(ContentInsight, StoredForms) {
     insight.suggestedFolder = URL::fileURL("/home/a/Documents/Career", true);
     insight.provenance = {EvidenceClaim::ruleAnchor(DocKind::resume, "it lists work experience"),
                           EvidenceClaim::lexical(0.1 + 0.2), EvidenceClaim::family(2)};
-    expectStoredForm(insight, R"({
-        "url": "file:///home/a/Documents/cv.pdf",
-        "kind": "resume",
-        "tier": "confident",
-        "title": "Résumé of Ana Pérez",
-        "subjectName": "Ana Pérez",
-        "groupKey": "family|1f3a",
-        "suggestedName": "Ana Pérez CV.pdf",
-        "suggestedFolder": "file:///home/a/Documents/Career/",
-        "provenance": [
-            {"ruleAnchor": {"kind": "resume", "note": "it lists work experience"}},
-            {"lexical": {"similarity": 0.30000000000000004}},
-            {"family": {"memberCount": 2}}
-        ],
-        "analyzerID": "rules-v1"
-    })");
+    expectStoredForm(insight, R"({"url": "file:///home/a/Documents/cv.pdf", "kind": "resume", "tier": "confident",
+        "title": "Résumé of Ana Pérez", "subjectName": "Ana Pérez", "groupKey": "family|1f3a",
+        "suggestedName": "Ana Pérez CV.pdf", "suggestedFolder": "file:///home/a/Documents/Career/",
+        "provenance": [{"ruleAnchor": {"kind": "resume", "note": "it lists work experience"}},
+                       {"lexical": {"similarity": 0.30000000000000004}}, {"family": {"memberCount": 2}}],
+        "analyzerID": "rules-v1"})");
     // Doubles come back bit for bit, the folder keeps its directory flag.
     EXPECT_EQ(reread(insight), insight);
 
-    expectEachRefused<ContentInsight>(insight.toJson(), {{"/tier", "sure"},
-                                                         {"/kind", "taxdocument"},
-                                                         {"/url", "file:relative"},
-                                                         {"/suggestedFolder", 1},
-                                                         {"/title", Json::array()},
-                                                         {"/provenance/1", Json::object()},
-                                                         {"/analyzerID", removed}});
+    expectEachRefused<ContentInsight>(
+        insight.toJson(), {{"/tier", "sure"}, {"/kind", "taxdocument"}, {"/url", "file:relative"}, {"/suggestedFolder", 1},
+                           {"/title", Json::array()}, {"/provenance/1", Json::object()}, {"/analyzerID", removed}});
 }
 
 TEST(ContentSample, StoredForms) {
     ContentSample sample{"Invoice\nTotal 12.50", SampleSource::ocr,
                          {TextLine{"Invoice", 0.1, 0.9, 0.5, 0.05, 0.98}, TextLine{"Total 12.50", 0.1, 0.8, 0.4, 0.05, 1}},
                          true, 2};
-    expectStoredForm(sample, R"({
-        "text": "Invoice\nTotal 12.50",
-        "source": "ocr",
-        "lines": [
-            {"string": "Invoice", "x": 0.1, "y": 0.9, "width": 0.5, "height": 0.05, "confidence": 0.98},
-            {"string": "Total 12.50", "x": 0.1, "y": 0.8, "width": 0.4, "height": 0.05, "confidence": 1}
-        ],
-        "truncated": true,
-        "pageCount": 2
-    })");
+    expectStoredForm(sample, R"({"text": "Invoice\nTotal 12.50", "source": "ocr", "truncated": true, "pageCount": 2,
+        "lines": [{"string": "Invoice", "x": 0.1, "y": 0.9, "width": 0.5, "height": 0.05, "confidence": 0.98},
+                  {"string": "Total 12.50", "x": 0.1, "y": 0.8, "width": 0.4, "height": 0.05, "confidence": 1}]})");
     expectStoredForm(ContentSample{"hello", SampleSource::plainText, {}, false, std::nullopt},
                      R"({"text":"hello","source":"plainText","lines":[],"truncated":false})");
-    expectEachRefused<ContentSample>(sample.toJson(), {{"/source", "OCR"},
-                                                       {"/lines/1/confidence", "high"},
-                                                       {"/pageCount", 2.5},
-                                                       {"/truncated", "yes"}});
+    expectEachRefused<ContentSample>(sample.toJson(), {{"/source", "OCR"}, {"/lines/1/confidence", "high"},
+                                                       {"/pageCount", 2.5}, {"/truncated", "yes"}});
 }

@@ -11,54 +11,34 @@ namespace {
 
 // N documents; bucket 10 in all of them, bucket 20 in the first one only.
 std::vector<SparseVector> batch(int count) {
-    std::vector<SparseVector> documents;
-    for (int i = 0; i < count; ++i) {
-        if (i == 0) {
-            documents.push_back(SparseVector::checkedPair({10, 20}, {1.0f, 1.0f}));
-        } else {
-            documents.push_back(SparseVector::checkedPair({10}, {5.0f}));
-        }
-    }
+    std::vector<SparseVector> documents(count, SparseVector::checkedPair({10}, {5.0f}));
+    if (count > 0) documents[0] = SparseVector::checkedPair({10, 20}, {1.0f, 1.0f});
     return documents;
 }
 
 }  // namespace
 
-TEST(CorpusStats, EmptyBatchWeighsEveryBucketOne) {
-    CorpusStats stats = CorpusStats::build({});
-    EXPECT_EQ(stats.documentCount, 0);
-    ASSERT_EQ(stats.idf.size(), 4096u);
-    for (float weight : stats.idf) EXPECT_EQ(weight, 1.0f);
+TEST(CorpusStats, SmallBatchesAreDampedTowardsOne) {
+    CorpusStats empty = CorpusStats::build({});
+    EXPECT_EQ(empty.documentCount, 0);
+    EXPECT_EQ(empty.idf, std::vector<float>(4096, 1.0f));
+
+    struct Case {
+        int documents;
+        int bucket;
+        double idf;
+    };
+    for (Case c : {Case{1, 10, 0.98599}, Case{1, 0, 0.99429}, Case{24, 0, 1.55020}, Case{24, 10, 0.86197},
+                   Case{64, 0, 4.17439}, Case{64, 10, 0.68543}, Case{64, 20, 3.49651}, Case{128, 0, 4.85981}}) {
+        CorpusStats stats = CorpusStats::build(batch(c.documents));
+        EXPECT_EQ(stats.documentCount, c.documents);
+        EXPECT_NEAR(stats.idf[c.bucket], c.idf, 1e-5) << c.documents << " documents, bucket " << c.bucket;
+    }
 }
 
-TEST(CorpusStats, SmallBatchesAreDamped) {
-    CorpusStats one = CorpusStats::build(batch(1));
-    EXPECT_EQ(one.documentCount, 1);
-    EXPECT_NEAR(one.idf[10], 0.98599, 1e-5);
-    EXPECT_NEAR(one.idf[0], 0.99429, 1e-5);
-
-    CorpusStats twentyFour = CorpusStats::build(batch(24));
-    EXPECT_NEAR(twentyFour.idf[0], 1.55020, 1e-5);
-    EXPECT_NEAR(twentyFour.idf[10], 0.86197, 1e-5);
-}
-
-TEST(CorpusStats, FullWeightFromSixtyFourDocuments) {
-    CorpusStats sixtyFour = CorpusStats::build(batch(64));
-    EXPECT_NEAR(sixtyFour.idf[0], 4.17439, 1e-5);
-    EXPECT_NEAR(sixtyFour.idf[10], 0.68543, 1e-5);
-    EXPECT_NEAR(sixtyFour.idf[20], 3.49651, 1e-5);  // ln(64 / 2 + 1)
-
-    CorpusStats many = CorpusStats::build(batch(128));
-    EXPECT_NEAR(many.idf[0], 4.85981, 1e-5);
-    for (float weight : many.idf) EXPECT_GT(weight, 0.4f);
-}
-
-TEST(CorpusStats, OnlyIndicesCount) {
+TEST(CorpusStats, OnlyIndicesCountAndMustFitTheTermSpace) {
     std::vector<SparseVector> zeros{SparseVector::checkedPair({10, 20}, {0.0f, 0.0f})};
     EXPECT_EQ(CorpusStats::build(zeros), CorpusStats::build(batch(1)));
-}
-
-TEST(CorpusStats, IndexOutsideTheTermSpaceIsRefused) {
     std::vector<SparseVector> bad{SparseVector::checkedPair({4096}, {1.0f})};
     EXPECT_THROW(CorpusStats::build(bad), std::out_of_range);
 }
