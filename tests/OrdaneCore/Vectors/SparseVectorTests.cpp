@@ -52,7 +52,7 @@ TEST(SparseVector, NormalizeAndDot) {
     EXPECT_EQ(SparseVector::denseDot(dense, tenths), 1.00000011920928955078125f);
 }
 
-TEST(SparseVector, CosinesNeedADirectionOnBothSides) {
+TEST(SparseVector, CosinesNeedADirectionOnBothSidesAndWeightsNormalise) {
     SparseVector a = vector({4, 17, 300}, {0.3f, 1.7f, 2.9f});
     EXPECT_NEAR(SparseVector::cosine(a, a), 1.0, 1e-6);
     EXPECT_EQ(SparseVector::cosine(a, vector({5, 18}, {1.0f, 1.0f})), 0.0);
@@ -68,9 +68,8 @@ TEST(SparseVector, CosinesNeedADirectionOnBothSides) {
     EXPECT_EQ(SparseVector::cosineToCentroid(dense, v, 0.0f), 0.0);
     EXPECT_EQ(SparseVector::cosineToCentroid(dense, v, 2.0f), 1.0);
     EXPECT_EQ(SparseVector::cosineToCentroid(dense, none, 2.0f), 0.0);
-}
 
-TEST(SparseVector, WeightedScalesByIndexThenNormalises) {
+    // Weighting scales each value by its index's weight, then normalises.
     std::vector<float> weights(SparseVector::dimension, 1.0f);
     weights[10] = 3.0f;
     weights[20] = 0.0f;
