@@ -10,6 +10,8 @@
 namespace ordane::json {
 
 Json parse(std::string_view text) {
+    // nlohmann stops at a NUL byte, so "{}\0garbage" would pass; no JSON text holds one.
+    if (text.find('\0') != std::string_view::npos) throw DecodingError("Malformed JSON: a NUL byte");
     try {
         return Json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& error) {

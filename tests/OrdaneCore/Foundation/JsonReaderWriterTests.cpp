@@ -40,6 +40,10 @@ TEST(JsonReader, ReadsWhatTheTreeParserReads) {
     EXPECT_TRUE(actual["a"][3].is_number_integer());
     EXPECT_TRUE(actual["a"][4].is_number_float());
     EXPECT_NE(actual["s"].get<std::string>().find(" \xC3\xA9 \xF0\x9F\x98\x80 caf\xC3\x89 \x01"), std::string::npos);
+    // A byte order mark before the value is skipped by both; a NUL after it is refused by both.
+    EXPECT_EQ(read("\xEF\xBB\xBF [1]"), Json::parse("\xEF\xBB\xBF [1]"));
+    EXPECT_THROW(read(std::string_view("[1]\0x", 5)), DecodingError);
+    EXPECT_THROW(json::parse(std::string_view("[1]\0x", 5)), DecodingError);
 }
 
 TEST(JsonReader, WalksMembersOneByOne) {
@@ -92,7 +96,8 @@ TEST(JsonReader, SkimFindsWhereEachValueEnds) {
 TEST(JsonReader, ParsesDecimalsExactlyAsStrtod) {
     std::vector<std::string> texts = {"0", "-0", "0.1", "2.0986123", "1e-7", "123456789012345678", "9007199254740993",
                                       "1e22", "1e23", "4.35e-300", "1.7976931348623157e308", "2.2250738585072014e-308",
-                                      "0.30000000000000004", "12345678901234567890123", "1.00000000000000011102230246251565"};
+                                      "0.30000000000000004", "12345678901234567890123", "1.00000000000000011102230246251565",
+                                      "2e-324", "-1e-400", "0.0000001e-320"};  // too small: zero, as strtod gives
     uint64_t state = 88172645463325252ull;
     for (int i = 0; i < 2000; ++i) {
         state ^= state << 13;
