@@ -170,6 +170,9 @@ TEST_F(FolderCentroidStoreTest, AnEntryThatCannotBeWrittenIsLeftOut) {
     nan.cohesion = std::nan("");
     store.upsert(nan);
     store.upsert(folder("/home/u/Caf\xe9"));
+    auto unordered = folder("/c");
+    unordered.centroid.indices = {7, 2, 4095};  // would be refused on reading, and the whole file with it
+    store.upsert(unordered);
     store.upsert(folder("/b"));
     store.saveIfDirty();
     auto reloaded = make().allEntries();
