@@ -88,8 +88,9 @@ double number(const Json& value) {
     return result;
 }
 
-float float32(const Json& value) {
-    double wide = number(value);
+float float32(const Json& value) { return float32FromDouble(number(value)); }
+
+float float32FromDouble(double wide) {
     // The shortest decimal of the largest float (3.4028235e38) lies above it and still rounds to
     // it; only from half a float step above the largest float does a number round to infinity.
     constexpr double largestFloat = std::numeric_limits<float>::max();
