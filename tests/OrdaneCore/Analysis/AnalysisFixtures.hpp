@@ -69,6 +69,12 @@ inline std::vector<std::string> memberNames(const DuplicateGroup& group) {
     return names;
 }
 
+inline Finding makeFinding(FileRecord record, FindingCategory category, Recommendation recommendation,
+                           std::string reason = "", std::optional<std::string> detail = std::nullopt) {
+    return Finding{UUID::random(), std::move(record), category,   recommendation, std::move(reason),
+                   std::move(detail), std::nullopt,     std::nullopt, std::nullopt};
+}
+
 // What a finding says, to compare in one go; absent when there is no finding.
 using Role = std::tuple<FindingCategory, Recommendation, std::string>;
 inline Role role(const Finding& finding) { return {finding.category, finding.recommendation, finding.reason}; }

@@ -168,8 +168,9 @@ TEST(DirectoryWalker, ProjectsAndRecreatableFolders) {
 
 TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
     Home home;
-    writeFile(home / "Applications2/Tool.app/Contents/MacOS/tool", std::string(20000, 't'));
-    writeFile(home / "Applications2/Tool.app/Contents/.hidden-resource", std::string(5000, 'h'));
+    writeFile(home / "Applications2/Tool.APP/Contents/MacOS/tool", std::string(20000, 't'));
+    writeFile(home / "Applications2/Tool.APP/Contents/.hidden-resource", std::string(5000, 'h'));
+    writeFile(home / "Applications2/Setup.pkg", "an installer file, no package");
     writeFile(home / "Pictures/Trip.photoslibrary/database/photos.db", std::string(7000, 'd'));
     writeFile(home / "Pictures/Photos Library.photoslibrary/database/photos.db", "denied by path");
     writeFile(home / "Pictures/beach.JPG", "jpeg");
@@ -179,9 +180,11 @@ TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
 
     Walked walked = home.walk({home.folder("Applications2"), home.folder("Pictures"), home.folder("Music"),
                                home.folder("Library"), home.folder("Pictures/Trip.photoslibrary")});
-    EXPECT_EQ(walked.paths(), (Paths{home / "Applications2/Tool.app", home / "Pictures/Trip.photoslibrary",
-                                     home / "Pictures/beach.JPG", home / "Music/song.mp3"}));
-    for (const char* bundle : {"Applications2/Tool.app", "Pictures/Trip.photoslibrary"}) {
+    EXPECT_EQ(walked.paths(), (Paths{home / "Applications2/Setup.pkg", home / "Applications2/Tool.APP",
+                                     home / "Pictures/Trip.photoslibrary", home / "Pictures/beach.JPG",
+                                     home / "Music/song.mp3"}));
+    EXPECT_FALSE(walked.at(home / "Applications2/Setup.pkg").isPackage);
+    for (const char* bundle : {"Applications2/Tool.APP", "Pictures/Trip.photoslibrary"}) {
         EXPECT_TRUE(walked.at(home / bundle).isPackage) << bundle;
         EXPECT_EQ(walked.at(home / bundle).size, allocatedBelow(home / bundle)) << bundle;  // hidden contents count
     }

@@ -11,18 +11,13 @@ using ordane::platform::text::RegexMatch;
 using ordane::platform::text::RegexOptions;
 
 TEST(RegexCompile, BadPatternsFailWithAnError) {
-    EXPECT_THROW(Regex("(abc"), RegexError);
-    EXPECT_THROW(Regex("[a-"), RegexError);
-    EXPECT_THROW(Regex("a{2,1}"), RegexError);
+    for (const char* bad : {"(abc", "[a-", "a{2,1}"}) EXPECT_THROW(Regex{bad}, RegexError) << bad;
     try {
         Regex("(?i)(unclosed");
         FAIL() << "expected RegexError";
     } catch (const RegexError& error) {
         EXPECT_NE(std::string(error.what()).find("(?i)(unclosed"), std::string::npos);
     }
-    Regex compiled(R"(\b(19|20)\d{2}\b)", RegexOptions::caseInsensitive);
-    EXPECT_EQ(compiled.pattern(), R"(\b(19|20)\d{2}\b)");
-    EXPECT_EQ(compiled.options(), RegexOptions::caseInsensitive);
 }
 
 TEST(RegexCount, HonoursOptions) {
