@@ -11,6 +11,7 @@
 #include "OrdaneCore/Model/Finding.hpp"
 #include "OrdaneCore/Scan/FileRecord.hpp"
 #include "OrdaneCore/Scan/UserFolders.hpp"
+#include "Support/TempDir.hpp"
 
 namespace ordane::testing {
 
@@ -41,6 +42,13 @@ inline FileRecord folderRecord(const std::string& path, int64_t size = 10000, bo
     record.isDirectory = true;
     record.isPackage = isPackage;
     return record;
+}
+
+// Writes a file below `dir` and gives the record a scan would make of it.
+inline FileRecord writtenFile(const TempDir& dir, const std::string& relative, const std::string& contents,
+                              Date modified) {
+    writeFile(dir / relative, contents);
+    return fileRecord(dir / relative, static_cast<int64_t>(contents.size()), modified);
 }
 
 inline Date day(double days) { return Date{days * 86400.0}; }

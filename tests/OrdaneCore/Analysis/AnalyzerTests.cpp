@@ -19,10 +19,7 @@ struct FixtureHome {
     std::vector<FileRecord> records;
 
     FileRecord& add(const std::string& relative, const std::string& bytes, double ageDays) {
-        writeFile(home / relative, bytes);
-        records.push_back(
-            fileRecord(home / relative, static_cast<int64_t>(bytes.size()), fixtureNow.adding(-ageDays * 86400)));
-        return records.back();
+        return records.emplace_back(writtenFile(home, relative, bytes, fixtureNow.adding(-ageDays * 86400)));
     }
     ContentInsight insight(const std::string& relative, DocKind kind, ConfidenceTier tier) const {
         return insightFor(URL::fileURL(home / relative), kind, tier);

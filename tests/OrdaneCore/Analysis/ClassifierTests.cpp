@@ -116,8 +116,7 @@ TEST(Classifier, InstallersInDownloadsAfterAWeek) {
 TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
     TempDir home;
     Classifier classifier(UserFolders(URL::fileURL(home.path(), true)), ScanRules::fixture(), fixtureNow);
-    FileRecord zip = fileRecord(home / "Downloads/photos.zip", 5000, fixtureNow);
-    writeFile(zip.url.path(), "PK");
+    FileRecord zip = writtenFile(home, "Downloads/photos.zip", "PK", fixtureNow);
     auto finding = classifyOne(zip, classifier);
     EXPECT_EQ(std::pair(finding->category, finding->recommendation), std::pair(C::downloadsCleanup, R::review));
     EXPECT_EQ(finding->detail, "ZIP archive with no extracted copy next to it.");

@@ -48,9 +48,8 @@ struct Fixture {
 
     DuplicateFinder finder() const { return DuplicateFinder(UserFolders(URL::fileURL(home.path(), true)), fileSystem); }
 
-    FileRecord file(const std::string& relative, const std::string& contents, double modified = 1000) {
-        writeFile(home / relative, contents);
-        return fileRecord(home / relative, static_cast<int64_t>(contents.size()), Date{modified});
+    FileRecord file(const std::string& relative, const std::string& contents) {
+        return writtenFile(home, relative, contents, Date{1000});
     }
 
     std::vector<DuplicateGroup> run(const std::vector<FileRecord>& records, AnalysisCache* cache = nullptr,

@@ -325,7 +325,6 @@ TEST(DirectoryWalker, SummaryAddsUpAndListsEveryRoot) {
     EXPECT_EQ(byType, (CategoryStat{summary.totalFiles, summary.totalBytes}));
     EXPECT_EQ(summary.byType.at(TypeBucket::documents), (CategoryStat{4, 1234 + 10 + 31 + 1}));
     EXPECT_EQ(summary.byType.at(TypeBucket::folders).count, 1);
-    EXPECT_LE(summary.startedAt, summary.finishedAt);
 
     EXPECT_NO_THROW(walked.at(home / "Documents/bad\xff name.txt"));
     EXPECT_EQ(walked.at(home / "Documents/pipe").typeBucket(), TypeBucket::other);
@@ -377,10 +376,7 @@ TEST(DirectoryWalker, ProgressIsThrottledAndNamesTheLastFolderMet) {
 
     Walked all = home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(101)));
     Paths folders;
-    for (const auto& progress : all.progress) {
-        folders.push_back(progress.currentFolder);
-        EXPECT_TRUE(std::holds_alternative<ScanProgress::Walking>(progress.phase));
-    }
+    for (const auto& progress : all.progress) folders.push_back(progress.currentFolder);
     EXPECT_EQ(folders, (Paths{"Documents", "b", "b", "node_modules"}));
     EXPECT_EQ(all.progress.back().bytesSeen, all.summary->totalBytes);
 
