@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 #include "Support/TempDir.hpp"
@@ -34,14 +32,6 @@ TEST(RealFileSystem, MoveNeverReplaces) {
     fs->moveNoReplace(dir / "a", dir / "c");
     EXPECT_FALSE(fs->exists(dir / "a"));
     EXPECT_EQ(fs->readFile(dir / "c"), "A");
-}
-
-TEST(RealFileSystem, OpenRefusesFifosAndFolders) {
-    TempDir dir;
-    auto fs = FileSystem::real();
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    EXPECT_THROW(fs->openForReading(dir / "pipe"), FileSystemError);  // must not hang
-    EXPECT_THROW(fs->openForReading(dir.path()), FileSystemError);
 }
 
 TEST(RealFileSystem, StatusDoesNotFollowLinks) {
