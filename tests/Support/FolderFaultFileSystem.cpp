@@ -34,17 +34,17 @@ platform::DirectoryListing FolderFaultFileSystem::readDirectory(const std::strin
     }
     platform::DirectoryListing listing = RealFileSystem::readDirectory(path, includeHidden);
     // A folder mounted again elsewhere has the identity of the original, in its parent's listing too.
-    auto identityOf = [this](const std::string& folder, uint64_t& device, uint64_t& inode) {
+    auto takeOriginalIdentity = [this](const std::string& folder, uint64_t& device, uint64_t& inode) {
         if (auto alias = sameFolderAs.find(folder); alias != sameFolderAs.end()) {
             platform::FileStatus original = status(alias->second);
             device = original.device;
             inode = original.inode;
         }
     };
-    identityOf(path, listing.device, listing.inode);
+    takeOriginalIdentity(path, listing.device, listing.inode);
     for (auto& entry : listing.entries) {
         std::string entryPath = path + "/" + entry.name;
-        if (entry.status) identityOf(entryPath, entry.status->device, entry.status->inode);
+        if (entry.status) takeOriginalIdentity(entryPath, entry.status->device, entry.status->inode);
         if (withoutValues.count(entryPath)) {
             entry.status.reset();
             entry.statusError = ENOENT;
