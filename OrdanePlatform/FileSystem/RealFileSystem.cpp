@@ -169,7 +169,7 @@ std::string temporarySibling(const std::string& path) {
     return path::appending(folder.empty() ? "." : folder, name);
 }
 
-void syncFolder(const std::string& folder) {
+void syncFolderIfPossible(const std::string& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;  // best effort: the rename itself has happened
     ::fsync(fd);
@@ -281,7 +281,7 @@ void RealFileSystem::writeFileAtomically(const std::string& path, const std::str
         throw;
     }
     std::string folder = path::parent(path);
-    syncFolder(folder.empty() ? "." : folder);
+    syncFolderIfPossible(folder.empty() ? "." : folder);
 }
 
 void RealFileSystem::createDirectories(const std::string& path) {
@@ -323,6 +323,14 @@ void RealFileSystem::removeTree(const std::string& path) {
         for (const std::string& name : listDirectory(path)) removeTree(path::appending(path, name));
     }
     removeItem(path);
+}
+
+void RealFileSystem::syncFolder(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) fail("open", path);
+    Descriptor folder(fd);
+    // Some file systems have nothing to flush for a folder and say so.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) fail("fsync", path);
 }
 
 void RealFileSystem::setPermissions(const std::string& path, uint32_t mode) {
