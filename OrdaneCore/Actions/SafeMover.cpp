@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "OrdaneCore/Foundation/UUID.hpp"
 #include "OrdaneCore/Hashing/FileHasher.hpp"
 #include "OrdanePlatform/FileSystem/ItemCopy.hpp"
 #include "OrdanePlatform/FileSystem/TreeComparison.hpp"
@@ -44,6 +45,29 @@ std::string nameWithNumber(const std::string& stem, const std::string& number, c
     return stem + " " + number + (extension.empty() ? "" : "." + extension);
 }
 
+// Where a copy is made before it is verified: hidden, so a scan passes over it and nobody takes a
+// half copy for the real item, and of fixed length, so that any item's name fits beside it.
+std::string temporaryCopyPath(const std::string& folder) {
+    return path::appending(folder, ".ordane-copy-" + UUID::random().uuidString());
+}
+
+// Renames `from` to `final` without replacing anything; when that name was taken since it was
+// chosen, to the next free name for `wanted`. Returns where the item now is.
+URL moveToFreeName(platform::FileSystem& fs, const std::string& from, URL final, const URL& wanted) {
+    for (;;) {
+        try {
+            fs.moveNoReplace(from, final.path());
+            return final;
+        } catch (const FileSystemError& error) {
+            if (error.errorNumber() != EEXIST) throw;
+            URL next = SafeMover::uniqueDestination(wanted, fs);
+            // The time-stamped name, taken as well: give up rather than wait for another second.
+            if (next.path() == final.path()) throw;
+            final = next;
+        }
+    }
+}
+
 }  // namespace
 
 SafeMover::MoveError::MoveError(Kind kind, std::string name)
@@ -79,26 +103,30 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
 
     if (isSameVolume(source, final.deletingLastPathComponent(), fs)) {
         try {
-            fs.moveNoReplace(source.path(), final.path());
-            return final;
+            return moveToFreeName(fs, source.path(), final, destination);
         } catch (const FileSystemError& error) {
             // Two mounts of one file system share a device but can't rename across: copy instead.
             if (error.errorNumber() != EXDEV) throw;
         }
     }
 
-    // Removes its own half copy when it fails.
-    platform::copyItem(fs, source.path(), final.path());
+    // Copied and verified under a hidden name, so that a crash or power failure part way never
+    // leaves a partial item that looks real; only a whole, verified copy gets the visible name.
+    std::string temporary = temporaryCopyPath(folder);
+    platform::copyItem(fs, source.path(), temporary);  // removes its own half copy when it fails
     try {
-        verifyCopy(source, final, fileSystem);
+        verifyCopy(source, URL::fileURL(temporary, source.isDirectory()), fileSystem);
+        final = moveToFreeName(fs, temporary, final, destination);
     } catch (...) {
         try {
-            platform::removeCopy(fs, final.path());
+            platform::removeCopy(fs, temporary);
         } catch (const FileSystemError&) {
-            // The source is untouched; a stray unverified copy is the lesser harm.
+            // The source is untouched; a stray hidden copy is the lesser harm.
         }
         throw;
     }
+    // The new name on disk before the source leaves the other volume.
+    fs.syncFolder(folder);
     fs.removeTree(source.path());
     return final;
 }

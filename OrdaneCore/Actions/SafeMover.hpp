@@ -14,7 +14,8 @@ namespace ordane {
 
 // The only code that moves a user's item to a new place. It checks that the item is still the one
 // the user approved, never overwrites (a taken name becomes a free one), renames within a volume and
-// otherwise copies, verifies the whole copy and only then removes the original.
+// otherwise copies under a hidden name, verifies the whole copy, gives it the free name and only
+// then removes the original.
 class SafeMover {
 public:
     // A refusal the user reads; carries the item's name.
@@ -48,6 +49,7 @@ public:
     // Moves the item to `destination` (or a free name beside it) and returns where it now is.
     // Throws MoveError, the file system's errors or the hasher's; in every case the item is still
     // whole at its source or at the returned place (after a failed removal of the source: both).
+    // Even a crash part way leaves nothing at a visible name but a whole, verified copy.
     static URL move(const URL& source, const URL& destination, int64_t expectedSize,
                     std::optional<Date> expectedModified, const FileSystemPointer& fileSystem);
 

@@ -27,6 +27,13 @@ std::string_view organizeNoun(TypeBucket bucket) {
     }
 }
 
+// Names on disk need not be UTF-8, but what a person reads, and what is stored as JSON, must be.
+Finding displayable(Finding finding) {
+    finding.reason = platform::text::validUTF8(finding.reason);
+    if (finding.detail) finding.detail = platform::text::validUTF8(*finding.detail);
+    return finding;
+}
+
 }  // namespace
 
 Classifier::Classifier(UserFolders folders, ScanRules rules, Date now, std::shared_ptr<platform::FileSystem> fileSystem)
@@ -64,7 +71,7 @@ std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records
         if (insight && insight->suggestedName && (!finding || finding->category == FindingCategory::screenshots)) {
             if (auto renamed = screenshotRename(record, insight)) finding = std::move(renamed);
         }
-        if (finding) findings.push_back(recognitionNote(cloudWarning(std::move(*finding)), insight));
+        if (finding) findings.push_back(displayable(recognitionNote(cloudWarning(std::move(*finding)), insight)));
     }
     return findings;
 }

@@ -35,8 +35,10 @@ bool isContentClaim(const EvidenceClaim& claim) {
 }
 
 std::string capitalizedFirstCharacter(const std::string& sentence) {
-    std::string first = text::prefix(sentence, 1);
-    return text::upperCased(first) + sentence.substr(first.size());
+    // Cut the repaired text, not the given bytes: a repaired first character may be longer.
+    std::string valid = text::validUTF8(sentence);
+    std::string first = text::prefix(valid, 1);
+    return text::upperCased(first) + valid.substr(first.size());
 }
 
 }  // namespace

@@ -35,7 +35,11 @@ std::vector<DuplicateGroup> InsightIntegrator::integrate(const std::vector<Conte
 
     std::unordered_map<std::string, std::vector<Member>> buckets;
     std::vector<std::string> keysInOrder;
+    std::unordered_set<URL> seen;
     for (const ContentInsight& insight : insights) {
+        // The first insight of a file speaks for it: a second one would make the file a "version"
+        // of itself, offered for removal while it is also the one kept.
+        if (!seen.insert(insight.url).second) continue;
         if (!insight.groupKey || exactMembers.count(insight.url)) continue;
         auto record = recordsByURL.find(insight.url);
         if (record == recordsByURL.end()) continue;

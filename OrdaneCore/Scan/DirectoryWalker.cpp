@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
+#include "OrdaneCore/Foundation/SaturatingAdd.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
@@ -192,7 +193,9 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
         if (++entries % sizingCancellationInterval == 0) checkCancellation(stopToken);
         // Past the cap the total is a lower bound; one huge folder must not stall the scan.
         if (entries > rules_.boundedSizeEntryCap) break;
-        if (item->status() && item->status()->isRegular()) total += item->status()->allocatedSize;
+        if (item->status() && item->status()->isRegular()) {
+            total = saturatingAdd(total, item->status()->allocatedSize);
+        }
     }
     return total;
 }
@@ -234,7 +237,7 @@ FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t a
 
 void DirectoryWalker::record(FileRecord result, const Emit& emit) {
     filesSeen_ += 1;
-    bytesSeen_ += result.size;
+    bytesSeen_ = saturatingAdd(bytesSeen_, result.size);
     byType_[result.typeBucket()].add(result);
     emit(ScanEvent{std::move(result)});
 }

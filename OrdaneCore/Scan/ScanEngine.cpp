@@ -31,10 +31,14 @@ struct ScanStream::Channel {
     bool finished = false;
     std::exception_ptr error;
     std::stop_source stop;
+    bool dropped = false;  // used by the walk's thread alone
 
     void add(ScanEvent&& event) {
         // Nobody is listening any more; the walk stops at its next check.
-        if (stop.stop_requested()) return;
+        if (stop.stop_requested()) {
+            dropped = true;
+            return;
+        }
         bool urgent = !std::holds_alternative<FileRecord>(event.value);
         bool wake = false;
         {
@@ -47,6 +51,9 @@ struct ScanStream::Channel {
     }
 
     void finish(std::exception_ptr failure) {
+        // A walk that ended before noticing the stop lost its last events, the summary among
+        // them: the stream must not end as if the scan were complete.
+        if (!failure && dropped) failure = std::make_exception_ptr(CancellationError());
         {
             std::lock_guard lock(mutex);
             finished = true;

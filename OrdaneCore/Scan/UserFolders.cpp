@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
 
 namespace ordane {
 
@@ -37,7 +38,7 @@ std::string UserFolders::containingFolderName(const URL& url) const {
     for (const auto& [name, folder] : named) {
         if (inside(url, *folder)) return name;
     }
-    return url.deletingLastPathComponent().lastPathComponent();
+    return platform::text::validUTF8(url.deletingLastPathComponent().lastPathComponent());
 }
 
 int UserFolders::locationCode(const URL& url) const {

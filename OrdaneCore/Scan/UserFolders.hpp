@@ -21,6 +21,7 @@ struct UserFolders {
 
     std::vector<URL> all() const;
     // "Desktop", "Documents" … for a URL below one of them, else the name of the URL's parent folder.
+    // Always valid UTF-8: it is put into sentences.
     std::string containingFolderName(const URL& url) const;
     // How much a copy's place says it belongs: lower is better (read by the keeper choice).
     int locationCode(const URL& url) const;

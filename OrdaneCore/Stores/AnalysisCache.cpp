@@ -61,7 +61,7 @@ void AnalysisCache::store(Entry entry, const URL& url) {
     auto it = entries_.find(url.path());
     if (it != entries_.end()) {
         const Entry& old = it->second;
-        if (old.size == entry.size && withinTolerance(old.mtime, entry.mtime)) {
+        if (old.size == entry.size && old.mtime == entry.mtime) {  // hashes need the exact date
             if (!entry.partialSHA256) entry.partialSHA256 = old.partialSHA256;
             if (!entry.fullSHA256) entry.fullSHA256 = old.fullSHA256;
         }
@@ -75,8 +75,11 @@ void AnalysisCache::store(Entry entry, const URL& url) {
 AnalysisCache::Hashes AnalysisCache::cachedHashes(const FileRecord& record) {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
-    if (Entry* entry = validEntry(record)) return Hashes{entry->partialSHA256, entry->fullSHA256};
-    return Hashes{};
+    // Content hashes decide what is an "extra copy", so they need the exact modification date: a
+    // same-size file renamed over this one within the tolerance must not pass for it.
+    Entry* entry = validEntry(record);
+    if (!entry || entry->mtime != *record.modified) return Hashes{};
+    return Hashes{entry->partialSHA256, entry->fullSHA256};
 }
 
 void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<std::string>& partialSHA256,
@@ -91,6 +94,12 @@ void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<s
         fresh.mtime = *record.modified;
         fresh.lastSeen = Date::now();
         entry = &entries_.insert_or_assign(record.url.path(), std::move(fresh)).first->second;
+    }
+    if (entry->mtime != *record.modified) {
+        // Hashes kept from another modification date no longer describe this content.
+        entry->mtime = *record.modified;
+        entry->partialSHA256.reset();
+        entry->fullSHA256.reset();
     }
     if (partialSHA256) entry->partialSHA256 = partialSHA256;
     if (fullSHA256) entry->fullSHA256 = fullSHA256;

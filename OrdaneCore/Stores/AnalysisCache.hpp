@@ -72,6 +72,7 @@ public:
     std::optional<ContentInsight> cachedInsight(const FileRecord& record);
     // Upserts under the URL's path; an unchanged file's missing hashes carry over from the old entry.
     void store(Entry entry, const URL& url);
+    // Hashes of the valid entry, only when its modification date is exactly the record's.
     Hashes cachedHashes(const FileRecord& record);
     // Sets the hashes passed on the valid entry, or on a fresh one when the file changed (which
     // drops its old fingerprint, sample and insight). Nothing for a record without a modification date.

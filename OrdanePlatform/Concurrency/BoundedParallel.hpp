@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <stop_token>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     template <class Result, class Job, class OnFinished>
     static std::vector<Result> run(size_t count, size_t width, std::stop_token stop, Job&& job,
                                    OnFinished&& onFinished) {
+        // std::vector<bool> packs slots into shared words, so two jobs writing theirs would race.
+        static_assert(!std::is_same_v<Result, bool>, "use char or std::optional<bool> for yes/no results");
         std::vector<Result> results(count);
         runIndices(
             count, width, std::move(stop), [&](size_t index) { results[index] = job(index); },

@@ -20,12 +20,13 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     if (finished_) return nullptr;
     if (!started_) {
         started_ = true;
-        descendInto(root_);
+        descendInto(root_, std::nullopt);
     } else if (descendPending_) {
         descendPending_ = false;
         // Copied: descending may move the entry that current_ points into.
         std::string folder = current_.path;
-        descendInto(folder);
+        const FileStatus& listed = *current_.entry->status;  // only folders with values descend
+        descendInto(folder, Identity{listed.device, listed.inode});
     }
     while (!finished_ && !stack_.empty()) {
         Frame& top = stack_.back();
@@ -46,7 +47,7 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     return nullptr;
 }
 
-void DirectoryEnumerator::descendInto(const std::string& path) {
+void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Identity> listedAs) {
     DirectoryListing listing;
     try {
         listing = fileSystem_->readDirectory(path, !options_.skipsHiddenFiles);
@@ -56,6 +57,12 @@ void DirectoryEnumerator::descendInto(const std::string& path) {
     }
     if (isAncestor(listing)) {
         if (onError_ && !onError_(path, ELOOP)) finished_ = true;
+        return;
+    }
+    // The folder is opened by path after its parent was read; if something else took the name
+    // since (a link, say), what was opened is not what was listed, and is not entered.
+    if (listedAs && (listing.device != listedAs->device || listing.inode != listedAs->inode)) {
+        if (onError_ && !onError_(path, ESTALE)) finished_ = true;
         return;
     }
     if (onFolderRead_) onFolderRead_(path, listing);

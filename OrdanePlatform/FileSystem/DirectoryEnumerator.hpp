@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,8 +22,9 @@ public:
         bool skipsPackageDescendants = false;  // don't enter packages (see Packages.hpp)
     };
 
-    // Called with a folder's path and errno when it cannot be read (ELOOP for a cycle); answers
-    // whether to go on. The folder's contents are skipped either way.
+    // Called with a folder's path and errno when it cannot be read (ELOOP for a cycle, ESTALE for
+    // a folder replaced since it was listed); answers whether to go on. The folder's contents are
+    // skipped either way.
     using ErrorHandler = std::function<bool(const std::string& path, int errorNumber)>;
 
     struct Item {
@@ -58,7 +60,13 @@ private:
         size_t nextIndex = 0;
     };
 
-    void descendInto(const std::string& path);
+    struct Identity {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+    };
+
+    // `listedAs`: the identity the folder had in its parent's listing (none for the root).
+    void descendInto(const std::string& path, std::optional<Identity> listedAs);
     bool isAncestor(const DirectoryListing& listing) const;
 
     std::shared_ptr<FileSystem> fileSystem_;

@@ -105,6 +105,9 @@ public:
     virtual void removeItem(const std::string& path) = 0;
     // Removes a folder with everything below it (links are removed, never followed).
     virtual void removeTree(const std::string& path) = 0;
+    // Flushes a folder's entries to disk, so that names made, renamed or removed in it survive a
+    // power failure (file systems that can't flush a folder count as done).
+    virtual void syncFolder(const std::string& path) = 0;
 
     virtual void setPermissions(const std::string& path, uint32_t mode) = 0;
     // Sets access and modification time (seconds since 1970) without following links.

@@ -29,6 +29,8 @@ public:
                 for (const std::string& name : fs_.listDirectory(from)) {
                     copy(path::appending(from, name), path::appending(to, name), false);
                 }
+                // Its names on disk like the files' contents, before a caller removes the source.
+                fs_.syncFolder(to);
                 // After the contents, so that a read-only folder could still be filled.
                 fs_.setPermissions(to, status.mode);
                 break;

@@ -8,8 +8,8 @@ namespace ordane::platform {
 
 // Copies the item at `from` (a file, a link, or a folder with everything below it) to `to`, where
 // nothing may exist yet: a folder is never merged into an existing one and a file never replaces
-// one. Permission bits and modification times are kept; files are flushed to disk. Other kinds of
-// item (pipes, sockets, devices) are refused with ENOTSUP.
+// one. Permission bits and modification times are kept; files and folders are flushed to disk.
+// Other kinds of item (pipes, sockets, devices) are refused with ENOTSUP.
 //
 // When the copy fails after it created `to`, everything it created is removed before the error is
 // thrown, so a half copy never looks like a real item. When `to` was already taken, nothing there

@@ -49,8 +49,8 @@ FileStatus statusFrom(const struct statx& sx) {
 }
 
 // statx relative to a folder descriptor (or AT_FDCWD); returns the errno, 0 on success.
-int statxAt(int folder, const char* name, bool followLinks, struct statx& sx) {
-    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+int statxAt(int folder, const char* name, bool followLinks, struct statx& sx, int extraFlags = 0) {
+    int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW) | extraFlags;
     unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
     return ::statx(folder, name, flags, mask, &sx) == 0 ? 0 : errno;
 }
@@ -169,7 +169,7 @@ std::string temporarySibling(const std::string& path) {
     return path::appending(folder.empty() ? "." : folder, name);
 }
 
-void syncFolder(const std::string& folder) {
+void syncFolderIfPossible(const std::string& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;  // best effort: the rename itself has happened
     ::fsync(fd);
@@ -202,11 +202,13 @@ std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) 
 DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
     Descriptor folder(openFolder(path));
     int fd = folder.get();
-    struct stat identity {};
-    if (::fstat(fd, &identity) != 0) fail("stat", path);
+    // Read like the entries' values, so the two compare (a walk checks a folder it opens against
+    // its entry in the parent's listing).
+    struct statx identity {};
+    if (int error = statxAt(fd, "", false, identity, AT_EMPTY_PATH)) fail("stat", path, error);
     DirectoryListing listing;
-    listing.device = identity.st_dev;
-    listing.inode = identity.st_ino;
+    listing.device = statusFrom(identity).device;
+    listing.inode = identity.stx_ino;
     std::vector<std::string> names = readNames(fd, path, includeHidden ? nullptr : &listing.hiddenNames);
     listing.entries.reserve(names.size());
     for (std::string& name : names) {
@@ -279,7 +281,7 @@ void RealFileSystem::writeFileAtomically(const std::string& path, const std::str
         throw;
     }
     std::string folder = path::parent(path);
-    syncFolder(folder.empty() ? "." : folder);
+    syncFolderIfPossible(folder.empty() ? "." : folder);
 }
 
 void RealFileSystem::createDirectories(const std::string& path) {
@@ -321,6 +323,14 @@ void RealFileSystem::removeTree(const std::string& path) {
         for (const std::string& name : listDirectory(path)) removeTree(path::appending(path, name));
     }
     removeItem(path);
+}
+
+void RealFileSystem::syncFolder(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) fail("open", path);
+    Descriptor folder(fd);
+    // Some file systems have nothing to flush for a folder and say so.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) fail("fsync", path);
 }
 
 void RealFileSystem::setPermissions(const std::string& path, uint32_t mode) {

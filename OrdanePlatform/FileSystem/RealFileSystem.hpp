@@ -20,6 +20,7 @@ public:
     void moveNoReplace(const std::string& from, const std::string& to) override;
     void removeItem(const std::string& path) override;
     void removeTree(const std::string& path) override;
+    void syncFolder(const std::string& path) override;
     void setPermissions(const std::string& path, uint32_t mode) override;
     void setModificationTime(const std::string& path, double modified) override;
     std::string readLink(const std::string& path) override;

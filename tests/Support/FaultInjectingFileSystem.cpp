@@ -13,11 +13,11 @@ using Operation = FaultInjectingFileSystem::Operation;
 
 namespace {
 
-constexpr std::array<std::string_view, 21> operationNames = {
+constexpr std::array<std::string_view, 22> operationNames = {
     "linkStatus", "status", "exists", "listDirectory", "openForReading", "read", "createNewFile",
     "write", "sync", "readFile", "writeFileAtomically", "createDirectories", "createDirectory",
-    "moveNoReplace", "removeItem", "removeTree", "setPermissions", "setModificationTime", "readLink",
-    "createSymlink", "canonicalPath"};
+    "moveNoReplace", "removeItem", "removeTree", "syncFolder", "setPermissions", "setModificationTime",
+    "readLink", "createSymlink", "canonicalPath"};
 
 Operation operationNamed(const std::string& name) {
     auto found = std::find(operationNames.begin(), operationNames.end(), name);
@@ -30,7 +30,7 @@ bool isChange(Operation operation) {
         case Operation::createNewFile: case Operation::write: case Operation::sync:
         case Operation::writeFileAtomically: case Operation::createDirectories:
         case Operation::createDirectory: case Operation::moveNoReplace: case Operation::removeItem:
-        case Operation::removeTree: case Operation::setPermissions: case Operation::setModificationTime:
+        case Operation::removeTree: case Operation::syncFolder: case Operation::setPermissions: case Operation::setModificationTime:
         case Operation::createSymlink:
             return true;
         default:
@@ -235,6 +235,11 @@ void FaultInjectingFileSystem::removeItem(const std::string& path) {
 void FaultInjectingFileSystem::removeTree(const std::string& path) {
     check(Operation::removeTree, path);
     inner_->removeTree(path);
+}
+
+void FaultInjectingFileSystem::syncFolder(const std::string& path) {
+    check(Operation::syncFolder, path);
+    inner_->syncFolder(path);
 }
 
 void FaultInjectingFileSystem::setPermissions(const std::string& path, uint32_t mode) {

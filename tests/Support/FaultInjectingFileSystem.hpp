@@ -21,7 +21,7 @@ public:
     enum class Operation {
         linkStatus, status, exists, listDirectory, openForReading, read, createNewFile, write, sync,
         readFile, writeFileAtomically, createDirectories, createDirectory, moveNoReplace, removeItem,
-        removeTree, setPermissions, setModificationTime, readLink, createSymlink, canonicalPath
+        removeTree, syncFolder, setPermissions, setModificationTime, readLink, createSymlink, canonicalPath
     };
 
     explicit FaultInjectingFileSystem(std::shared_ptr<FileSystem> inner = FileSystem::real());
@@ -64,6 +64,7 @@ public:
     void moveNoReplace(const std::string& from, const std::string& to) override;
     void removeItem(const std::string& path) override;
     void removeTree(const std::string& path) override;
+    void syncFolder(const std::string& path) override;
     void setPermissions(const std::string& path, uint32_t mode) override;
     void setModificationTime(const std::string& path, double modified) override;
     std::string readLink(const std::string& path) override;

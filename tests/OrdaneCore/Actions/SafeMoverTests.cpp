@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <utility>
 
+#include "ActionWorkspace.hpp"
 #include "OrdaneCore/Actions/SafeMover.hpp"
-#include "OrdaneCore/Hashing/FileHasher.hpp"
 #include "OrdanePlatform/FileSystem/ItemCopy.hpp"
-#include "OrdanePlatform/FileSystem/TreeComparison.hpp"
-#include "Support/FaultInjectingFileSystem.hpp"
-#include "Support/TempDir.hpp"
 #include "Support/UnprivilegedFileSystem.hpp"
 
 using ordane::Date;
@@ -16,9 +14,11 @@ using ordane::URL;
 using ordane::platform::FileSystem;
 using ordane::platform::FileSystemError;
 using ordane::testing::FaultInjectingFileSystem;
+using ordane::testing::namesIn;
 using ordane::testing::readFile;
 using ordane::testing::SimulatedCrash;
 using ordane::testing::TempDir;
+using ordane::testing::treeDifference;
 using ordane::testing::writeFile;
 using MoveError = SafeMover::MoveError;
 using Operation = FaultInjectingFileSystem::Operation;
@@ -26,80 +26,72 @@ using Operation = FaultInjectingFileSystem::Operation;
 namespace {
 
 URL fileURL(const std::string& path) { return URL::fileURL(path); }
+URL folderURL(const std::string& path) { return URL::fileURL(path, true); }
 
-int64_t sizeOf(const std::string& path) { return FileSystem::real()->linkStatus(path).size; }
-
-// The sentence of the MoveError that `call` throws, or "" when it throws none.
-std::string refusalOf(const std::function<void()>& call) {
+// The sentence of the MoveError that `call` throws, "errno N" for a file error, "" for none.
+std::string outcomeOf(const std::function<void()>& call) {
     try {
         call();
     } catch (const MoveError& error) {
+        EXPECT_EQ(error.what(), error.errorDescription());
         return error.errorDescription();
+    } catch (const FileSystemError& error) {
+        return "errno " + std::to_string(error.errorNumber());
     }
     return "";
 }
 
-std::optional<std::string> treeDifference(const std::string& a, const std::string& b) {
-    ordane::FileHasher hasher;
-    return ordane::platform::firstTreeDifference(*FileSystem::real(), a, b, [&](const std::string& path) {
-        return hasher.sha256(URL::fileURL(path), 1 << 20);
-    });
+// Items under dir/in can't be renamed out of it, as if dir/out were on another volume.
+std::shared_ptr<FaultInjectingFileSystem> acrossVolumes(const TempDir& dir,
+                                                        std::shared_ptr<FileSystem> inner = FileSystem::real()) {
+    auto fs = std::make_shared<FaultInjectingFileSystem>(std::move(inner));
+    fs->fail(Operation::moveNoReplace, dir / "in/", EXDEV);
+    return fs;
 }
 
-// Source and destination on different devices, when the machine has a second one.
-struct TwoVolumes {
-    TempDir here;
-    std::unique_ptr<TempDir> there;
-    TwoVolumes() {
-        if (FileSystem::real()->status("/dev/shm").device != FileSystem::real()->status(here.path()).device) {
-            there = std::make_unique<TempDir>("/dev/shm");
-        }
-    }
-};
+// A folder of two files (one of several chunks) and a read-only subfolder, with a snapshot beside it.
+void makeFolderWithSnapshot(const TempDir& dir) {
+    writeFile(dir / "in/folder/a", "alpha");
+    writeFile(dir / "in/folder/sub/b", std::string((2 << 20) + 1, 'b'));
+    writeFile(dir / "in/folder/sub/locked/c", "c");
+    FileSystem::real()->setPermissions(dir / "in/folder/sub/locked", 0555);
+    ordane::platform::copyItem(*FileSystem::real(), dir / "in/folder", dir / "snapshot");
+}
 
 }  // namespace
 
-TEST(SafeMover, RefusalsCarryTheItemsNameInTheirSentences) {
-    EXPECT_STREQ(MoveError(MoveError::Kind::sourceMissing, "a.txt").what(),
-                 "a.txt isn't where it was when I looked, so I left everything alone.");
-    EXPECT_EQ(MoveError(MoveError::Kind::sourceChanged, "a.txt").errorDescription(),
-              "a.txt changed since I looked at it, so I left it alone. Scan again to pick it up.");
-    EXPECT_EQ(MoveError(MoveError::Kind::verificationFailed, "a.txt").errorDescription(),
-              "I couldn't verify the copy of a.txt arrived intact, so the original stayed put.");
-    EXPECT_EQ(MoveError(MoveError::Kind::trashUnavailable, "a.txt").errorDescription(),
-              "This disk has no Trash for a.txt, so I did nothing. Nothing was deleted.");
-}
-
-TEST(SafeMover, AMissingItemIsRefusedBeforeAnythingIsCreated) {
+TEST(SafeMover, TheSourceCheckRefusesMissingOrChangedItemsBeforeTouchingAnything) {
     TempDir dir;
     auto fs = FileSystem::real();
-    EXPECT_EQ(refusalOf([&] { SafeMover::move(fileURL(dir / "gone.pdf"), fileURL(dir / "new/place/gone.pdf"), 10, {}, fs); }),
+    EXPECT_EQ(outcomeOf([&] { SafeMover::move(fileURL(dir / "gone.pdf"), fileURL(dir / "new/place/gone.pdf"), 10, {}, fs); }),
               "gone.pdf isn't where it was when I looked, so I left everything alone.");
     EXPECT_FALSE(fs->exists(dir / "new"));
-}
 
-TEST(SafeMover, SizeAndDateTellWhetherTheItemChanged) {
-    TempDir dir;
-    auto fs = FileSystem::real();
     writeFile(dir / "a.txt", "12345");
     fs->setModificationTime(dir / "a.txt", 1700000000);
     Date approved = Date::fromUnix(1700000000);
     const std::string changed = "a.txt changed since I looked at it, so I left it alone. Scan again to pick it up.";
-
-    EXPECT_EQ(refusalOf([&] { SafeMover::checkSource(fileURL(dir / "a.txt"), 4, approved, *fs); }), changed);
-    EXPECT_EQ(refusalOf([&] { SafeMover::checkSource(fileURL(dir / "a.txt"), 5, approved.adding(-1.0), *fs); }), "");
-    EXPECT_EQ(refusalOf([&] { SafeMover::checkSource(fileURL(dir / "a.txt"), 5, approved.adding(1.5), *fs); }), changed);
-    EXPECT_EQ(refusalOf([&] { SafeMover::checkSource(fileURL(dir / "a.txt"), 5, std::nullopt, *fs); }), "");
+    auto check = [&](int64_t size, std::optional<Date> date) {
+        return outcomeOf([&] { SafeMover::checkSource(fileURL(dir / "a.txt"), size, date, *fs); });
+    };
+    EXPECT_EQ(check(4, approved), changed);
+    EXPECT_EQ(check(5, approved.adding(-1.0)), "");
+    EXPECT_EQ(check(5, approved.adding(1.5)), changed);
+    EXPECT_EQ(check(5, std::nullopt), "");
 
     // A folder has no size test: its contents may grow while its date stays close.
     writeFile(dir / "folder/one", "1");
     fs->setModificationTime(dir / "folder", 1700000000);
     writeFile(dir / "folder/two", "2");
     fs->setModificationTime(dir / "folder", 1700000000.5);
-    URL moved = SafeMover::move(URL::fileURL(dir / "folder", true), URL::fileURL(dir / "elsewhere/folder", true), 1,
-                                approved, fs);
-    EXPECT_EQ(moved.path(), dir / "elsewhere/folder");
+    EXPECT_EQ(SafeMover::move(folderURL(dir / "folder"), folderURL(dir / "elsewhere/folder"), 1, approved, fs).path(),
+              dir / "elsewhere/folder");
     EXPECT_EQ(readFile(dir / "elsewhere/folder/two"), "2");
+
+    // Nor can a folder go inside itself; refused before anything is made inside it.
+    EXPECT_EQ(outcomeOf([&] { SafeMover::move(folderURL(dir / "elsewhere"), folderURL(dir / "elsewhere/in/x"), 0, {}, fs); }),
+              "errno " + std::to_string(EINVAL));
+    EXPECT_EQ(namesIn(dir / "elsewhere"), std::vector<std::string>{"folder"});
 }
 
 TEST(SafeMover, TakenNamesBecomeFreeNamesAndNothingIsOverwritten) {
@@ -119,15 +111,11 @@ TEST(SafeMover, TakenNamesBecomeFreeNamesAndNothingIsOverwritten) {
     EXPECT_EQ(SafeMover::uniqueDestination(fileURL(dir / "out/Notes"), *fs).path(), dir / "out/Notes 2");
     EXPECT_EQ(SafeMover::uniqueDestination(fileURL(dir / "out/Scan.PDF"), *fs).path(), dir / "out/Scan 2.PDF");
     EXPECT_EQ(SafeMover::uniqueDestination(fileURL(dir / "out/Free.pdf"), *fs).path(), dir / "out/Free.pdf");
-}
 
-TEST(SafeMover, AfterNinetyEightTakenNamesTheTimeIsUsed) {
-    TempDir dir;
-    auto fs = FileSystem::real();
-    writeFile(dir / "Report.pdf", "");
-    for (int n = 2; n <= 99; ++n) writeFile(dir / ("Report " + std::to_string(n) + ".pdf"), "");
+    // After 98 taken numbers, the seconds since 1970.
+    for (int n = 4; n <= 99; ++n) writeFile(dir / ("out/Report " + std::to_string(n) + ".pdf"), "");
     long long before = std::time(nullptr);
-    std::string name = SafeMover::uniqueDestination(fileURL(dir / "Report.pdf"), *fs).lastPathComponent();
+    std::string name = SafeMover::uniqueDestination(fileURL(dir / "out/Report.pdf"), *fs).lastPathComponent();
     long long after = std::time(nullptr);
     ASSERT_EQ(name.substr(0, 7), "Report ");
     ASSERT_EQ(name.substr(name.size() - 4), ".pdf");
@@ -136,166 +124,141 @@ TEST(SafeMover, AfterNinetyEightTakenNamesTheTimeIsUsed) {
     EXPECT_LE(seconds, after);
 }
 
-TEST(SafeMover, AFolderCannotMoveIntoItself) {
-    TempDir dir;
+TEST(SafeMover, AcrossVolumesItemsAreCopiedVerifiedThenRemoved) {
+    TempDir here;
     auto fs = FileSystem::real();
-    writeFile(dir / "a/file", "x");
-    EXPECT_THROW(SafeMover::move(URL::fileURL(dir / "a", true), URL::fileURL(dir / "a/inner/a", true), 0, {}, fs),
-                 FileSystemError);
-    EXPECT_EQ(readFile(dir / "a/file"), "x");
-    // Refused before anything is made inside the folder.
-    EXPECT_EQ(FileSystem::real()->listDirectory(dir / "a"), std::vector<std::string>{"file"});
-}
-
-TEST(SafeMover, AcrossVolumesFilesAndFoldersAreCopiedVerifiedThenRemoved) {
-    TwoVolumes volumes;
-    if (!volumes.there) GTEST_SKIP() << "no second device";
-    auto fs = FileSystem::real();
-    writeFile(volumes.here / "doc.txt", "document");
-    fs->setPermissions(volumes.here / "doc.txt", 0604);
-    fs->setModificationTime(volumes.here / "doc.txt", 1500000000);
-    writeFile(volumes.here / "album/a.jpg", std::string(3000000, 'a'));
-    writeFile(volumes.here / "album/sub/b.jpg", "b");
-    ordane::platform::copyItem(*fs, volumes.here / "album", volumes.here / "album-snapshot");
-
-    URL file = SafeMover::move(fileURL(volumes.here / "doc.txt"), fileURL(*volumes.there / "doc.txt"), 8,
-                               Date::fromUnix(1500000000), fs);
+    if (fs->status("/dev/shm").device == fs->status(here.path()).device) GTEST_SKIP() << "no second device";
+    TempDir there("/dev/shm");
+    writeFile(here / "doc.txt", "document");
+    fs->setPermissions(here / "doc.txt", 0604);
+    fs->setModificationTime(here / "doc.txt", 1500000000);
+    URL file = SafeMover::move(fileURL(here / "doc.txt"), fileURL(there / "doc.txt"), 8, Date::fromUnix(1500000000), fs);
     EXPECT_EQ(readFile(file.path()), "document");
     EXPECT_EQ(fs->linkStatus(file.path()).mode, 0604u);
     EXPECT_DOUBLE_EQ(fs->linkStatus(file.path()).modified, 1500000000);
-    EXPECT_FALSE(fs->exists(volumes.here / "doc.txt"));
-
-    URL folder = SafeMover::move(URL::fileURL(volumes.here / "album", true), URL::fileURL(*volumes.there / "album", true),
-                                 0, {}, fs);
-    EXPECT_EQ(treeDifference(volumes.here / "album-snapshot", folder.path()), std::nullopt);
-    EXPECT_FALSE(fs->exists(volumes.here / "album"));
+    EXPECT_FALSE(fs->exists(here / "doc.txt"));
+    EXPECT_EQ(namesIn(there.path()), std::vector<std::string>{"doc.txt"});
 }
 
-TEST(SafeMover, ACorruptedCopyIsRemovedAndTheOriginalStays) {
+TEST(SafeMover, AVerifiedCopyKeepsModesAndTimesUnderTheFreeName) {
     TempDir dir;
-    auto fs = std::make_shared<FaultInjectingFileSystem>();
-    writeFile(dir / "a.txt", "original");
-    writeFile(dir / "folder/deep/b.txt", "inside a folder");
-    // Another volume, as two mounts of one file system look to a rename.
-    fs->fail(Operation::moveNoReplace, "", EXDEV);
-    fs->corruptWrites("/out/");
-    const std::string refusal = "I couldn't verify the copy of a.txt arrived intact, so the original stayed put.";
-    EXPECT_EQ(refusalOf([&] { SafeMover::move(fileURL(dir / "a.txt"), fileURL(dir / "out/a.txt"), 8, {}, fs); }), refusal);
-    EXPECT_EQ(readFile(dir / "a.txt"), "original");
-    EXPECT_FALSE(fs->exists(dir / "out/a.txt"));
-
-    // A folder whose copy differs in one file deep inside is no verified copy either.
-    EXPECT_EQ(refusalOf([&] {
-                  SafeMover::move(URL::fileURL(dir / "folder", true), URL::fileURL(dir / "out/folder", true), 0, {}, fs);
-              }),
-              "I couldn't verify the copy of folder arrived intact, so the original stayed put.");
-    EXPECT_EQ(readFile(dir / "folder/deep/b.txt"), "inside a folder");
-    EXPECT_FALSE(fs->exists(dir / "out/folder"));
+    auto fs = acrossVolumes(dir);
+    makeFolderWithSnapshot(dir);
+    fs->setPermissions(dir / "in/folder", 0750);
+    fs->setModificationTime(dir / "in/folder", 1400000000);
+    writeFile(dir / "out/folder/own", "someone's own folder of that name");
+    URL moved = SafeMover::move(folderURL(dir / "in/folder"), folderURL(dir / "out/folder"), 0, {}, fs);
+    EXPECT_EQ(moved.path(), dir / "out/folder 2");
+    EXPECT_EQ(treeDifference(dir / "snapshot", moved.path()), std::nullopt);
+    EXPECT_EQ(fs->linkStatus(moved.path()).mode, 0750u);
+    EXPECT_DOUBLE_EQ(fs->linkStatus(moved.path()).modified, 1400000000);
+    EXPECT_EQ(fs->linkStatus(moved.path() + "/sub/locked").mode, 0555u);
+    EXPECT_EQ(namesIn(dir / "out"), (std::vector<std::string>{"folder", "folder 2"}));
+    EXPECT_EQ(namesIn(dir / "out/folder"), std::vector<std::string>{"own"});
+    EXPECT_FALSE(fs->exists(dir / "in/folder"));
+    // The copy's new name is on disk before the source goes.
+    std::vector<std::string> calls = fs->calls();
+    auto flushed = std::find(calls.begin(), calls.end(), "syncFolder " + dir / "out");
+    EXPECT_LT(flushed, std::find(calls.begin(), calls.end(), "removeTree " + dir / "in/folder"));
 }
 
-TEST(SafeMover, AnUnverifiedCopyWithReadOnlyFoldersIsRemovedToo) {
+TEST(SafeMover, ANameTakenDuringTheCopyGivesTheNextFreeName) {
+    struct TakesTheName : FaultInjectingFileSystem {
+        std::string name;
+        void syncFolder(const std::string& path) override {
+            // Once the copy's own folder is flushed, someone else takes its final name.
+            if (!name.empty() && path.find("/.") != std::string::npos) writeFile(std::exchange(name, ""), "theirs");
+            FaultInjectingFileSystem::syncFolder(path);
+        }
+    };
     TempDir dir;
-    writeFile(dir / "folder/locked/kept.txt", "kept");
-    writeFile(dir / "folder/z.txt", "last");
-    FileSystem::real()->setPermissions(dir / "folder/locked", 0555);
-    auto fs = std::make_shared<FaultInjectingFileSystem>(std::make_shared<ordane::testing::UnprivilegedFileSystem>());
-    fs->fail(Operation::moveNoReplace, "", EXDEV);
-    fs->corruptWrites("/out/folder/z.txt");
-    EXPECT_EQ(refusalOf([&] {
-                  SafeMover::move(URL::fileURL(dir / "folder", true), URL::fileURL(dir / "out/folder", true), 0, {}, fs);
-              }),
-              "I couldn't verify the copy of folder arrived intact, so the original stayed put.");
-    EXPECT_FALSE(fs->exists(dir / "out/folder"));
-    EXPECT_EQ(readFile(dir / "folder/locked/kept.txt"), "kept");
-    EXPECT_EQ(readFile(dir / "folder/z.txt"), "last");
+    auto fs = std::make_shared<TakesTheName>();
+    fs->fail(Operation::moveNoReplace, dir / "in/", EXDEV);
+    fs->name = dir / "out/folder";
+    writeFile(dir / "in/folder/a", "ours");
+    URL moved = SafeMover::move(folderURL(dir / "in/folder"), folderURL(dir / "out/folder"), 0, {}, fs);
+    EXPECT_EQ(moved.path(), dir / "out/folder 2");
+    EXPECT_EQ(readFile(dir / "out/folder"), "theirs");
+    EXPECT_EQ(readFile(dir / "out/folder 2/a"), "ours");
+    EXPECT_EQ(namesIn(dir / "out"), (std::vector<std::string>{"folder", "folder 2"}));
+}
+
+// Every failure of a move across volumes: the source stays whole, and nothing is left in the
+// destination folder, not even the hidden copy, unless the copy was verified and given its name.
+TEST(SafeMover, AFailedOrUnverifiedCopyLeavesNothingBehindAndTheSourceWhole) {
+    struct Case {
+        const char* fault;
+        std::function<void(FaultInjectingFileSystem&, const TempDir&)> inject;
+        std::string outcome;
+        std::vector<std::string> leftInOut = {};
+    };
+    const std::string unverified = "I couldn't verify the copy of folder arrived intact, so the original stayed put.";
+    const std::vector<Case> cases = {
+        {"corrupted bytes deep inside", [](auto& fs, auto&) { fs.corruptWrites("/sub/locked/c"); }, unverified},
+        {"corrupted chunks of a large file", [](auto& fs, auto&) { fs.corruptWrites("/sub/b"); }, unverified},
+        {"disk full half way", [](auto& fs, auto&) { fs.fail(Operation::write, "/out/", ENOSPC, 1, 1); }, "errno 28"},
+        {"read error of the source", [](auto& fs, auto& dir) { fs.fail(Operation::read, dir / "in/folder/a", EIO); },
+         "errno 5"},
+        {"the copy's rename", [](auto& fs, auto& dir) { fs.fail(Operation::moveNoReplace, "-> " + dir / "out", EIO); },
+         "errno 5"},
+        // Then both stay, and the failure is reported.
+        {"the source's removal", [](auto& fs, auto& dir) { fs.fail(Operation::removeTree, dir / "in/folder", EIO); },
+         "errno 5", {"folder"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        makeFolderWithSnapshot(dir);
+        // As an ordinary user, who must open up the read-only folder of the copy to remove it.
+        auto fs = acrossVolumes(dir, std::make_shared<ordane::testing::UnprivilegedFileSystem>());
+        c.inject(*fs, dir);
+        EXPECT_EQ(outcomeOf([&] { SafeMover::move(folderURL(dir / "in/folder"), folderURL(dir / "out/folder"), 0, {}, fs); }),
+                  c.outcome)
+            << c.fault;
+        EXPECT_EQ(namesIn(dir / "out"), c.leftInOut) << c.fault;
+        EXPECT_EQ(treeDifference(dir / "snapshot", dir / "in/folder"), std::nullopt) << c.fault;
+        EXPECT_TRUE(c.leftInOut.empty() || !treeDifference(dir / "snapshot", dir / "out/folder")) << c.fault;
+    }
 }
 
 TEST(SafeMover, LargeCopiesAreHashedToo) {
     TempDir dir;
-    auto fs = std::make_shared<FaultInjectingFileSystem>();
+    auto fs = acrossVolumes(dir);
     // 100,000,000 bytes: equal sizes alone must not pass a copy this large.
-    writeFile(dir / "big.bin", "");
-    ASSERT_EQ(::truncate((dir / "big.bin").c_str(), 100000000), 0);
-    fs->fail(Operation::moveNoReplace, "", EXDEV);
+    writeFile(dir / "in/big.bin", "");
+    ASSERT_EQ(::truncate((dir / "in/big.bin").c_str(), 100000000), 0);
     fs->corruptWrites("/out/");
-    EXPECT_EQ(refusalOf([&] { SafeMover::move(fileURL(dir / "big.bin"), fileURL(dir / "out/big.bin"), 100000000, {}, fs); }),
+    EXPECT_EQ(outcomeOf([&] { SafeMover::move(fileURL(dir / "in/big.bin"), fileURL(dir / "out/big.bin"), 100000000, {}, fs); }),
               "I couldn't verify the copy of big.bin arrived intact, so the original stayed put.");
-    EXPECT_EQ(sizeOf(dir / "big.bin"), 100000000);
-    EXPECT_FALSE(fs->exists(dir / "out/big.bin"));
+    EXPECT_EQ(fs->linkStatus(dir / "in/big.bin").size, 100000000);
+    EXPECT_TRUE(namesIn(dir / "out").empty());
 }
 
-TEST(SafeMover, VerificationComparesWholeFolders) {
-    TempDir dir;
-    auto fs = FileSystem::real();
-    writeFile(dir / "source/a", "a");
-    writeFile(dir / "source/sub/b", "b");
-    writeFile(dir / "copy/a", "a");
-    ordane::testing::makeDirectories(dir / "copy/sub");  // b never arrived
-    EXPECT_EQ(refusalOf([&] {
-                  SafeMover::verifyCopy(URL::fileURL(dir / "source", true), URL::fileURL(dir / "copy", true), fs);
-              }),
-              "I couldn't verify the copy of source arrived intact, so the original stayed put.");
-    writeFile(dir / "copy/sub/b", "b");
-    EXPECT_EQ(refusalOf([&] { SafeMover::verifyCopy(URL::fileURL(dir / "source", true), URL::fileURL(dir / "copy", true), fs); }),
-              "");
-}
-
-TEST(SafeMover, ACopyThatFailsHalfWayLeavesNothingAtTheDestination) {
-    TempDir dir;
-    auto fs = std::make_shared<FaultInjectingFileSystem>();
-    writeFile(dir / "big.bin", std::string(3 << 20, 'x'));
-    writeFile(dir / "folder/one", "1");
-    writeFile(dir / "folder/two/three", std::string(2 << 20, '3'));
-    fs->fail(Operation::moveNoReplace, "", EXDEV);
-    fs->fail(Operation::write, "/out/", ENOSPC, 1, 1);
-    try {
-        SafeMover::move(fileURL(dir / "big.bin"), fileURL(dir / "out/big.bin"), 3 << 20, {}, fs);
-        FAIL() << "a failed copy was reported as a move";
-    } catch (const FileSystemError& error) {
-        EXPECT_EQ(error.errorNumber(), ENOSPC);
-    }
-    EXPECT_FALSE(fs->exists(dir / "out/big.bin"));
-    EXPECT_EQ(sizeOf(dir / "big.bin"), 3 << 20);
-
-    fs->fail(Operation::write, "/out/folder/two/three", EIO, 1, 1);
-    EXPECT_THROW(SafeMover::move(URL::fileURL(dir / "folder", true), URL::fileURL(dir / "out/folder", true), 0, {}, fs),
-                 FileSystemError);
-    EXPECT_FALSE(fs->exists(dir / "out/folder"));
-    EXPECT_EQ(readFile(dir / "folder/one"), "1");
-}
-
-TEST(SafeMover, AFailedRemovalOfTheSourceKeepsBothAndReportsTheFailure) {
-    TempDir dir;
-    auto fs = std::make_shared<FaultInjectingFileSystem>();
-    writeFile(dir / "a.txt", "both");
-    fs->fail(Operation::moveNoReplace, "", EXDEV);
-    fs->fail(Operation::removeTree, dir / "a.txt", EIO);
-    EXPECT_THROW(SafeMover::move(fileURL(dir / "a.txt"), fileURL(dir / "out/a.txt"), 4, {}, fs), FileSystemError);
-    EXPECT_EQ(readFile(dir / "a.txt"), "both");
-    EXPECT_EQ(readFile(dir / "out/a.txt"), "both");
-}
-
-TEST(SafeMover, ACrashAtAnyStepNeverLosesTheItem) {
+TEST(SafeMover, ACrashAtAnyStepShowsNoPartialCopyAndNeverLosesTheItem) {
     for (int changes = 0;; ++changes) {
         TempDir dir;
-        auto fs = std::make_shared<FaultInjectingFileSystem>();
-        writeFile(dir / "folder/a", "alpha");
-        writeFile(dir / "folder/sub/b", std::string(2 << 20, 'b'));
-        ordane::platform::copyItem(*FileSystem::real(), dir / "folder", dir / "snapshot");
-        fs->fail(Operation::moveNoReplace, "", EXDEV);
+        makeFolderWithSnapshot(dir);
+        writeFile(dir / "in/big.bin", std::string((2 << 20) + 7, 'x'));
+        writeFile(dir / "big.snapshot", std::string((2 << 20) + 7, 'x'));
+        ordane::testing::makeDirectories(dir / "out");
+        auto fs = acrossVolumes(dir);
         fs->crashAfter(changes);
         bool crashed = false;
         try {
-            SafeMover::move(URL::fileURL(dir / "folder", true), URL::fileURL(dir / "out/folder", true), 0, {}, fs);
+            SafeMover::move(fileURL(dir / "in/big.bin"), fileURL(dir / "out/big.bin"), (2 << 20) + 7, {}, fs);
+            SafeMover::move(folderURL(dir / "in/folder"), folderURL(dir / "out/folder"), 0, {}, fs);
         } catch (const SimulatedCrash&) {
             crashed = true;
         }
-        bool sourceWhole = !treeDifference(dir / "snapshot", dir / "folder");
-        bool copyWhole = !treeDifference(dir / "snapshot", dir / "out/folder");
-        EXPECT_TRUE(sourceWhole || copyWhole) << "lost after " << changes << " changes";
+        for (std::string name : {"big.bin", "folder"}) {
+            std::string snapshot = dir / (name == "folder" ? "snapshot" : "big.snapshot");
+            bool copyWhole = !treeDifference(snapshot, dir / ("out/" + name));
+            bool shown = FileSystem::real()->exists(dir / ("out/" + name));
+            EXPECT_TRUE(copyWhole || !shown) << "a partial " << name << " shown after " << changes;
+            EXPECT_TRUE(copyWhole || !treeDifference(snapshot, dir / ("in/" + name))) << name << " lost after " << changes;
+        }
         if (!crashed) {
-            EXPECT_TRUE(copyWhole);
-            EXPECT_FALSE(FileSystem::real()->exists(dir / "folder"));
+            EXPECT_EQ(namesIn(dir / "out"), (std::vector<std::string>{"big.bin", "folder"}));
+            EXPECT_EQ(namesIn(dir / "in"), std::vector<std::string>{});
             break;
         }
     }

