@@ -110,19 +110,14 @@ TEST_F(FilingPriorsStoreTest, MissingFileStartsEmptyAndSetsNothingAside) {
 }
 
 TEST_F(FilingPriorsStoreTest, UnusableFilesAreSetAsideBeforeTheFirstWrite) {
+    // Which versions and shapes are refused is the store file's concern; here, what happens then.
     const std::vector<std::string> unusable = {
         R"({"rows": {}, "version": 0})",
-        R"({"rows": {}, "version": 2})",
-        R"({"rows": {}, "version": 1.0})",
-        R"({"rows": {}, "version": "1"})",
-        R"({"rows": {}})",
         R"({"version": 1, "rows": {"k": {"kind": "letter", "destinationPath": "/a", "acceptCount": 1)",
         R"({"version": 1, "rows": {"k": {"kind": "letter", "destinationPath": "/a", "acceptCount": 1.5,)"
         R"( "rejectCount": 0, "lastUpdated": 1}}})",
         R"({"version": 1, "rows": {"k": {"kind": "letter", "destinationPath": "/a", "acceptCount": -1,)"
         R"( "rejectCount": 0, "lastUpdated": 1}}})",
-        R"({"version": 1, "rows": []})",
-        R"([1, 2, 3])",
         "",
         std::string("\x89PNG\r\n\x1a\n\0\0\0", 11),
     };
