@@ -168,6 +168,9 @@ TEST_F(FolderCentroidStoreTest, AnEntryThatCannotBeWrittenIsLeftOut) {
     auto unordered = folder("/c");
     unordered.centroid.indices = {7, 2, 4095};  // would be refused on reading, and the whole file with it
     store.upsert(unordered);
+    auto negative = folder("/d");
+    negative.docCount = -1;
+    store.upsert(negative);
     store.upsert(folder("/b"));
     store.saveIfDirty();
     auto reloaded = make().allEntries();
