@@ -1,15 +1,17 @@
 #include "OrdaneCore/Foundation/Json.hpp"
 
+#include "OrdaneCore/Foundation/JsonReader.hpp"
+#include "OrdaneCore/Foundation/JsonWriter.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace ordane::json {
 
 Json parse(std::string_view text) {
+    // nlohmann stops at a NUL byte, so "{}\0garbage" would pass; no JSON text holds one.
+    if (text.find('\0') != std::string_view::npos) throw DecodingError("Malformed JSON: a NUL byte");
     try {
         return Json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& error) {
@@ -86,8 +88,9 @@ double number(const Json& value) {
     return result;
 }
 
-float float32(const Json& value) {
-    double wide = number(value);
+float float32(const Json& value) { return float32FromDouble(number(value)); }
+
+float float32FromDouble(double wide) {
     // The shortest decimal of the largest float (3.4028235e38) lies above it and still rounds to
     // it; only from half a float step above the largest float does a number round to infinity.
     constexpr double largestFloat = std::numeric_limits<float>::max();
@@ -121,17 +124,11 @@ Json numberValue(double value) {
 }
 
 Json float32Value(float value) {
-    if (!std::isfinite(value)) throw EncodingError("Cannot write a number that is not finite");
-    // The shortest decimal that reads back as this float, held as the double of that decimal,
-    // so that the writer's shortest double form prints the same digits.
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
-    *result.ptr = '\0';
-    const double shortest = std::strtod(buffer, nullptr);
-    // A reader rounds the decimal to a double and then to a float; for a few floats that second
-    // rounding lands on the neighbour. Those are written as their exact value, which reads back.
-    if (static_cast<float>(shortest) == value) return Json(shortest);
-    return Json(static_cast<double>(value));
+    // Held as the double of the digits the compact writer prints, so that every writer prints
+    // those same shortest digits and they read back as this float.
+    std::string digits;
+    appendFloat32(digits, value);
+    return Json(JsonReader::parseDouble(digits));
 }
 
 Json dateValue(Date value) { return numberValue(value.secondsSinceReferenceDate); }

@@ -55,6 +55,8 @@ int64_t int64(const Json& value);
 uint64_t uint64(const Json& value);
 double number(const Json& value);  // finite; integers accepted
 float float32(const Json& value);  // finite and within float range
+// A finite double read for a 32-bit float, refused (DecodingError) when it would round to infinity.
+float float32FromDouble(double wide);
 Date date(const Json& value);
 UUID uuid(const Json& value);
 URL url(const Json& value);

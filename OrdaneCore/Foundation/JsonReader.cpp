@@ -2,6 +2,7 @@
 
 #include "OrdaneCore/Foundation/JsonWriter.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -28,6 +29,38 @@ void appendUTF8(std::string& out, uint32_t codePoint) {
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
+}
+// Whether a JSON number's magnitude is below 1: the decimal exponent of its first non-zero digit
+// plus its explicit exponent is negative. Exponents are capped far beyond any double's range.
+bool isBelowOne(std::string_view number) {
+    constexpr int64_t cap = int64_t{1} << 40;
+    size_t i = number[0] == '-' ? 1 : 0;
+    int64_t leading = 0;
+    bool found = false;
+    for (; i < number.size() && isDigit(number[i]); ++i) {
+        if (found) {
+            leading = std::min(leading + 1, cap);
+        } else if (number[i] != '0') {
+            found = true;
+        }
+    }
+    if (i < number.size() && number[i] == '.') {
+        for (++i; i < number.size() && isDigit(number[i]); ++i) {
+            if (found) continue;
+            leading = std::max(leading - 1, -cap);
+            if (number[i] != '0') found = true;
+        }
+    }
+    if (!found) return true;
+    int64_t exponent = 0;
+    if (i < number.size()) {  // "e" or "E"
+        ++i;
+        bool negative = i < number.size() && number[i] == '-';
+        if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
+        for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), cap);
+        if (negative) exponent = -exponent;
+    }
+    return leading + exponent < 0;
 }
 }  // namespace
 
@@ -354,6 +387,8 @@ double JsonReader::parseDouble(std::string_view text) {
     }
     double value = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    // Too small for a double rounds to zero, as strtod and the tree parser give; only too large is refused.
+    if (result.ec == std::errc::result_out_of_range && isBelowOne(text)) return negative ? -0.0 : 0.0;
     if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value)) {
         throw DecodingError("Number out of range: " + std::string(text));
     }

@@ -19,7 +19,8 @@ class JsonReader {
 public:
     static constexpr int maxDepth = 256;
 
-    explicit JsonReader(std::string_view text) : text_(text) {}
+    // A leading UTF-8 byte order mark is skipped, as the tree parser skips it.
+    explicit JsonReader(std::string_view text) : text_(text), position_(text.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
 
     // Reads an object, calling `member(std::string key)` for each member; `member` must read the
     // member's value (with readValue, skipValue or forEachMember).
@@ -91,7 +92,7 @@ private:
     [[noreturn]] void fail(std::string_view message) const;
 
     std::string_view text_;
-    size_t position_ = 0;
+    size_t position_;
 };
 
 }  // namespace ordane

@@ -1,6 +1,4 @@
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "OrdaneCore/Foundation/JsonWriter.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
@@ -15,16 +13,6 @@ bool isSHA256Hex(std::string_view text) {
     return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
            });
-}
-
-// Equal counts, indices strictly ascending and inside the term space.
-bool isStorable(const SparseVector& vector) {
-    if (vector.indices.size() != vector.values.size()) return false;
-    for (size_t k = 0; k < vector.indices.size(); ++k) {
-        if (vector.indices[k] >= SparseVector::dimension) return false;
-        if (k > 0 && vector.indices[k] <= vector.indices[k - 1]) return false;
-    }
-    return true;
 }
 
 void appendKey(std::string& out, const char* key) {
@@ -42,7 +30,7 @@ void appendHash(std::string& out, const char* key, const std::optional<std::stri
 
 void appendFingerprint(std::string& out, const Fingerprint& fingerprint) {
     const SparseVector& terms = fingerprint.termFrequency;
-    if (!isStorable(terms)) throw EncodingError("Term vector out of order or out of range");
+    if (!terms.isWellFormed()) throw EncodingError("Term vector out of order or out of range");
     out += "{\"termFrequency\":{\"indices\":[";
     for (size_t k = 0; k < terms.indices.size(); ++k) {
         if (k > 0) out += ',';
@@ -84,18 +72,14 @@ SparseVector readSparseVector(JsonReader& reader) {
         } else if (key == "values") {
             values.emplace();
             reader.forEachElement([&] {
-                double value = reader.readDouble();
-                if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
-                    throw DecodingError("Number out of range for a 32-bit float");
-                }
-                values->push_back(static_cast<float>(value));
+                values->push_back(json::float32FromDouble(reader.readDouble()));
             });
         } else {
             reader.skipValue();
         }
     });
     SparseVector vector{required(std::move(indices), "indices"), required(std::move(values), "values")};
-    if (!isStorable(vector)) throw DecodingError("Term vector with unequal counts or indices not ascending");
+    if (!vector.isWellFormed()) throw DecodingError("Term vector with unequal counts or indices not ascending");
     return vector;
 }
 

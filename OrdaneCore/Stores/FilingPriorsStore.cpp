@@ -1,10 +1,16 @@
 #include "OrdaneCore/Stores/FilingPriorsStore.hpp"
 
+#include "OrdaneCore/Foundation/SaturatingAdd.hpp"
+
 namespace ordane {
 
+// In doubles: counts read from a file may be as large as the file says.
 double FilingPriorsStore::Row::acceptanceRate() const {
-    return static_cast<double>(acceptCount + 1) / static_cast<double>(acceptCount + rejectCount + 3);
+    const double accepts = static_cast<double>(acceptCount);
+    return (accepts + 1) / (accepts + static_cast<double>(rejectCount) + 3);
 }
+
+bool FilingPriorsStore::Row::hasHistory() const { return saturatingAdd(acceptCount, rejectCount) > 2; }
 
 Json FilingPriorsStore::Row::toJson() const {
     return Json{
@@ -73,11 +79,8 @@ void FilingPriorsStore::record(const std::string& kind, const std::string& desti
     loadIfNeeded();
     Date now = Date::now();
     Row& row = rows_.try_emplace(key(kind, destinationPath), Row{kind, destinationPath, 0, 0, now}).first->second;
-    if (decision == Decision::accept) {
-        ++row.acceptCount;
-    } else {
-        ++row.rejectCount;
-    }
+    int64_t& count = decision == Decision::accept ? row.acceptCount : row.rejectCount;
+    count = saturatingAdd(count, 1);
     row.lastUpdated = now;
     saveLocked();
 }

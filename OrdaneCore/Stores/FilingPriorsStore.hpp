@@ -29,7 +29,7 @@ public:
 
         // (accepts + 1) / (accepts + rejects + 3): a new row starts at 1/3.
         double acceptanceRate() const;
-        bool hasHistory() const { return acceptCount + rejectCount > 2; }
+        bool hasHistory() const;
 
         bool operator==(const Row&) const = default;
         Json toJson() const;

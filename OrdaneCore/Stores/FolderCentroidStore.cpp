@@ -7,6 +7,8 @@
 namespace ordane {
 
 Json FolderCentroidStore::FolderEntry::toJson() const {
+    // Reading refuses it, and with it the whole file.
+    if (docCount < 0) throw EncodingError("Negative document count");
     return Json{
         {"path", json::stringValue(path)},
         {"membershipHash", Json(membershipHash)},

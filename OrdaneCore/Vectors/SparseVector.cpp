@@ -111,8 +111,16 @@ SparseVector SparseVector::weighted(std::span<const float> weights, const Sparse
     return normalized(result);
 }
 
+bool SparseVector::isWellFormed() const {
+    if (indices.size() != values.size()) return false;
+    for (size_t k = 0; k < indices.size(); ++k) {
+        if (indices[k] >= dimension || (k > 0 && indices[k] <= indices[k - 1])) return false;
+    }
+    return true;
+}
+
 Json SparseVector::toJson() const {
-    requireEqualCounts(*this);
+    if (!isWellFormed()) throw EncodingError("Sparse vector with unequal counts or indices out of order or range");
     Json result = Json::object();
     result["indices"] = json::array(indices, [](uint16_t index) { return Json(index); });
     result["values"] = json::array(values, json::float32Value);

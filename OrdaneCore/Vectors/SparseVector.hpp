@@ -47,6 +47,10 @@ struct SparseVector {
     // when an index is not below `limit`.
     static void requireIndicesBelow(const SparseVector& vector, size_t limit);
 
+    // Equal counts, indices strictly ascending and below `dimension`: what a stored file may hold.
+    bool isWellFormed() const;
+
+    // Throws EncodingError for a vector that is not well formed, which could not be read back.
     Json toJson() const;
     // Refuses unequal counts, indices that are not strictly ascending or not below 4,096, and
     // values that are not finite 32-bit floats (a stored file may be damaged or hand-edited).

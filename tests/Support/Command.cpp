@@ -45,6 +45,10 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const std::v
     return result;
 }
 
+std::vector<std::string> toolEnvironment(const std::string& home) {
+    return {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data", "PATH=/usr/bin:/bin", "LANG=C.UTF-8", "TZ=UTC"};
+}
+
 bool hasProgram(const std::string& name) {
     for (const char* folder : {"/usr/local/bin", "/usr/bin", "/bin", "/usr/sbin", "/sbin"}) {
         if (::access((std::string(folder) + "/" + name).c_str(), X_OK) == 0) return true;

@@ -33,13 +33,18 @@ platform::DirectoryListing FolderFaultFileSystem::readDirectory(const std::strin
         throw platform::FileSystemError(failure->second, "list", path);
     }
     platform::DirectoryListing listing = RealFileSystem::readDirectory(path, includeHidden);
-    if (auto alias = sameFolderAs.find(path); alias != sameFolderAs.end()) {
-        platform::FileStatus other = status(alias->second);
-        listing.device = other.device;
-        listing.inode = other.inode;
-    }
+    // A folder mounted again elsewhere has the identity of the original, in its parent's listing too.
+    auto takeOriginalIdentity = [this](const std::string& folder, uint64_t& device, uint64_t& inode) {
+        if (auto alias = sameFolderAs.find(folder); alias != sameFolderAs.end()) {
+            platform::FileStatus original = status(alias->second);
+            device = original.device;
+            inode = original.inode;
+        }
+    };
+    takeOriginalIdentity(path, listing.device, listing.inode);
     for (auto& entry : listing.entries) {
         std::string entryPath = path + "/" + entry.name;
+        if (entry.status) takeOriginalIdentity(entryPath, entry.status->device, entry.status->inode);
         if (withoutValues.count(entryPath)) {
             entry.status.reset();
             entry.statusError = ENOENT;

@@ -18,7 +18,7 @@ namespace ordane::testing {
 class FolderFaultFileSystem : public platform::RealFileSystem {
 public:
     std::map<std::string, int> failures;               // folder path → errno of its read
-    std::map<std::string, std::string> sameFolderAs;   // folder path → folder whose identity it reports
+    std::map<std::string, std::string> sameFolderAs;   // folder path → folder whose identity it has (a bind mount)
     std::set<std::string> withoutValues;               // entry paths whose values cannot be read
     std::map<std::string, std::optional<platform::DownloadingStatus>> ubiquitous;  // entry path → status
     std::optional<std::string> throwsUnexpectedly;     // folder path whose read throws a non-file error

@@ -6,12 +6,26 @@
 #include "OrdaneCore/Actions/ActionExecutor.hpp"
 #include "OrdaneCore/Actions/ActionJournal.hpp"
 #include "OrdaneCore/Actions/ActivityStore.hpp"
+#include "OrdaneCore/Hashing/FileHasher.hpp"
 #include "OrdaneCore/Model/ActionPlan.hpp"
+#include "OrdanePlatform/FileSystem/TreeComparison.hpp"
 #include "OrdanePlatform/Trash/Trash.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane::testing {
+
+// Where two items (whole folders too) first differ in names, kinds, sizes or contents; none when equal.
+inline std::optional<std::string> treeDifference(const std::string& a, const std::string& b) {
+    FileHasher hasher;
+    return platform::firstTreeDifference(*platform::FileSystem::real(), a, b, [&](const std::string& path) {
+        return hasher.sha256(URL::fileURL(path), FileHasher::defaultChunkSize);
+    });
+}
+
+inline std::vector<std::string> namesIn(const std::string& folder) {
+    return platform::FileSystem::real()->listDirectory(folder);
+}
 
 // A temporary folder with its own Trash, journal folder and activity file, all reached through one
 // fault-injecting file system.
@@ -43,6 +57,14 @@ struct ActionWorkspace {
     }
     static ActionPlan plan(std::vector<PlannedAction> actions) {
         return ActionPlan{UUID::random(), Date::now(), std::move(actions)};
+    }
+    ActionPlan run(std::vector<PlannedAction> actions, const ActionExecutor::Progress& progress = {}) {
+        return executor.execute(plan(std::move(actions)), journal, activity, progress);
+    }
+    // Runs one action and returns its activity entry.
+    ActivityEntry runOne(PlannedAction action) {
+        run({std::move(action)});
+        return activity.allEntries().at(0);
     }
 };
 

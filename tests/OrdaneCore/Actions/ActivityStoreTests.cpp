@@ -30,28 +30,19 @@ std::vector<ActivityEntry> entriesInFile(const std::string& path) {
 
 struct StoreFixture {
     TempDir dir;
-    std::string file = dir / "Library/Application Support/Ordane/activity.json";
+    std::string folder = dir / "Library/Application Support/Ordane";
+    std::string file = folder + "/activity.json";
     std::shared_ptr<FaultInjectingFileSystem> fs = std::make_shared<FaultInjectingFileSystem>();
     ActivityStore store{URL::fileURL(file), fs};
 };
 
 }  // namespace
 
-TEST(ActivityStore, StartsEmptyAndTheFirstAppendCreatesTheFile) {
+TEST(ActivityStore, NewestFirstWhileThePrettyFileKeepsAppendOrder) {
     StoreFixture f;
     EXPECT_TRUE(f.store.allEntries().empty());
-    ActivityEntry entry = entryAt(10);
-    f.store.append(entry);
-    EXPECT_EQ(entriesInFile(f.file), std::vector<ActivityEntry>{entry});
-    Json stored = json::parse(readFile(f.file))[0];
-    EXPECT_FALSE(stored.contains("undoableNote"));
-    EXPECT_FALSE(stored.contains("suggestionKind"));
-    EXPECT_EQ(readFile(f.file).substr(0, 3), "[\n ");
-}
-
-TEST(ActivityStore, NewestFirstWhileTheFileKeepsAppendOrder) {
-    StoreFixture f;
     for (double date : {10.0, 30.0, 20.0}) f.store.append(entryAt(date));
+    EXPECT_EQ(readFile(f.file).substr(0, 3), "[\n ");
     ActivityEntry sameA = entryAt(40);
     ActivityEntry sameB = entryAt(40);
     f.store.append(sameA);
@@ -63,67 +54,25 @@ TEST(ActivityStore, NewestFirstWhileTheFileKeepsAppendOrder) {
     EXPECT_EQ(datesOf(entriesInFile(f.file)), (std::vector<double>{10, 30, 20, 40, 40}));
 
     // A second store reads what the first wrote.
-    ActivityStore reopened(URL::fileURL(f.file));
-    EXPECT_EQ(reopened.allEntries(), newest);
+    EXPECT_EQ(ActivityStore(URL::fileURL(f.file)).allEntries(), newest);
 }
 
-TEST(ActivityStore, ReplaceRewritesOneEntryInPlace) {
-    StoreFixture f;
-    std::vector<ActivityEntry> entries = {entryAt(1), entryAt(2), entryAt(3)};
-    for (const ActivityEntry& entry : entries) f.store.append(entry);
-    entries[1].undoable = false;
-    entries[1].undoableNote = "Undone.";
-    f.store.replace(entries[1]);
-    EXPECT_EQ(entriesInFile(f.file), entries);
-    EXPECT_EQ(f.store.entry(entries[1].id), entries[1]);
-
-    int writes = f.fs->calls(Operation::writeFileAtomically);
-    f.store.replace(entryAt(4));  // unknown id
-    EXPECT_EQ(f.fs->calls(Operation::writeFileAtomically), writes);
-    EXPECT_EQ(f.store.entry(UUID::random()), std::nullopt);
-    EXPECT_EQ(f.fs->calls(Operation::readFile), 1);  // read once, on first use
-}
-
-TEST(ActivityStore, AnUndecodableFileIsSetAsideNotReplaced) {
-    StoreFixture f;
+TEST(ActivityStore, AFileThatCantBeReadOrDecodedIsSetAsideNotReplaced) {
     const std::string damaged = R"([{"id": "not finished)";
-    writeFile(f.file, damaged);
-    EXPECT_TRUE(f.store.allEntries().empty());
-    ActivityEntry entry = entryAt(5);
-    f.store.append(entry);
-    EXPECT_EQ(entriesInFile(f.file), std::vector<ActivityEntry>{entry});
-    std::vector<std::string> names = f.fs->listDirectory(f.dir / "Library/Application Support/Ordane");
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1].rfind("activity.json.unreadable-", 0), 0u);
-    EXPECT_EQ(readFile(f.dir / ("Library/Application Support/Ordane/" + names[1])), damaged);
-}
-
-TEST(ActivityStore, AnUnreadableFileIsSetAsideTooAndWriteFailuresAreSilent) {
-    StoreFixture f;
-    std::vector<ActivityEntry> earlier = {entryAt(1), entryAt(2)};
-    writeFile(f.file, json::dumpPretty(json::array(earlier)));
-    f.fs->fail(Operation::readFile, "activity.json", EIO, 0, 1);
-    EXPECT_TRUE(f.store.allEntries().empty());
-
-    // The set-aside fails, so nothing may be written over the user's record.
-    f.fs->fail(Operation::moveNoReplace, "activity.json", EIO, 0, 1);
-    ActivityEntry first = entryAt(3);
-    f.store.append(first);
-    EXPECT_EQ(entriesInFile(f.file), earlier);
-
-    ActivityEntry second = entryAt(4);
-    f.store.append(second);
-    EXPECT_EQ(entriesInFile(f.file), (std::vector<ActivityEntry>{first, second}));
-    std::vector<std::string> names = f.fs->listDirectory(f.dir / "Library/Application Support/Ordane");
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(entriesInFile(f.dir / ("Library/Application Support/Ordane/" + names[1])), earlier);
-
-    f.fs->fail(Operation::writeFileAtomically, "activity.json", ENOSPC, 0, 1);
-    ActivityEntry third = entryAt(5);
-    f.store.append(third);
-    EXPECT_EQ(f.store.allEntries().size(), 3u);
-    f.store.save();
-    EXPECT_EQ(entriesInFile(f.file), (std::vector<ActivityEntry>{first, second, third}));
+    const std::string earlier = json::dumpPretty(json::array(std::vector<ActivityEntry>{entryAt(1), entryAt(2)}));
+    for (bool readable : {false, true}) {
+        StoreFixture f;
+        writeFile(f.file, readable ? damaged : earlier);
+        if (!readable) f.fs->fail(Operation::readFile, "activity.json", EIO, 0, 1);
+        EXPECT_TRUE(f.store.allEntries().empty());
+        ActivityEntry entry = entryAt(5);
+        f.store.append(entry);
+        EXPECT_EQ(entriesInFile(f.file), std::vector<ActivityEntry>{entry});
+        std::vector<std::string> names = f.fs->listDirectory(f.folder);
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_EQ(names[1].rfind("activity.json.unreadable-", 0), 0u);
+        EXPECT_EQ(readFile(f.folder + "/" + names[1]), readable ? damaged : earlier);
+    }
 }
 
 TEST(ActivityStore, ASaveBeforeAnyReadKeepsTheRecordsOnDisk) {

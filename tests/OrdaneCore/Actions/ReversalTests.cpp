@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "ActionWorkspace.hpp"
-#include "OrdaneCore/Hashing/FileHasher.hpp"
 #include "OrdanePlatform/FileSystem/ItemCopy.hpp"
-#include "OrdanePlatform/FileSystem/TreeComparison.hpp"
+#include "Support/Command.hpp"
 
 using namespace ordane;
 using ordane::testing::ActionWorkspace;
+using ordane::testing::hasProgram;
+using ordane::testing::namesIn;
 using ordane::testing::readFile;
-using ordane::testing::TempDir;
+using ordane::testing::runCommand;
+using ordane::testing::toolEnvironment;
+using ordane::testing::treeDifference;
 using ordane::testing::writeFile;
 using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
 using Result = ActionExecutor::ReversalResult;
@@ -18,27 +21,20 @@ namespace {
 const std::string cantUndo = "This step can't be undone anymore.";
 const std::string noLongerInTrash = "That file is no longer in the Trash. The Trash was probably emptied.";
 
-// Runs a plan and returns the activity entry of its first action.
-ActivityEntry runOne(ActionWorkspace& w, PlannedAction action) {
-    w.executor.execute(ActionWorkspace::plan({std::move(action)}), w.journal, w.activity);
-    return w.activity.allEntries().at(0);
-}
-
-std::optional<std::string> treeDifference(const std::string& a, const std::string& b) {
-    FileHasher hasher;
-    return platform::firstTreeDifference(*platform::FileSystem::real(), a, b, [&](const std::string& path) {
-        return hasher.sha256(URL::fileURL(path), FileHasher::defaultChunkSize);
-    });
-}
-
 }  // namespace
 
-TEST(Undo, PutsTheItemBackAndRecordsItOnce) {
+TEST(Undo, PutsAMovedItemBackAndRecordsItOnce) {
     ActionWorkspace w;
     writeFile(w.dir / "docs/bill.pdf", "bill");
-    ActivityEntry moved = runOne(w, w.move("docs/bill.pdf", "Bills/bill.pdf"));
-    writeFile(w.dir / "Bills/bill.pdf", "bill, annotated later");  // edits don't stop an undo
+    writeFile(w.dir / "b", "b");
+    ActivityEntry trashed = w.runOne(w.trashing("b"));
+    ActivityEntry moved = w.runOne(w.move("docs/bill.pdf", "Bills/bill.pdf"));
+    // Only moves undo and only trashed items restore.
+    EXPECT_EQ(w.executor.undo(trashed, w.activity), Result::notPossible(cantUndo));
+    EXPECT_EQ(w.executor.restoreFromTrash(moved, w.activity), Result::notPossible(cantUndo));
+    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
 
+    writeFile(w.dir / "Bills/bill.pdf", "bill, annotated later");  // edits don't stop an undo
     EXPECT_EQ(w.executor.undo(moved, w.activity), Result::done());
     EXPECT_EQ(readFile(w.dir / "docs/bill.pdf"), "bill, annotated later");
     EXPECT_FALSE(w.fs->exists(w.dir / "Bills/bill.pdf"));
@@ -47,40 +43,27 @@ TEST(Undo, PutsTheItemBackAndRecordsItOnce) {
     EXPECT_FALSE(old.undoable);
     EXPECT_EQ(old.undoableNote, "Undone.");
     std::vector<ActivityEntry> stored = json::array<ActivityEntry>(json::parse(readFile(w.dir / "support/activity.json")));
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[1].kind, ActivityEntry::Kind::undone(moved.id));
-    EXPECT_EQ(stored[1].sizeBytes, 4);
-    EXPECT_TRUE(stored[1].undoable);
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[2].kind, ActivityEntry::Kind::undone(moved.id));
+    EXPECT_EQ(stored[2].sizeBytes, 4);
+    EXPECT_TRUE(stored[2].undoable);
 
     EXPECT_EQ(w.executor.undo(old, w.activity), Result::notPossible(cantUndo));
-    EXPECT_EQ(w.executor.undo(stored[1], w.activity), Result::notPossible(cantUndo));
-    EXPECT_EQ(w.activity.allEntries().size(), 2u);
-}
-
-TEST(Undo, OnlyMovesUndoAndOnlyTrashesRestore) {
-    ActionWorkspace w;
-    writeFile(w.dir / "a", "a");
-    writeFile(w.dir / "b", "b");
-    ActivityEntry moved = runOne(w, w.move("a", "x/a"));
-    ActivityEntry trashed = runOne(w, w.trashing("b"));
-    ASSERT_NE(moved.id, trashed.id);
-    EXPECT_EQ(w.executor.undo(trashed, w.activity), Result::notPossible(cantUndo));
-    EXPECT_EQ(w.executor.restoreFromTrash(moved, w.activity), Result::notPossible(cantUndo));
-    EXPECT_TRUE(w.activity.entry(moved.id)->undoable);
-    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
+    EXPECT_EQ(w.executor.undo(stored[2], w.activity), Result::notPossible(cantUndo));
+    EXPECT_EQ(w.activity.allEntries().size(), 3u);
 }
 
 TEST(Undo, ATakenFormerNameGivesAFreeNameAndAGoneItemIsRefused) {
     ActionWorkspace w;
     writeFile(w.dir / "docs/Report.pdf", "moved one");
-    ActivityEntry moved = runOne(w, w.move("docs/Report.pdf", "out/Report.pdf"));
+    writeFile(w.dir / "docs/gone.txt", "g");
+    ActivityEntry moved = w.runOne(w.move("docs/Report.pdf", "out/Report.pdf"));
+    ActivityEntry second = w.runOne(w.move("docs/gone.txt", "out/gone.txt"));
     writeFile(w.dir / "docs/Report.pdf", "a new file");
     EXPECT_EQ(w.executor.undo(moved, w.activity), Result::done());
     EXPECT_EQ(readFile(w.dir / "docs/Report 2.pdf"), "moved one");
     EXPECT_EQ(readFile(w.dir / "docs/Report.pdf"), "a new file");
 
-    writeFile(w.dir / "docs/gone.txt", "g");
-    ActivityEntry second = runOne(w, w.move("docs/gone.txt", "out/gone.txt"));
     w.fs->removeItem(w.dir / "out/gone.txt");
     EXPECT_EQ(w.executor.undo(second, w.activity),
               Result::notPossible("gone.txt isn't where it was when I looked, so I left everything alone."));
@@ -90,7 +73,7 @@ TEST(Undo, ATakenFormerNameGivesAFreeNameAndAGoneItemIsRefused) {
 TEST(Restore, TakesTheItemOutOfTheTrashAndCleansItsInfo) {
     ActionWorkspace w;
     writeFile(w.dir / "photos/trip/pic.jpg", "pixels");
-    ActivityEntry trashed = runOne(w, w.trashing("photos/trip/pic.jpg"));
+    ActivityEntry trashed = w.runOne(w.trashing("photos/trip/pic.jpg"));
     writeFile(w.trashDirectory + "/directorysizes", "10 1700000000 other\n6 1700000000 pic.jpg\n");
     w.fs->removeTree(w.dir / "photos");  // the former folder is gone too
 
@@ -110,7 +93,8 @@ TEST(Restore, TakesTheItemOutOfTheTrashAndCleansItsInfo) {
 TEST(Restore, AnEmptiedTrashEndsTheEntryForGood) {
     ActionWorkspace w;
     writeFile(w.dir / "old.log", "log");
-    ActivityEntry trashed = runOne(w, w.trashing("old.log"));
+    writeFile(w.dir / "new.log", "log");
+    ActivityEntry trashed = w.runOne(w.trashing("old.log"));
     w.fs->removeItem(w.trashDirectory + "/files/old.log");
     w.fs->removeItem(w.trashDirectory + "/info/old.log.trashinfo");
 
@@ -123,8 +107,7 @@ TEST(Restore, AnEmptiedTrashEndsTheEntryForGood) {
 
     // Emptied by a tool that removes the files and info folders themselves: the Trash is there,
     // so this is no drive that went away.
-    writeFile(w.dir / "new.log", "log");
-    ActivityEntry second = runOne(w, w.trashing("new.log"));
+    ActivityEntry second = w.runOne(w.trashing("new.log"));
     w.fs->removeTree(w.trashDirectory + "/files");
     w.fs->removeTree(w.trashDirectory + "/info");
     EXPECT_EQ(w.executor.restoreFromTrash(second, w.activity), Result::notPossible(noLongerInTrash));
@@ -134,7 +117,7 @@ TEST(Restore, AnEmptiedTrashEndsTheEntryForGood) {
 TEST(Restore, AnUnreachableTrashLeavesTheEntryUndoable) {
     ActionWorkspace w;
     writeFile(w.dir / "a.txt", "a");
-    ActivityEntry trashed = runOne(w, w.trashing("a.txt"));
+    ActivityEntry trashed = w.runOne(w.trashing("a.txt"));
     // As if the drive holding that trash were unplugged: its folder isn't there at all.
     w.fs->moveNoReplace(w.trashDirectory, w.dir / "unplugged");
     EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity),
@@ -149,7 +132,7 @@ TEST(Restore, AnUnreachableTrashLeavesTheEntryUndoable) {
 TEST(Restore, AnotherItemUnderTheSameTrashNameIsNeverTakenOut) {
     ActionWorkspace w;
     writeFile(w.dir / "one/a.txt", "ours");
-    ActivityEntry trashed = runOne(w, w.trashing("one/a.txt"));
+    ActivityEntry trashed = w.runOne(w.trashing("one/a.txt"));
     // Ours left the Trash by other means; another a.txt came in under the same name.
     w.fs->moveNoReplace(w.trashDirectory + "/files/a.txt", w.dir / "one/a.txt");
     w.fs->removeItem(w.trashDirectory + "/info/a.txt.trashinfo");
@@ -162,20 +145,13 @@ TEST(Restore, AnotherItemUnderTheSameTrashNameIsNeverTakenOut) {
     EXPECT_FALSE(w.activity.entry(trashed.id)->undoable);
 }
 
-TEST(Restore, AnUnreadableInfoFileIsAFailureNotAnEmptiedTrash) {
+TEST(Restore, AnInfoFileOrItemThatCantBeReadIsAFailureNotAnEmptiedTrash) {
     ActionWorkspace w;
     writeFile(w.dir / "a.txt", "a");
-    ActivityEntry trashed = runOne(w, w.trashing("a.txt"));
+    ActivityEntry trashed = w.runOne(w.trashing("a.txt"));
     w.fs->fail(Operation::readFile, "a.txt.trashinfo", EIO);
     EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible("Input/output error."));
-    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
-    EXPECT_TRUE(w.fs->exists(w.trashDirectory + "/files/a.txt"));
-}
-
-TEST(Restore, ATrashedItemThatCantBeLookedAtIsAFailureNotAnEmptiedTrash) {
-    ActionWorkspace w;
-    writeFile(w.dir / "a.txt", "a");
-    ActivityEntry trashed = runOne(w, w.trashing("a.txt"));
+    w.fs->clearFaults();
     // A failing drive: its trash folder is there, the item in it can't be looked at just now.
     w.fs->fail(Operation::exists, "/files/a.txt", EIO);
     w.fs->fail(Operation::linkStatus, "/files/a.txt", EIO);
@@ -185,6 +161,36 @@ TEST(Restore, ATrashedItemThatCantBeLookedAtIsAFailureNotAnEmptiedTrash) {
     w.fs->clearFaults();
     EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::done());
     EXPECT_EQ(readFile(w.dir / "a.txt"), "a");
+}
+
+TEST(Restore, ItemsThatGioPutsNextToOursAreLeftAlone) {
+    if (!hasProgram("gio")) GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    ActionWorkspace w;
+    writeFile(w.dir / "one/a.txt", "ours");
+    writeFile(w.dir / "two/a.txt", "gio's, same name");
+    writeFile(w.dir / "three/b.txt", "gio's, first in");
+    writeFile(w.dir / "four/b.txt", "ours, second in");
+
+    ActivityEntry first = w.runOne(w.trashing("one/a.txt"));
+    auto gio = runCommand({"gio", "trash", w.dir / "two/a.txt", w.dir / "three/b.txt"}, toolEnvironment(w.dir.path()));
+    ASSERT_EQ(gio.exitCode, 0) << gio.output;
+    ActivityEntry second = w.runOne(w.trashing("four/b.txt"));
+    ASSERT_EQ(namesIn(w.trashDirectory + "/files").size(), 4u);
+
+    EXPECT_EQ(w.executor.restoreFromTrash(first, w.activity), Result::done());
+    EXPECT_EQ(w.executor.restoreFromTrash(second, w.activity), Result::done());
+    EXPECT_EQ(readFile(w.dir / "one/a.txt"), "ours");
+    EXPECT_EQ(readFile(w.dir / "four/b.txt"), "ours, second in");
+    EXPECT_EQ(namesIn(w.trashDirectory + "/files").size(), 2u);
+    EXPECT_EQ(namesIn(w.trashDirectory + "/info").size(), 2u);
+
+    if (hasProgram("trash-list")) {
+        std::string listed = runCommand({"trash-list"}, toolEnvironment(w.dir.path())).output;
+        EXPECT_NE(listed.find(" " + w.dir / "two/a.txt\n"), std::string::npos) << listed;
+        EXPECT_NE(listed.find(" " + w.dir / "three/b.txt\n"), std::string::npos) << listed;
+        EXPECT_EQ(listed.find(w.dir / "one/a.txt"), std::string::npos) << listed;
+        EXPECT_EQ(listed.find(w.dir / "four/b.txt"), std::string::npos) << listed;
+    }
 }
 
 TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
@@ -199,15 +205,13 @@ TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     real->setPermissions(w.dir / "home/Downloads/invoice.pdf", 0600);
     platform::copyItem(*real, w.dir / "home", w.dir / "before");
 
-    // The folder goes to another volume as two mounts of one file system would: by copy.
+    // The folder goes to another volume (and back) as two mounts of one file system would: by copy.
     w.fs->fail(Operation::moveNoReplace, "photos -> ", EXDEV);
-    ActionPlan result = w.executor.execute(
-        ActionWorkspace::plan({w.trashing("home/Desktop/old.dmg"),
+    ActionPlan result = w.run({w.trashing("home/Desktop/old.dmg"),
                                w.move("home/Downloads/invoice.pdf", "home/Documents/Bills/invoice.pdf"),
                                w.action(PlannedAction::Kind::move(URL::fileURL(w.dir / "home/Downloads/photos", true),
                                                                   URL::fileURL(w.dir / "home/Pictures/photos", true))),
-                               w.move("home/Desktop/Report.pdf", "home/Documents/Report.pdf")}),
-        w.journal, w.activity);
+                               w.move("home/Desktop/Report.pdf", "home/Documents/Report.pdf")});
     for (const PlannedAction& action : result.actions) {
         EXPECT_TRUE(std::holds_alternative<PlannedAction::State::Done>(action.state.value)) << action.state.toJson();
     }
@@ -215,10 +219,9 @@ TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     EXPECT_FALSE(w.fs->exists(w.dir / "home/Downloads/photos"));
 
     for (const ActivityEntry& entry : w.activity.allEntries()) {
-        Result reversal = std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value)
-                              ? w.executor.restoreFromTrash(entry, w.activity)
-                              : w.executor.undo(entry, w.activity);
-        EXPECT_EQ(reversal, Result::done());
+        bool trashed = std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value);
+        EXPECT_EQ(trashed ? w.executor.restoreFromTrash(entry, w.activity) : w.executor.undo(entry, w.activity),
+                  Result::done());
     }
     w.fs->removeTree(w.dir / "home/Documents/Bills");
     w.fs->removeTree(w.dir / "home/Pictures");

@@ -8,8 +8,7 @@ using namespace ordane::testing;
 
 TEST(AnalysisResult, CategoriesTotalsAndRemovableBytes) {
     auto make = [](int64_t size, FindingCategory category, Recommendation recommendation) {
-        return Finding{UUID::random(), fileRecord("Documents/x", size), category, recommendation, "", std::nullopt,
-                       std::nullopt, std::nullopt, std::nullopt};
+        return makeFinding(fileRecord("Documents/x", size), category, recommendation);
     };
     AnalysisResult result;
     result.findings = {make(10, FindingCategory::duplicates, Recommendation::keep),
@@ -19,10 +18,8 @@ TEST(AnalysisResult, CategoriesTotalsAndRemovableBytes) {
                        make(5, FindingCategory::screenshots, Recommendation::probablySafeToRemove),
                        make(1000, FindingCategory::biggestFiles, Recommendation::review)};
     auto duplicates = result.findingsInCategory(FindingCategory::duplicates);
-    ASSERT_EQ(duplicates.size(), 3u);
-    EXPECT_EQ(duplicates[0].id, result.findings[1].id);
-    EXPECT_EQ(duplicates[1].id, result.findings[0].id);
-    EXPECT_EQ(duplicates[2].id, result.findings[2].id);
+    // Largest first.
+    EXPECT_EQ(duplicates, (std::vector<Finding>{result.findings[1], result.findings[0], result.findings[2]}));
     EXPECT_EQ(result.categoryTotals(FindingCategory::duplicates), (AnalysisResult::CategoryTotals{3, 50}));
     EXPECT_EQ(result.categoryTotals(FindingCategory::oldFiles), (AnalysisResult::CategoryTotals{0, 0}));
     EXPECT_EQ(result.removableBytes(), 52);
@@ -30,8 +27,7 @@ TEST(AnalysisResult, CategoriesTotalsAndRemovableBytes) {
 
 TEST(AnalysisResult, ReplacingTheOrganizationKeepsGroupsAndAppendsMembers) {
     auto make = [](const std::string& name) {
-        return Finding{UUID::random(), fileRecord(name), FindingCategory::organizeSuggestion, Recommendation::organize,
-                       "", std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+        return makeFinding(fileRecord(name), FindingCategory::organizeSuggestion, Recommendation::organize);
     };
     AnalysisResult result;
     result.findings = {make("Downloads/a.pdf"), make("Downloads/b.pdf")};

@@ -6,17 +6,17 @@
 
 using namespace ordane;
 using namespace ordane::testing;
+using C = FindingCategory;
+using R = Recommendation;
 
 namespace {
 
-const Date now = Date::fromUnix(1710460800);  // 2024-03-15 00:00 UTC
-
-Date daysAgo(double days) { return now.adding(-days * 86400.0); }
+Date daysAgo(double days) { return fixtureNow.adding(-days * 86400.0); }
 
 Classifier paperClassifier() {
     ScanRules rules = ScanRules::fixture();
     rules.appManagedBundleExtensions.insert("photoslibrary");
-    return Classifier(paperFolders(), rules, now);
+    return Classifier(paperFolders(), rules, fixtureNow);
 }
 
 std::optional<Finding> classifyOne(const FileRecord& record, const Classifier& classifier = paperClassifier()) {
@@ -30,6 +30,13 @@ FileRecord aged(const std::string& path, double days, int64_t size = 10000) {
     return fileRecord(path, size, daysAgo(days));
 }
 
+std::optional<FindingCategory> categoryOf(const FileRecord& record) {
+    auto finding = classifyOne(record);
+    return finding ? std::optional(finding->category) : std::nullopt;
+}
+
+const char* bigFileReason = "This one file takes up 500 MB. Worth a look. Only you know if it matters.";
+
 }  // namespace
 
 TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
@@ -37,52 +44,40 @@ TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
     FileRecord big = aged("Documents/code/site/assets/video.mp4", 400, 600'000'000);
     big.projectContext = ProjectContext::sourceOfProject(root);
     auto finding = classifyOne(big);
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::biggestFiles);
-    EXPECT_EQ(finding->recommendation, Recommendation::leaveAlone);
-    EXPECT_EQ(finding->reason, "This is part of the software project \"site\", so I'm leaving it alone.");
+    EXPECT_EQ(role(finding), Role(C::biggestFiles, R::leaveAlone,
+                                  "This is part of the software project \"site\", so I'm leaving it alone."));
     EXPECT_EQ(finding->detail, big.url.path());
 
     // Small files there get nothing from the rules, duplicates and old screenshots included.
     FileRecord shot = aged("Downloads/site/Screenshot 1.png", 400);
     shot.projectContext = ProjectContext::sourceOfProject(root);
-    FileRecord other = aged("Documents/Screenshot 1.png", 400);
-    DuplicateGroup group(UUID::random(), DuplicateKind::exact, {other, shot}, 0, "Kept.", std::string(64, '0'));
-    auto findings = paperClassifier().classify({shot}, {group}, {});
-    EXPECT_TRUE(findings.empty());
+    DuplicateGroup group(UUID::random(), DuplicateKind::exact, {aged("Documents/Screenshot 1.png", 400), shot}, 0,
+                         "Kept.", std::string(64, '0'));
+    EXPECT_TRUE(paperClassifier().classify({shot}, {group}, {}).empty());
 }
 
-TEST(Classifier, RecreatableFoldersAreForReview) {
-    FileRecord folder = folderRecord("Documents/code/site/node_modules", 1'250'000);
-    folder.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true));
-    auto finding = classifyOne(folder);
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::recreatable);
-    EXPECT_EQ(finding->recommendation, Recommendation::review);
-    EXPECT_EQ(finding->detail, "node_modules directory, 1.3 MB. Recreatable via the project's package manager or build tool.");
-}
-
-TEST(Classifier, BigFileThresholdIsDecimalAndOnTheLogicalSize) {
+TEST(Classifier, BigFilesAppBundlesAndRecreatableFolders) {
     EXPECT_FALSE(classifyOne(aged("Documents/a.bin", 1, 499'999'999)));
     FileRecord record = aged("Documents/a.bin", 1, 500'000'000);
-    record.allocatedSize = 4096;
-    auto finding = classifyOne(record);
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::biggestFiles);
-    EXPECT_EQ(finding->recommendation, Recommendation::review);
-    EXPECT_EQ(finding->reason, "This one file takes up 500 MB. Worth a look. Only you know if it matters.");
-
+    record.allocatedSize = 4096;  // the threshold is on the logical size
+    EXPECT_EQ(role(classifyOne(record)), Role(C::biggestFiles, R::review, bigFileReason));
     EXPECT_FALSE(classifyOne(folderRecord("Documents/Big folder", 9'000'000'000)));
-    auto library = classifyOne(folderRecord("Pictures/Photos Library.photoslibrary", 2'000'000'000, true));
-    ASSERT_TRUE(library);
-    EXPECT_EQ(library->recommendation, Recommendation::leaveAlone);
-    EXPECT_EQ(library->reason,
-              "This belongs to an app like Photos or Music. The app manages what's inside, so I leave it alone. If you "
-              "want to remove things, do it inside that app.");
+
+    EXPECT_EQ(role(classifyOne(folderRecord("Pictures/Photos Library.photoslibrary", 2'000'000'000, true))),
+              Role(C::biggestFiles, R::leaveAlone,
+                   "This belongs to an app like Photos or Music. The app manages what's inside, so I leave it alone. "
+                   "If you want to remove things, do it inside that app."));
     // A small app-managed package stops the rules, even where an old file would be mentioned.
     FileRecord small = folderRecord("Downloads/Old.photoslibrary", 1000, true);
     small.modified = daysAgo(1000);
     EXPECT_FALSE(classifyOne(small));
+
+    FileRecord folder = folderRecord("Documents/code/site/node_modules", 1'250'000);
+    folder.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true));
+    auto recreatable = classifyOne(folder);
+    EXPECT_EQ(std::pair(recreatable->category, recreatable->recommendation), std::pair(C::recreatable, R::review));
+    EXPECT_EQ(recreatable->detail,
+              "node_modules directory, 1.3 MB. Recreatable via the project's package manager or build tool.");
 }
 
 TEST(Classifier, ExactDuplicatesGetTheirRoles) {
@@ -94,11 +89,10 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
                          "I'd keep this copy. It's the one already filed in Documents.", std::string(64, 'a'));
     auto findings = paperClassifier().classify({kept, copy, cloudCopy}, {group}, {});
     ASSERT_EQ(findings.size(), 2u);  // the cloud-only copy gets nothing
-    EXPECT_EQ(findings[0].category, FindingCategory::duplicates);
-    EXPECT_EQ(findings[0].recommendation, Recommendation::keep);
-    EXPECT_EQ(findings[0].reason, group.keepReason());
-    EXPECT_EQ(findings[1].recommendation, Recommendation::probablySafeToRemove);
-    EXPECT_EQ(findings[1].reason, "This is an exact copy of the one in Documents. If you remove it, that one stays put.");
+    EXPECT_EQ(role(findings[0]), Role(C::duplicates, R::keep, group.keepReason()));
+    EXPECT_EQ(role(findings[1]),
+              Role(C::duplicates, R::probablySafeToRemove,
+                   "This is an exact copy of the one in Documents. If you remove it, that one stays put."));
     EXPECT_EQ(findings[1].groupID, group.id());
 
     // Name groups give no roles.
@@ -108,53 +102,41 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
 
 TEST(Classifier, InstallersInDownloadsAfterAWeek) {
     auto finding = classifyOne(aged("Downloads/Tool.DMG", 7));
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::downloadsCleanup);
-    EXPECT_EQ(finding->recommendation, Recommendation::probablySafeToRemove);
-    EXPECT_EQ(finding->reason, "This is an installer. Once the app is installed, you don't need it anymore.");
+    EXPECT_EQ(role(finding), Role(C::downloadsCleanup, R::probablySafeToRemove,
+                                  "This is an installer. Once the app is installed, you don't need it anymore."));
     EXPECT_EQ(finding->detail, "DMG installer in Downloads, last changed March 2024.");
-    EXPECT_EQ(classifyOne(aged("Downloads/deep/down/Tool.pkg", 40))->category, FindingCategory::downloadsCleanup);
-
+    EXPECT_EQ(categoryOf(aged("Downloads/deep/down/Tool.pkg", 40)), C::downloadsCleanup);
     // Younger ones go on to the later rules: a big one is a big file.
-    EXPECT_FALSE(classifyOne(aged("Downloads/Tool.dmg", 6)));
-    EXPECT_EQ(classifyOne(aged("Downloads/Tool.dmg", 6, 700'000'000))->category, FindingCategory::biggestFiles);
-    EXPECT_FALSE(classifyOne(aged("Desktop/Tool.dmg", 60)));
-    EXPECT_FALSE(classifyOne(aged("Downloadsfolder/Tool.dmg", 60)));
+    EXPECT_EQ(categoryOf(aged("Downloads/Tool.dmg", 6)), std::nullopt);
+    EXPECT_EQ(categoryOf(aged("Downloads/Tool.dmg", 6, 700'000'000)), C::biggestFiles);
+    EXPECT_EQ(categoryOf(aged("Desktop/Tool.dmg", 60)), std::nullopt);
+    EXPECT_EQ(categoryOf(aged("Downloadsfolder/Tool.dmg", 60)), std::nullopt);
 }
 
 TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
     TempDir home;
-    UserFolders folders(URL::fileURL(home.path(), true));
-    Classifier classifier(folders, ScanRules::fixture(), now);
-    FileRecord zip = fileRecord(home / "Downloads/photos.zip", 5000, now);
-    writeFile(zip.url.path(), "PK");
+    Classifier classifier(UserFolders(URL::fileURL(home.path(), true)), ScanRules::fixture(), fixtureNow);
+    FileRecord zip = writtenFile(home, "Downloads/photos.zip", "PK", fixtureNow);
     auto finding = classifyOne(zip, classifier);
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::downloadsCleanup);
-    EXPECT_EQ(finding->recommendation, Recommendation::review);
+    EXPECT_EQ(std::pair(finding->category, finding->recommendation), std::pair(C::downloadsCleanup, R::review));
     EXPECT_EQ(finding->detail, "ZIP archive with no extracted copy next to it.");
 
     makeDirectories(home / "Downloads/photos");
     finding = classifyOne(zip, classifier);
-    EXPECT_EQ(finding->recommendation, Recommendation::probablySafeToRemove);
-    EXPECT_EQ(finding->reason, "This zip was already unpacked. The unpacked copy is right next to it and stays put.");
+    EXPECT_EQ(role(finding),
+              Role(C::downloadsCleanup, R::probablySafeToRemove,
+                   "This zip was already unpacked. The unpacked copy is right next to it and stays put."));
     EXPECT_EQ(finding->detail, "ZIP archive whose extracted folder or file with the same name exists in the same location.");
 }
 
 TEST(Classifier, Screenshots) {
-    auto recent = classifyOne(aged("Desktop/Screenshot 2024-01-01.png", 89));
-    ASSERT_TRUE(recent);
-    EXPECT_EQ(recent->category, FindingCategory::screenshots);
-    EXPECT_EQ(recent->recommendation, Recommendation::review);
-    EXPECT_EQ(recent->reason, "A recent screenshot. You might still want it.");
-
-    auto old = classifyOne(fileRecord("Documents/Screen Recording 1.mov", 900'000'000, Date::fromUnix(1700000000)));
-    ASSERT_TRUE(old);  // big, old, movable: still only a screenshot
-    EXPECT_EQ(old->category, FindingCategory::screenshots);
-    EXPECT_EQ(old->recommendation, Recommendation::probablySafeToRemove);
-    EXPECT_EQ(old->reason, "A screenshot from November 2023. Old screenshots are usually one-and-done.");
-
-    EXPECT_EQ(classifyOne(aged("Downloads/CleanShot x.png", 90))->recommendation, Recommendation::probablySafeToRemove);
+    EXPECT_EQ(role(classifyOne(aged("Desktop/Screenshot 2024-01-01.png", 89))),
+              Role(C::screenshots, R::review, "A recent screenshot. You might still want it."));
+    // Big, old and movable: still only a screenshot.
+    EXPECT_EQ(role(classifyOne(fileRecord("Documents/Screen Recording 1.mov", 900'000'000, Date::fromUnix(1700000000)))),
+              Role(C::screenshots, R::probablySafeToRemove,
+                   "A screenshot from November 2023. Old screenshots are usually one-and-done."));
+    EXPECT_EQ(classifyOne(aged("Downloads/CleanShot x.png", 90))->recommendation, R::probablySafeToRemove);
     EXPECT_FALSE(classifyOne(aged("Documents/screenshot.png", 400)));
     FileRecord folder = folderRecord("Documents/Screenshots");
     folder.modified = daysAgo(400);
@@ -163,31 +145,21 @@ TEST(Classifier, Screenshots) {
 
 TEST(Classifier, OrganizeSuggestionsForSettledDownloads) {
     auto finding = classifyOne(aged("Downloads/lease.pdf", 30));
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::organizeSuggestion);
-    EXPECT_EQ(finding->recommendation, Recommendation::organize);
-    EXPECT_EQ(finding->reason,
-              "This looks like a document that would be easier to find in Documents → From Downloads. If you say yes "
-              "I'll move it there. Nothing gets deleted.");
+    EXPECT_EQ(role(finding), Role(C::organizeSuggestion, R::organize,
+                                  "This looks like a document that would be easier to find in Documents → From "
+                                  "Downloads. If you say yes I'll move it there. Nothing gets deleted."));
     EXPECT_EQ(finding->detail, "/home/ann/Downloads/lease.pdf → /home/ann/Documents/From Downloads/lease.pdf");
     EXPECT_EQ(finding->suggestedDestination->path(), "/home/ann/Documents/From Downloads/lease.pdf");
-
     // The article follows the noun.
-    auto song = classifyOne(aged("Downloads/song.mp3", 31));
-    ASSERT_TRUE(song);
-    EXPECT_EQ(song->reason.substr(0, 30), "This looks like an audio file ");
-
+    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.substr(0, 30), "This looks like an audio file ");
     // 29.9 days is 29 whole days.
     EXPECT_FALSE(classifyOne(aged("Downloads/lease.pdf", 29.9)));
 }
 
 TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloads) {
-    auto finding = classifyOne(fileRecord("Desktop/notes/todo.txt", 100, Date::fromUnix(1577836800)));  // 2020-01-01
-    ASSERT_TRUE(finding);
-    EXPECT_EQ(finding->category, FindingCategory::oldFiles);
-    EXPECT_EQ(finding->recommendation, Recommendation::review);
-    EXPECT_EQ(finding->reason,
-              "You haven't changed this since 2020. I'd never remove it without asking. Just pointing it out.");
+    EXPECT_EQ(role(classifyOne(fileRecord("Desktop/notes/todo.txt", 100, Date::fromUnix(1577836800)))),  // 2020-01-01
+              Role(C::oldFiles, R::review,
+                   "You haven't changed this since 2020. I'd never remove it without asking. Just pointing it out."));
     EXPECT_FALSE(classifyOne(aged("Documents/todo.txt", 2000)));
     EXPECT_FALSE(classifyOne(aged("Desktop/todo.txt", 729)));
     FileRecord folder = folderRecord("Desktop/Old stuff");
@@ -197,7 +169,6 @@ TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloads) {
 
 TEST(Classifier, AgeCountsWholeDaysAndNeverGoesNegative) {
     Classifier classifier = paperClassifier();
-    EXPECT_EQ(classifier.ageInDays(aged("a", 29.9)), 29);
     EXPECT_EQ(classifier.ageInDays(aged("a", -3)), 0);
     EXPECT_EQ(classifier.ageInDays(fileRecord("a")), 0);
     EXPECT_EQ(Classifier::monthYearText(std::nullopt), "an unknown date");

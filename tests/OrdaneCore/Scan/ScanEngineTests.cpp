@@ -15,53 +15,56 @@ using ordane::testing::writeFile;
 
 namespace {
 
-// Waits until the walk's thread has let go of the file system, that is, has ended, leaving
-// `othersHolding` owners. A guard against hanging, not a timing check: a correct walk ends long before.
-bool waitUntilReleased(const std::weak_ptr<FolderFaultFileSystem>& fs, long othersHolding = 0) {
-    auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (fs.use_count() > othersHolding) {
-        if (std::chrono::steady_clock::now() > giveUp) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+// A folder "root" in a temporary home, scanned through a file system the test can fault.
+struct Fixture {
+    TempDir dir;
+    std::shared_ptr<FolderFaultFileSystem> fs = std::make_shared<FolderFaultFileSystem>();
 
-// Ten folders of 300 files each.
-void makeWideTree(const TempDir& dir) {
-    for (int folder = 0; folder < 10; ++folder) {
-        for (int file = 0; file < 300; ++file) {
-            writeFile(dir / ("root/d" + std::to_string(folder) + "/f" + std::to_string(file)), "x");
+    // Ten folders of 300 files each.
+    void makeWideTree() const {
+        for (int folder = 0; folder < 10; ++folder) {
+            for (int file = 0; file < 300; ++file) {
+                writeFile(dir / ("root/d" + std::to_string(folder) + "/f" + std::to_string(file)), "x");
+            }
         }
     }
-}
+    ScanStream scan(std::vector<std::string> roots = {"root"}) const {
+        std::vector<URL> urls;
+        for (const auto& root : roots) urls.push_back(URL::fileURL(dir / root, true));
+        return ScanEngine::scan(urls, ScanRules::fixture(), URL::fileURL(dir.path(), true), fs);
+    }
+    // Waits until the walk's thread has let go of the file system, that is, has ended, leaving
+    // the fixture's own hold. A guard against hanging, not a timing check.
+    bool walkEnded() const {
+        auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (fs.use_count() > 1) {
+            if (std::chrono::steady_clock::now() > giveUp) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+};
 
 }  // namespace
 
 TEST(ScanEngine, NoRootsGiveOneEmptySummary) {
-    TempDir dir;
-    ScanStream stream = ScanEngine::scan({}, ScanRules::fixture(), URL::fileURL(dir.path(), true));
+    Fixture f;
+    ScanStream stream = f.scan({});
     auto event = stream.next();
     ASSERT_TRUE(event);
     auto* summary = std::get_if<ScanSummary>(&event->value);
     ASSERT_NE(summary, nullptr);
-    EXPECT_EQ(summary->totalFiles, 0);
-    EXPECT_EQ(summary->totalBytes, 0);
-    EXPECT_TRUE(summary->byType.empty());
-    EXPECT_TRUE(summary->issues.empty());
-    EXPECT_TRUE(summary->roots.empty());
+    EXPECT_EQ(std::pair(summary->totalFiles, summary->byType.size()), std::pair(int64_t{0}, size_t{0}));
     EXPECT_FALSE(stream.next());
     EXPECT_FALSE(stream.next());
 }
 
 TEST(ScanEngine, ASlowConsumerStillGetsEveryRecordInWalkOrderThenTheSummary) {
-    TempDir dir;
-    makeWideTree(dir);
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    std::weak_ptr<FolderFaultFileSystem> watch = fs;
-    ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
-                                         URL::fileURL(dir.path(), true), std::move(fs));
+    Fixture f;
+    f.makeWideTree();
+    ScanStream stream = f.scan();
     // Let the walk finish before reading anything: the buffer must hold it all.
-    ASSERT_TRUE(waitUntilReleased(watch));
+    ASSERT_TRUE(f.walkEnded());
     std::vector<std::string> paths;
     std::optional<ScanSummary> summary;
     while (auto event = stream.next()) {
@@ -73,17 +76,15 @@ TEST(ScanEngine, ASlowConsumerStillGetsEveryRecordInWalkOrderThenTheSummary) {
     EXPECT_EQ(paths.size(), 3000u);
     EXPECT_EQ(summary->totalFiles, 3000);
     EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end()));  // d0/f0 … in walk order
-    EXPECT_EQ(paths.front(), dir / "root/d0/f0");
+    EXPECT_EQ(paths.front(), f.dir / "root/d0/f0");
 }
 
 TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {
-    TempDir dir;
-    writeFile(dir / "root/a/x.txt", "x");
-    writeFile(dir / "root/b/y.txt", "y");
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    fs->throwsUnexpectedly = dir / "root/b";
-    ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
-                                         URL::fileURL(dir.path(), true), fs);
+    Fixture f;
+    writeFile(f.dir / "root/a/x.txt", "x");
+    writeFile(f.dir / "root/b/y.txt", "y");
+    f.fs->throwsUnexpectedly = f.dir / "root/b";
+    ScanStream stream = f.scan();
     std::vector<std::string> paths;
     try {
         while (auto event = stream.next()) {
@@ -92,44 +93,37 @@ TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {
         }
         FAIL() << "the stream ended without the error";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), "unexpected failure reading " + dir / "root/b");
+        EXPECT_EQ(std::string(error.what()), "unexpected failure reading " + f.dir / "root/b");
     }
     // Events before the failure were delivered; after the error the stream is over.
-    EXPECT_EQ(paths, std::vector<std::string>{dir / "root/a/x.txt"});
+    EXPECT_EQ(paths, std::vector<std::string>{f.dir / "root/a/x.txt"});
     EXPECT_FALSE(stream.next());
 }
 
 TEST(ScanEngine, DroppingTheStreamNeverWaitsForAHungFileSystemAndStopsTheWalk) {
-    TempDir dir;
-    makeWideTree(dir);
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    std::weak_ptr<FolderFaultFileSystem> watch = fs;
-    fs->blockReadsOf(dir / "root/d1");
+    Fixture f;
+    f.makeWideTree();
+    f.fs->blockReadsOf(f.dir / "root/d1");
     {
-        ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
-                                             URL::fileURL(dir.path(), true), fs);
-        auto first = stream.next();  // the walk is under way
-        ASSERT_TRUE(first);
+        ScanStream stream = f.scan();
+        ASSERT_TRUE(stream.next());  // the walk is under way
         // Leaving the scope while the walk hangs in d1 must return at once.
     }
-    fs->openGate();
-    ASSERT_TRUE(waitUntilReleased(watch, 1));
+    f.fs->openGate();
+    ASSERT_TRUE(f.walkEnded());
     // The walk stopped at its next check inside d1, well before the last folders.
-    auto reads = fs->reads();
+    auto reads = f.fs->reads();
     EXPECT_LT(reads.size(), 11u);
-    EXPECT_EQ(std::count(reads.begin(), reads.end(), dir / "root/d9"), 0);
+    EXPECT_EQ(std::count(reads.begin(), reads.end(), f.dir / "root/d9"), 0);
 }
 
 TEST(ScanEngine, ACancelledConsumerStopsWaitingAtOnce) {
-    TempDir dir;
+    Fixture f;
     // Too few items for the walk to reach a check of its own: it runs to the end unheard.
-    writeFile(dir / "root/a.txt", "a");
-    writeFile(dir / "root/b.txt", "b");
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    std::weak_ptr<FolderFaultFileSystem> watch = fs;
-    fs->blockReadsOf(dir / "root");
-    ScanStream stream = ScanEngine::scan({URL::fileURL(dir / "root", true)}, ScanRules::fixture(),
-                                         URL::fileURL(dir.path(), true), fs);
+    writeFile(f.dir / "root/a.txt", "a");
+    writeFile(f.dir / "root/b.txt", "b");
+    f.fs->blockReadsOf(f.dir / "root");
+    ScanStream stream = f.scan();
     std::stop_source consumerStop;
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -137,9 +131,8 @@ TEST(ScanEngine, ACancelledConsumerStopsWaitingAtOnce) {
     });
     EXPECT_THROW(stream.next(consumerStop.get_token()), CancellationError);
     canceller.join();
-    fs->openGate();
-    fs.reset();
-    ASSERT_TRUE(waitUntilReleased(watch));
+    f.fs->openGate();
+    ASSERT_TRUE(f.walkEnded());
     // Nothing after the stop reaches the consumer, and the stream, having no summary, does not
     // end as a finished scan.
     EXPECT_THROW(stream.next(), CancellationError);

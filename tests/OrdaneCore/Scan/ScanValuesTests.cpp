@@ -20,24 +20,17 @@ FileRecord record(const std::string& path, bool isDirectory = false, bool isPack
 }
 }  // namespace
 
-TEST(UserFolders, StandardizesAndOrdersTheSixFolders) {
+TEST(UserFolders, StandardizedFoldersAndLocationCodes) {
     UserFolders folders(URL::fileURL("/Users/a/./x/../", true));
-    EXPECT_EQ(folders.documents.path(), "/Users/a/Documents");
-    ASSERT_EQ(folders.all().size(), 6u);
-    EXPECT_EQ(folders.all()[0], folders.desktop);
-    EXPECT_EQ(folders.all()[5], folders.pictures);
-}
-
-TEST(UserFolders, LocationCodes) {
-    UserFolders folders(URL::fileURL("/Users/a", true));
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Documents/x.pdf")), 0);
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Documents")), 2);  // the folder is not inside itself
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Music/Albums/a.mp3")), 1);
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Desktop/x.pdf")), 3);
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Desktop/sub/x.pdf")), 2);
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Downloads/x.pdf")), 4);
-    EXPECT_EQ(folders.locationCode(file("/Users/a/DocumentsOld/x.pdf")), 2);
-    EXPECT_EQ(folders.locationCode(file("/Users/a/Downloads/../Documents/x.pdf")), 0);
+    std::vector<std::string> paths;
+    for (const URL& folder : folders.all()) paths.push_back(folder.path());
+    EXPECT_EQ(paths, (std::vector<std::string>{"/Users/a/Desktop", "/Users/a/Documents", "/Users/a/Downloads",
+                                               "/Users/a/Movies", "/Users/a/Music", "/Users/a/Pictures"}));
+    const std::pair<const char*, int> codes[] = {
+        {"Documents/x.pdf", 0},  {"Documents", 2},  // the folder is not inside itself
+        {"Music/Albums/a.mp3", 1}, {"Desktop/x.pdf", 3}, {"Desktop/sub/x.pdf", 2}, {"Downloads/x.pdf", 4},
+        {"DocumentsOld/x.pdf", 2}, {"Downloads/../Documents/x.pdf", 0}};
+    for (auto [relative, code] : codes) EXPECT_EQ(folders.locationCode(file("/Users/a/" + std::string(relative))), code) << relative;
 }
 
 TEST(UserFolders, ContainingFolderNameAndInsideTests) {
@@ -53,23 +46,19 @@ TEST(UserFolders, ContainingFolderNameAndInsideTests) {
 
 TEST(ScanRules, DeniedPathsAreWholePaths) {
     auto rules = ScanRules::standard(URL::fileURL("/Users/a/", true));
-    EXPECT_TRUE(rules.isDenied(file("/Users/a/Library")));
-    EXPECT_TRUE(rules.isDenied(URL::fileURL("/Users/a/Library/", true)));
-    EXPECT_TRUE(rules.isDenied(file("/Users/a/Pictures/Photos Library.photoslibrary")));
+    for (const char* denied : {"/Users/a/Library", "/Users/a/Pictures/Photos Library.photoslibrary", "/usr"}) {
+        EXPECT_TRUE(rules.isDenied(file(denied))) << denied;
+    }
     EXPECT_FALSE(rules.isDenied(file("/Users/a/Library2")));
     EXPECT_FALSE(rules.isDenied(file("/Users/a/Library/Caches")));
-    EXPECT_TRUE(rules.isDenied(file("/usr")));
+    EXPECT_TRUE(ScanRules::fixture({"/tmp/denied"}).isDenied(file("/tmp/denied")));
     EXPECT_TRUE(rules.isAppManagedBundle(file("/x/My.PhotosLibrary")));
     EXPECT_TRUE(rules.isRecreatableDirName("node_modules"));
     EXPECT_FALSE(rules.isRecreatableDirName("Node_Modules"));
-    auto fixture = ScanRules::fixture({"/tmp/denied"});
-    EXPECT_TRUE(fixture.isDenied(file("/tmp/denied")));
-    EXPECT_TRUE(fixture.isDenied(file("/nonexistent-home-for-fixtures/Library")));
 }
 
 TEST(FileRecord, TypeBuckets) {
     EXPECT_EQ(record("/a/x.PDF").typeBucket(), TypeBucket::documents);
-    EXPECT_EQ(record("/a/x.pdf").typeBucket(), TypeBucket::documents);
     EXPECT_EQ(record("/a/README").typeBucket(), TypeBucket::other);
     EXPECT_EQ(record("/a/photos.zip", true).typeBucket(), TypeBucket::folders);
     EXPECT_EQ(record("/a/Tool.app", true, true).typeBucket(), TypeBucket::apps);
@@ -89,7 +78,6 @@ TEST(FileRecord, JsonRoundTripAndShape) {
     r.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/Users/a/My Projects/app", true));
     Json encoded = r.toJson();
     EXPECT_FALSE(encoded.contains("created"));
-    EXPECT_EQ(encoded["url"], "file:///Users/a/My%20Projects/app/node_modules/");
     EXPECT_EQ(encoded["projectContext"],
               json::parse(R"({"recreatable":{"kind":"node_modules","root":"file:///Users/a/My%20Projects/app/"}})"));
     EXPECT_EQ(FileRecord::fromJson(json::parse(json::dumpCompact(encoded))), r);
@@ -103,14 +91,12 @@ TEST(FileRecord, JsonRoundTripAndShape) {
 TEST(FileRecord, DecodingRejectsWrongTypes) {
     Json good = record("/a/x.txt").toJson();
     for (auto [key, bad] : std::vector<std::pair<std::string, Json>>{
-             {"size", 1.5}, {"cloud", "Local"}, {"isDirectory", 0}, {"url", "/a/x.txt"}, {"id", "xyz"}}) {
+             {"size", 1.5}, {"cloud", "Local"}, {"isDirectory", 0}, {"url", "/a/x.txt"}, {"id", "xyz"},
+             {"projectContext", json::parse(R"({"recreatable":{"kind":"a"},"sourceOfProject":{"root":"file:///p/"}})")}}) {
         Json broken = good;
         broken[key] = bad;
         EXPECT_THROW(FileRecord::fromJson(broken), DecodingError) << key;
     }
-    Json twoCases = good;
-    twoCases["projectContext"] = json::parse(R"({"recreatable":{"kind":"a"},"sourceOfProject":{"root":"file:///p/"}})");
-    EXPECT_THROW(FileRecord::fromJson(twoCases), DecodingError);
 }
 
 TEST(ScanSummary, JsonRoundTrip) {

@@ -135,10 +135,6 @@ TEST_F(AnalysisCacheTest, EntriesRoundTripThroughACompactFile) {
     std::string text = ordane::testing::readFile(path);
     EXPECT_EQ(text.rfind("{\"version\":3,\"entries\":{\"/home/u/Taxes/2023.pdf\":{", 0), 0u);
     EXPECT_EQ(text.find('\n'), std::string::npos);
-    EXPECT_NE(text.find("\"simHash\":18446744073709551615"), std::string::npos);
-    // What the tree parser reads from the file is what was written.
-    Json parsed = Json::parse(text);
-    EXPECT_EQ(AnalysisCache::Entry::fromJson(parsed["entries"][file]), entry);
 
     auto cache = make();
     auto hit = cache->cachedEntry(record(file, 100, modified));
@@ -270,24 +266,16 @@ TEST_F(AnalysisCacheTest, DamagedFilesGiveAnEmptyCache) {
         if (at != std::string::npos) text.replace(at, from.size(), to);
         return text;
     };
+    // Field by field the file reader refuses what the tree reading refuses (see the codec tests);
+    // here, what a refused file does to the cache.
     std::vector<std::string> damaged = {
         replaced("\"version\":3", "\"version\":3.0"),
-        replaced("\"partialSHA256\":\"" + hashA + "\"", "\"partialSHA256\":12"),
         replaced(hashA, std::string(64, 'A')),
         replaced(hashB, hashB.substr(1)),
         replaced("18446744073709551615", "18446744073709551616"),
         replaced("18446744073709551615", "1.8446744073709552e19"),
-        replaced("[3,70,4095]", "[3,70,4096]"),
         replaced("[3,70,4095]", "[70,3,4095]"),
-        replaced("[3,70,4095]", "[3,70]"),
-        replaced("\"sampleSource\":\"pdfText\"", "\"sampleSource\":\"PDF\""),
-        replaced("\"kind\":\"taxDocument\"", "\"kind\":\"tax\""),
-        replaced("{\"lexical\":{\"similarity\":0.42}}", "{\"lexical\":{\"similarity\":0.42},\"family\":{}}"),
-        replaced("\"size\":100", "\"size\":\"100\""),
-        replaced("\"mtime\":", "\"mtimes\":"),
-        "{\"version\":3,\"entries\":[]}",
         "[]",
-        "null",
         std::string("\x1f\x8b\x08\0\0\0", 6),
     };
     for (size_t length : {size_t{0}, size_t{1}, good.size() / 3, good.size() / 2, good.size() - 1}) {

@@ -142,14 +142,9 @@ TEST_F(FolderCentroidStoreTest, UnusableFilesGiveAnEmptyStoreAndAreRebuilt) {
         replace("\"membershipHash\":5", "\"membershipHash\":-5"),
         replace("\"membershipHash\":5", "\"membershipHash\":18446744073709551616"),
         replace("[1,3]", "[3,1]"),
-        replace("[1,3]", "[1,4096]"),
-        replace("[1,3]", "[1]"),
-        replace("[0.5,0.25]", "[0.5,1e39]"),
         replace("\"docCount\":2", "\"docCount\":-2"),
         replace("\"cohesion\":0.5,", ""),
         good.substr(0, good.size() / 2),
-        "{\"version\":1,\"folders\":[]}",
-        "\xff\xfe{",
     };
     for (const std::string& text : unusable) {
         SCOPED_TRACE(text);
@@ -170,6 +165,12 @@ TEST_F(FolderCentroidStoreTest, AnEntryThatCannotBeWrittenIsLeftOut) {
     nan.cohesion = std::nan("");
     store.upsert(nan);
     store.upsert(folder("/home/u/Caf\xe9"));
+    auto unordered = folder("/c");
+    unordered.centroid.indices = {7, 2, 4095};  // would be refused on reading, and the whole file with it
+    store.upsert(unordered);
+    auto negative = folder("/d");
+    negative.docCount = -1;
+    store.upsert(negative);
     store.upsert(folder("/b"));
     store.saveIfDirty();
     auto reloaded = make().allEntries();

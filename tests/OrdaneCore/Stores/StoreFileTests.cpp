@@ -109,14 +109,3 @@ TEST(StoreFile, EachSetAsideGetsItsOwnName) {
     EXPECT_EQ(count, 4);
     EXPECT_EQ(contents, (std::set<std::string>{"{}", "broken 0", "broken 1", "broken 2"}));
 }
-
-TEST(StoreFile, ACacheIsRebuiltInPlace) {
-    TempDir dir;
-    URL url = URL::fileURL(dir / "cache.json");
-    ordane::testing::writeFile(url.path(), "{\"version\":");
-    StoreFile file(url, platform::FileSystem::real(), StoreFile::Unusable::rebuild);
-    EXPECT_FALSE(file.load([](std::string_view text) { return entriesOf(text, 1); }));
-    EXPECT_TRUE(file.write("{}"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    EXPECT_EQ(ordane::testing::readFile(url.path()), "{}");
-}

@@ -12,48 +12,41 @@
 
 using ordane::platform::BoundedParallel;
 
-TEST(BoundedParallel, ResultsLandInTheirInputSlotsAndFinishCallsStayOnTheCaller) {
-    auto caller = std::this_thread::get_id();
-    std::set<size_t> reported;
-    bool everyCallOnCaller = true;
-    auto results = BoundedParallel::run<size_t>(
-        50, 4, {},
-        [](size_t i) {
-            std::this_thread::sleep_for(std::chrono::microseconds((i * 37) % 300));
-            return i * i;
-        },
-        [&](size_t i, size_t& result) {
-            everyCallOnCaller = everyCallOnCaller && std::this_thread::get_id() == caller;
-            EXPECT_EQ(result, i * i);
-            reported.insert(i);
-        });
-    ASSERT_EQ(results.size(), 50u);
-    for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(results[i], i * i);
-    EXPECT_EQ(reported.size(), 50u);
-    EXPECT_TRUE(everyCallOnCaller);
-}
-
-TEST(BoundedParallel, NeverMoreJobsInFlightThanTheWidth) {
+TEST(BoundedParallel, ResultsLandInTheirSlotsWithinTheWidthAndFinishCallsStayOnTheCaller) {
+    const auto caller = std::this_thread::get_id();
     for (size_t width : {1u, 2u, 4u}) {
-        std::atomic<int> inFlight = 0;
-        std::atomic<int> most = 0;
+        std::atomic<size_t> inFlight = 0;
+        std::atomic<size_t> most = 0;
         std::set<std::thread::id> threads;
         std::mutex threadsMutex;
-        BoundedParallel::run<int>(40, width, {}, [&](size_t) {
-            int now = ++inFlight;
-            int seen = most.load();
-            while (now > seen && !most.compare_exchange_weak(seen, now)) {}
-            {
-                std::lock_guard lock(threadsMutex);
-                threads.insert(std::this_thread::get_id());
-            }
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-            --inFlight;
-            return 0;
-        });
-        EXPECT_LE(most.load(), static_cast<int>(width));
+        std::set<size_t> reported;
+        bool everyCallOnCaller = true;
+        auto results = BoundedParallel::run<size_t>(
+            40, width, {},
+            [&](size_t i) {
+                size_t now = ++inFlight;
+                size_t seen = most.load();
+                while (now > seen && !most.compare_exchange_weak(seen, now)) {}
+                {
+                    std::lock_guard lock(threadsMutex);
+                    threads.insert(std::this_thread::get_id());
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds((i * 37) % 300));
+                --inFlight;
+                return i * i;
+            },
+            [&](size_t i, size_t& result) {
+                everyCallOnCaller = everyCallOnCaller && std::this_thread::get_id() == caller;
+                EXPECT_EQ(result, i * i);
+                reported.insert(i);
+            });
+        ASSERT_EQ(results.size(), 40u);
+        for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(results[i], i * i);
+        EXPECT_EQ(reported.size(), 40u);
+        EXPECT_TRUE(everyCallOnCaller);
+        EXPECT_LE(most.load(), width);
         EXPECT_LE(threads.size(), width);
-        EXPECT_FALSE(threads.count(std::this_thread::get_id())) << "jobs run off the calling thread";
+        EXPECT_FALSE(threads.count(caller)) << "jobs run off the calling thread";
     }
 }
 
@@ -73,8 +66,7 @@ TEST(BoundedParallel, AStopLeavesUnstartedSlotsEmptyAndReturns) {
     EXPECT_EQ(started.load(), 3);
     EXPECT_EQ(finishedCount, 3);
     EXPECT_TRUE(results[2].has_value());
-    EXPECT_FALSE(results[3].has_value());
-    EXPECT_FALSE(results[9].has_value());
+    EXPECT_FALSE(results[3].has_value() || results[9].has_value());
 
     // Stopped before the call: nothing starts at all.
     started = 0;
@@ -86,26 +78,21 @@ TEST(BoundedParallel, AStopLeavesUnstartedSlotsEmptyAndReturns) {
     EXPECT_EQ(results.size(), 5u);
 }
 
-TEST(BoundedParallel, AFailingJobStopsTheRestAndItsErrorReachesTheCaller) {
+TEST(BoundedParallel, AFailingJobOrFinishCallStopsTheRestAndItsErrorReachesTheCaller) {
     std::atomic<int> started = 0;
-    EXPECT_THROW(BoundedParallel::run<int>(100, 1, {},
-                                           [&](size_t i) {
-                                               ++started;
-                                               if (i == 3) throw std::runtime_error("bad job");
-                                               return 0;
-                                           }),
-                 std::runtime_error);
+    auto failAtThree = [&](size_t i) {
+        ++started;
+        if (i == 3) throw std::runtime_error("bad job");
+        return 0;
+    };
+    EXPECT_THROW(BoundedParallel::run<int>(100, 1, {}, failAtThree), std::runtime_error);
     EXPECT_EQ(started.load(), 4);
-}
 
-TEST(BoundedParallel, AFailingFinishCallbackIsRethrownAndNotCalledAgain) {
     int calls = 0;
-    EXPECT_THROW(BoundedParallel::run<int>(
-                     20, 3, {}, [](size_t) { return 0; },
-                     [&](size_t, int&) {
-                         ++calls;
-                         throw std::logic_error("callback");
-                     }),
-                 std::logic_error);
-    EXPECT_EQ(calls, 1);
+    auto failingFinish = [&](size_t, int&) {
+        ++calls;
+        throw std::logic_error("callback");
+    };
+    EXPECT_THROW(BoundedParallel::run<int>(20, 3, {}, [](size_t) { return 0; }, failingFinish), std::logic_error);
+    EXPECT_EQ(calls, 1) << "a failed finish call is not called again";
 }

@@ -13,31 +13,23 @@ using ordane::testing::LoopVolume;
 using ordane::testing::readFile;
 using ordane::testing::runCommand;
 using ordane::testing::TempDir;
+using ordane::testing::toolEnvironment;
 using ordane::testing::writeFile;
-
-namespace {
-
-std::vector<std::string> environmentFor(const TempDir& home) {
-    return {"HOME=" + home.path(), "XDG_DATA_HOME=" + home / "data", "PATH=/usr/bin:/bin", "LANG=C.UTF-8", "TZ=UTC"};
-}
-
-}  // namespace
 
 TEST(TrashInteroperability, TrashListShowsOurItemsWithTheirOriginalPaths) {
     if (!hasProgram("trash-list")) GTEST_SKIP() << "trash-list (trash-cli) is not installed";
     TempDir home;
     Trash trash(FileSystem::real(), home / "data/Trash", static_cast<uint32_t>(::getuid()));
-    writeFile(home / "docs/plain.txt", "1");
-    writeFile(home / "docs/with space & 100%.txt", "2");
-    writeFile(home / "docs/naïve/inner", "3");
-    writeFile(home / "other/plain.txt", "4");
-    for (const char* item : {"docs/plain.txt", "docs/with space & 100%.txt", "docs/naïve", "other/plain.txt"}) {
+    const std::vector<std::string> items = {"docs/plain.txt", "docs/with space & 100%.txt", "docs/naïve", "other/plain.txt"};
+    writeFile(home / "docs/naïve/inner", "a folder");
+    for (const std::string& item : items) {
+        if (item != "docs/naïve") writeFile(home / item, item);
         trash.trashItem(home / item);
     }
 
-    auto listed = runCommand({"trash-list"}, environmentFor(home));
+    auto listed = runCommand({"trash-list"}, toolEnvironment(home.path()));
     ASSERT_EQ(listed.exitCode, 0) << listed.output;
-    for (const char* item : {"docs/plain.txt", "docs/with space & 100%.txt", "docs/naïve", "other/plain.txt"}) {
+    for (const std::string& item : items) {
         EXPECT_NE(listed.output.find(" " + home / item + "\n"), std::string::npos) << item << "\n" << listed.output;
     }
 }
@@ -57,10 +49,15 @@ TEST(TrashInteroperability, PerVolumeTrashOnALoopMountedDisk) {
     EXPECT_FALSE(fs->exists(home / "data/Trash/files/on disk.txt"));
 
     if (hasProgram("trash-list")) {
-        auto listed = runCommand({"trash-list"}, environmentFor(home));
+        auto listed = runCommand({"trash-list"}, toolEnvironment(home.path()));
         EXPECT_NE(listed.output.find(volume.mountPoint() + "/sub/on disk.txt"), std::string::npos) << listed.output;
     }
 
+    // A detached drive's trash is out of reach, not emptied.
+    ASSERT_TRUE(volume.unmount());
+    EXPECT_FALSE(trash.isReachable(trashed));
+    ASSERT_TRUE(volume.mount());
+    EXPECT_TRUE(trash.isReachable(trashed));
     ASSERT_TRUE(trash.recordsOrigin(trashed, volume.mountPoint() + "/sub/on disk.txt"));
     fs->moveNoReplace(trashed, volume.mountPoint() + "/sub/on disk.txt");
     trash.forget(trashed);
