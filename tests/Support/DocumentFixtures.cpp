@@ -4,6 +4,7 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <cstdint>
@@ -70,8 +71,16 @@ void writeImagePdfPage(cairo_t* cr, const PageLines& lines, const PdfLayout& lay
     cairo_restore(cr);
 }
 
-void writePdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout, bool asPictures) {
+void writePdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout, bool asPictures,
+              const PdfProperties& properties = {}) {
     auto surface = makeSurface(cairo_pdf_surface_create(path.c_str(), layout.pageWidth, layout.pageHeight));
+    const std::pair<cairo_pdf_metadata_t, const std::string*> entries[] = {
+        {CAIRO_PDF_METADATA_TITLE, &properties.title},
+        {CAIRO_PDF_METADATA_AUTHOR, &properties.author},
+        {CAIRO_PDF_METADATA_CREATOR, &properties.creator}};
+    for (const auto& [entry, value] : entries) {
+        if (!value->empty()) cairo_pdf_surface_set_metadata(surface.get(), entry, value->c_str());
+    }
     auto cr = makeContext(surface.get());
     for (const PageLines& lines : pages) {
         if (asPictures) {
@@ -87,10 +96,13 @@ void writePdf(const std::string& path, const std::vector<PageLines>& pages, cons
 }
 
 Surface drawScreenshot(const Screenshot& screenshot) {
-    auto surface = makeSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, screenshot.width, screenshot.height));
+    auto surface = makeSurface(cairo_image_surface_create(
+        screenshot.transparentBackground ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, screenshot.width, screenshot.height));
     auto cr = makeContext(surface.get());
-    cairo_set_source_rgb(cr.get(), 1, 1, 1);
-    cairo_paint(cr.get());
+    if (!screenshot.transparentBackground) {
+        cairo_set_source_rgb(cr.get(), 1, 1, 1);
+        cairo_paint(cr.get());
+    }
     cairo_set_source_rgb(cr.get(), 0, 0, 0);
     for (const PlacedText& line : screenshot.lines) {
         setFont(cr.get(), line.size, line.bold);
@@ -110,13 +122,8 @@ std::string bigEndian32(uint32_t value) {
     return out;
 }
 
-uint32_t crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
+uint32_t checksum(const std::string& bytes) {
+    return static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
 std::string xmlEscaped(const std::string& text) {
@@ -154,8 +161,9 @@ std::string docxRuns(const std::string& paragraph) {
 
 }  // namespace
 
-void writeTextPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout) {
-    writePdf(path, pages, layout, false);
+void writeTextPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout,
+                  const PdfProperties& properties) {
+    writePdf(path, pages, layout, false, properties);
 }
 
 void writeScannedPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout) {
@@ -209,7 +217,7 @@ void writeScreenshotJpeg(const std::string& path, const Screenshot& screenshot) 
 }
 
 std::string pngChunk(const std::string& type, const std::string& data) {
-    return bigEndian32(static_cast<uint32_t>(data.size())) + type + data + bigEndian32(crc32(type + data));
+    return bigEndian32(static_cast<uint32_t>(data.size())) + type + data + bigEndian32(checksum(type + data));
 }
 
 void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks) {
@@ -222,10 +230,29 @@ void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::
     writeFile(path, png);
 }
 
-std::string pngHeaderOnly(int width, int height) {
+std::string blankPng(int width, int height) {
     std::string header = bigEndian32(static_cast<uint32_t>(width)) + bigEndian32(static_cast<uint32_t>(height));
-    header += std::string{8, 0, 0, 0, 0};  // 8-bit greyscale, deflate, no filter, no interlace
-    return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header);
+    header += std::string{1, 0, 0, 0, 0};  // 1-bit greyscale, deflate, no filter, no interlace
+    z_stream stream{};
+    if (deflateInit(&stream, Z_BEST_COMPRESSION) != Z_OK) throw std::runtime_error("zlib");
+    const std::string row(1 + (static_cast<size_t>(width) + 7) / 8, '\0');  // filter byte, then the bits
+    std::string compressed;
+    char buffer[64 * 1024];
+    for (int y = 0; y <= height; ++y) {
+        const bool last = y == height;
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.data()));
+        stream.avail_in = last ? 0 : static_cast<uInt>(row.size());
+        int status = Z_OK;
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer);
+            stream.avail_out = sizeof buffer;
+            status = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            compressed.append(buffer, sizeof buffer - stream.avail_out);
+        } while (stream.avail_out == 0 || (last && status != Z_STREAM_END));
+    }
+    deflateEnd(&stream);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", compressed) +
+           pngChunk("IEND", "");
 }
 
 void writeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members) {

@@ -21,8 +21,16 @@ struct PdfLayout {
     double lineSpacing = 1.5; // baseline distance as a multiple of the font size
 };
 
+// Entries of the document information dictionary; empty ones are left out.
+struct PdfProperties {
+    std::string title;
+    std::string author;
+    std::string creator;
+};
+
 // A PDF whose pages carry a text layer: page i shows pages[i], one line under the other.
-void writeTextPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout = {});
+void writeTextPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout = {},
+                  const PdfProperties& properties = {});
 
 // A PDF whose pages are only a picture of their lines, as a scanner makes: no text layer. The
 // picture has two pixels per point, so a renderer at scale 2 sees it pixel for pixel.
@@ -47,7 +55,8 @@ struct PlacedText {
 struct Screenshot {
     int width = 1200;
     int height = 800;
-    std::vector<PlacedText> lines;  // black on white
+    std::vector<PlacedText> lines;       // black
+    bool transparentBackground = false;  // white otherwise (PNG only keeps transparency)
 };
 
 // The top-left corner and height of a line as fractions of the picture, as a recogniser reports
@@ -66,8 +75,9 @@ void writeScreenshotJpeg(const std::string& path, const Screenshot& screenshot);
 void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks);
 // One PNG chunk with its length and CRC, for building damaged files by hand.
 std::string pngChunk(const std::string& type, const std::string& data);
-// The PNG signature and a header chunk claiming the given size (8-bit greyscale), and nothing else.
-std::string pngHeaderOnly(int width, int height);
+// A complete, valid PNG of the given size, 1-bit black: tiny on disk however large its pixels
+// (a 30,000-pixel square is a decompression bomb of 900 million pixels in about 100 KB).
+std::string blankPng(int width, int height);
 
 // A zip archive of the given members (name, contents), written with libzip.
 void writeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members);
