@@ -84,46 +84,61 @@ OrganizePlanner::OrganizePlanner(UserFolders folders, OrganizeScope scope, Exist
       existingDirectories_(std::move(existingDirectories)),
       reuseIndex_(existingDirectories_) {}
 
-OrganizePlanner::Outcome OrganizePlanner::plan(const std::vector<FileRecord>& records, const InsightMap& insights,
-                                               const std::vector<Finding>& findings) const {
-    FindingMap findingsByURL;
-    std::unordered_map<UUID, const Finding*> findingsByID;
-    for (const Finding& finding : findings) {
-        findingsByURL.try_emplace(finding.record.url, &finding);
-        findingsByID.try_emplace(finding.id, &finding);
-    }
+OrganizePlanner::FindingMap OrganizePlanner::firstFindingByURL(const std::vector<Finding>& findings) {
+    FindingMap result;
+    for (const Finding& finding : findings) result.try_emplace(finding.record.url.path(), &finding);
+    return result;
+}
 
-    // 1. Candidates: loose files in scope that no other recommendation has taken.
-    std::vector<const FileRecord*> candidates;
-    std::vector<UUID> supersededCandidates;
+OrganizePlanner::Candidates OrganizePlanner::candidates(const std::vector<FileRecord>& records,
+                                                        const FindingMap& findingsByURL) const {
+    Candidates result;
     for (const FileRecord& record : records) {
         if (record.isDirectory || record.isPackage || record.isCloudOnly()) continue;
         if (record.projectContext) continue;
         if (!scope_.contains(record.url)) continue;
-        auto found = findingsByURL.find(record.url);
+        auto found = findingsByURL.find(record.url.path());
         if (found != findingsByURL.end()) {
             const FindingCategory category = found->second->category;
             if (category != FindingCategory::oldFiles && category != FindingCategory::organizeSuggestion) continue;
-            supersededCandidates.push_back(found->second->id);
+            result.findingIDs.push_back(found->second->id);
         }
-        candidates.push_back(&record);
+        result.files.push_back(&record);
     }
+    return result;
+}
 
-    // 2. Groups: a family's members travel together; every other file is a group of its own.
-    std::vector<Group> groups;
+std::vector<OrganizePlanner::Group> OrganizePlanner::groups(const Candidates& candidates, const InsightMap& insights) {
+    std::vector<Group> result;
     std::unordered_map<std::string, size_t> groupByKey;
-    for (const FileRecord* record : candidates) {
+    for (const FileRecord* record : candidates.files) {
         const ContentInsight* insight = insightOf(*record, insights);
         if (insight && insight->groupKey) {
-            auto [entry, inserted] = groupByKey.try_emplace(*insight->groupKey, groups.size());
-            if (inserted) groups.emplace_back();
-            groups[entry->second].push_back(record);
+            auto [entry, inserted] = groupByKey.try_emplace(*insight->groupKey, result.size());
+            if (inserted) result.emplace_back();
+            result[entry->second].push_back(record);
         } else {
-            groups.push_back(Group{record});
+            result.push_back(Group{record});
         }
     }
-    std::stable_sort(groups.begin(), groups.end(),
-                     [](const Group& a, const Group& b) { return a.front()->url.path() < b.front()->url.path(); });
+    // Sorted through their first paths, taken out once: comparing through the records is slower.
+    std::vector<std::pair<std::string_view, size_t>> order;
+    order.reserve(result.size());
+    for (size_t i = 0; i < result.size(); ++i) order.emplace_back(result[i].front()->url.path(), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Group> sorted;
+    sorted.reserve(result.size());
+    for (const auto& entry : order) sorted.push_back(std::move(result[entry.second]));
+    return sorted;
+}
+
+OrganizePlanner::Outcome OrganizePlanner::plan(const std::vector<FileRecord>& records, const InsightMap& insights,
+                                               const std::vector<Finding>& findings) const {
+    // 1. Candidates: loose files in scope that no other recommendation has taken.
+    const FindingMap findingsByURL = firstFindingByURL(findings);
+    const Candidates candidates = this->candidates(records, findingsByURL);
+    // 2. Groups: a family's members travel together; every other file is a group of its own.
+    const std::vector<Group> groups = OrganizePlanner::groups(candidates, insights);
 
     // 3. The groupers, strongest first; each claims what it places.
     Claimed claimed;
@@ -142,17 +157,18 @@ OrganizePlanner::Outcome OrganizePlanner::plan(const std::vector<FileRecord>& re
     sortForDisplay(outcome.proposal.folders);
 
     // 4. Counts, and the analyzer's findings whose files the plan now places.
-    std::unordered_set<URL> memberURLs;
+    std::unordered_set<std::string_view> memberPaths;  // the members' files: no directory shares a file's path
     size_t placed = 0;
     for (const ProposedFolder& folder : outcome.proposal.folders) {
-        for (const Finding& member : folder.members) memberURLs.insert(member.record.url);
+        for (const Finding& member : folder.members) memberPaths.insert(member.record.url.path());
         placed += folder.members.size();
     }
-    outcome.proposal.scopedFileCount = static_cast<int64_t>(candidates.size());
-    outcome.proposal.leftoverCount = static_cast<int64_t>(candidates.size()) - static_cast<int64_t>(placed);
-    for (const UUID& id : supersededCandidates) {
-        const Finding* finding = findingsByID.at(id);
-        if (memberURLs.contains(finding->record.url)) outcome.supersededIDs.insert(id);
+    outcome.proposal.scopedFileCount = static_cast<int64_t>(candidates.files.size());
+    outcome.proposal.leftoverCount = static_cast<int64_t>(candidates.files.size()) - static_cast<int64_t>(placed);
+    std::unordered_map<UUID, const Finding*> findingsByID;
+    for (const Finding& finding : findings) findingsByID.try_emplace(finding.id, &finding);
+    for (const UUID& id : candidates.findingIDs) {
+        if (memberPaths.contains(findingsByID.at(id)->record.url.path())) outcome.supersededIDs.insert(id);
     }
     return outcome;
 }
@@ -219,16 +235,17 @@ std::vector<ProposedFolder> OrganizePlanner::fromDownloadsGroups(const std::vect
     OrderedBuckets<Bucket> buckets;
     for (const Group& group : groups) {
         for (const FileRecord* file : group) {
-            if (claimed.contains(file->url) || !folders_.isInsideDownloads(file->url)) continue;
-            auto found = findingsByURL.find(file->url);
+            if (claimed.contains(file)) continue;
+            auto found = findingsByURL.find(file->url.path());
             if (found == findingsByURL.end()) continue;
             const Finding& finding = *found->second;
             if (finding.category != FindingCategory::organizeSuggestion || !finding.suggestedDestination) continue;
+            if (!folders_.isInsideDownloads(file->url)) continue;
             const URL folder = finding.suggestedDestination->deletingLastPathComponent().standardized();
             Bucket& bucket = buckets[text::lowerCased(folder.path())];
             if (bucket.files.empty()) bucket.folder = folder;
             bucket.files.push_back(file);
-            claimed.insert(file->url);
+            claimed.insert(file);
         }
     }
     std::vector<ProposedFolder> result;
@@ -282,11 +299,11 @@ OrganizePlanner::Group OrganizePlanner::filesOutside(const Group& files, const U
 }
 
 bool OrganizePlanner::anyClaimed(const Group& files, const Claimed& claimed) {
-    return std::any_of(files.begin(), files.end(), [&](const FileRecord* file) { return claimed.contains(file->url); });
+    return std::any_of(files.begin(), files.end(), [&](const FileRecord* file) { return claimed.contains(file); });
 }
 
 void OrganizePlanner::claimAll(const Group& files, Claimed& claimed) {
-    for (const FileRecord* file : files) claimed.insert(file->url);
+    for (const FileRecord* file : files) claimed.insert(file);
 }
 
 URL OrganizePlanner::realFolder(const URL& destination) const {

@@ -41,8 +41,10 @@ public:
 
     using Group = std::vector<const FileRecord*>;  // one family, or one single file
     using InsightMap = std::unordered_map<URL, ContentInsight>;
-    using FindingMap = std::unordered_map<URL, const Finding*>;
-    using Claimed = std::unordered_set<URL>;
+    // Keyed by the path of the finding's file (views into the findings, which must outlive it).
+    using FindingMap = std::unordered_map<std::string_view, const Finding*>;
+    // Files placed so far; a scan has one record per URL, so the record stands for its URL.
+    using Claimed = std::unordered_set<const FileRecord*>;
 
     static constexpr double recognitionConfidence = 0.9;
     static constexpr double seriesConfidence = 0.8;
@@ -62,6 +64,18 @@ public:
     // `findings`: the analyzer's findings in order (the first per URL counts).
     Outcome plan(const std::vector<FileRecord>& records, const InsightMap& insights,
                  const std::vector<Finding>& findings) const;
+
+    // The steps of `plan`, open for measuring.
+    struct Candidates {
+        std::vector<const FileRecord*> files;  // loose files in scope, in scan order
+        std::vector<UUID> findingIDs;          // their findings, which the plan may replace
+    };
+    static FindingMap firstFindingByURL(const std::vector<Finding>& findings);
+    // Files, not packages, cloud-only files or parts of projects, in scope, with no finding of
+    // another recommendation than old files or filing.
+    Candidates candidates(const std::vector<FileRecord>& records, const FindingMap& findingsByURL) const;
+    // One group per family key, one per other file; sorted by the path of their first file.
+    static std::vector<Group> groups(const Candidates& candidates, const InsightMap& insights);
 
     // The groupers, in the order `plan` runs them. Each skips claimed files and claims what it places.
     std::vector<ProposedFolder> suggestedFolderGroups(const std::vector<Group>& groups, const InsightMap& insights,

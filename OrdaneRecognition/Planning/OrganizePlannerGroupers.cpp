@@ -22,6 +22,8 @@ constexpr int firstMediaYear = 1990;
 constexpr int lastMediaYear = 2100;
 
 bool isAllNumbers(std::string_view token) {
+    const bool ascii = std::all_of(token.begin(), token.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
     const std::u32string points = text::codePoints(token);
     return std::all_of(points.begin(), points.end(), text::isNumber);
 }
@@ -103,7 +105,7 @@ std::vector<ProposedFolder> OrganizePlanner::sharedNameGroups(const std::vector<
     OrderedBuckets<std::vector<StemTokens>> buckets;
     for (const Group& group : groups) {
         for (const FileRecord* file : group) {
-            if (claimed.contains(file->url)) continue;
+            if (claimed.contains(file)) continue;
             const std::string stem = text::validUTF8(path::stem(file->url.path()));
             std::vector<std::string> words = tokens(stem);
             while (!words.empty() && isAllNumbers(words.back())) words.pop_back();
@@ -128,7 +130,7 @@ std::vector<ProposedFolder> OrganizePlanner::sharedNameGroups(const std::vector<
         const URL folder = destination(*base, *name);
         Group files;
         for (const StemTokens& entry : entries) {
-            if (!claimed.contains(entry.record->url)) files.push_back(entry.record);
+            if (!claimed.contains(entry.record)) files.push_back(entry.record);
         }
         const Group members = filesOutside(files, folder);
         if (members.size() < minimumSharedNameMembers) continue;
@@ -151,7 +153,7 @@ std::vector<ProposedFolder> OrganizePlanner::mediaYearGroups(const std::vector<G
     OrderedBuckets<YearBucket> buckets;
     for (const Group& group : groups) {
         for (const FileRecord* file : group) {
-            if (claimed.contains(file->url)) continue;
+            if (claimed.contains(file)) continue;
             const TypeBucket type = file->typeBucket();
             if (type != TypeBucket::photos && type != TypeBucket::videos) continue;
             const std::optional<Date> date = file->created ? file->created : file->modified;

@@ -47,6 +47,21 @@ std::string capitalizingFirst(std::string_view name) {
     return upper + text::fromCodePoints(points.substr(1));
 }
 
+bool isASCII(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// True when the token occurs followed by a digit. Plain ASCII, the usual case, is searched
+// directly; other text goes through the regular expression, whose \d knows every script's digits.
+bool containsTokenThenDigit(std::string_view loweredStem, std::string_view token, const text::Regex& pattern) {
+    if (!isASCII(loweredStem)) return pattern.firstMatch(loweredStem).has_value();
+    for (size_t at = loweredStem.find(token); at != std::string_view::npos; at = loweredStem.find(token, at + 1)) {
+        const size_t next = at + token.size();
+        if (next < loweredStem.size() && std::isdigit(static_cast<unsigned char>(loweredStem[next]))) return true;
+    }
+    return false;
+}
+
 // The pattern for "the token followed by a digit": the token's ASCII punctuation escaped.
 std::string tokenThenDigitPattern(std::string_view token) {
     std::string pattern;
@@ -110,7 +125,7 @@ std::optional<std::string> OrganizePlanner::groupName(const std::vector<std::str
     if (words.size() > 1) {
         const text::Regex numbered(tokenThenDigitPattern(words.back()));
         const bool allNumbered = std::all_of(files.begin(), files.end(), [&](const StemTokens& file) {
-            return numbered.firstMatch(lowered(file.originalStem)).has_value();
+            return containsTokenThenDigit(lowered(file.originalStem), words.back(), numbered);
         });
         if (allNumbered) words.pop_back();
     }
