@@ -34,6 +34,15 @@ const ContentInsight* insightOf(const FileRecord& record, const OrganizePlanner:
 
 std::string countText(size_t count) { return std::to_string(count); }
 
+// Points a member at its folder: the folder's rationale, and the file's name inside the folder.
+void directInto(Finding& member, const URL& folder, const std::string& rationale) {
+    const std::string name = member.record.url.lastPathComponent();
+    member.reason = rationale;
+    // Shown to the user and stored: a name that is not UTF-8 is shown with replacement marks.
+    member.detail = text::validUTF8(member.record.url.path() + std::string(separator) + folder.path() + "/" + name);
+    member.suggestedDestination = folder.appendingPathComponent(name);
+}
+
 // One folder per destination: a later proposal for the same folder joins the one held; the
 // stronger source keeps its name and rationale.
 std::vector<ProposedFolder> mergedByDestination(std::vector<ProposedFolder> folders) {
@@ -52,6 +61,8 @@ std::vector<ProposedFolder> mergedByDestination(std::vector<ProposedFolder> fold
         ProposedFolder result = std::move(base);
         result.members = std::move(members);
         result.confidence = confidence;
+        // Spellings that differ only in case are one folder here: every member goes where it says.
+        for (Finding& member : result.members) directInto(member, result.destination, result.rationale);
         held = std::move(result);
     }
     std::vector<ProposedFolder> result;
@@ -273,16 +284,12 @@ ProposedFolder OrganizePlanner::makeProposedFolder(const URL& destination, const
     result.confidence = confidence;
     result.members.reserve(files.size());
     for (const FileRecord* file : files) {
-        const std::string name = file->url.lastPathComponent();
         Finding member;
         member.id = UUID::random();
         member.record = *file;
         member.category = FindingCategory::organizeSuggestion;
         member.recommendation = Recommendation::organize;
-        member.reason = result.rationale;
-        // Shown to the user and stored: a name that is not UTF-8 is shown with replacement marks.
-        member.detail = text::validUTF8(file->url.path() + std::string(separator) + folder.path() + "/" + name);
-        member.suggestedDestination = folder.appendingPathComponent(name);
+        directInto(member, folder, result.rationale);
         if (kind) member.recognitionKind = std::string(rawValue(*kind));
         result.members.push_back(std::move(member));
     }

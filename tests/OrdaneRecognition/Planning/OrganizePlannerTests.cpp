@@ -173,6 +173,10 @@ TEST(OrganizePlanner, SuggestedFolderRationaleForOneFileAndMergingOfOneFolderSpe
     home.add("Desktop/bill.pdf", 5);
     home.insight("Desktop/bill.pdf").suggestedFolder = URL::fileURL("/home/ada/documents/invoices", true);
     for (int i = 1; i <= 4; ++i) home.add("Documents/Invoice " + std::to_string(i) + ".pdf");
+    // Two spellings of a folder that does not exist yet: the stronger source's spelling for all.
+    home.add("Desktop/boarding pass.pdf", 1);
+    home.insight("Desktop/boarding pass.pdf").suggestedFolder = URL::fileURL("/home/ada/Documents/journey", true);
+    for (int i = 1; i <= 4; ++i) home.add("Documents/Journey " + std::to_string(i) + ".pdf", 1);
     const auto outcome = home.plan();
 
     const ProposedFolder* receipts = folderAt(outcome, "/home/ada/Documents/Receipts");
@@ -194,7 +198,14 @@ TEST(OrganizePlanner, SuggestedFolderRationaleForOneFileAndMergingOfOneFolderSpe
         EXPECT_EQ(member.suggestedDestination->deletingLastPathComponent().path(), "/home/ada/Documents/Invoices");
     }
     EXPECT_EQ(memberNames(*merged), (Names{"bill.pdf", "Invoice 1.pdf", "Invoice 2.pdf", "Invoice 3.pdf", "Invoice 4.pdf"}));
-    EXPECT_EQ(outcome.proposal.folders.size(), 3u);
+    const ProposedFolder* journey = folderAt(outcome, "/home/ada/Documents/journey");
+    ASSERT_TRUE(journey);
+    EXPECT_EQ(journey->members.size(), 5u);
+    for (const Finding& member : journey->members) {
+        EXPECT_EQ(member.suggestedDestination->deletingLastPathComponent(), journey->destination);
+        EXPECT_EQ(member.reason, "This looks like the same kind of document. A journey folder keeps them together.");
+    }
+    EXPECT_EQ(outcome.proposal.folders.size(), 4u);
     // Same source: the larger folder first.
     EXPECT_EQ(outcome.proposal.folders.front().destination, merged->destination);
 }
