@@ -23,6 +23,12 @@ void BevelButton::setTextIfChanged(const QString& text) {
     updateGeometry();
 }
 
+void BevelButton::setOutlined(bool outlined) {
+    if (outlined == outlined_) return;
+    outlined_ = outlined;
+    update();
+}
+
 QSize BevelButton::sizeHint() const {
     const QFontMetrics metrics(font());
     const int padX = kind_ == Kind::primary ? 18 : 14;
@@ -43,6 +49,10 @@ void BevelButton::paintEvent(QPaintEvent*) {
     painter.fillRect(face, retro::face);
     const bool down = isDown();
     paintBevel(painter, face, down ? BevelStyle::pressed : BevelStyle::raised);
+    if (outlined_) {
+        painter.setPen(QPen(selection, 1));
+        painter.drawRect(QRectF(face).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
     painter.setPen(retro::text);
     painter.setFont(font());
     const QRect label = down ? face.translated(1, 1) : face;

@@ -16,6 +16,9 @@ public:
                 QWidget* parent = nullptr);
     Kind kind() const { return kind_; }
     void setTextIfChanged(const QString& text);
+    // A one-pixel navy ring inside the edge; the parent draws the ring just outside it.
+    bool isOutlined() const { return outlined_; }
+    void setOutlined(bool outlined);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -26,6 +29,7 @@ protected:
 private:
     Kind kind_;
     std::optional<int> minimumWidth_;
+    bool outlined_ = false;
 };
 
 // Text in navy that acts as a button ("Show Details").

@@ -3,17 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "Ordane/App/TextScale.hpp"
+
 namespace ordane::retro {
-
-namespace {
-
-double textScale = 1.0;
-
-}  // namespace
-
-double currentTextScale() { return textScale; }
-
-void setCurrentTextScale(double scale) { textScale = scale; }
 
 void installFontSubstitutions() {
     static bool installed = false;
@@ -42,6 +34,6 @@ QFont fontAtFixedSize(const QString& name, double pixels) {
     return result;
 }
 
-QFont font(const QString& name, double baseSize) { return fontAtFixedSize(name, baseSize * textScale); }
+QFont font(const QString& name, double baseSize) { return fontAtFixedSize(name, baseSize * currentTextScale()); }
 
 }  // namespace ordane::retro

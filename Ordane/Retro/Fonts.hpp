@@ -8,15 +8,11 @@
 // in "-Bold" asks for the bold weight of its family.
 namespace ordane::retro {
 
-// The text scale every retro font is multiplied by: 1.0 until set. Main thread only.
-double currentTextScale();
-void setCurrentTextScale(double scale);
-
 // Maps the design's font names onto fonts that exist here. Call once after the application is
 // created; `font()` calls it too, so a forgotten call changes nothing.
 void installFontSubstitutions();
 
-// The named font at `baseSize` × `currentTextScale()` logical pixels.
+// The named font at `baseSize` × the process's text scale (`currentTextScale()`) in logical pixels.
 QFont font(const QString& name, double baseSize);
 
 // The named font at exactly `pixels` logical pixels, ignoring the text scale.

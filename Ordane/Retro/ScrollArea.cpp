@@ -38,13 +38,13 @@ ScrollArea::ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle
 
 int ScrollArea::contentHeight(int width) const {
     if (content_->hasHeightForWidth()) return content_->heightForWidth(width);
-    return content_->sizeHint().height();
+    return content_->sizeHint().expandedTo(content_->minimumSize()).height();
 }
 
 QSize ScrollArea::sizeHint() const {
     if (!scroll_) return QWidget::sizeHint();
     const int bar = scroll_->verticalScrollBar()->sizeHint().width();
-    const QSize content = content_->sizeHint();
+    const QSize content = content_->sizeHint().expandedTo(content_->minimumSize());
     const int inner = width() > 0 ? width() - 2 * frameWidth() - bar : content.width();
     const int height = std::min(contentHeight(inner), maxHeight_);
     return {content.width() + bar + 2 * frameWidth(), height + 2 * frameWidth()};
