@@ -27,7 +27,6 @@ GroupBox::GroupBox(const QString& label, QWidget* parent)
     const int top = std::max(padding + extraTop, labelBottom + 4);
     content_->setContentsMargins(padding, frameTop + top, padding, padding);
     content_->setSpacing(0);
-    content_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAccessibleName(label);
 }
 

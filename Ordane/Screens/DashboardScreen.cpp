@@ -35,6 +35,7 @@ constexpr int cardWidth = 238;
 constexpr int cardsPerRow = 3;
 constexpr int barPadding = 3;
 constexpr int barHeight = 18;
+constexpr int minimumSegment = 2;
 constexpr std::array<FindingCategory, 8> cardOrder{
     FindingCategory::duplicates,         FindingCategory::downloadsCleanup, FindingCategory::screenshots,
     FindingCategory::screenshotNaming,   FindingCategory::organizeSuggestion, FindingCategory::biggestFiles,
@@ -235,12 +236,25 @@ std::vector<QRect> DashboardScreen::segmentRects(const std::vector<Segment>& seg
                                                  const QRect& inside) {
     std::vector<QRect> rects;
     if (segments.empty()) return rects;
-    const int gaps = int(segments.size()) - 1;
-    const double shared = std::max(inside.width() - gaps, 0);
+    // The gaps come out of the width first; the rest is shared by size, each segment at least 2 px.
+    const int shared = std::max(inside.width() - (int(segments.size()) - 1), 0);
     const double whole = double(std::max<int64_t>(total, 1));
-    int x = inside.left();
+    std::vector<int> widths;
+    int used = 0;
     for (const Segment& segment : segments) {
-        const int width = std::max(int(std::lround(shared * double(segment.bytes) / whole)), 2);
+        widths.push_back(std::max(int(std::lround(double(shared) * double(segment.bytes) / whole)), minimumSegment));
+        used += widths.back();
+    }
+    // What the 2 px minimums and rounding add is taken back from the widest segments.
+    for (int excess = used - shared; excess > 0;) {
+        auto widest = std::max_element(widths.begin(), widths.end());
+        const int taken = std::min(excess, *widest - minimumSegment);
+        if (taken <= 0) break;
+        *widest -= taken;
+        excess -= taken;
+    }
+    int x = inside.left();
+    for (int width : widths) {
         rects.push_back(QRect(x, inside.top(), width, inside.height()).intersected(inside));
         x += width + 1;
     }

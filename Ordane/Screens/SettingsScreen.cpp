@@ -77,7 +77,6 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : QWidget(paren
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(14);
-    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
 
     auto* sizes = new retro::GroupBox(QStringLiteral("Text size"), this);
     auto* sizeRow = new TextSizeRow(sizes);

@@ -84,10 +84,11 @@ void ScreenTest::settle() {
 }
 
 void ScreenTest::layOut(QWidget& widget, const QString& name) {
+    widget.show();
     QCoreApplication::processEvents();
     widget.adjustSize();
     widget.resize(widget.sizeHint().expandedTo(widget.minimumSizeHint()));
-    if (widget.layout()) widget.layout()->activate();
+    QCoreApplication::processEvents();
     const QString folder = qEnvironmentVariable("ORDANE_RENDER_DIR");
     if (folder.isEmpty() || name.isEmpty()) return;
     QDir().mkpath(folder);
@@ -133,6 +134,30 @@ bool ScreenTest::showsText(const QWidget& root, const QString& text) {
         if (shown == text) return true;
     }
     return false;
+}
+
+}  // namespace ordane::testing
+
+namespace ordane::testing {
+
+Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
+                         Recommendation recommendation) {
+    Finding finding;
+    finding.id = UUID::random();
+    finding.record.id = UUID::random();
+    finding.record.url = URL::fileURL(path);
+    finding.record.size = size;
+    finding.record.modified = Date::fromUnix(1764892800);  // 2025-12-05
+    finding.category = category;
+    finding.recommendation = recommendation;
+    finding.reason = "Because it is there.";
+    return finding;
+}
+
+AnalysisResult analysisOf(std::vector<Finding> findings) {
+    AnalysisResult analysis;
+    analysis.findings = std::move(findings);
+    return analysis;
 }
 
 }  // namespace ordane::testing

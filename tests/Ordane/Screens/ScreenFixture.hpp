@@ -68,3 +68,13 @@ public:
 };
 
 }  // namespace ordane::testing
+
+namespace ordane::testing {
+
+// A finding of a file that need not exist, for lists larger than a test would write to disk.
+Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
+                         Recommendation recommendation = Recommendation::review);
+// An analysis holding `findings` in their order.
+AnalysisResult analysisOf(std::vector<Finding> findings);
+
+}  // namespace ordane::testing
