@@ -1,0 +1,101 @@
+#include "OrdaneRecognition/Kinds/TextMatcher.hpp"
+
+#include <algorithm>
+
+#include "OrdanePlatform/Text/Text.hpp"
+#include "OrdaneRecognition/Kinds/RegexCache.hpp"
+
+namespace ordane {
+
+namespace text = platform::text;
+
+namespace {
+
+bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The code point that ends right before byte `at`, or 0 at the start.
+char32_t codePointBefore(std::string_view text, size_t at) {
+    if (at == 0) return 0;
+    size_t start = at - 1;
+    while (start > 0 && at - start < 4 && isContinuationByte(text[start])) --start;
+    const std::u32string decoded = text::codePoints(text.substr(start, at - start));
+    return decoded.empty() ? 0 : decoded.back();
+}
+
+// The code point that starts at byte `at`, or 0 at the end.
+char32_t codePointAt(std::string_view text, size_t at) {
+    if (at >= text.size()) return 0;
+    size_t end = at + 1;
+    while (end < text.size() && end - at < 4 && isContinuationByte(text[end])) ++end;
+    const std::u32string decoded = text::codePoints(text.substr(at, end - at));
+    return decoded.empty() ? 0 : decoded.front();
+}
+
+bool isWordCharacter(char32_t c) { return c != 0 && text::isAlphanumeric(c); }
+
+bool occurs(std::string_view searched, const std::string& phrase, TextMatcher::Boundary boundary) {
+    if (boundary == TextMatcher::Boundary::wholeWords) return TextMatcher::containsWord(searched, phrase);
+    return searched.find(phrase) != std::string_view::npos;
+}
+
+bool phrasesMatch(const TextMatcher::Phrases& matcher, const PreparedText& prepared) {
+    const std::string& searched = prepared.region(matcher.region);
+    if (searched.empty()) return false;
+    const size_t threshold = static_cast<size_t>(std::max(matcher.minHits, 1));
+    size_t hits = 0;
+    for (const std::string& phrase : matcher.phrases) {
+        if (occurs(searched, phrase, matcher.boundary) && ++hits >= threshold) return true;
+    }
+    return false;
+}
+
+bool patternMatches(const TextMatcher::Pattern& matcher, std::string_view rawText) {
+    const auto regex = RegexCache::shared().regex(matcher.pattern, matcher.options);
+    if (!regex) return false;
+    std::string head;
+    if (matcher.region == TextRegion::head) {
+        head = text::prefix(rawText, PreparedText::headCharacters);
+        rawText = head;
+    }
+    try {
+        return static_cast<long long>(regex->countMatches(rawText)) >= matcher.minHits;
+    } catch (const text::RegexError&) {
+        return false;  // the engine gave up on this text (backtracking stack); no answer is a no
+    }
+}
+
+}  // namespace
+
+TextMatcher TextMatcher::phrases(std::initializer_list<std::string_view> phrases, TextRegion region, int minHits,
+                                 Boundary boundary) {
+    Phrases matcher{{}, region, minHits, boundary};
+    for (std::string_view phrase : phrases) {
+        // A set: a phrase listed twice still counts once.
+        if (std::find(matcher.phrases.begin(), matcher.phrases.end(), phrase) == matcher.phrases.end()) {
+            matcher.phrases.emplace_back(phrase);
+        }
+    }
+    return {std::move(matcher)};
+}
+
+TextMatcher TextMatcher::regex(std::string_view pattern, platform::text::RegexOptions options, TextRegion region,
+                               int minHits) {
+    return {Pattern{std::string(pattern), options, region, minHits}};
+}
+
+bool TextMatcher::matches(const PreparedText& prepared, std::string_view rawText) const {
+    if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
+    return patternMatches(std::get<Pattern>(value), rawText);
+}
+
+bool TextMatcher::containsWord(std::string_view text, std::string_view word) {
+    if (word.empty()) return false;
+    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+        if (!isWordCharacter(codePointBefore(text, at)) && !isWordCharacter(codePointAt(text, at + word.size()))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace ordane
