@@ -79,13 +79,8 @@ std::vector<size_t> CategoryScreen::matching(const QStringList& names, const QSt
 
 CategoryScreen::CategoryScreen(AppState& state, FindingCategory category, QWidget* parent)
     : Screen(state, parent), category_(category) {
-    auto* window = new retro::RetroWindow(retro::qtext(title(category)), this);
-    auto* content = new QWidget(window);
-    content->setFixedWidth(contentWidth);
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(10);
-    window->content()->addWidget(content);
+    QVBoxLayout* column = makeRetroWindow(retro::qtext(title(category)), contentWidth, 10, 0);
+    QWidget* content = column->parentWidget();
 
     auto* blurb = new Label(DashboardScreen::categoryBlurb(category), retro::font(QStringLiteral("Verdana"), 12),
                             retro::text, Label::Lines::wrapped, content);
@@ -156,7 +151,6 @@ CategoryScreen::CategoryScreen(AppState& state, FindingCategory category, QWidge
     bottom->addWidget(uncheck_);
     column->addLayout(bottom);
 
-    setRetroWindow(window);
     connect(&state_, &AppState::analysisChanged, this, [this] { findingsDirty_ = true; });
     follow({&AppState::analysisChanged, &AppState::approvedForTrashChanged, &AppState::approvedForMoveChanged});
     refresh();

@@ -44,13 +44,8 @@ ScanningScreen::NowLine ScanningScreen::nowLine(const std::optional<ScanProgress
 }
 
 ScanningScreen::ScanningScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
-    auto* window = new retro::RetroWindow(QStringLiteral("Looking Around…"), this);
-    auto* content = new QWidget(window);
-    content->setFixedWidth(contentWidth);
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 10, 0, 0);
-    column->setSpacing(16);
-    window->content()->addWidget(content);
+    QVBoxLayout* column = makeRetroWindow(QStringLiteral("Looking Around…"), contentWidth, 16, 10);
+    QWidget* content = column->parentWidget();
 
     column->addWidget(new Label(QStringLiteral("I'm looking through your folders. Nothing is being changed."),
                                 retro::font(QStringLiteral("Verdana"), 12), retro::text, Label::Lines::wrapped, content));
@@ -89,7 +84,6 @@ ScanningScreen::ScanningScreen(AppState& state, QWidget* parent) : Screen(state,
     buttons->addWidget(stop);
     column->addLayout(buttons);
 
-    setRetroWindow(window);
     follow({&AppState::progressChanged});
     refresh();
 }

@@ -23,6 +23,18 @@ void Screen::setRetroWindow(retro::RetroWindow* window) {
     layout()->setAlignment(window, Qt::AlignCenter);
 }
 
+QVBoxLayout* Screen::makeRetroWindow(const QString& title, int contentWidth, int spacing, int topPadding) {
+    auto* window = new retro::RetroWindow(title, this);
+    auto* content = new QWidget(window);
+    content->setFixedWidth(contentWidth);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, topPadding, 0, 0);
+    column->setSpacing(spacing);
+    window->content()->addWidget(content);
+    setRetroWindow(window);
+    return column;
+}
+
 void Screen::scheduleRefresh() {
     if (refreshPending_) return;
     refreshPending_ = true;

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <initializer_list>
 
+class QVBoxLayout;
+
 namespace ordane {
 
 class AppState;
@@ -24,6 +26,9 @@ protected:
     using Change = void (AppState::*)();
     void follow(std::initializer_list<Change> changes);
     void setRetroWindow(retro::RetroWindow* window);
+    // Makes and shows a retro window whose content is a column exactly `contentWidth` wide, with
+    // `topPadding` above its first row; returns the column.
+    QVBoxLayout* makeRetroWindow(const QString& title, int contentWidth, int spacing, int topPadding);
     void scheduleRefresh();
     // Reads everything shown from the state; safe to run any number of times.
     virtual void refresh() = 0;

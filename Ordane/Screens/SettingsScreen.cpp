@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QShowEvent>
 #include <QPointer>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 
@@ -72,9 +71,11 @@ SettingsScreen* SettingsScreen::openWindow(AppState& state) {
 
 SettingsScreen* SettingsScreen::openedWindow() { return openWindowInstance; }
 
-SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
+SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
     setFixedWidth(columnWidth);
-    auto* column = new QVBoxLayout(this);
+    auto* body = new QWidget(this);
+    layout()->addWidget(body);
+    auto* column = new QVBoxLayout(body);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(14);
 
@@ -150,16 +151,17 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : QWidget(paren
 
     column->addWidget(new Label(QStringLiteral("Changes apply to the next scan."),
                                 retro::font(QStringLiteral("Verdana"), 10), retro::shadow, Label::Lines::one, this));
+    column->addStretch(1);
 
-    connect(&state_, &AppState::scanSettingsChanged, this, &SettingsScreen::scheduleRefresh);
+    follow({&AppState::scanSettingsChanged});
     rebuildDrives();
     refresh();
 }
 
-template <class Change>
-void SettingsScreen::changeSettings(Change change) {
+template <class Edit>
+void SettingsScreen::changeSettings(Edit edit) {
     ScanSettings settings = state_.scanSettings();
-    change(settings);
+    edit(settings);
     state_.setScanSettings(std::move(settings));
     state_.saveScanSettings();
 }
@@ -202,15 +204,6 @@ void SettingsScreen::rebuildDrives() {
         rows->addWidget(check);
         driveChecks_.push_back(check);
     }
-}
-
-void SettingsScreen::scheduleRefresh() {
-    if (refreshPending_) return;
-    refreshPending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshPending_ = false;
-        refresh();
-    });
 }
 
 void SettingsScreen::refresh() {

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QWidget>
 #include <vector>
+
+#include "Ordane/Screens/Screen.hpp"
 
 #include "OrdanePlatform/Volumes/ExternalVolumes.hpp"
 
 class QLineEdit;
 
 namespace ordane {
-
-class AppState;
 
 namespace retro {
 class BevelButton;
@@ -20,7 +19,7 @@ class GroupBox;
 // The preferences: text size, the owner's name, the standard folders to look through and the
 // external drives to add. Every change goes to the state and settings.json at once. The drives
 // are listed as they were mounted when the window was last shown.
-class SettingsScreen : public QWidget {
+class SettingsScreen : public Screen {
     Q_OBJECT
 public:
     explicit SettingsScreen(AppState& state, QWidget* parent = nullptr);
@@ -33,22 +32,19 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void refresh() override;
 
 private:
-    void scheduleRefresh();
-    void refresh();
     void rebuildDrives();
-    template <class Change>
-    void changeSettings(Change change);
+    template <class Edit>
+    void changeSettings(Edit edit);
 
-    AppState& state_;
     std::vector<retro::BevelButton*> sizeButtons_;
     QLineEdit* ownerName_;
     std::vector<retro::CheckBox*> folderChecks_;
     retro::GroupBox* drives_;
     std::vector<platform::ExternalVolume> volumes_;
     std::vector<retro::CheckBox*> driveChecks_;
-    bool refreshPending_ = false;
 };
 
 }  // namespace ordane

@@ -58,13 +58,8 @@ QString WelcomeScreen::appVersion() {
 }
 
 WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
-    auto* window = new retro::RetroWindow(QStringLiteral("Velmora Ordane"), this);
-    auto* content = new QWidget(window);
-    content->setFixedWidth(contentWidth);
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 10, 0, 0);
-    column->setSpacing(16);
-    window->content()->addWidget(content);
+    QVBoxLayout* column = makeRetroWindow(QStringLiteral("Velmora Ordane"), contentWidth, 16, 10);
+    QWidget* content = column->parentWidget();
 
     column->addWidget(new Label(QStringLiteral("Let's tidy up."), retro::font(QStringLiteral("Verdana-Bold"), 20),
                                 retro::text, Label::Lines::one, content));
@@ -134,7 +129,6 @@ WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, p
     versionRow->addStretch(1);
     column->addLayout(versionRow);
 
-    setRetroWindow(window);
     follow({&AppState::scanSettingsChanged, &AppState::interruptedPlansChanged});
     refresh();
 }
