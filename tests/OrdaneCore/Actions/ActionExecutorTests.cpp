@@ -125,36 +125,51 @@ TEST(ActionExecutor, AStopAfterTheThirdOfFiveActionsLeavesThemInTheJournal) {
     EXPECT_EQ(interrupted[0].pendingActions().size(), 2u);
 }
 
-TEST(ActionExecutor, ACrashAtAnyStepLeavesEveryFileWholeAndTheJournalTruthful) {
-    for (int changes = 0;; ++changes) {
-        ActionWorkspace w;
-        writeFile(w.dir / "a.txt", "alpha");
-        writeFile(w.dir / "b/inner.txt", "beta");
-        writeFile(w.dir / "c.txt", "gamma");
-        std::vector<PlannedAction> actions = {w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt")};
-        w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
-        w.fs->crashAfter(changes);
-        bool crashed = false;
-        try {
-            w.run(actions);
-        } catch (const SimulatedCrash&) {
-            crashed = true;
-        }
-        auto whole = [&](const std::string& here, const std::string& there, const std::string& contents) {
-            auto fs = platform::FileSystem::real();
-            return (fs->exists(here) && readFile(here) == contents) || (fs->exists(there) && readFile(there) == contents);
-        };
-        EXPECT_TRUE(whole(w.dir / "a.txt", w.trashDirectory + "/files/a.txt", "alpha")) << changes;
-        EXPECT_TRUE(whole(w.dir / "b/inner.txt", w.dir / "moved/b/inner.txt", "beta")) << changes;
-        EXPECT_TRUE(whole(w.dir / "c.txt", w.trashDirectory + "/files/c.txt", "gamma")) << changes;
-        w.fs->clearFaults();
-        // What the journal calls done is done.
-        for (const ActionPlan& journalled : w.journal.loadAll()) {
-            for (const PlannedAction& action : journalled.actions) {
-                auto url = resultURL(action);
-                EXPECT_TRUE(!url || w.fs->exists(url->path())) << changes;
+// A crash of the process, or a power failure that loses what was not flushed, at any step.
+TEST(ActionExecutor, ACrashAtAnyStepLeavesEveryFileWholeAndTheRecordsTruthful) {
+    for (bool powerLoss : {false, true}) {
+        for (int changes = 0;; ++changes) {
+            ActionWorkspace w;
+            writeFile(w.dir / "a.txt", "alpha");
+            writeFile(w.dir / "b/inner.txt", "beta");
+            writeFile(w.dir / "c.txt", "gamma");
+            writeFile(w.dir / "d.txt", "delta");
+            std::vector<PlannedAction> actions = {w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt"),
+                                                  w.move("d.txt", "moved/d.txt")};
+            w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
+            if (powerLoss) w.fs->losePowerAtCrash();
+            w.fs->crashAfter(changes);
+            bool crashed = false;
+            try {
+                w.run(actions);
+            } catch (const SimulatedCrash&) {
+                crashed = true;
             }
+            const std::string when = (powerLoss ? "power failure after " : "crash after ") + std::to_string(changes);
+            auto whole = [&](const std::string& here, const std::string& there, const std::string& contents) {
+                auto fs = platform::FileSystem::real();
+                return (fs->exists(here) && readFile(here) == contents) || (fs->exists(there) && readFile(there) == contents);
+            };
+            EXPECT_TRUE(whole(w.dir / "a.txt", w.trashDirectory + "/files/a.txt", "alpha")) << when;
+            EXPECT_TRUE(whole(w.dir / "b/inner.txt", w.dir / "moved/b/inner.txt", "beta")) << when;
+            EXPECT_TRUE(whole(w.dir / "c.txt", w.trashDirectory + "/files/c.txt", "gamma")) << when;
+            EXPECT_TRUE(whole(w.dir / "d.txt", w.dir / "moved/d.txt", "delta")) << when;
+            // What the journal and the activity list call done is done.
+            auto real = platform::FileSystem::real();
+            platform::Trash trash{real, w.trashDirectory, 1234};
+            for (const ActionPlan& journalled : ActionJournal{w.journal.directory, real}.loadAll()) {
+                for (const PlannedAction& action : journalled.actions) {
+                    auto url = resultURL(action);
+                    EXPECT_TRUE(!url || real->exists(url->path())) << when;
+                }
+            }
+            for (const ActivityEntry& entry : ActivityStore{w.activity.fileURL(), real}.allEntries()) {
+                const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
+                const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
+                EXPECT_TRUE(real->exists(moved ? moved->to.path() : trashed->trashURL.path())) << when;
+                EXPECT_TRUE(!trashed || trash.recordsOrigin(trashed->trashURL.path(), trashed->original.path())) << when;
+            }
+            if (!crashed) break;
         }
-        if (!crashed) break;
     }
 }
