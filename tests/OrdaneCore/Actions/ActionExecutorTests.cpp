@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "ActionWorkspace.hpp"
 
 using namespace ordane;
 using ordane::testing::ActionWorkspace;
+using ordane::testing::namesIn;
 using ordane::testing::readFile;
 using ordane::testing::SimulatedCrash;
 using ordane::testing::writeFile;
@@ -123,6 +128,40 @@ TEST(ActionExecutor, AStopAfterTheThirdOfFiveActionsLeavesThemInTheJournal) {
     ASSERT_EQ(interrupted.size(), 1u);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(resultURL(interrupted[0].actions[i]), w.url("out/f" + std::to_string(i)));
     EXPECT_EQ(interrupted[0].pendingActions().size(), 2u);
+}
+
+// The program started twice runs one plan twice: the second run waits for the first, then finds
+// every item gone from its source and leaves the first run's copies alone.
+TEST(ActionExecutor, TwoRunsOfOnePlanTakeTurns) {
+    ActionWorkspace w;
+    writeFile(w.dir / "in/a.txt", "alpha");
+    writeFile(w.dir / "in/b.txt", "beta");
+    w.fs->fail(Operation::moveNoReplace, w.dir / "in/", EXDEV);  // copied, as across volumes
+    ActionPlan plan = ActionWorkspace::plan({w.move("in/a.txt", "out/a.txt"), w.move("in/b.txt", "out/b.txt")});
+    ActionExecutor secondExecutor{w.fs, w.trash};
+    ActivityStore secondActivity{w.activity.fileURL(), w.fs};
+    ActionPlan second;
+    std::thread secondRun;
+    std::atomic<bool> started = false;
+    ActionPlan first = w.executor.execute(plan, w.journal, w.activity, [&](const PlannedAction&, int position, int) {
+        if (position != 1) return;
+        secondRun = std::thread([&] {
+            started = true;
+            second = secondExecutor.execute(plan, w.journal, secondActivity);
+        });
+        while (!started) std::this_thread::yield();
+        // Room for the second run to go ahead, were it not held back.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    });
+    secondRun.join();
+    ASSERT_EQ(second.actions.size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+        std::string name = k == 0 ? "a.txt" : "b.txt";
+        EXPECT_EQ(resultURL(first.actions[k]), w.url("out/" + name));
+        EXPECT_EQ(second.actions[k].state, State::skipped(name + " isn't where it was when I looked, so I left everything alone."));
+    }
+    EXPECT_EQ(namesIn(w.dir / "out"), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(ActivityStore(w.activity.fileURL()).allEntries().size(), 2u);
 }
 
 // A crash of the process, or a power failure that loses what was not flushed, at any step.
