@@ -112,7 +112,7 @@ void AnalysisCache::saveIfDirty() {
     loadIfNeeded();
     if (!dirty_) return;
     pruneLocked();
-    file_.write(StoreFile::compactText(fileVersion, "entries", entries_, [](std::string& out, const Entry& entry) { entry.appendJson(out); }));
+    file_.writeCompact(fileVersion, "entries", entries_, [](std::string& out, const Entry& entry) { entry.appendJson(out); });
     dirty_ = false;
 }
 

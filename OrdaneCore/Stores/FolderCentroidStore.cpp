@@ -72,8 +72,8 @@ void FolderCentroidStore::saveIfDirty() {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
     if (!dirty_) return;
-    file_.write(StoreFile::compactText(fileVersion, "folders", folders_,
-                                       [](std::string& out, const FolderEntry& entry) { json::appendCompact(out, entry.toJson()); }));
+    file_.writeCompact(fileVersion, "folders", folders_,
+                       [](std::string& out, const FolderEntry& entry) { json::appendCompact(out, entry.toJson()); });
     // A failed write loses this run's changes; the old file stays whole and is rebuilt later.
     dirty_ = false;
 }

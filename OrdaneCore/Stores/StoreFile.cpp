@@ -34,6 +34,14 @@ void StoreFile::noteUnusable() {
 }
 
 bool StoreFile::write(const std::string& contents) {
+    return writeWith([&](const std::string& path) { fileSystem_->writeFileAtomically(path, contents); });
+}
+
+bool StoreFile::writePieces(const platform::FileSystem::Pieces& produce) {
+    return writeWith([&](const std::string& path) { fileSystem_->writePiecesAtomically(path, produce); });
+}
+
+bool StoreFile::writeWith(const std::function<void(const std::string&)>& writeAtomically) {
     const std::string& path = fileURL_.path();
     try {
         fileSystem_->createDirectories(platform::path::parent(path));
@@ -45,7 +53,7 @@ bool StoreFile::write(const std::string& contents) {
         setAsidePending_ = false;
     }
     try {
-        fileSystem_->writeFileAtomically(path, contents);
+        writeAtomically(path);
         return true;
     } catch (const FileSystemError&) {
         return false;

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <stop_token>
 #include <memory>
 #include <optional>
@@ -52,6 +54,8 @@ public:
     // Creates the parent folder (failure ignored), moves an unusable file aside first when the
     // policy asks for it, then writes atomically. Returns whether the file was written.
     bool write(const std::string& contents);
+    // The same, with the contents handed over in pieces (an exception from `produce` writes nothing).
+    bool writePieces(const platform::FileSystem::Pieces& produce);
 
     // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}`. Throws DecodingError when
     // the text is malformed, the version is not exactly `version` or the member is missing.
@@ -65,7 +69,7 @@ public:
         std::vector<std::pair<std::string, std::string_view>> spans = entrySpans(text, version, member);
         size_t next = 0;
         inOrderedChunks<std::vector<Value>>(
-            spans.size(),
+            spans.size(), readChunkSize,
             [&spans, &decode](size_t begin, size_t end) {
                 std::vector<Value> values;
                 values.reserve(end - begin);
@@ -89,16 +93,45 @@ public:
     // encoded in chunks on several threads; `append` must only read.
     template <class Map, class Append>
     static std::string compactText(int64_t version, std::string_view member, const Map& entries, Append&& append) {
+        std::string out;
+        compactPieces(version, member, entries, append, [&out](std::string_view piece) { out.append(piece); });
+        return out;
+    }
+
+    // Writes the compactText of the entries as it is encoded, so the whole text is never held at
+    // once. Returns whether the file was written, as `write` does.
+    template <class Map, class Append>
+    bool writeCompact(int64_t version, std::string_view member, const Map& entries, Append&& append) {
+        return writePieces([&](const std::function<void(std::string_view)>& write) {
+            compactPieces(version, member, entries, append, write);
+        });
+    }
+
+    // The compact text in order, piece by piece, to `sink(std::string_view)`.
+    template <class Map, class Append, class Sink>
+    static void compactPieces(int64_t version, std::string_view member, const Map& entries, Append&& append,
+                              Sink&& sink) {
         std::vector<const typename Map::value_type*> items;
         items.reserve(entries.size());
         for (const auto& item : entries) items.push_back(&item);
-        std::string out = header(version, member);
-        const size_t headerSize = out.size();
+        sink(header(version, member));
+        // Written pieces go back to a pool and are refilled: a save allocates only the few pieces
+        // in flight, instead of leaving freed ones behind in the allocator's per-thread arenas.
+        std::mutex poolMutex;
+        std::vector<std::string> pool;
+        bool first = true;
         inOrderedChunks<std::string>(
-            items.size(),
-            [&items, &append](size_t begin, size_t end) {
-                // Each member goes in as "," + key + ":" + value; joining drops the very first comma.
+            items.size(), writeChunkSize,
+            [&items, &append, &poolMutex, &pool](size_t begin, size_t end) {
                 std::string piece;
+                {
+                    std::lock_guard lock(poolMutex);
+                    if (!pool.empty()) {
+                        piece = std::move(pool.back());
+                        pool.pop_back();
+                    }
+                }
+                // Each member goes in as "," + key + ":" + value; the very first comma is dropped.
                 for (size_t k = begin; k < end; ++k) {
                     const auto& [key, value] = *items[k];
                     const size_t mark = piece.size();
@@ -113,14 +146,16 @@ public:
                 }
                 return piece;
             },
-            [&out, headerSize, chunks = chunkCount(items.size())](std::string& piece) {
-                // Reserved pages cost nothing until written; this saves the copies of a growing text.
-                if (out.size() == headerSize) out.reserve(headerSize + piece.size() * chunks * 5 / 4 + 2);
-                if (!piece.empty()) out.append(piece, out.size() == headerSize ? 1 : 0);
-                piece = std::string();
+            [&sink, &first, &poolMutex, &pool](std::string& piece) {
+                if (!piece.empty()) {
+                    sink(std::string_view(piece).substr(first ? 1 : 0));
+                    first = false;
+                }
+                piece.clear();
+                std::lock_guard lock(poolMutex);
+                pool.push_back(std::move(piece));
             });
-        out += "}}";
-        return out;
+        sink("}}");
     }
 
     // `{key: encode(value)}` for every entry that can be written.
@@ -142,15 +177,16 @@ public:
     }
 
 private:
-    static constexpr size_t chunkSize = 2048;
-    static size_t chunkCount(size_t count) { return (count + chunkSize - 1) / chunkSize; }
+    static constexpr size_t readChunkSize = 2048;
+    // Written pieces are smaller: the few pieces in flight are all the memory a save adds.
+    static constexpr size_t writeChunkSize = 128;
 
     // Runs `work(begin, end)` over chunks of `count` items, on several threads when there is more
     // than one chunk, and hands each result to `consume(Result&)` on the calling thread in chunk
     // order, as soon as the chunks before it are done, so few results wait at a time.
     template <class Result, class Work, class Consume>
-    static void inOrderedChunks(size_t count, Work&& work, Consume&& consume) {
-        const size_t chunks = chunkCount(count);
+    static void inOrderedChunks(size_t count, size_t chunkSize, Work&& work, Consume&& consume) {
+        const size_t chunks = (count + chunkSize - 1) / chunkSize;
         if (chunks <= 1) {
             Result result = work(0, count);
             consume(result);
@@ -160,7 +196,7 @@ private:
         size_t next = 0;
         platform::BoundedParallel::run<Result>(
             chunks, parallelWidth(), std::stop_token{},
-            [&work, count](size_t chunk) { return work(chunk * chunkSize, std::min(count, (chunk + 1) * chunkSize)); },
+            [&work, count, chunkSize](size_t chunk) { return work(chunk * chunkSize, std::min(count, (chunk + 1) * chunkSize)); },
             [&](size_t chunk, Result& result) {
                 waiting.emplace(chunk, std::move(result));
                 for (auto it = waiting.find(next); it != waiting.end(); it = waiting.find(++next)) {
@@ -170,6 +206,8 @@ private:
             });
     }
 
+    // Creates the folder, sets an unusable file aside when due, then runs the atomic write.
+    bool writeWith(const std::function<void(const std::string&)>& writeAtomically);
     static size_t parallelWidth();
     static std::string header(int64_t version, std::string_view member);
     // The key and value text of each entry of `member`, after checking the version.

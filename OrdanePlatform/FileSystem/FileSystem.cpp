@@ -28,6 +28,12 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
     return listing;
 }
 
+void FileSystem::writePiecesAtomically(const std::string& path, const Pieces& produce) {
+    std::string contents;
+    produce([&contents](std::string_view piece) { contents.append(piece); });
+    writeFileAtomically(path, contents);
+}
+
 void FileSystem::createDirectories(const std::string& path) {
     std::string standardized = path::standardized(path);
     if (standardized.empty() || standardized == "/" || standardized == ".") return;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "OrdanePlatform/FileSystem/DownloadingStatus.hpp"
@@ -94,6 +96,11 @@ public:
     virtual std::string readFile(const std::string& path) = 0;
     // Temporary file in the same folder, fsync, rename over the target, fsync of the folder.
     virtual void writeFileAtomically(const std::string& path, const std::string& contents) = 0;
+    // Hands the contents to the file in pieces through `write`, so a large file never has to be
+    // held whole. The same guarantees as writeFileAtomically; an exception from `produce` leaves
+    // the old file in place. The base gathers the pieces and calls writeFileAtomically.
+    using Pieces = std::function<void(const std::function<void(std::string_view)>& write)>;
+    virtual void writePiecesAtomically(const std::string& path, const Pieces& produce);
 
     // Creates the folder and its missing parents; fine when it exists as a folder. Each folder it
     // makes is flushed into its parent, so that what is later saved in it survives a power

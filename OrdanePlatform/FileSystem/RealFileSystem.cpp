@@ -269,10 +269,14 @@ std::string RealFileSystem::readFile(const std::string& path) {
 }
 
 void RealFileSystem::writeFileAtomically(const std::string& path, const std::string& contents) {
+    writePiecesAtomically(path, [&contents](const auto& write) { write(contents); });
+}
+
+void RealFileSystem::writePiecesAtomically(const std::string& path, const Pieces& produce) {
     std::string temporary = temporarySibling(path);
     try {
         auto file = createNewFile(temporary, 0644);
-        file->write(contents.data(), contents.size());
+        produce([&file](std::string_view piece) { file->write(piece.data(), piece.size()); });
         file->sync();
         file->close();
         if (::rename(temporary.c_str(), path.c_str()) != 0) fail("rename", path);

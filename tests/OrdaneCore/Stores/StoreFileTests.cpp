@@ -80,6 +80,17 @@ TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
     EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
     EXPECT_EQ(Json::parse(text)["entries"].size(), 8999u);
 
+    // Written as it is encoded, the file holds exactly the same text, through any file system.
+    TempDir dir;
+    auto faulting = std::make_shared<ordane::testing::FaultInjectingFileSystem>();
+    for (const auto& fileSystem : {platform::FileSystem::real(), std::shared_ptr<platform::FileSystem>(faulting)}) {
+        StoreFile file(URL::fileURL(dir / "streamed.json"), fileSystem, StoreFile::Unusable::rebuild);
+        std::filesystem::remove(dir / "streamed.json");
+        EXPECT_TRUE(file.writeCompact(3, "entries", entries, append));
+        EXPECT_EQ(ordane::testing::readFile(dir / "streamed.json"), text);
+    }
+    EXPECT_EQ(faulting->calls("writeFileAtomically"), 1);
+
     // One damaged entry in the middle spoils the whole read.
     std::string damaged = text;
     damaged.replace(damaged.find("\"k106000\":6000"), 14, "\"k106000\":[60");

@@ -15,6 +15,20 @@ TEST(RealFileSystem, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
     EXPECT_EQ(fs->readFile(dir / "store.json"), "second");
     EXPECT_THROW(fs->writeFileAtomically(dir / "missing/store.json", "x"), FileSystemError);
     EXPECT_EQ(fs->listDirectory(dir.path()), std::vector<std::string>{"store.json"});
+
+    // In pieces: all of them land in order; a producer that fails part way leaves the old file.
+    fs->writePiecesAtomically(dir / "store.json", [](const auto& write) {
+        for (const char* piece : {"thi", "", "rd ", "version"}) write(piece);
+    });
+    EXPECT_EQ(fs->readFile(dir / "store.json"), "third version");
+    EXPECT_THROW(fs->writePiecesAtomically(dir / "store.json",
+                                           [](const auto& write) {
+                                               write("half");
+                                               throw FileSystemError(ENOSPC, "write", "store.json");
+                                           }),
+                 FileSystemError);
+    EXPECT_EQ(fs->readFile(dir / "store.json"), "third version");
+    EXPECT_EQ(fs->listDirectory(dir.path()), std::vector<std::string>{"store.json"});
 }
 
 TEST(RealFileSystem, MoveNeverReplaces) {
