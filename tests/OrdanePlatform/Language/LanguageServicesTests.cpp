@@ -121,6 +121,8 @@ TEST(NameTagger, FindsOrganisationsByTheirCompanyWord) {
         {"Globex, LLC and Bank of America", {"Globex, LLC", "Bank of America"}, {}},
         {"Studied at John Hopkins University with Ann Lee", {"John Hopkins University"}, {"Ann Lee"}},
         {"Massachusetts Institute of Technology", {"Massachusetts Institute of Technology"}, {}},
+        {"Call Maria Garcia of Acme Insurance", {"Acme Insurance"}, {"Maria Garcia"}},
+        {"Bank of America Corporation", {"Bank of America Corporation"}, {}},
         {"Your Bank statement", {}, {}},
         {"the bank of the river", {}, {}},
     };
