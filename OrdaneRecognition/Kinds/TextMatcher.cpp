@@ -39,7 +39,7 @@ bool occurs(std::string_view searched, const std::string& phrase, TextMatcher::B
 }
 
 bool phrasesMatch(const TextMatcher::Phrases& matcher, const PreparedText& prepared) {
-    const std::string& searched = prepared.region(matcher.region);
+    const std::string& searched = prepared.folded(matcher.region);
     if (searched.empty()) return false;
     const size_t threshold = static_cast<size_t>(std::max(matcher.minHits, 1));
     size_t hits = 0;
@@ -49,16 +49,11 @@ bool phrasesMatch(const TextMatcher::Phrases& matcher, const PreparedText& prepa
     return false;
 }
 
-bool patternMatches(const TextMatcher::Pattern& matcher, std::string_view rawText) {
+bool patternMatches(const TextMatcher::Pattern& matcher, const PreparedText& prepared) {
     const auto regex = RegexCache::shared().regex(matcher.pattern, matcher.options);
     if (!regex) return false;
-    std::string head;
-    if (matcher.region == TextRegion::head) {
-        head = text::prefix(rawText, PreparedText::headCharacters);
-        rawText = head;
-    }
     try {
-        return static_cast<long long>(regex->countMatches(rawText)) >= matcher.minHits;
+        return static_cast<long long>(regex->countMatches(prepared.unfolded(matcher.region))) >= matcher.minHits;
     } catch (const text::RegexError&) {
         return false;  // the engine gave up on this text (backtracking stack); no answer is a no
     }
@@ -83,9 +78,9 @@ TextMatcher TextMatcher::regex(std::string_view pattern, platform::text::RegexOp
     return {Pattern{std::string(pattern), options, region, minHits}};
 }
 
-bool TextMatcher::matches(const PreparedText& prepared, std::string_view rawText) const {
+bool TextMatcher::matches(const PreparedText& prepared) const {
     if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
-    return patternMatches(std::get<Pattern>(value), rawText);
+    return patternMatches(std::get<Pattern>(value), prepared);
 }
 
 bool TextMatcher::containsWord(std::string_view text, std::string_view word) {

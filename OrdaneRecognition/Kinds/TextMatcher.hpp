@@ -30,8 +30,8 @@ struct TextMatcher {
         Boundary boundary = Boundary::anywhere;
         bool operator==(const Phrases&) const = default;
     };
-    // An ICU pattern counted over the raw text (its first 400 characters for `head`); an
-    // expression that does not compile never matches.
+    // An ICU pattern counted over the raw text (its first 400 characters for `head`), in the
+    // prepared form that bounds long runs; an expression that does not compile never matches.
     struct Pattern {
         std::string pattern;
         platform::text::RegexOptions options = platform::text::RegexOptions::none;
@@ -47,8 +47,7 @@ struct TextMatcher {
     static TextMatcher regex(std::string_view pattern, platform::text::RegexOptions options, TextRegion region,
                              int minHits);
 
-    // `prepared` is the folded form of `rawText` (PreparedText::prepare).
-    bool matches(const PreparedText& prepared, std::string_view rawText) const;
+    bool matches(const PreparedText& prepared) const;
 
     // True when `word` occurs in `text` with no letter or digit right before or right after it.
     // Both are compared byte for byte, so give them in the same (folded) form.

@@ -18,7 +18,7 @@ const KindRule& rule(DocKind kind) {
 }
 
 KindRule::Evaluation evaluate(DocKind kind, const std::string& raw) {
-    return rule(kind).evaluate(PreparedText::prepare(raw), raw);
+    return rule(kind).evaluate(PreparedText::prepare(raw));
 }
 
 }  // namespace

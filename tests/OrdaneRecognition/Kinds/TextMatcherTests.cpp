@@ -12,7 +12,7 @@ using platform::text::RegexOptions;
 namespace {
 
 bool matches(const TextMatcher& matcher, const std::string& raw) {
-    return matcher.matches(PreparedText::prepare(raw), raw);
+    return matcher.matches(PreparedText::prepare(raw));
 }
 
 const std::string filler(420, '.');  // pushes what follows out of the 400-character head
@@ -97,4 +97,56 @@ TEST(RegexCache, OneEntryPerPatternAndOptionsAndNoneForABadPattern) {
     EXPECT_EQ(cache.size(), before + 2);
     EXPECT_EQ(RegexCache::key("a|b", RegexOptions::caseInsensitive), "1|a|b");
     EXPECT_EQ(RegexCache::key("x", RegexOptions::none), "0|x");
+}
+
+TEST(PreparedText, LongRunsOfSpaceOrFullStopsKeepTheirEndsAndTheirLineBreak) {
+    const std::string spaces64(64, ' ');
+    const std::string ideographic = "\u3000";
+    std::string wide;
+    for (int i = 0; i < 100; ++i) wide += ideographic;
+    std::string wideKept;
+    for (int i = 0; i < 64; ++i) wideKept += ideographic;
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"a" + std::string(64, ' ') + "b", "a" + spaces64 + "b"},
+        {"a" + std::string(100, ' ') + "b", "a" + spaces64 + "b"},
+        {"a" + std::string(50, ' ') + "\r\n" + std::string(50, '\t') + "b",
+         "a" + std::string(32, ' ') + "\n" + std::string(32, '\t') + "b"},
+        {std::string(40, ' ') + "\v" + std::string(40, ' '), std::string(40, ' ') + "\v" + std::string(40, ' ')},
+        {"x" + wide + "y", "x" + wideKept + "y"},
+        {std::string(200, '.') + " 4", std::string(64, '.') + " 4"},
+        {std::string(40, '.') + std::string(40, ' ') + std::string(40, '.'),
+         std::string(40, '.') + std::string(40, ' ') + std::string(40, '.')},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PreparedText::shortenedRuns(c.text), c.expected) << c.text.size();
+}
+
+// Patterns see the same matches with long runs shortened: the letter still opens after ten
+// thousand blank lines, a heading after 500 of them still lies outside the head, and leaders of
+// any length still make a table of contents.
+TEST(TextMatcher, PatternsFindTheSameMatchesPastLongRuns) {
+    using M = TextMatcher;
+    const auto none = RegexOptions::none;
+    std::string contents;
+    for (const char* entry : {"Setup ", "Cleaning ", "Warranty "}) contents += entry + std::string(300, '.') + " 12\n";
+    struct Case {
+        M matcher;
+        std::string text;
+        bool expected;
+    };
+    const Case cases[] = {
+        {M::regex(R"((?im)^\s*dear\s+[A-Z][^,\n]{1,40},)", none, TextRegion::all, 1),
+         std::string(10'000, '\n') + "  Dear Ann,\n", true},
+        {M::regex(R"((?im)^\s*(invoice|receipt)\s*$)", none, TextRegion::head, 1),
+         "x" + std::string(500, '\n') + "INVOICE\n", false},
+        {M::regex(R"((?im)^\s*(invoice|receipt)\s*$)", none, TextRegion::head, 1),
+         "x" + std::string(300, '\n') + "INVOICE\n", true},
+        {M::regex(R"((?m)\.{5,}\s*\d+\s*$)", none, TextRegion::all, 3), contents, true},
+        {M::regex(R"((?i)\btotal[: ]*[$€£]\s?\d)", none, TextRegion::all, 1), "Total" + std::string(300, ' ') + "$5",
+         true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(matches(c.matcher, c.text), c.expected) << c.text.size();
 }
