@@ -8,10 +8,25 @@ namespace ordane {
 
 using platform::FileSystemError;
 
+namespace {
+
+// Plan files keep the stored form, with every "/" written as "\/"; a "/" can only stand inside
+// a string in JSON text, so no other text changes. Readers take both forms.
+std::string withEscapedSlashes(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        if (c == '/') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
 void ActionJournal::save(const ActionPlan& plan) const {
     fileSystem->createDirectories(directory.path());
-    std::string text = json::dumpPretty(plan.toJson());
-    fileSystem->writeFileAtomically(fileURL(plan.id).path(), text);
+    fileSystem->writeFileAtomically(fileURL(plan.id).path(), withEscapedSlashes(json::dumpPretty(plan.toJson())));
 }
 
 void ActionJournal::remove(const ActionPlan& plan) const {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "OrdaneCore/Actions/SourceSnapshot.hpp"
 #include "OrdaneCore/Foundation/UUID.hpp"
 #include "OrdaneCore/Hashing/FileHasher.hpp"
 #include "OrdanePlatform/FileSystem/ItemCopy.hpp"
@@ -29,6 +30,8 @@ std::string sentence(SafeMover::MoveError::Kind kind, const std::string& name) {
             return "I couldn't verify the copy of " + name + " arrived intact, so the original stayed put.";
         case Kind::trashUnavailable:
             return "This disk has no Trash for " + name + ", so I did nothing. Nothing was deleted.";
+        case Kind::sourceChangedWhileMoving:
+            return name + " changed while I moved it. The copy arrived, and the original folder still holds what changed.";
     }
     return name;
 }
@@ -113,6 +116,8 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
     // Copied and verified under a hidden name, so that a crash or power failure part way never
     // leaves a partial item that looks real; only a whole, verified copy gets the visible name.
     std::string temporary = temporaryCopyPath(folder);
+    // Recorded before the copy, so that whatever changes from now on is seen as a change.
+    SourceSnapshot copied = SourceSnapshot::take(fs, source.path());
     platform::copyItem(fs, source.path(), temporary);  // removes its own half copy when it fails
     try {
         verifyCopy(source, URL::fileURL(temporary, source.isDirectory()), fileSystem);
@@ -127,7 +132,14 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
     }
     // The new name on disk before the source leaves the other volume.
     fs.syncFolder(folder);
-    fs.removeTree(source.path());
+    if (!copied.matches(fs, source.path())) {
+        platform::removeCopy(fs, final.path());
+        fs.syncFolder(folder);
+        throw MoveError(MoveError::Kind::sourceChanged, source.lastPathComponent());
+    }
+    if (!copied.removeUnchanged(fs, source.path())) {
+        throw MoveError(MoveError::Kind::sourceChangedWhileMoving, source.lastPathComponent());
+    }
     return final;
 }
 

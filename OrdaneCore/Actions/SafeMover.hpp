@@ -21,7 +21,7 @@ public:
     // A refusal the user reads; carries the item's name.
     class MoveError : public std::exception {
     public:
-        enum class Kind { sourceMissing, sourceChanged, verificationFailed, trashUnavailable };
+        enum class Kind { sourceMissing, sourceChanged, verificationFailed, trashUnavailable, sourceChangedWhileMoving };
 
         MoveError(Kind kind, std::string name);
 
@@ -50,6 +50,9 @@ public:
     // Throws MoveError, the file system's errors or the hasher's; in every case the item is still
     // whole at its source or at the returned place (after a failed removal of the source: both).
     // Even a crash part way leaves nothing at a visible name but a whole, verified copy.
+    // Across volumes, a source that changed after it was copied is never removed: the copy is
+    // removed instead (sourceChanged); what changes during the removal itself stays in the source
+    // folder beside the verified copy (sourceChangedWhileMoving).
     static URL move(const URL& source, const URL& destination, int64_t expectedSize,
                     std::optional<Date> expectedModified, const FileSystemPointer& fileSystem);
 

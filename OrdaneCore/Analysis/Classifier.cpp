@@ -200,7 +200,7 @@ bool Classifier::zipWasUnpacked(const FileRecord& record) const {
     if (stem.empty()) return false;
     try {
         return fileSystem_->exists(path::appending(record.url.deletingLastPathComponent().path(), stem));
-    } catch (...) {
+    } catch (const platform::FileSystemError&) {
         return false;  // an unanswered question is no unpacked copy
     }
 }

@@ -124,11 +124,13 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     }
 
     std::vector<size_t> toHash;
+    int64_t readWholeAlready = 0;
     for (const auto& [key, members] : std::move(partials).shared()) {
         for (size_t slot : members) {
             size_t record = candidates[slot];
             if (readWhole[slot]) {
                 known.emplace_back(record, *partialHashes[slot]);
+                ++readWholeAlready;
             } else if (auto whole = cachedHash(cache, records[record], true)) {
                 known.emplace_back(record, *whole);
             } else {
@@ -138,17 +140,24 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     }
 
     // Whole files, at most hashWidth at once. Counting, progress and cache writes stay on this
-    // thread; a stop ends the stage with what has finished.
-    const int64_t total = static_cast<int64_t>(toHash.size());
+    // thread; a stop ends the stage with what has finished. A file read whole at the partial
+    // stage is not read again but counts as hashed whole, first.
+    const int64_t total = readWholeAlready + static_cast<int64_t>(toHash.size());
     int64_t done = 0;
+    while (done < readWholeAlready) {
+        ++done;
+        if (progress) progress(done, total);
+    }
     FileHasher hasher(fileSystem);
     platform::BoundedParallel::run<std::optional<std::string>>(
         toHash.size(), static_cast<size_t>(std::max(hashWidth, 1)), stop,
         [&](size_t job) -> std::optional<std::string> {
             try {
                 return hasher.sha256(records[toHash[job]].url, wholeFileChunkSize, stop);
-            } catch (...) {
-                return std::nullopt;  // unreadable or stopped: it leaves the search
+            } catch (const platform::FileSystemError&) {
+                return std::nullopt;  // unreadable: it leaves the search
+            } catch (const CancellationError&) {
+                return std::nullopt;  // stopped: it leaves the search
             }
         },
         [&](size_t job, std::optional<std::string>& hash) {

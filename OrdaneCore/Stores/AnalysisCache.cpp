@@ -92,6 +92,7 @@ void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<s
         Entry fresh;
         fresh.size = record.size;
         fresh.mtime = *record.modified;
+        fresh.detectorVersion = hashOnlyDetectorVersion;
         fresh.lastSeen = Date::now();
         entry = &entries_.insert_or_assign(record.url.path(), std::move(fresh)).first->second;
     }

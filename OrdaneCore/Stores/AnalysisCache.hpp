@@ -28,6 +28,9 @@ public:
     static constexpr int64_t fileVersion = 3;
     static constexpr int64_t currentSchemaVersion = 3;
     static constexpr int64_t currentDetectorVersion = 1;
+    // The detector version of an entry only the duplicate search made: no detector has read the
+    // file, so recognition must not take the entry for "found unreadable before".
+    static constexpr int64_t hashOnlyDetectorVersion = 0;
     static constexpr double modificationTolerance = 1.0;  // seconds
     static constexpr double pruneAge = 7'776'000;         // 90 days
     static constexpr size_t maxEntries = 100'000;
@@ -74,8 +77,9 @@ public:
     void store(Entry entry, const URL& url);
     // Hashes of the valid entry, only when its modification date is exactly the record's.
     Hashes cachedHashes(const FileRecord& record);
-    // Sets the hashes passed on the valid entry, or on a fresh one when the file changed (which
-    // drops its old fingerprint, sample and insight). Nothing for a record without a modification date.
+    // Sets the hashes passed on the valid entry, or on a fresh hash-only one when the file changed
+    // (which drops its old fingerprint, sample and insight). Nothing for a record without a
+    // modification date.
     void recordHashes(const FileRecord& record, const std::optional<std::string>& partialSHA256,
                       const std::optional<std::string>& fullSHA256);
     // Prunes and writes the file when something changed. Entries that can't be written are left out.

@@ -99,6 +99,11 @@ void FaultInjectingFileSystem::crashAfter(int count) {
     changesBeforeCrash_ = count;
 }
 
+void FaultInjectingFileSystem::crashNow() {
+    std::lock_guard lock(mutex_);
+    crashed_ = true;
+}
+
 void FaultInjectingFileSystem::corruptWrites(std::string pathPart) {
     std::lock_guard lock(mutex_);
     corrupted_.push_back(std::move(pathPart));

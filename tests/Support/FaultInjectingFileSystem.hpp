@@ -33,6 +33,8 @@ public:
     // After `count` more successful changing calls (create, write, move, remove, set...), the next
     // call of any kind throws SimulatedCrash, and so does every call after it.
     void crashAfter(int count);
+    // The crash happens now: every later call throws SimulatedCrash.
+    void crashNow();
     // The first byte of every write to a file whose path contains `pathPart` is flipped.
     void corruptWrites(std::string pathPart);
     void clearFaults();

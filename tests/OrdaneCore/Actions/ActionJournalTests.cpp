@@ -36,9 +36,15 @@ TEST(ActionJournal, SavesOnePrettyFileNamedByTheUpperCaseID) {
     EXPECT_EQ(text.substr(0, 2), "{\n");
     EXPECT_LT(text.find("\"actions\""), text.find("\"createdAt\""));
 
+    // Every "/" escaped, as in the stored form; files written either way are read.
+    EXPECT_NE(text.find(R"("file:\/\/\/home\/u\/a%20b.txt")"), std::string::npos);
+    for (size_t at = text.find('/'); at != std::string::npos; at = text.find('/', at + 1)) EXPECT_EQ(text[at - 1], '\\');
+    ActionPlan unescaped = planCreatedAt(200);
+    writeFile(f.dir / "journal/unescaped.json", json::dumpPretty(unescaped.toJson()));
+
     plan.actions[0].state = PlannedAction::State::skipped("gone");
     f.journal.save(plan);  // replaces the earlier file of the plan
-    EXPECT_EQ(f.journal.loadAll(), std::vector<ActionPlan>{plan});
+    EXPECT_EQ(f.journal.loadAll(), (std::vector<ActionPlan>{plan, unescaped}));
 }
 
 TEST(ActionJournal, LoadsDecodablePlansOldestFirstAndLeavesEverythingElse) {

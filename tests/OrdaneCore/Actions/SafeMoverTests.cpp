@@ -6,6 +6,7 @@
 #include "ActionWorkspace.hpp"
 #include "OrdaneCore/Actions/SafeMover.hpp"
 #include "OrdanePlatform/FileSystem/ItemCopy.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
 #include "Support/UnprivilegedFileSystem.hpp"
 
 using ordane::Date;
@@ -159,7 +160,7 @@ TEST(SafeMover, AVerifiedCopyKeepsModesAndTimesUnderTheFreeName) {
     // The copy's new name is on disk before the source goes.
     std::vector<std::string> calls = fs->calls();
     auto flushed = std::find(calls.begin(), calls.end(), "syncFolder " + dir / "out");
-    EXPECT_LT(flushed, std::find(calls.begin(), calls.end(), "removeTree " + dir / "in/folder"));
+    EXPECT_LT(flushed, std::find(calls.begin(), calls.end(), "removeItem " + dir / "in/folder/a"));
 }
 
 TEST(SafeMover, ANameTakenDuringTheCopyGivesTheNextFreeName) {
@@ -202,7 +203,7 @@ TEST(SafeMover, AFailedOrUnverifiedCopyLeavesNothingBehindAndTheSourceWhole) {
         {"the copy's rename", [](auto& fs, auto& dir) { fs.fail(Operation::moveNoReplace, "-> " + dir / "out", EIO); },
          "errno 5"},
         // Then both stay, and the failure is reported.
-        {"the source's removal", [](auto& fs, auto& dir) { fs.fail(Operation::removeTree, dir / "in/folder", EIO); },
+        {"the source's removal", [](auto& fs, auto& dir) { fs.fail(Operation::removeItem, dir / "in/folder/a", EIO); },
          "errno 5", {"folder"}},
     };
     for (const Case& c : cases) {
@@ -217,6 +218,77 @@ TEST(SafeMover, AFailedOrUnverifiedCopyLeavesNothingBehindAndTheSourceWhole) {
         EXPECT_EQ(namesIn(dir / "out"), c.leftInOut) << c.fault;
         EXPECT_EQ(treeDifference(dir / "snapshot", dir / "in/folder"), std::nullopt) << c.fault;
         EXPECT_TRUE(c.leftInOut.empty() || !treeDifference(dir / "snapshot", dir / "out/folder")) << c.fault;
+    }
+}
+
+// Another program writes into the folder while it moves to another volume: nothing that was not
+// part of the verified copy, or that changed after it was copied, is ever removed.
+TEST(SafeMover, ChangesMadeToTheSourceDuringACopyStayInTheSource) {
+    // Changes the source once: when the destination folder is flushed after the copy got its
+    // name, or at the first removal inside the source.
+    struct Meddling : FaultInjectingFileSystem {
+        std::string syncedFolder;
+        std::string removedPart;
+        std::function<void()> meddle;
+        void meddleIf(bool now) {
+            if (now && meddle) std::exchange(meddle, {})();
+        }
+        void syncFolder(const std::string& path) override {
+            FaultInjectingFileSystem::syncFolder(path);
+            meddleIf(path == syncedFolder);
+        }
+        void removeItem(const std::string& path) override {
+            meddleIf(!removedPart.empty() && path.find(removedPart) != std::string::npos);
+            FaultInjectingFileSystem::removeItem(path);
+        }
+        void removeTree(const std::string& path) override {
+            meddleIf(!removedPart.empty() && path.find(removedPart) != std::string::npos);
+            FaultInjectingFileSystem::removeTree(path);
+        }
+    };
+    struct Case {
+        const char* when;
+        const char* item;     // "folder" or "a.txt"
+        const char* changed;  // below in/, written or appended to
+        bool copyStays;
+    };
+    const std::vector<Case> cases = {
+        {"sync", "folder", "folder/sub/new", false},
+        {"sync", "folder", "folder/a", false},
+        {"sync", "a.txt", "a.txt", false},
+        {"remove", "folder", "folder/sub/new", true},
+        {"remove", "folder", "folder/sub/b", true},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        makeFolderWithSnapshot(dir);
+        writeFile(dir / "in/a.txt", "text");
+        auto fs = std::make_shared<Meddling>();
+        fs->fail(Operation::moveNoReplace, dir / "in/", EXDEV);
+        const std::string changed = dir / ("in/" + std::string(c.changed));
+        if (std::string(c.when) == "sync") fs->syncedFolder = dir / "out";
+        else fs->removedPart = dir / "in/";
+        fs->meddle = [&] {
+            std::string before = FileSystem::real()->exists(changed) ? readFile(changed) : "";
+            writeFile(changed, before + "+");
+        };
+        std::string expected = std::string(c.item) + (c.copyStays
+            ? " changed while I moved it. The copy arrived, and the original folder still holds what changed."
+            : " changed since I looked at it, so I left it alone. Scan again to pick it up.");
+        bool isFolder = std::string(c.item) == "folder";
+        URL from = isFolder ? folderURL(dir / "in/folder") : fileURL(dir / "in/a.txt");
+        URL to = isFolder ? folderURL(dir / "out/folder") : fileURL(dir / "out/a.txt");
+        EXPECT_EQ(outcomeOf([&] { SafeMover::move(from, to, isFolder ? 0 : 4, {}, fs); }), expected) << c.changed;
+        EXPECT_TRUE(readFile(changed).ends_with("+")) << c.changed;
+        if (c.copyStays) {
+            EXPECT_EQ(treeDifference(dir / "snapshot", dir / "out/folder"), std::nullopt) << c.changed;
+            // Only what changed, and the folders that lead to it, are left.
+            EXPECT_EQ(namesIn(dir / "in/folder"), std::vector<std::string>{"sub"}) << c.changed;
+            EXPECT_EQ(namesIn(dir / "in/folder/sub"), std::vector<std::string>{ordane::platform::path::lastComponent(changed)});
+        } else {
+            EXPECT_EQ(namesIn(dir / "out"), std::vector<std::string>{}) << c.changed;
+            EXPECT_TRUE(FileSystem::real()->exists(from.path())) << c.changed;
+        }
     }
 }
 

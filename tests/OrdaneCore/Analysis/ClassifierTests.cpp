@@ -2,6 +2,7 @@
 
 #include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
 #include "OrdaneCore/Analysis/Classifier.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using namespace ordane;
@@ -127,6 +128,12 @@ TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
               Role(C::downloadsCleanup, R::probablySafeToRemove,
                    "This zip was already unpacked. The unpacked copy is right next to it and stays put."));
     EXPECT_EQ(finding->detail, "ZIP archive whose extracted folder or file with the same name exists in the same location.");
+
+    // A crash while looking is no missing copy.
+    auto crashed = std::make_shared<FaultInjectingFileSystem>();
+    crashed->crashNow();
+    Classifier crashing(UserFolders(URL::fileURL(home.path(), true)), ScanRules::fixture(), fixtureNow, crashed);
+    EXPECT_THROW(classifyOne(zip, crashing), SimulatedCrash);
 }
 
 TEST(Classifier, Screenshots) {

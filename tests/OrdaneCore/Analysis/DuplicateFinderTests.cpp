@@ -68,7 +68,9 @@ TEST(ExactGroups, SizeLimitAndWhoTakesPart) {
     auto groups = f.run({f.file("a/edge1", pattern(4096, 1)), f.file("a/edge2", pattern(4096, 1))});
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].sha256(), sha256Text(pattern(4096, 1)));
-    EXPECT_TRUE(f.progress.empty()) << "a file within 64 KiB is read once";
+    // A file within 64 KiB is read once, and still counts as hashed whole.
+    EXPECT_EQ(f.fileSystem->calls(Operation::openForReading, "/a/edge"), 2);
+    EXPECT_EQ(f.progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 2}, {2, 2}}));
 
     FileRecord local = f.file("Documents/local.bin", pattern(9000, 2));
     FileRecord cloud = f.file("Documents/cloud.bin", pattern(9000, 2));
@@ -110,8 +112,8 @@ TEST(ExactGroups, ThreeCopiesAndAnImpostorThatDiffersOnlyAtTheEnd) {
     EXPECT_EQ(group.keepReason(), "I'd keep this copy. It's the one already filed in Documents.");
     EXPECT_EQ(group.sha256(), sha256Text(base));
     EXPECT_EQ(group.reclaimableBytes(), 200'000);
-    // All four share their first 64 KiB, so all four are hashed whole, each reported once.
-    EXPECT_EQ(f.progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+    // All six are hashed whole (the two short ones at once), each reported once.
+    EXPECT_EQ(f.progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 6}, {2, 6}, {3, 6}, {4, 6}, {5, 6}, {6, 6}}));
 }
 
 TEST(ExactGroups, UnreadableFilesLeaveTheSearchQuietly) {
@@ -129,6 +131,16 @@ TEST(ExactGroups, UnreadableFilesLeaveTheSearchQuietly) {
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(memberNames(groups[0]), (std::vector<std::string>{"a.bin", "e.bin"}));
     EXPECT_EQ(f.fileSystem->calls(Operation::openForReading, "pipe"), 0);
+
+    // A crash while hashing whole (each file's second opening) is no unreadable file: it ends the search.
+    struct CrashesWhenReadAgain : FaultInjectingFileSystem {
+        std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+            if (calls(Operation::openForReading, path) == 1) crashNow();
+            return FaultInjectingFileSystem::openForReading(path);
+        }
+    };
+    f.fileSystem = std::make_shared<CrashesWhenReadAgain>();
+    EXPECT_THROW(f.run(records), SimulatedCrash);
 }
 
 TEST(ExactGroups, PartialReadsGoOnUntil64KiBDespiteShortReads) {

@@ -193,7 +193,7 @@ TEST_F(AnalysisCacheTest, HashesCarryOverOnlyForTheUnchangedFile) {
     EXPECT_FALSE(entry->fingerprint);
     EXPECT_FALSE(entry->insight);
     EXPECT_EQ(entry->schemaVersion, 3);
-    EXPECT_EQ(entry->detectorVersion, 1);
+    EXPECT_EQ(entry->detectorVersion, AnalysisCache::hashOnlyDetectorVersion);
 
     // A changed size or date does not carry hashes over into a stored entry.
     cache->store(bareEntry(300, modified), URL::fileURL("/a"));

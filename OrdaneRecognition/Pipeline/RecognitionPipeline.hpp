@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "OrdaneCore/Foundation/URL.hpp"
+#include "OrdaneCore/Identity/OwnerIdentity.hpp"
+#include "OrdaneCore/Model/ContentInsight.hpp"
+#include "OrdaneCore/Model/OrganizeScope.hpp"
+#include "OrdaneCore/Scan/FileRecord.hpp"
+#include "OrdaneCore/Scan/UserFolders.hpp"
+#include "OrdaneCore/Stores/AnalysisCache.hpp"
+#include "OrdaneCore/Stores/FilingPriorsStore.hpp"
+#include "OrdaneCore/Stores/FolderCentroidStore.hpp"
+
+namespace ordane {
+
+// Turns the records of one finished scan into insights: which screenshots deserve a better name,
+// what kind each readable document is, which documents form a family and where a loose document
+// could be filed. Reads files only through the text extractors, never writes a user file, and keeps
+// the analysis cache up to date so that an unchanged file is not read again at the next scan.
+class RecognitionPipeline {
+public:
+    // Where learned folders and filing history come from; built by the caller for each run.
+    struct DestinationContext {
+        UserFolders folders;
+        FolderCentroidStore* centroidStore = nullptr;  // not null; owned by the caller
+        std::vector<FilingPriorsStore::Row> priors;
+        // Files the system itself moved recently: never members of their folder when learning.
+        std::unordered_set<URL> quarantinedURLs;
+        std::optional<OrganizeScope> scope;
+    };
+
+    // (done, total) after every finished file of the screenshot phase and of each reading pass,
+    // each phase with its own total. Called on the thread that called `run`, but a caller must not
+    // rely on that: treat it as callable from any thread.
+    using Progress = std::function<void(int64_t done, int64_t total)>;
+
+    OwnerIdentity owner;
+    AnalysisCache* cache = nullptr;  // not null; owned by the caller, outlives every run
+
+    RecognitionPipeline(OwnerIdentity owner, AnalysisCache& cache);
+
+    // Blocking; run it off the GUI thread. Returns at most one insight per file: the insights of the
+    // documents recognised in this run (with family keys and suggested folders), then the insights
+    // answered unchanged from the cache, then the screenshot rename proposals. Without `context` no
+    // folder is learned and no destination predicted.
+    //
+    // Never throws for a file: what can't be read is left out and remembered as unreadable. When
+    // `stop` is requested no further file is read; the run finishes with what it has (files it did
+    // not get to are neither in the result nor in the cache) and returns normally, so the caller
+    // checks the token.
+    std::vector<ContentInsight> run(const std::vector<FileRecord>& records,
+                                    const std::optional<DestinationContext>& context, const Progress& progress,
+                                    std::stop_token stop = {}) const;
+
+    // An image of at most 20,000,000 bytes, not in a project, package or the cloud only, whose name
+    // begins "Screenshot", "Screen Shot" or "CleanShot", or that the file's metadata marks as a
+    // screen capture.
+    static bool isScreenshot(const FileRecord& record);
+    // "Screenshot - <description> (<yyyy-mm-dd>).<ext>": the date from the old name, else the
+    // creation date in the machine's time zone, else left out.
+    static std::string screenshotRename(const FileRecord& record, const std::string& description);
+};
+
+}  // namespace ordane
