@@ -49,6 +49,11 @@ struct TextMatcher {
 
     bool matches(const PreparedText& prepared) const;
 
+    // The alternatives of a pattern's outermost "|", each with the pattern's leading flags; empty
+    // when it has none, or when splitting could change their meaning (flags set part-way, free
+    // spacing, quoted stretches). At least one match of the pattern is one of an alternative.
+    static std::vector<std::string> topLevelAlternatives(std::string_view pattern);
+
     // True when `word` occurs in `text` with no letter or digit right before or right after it.
     // Both are compared byte for byte, so give them in the same (folded) form.
     static bool containsWord(std::string_view text, std::string_view word);

@@ -5,6 +5,7 @@
 
 #include "OrdanePlatform/Text/Regex.hpp"
 #include "OrdaneRecognition/Kinds/KindRule.hpp"
+#include "RecognitionFixtures.hpp"
 
 using namespace ordane;
 
@@ -78,5 +79,28 @@ TEST(KindRule, AnchorsGateSignalsAndScoresAreShareOfTotalWeight) {
         EXPECT_EQ(evaluation.anchorHit, c.score > 0) << c.text;
         EXPECT_DOUBLE_EQ(evaluation.score, c.score) << c.text;
         EXPECT_EQ(evaluation.notes, c.notes) << c.text;
+    }
+}
+
+// Matchers may take shortcuts (alternatives one by one, long runs shortened); every pattern of the
+// table must still answer as the whole expression over the raw text does.
+TEST(KindRule, PatternMatchersAnswerAsTheWholeExpression) {
+    std::vector<std::string> texts{"Passport no. 1; Driver's License; /s/ J. Doe", "SSN ***-**-1234 and 123-45-6789",
+                                   "signature: here\nBy: me", "this is to certify that", "nothing at all"};
+    for (const auto& document : fixtures::kindDocuments()) texts.push_back(document.text);
+    for (const KindRule& rule : KindRule::all()) {
+        std::vector<TextMatcher> matchers = rule.anchors;
+        for (const RuleSignal& signal : rule.signals) matchers.push_back(signal.matcher);
+        for (const TextMatcher& matcher : matchers) {
+            const auto* pattern = std::get_if<TextMatcher::Pattern>(&matcher.value);
+            if (!pattern) continue;
+            const platform::text::Regex whole(pattern->pattern, pattern->options);
+            for (const std::string& text : texts) {
+                const PreparedText prepared = PreparedText::prepare(text);
+                const bool expected =
+                    static_cast<long long>(whole.countMatches(prepared.unfolded(pattern->region))) >= pattern->minHits;
+                EXPECT_EQ(matcher.matches(prepared), expected) << pattern->pattern << " in " << text.substr(0, 30);
+            }
+        }
     }
 }

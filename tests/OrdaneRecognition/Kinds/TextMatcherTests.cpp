@@ -150,3 +150,13 @@ TEST(TextMatcher, PatternsFindTheSameMatchesPastLongRuns) {
     };
     for (const Case& c : cases) EXPECT_EQ(matches(c.matcher, c.text), c.expected) << c.text.size();
 }
+
+TEST(TextMatcher, TopLevelAlternativesKeepTheLeadingFlagsAndRefuseWhatSplittingWouldChange) {
+    using Alternatives = std::vector<std::string>;
+    EXPECT_EQ(TextMatcher::topLevelAlternatives(R"((?i)a|b(c|d)|[|\]]|e\|f)"),
+              (Alternatives{"(?i)a", "(?i)b(c|d)", R"((?i)[|\]])", R"((?i)e\|f)"}));
+    EXPECT_EQ(TextMatcher::topLevelAlternatives("(?im)^x|(?:y|z)"), (Alternatives{"(?im)^x", "(?im)(?:y|z)"}));
+    for (const char* whole : {"(a|b)", "plain", R"(a\|b)", "a(?i)b|c", R"((a)|\1)", R"(\Qa|b\E)", "(?x)a # |\n|b"}) {
+        EXPECT_EQ(TextMatcher::topLevelAlternatives(whole), Alternatives{}) << whole;
+    }
+}
