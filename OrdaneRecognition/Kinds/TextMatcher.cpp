@@ -61,8 +61,7 @@ bool hasMatches(std::string_view pattern, platform::text::RegexOptions options, 
     }
 }
 
-bool patternMatches(const TextMatcher::Pattern& matcher, const PreparedText& prepared) {
-    const std::string& searched = prepared.unfolded(matcher.region);
+bool patternMatches(const TextMatcher::Pattern& matcher, std::string_view searched) {
     // One hit of "A|B|C" is a hit of A, of B or of C. ICU skips ahead to where a single
     // alternative can start, but tries every alternative at every position of a list.
     if (matcher.minHits == 1 && RegexCache::shared().regex(matcher.pattern, matcher.options)) {
@@ -97,7 +96,16 @@ TextMatcher TextMatcher::regex(std::string_view pattern, platform::text::RegexOp
 
 bool TextMatcher::matches(const PreparedText& prepared) const {
     if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
-    return patternMatches(std::get<Pattern>(value), prepared);
+    return patternMatches(std::get<Pattern>(value), prepared.unfolded(std::get<Pattern>(value).region));
+}
+
+bool TextMatcher::matches(const PreparedText& prepared, std::string_view rawText) const {
+    if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
+    const Pattern& pattern = std::get<Pattern>(value);
+    if (pattern.region == TextRegion::head) {
+        return patternMatches(pattern, PreparedText::shortenedRuns(text::prefix(rawText, PreparedText::headCharacters)));
+    }
+    return patternMatches(pattern, PreparedText::shortenedRuns(rawText));
 }
 
 std::vector<std::string> TextMatcher::topLevelAlternatives(std::string_view pattern) {

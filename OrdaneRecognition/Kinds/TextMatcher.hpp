@@ -48,6 +48,9 @@ struct TextMatcher {
                              int minHits);
 
     bool matches(const PreparedText& prepared) const;
+    // The same with patterns searching `rawText` (for callers with patterns only, which need not
+    // prepare the folded text).
+    bool matches(const PreparedText& prepared, std::string_view rawText) const;
 
     // The alternatives of a pattern's outermost "|", each with the pattern's leading flags; empty
     // when it has none, or when splitting could change their meaning (flags set part-way, free
