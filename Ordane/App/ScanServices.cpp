@@ -1,13 +1,19 @@
 #include "Ordane/App/ScanServices.hpp"
 
+#include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+
 namespace ordane {
 
 ScanServices ScanServices::standard() {
     ScanServices services;
-    // Until document recognition and the filing planner are wired in, a scan reads no document
-    // and keeps the analyzer's own filing suggestions.
-    services.recognize = [](const std::vector<FileRecord>&, const RecognitionRequest&, const Progress&,
-                            std::stop_token) { return std::vector<ContentInsight>{}; };
+    services.recognize = [](const std::vector<FileRecord>& records, const RecognitionRequest& request,
+                            const Progress& progress, std::stop_token stop) {
+        RecognitionPipeline pipeline(request.owner, *request.analysisCache);
+        RecognitionPipeline::DestinationContext context{request.folders, request.centroidStore.get(), request.priors,
+                                                        request.quarantinedURLs, request.scope};
+        return pipeline.run(records, context, progress, stop);
+    };
+    // Until the filing planner is wired in, a scan keeps the analyzer's own filing suggestions.
     services.plan = [](const PlanRequest&) { return std::optional<PlanOutcome>{}; };
     return services;
 }
