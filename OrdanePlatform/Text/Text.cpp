@@ -157,6 +157,12 @@ std::string fromCodePoints(std::u32string_view codePoints) {
     return result;
 }
 
+std::string fromLatin1(std::string_view bytes) {
+    std::u32string codePoints(bytes.size(), 0);
+    for (size_t i = 0; i < bytes.size(); ++i) codePoints[i] = static_cast<unsigned char>(bytes[i]);
+    return fromCodePoints(codePoints);
+}
+
 size_t characterCount(std::string_view text) {
     return withValidUTF8(text, [](std::string_view valid) {
         size_t seen = 0;

@@ -19,6 +19,8 @@ std::string validUTF8(std::string_view text);
 std::u32string codePoints(std::string_view text);
 // UTF-8 for code points; surrogates and values above U+10FFFF become U+FFFD.
 std::string fromCodePoints(std::u32string_view codePoints);
+// UTF-8 for ISO Latin 1 bytes (each byte is the code point of the same value).
+std::string fromLatin1(std::string_view bytes);
 
 // Number of user-perceived characters.
 size_t characterCount(std::string_view text);

@@ -1,6 +1,9 @@
 #include "Support/TestEnvironment.hpp"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace ordane::testing {
@@ -19,6 +22,16 @@ std::string prepareTestEnvironment() {
 void removeTestEnvironment(const std::string& home) {
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);
+}
+
+void restartWithLibraryEnvironment(char** argv) {
+    const char* threads = std::getenv("OMP_THREAD_LIMIT");
+    const bool threadsSet = threads && std::strcmp(threads, "1") == 0;
+    const bool leaksSet = std::getenv("LSAN_OPTIONS") != nullptr;
+    if (threadsSet && leaksSet) return;
+    ::setenv("OMP_THREAD_LIMIT", "1", 1);
+    ::setenv("LSAN_OPTIONS", "suppressions=" ORDANE_LSAN_SUPPRESSIONS ":print_suppressions=0", 0);
+    ::execv("/proc/self/exe", argv);
 }
 
 }  // namespace ordane::testing

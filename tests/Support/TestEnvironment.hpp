@@ -9,4 +9,9 @@ namespace ordane::testing {
 std::string prepareTestEnvironment();
 void removeTestEnvironment(const std::string& home);
 
+// libgomp reads its thread limit (OMP_THREAD_LIMIT=1), and LeakSanitizer its suppressions, only
+// when the process starts: a test process started without them executes itself again with them.
+// Call first thing in main().
+void restartWithLibraryEnvironment(char** argv);
+
 }  // namespace ordane::testing

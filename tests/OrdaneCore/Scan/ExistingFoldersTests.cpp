@@ -74,4 +74,8 @@ TEST(ExistingFolders, NestedRootsStopAtTheDeepestAndKeysAreLowerCasedBesideTheRe
         {"/home/ada/Documents/ÄRZTE", "/home/ada/documents/ärzte"},
     };
     EXPECT_EQ(pairs, expected);
+    EXPECT_EQ(*folders.pathWithKey("/home/ada/documents/invoices"), "/home/ada/Documents/Invoices");
+    EXPECT_EQ(*folders.pathWithKey("/home/ada/Documents/invoices"), "/home/ada/Documents/invoices");
+    EXPECT_EQ(*folders.pathWithKey("/home/ada/documents/ärzte"), "/home/ada/Documents/ÄRZTE");
+    EXPECT_EQ(folders.pathWithKey("/home/ada/documents/taxes"), nullptr);
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QBoxLayout>
+#include <QWidget>
+#include <optional>
+
+#include "Ordane/Retro/Bevel.hpp"
+
+namespace ordane::retro {
+
+// A padded surface: a fill colour, an optional bevel laid over its edges, and a box layout for its
+// content. Notices, detail blocks and list wells are all this.
+class Panel : public QWidget {
+    Q_OBJECT
+public:
+    Panel(const QColor& background, std::optional<BevelStyle> bevel, QMargins padding,
+          QBoxLayout::Direction direction = QBoxLayout::TopToBottom, QWidget* parent = nullptr);
+    QBoxLayout* box() const { return box_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor background_;
+    std::optional<BevelStyle> bevel_;
+    QBoxLayout* box_;
+};
+
+}  // namespace ordane::retro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "OrdanePlatform/Concurrency/Deadline.hpp"
+#include "OrdanePlatform/Images/RgbaImage.hpp"
+#include "OrdanePlatform/Ocr/RecognizedLine.hpp"
+
+namespace ordane::platform {
+
+// Text recognition with tesseract and its English model. Loading the model costs far more than
+// recognising a page, so engines are made once and kept: each call borrows an idle engine (or
+// makes one when all are busy) and gives it back, so every thread recognising at a time has its
+// own. The process must run with OMP_THREAD_LIMIT=1 (see restartWithOneOpenMPThread), or each
+// engine starts its own pool of threads on top of ours.
+class TextRecognizer {
+public:
+    enum class Layout {
+        sparseText,  // screenshots and photos: scattered lines, columns kept apart
+        automatic,   // scanned pages: blocks, columns and paragraphs found by the engine
+    };
+
+    // The lines found, in the engine's order; an empty list when there is no text. Nothing when
+    // the engine cannot be made, the picture is empty or the deadline is reached: recognition is
+    // asked to stop at its next step. Transparent pixels count as white; a picture under 1,000
+    // pixels high is read at twice its size.
+    static std::optional<std::vector<RecognizedLine>> recognize(const RgbaImage& image, Layout layout,
+                                                               const Deadline& deadline);
+};
+
+// libgomp reads OMP_THREAD_LIMIT once, when the process starts. When it is not "1", sets it and
+// executes the program again with the same arguments; returns only when it is already set (or the
+// new start failed). Call first thing in main().
+void restartWithOneOpenMPThread(char** argv);
+
+}  // namespace ordane::platform

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "OrdanePlatform/Language/Cld2LanguageRecognizer.hpp"
+#include "OrdanePlatform/Language/GregorianCalendar.hpp"
+#include "OrdanePlatform/Language/IcuWordTokenizer.hpp"
+#include "OrdanePlatform/Language/RuleNameTagger.hpp"
+
+using namespace ordane::platform;
+
+namespace {
+
+std::vector<std::string> tokens(const std::string& text) {
+    std::vector<std::string> result;
+    IcuWordTokenizer::shared().enumerateTokens(text, [&](size_t begin, size_t end) {
+        result.push_back(text.substr(begin, end - begin));
+        return true;
+    });
+    return result;
+}
+
+std::vector<std::string> namesOf(const std::string& text, TaggedName::Kind kind) {
+    std::vector<std::string> result;
+    for (const TaggedName& name : RuleNameTagger::shared().names(text)) {
+        if (name.kind == kind) result.push_back(text.substr(name.begin, name.end - name.begin));
+    }
+    return result;
+}
+
+std::string repeated(const std::string& piece, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) result += piece;
+    return result;
+}
+
+}  // namespace
+
+TEST(WordTokenizer, ReturnsWordsAndNumbersButNoSpacesOrPunctuation) {
+    EXPECT_EQ(tokens("It's 12.5 b2b e-mail, caf\u00e9!  \u2014 (2024)"),
+              (std::vector<std::string>{"It's", "12.5", "b2b", "e", "mail", "caf\u00e9", "2024"}));
+    EXPECT_TRUE(tokens("  ... \n\t !?").empty());
+    EXPECT_TRUE(tokens("").empty());
+    // Scripts without spaces are split by dictionary, not returned as one run.
+    EXPECT_GT(tokens("\u6771\u4eac\u90fd\u306b\u4f4f\u3093\u3067\u3044\u307e\u3059").size(), 1u);
+}
+
+TEST(WordTokenizer, StopsWhenTheHandlerSaysSo) {
+    std::vector<std::string> seen;
+    const std::string text = "one two three";
+    IcuWordTokenizer::shared().enumerateTokens(text, [&](size_t begin, size_t end) {
+        seen.push_back(text.substr(begin, end - begin));
+        return seen.size() < 2;
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"one", "two"}));
+}
+
+TEST(LanguageRecognizer, NamesReliableLanguagesAndNothingForShortOrUnclearText) {
+    const auto& recognizer = Cld2LanguageRecognizer::shared();
+    EXPECT_EQ(recognizer.dominantLanguage(repeated("The quick brown fox jumps over the lazy dog near the river. ", 5)),
+              "en");
+    EXPECT_EQ(recognizer.dominantLanguage(repeated("El perro come la comida en la casa de mi abuela todos los d\u00edas. ", 5)),
+              "es");
+    EXPECT_EQ(recognizer.dominantLanguage(repeated("Der Hund frisst das Futter im Haus meiner Gro\u00dfmutter jeden Tag. ", 5)),
+              "de");
+    EXPECT_EQ(recognizer.dominantLanguage(repeated("Hunden spiser maden i huset hos min bedstemor hver dag, og katten sover. ", 5)),
+              "da");
+    EXPECT_EQ(recognizer.dominantLanguage(""), std::nullopt);
+    EXPECT_EQ(recognizer.dominantLanguage("12345 67890 $$$"), std::nullopt);
+    // Ill-formed bytes are repaired, not read past.
+    EXPECT_EQ(recognizer.dominantLanguage(repeated("The quick brown fox jumps over the lazy dog \xF0\x9F. ", 5)), "en");
+}
+
+TEST(GregorianCalendar, ConvertsBetweenInstantsAndUTCDays) {
+    GregorianCalendar calendar;
+    EXPECT_EQ(calendar.startOfDay({1970, 1, 1}), 0.0);
+    EXPECT_EQ(calendar.startOfDay({2001, 1, 1}), 978307200.0);
+    EXPECT_EQ(calendar.day(978307200.0 - 1), (GregorianCalendar::Day{2000, 12, 31}));
+    EXPECT_EQ(calendar.day(951782400.0), (GregorianCalendar::Day{2000, 2, 29}));
+    // Purely Gregorian, with no Julian days before 1582.
+    const std::optional<double> early = calendar.startOfDay({1500, 3, 1});
+    ASSERT_TRUE(early);
+    EXPECT_EQ(calendar.day(*early), (GregorianCalendar::Day{1500, 3, 1}));
+    for (GregorianCalendar::Day missing : {GregorianCalendar::Day{2023, 2, 29}, GregorianCalendar::Day{1900, 2, 29},
+                                           GregorianCalendar::Day{2024, 4, 31}, GregorianCalendar::Day{2024, 0, 1},
+                                           GregorianCalendar::Day{2024, 13, 1}, GregorianCalendar::Day{2024, 1, 0}}) {
+        EXPECT_EQ(calendar.startOfDay(missing), std::nullopt) << missing.year << "-" << missing.month << "-" << missing.day;
+    }
+}
+
+TEST(NameTagger, FindsPeopleByGivenNameWithASurname) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> people;
+    };
+    const Case cases[] = {
+        {"Ann Lee\nSoftware Engineer", {"Ann Lee"}},
+        {"Dear Mary Ann B. O'Neil-Smith, thanks", {"Mary Ann B. O'Neil-Smith"}},
+        {"Written by Ludwig van Beethoven and Jos\u00e9 Garc\u00eda.", {"Ludwig van Beethoven", "Jos\u00e9 Garc\u00eda"}},
+        {"Ann\nLee", {}},                          // a name does not run over a line end
+        {"May 2024 and Grace Period", {}},         // word-like names are not in the list
+        {"Paid to John on Monday", {}},            // a given name alone
+        {"Michael March 2024, Sarah Street", {}},  // months and street words are no surnames
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(namesOf(c.text, TaggedName::Kind::personalName), c.people);
+    }
+}
+
+TEST(NameTagger, FindsOrganisationsByTheirCompanyWord) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> organizations;
+        std::vector<std::string> people;
+    };
+    const Case cases[] = {
+        {"Worked at Acme Widgets Inc. since 2019", {"Acme Widgets Inc"}, {}},
+        {"Globex, LLC and Bank of America", {"Globex, LLC", "Bank of America"}, {}},
+        {"Studied at John Hopkins University with Ann Lee", {"John Hopkins University"}, {"Ann Lee"}},
+        {"Massachusetts Institute of Technology", {"Massachusetts Institute of Technology"}, {}},
+        {"Your Bank statement", {}, {}},
+        {"the bank of the river", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(namesOf(c.text, TaggedName::Kind::organizationName), c.organizations);
+        EXPECT_EQ(namesOf(c.text, TaggedName::Kind::personalName), c.people);
+    }
+}
+
+TEST(NameTagger, ReportsNamesInTextOrder) {
+    const std::string text = "Ann Lee joined Acme Corp after Peter Smith left.";
+    const std::vector<TaggedName> names = RuleNameTagger::shared().names(text);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0].kind, TaggedName::Kind::personalName);
+    EXPECT_EQ(names[1].kind, TaggedName::Kind::organizationName);
+    EXPECT_EQ(names[2].kind, TaggedName::Kind::personalName);
+    EXPECT_LT(names[0].end, names[1].begin);
+    EXPECT_LT(names[1].end, names[2].begin);
+}

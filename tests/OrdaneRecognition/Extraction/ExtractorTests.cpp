@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "OrdanePlatform/Text/Text.hpp"
+#include "OrdaneRecognition/Extraction/PDFTextExtractor.hpp"
+#include "OrdaneRecognition/Extraction/PlainTextExtractor.hpp"
+#include "OrdaneRecognition/Extraction/RichTextExtractor.hpp"
+#include "OrdaneRecognition/Extraction/TextExtractors.hpp"
+#include "OrdaneRecognition/Extraction/TimedExtraction.hpp"
+#include "OrdaneRecognition/Extraction/ExtractionFixtures.hpp"
+#include "Support/DocumentFixtures.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+using platform::text::characterCount;
+
+namespace {
+
+FileRecord named(const std::string& path, int64_t size = 100) {
+    FileRecord record;
+    record.url = URL::fileURL(path);
+    record.size = size;
+    return record;
+}
+
+// Which of the five extractors (in TextExtractors::all order) take the record, as a string of
+// their initials: P(DF text), I(mage), S(canned PDF), T(ext), R(ich text).
+std::string takers(const FileRecord& record) {
+    std::string initials;
+    const char letters[] = {'P', 'I', 'S', 'T', 'R'};
+    for (size_t i = 0; i < TextExtractors::all().size(); ++i) {
+        if (TextExtractors::all()[i]->canHandle(record)) initials += letters[i];
+    }
+    return initials;
+}
+
+}  // namespace
+
+TEST(TextExtractorChoice, DecidesOnTheLowerCasedExtensionAndTheScannedPDFSize) {
+    const struct {
+        const char* path;
+        int64_t size;
+        const char* expected;
+    } cases[] = {
+        {"/d/a.pdf", 20'000'000, "PS"}, {"/d/a.PDF", 20'000'001, "P"},  {"/d/shot.JPG", 5, "I"},
+        {"/d/a.jpeg", 5, "I"},          {"/d/a.heic", 5, "I"},          {"/d/a.png", 5, "I"},
+        {"/d/a.jpe", 5, ""},            {"/d/notes.MD", 5, "T"},        {"/d/a.text", 5, "T"},
+        {"/d/a.txt", 5, "T"},           {"/d/letter.docx", 5, "R"},     {"/d/a.rtf", 5, "R"},
+        {"/d/old.doc", 5, ""},          {"/d/README", 5, ""},           {"/d/archive.pdf.zip", 5, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(takers(named(c.path, c.size)), c.expected) << c.path;
+    EXPECT_EQ(TextExtractors::documentExtensions(), (std::set<std::string>{"pdf", "txt", "md", "text", "rtf", "docx"}));
+    EXPECT_EQ(TextExtractors::screenshotImageExtensions(), (std::set<std::string>{"png", "jpg", "jpeg", "heic"}));
+}
+
+TEST(TimedExtraction, ALateResultCountsAsNoneAndAStopIsACancellation) {
+    using namespace std::chrono_literals;
+    auto late = [](const platform::Deadline&) {
+        std::this_thread::sleep_for(30ms);
+        return std::optional<int>(7);
+    };
+    EXPECT_EQ(runWithTimeout(late, 1ms), std::nullopt);
+    EXPECT_EQ(runWithTimeout(late, 10s), 7);
+    // The operation sees the deadline and can give up early.
+    auto watching = [](const platform::Deadline& deadline) {
+        while (!deadline.reached()) std::this_thread::sleep_for(1ms);
+        return std::optional<int>(1);
+    };
+    EXPECT_EQ(runWithTimeout(watching, 20ms), std::nullopt);
+    // A stop during the work reaches the work through the deadline, and ends as a cancellation.
+    std::stop_source stop;
+    auto stopping = [&](const platform::Deadline& deadline) {
+        stop.request_stop();
+        return watching(deadline);
+    };
+    EXPECT_THROW(runWithTimeout(stopping, std::chrono::nanoseconds::max(), stop.get_token()), CancellationError);
+}
+
+TEST(PDFTextExtractor, ReadsTheFirstPagesAndMarksWhatItLeftOut) {
+    TempDir dir;
+    writeTextPdf(dir / "ten.pdf", numberedPages(10));
+    auto sample = PDFTextExtractor().extract(recordOf(dir / "ten.pdf"), ExtractionBudget());
+    ASSERT_TRUE(sample);
+    EXPECT_EQ(sample->source, SampleSource::pdfText);
+    EXPECT_TRUE(sample->truncated);
+    EXPECT_EQ(sample->pageCount, 10);
+    EXPECT_TRUE(sample->lines.empty());
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_NE(sample->text.find("Page " + std::to_string(page) + " of 10"), std::string::npos) << page;
+    }
+    EXPECT_EQ(sample->text.find("Page 4 of 10"), std::string::npos);
+    EXPECT_EQ(sample->text.find('\f'), std::string::npos);
+    EXPECT_EQ(sample->text.back(), '\n');
+    EXPECT_LT(sample->text.find("Page 1"), sample->text.find("Quarterly report section 1"));
+}
+
+TEST(PDFTextExtractor, CutsAtTheCharacterLimitExactly) {
+    TempDir dir;
+    writeTextPdf(dir / "three.pdf", numberedPages(3));
+    const URL url = URL::fileURL(dir / "three.pdf");
+    auto whole = PDFTextExtractor::extractText(url, 3, 1'000'000);
+    ASSERT_TRUE(whole);
+    const auto length = static_cast<int64_t>(characterCount(whole->text));
+    EXPECT_FALSE(whole->truncated);
+
+    auto exact = PDFTextExtractor::extractText(url, 3, length);
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(exact->text, whole->text);
+    EXPECT_FALSE(exact->truncated);
+
+    auto cut = PDFTextExtractor::extractText(url, 3, length - 1);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->text, whole->text.substr(0, whole->text.size() - 1));
+    EXPECT_TRUE(cut->truncated);
+
+    // A first page over the limit: the text is cut to the limit, the page count still reported.
+    std::vector<std::string> longLines(260, std::string(100, 'x'));
+    PdfLayout tall;
+    tall.pageHeight = 14000;
+    tall.fontSize = 5;
+    writeTextPdf(dir / "long.pdf", {longLines, {"second page"}}, tall);
+    auto limited = PDFTextExtractor().extract(recordOf(dir / "long.pdf"), ExtractionBudget());
+    ASSERT_TRUE(limited);
+    EXPECT_EQ(characterCount(limited->text), 20'000u);
+    EXPECT_TRUE(limited->truncated);
+    EXPECT_EQ(limited->pageCount, 2);
+}
+
+TEST(PDFTextExtractor, ADocumentWhoseCrossReferenceIsGarbageIsRebuiltOrRefusedNeverMisread) {
+    TempDir dir;
+    writeTextPdf(dir / "intact.pdf", numberedPages(2));
+    std::string pdf = readFile(dir / "intact.pdf");
+    for (size_t i = pdf.rfind("xref"); i < pdf.size(); ++i) pdf[i] = static_cast<char>('#' + (i * 7) % 50);
+    writeFile(dir / "garbage-xref.pdf", pdf);
+    auto intact = PDFTextExtractor().extract(recordOf(dir / "intact.pdf"), ExtractionBudget());
+    auto rebuilt = PDFTextExtractor().extract(recordOf(dir / "garbage-xref.pdf"), ExtractionBudget());
+    ASSERT_TRUE(intact);
+    if (rebuilt) {
+        EXPECT_EQ(rebuilt->text, intact->text);
+    }
+}
+
+TEST(PDFTextExtractor, GivesUpWhenItsTimeIsUp) {
+    TempDir dir;
+    writeTextPdf(dir / "doc.pdf", numberedPages(3));
+    ExtractionBudget budget;
+    budget.perFileTimeout = std::chrono::nanoseconds(0);
+    EXPECT_EQ(PDFTextExtractor().extract(recordOf(dir / "doc.pdf"), budget), std::nullopt);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_THROW(PDFTextExtractor().extract(recordOf(dir / "doc.pdf"), ExtractionBudget(), stop.get_token()),
+                 CancellationError);
+}
+
+TEST(PlainTextExtractor, ReadsUpToTheByteLimit) {
+    TempDir dir;
+    std::string text;
+    while (text.size() < 100'000) text += "line " + std::to_string(text.size()) + " of plain text\n";
+    text.resize(100'000);
+    writeFile(dir / "long.txt", text);
+    writeFile(dir / "exact.txt", text.substr(0, 16'384));
+    auto sampleLong = PlainTextExtractor().extract(recordOf(dir / "long.txt"), ExtractionBudget());
+    auto sampleExact = PlainTextExtractor().extract(recordOf(dir / "exact.txt"), ExtractionBudget());
+    ASSERT_TRUE(sampleLong && sampleExact);
+    EXPECT_EQ(sampleLong->text, text.substr(0, 16'384));
+    EXPECT_TRUE(sampleLong->truncated);
+    EXPECT_EQ(sampleExact->text, text.substr(0, 16'384));
+    EXPECT_FALSE(sampleExact->truncated);
+    EXPECT_EQ(sampleExact->source, SampleSource::plainText);
+    EXPECT_EQ(sampleExact->pageCount, std::nullopt);
+}
+
+TEST(PlainTextExtractor, ALimitInsideAMultiByteCharacterDropsOnlyThatCharacter) {
+    TempDir dir;
+    // Characters of 2, 3 and 4 bytes, shifted so that the limit falls at each of their inner bytes.
+    for (const std::string character : {"\u00e9", "\u20ac", "\U0001F600"}) {
+        for (size_t shift = 1; shift < character.size(); ++shift) {
+            std::string content(16'384 - shift, 'a');
+            while (content.size() < 20'000) content += character;
+            const std::string path = dir / ("cut" + std::to_string(character.size()) + std::to_string(shift) + ".txt");
+            writeFile(path, content);
+            auto sample = PlainTextExtractor().extract(recordOf(path), ExtractionBudget());
+            ASSERT_TRUE(sample) << path;
+            EXPECT_TRUE(platform::text::isValidUTF8(sample->text));
+            EXPECT_EQ(sample->text, content.substr(0, 16'384 - shift)) << path;  // the cut character dropped
+            EXPECT_TRUE(sample->truncated);
+        }
+    }
+    EXPECT_EQ(PlainTextExtractor::incompleteUTF8Tail("ab\xe2\x82"), 2u);
+    EXPECT_EQ(PlainTextExtractor::incompleteUTF8Tail("ab\xe2\x82\xac"), 0u);
+    EXPECT_EQ(PlainTextExtractor::incompleteUTF8Tail("ab\x82"), 0u);
+}
+
+TEST(PlainTextExtractor, TextThatIsNotUTF8IsReadAsLatin1) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string expected;
+    } cases[] = {
+        {"windows.txt", "caf\xe9 cr\xe8me br\xfbl\xe9" "e", "caf\u00e9 cr\u00e8me br\u00fbl\u00e9e"},
+        // Cut at the limit, but the bytes before the cut are not UTF-8 either.
+        {"latin-cut.txt", "\xe9t\xe9 " + std::string(16'379, 'a') + "\xe2\x82\xac\xe2\x82\xac", ""},
+        // An invalid byte at the very end of a file that was not cut.
+        {"ends-badly.txt", "total \xe2\x82", "total \u00e2\u0082"},
+    };
+    for (const auto& c : cases) {
+        writeFile(dir / c.name, c.bytes);
+        auto sample = PlainTextExtractor().extract(recordOf(dir / c.name), ExtractionBudget());
+        ASSERT_TRUE(sample) << c.name;
+        const std::string expected = c.expected.empty() ? platform::text::fromLatin1(c.bytes.substr(0, 16'384)) : c.expected;
+        EXPECT_EQ(sample->text, expected) << c.name;
+    }
+}
+
+TEST(RichTextExtractor, ReadsWordDocumentBodiesAndRTF) {
+    TempDir dir;
+    writeDocx(dir / "letter.docx", {"Dear Ann,", "Line one\nLine two", "Name\tValue"}, {}, "Confidential header");
+    auto word = RichTextExtractor().extract(recordOf(dir / "letter.docx"), ExtractionBudget());
+    ASSERT_TRUE(word);
+    EXPECT_EQ(word->text, "Dear Ann,\nLine one\nLine two\nName\tValue\n");
+    EXPECT_EQ(word->source, SampleSource::plainText);
+    EXPECT_FALSE(word->truncated);
+
+    writeFile(dir / "note.rtf", rtfDocument({"Caf\u00e9 receipt \u20ac12", "Second line"}));
+    auto rtf = RichTextExtractor().extract(recordOf(dir / "note.rtf"), ExtractionBudget());
+    ASSERT_TRUE(rtf);
+    EXPECT_EQ(rtf->text, "Caf\u00e9 receipt \u20ac12\nSecond line\n");
+
+    std::vector<std::string> paragraphs(300, std::string(99, 'w'));  // 300 × 100 characters
+    writeDocx(dir / "long.docx", paragraphs);
+    auto cut = RichTextExtractor().extract(recordOf(dir / "long.docx"), ExtractionBudget());
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(characterCount(cut->text), 20'000u);
+    EXPECT_TRUE(cut->truncated);
+}

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "OrdaneRecognition/Extraction/ImageOCRExtractor.hpp"
+#include "OrdaneRecognition/Extraction/ScannedPDFOCRExtractor.hpp"
+#include "OrdaneRecognition/Extraction/ExtractionFixtures.hpp"
+#include "Support/DocumentFixtures.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+
+namespace {
+
+Screenshot settingsWindow() {
+    Screenshot shot;
+    shot.width = 1200;
+    shot.height = 700;
+    shot.lines = {{"Backup Settings Overview", 330, 60, 40, true},
+                  {"Storage location", 80, 260, 24},
+                  {"Weekly schedule", 700, 262, 24},
+                  {"Keep older copies", 80, 480, 24}};
+    return shot;
+}
+
+}  // namespace
+
+TEST(ImageOCRExtractor, ReadsScreenshotLinesInReadingOrderWithTheirBoxes) {
+    TempDir dir;
+    const Screenshot shot = settingsWindow();
+    Screenshot transparent = shot;
+    transparent.transparentBackground = true;
+    writeScreenshotPng(dir / "shot.png", shot);
+    writeScreenshotJpeg(dir / "shot.jpg", shot);
+    writeScreenshotPng(dir / "transparent.png", transparent);  // black text on nothing reads as on white
+
+    for (const char* name : {"shot.png", "shot.jpg", "transparent.png"}) {
+        SCOPED_TRACE(name);
+        auto sample = ImageOCRExtractor().extract(recordOf(dir / name), ExtractionBudget());
+        ASSERT_TRUE(sample);
+        EXPECT_EQ(sample->source, SampleSource::ocr);
+        EXPECT_FALSE(sample->truncated);
+        EXPECT_EQ(sample->pageCount, std::nullopt);
+        ASSERT_EQ(sample->lines.size(), shot.lines.size());
+        // The two lines whose tops differ by 2 pixels read left to right.
+        const size_t order[] = {0, 1, 2, 3};
+        std::string expectedText;
+        for (size_t i : order) {
+            const PlacedText& placed = shot.lines[i];
+            const TextLine& line = sample->lines[i];
+            EXPECT_EQ(line.string, placed.text);
+            const NormalisedBox box = normalisedBox(shot, placed);
+            EXPECT_NEAR(line.x, box.x, 0.01);
+            EXPECT_NEAR(line.y, box.y, 0.03);
+            EXPECT_NEAR(line.height, box.height, 0.03);
+            EXPECT_GT(line.width, 0.1);
+            EXPECT_GT(line.confidence, 0.5);
+            EXPECT_LE(line.confidence, 1.0);
+            expectedText += (expectedText.empty() ? "" : "\n") + placed.text;
+        }
+        EXPECT_EQ(sample->text, expectedText);
+    }
+}
+
+TEST(ImageOCRExtractor, SortsLinesTopToBottomAndLeftToRightWithinATolerance) {
+    auto line = [](const char* text, double x, double y) { return TextLine{text, x, y, 0.1, 0.02, 0.9}; };
+    std::vector<TextLine> lines{line("right", 0.6, 0.300), line("left", 0.1, 0.305), line("lower", 0.1, 0.32),
+                                line("top", 0.8, 0.05)};
+    ImageOCRExtractor::sortInReadingOrder(lines);
+    std::vector<std::string> order;
+    for (const TextLine& sorted : lines) order.push_back(sorted.string);
+    EXPECT_EQ(order, (std::vector<std::string>{"top", "left", "right", "lower"}));
+}
+
+TEST(ImageOCRExtractor, ARecognitionWhoseTimeIsUpStopsSoonInsteadOfRunningToItsEnd) {
+    TempDir dir;
+    Screenshot page;
+    page.width = 3000;
+    page.height = 3800;
+    for (int row = 0; row < 140; ++row) {
+        page.lines.push_back({"Column text " + std::to_string(row) + " with several words to recognise slowly", 40,
+                              20.0 + row * 26, 20});
+        page.lines.push_back({"second column entry number " + std::to_string(row) + " and more words", 1540,
+                              20.0 + row * 26, 20});
+    }
+    writeScreenshotPng(dir / "dense.png", page);
+    ExtractionBudget budget;
+    budget.ocrTimeout = std::chrono::milliseconds(400);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ImageOCRExtractor().extract(recordOf(dir / "dense.png"), budget), std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400) + std::chrono::seconds(3));
+}
+
+TEST(ScannedPDFOCRExtractor, RecognisesTheFirstTwoPagesOfAShortScan) {
+    TempDir dir;
+    writeScannedPdf(dir / "scan.pdf", numberedPages(3));
+    auto sample = ScannedPDFOCRExtractor().extract(recordOf(dir / "scan.pdf"), ExtractionBudget());
+    ASSERT_TRUE(sample);
+    EXPECT_EQ(sample->source, SampleSource::ocr);
+    EXPECT_TRUE(sample->truncated);
+    EXPECT_EQ(sample->pageCount, 3);
+    EXPECT_TRUE(sample->lines.empty());
+    const std::string pageOne = "Page 1 of 3\nQuarterly report section 1\nThe figures on this page belong to part 1.";
+    const std::string pageTwo = "Page 2 of 3\nQuarterly report section 2\nThe figures on this page belong to part 2.";
+    EXPECT_EQ(sample->text, pageOne + "\n" + pageTwo);
+}
+
+TEST(ScannedPDFOCRExtractor, RendersOnlyShortDocumentsAndNeverAHugeBitmap) {
+    TempDir dir;
+    writeScannedPdf(dir / "ten.pdf", numberedPages(10));
+    writeScannedPdf(dir / "eleven.pdf", numberedPages(11));
+    auto ten = ScannedPDFOCRExtractor::renderPages(URL::fileURL(dir / "ten.pdf"));
+    ASSERT_TRUE(ten);
+    EXPECT_EQ(ten->pageCount, 10);
+    ASSERT_EQ(ten->images.size(), 2u);
+    EXPECT_EQ(ten->images[0].width, 1224);  // US Letter at twice its size
+    EXPECT_EQ(ten->images[0].height, 1584);
+    EXPECT_EQ(ScannedPDFOCRExtractor::renderPages(URL::fileURL(dir / "eleven.pdf")), std::nullopt);
+
+    // A poster of 14,400 points a side would be a 2.5 GB bitmap: the page is skipped.
+    PdfLayout poster;
+    poster.pageWidth = poster.pageHeight = 14'400;
+    writeTextPdf(dir / "poster.pdf", {{"Poster title"}}, poster);
+    EXPECT_EQ(ScannedPDFOCRExtractor::renderPages(URL::fileURL(dir / "poster.pdf")), std::nullopt);
+
+    // Too little text to be worth a sample.
+    writeScannedPdf(dir / "short.pdf", {{"Hello there"}});
+    EXPECT_EQ(ScannedPDFOCRExtractor().extract(recordOf(dir / "short.pdf"), ExtractionBudget()), std::nullopt);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Generators of real documents for tests and fixture homes: PDFs with and without a text layer,
+// locked PDFs, screenshots with text at known places, Word documents, RTF text and PNG metadata.
+// Everything is drawn with cairo in DejaVu Sans; every writer throws std::runtime_error when it
+// cannot write its file.
+namespace ordane::testing {
+
+// One page of a document: its lines, drawn from the top of the page down.
+using PageLines = std::vector<std::string>;
+
+struct PdfLayout {
+    double pageWidth = 612;   // points; US Letter by default
+    double pageHeight = 792;
+    double fontSize = 12;     // points
+    double margin = 72;       // left and top margin, points
+    double lineSpacing = 1.5; // baseline distance as a multiple of the font size
+};
+
+// Entries of the document information dictionary; empty ones are left out.
+struct PdfProperties {
+    std::string title;
+    std::string author;
+    std::string creator;
+};
+
+// A PDF whose pages carry a text layer: page i shows pages[i], one line under the other.
+void writeTextPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout = {},
+                  const PdfProperties& properties = {});
+
+// A PDF whose pages are only a picture of their lines, as a scanner makes: no text layer. The
+// picture has two pixels per point, so a renderer at scale 2 sees it pixel for pixel.
+void writeScannedPdf(const std::string& path, const std::vector<PageLines>& pages, const PdfLayout& layout = {});
+
+// A text PDF encrypted with a user password (qpdf, AES-256): readers open it locked.
+void writeLockedPdf(const std::string& path, const std::vector<PageLines>& pages);
+
+// `count` pages, each with a few lines that name the page ("Page 3 of 10 ...").
+std::vector<PageLines> numberedPages(int count);
+
+// Text placed on a screenshot: `x` and `y` are the top-left corner of the line's em box in pixels,
+// `size` the font size in pixels.
+struct PlacedText {
+    std::string text;
+    double x = 0;
+    double y = 0;
+    double size = 24;
+    bool bold = false;
+};
+
+struct Screenshot {
+    int width = 1200;
+    int height = 800;
+    std::vector<PlacedText> lines;       // black
+    bool transparentBackground = false;  // white otherwise (PNG only keeps transparency)
+};
+
+// The top-left corner and height of a line as fractions of the picture, as a recogniser reports
+// them: the em box of the text (a recognised box hugs the glyphs, so compare with a tolerance).
+struct NormalisedBox {
+    double x = 0;
+    double y = 0;
+    double height = 0;
+};
+NormalisedBox normalisedBox(const Screenshot& screenshot, const PlacedText& line);
+
+void writeScreenshotPng(const std::string& path, const Screenshot& screenshot);
+void writeScreenshotJpeg(const std::string& path, const Screenshot& screenshot);
+
+// Adds uncompressed text chunks (keyword, text) to a PNG file, after its header chunk.
+void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks);
+// One PNG chunk with its length and CRC, for building damaged files by hand.
+std::string pngChunk(const std::string& type, const std::string& data);
+// A complete, valid PNG of the given size, 1-bit black: tiny on disk however large its pixels
+// (a 30,000-pixel square is a decompression bomb of 900 million pixels in about 100 KB).
+std::string blankPng(int width, int height);
+
+// A zip archive of the given members (name, contents), written with libzip.
+void writeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members);
+
+struct DocxProperties {
+    std::string title;        // left out when empty
+    std::string creator;      // left out when empty
+    std::string application;  // left out when empty
+};
+
+// A Word (Office Open XML) document with one paragraph per entry. Inside a paragraph "\n" becomes
+// a line break and "\t" a tab. Header text, when given, goes into a header part the body refers to.
+void writeDocx(const std::string& path, const std::vector<std::string>& paragraphs, const DocxProperties& properties = {},
+               const std::string& headerText = {});
+
+// An RTF document (Windows-1252, with font and colour tables) with one paragraph per entry; the
+// text is UTF-8 and is written with \'hh escapes for Windows-1252 characters and \uN for others.
+std::string rtfDocument(const std::vector<std::string>& paragraphs);
+
+}  // namespace ordane::testing
