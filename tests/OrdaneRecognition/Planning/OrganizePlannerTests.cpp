@@ -24,6 +24,8 @@ PlannerFixture scannedHome() {
         home.add(std::string("Documents/") + name, 2000);
     }
     for (int i = 1; i <= 5; ++i) home.add("Pictures/IMG_000" + std::to_string(i) + ".jpg", 5000, in2021);
+    for (int i = 1; i <= 5; ++i) home.add("Pictures/old" + std::to_string(i) + ".png", 1, in1985);  // too old
+    for (int i = 1; i <= 4; ++i) home.add("Movies/clip" + std::to_string(i) + ".mov", 1, in2021);  // too few
     for (const char* name : {"Report draft.docx", "Report v2.docx", "Report final.docx"}) {
         home.add(std::string("Desktop/") + name, 300);
         home.insight(std::string("Desktop/") + name).groupKey = "family|A1";
@@ -106,9 +108,9 @@ TEST(OrganizePlanner, AScannedHomeGivesEachGroupersFolderWithItsRationaleAndCoun
             EXPECT_EQ(member.recognitionKind, kind);
         }
     }
-    // In scope: everything but the nested file, the duplicate and the two already filed; notes.txt is left over.
-    EXPECT_EQ(outcome.proposal.scopedFileCount, 17);
-    EXPECT_EQ(outcome.proposal.leftoverCount, 1);
+    // In scope: everything but the nested file, the duplicate and the two already filed.
+    EXPECT_EQ(outcome.proposal.scopedFileCount, 26);
+    EXPECT_EQ(outcome.proposal.leftoverCount, 10);  // notes.txt and the media that make no year
     // The old-files finding is replaced by its file's membership; the Desktop suggestion stays.
     EXPECT_EQ(outcome.supersededIDs, (std::unordered_set<UUID>{home.findings[0].id, home.findings[1].id,
                                                                 home.findings[3].id}));
@@ -208,20 +210,6 @@ TEST(OrganizePlanner, SuggestedFolderRationaleForOneFileAndMergingOfOneFolderSpe
     EXPECT_EQ(outcome.proposal.folders.size(), 4u);
     // Same source: the larger folder first.
     EXPECT_EQ(outcome.proposal.folders.front().destination, merged->destination);
-}
-
-TEST(OrganizePlanner, FoldersOfMediaByYearAndWhatIsNotEnough) {
-    PlannerFixture home;
-    for (int i = 1; i <= 5; ++i) home.add("Movies/clip" + std::to_string(i) + ".mov", 10, in2021);
-    for (int i = 1; i <= 4; ++i) home.add("Pictures/p" + std::to_string(i) + ".png", 10, Date::fromUnix(1500000000));
-    for (int i = 1; i <= 5; ++i) home.add("Pictures/old" + std::to_string(i) + ".png", 10, in1985);
-    const auto outcome = home.plan();
-    ASSERT_EQ(outcome.proposal.folders.size(), 1u);
-    EXPECT_EQ(outcome.proposal.folders[0].destination.path(), "/home/ada/Movies/2021");
-    EXPECT_EQ(outcome.proposal.folders[0].rationale,
-              "These 5 videos are all from 2021. One folder per year keeps Movies easy to scan.");
-    EXPECT_EQ(outcome.proposal.scopedFileCount, 14);
-    EXPECT_EQ(outcome.proposal.leftoverCount, 9);
 }
 
 TEST(OrganizePlanner, BadInputGivesAValidPlanWithUsableNames) {
