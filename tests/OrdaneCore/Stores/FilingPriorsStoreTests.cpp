@@ -177,10 +177,10 @@ TEST_F(FilingPriorsStoreTest, WriteFailuresAreSwallowedAndTheRowsKept) {
 
 TEST_F(FilingPriorsStoreTest, ARowThatCannotBeWrittenDoesNotBlockTheOthers) {
     FilingPriorsStore store(url, fileSystem);
-    const std::string latin1 = "/home/a/Caf\xe9";  // a legal Linux folder name, not UTF-8
-    store.recordAccept("letter", latin1);
+    const std::string latin1 = "Caf\xe9";  // not UTF-8
+    store.recordAccept(latin1, "/home/a/Letters");
     store.recordAccept("recipe", "/home/a/Recipes");
-    store.recordAccept("letter", latin1);
+    store.recordAccept(latin1, "/home/a/Letters");
     EXPECT_EQ(store.allRows().size(), 2u);
     FilingPriorsStore reloaded(url, fileSystem);
     auto rows = reloaded.allRows();
