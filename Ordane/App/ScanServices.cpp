@@ -1,6 +1,8 @@
 #include "Ordane/App/ScanServices.hpp"
 
+#include "OrdaneCore/Scan/ExistingFolders.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+#include "OrdaneRecognition/Planning/OrganizePlanner.hpp"
 
 namespace ordane {
 
@@ -13,8 +15,11 @@ ScanServices ScanServices::standard() {
                                                         request.quarantinedURLs, request.scope};
         return pipeline.run(records, context, progress, stop);
     };
-    // Until the filing planner is wired in, a scan keeps the analyzer's own filing suggestions.
-    services.plan = [](const PlanRequest&) { return std::optional<PlanOutcome>{}; };
+    services.plan = [](const PlanRequest& request) {
+        OrganizePlanner planner(request.folders, request.scope, ExistingFolders::fromScan(request.records, request.roots));
+        OrganizePlanner::Outcome outcome = planner.plan(request.records, request.insights, request.findings);
+        return std::optional(PlanOutcome{std::move(outcome.proposal), std::move(outcome.supersededIDs)});
+    };
     return services;
 }
 

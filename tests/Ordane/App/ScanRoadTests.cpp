@@ -8,6 +8,7 @@
 #include "AppStateHome.hpp"
 #include "Ordane/App/AppState.hpp"
 #include "OrdaneCore/Actions/ActivityStore.hpp"
+#include "Support/DocumentFixtures.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane {
@@ -219,6 +220,53 @@ TEST_F(ScanRoad, BadRootsBecomeIssuesOrAreLeftOut) {
     ASSERT_TRUE(state.summary());
     ASSERT_EQ(state.summary()->issues.size(), 1u);
     EXPECT_EQ(state.summary()->issues[0].path, home / "Movies");
+}
+
+}  // namespace
+}  // namespace ordane
+
+namespace ordane {
+namespace {
+
+class WholeRoad : public AppStateHome {};
+
+TEST_F(WholeRoad, AGeneratedHomeGoesFromScanToPlanToCarriedOutMoves) {
+    testing::makeDirectories(home / "Downloads");
+    for (int month = 1; month <= 4; ++month) {
+        std::string name = "Invoice 2023-0" + std::to_string(month);
+        testing::writeTextPdf(home / ("Downloads/" + name + ".pdf"),
+                              {{name, "Acme Supplies Ltd", "Amount due: 120.00 EUR", "Payment within 30 days"}});
+    }
+    std::string block(10000, 'z');
+    writeFile(home / "Documents/archive.zip", block);
+    writeFile(home / "Downloads/archive (1).zip", block);
+    writeFile(home / "Desktop/todo.txt", "call the bank");
+
+    AppState state;
+    state.startScan();
+    ASSERT_TRUE(waitFor([&] { return state.stage() == AppState::Stage::dashboard; }));
+    ASSERT_TRUE(settle(state));
+    ASSERT_TRUE(state.analysis());
+    const AnalysisResult& analysis = *state.analysis();
+    EXPECT_EQ(state.records().size(), 7u);
+    EXPECT_EQ(analysis.exactGroups.size(), 1u);
+    ASSERT_TRUE(analysis.organization);
+    ASSERT_FALSE(analysis.organization->folders.empty());
+
+    std::vector<Finding> members = analysis.organization->allMembers();
+    for (const Finding& member : members) {
+        EXPECT_NE(std::find(analysis.findings.begin(), analysis.findings.end(), member), analysis.findings.end());
+        state.setApproved(member, true);
+    }
+    state.execute(state.buildPlan());
+    ASSERT_TRUE(waitFor([&] { return state.execution() && !state.execution()->isRunning(); }));
+    settle(state);
+    for (const Finding& member : members) {
+        EXPECT_FALSE(platform::FileSystem::real()->exists(member.record.url.path())) << member.record.url.path();
+        EXPECT_TRUE(platform::FileSystem::real()->exists(member.suggestedDestination->path()))
+            << member.suggestedDestination->path();
+    }
+    EXPECT_EQ(state.activityEntries().size(), members.size());
 }
 
 }  // namespace
