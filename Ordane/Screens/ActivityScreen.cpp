@@ -12,6 +12,7 @@
 #include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/Wording.hpp"
+#include "Ordane/Screens/ListWell.hpp"
 #include "OrdanePlatform/Format/DateTextFormatter.hpp"
 
 namespace ordane {
@@ -155,7 +156,7 @@ ActivityScreen::ActivityScreen(AppState& state, QWidget* parent) : Screen(state,
     listColumn_->setContentsMargins(0, 0, 0, 0);
     listColumn_->setSpacing(0);
     listColumn_->addStretch(1);
-    scroll_ = new retro::ScrollArea(list_, listHeight, retro::BevelStyle::sunkenWell, retro::window, content);
+    scroll_ = makeListWell(list_, contentWidth, listHeight, content);
     column->addWidget(scroll_);
 
     empty_ = new retro::Panel(retro::window, retro::BevelStyle::sunkenWell, QMargins(30, 30, 30, 30),

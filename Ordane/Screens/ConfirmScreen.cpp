@@ -14,6 +14,7 @@
 #include "Ordane/Retro/RetroWindow.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/Wording.hpp"
+#include "Ordane/Screens/ListWell.hpp"
 #include "Ordane/Screens/HomePath.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 
@@ -169,7 +170,7 @@ void ConfirmScreen::buildReview() {
     nothing_ = nothing;
     listColumn->addWidget(nothing_);
     listColumn->addStretch(1);
-    column->addWidget(new retro::ScrollArea(list, listHeight, retro::BevelStyle::sunkenWell, retro::window, content));
+    column->addWidget(makeListWell(list, reviewWidth, listHeight, content));
 
     auto* bottom = new QHBoxLayout;
     auto* back = new BevelButton(QStringLiteral("Go Back"), BevelButton::Kind::plain, 88, content);

@@ -16,6 +16,7 @@
 #include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/Wording.hpp"
+#include "Ordane/Screens/ListWell.hpp"
 #include "Ordane/Screens/HomePath.hpp"
 #include "Ordane/Screens/Tag.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -188,7 +189,7 @@ DuplicateReviewScreen::DuplicateReviewScreen(AppState& state, QWidget* parent) :
     sectionsColumn->setSpacing(12);
     listColumn_->addWidget(nameSections_);
     listColumn_->addStretch(1);
-    column->addWidget(new retro::ScrollArea(list_, listHeight, retro::BevelStyle::sunkenWell, retro::window, content));
+    column->addWidget(makeListWell(list_, contentWidth, listHeight, content));
 
     auto* footer = new QHBoxLayout;
     auto* back = new BevelButton(QStringLiteral("Back"), BevelButton::Kind::plain, 88, content);

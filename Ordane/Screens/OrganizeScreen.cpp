@@ -14,6 +14,7 @@
 #include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/Wording.hpp"
+#include "Ordane/Screens/ListWell.hpp"
 #include "Ordane/Screens/Tag.hpp"
 
 namespace ordane {
@@ -61,11 +62,12 @@ public:
         auto* path = new Label(retro::qtext(folder.displayPath), retro::font(QStringLiteral("Verdana-Bold"), 12),
                                retro::text, Label::Lines::elided, this);
         path->setObjectName(QStringLiteral("folderPath"));
-        header->addWidget(path, 1);
+        header->addWidget(path);
         if (folder.isNew) header->addWidget(new Tag(QStringLiteral("NEW"), retro::selection, 5, 2, this));
         partial_ = new Label(QString(), verdana(10), retro::shadow, Label::Lines::one, this);
         partial_->setObjectName(QStringLiteral("checkedCount"));
         header->addWidget(partial_);
+        header->addStretch(1);
         auto* count = new Label(retro::counted(int64_t(folder.members.size()), QStringLiteral("item")) +
                                     QStringLiteral(" · ") + retro::sizeText(folder.totalBytes()),
                                 verdana(11), retro::shadow, Label::Lines::one, this);
@@ -224,7 +226,7 @@ OrganizeScreen::OrganizeScreen(AppState& state, QWidget* parent) : Screen(state,
     leftAlone_->setContentsMargins(0, 4, 0, 0);
     listColumn_->addWidget(leftAlone_);
     listColumn_->addStretch(1);
-    scroll_ = new retro::ScrollArea(list_, listHeight, retro::BevelStyle::sunkenWell, retro::window, content);
+    scroll_ = makeListWell(list_, contentWidth, listHeight, content);
     column->addWidget(scroll_);
 
     tidy_ = new retro::Panel(retro::window, retro::BevelStyle::sunkenWell, QMargins(30, 30, 30, 30),

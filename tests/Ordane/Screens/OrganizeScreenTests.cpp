@@ -40,7 +40,7 @@ public:
     }
     // The scanned Downloads files filed into a new Receipts folder, and many more into an existing one.
     void planFromScan(int64_t leftover) {
-        for (const char* name : {"receipt-1.pdf", "receipt-2.pdf", "receipt <b>3</b>.pdf"}) {
+        for (const char* name : {"receipt-1.pdf", "receipt-2.pdf", "receipt <b>3.pdf"}) {
             addFile(std::string("Downloads/") + name, 1200);
         }
         scanHome();
