@@ -181,7 +181,7 @@ ActivityScreen::ActivityScreen(AppState& state, QWidget* parent) : Screen(state,
     column->addLayout(bottom);
 
     follow({&AppState::activityEntriesChanged});
-    refresh();
+    refreshNow();
 }
 
 std::vector<ActivityEntry> ActivityScreen::todaysUndoableEntries() const {
@@ -264,36 +264,11 @@ void ActivityScreen::refreshRows() {
     const std::vector<ActivityEntry>& entries = state_.activityEntries();
     scroll_->setVisible(!entries.empty());
     empty_->setVisible(entries.empty());
-    std::vector<UUID> order;
-    order.reserve(entries.size());
-    std::unordered_map<UUID, Row*> kept;
-    bool created = false;
-    for (const ActivityEntry& entry : entries) {
-        auto found = rows_.find(entry.id);
-        Row* row = nullptr;
-        if (found != rows_.end() && found->second->entry() == entry) {
-            row = found->second;
-        } else {
-            row = new Row(*this, entry, list_);
-            created = true;
-            if (found != rows_.end()) delete found->second;
-        }
-        if (found != rows_.end()) rows_.erase(found);
-        kept.emplace(entry.id, row);
-        order.push_back(entry.id);
-    }
-    for (auto& [id, row] : rows_) delete row;
-    rows_ = std::move(kept);
-    if (created || order != shownOrder_) {
-        for (size_t i = 0; i < order.size(); ++i) {
-            Row* row = rows_.at(order[i]);
-            listColumn_->removeWidget(row);
-            listColumn_->insertWidget(int(i), row);
-            row->show();
-        }
-        shownOrder_ = std::move(order);
-    }
-    for (auto& [id, row] : rows_) row->showBusy(busyRow_ == id, reversing());
+    rows_.sync(
+        listColumn_, 0, entries.size(), [&](size_t i) { return entries[i].id; },
+        [&](size_t i, const Row& row) { return row.entry() == entries[i]; },
+        [&](size_t i, Row*) { return new Row(*this, entries[i], list_); });
+    for (auto& [id, row] : rows_.byId()) row->showBusy(busyRow_ == id, reversing());
 }
 
 }  // namespace ordane

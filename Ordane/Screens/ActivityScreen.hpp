@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Ordane/Screens/KeyedWidgets.hpp"
 #include "Ordane/Screens/Screen.hpp"
 #include "OrdaneCore/Model/ActivityEntry.hpp"
 
@@ -66,8 +67,7 @@ private:
     retro::ScrollArea* scroll_;
     retro::Panel* empty_;
     retro::BevelButton* undoAll_;
-    std::unordered_map<UUID, Row*> rows_;
-    std::vector<UUID> shownOrder_;
+    KeyedWidgets<Row> rows_;
 };
 
 }  // namespace ordane

@@ -126,7 +126,7 @@ ConfirmScreen::ConfirmScreen(AppState& state, QWidget* parent) : Screen(state, p
     buildFinished();
     follow({&AppState::executionChanged, &AppState::analysisChanged, &AppState::approvedForTrashChanged,
             &AppState::approvedForMoveChanged});
-    refresh();
+    refreshNow();
 }
 
 retro::RetroWindow* ConfirmScreen::shownWindow() const {
@@ -155,12 +155,12 @@ void ConfirmScreen::buildReview() {
         section->holder = new QWidget(list);
         section->holder->setObjectName(section == &moves_ ? QStringLiteral("movesSection")
                                                           : QStringLiteral("trashSection"));
-        section->rows = new QVBoxLayout(section->holder);
-        section->rows->setContentsMargins(0, 0, 0, 0);
-        section->rows->setSpacing(6);
+        section->column = new QVBoxLayout(section->holder);
+        section->column->setContentsMargins(0, 0, 0, 0);
+        section->column->setSpacing(6);
         section->header = new Label(QString(), bold(13), retro::text, Label::Lines::wrapped, section->holder);
         section->header->setObjectName(QStringLiteral("sectionHeader"));
-        section->rows->addWidget(section->header);
+        section->column->addWidget(section->header);
         listColumn->addWidget(section->holder);
     }
     auto* nothing = new Label(QStringLiteral("Nothing is checked anymore. Go back and pick what you want done. Or "
@@ -271,35 +271,11 @@ void ConfirmScreen::refreshSection(Section& section, const std::vector<Finding>&
                                    const QString& tail) {
     section.holder->setVisible(!findings.empty());
     section.header->setTextIfChanged(QStringLiteral("Moving ") + countWords(int64_t(findings.size())) + tail);
-    std::vector<UUID> order;
-    std::unordered_map<UUID, ReviewRow*> kept;
-    bool created = false;
-    for (const Finding& finding : findings) {
-        auto found = section.byId.find(finding.id);
-        ReviewRow* row = nullptr;
-        if (found != section.byId.end() && found->second->finding() == finding) {
-            row = found->second;
-        } else {
-            row = new ReviewRow(state_, finding, trash, section.holder);
-            created = true;
-            if (found != section.byId.end()) delete found->second;
-        }
-        if (found != section.byId.end()) section.byId.erase(found);
-        kept.emplace(finding.id, row);
-        order.push_back(finding.id);
-    }
-    for (auto& [id, row] : section.byId) delete row;
-    section.byId = std::move(kept);
-    if (created || order != section.order) {
-        for (size_t i = 0; i < order.size(); ++i) {
-            ReviewRow* row = section.byId.at(order[i]);
-            section.rows->removeWidget(row);
-            section.rows->insertWidget(int(i) + 1, row);  // after the header
-            row->show();
-        }
-        section.order = std::move(order);
-    }
-    for (auto& [id, row] : section.byId) row->showChecked(state_.isApproved(row->finding()));
+    section.rows.sync(
+        section.column, 1, findings.size(), [&](size_t i) { return findings[i].id; },  // 1: after the header
+        [&](size_t i, const ReviewRow& row) { return row.finding() == findings[i]; },
+        [&](size_t i, ReviewRow*) { return new ReviewRow(state_, findings[i], trash, section.holder); });
+    for (auto& [id, row] : section.rows.byId()) row->showChecked(state_.isApproved(row->finding()));
 }
 
 void ConfirmScreen::refreshRunning(const AppState::Execution::Running& running) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Ordane/App/AppState.hpp"
+#include "Ordane/Screens/KeyedWidgets.hpp"
 #include "Ordane/Screens/Screen.hpp"
 
 class QVBoxLayout;
@@ -46,9 +47,8 @@ private:
     struct Section {
         QWidget* holder = nullptr;
         retro::Label* header = nullptr;
-        QVBoxLayout* rows = nullptr;
-        std::unordered_map<UUID, ReviewRow*> byId;
-        std::vector<UUID> order;
+        QVBoxLayout* column = nullptr;
+        KeyedWidgets<ReviewRow> rows;
     };
 
     void buildReview();

@@ -212,7 +212,7 @@ DuplicateReviewScreen::DuplicateReviewScreen(AppState& state, QWidget* parent) :
 
     connect(&state_, &AppState::analysisChanged, this, [this] { analysisDirty_ = true; });
     follow({&AppState::analysisChanged, &AppState::approvedForTrashChanged, &AppState::approvedForMoveChanged});
-    refresh();
+    refreshNow();
 }
 
 void DuplicateReviewScreen::reindex() {
@@ -299,40 +299,18 @@ void DuplicateReviewScreen::refreshGroups() {
     const std::vector<DuplicateGroup>& groups = state_.analysis() ? state_.analysis()->exactGroups : none;
     const size_t shown = std::min(groups.size(), size_t(visibleGroups_));
 
-    std::vector<UUID> order;
-    std::unordered_map<UUID, ExactGroupBox*> kept;
-    bool created = false;
+    std::vector<std::vector<std::optional<Finding>>> findings(shown);
     for (size_t i = 0; i < shown; ++i) {
-        const DuplicateGroup& group = groups[i];
-        std::vector<std::optional<Finding>> findings;
-        for (const FileRecord& member : group.members()) {
-            const Finding* finding = findingOf(group, member);
-            findings.push_back(finding ? std::optional<Finding>(*finding) : std::nullopt);
+        for (const FileRecord& member : groups[i].members()) {
+            const Finding* finding = findingOf(groups[i], member);
+            findings[i].push_back(finding ? std::optional<Finding>(*finding) : std::nullopt);
         }
-        auto found = boxes_.find(group.id());
-        ExactGroupBox* box = nullptr;
-        if (found != boxes_.end() && found->second->group() == group && found->second->findings() == findings) {
-            box = found->second;
-            boxes_.erase(found);
-        } else {
-            box = new ExactGroupBox(state_, group, findings, list_);
-            created = true;
-        }
-        kept.emplace(group.id(), box);
-        order.push_back(group.id());
     }
-    for (auto& [id, box] : boxes_) delete box;
-    boxes_ = std::move(kept);
-    if (created || order != shownOrder_) {
-        for (size_t i = 0; i < order.size(); ++i) {
-            ExactGroupBox* box = boxes_.at(order[i]);
-            listColumn_->removeWidget(box);
-            listColumn_->insertWidget(int(i), box);
-            box->show();
-        }
-        shownOrder_ = std::move(order);
-    }
-    for (auto& [id, box] : boxes_) box->refreshChecks(state_);
+    boxes_.sync(
+        listColumn_, 0, shown, [&](size_t i) { return groups[i].id(); },
+        [&](size_t i, const ExactGroupBox& box) { return box.group() == groups[i] && box.findings() == findings[i]; },
+        [&](size_t i, ExactGroupBox*) { return new ExactGroupBox(state_, groups[i], findings[i], list_); });
+    for (auto& [id, box] : boxes_.byId()) box->refreshChecks(state_);
 
     const size_t left = groups.size() - shown;
     moreRow_->setVisible(left > 0);

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Ordane/Screens/KeyedWidgets.hpp"
 #include "Ordane/Screens/Screen.hpp"
 #include "OrdaneCore/Model/DuplicateGroup.hpp"
 #include "OrdaneCore/Model/Finding.hpp"
@@ -31,8 +32,6 @@ public:
     std::vector<Finding> extraCopyFindings() const;
     void setAllExtraCopies(bool checked);
     void showMoreGroups();
-    // Exact-group boxes built, in list order.
-    int shownGroupBoxes() const { return int(shownOrder_.size()); }
 
     // A member's place: its folder below home, a slash and its name; the name alone in home itself.
     static QString memberPath(const FileRecord& record);
@@ -61,8 +60,7 @@ private:
     QWidget* nameSections_;
     retro::BevelButton* checkAll_;
     retro::BevelButton* uncheckAll_;
-    std::unordered_map<UUID, ExactGroupBox*> boxes_;
-    std::vector<UUID> shownOrder_;
+    KeyedWidgets<ExactGroupBox> boxes_;
 };
 
 }  // namespace ordane

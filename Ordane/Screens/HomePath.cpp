@@ -9,10 +9,8 @@ namespace ordane {
 QString homeRelativeFolder(std::string_view folderPath, std::string_view homePath) {
     const std::string folder = platform::path::standardized(folderPath);
     const std::string home = platform::path::standardized(homePath);
-    if (home.empty() || !platform::path::isSameOrInside(folder, home)) return retro::qtext(folder);
-    size_t start = home.size();
-    while (start < folder.size() && folder[start] == '/') ++start;
-    return retro::qtext(std::string_view(folder).substr(start));
+    const std::optional<std::string> below = home.empty() ? std::nullopt : platform::path::relativePath(folder, home);
+    return retro::qtext(below ? *below : folder);
 }
 
 QString homeRelativeFolder(std::string_view folderPath) {

@@ -135,7 +135,6 @@ public:
         visibleCount_ = other.visibleCount_;
         refreshFiles();
     }
-    int shownRows() const { return int(rows_.size()); }
 
     void refreshChecks() {
         int checked = 0;
@@ -251,7 +250,7 @@ OrganizeScreen::OrganizeScreen(AppState& state, QWidget* parent) : Screen(state,
     column->addLayout(footer);
 
     follow({&AppState::analysisChanged, &AppState::approvedForTrashChanged, &AppState::approvedForMoveChanged});
-    refresh();
+    refreshNow();
 }
 
 void OrganizeScreen::refresh() {
@@ -266,40 +265,17 @@ void OrganizeScreen::refreshFolders() {
     scroll_->setVisible(any);
     tidy_->setVisible(!any);
 
-    std::vector<UUID> order;
-    std::unordered_map<UUID, FolderBox*> kept;
-    bool created = false;
-    if (any) {
-        for (const ProposedFolder& folder : proposal->folders) {
-            auto found = boxes_.find(folder.id);
-            FolderBox* box = nullptr;
-            if (found != boxes_.end() && found->second->folder() == folder) {
-                box = found->second;
-            } else {
-                box = new FolderBox(state_, folder, list_);
-                created = true;
-                if (found != boxes_.end()) {
-                    box->takeViewState(*found->second);
-                    delete found->second;
-                }
-            }
-            if (found != boxes_.end()) boxes_.erase(found);
-            kept.emplace(folder.id, box);
-            order.push_back(folder.id);
-        }
-    }
-    for (auto& [id, box] : boxes_) delete box;
-    boxes_ = std::move(kept);
-    if (created || order != shownOrder_) {
-        for (size_t i = 0; i < order.size(); ++i) {
-            FolderBox* box = boxes_.at(order[i]);
-            listColumn_->removeWidget(box);
-            listColumn_->insertWidget(int(i), box);
-            box->show();
-        }
-        shownOrder_ = std::move(order);
-    }
-    for (auto& [id, box] : boxes_) box->refreshChecks();
+    static const std::vector<ProposedFolder> none;
+    const std::vector<ProposedFolder>& folders = any ? proposal->folders : none;
+    boxes_.sync(
+        listColumn_, 0, folders.size(), [&](size_t i) { return folders[i].id; },
+        [&](size_t i, const FolderBox& box) { return box.folder() == folders[i]; },
+        [&](size_t i, FolderBox* old) {
+            auto* box = new FolderBox(state_, folders[i], list_);
+            if (old) box->takeViewState(*old);  // a renamed folder keeps its open list
+            return box;
+        });
+    for (auto& [id, box] : boxes_.byId()) box->refreshChecks();
 
     const int64_t leftover = any ? proposal->leftoverCount : 0;
     leftAlone_->setVisible(leftover >= 1);

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Ordane/Screens/KeyedWidgets.hpp"
 #include "Ordane/Screens/Screen.hpp"
 #include "OrdaneCore/Model/ProposedFolder.hpp"
 
@@ -47,8 +48,7 @@ private:
     retro::Label* leftAlone_;
     retro::Panel* tidy_;
     retro::BevelButton* review_;
-    std::unordered_map<UUID, FolderBox*> boxes_;
-    std::vector<UUID> shownOrder_;
+    KeyedWidgets<FolderBox> boxes_;
 };
 
 }  // namespace ordane

@@ -12,12 +12,6 @@ namespace {
 
 class ActivityScreenTest : public ScreenTest {
 public:
-    static void click(QWidget* widget) {
-        ASSERT_TRUE(widget);
-        QTest::mouseClick(widget, Qt::LeftButton);
-        QCoreApplication::processEvents();  // the refresh
-        QCoreApplication::processEvents();  // the layout shows what the refresh added
-    }
     static std::vector<retro::BevelButton*> rowButtons(const QWidget& screen) {
         return visible<retro::BevelButton>(screen, QStringLiteral("undoButton"));
     }

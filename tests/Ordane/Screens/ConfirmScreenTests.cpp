@@ -17,24 +17,6 @@ namespace {
 
 class ConfirmScreenTest : public ScreenTest {
 public:
-    static retro::BevelButton* lastReveal(const QWidget& screen) {
-        retro::BevelButton* last = nullptr;
-        for (auto* button : visible<retro::BevelButton>(screen)) {
-            if (button->text() == QStringLiteral("Show in Folder")) last = button;
-        }
-        return last;
-    }
-    static void click(QWidget* widget) {
-        ASSERT_TRUE(widget);
-        QTest::mouseClick(widget, Qt::LeftButton);
-        QCoreApplication::processEvents();  // the refresh
-        QCoreApplication::processEvents();  // the layout shows what the refresh added
-    }
-    template <class T>
-    static T* named(const QWidget& root, const char* name) {
-        auto* found = root.findChild<T*>(QString::fromLatin1(name));
-        return found && found->isVisibleTo(&root) ? found : nullptr;
-    }
     static QString title(const ConfirmScreen& screen) {
         return screen.shownWindow() ? screen.shownWindow()->titleBar()->title() : QString();
     }
@@ -112,7 +94,7 @@ TEST_F(ConfirmScreenTest, PlacesAreHomeRelativeOnWholeFolderNamesAndCloudFilesAr
                                                     retro::qtext(homePath() + "-other/Desktop → Trash")}));
     EXPECT_TRUE(showsText(screen, QStringLiteral("Heads up: this syncs with a cloud service, so it also happens on "
                                                  "your other devices.")));
-    click(lastReveal(screen));
+    click(lastWithText<retro::BevelButton>(screen, QStringLiteral("Show in Folder")));
     ASSERT_EQ(desktop.revealed.size(), 1u);
     EXPECT_EQ(desktop.revealed.front(), retro::qtext(outside.record.url.path()));
 }

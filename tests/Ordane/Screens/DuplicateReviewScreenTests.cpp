@@ -14,23 +14,6 @@ namespace {
 
 class DuplicateReviewTest : public ScreenTest {
 public:
-    static retro::BevelButton* button(const QWidget& root, const char* name) {
-        auto* found = root.findChild<retro::BevelButton*>(QString::fromLatin1(name));
-        return found && found->isVisibleTo(&root) ? found : nullptr;
-    }
-    static retro::BevelButton* lastReveal(const QWidget& screen) {
-        retro::BevelButton* last = nullptr;
-        for (auto* button : visible<retro::BevelButton>(screen)) {
-            if (button->text() == QStringLiteral("Show in Folder")) last = button;
-        }
-        return last;
-    }
-    static void click(QWidget* widget) {
-        ASSERT_TRUE(widget);
-        QTest::mouseClick(widget, Qt::LeftButton);
-        QCoreApplication::processEvents();  // the refresh
-        QCoreApplication::processEvents();  // the layout shows what the refresh added
-    }
     // `count` exact groups of two copies each, every copy with its finding.
     static AnalysisResult exactGroups(int count) {
         std::vector<Finding> findings;
@@ -71,7 +54,7 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
     EXPECT_EQ(visible<Tag>(screen).size(), 1u);
     EXPECT_EQ(visible<retro::CheckBox>(screen).size(), 2u);
 
-    auto* checkAll = button(screen, "checkAllButton");
+    auto* checkAll = named<retro::BevelButton>(screen, "checkAllButton");
     ASSERT_TRUE(checkAll);
     EXPECT_EQ(checkAll->text(), QStringLiteral("Check All the Extra Copies (2)"));
     click(checkAll);
@@ -83,15 +66,15 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
 
     click(visible<retro::CheckBox>(screen).front());
     EXPECT_EQ(state->approvedForTrash().size(), 1u);
-    click(button(screen, "uncheckAllButton"));
+    click(named<retro::BevelButton>(screen, "uncheckAllButton"));
     EXPECT_TRUE(state->approvedForTrash().empty());
 
-    click(lastReveal(screen));
+    click(lastWithText<retro::BevelButton>(screen, QStringLiteral("Show in Folder")));
     ASSERT_EQ(desktop.revealed.size(), 1u);
     EXPECT_EQ(desktop.revealed.front(), retro::qtext(group.members().back().url.path()));
 
     state->setRoute(AppState::Route::of(AppState::Route::Kind::duplicates));
-    click(button(screen, "backButton"));
+    click(named<retro::BevelButton>(screen, "backButton"));
     EXPECT_FALSE(state->route());
 }
 
@@ -109,11 +92,11 @@ TEST_F(DuplicateReviewTest, ExactGroupsPageByFiftyAndNameGroupsAreListedByKind) 
         layOut(screen, c.groups == 120 ? QStringLiteral("duplicates-large") : QString());
         for (size_t step = 0; step < c.boxes.size(); ++step) {
             EXPECT_EQ(visible<QWidget>(screen, QStringLiteral("exactGroup")).size(), size_t(c.boxes[step]));
-            auto* more = button(screen, "moreButton");
+            auto* more = named<retro::BevelButton>(screen, "moreButton");
             EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.more[step]));
             if (more) click(more);
         }
-        EXPECT_EQ(button(screen, "checkAllButton") != nullptr, c.groups > 0);
+        EXPECT_EQ(named<retro::BevelButton>(screen, "checkAllButton") != nullptr, c.groups > 0);
     }
 
     AnalysisResult analysis = exactGroups(0);
@@ -133,7 +116,7 @@ TEST_F(DuplicateReviewTest, ExactGroupsPageByFiftyAndNameGroupsAreListedByKind) 
     ASSERT_EQ(tags.size(), 1u);
     EXPECT_EQ(tags.front()->text(), QStringLiteral("NEWEST"));
     EXPECT_TRUE(visible<retro::CheckBox>(screen).empty());
-    EXPECT_FALSE(button(screen, "checkAllButton"));
+    EXPECT_FALSE(named<retro::BevelButton>(screen, "checkAllButton"));
 }
 
 TEST(HomeRelativeFolder, OnlyAWholeFolderNameCountsAsInsideHome) {

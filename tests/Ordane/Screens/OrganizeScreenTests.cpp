@@ -15,12 +15,6 @@ namespace {
 
 class OrganizeScreenTest : public ScreenTest {
 public:
-    static void click(QWidget* widget) {
-        ASSERT_TRUE(widget);
-        QTest::mouseClick(widget, Qt::LeftButton);
-        QCoreApplication::processEvents();  // the refresh
-        QCoreApplication::processEvents();  // the layout shows what the refresh added
-    }
     template <class T>
     static T* in(const QWidget* root, const char* name) {
         auto* found = root ? root->findChild<T*>(QString::fromLatin1(name)) : nullptr;

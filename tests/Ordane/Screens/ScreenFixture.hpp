@@ -58,6 +58,23 @@ public:
         }
         return result;
     }
+    // The visible widget of that name under `root`, or null.
+    template <class T>
+    static T* named(const QWidget& root, const char* name) {
+        auto* found = root.findChild<T*>(QString::fromLatin1(name));
+        return found && found->isVisibleTo(&root) ? found : nullptr;
+    }
+    // The last visible button (in creation order) that reads `text`, or null.
+    template <class T>
+    static T* lastWithText(const QWidget& root, const QString& text) {
+        T* last = nullptr;
+        for (T* child : visible<T>(root)) {
+            if (child->text() == text) last = child;
+        }
+        return last;
+    }
+    // Clicks, then lets the refresh run and the layout show what the refresh added.
+    static void click(QWidget* widget);
     // The texts of every visible label under `root`.
     static std::vector<QString> labelTexts(const QWidget& root);
     static bool showsText(const QWidget& root, const QString& text);
