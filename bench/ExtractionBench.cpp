@@ -61,6 +61,18 @@ std::string phrase(int seed, int words) {
     return text;
 }
 
+Screenshot screenshot(int i) {
+    Screenshot shot;
+    shot.width = 1280;
+    shot.height = 800;
+    shot.lines.push_back({phrase(i, 3), 420, 40, 34, true});
+    for (int line = 0; line < 12; ++line) {
+        shot.lines.push_back({phrase(i + line, 4), 60, 140.0 + line * 50, 20});
+        shot.lines.push_back({phrase(i * 3 + line, 3), 700, 140.0 + line * 50, 20});
+    }
+    return shot;
+}
+
 void buildFiles(const std::string& root) {
     std::filesystem::create_directories(root + "/pdf");
     std::filesystem::create_directories(root + "/shots");
@@ -73,15 +85,7 @@ void buildFiles(const std::string& root) {
         writeTextPdf(numbered(root + "/pdf", "doc", i, "pdf"), pages);
     }
     for (int i = 0; i < screenshotCount; ++i) {
-        Screenshot shot;
-        shot.width = 1280;
-        shot.height = 800;
-        shot.lines.push_back({phrase(i, 3), 420, 40, 34, true});
-        for (int line = 0; line < 12; ++line) {
-            shot.lines.push_back({phrase(i + line, 4), 60, 140.0 + line * 50, 20});
-            shot.lines.push_back({phrase(i * 3 + line, 3), 700, 140.0 + line * 50, 20});
-        }
-        writeScreenshotPng(numbered(root + "/shots", "shot", i, "png"), shot);
+        writeScreenshotPng(numbered(root + "/shots", "shot", i, "png"), screenshot(i));
     }
     for (int i = 0; i < scanCount; ++i) {
         std::vector<PageLines> pages(2);
@@ -162,14 +166,22 @@ void benchScreenshots(const std::string& root, size_t cores) {
             return result.exitCode == 0 ? result.output : std::string();
         });
     });
-    long shared = 0, either = 0;
-    for (size_t i = 0; i < files.size(); ++i) addAgreement(ourTexts[i], theirTexts[i], shared, either);
+    long shared = 0, either = 0, ourRight = 0, ourAll = 0, theirRight = 0, theirAll = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        addAgreement(ourTexts[i], theirTexts[i], shared, either);
+        std::string drawn;
+        for (const PlacedText& line : screenshot(static_cast<int>(i)).lines) drawn += line.text + "\n";
+        addAgreement(ourTexts[i], drawn, ourRight, ourAll);
+        addAgreement(theirTexts[i], drawn, theirRight, theirAll);
+    }
     std::printf("Text in %d screenshots of 1280 x 800, %zu at a time\n", screenshotCount, cores);
     std::printf("  Ordane:    %.3f s\n", ours);
     std::printf("  tesseract: %.3f s\n", theirs);
     std::printf("  Ordane is %.2fx faster (target >= 1.5x)\n", theirs / ours);
-    std::printf("  word agreement: %.1f%% (%ld of %ld words found by both)\n\n", either ? 100.0 * shared / either : 0.0,
+    std::printf("  word agreement: %.1f%% (%ld of %ld words found by both)\n", either ? 100.0 * shared / either : 0.0,
                 shared, either);
+    std::printf("  agreement with the drawn words: Ordane %.1f%%, tesseract %.1f%%\n\n",
+                ourAll ? 100.0 * ourRight / ourAll : 0.0, theirAll ? 100.0 * theirRight / theirAll : 0.0);
 }
 
 void benchScans(const std::string& root, size_t cores) {
