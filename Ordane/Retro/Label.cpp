@@ -1,6 +1,7 @@
 #include "Ordane/Retro/Label.hpp"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace ordane::retro {
 
@@ -22,10 +23,20 @@ void Label::setTextIfChanged(const QString& text) {
     if (text != this->text()) setText(text);
 }
 
+QSize Label::sizeHint() const {
+    if (lines_ != Lines::wrapped) return QLabel::sizeHint();
+    const QMargins margins = contentsMargins();
+    const int oneLine = fontMetrics().horizontalAdvance(text()) + margins.left() + margins.right() + 1;
+    const int width = std::min(oneLine, maximumWidth());
+    return {width, heightForWidth(width)};
+}
+
 QSize Label::minimumSizeHint() const {
     if (lines_ != Lines::elided) return QLabel::minimumSizeHint();
     return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 3, QLabel::minimumSizeHint().height()};
 }
+
+int Label::heightForWidth(int width) const { return QLabel::heightForWidth(std::min(width, maximumWidth())); }
 
 void Label::paintEvent(QPaintEvent* event) {
     if (lines_ != Lines::elided) {

@@ -15,7 +15,12 @@ public:
           QWidget* parent = nullptr);
     // The text, or nothing when equal (so a refresh repaints only what changed).
     void setTextIfChanged(const QString& text);
+    // A wrapped label asks for its text on one line (within its maximum width) and wraps only
+    // when it gets less.
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // At most the maximum width: a layout may offer more than the label will take.
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,8 +1,17 @@
 #include "Ordane/Retro/Panel.hpp"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace ordane::retro {
+
+QSize sizeForWrappedText(const QWidget& widget) {
+    const QLayout* layout = widget.layout();
+    const QSize hint = layout->totalSizeHint().expandedTo(layout->totalMinimumSize());
+    const int width = std::clamp(hint.width(), widget.minimumWidth(), widget.maximumWidth());
+    if (!layout->hasHeightForWidth()) return {width, hint.height()};
+    return {width, layout->totalHeightForWidth(width)};
+}
 
 Panel::Panel(const QColor& background, std::optional<BevelStyle> bevel, QMargins padding,
              QBoxLayout::Direction direction, QWidget* parent)

@@ -8,6 +8,10 @@
 
 namespace ordane::retro {
 
+// The size a widget with a layout asks for when it holds wrapped text: its layout's width, kept
+// within the widget's own limits, and the height its texts need at exactly that width.
+QSize sizeForWrappedText(const QWidget& widget);
+
 // A padded surface: a fill colour, an optional bevel laid over its edges, and a box layout for its
 // content. Notices, detail blocks and list wells are all this.
 class Panel : public QWidget {
@@ -16,6 +20,7 @@ public:
     Panel(const QColor& background, std::optional<BevelStyle> bevel, QMargins padding,
           QBoxLayout::Direction direction = QBoxLayout::TopToBottom, QWidget* parent = nullptr);
     QBoxLayout* box() const { return box_; }
+    QSize sizeHint() const override { return sizeForWrappedText(*this); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

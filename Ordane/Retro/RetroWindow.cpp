@@ -4,6 +4,7 @@
 
 #include "Ordane/Retro/Bevel.hpp"
 #include "Ordane/Retro/Palette.hpp"
+#include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/TitleBar.hpp"
 
 namespace ordane::retro {
@@ -13,13 +14,14 @@ RetroWindow::RetroWindow(const QString& title, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setSpacing(0);
     column->setContentsMargins(3, 3, 3, 0);
-    column->setSizeConstraint(QLayout::SetFixedSize);
     column->addWidget(titleBar_);
     content_->setContentsMargins(12 - 3, 3, 12 - 3, 12);
     content_->setSpacing(0);
     column->addLayout(content_);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
+
+QSize RetroWindow::sizeHint() const { return sizeForWrappedText(*this); }
 
 void RetroWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);

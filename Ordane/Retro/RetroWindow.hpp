@@ -16,6 +16,9 @@ public:
     // The content's layout, a column with no spacing of its own.
     QVBoxLayout* content() const { return content_; }
     TitleBar* titleBar() const { return titleBar_; }
+    // The layout's width, and the height its wrapped texts need at that width.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

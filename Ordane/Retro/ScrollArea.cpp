@@ -52,7 +52,8 @@ QSize ScrollArea::sizeHint() const {
 
 QSize ScrollArea::minimumSizeHint() const {
     if (!scroll_) return QWidget::minimumSizeHint();
-    return {0, sizeHint().height()};
+    const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+    return {content_->minimumSizeHint().width() + bar + 2 * frameWidth(), sizeHint().height()};
 }
 
 bool ScrollArea::eventFilter(QObject* watched, QEvent* event) {

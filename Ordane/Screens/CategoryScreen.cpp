@@ -153,7 +153,7 @@ CategoryScreen::CategoryScreen(AppState& state, FindingCategory category, QWidge
 
     connect(&state_, &AppState::analysisChanged, this, [this] { findingsDirty_ = true; });
     follow({&AppState::analysisChanged, &AppState::approvedForTrashChanged, &AppState::approvedForMoveChanged});
-    refresh();
+    refreshNow();
 }
 
 std::vector<retro::FileRow*> CategoryScreen::rows() const {

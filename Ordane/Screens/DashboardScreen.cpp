@@ -123,7 +123,6 @@ QWidget* makeCard(FindingCategory category, const AnalysisResult::CategoryTotals
     auto* card = new retro::Panel(retro::face, retro::BevelStyle::raised, QMargins(0, 0, 0, 0), QBoxLayout::TopToBottom,
                                   parent);
     card->setObjectName(QStringLiteral("card"));
-    card->setFixedWidth(cardWidth);
     card->box()->setSpacing(8);
     card->box()->addWidget(new retro::TitleBar(retro::qtext(title(category)), true, card));
     auto* body = new QVBoxLayout;
@@ -144,6 +143,8 @@ QWidget* makeCard(FindingCategory category, const AnalysisResult::CategoryTotals
     body->addLayout(row);
     card->box()->addLayout(body);
     card->box()->addStretch(1);
+    // Wider only when large text would not fit a button in it.
+    card->setFixedWidth(std::max(cardWidth, card->minimumSizeHint().width()));
     return card;
 }
 
@@ -345,7 +346,7 @@ DashboardScreen::DashboardScreen(AppState& state, QWidget* parent) : Screen(stat
     connect(review_, &BevelButton::clicked, this,
             [this] { state_.setRoute(AppState::Route::of(AppState::Route::Kind::confirm)); });
     hint_ = new Label(QStringLiteral("Check boxes on the cards' lists, then review your plan here."),
-                      retro::font(QStringLiteral("Verdana"), 11), retro::shadow, Label::Lines::one, content);
+                      retro::font(QStringLiteral("Verdana"), 11), retro::shadow, Label::Lines::wrapped, content);
     hint_->setObjectName(QStringLiteral("reviewHint"));
     footer->addWidget(startOver);
     footer->addWidget(activity);
@@ -355,16 +356,16 @@ DashboardScreen::DashboardScreen(AppState& state, QWidget* parent) : Screen(stat
     column->addLayout(footer);
 
     auto* scroll = new retro::ScrollArea(content, 560, std::nullopt, retro::face, window);
-    scroll->setFixedWidth(contentWidth);
     window->content()->addWidget(scroll);
     setRetroWindow(window);
+    keepWidth(scroll, contentWidth, scroll);
     // Approvals only change the footer; the rest is rebuilt when the results or the roots change.
     for (auto change : {&AppState::summaryChanged, &AppState::analysisChanged, &AppState::scanSettingsChanged}) {
         connect(&state_, change, this, [this] { contentDirty_ = true; });
     }
     follow({&AppState::summaryChanged, &AppState::analysisChanged, &AppState::scanSettingsChanged,
             &AppState::approvedForTrashChanged, &AppState::approvedForMoveChanged});
-    refresh();
+    refreshNow();
 }
 
 void DashboardScreen::refresh() {

@@ -85,7 +85,7 @@ ScanningScreen::ScanningScreen(AppState& state, QWidget* parent) : Screen(state,
     column->addLayout(buttons);
 
     follow({&AppState::progressChanged});
-    refresh();
+    refreshNow();
 }
 
 void ScanningScreen::refresh() {

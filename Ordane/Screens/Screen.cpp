@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "Ordane/App/AppState.hpp"
+#include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/RetroWindow.hpp"
 
 namespace ordane {
@@ -12,6 +13,8 @@ Screen::Screen(AppState& state, QWidget* parent) : QWidget(parent), state_(state
     auto* centre = new QVBoxLayout(this);
     centre->setContentsMargins(0, 0, 0, 0);
 }
+
+QSize Screen::sizeHint() const { return retro::sizeForWrappedText(*this); }
 
 void Screen::follow(std::initializer_list<Change> changes) {
     for (Change change : changes) connect(&state_, change, this, &Screen::scheduleRefresh);
@@ -32,7 +35,22 @@ QVBoxLayout* Screen::makeRetroWindow(const QString& title, int contentWidth, int
     column->setSpacing(spacing);
     window->content()->addWidget(content);
     setRetroWindow(window);
+    keepWidth(content, contentWidth, content);
     return column;
+}
+
+void Screen::keepWidth(QWidget* target, int designWidth, QWidget* measured) {
+    widthTarget_ = target;
+    widthMeasured_ = measured;
+    designWidth_ = designWidth;
+}
+
+void Screen::refreshNow() {
+    refresh();
+    if (!widthTarget_) return;
+    widthTarget_->setMinimumWidth(0);
+    widthTarget_->setMaximumWidth(QWIDGETSIZE_MAX);
+    widthTarget_->setFixedWidth(std::max(designWidth_, widthMeasured_->minimumSizeHint().width()));
 }
 
 void Screen::scheduleRefresh() {
@@ -40,7 +58,7 @@ void Screen::scheduleRefresh() {
     refreshPending_ = true;
     QTimer::singleShot(0, this, [this] {
         refreshPending_ = false;
-        refresh();
+        refreshNow();
     });
 }
 

@@ -21,6 +21,8 @@ class Screen : public QWidget {
 public:
     explicit Screen(AppState& state, QWidget* parent = nullptr);
     retro::RetroWindow* retroWindow() const { return window_; }
+    // As wide as the content asks, and as high as its wrapped texts need at that width.
+    QSize sizeHint() const override;
 
 protected:
     using Change = void (AppState::*)();
@@ -32,12 +34,20 @@ protected:
     void scheduleRefresh();
     // Reads everything shown from the state; safe to run any number of times.
     virtual void refresh() = 0;
+    // Refreshes now, then widens the content when its rigid rows (buttons, counters) no longer fit
+    // its design width, as large text scales need; it never gets narrower than the design.
+    void refreshNow();
+    // `target` is kept `designWidth` wide, or as wide as `measured` needs at the least.
+    void keepWidth(QWidget* target, int designWidth, QWidget* measured);
 
     AppState& state_;
 
 private:
     retro::RetroWindow* window_ = nullptr;
     bool refreshPending_ = false;
+    QWidget* widthTarget_ = nullptr;
+    QWidget* widthMeasured_ = nullptr;
+    int designWidth_ = 0;
 };
 
 }  // namespace ordane

@@ -72,7 +72,6 @@ SettingsScreen* SettingsScreen::openWindow(AppState& state) {
 SettingsScreen* SettingsScreen::openedWindow() { return openWindowInstance; }
 
 SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
-    setFixedWidth(columnWidth);
     auto* body = new QWidget(this);
     layout()->addWidget(body);
     auto* column = new QVBoxLayout(body);
@@ -154,8 +153,9 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state,
     column->addStretch(1);
 
     follow({&AppState::scanSettingsChanged});
+    keepWidth(this, columnWidth, body);
     rebuildDrives();
-    refresh();
+    refreshNow();
 }
 
 template <class Edit>
@@ -171,7 +171,7 @@ void SettingsScreen::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     volumes_ = state_.mountedExternalVolumes();
     rebuildDrives();
-    refresh();
+    refreshNow();
 }
 
 void SettingsScreen::rebuildDrives() {

@@ -70,14 +70,19 @@ WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, p
     notice_->setMaximumWidth(textWidth);
     notice_->box()->setSpacing(6);
     notice_->box()->addWidget(new Label(QStringLiteral("Last time, I was interrupted partway."),
-                                        retro::font(QStringLiteral("Verdana-Bold"), 12), retro::text));
+                                        retro::font(QStringLiteral("Verdana-Bold"), 12), retro::text,
+                                        Label::Lines::wrapped));
     noticeMessage_ = new Label(QString(), retro::font(QStringLiteral("Verdana"), 11), retro::text, Label::Lines::wrapped);
     noticeMessage_->setObjectName(QStringLiteral("interruptedMessage"));
     notice_->box()->addWidget(noticeMessage_);
     auto* gotIt = new BevelButton(QStringLiteral("OK, Got It"));
     connect(gotIt, &BevelButton::clicked, this, [this] { state_.dismissInterruptedPlans(); });
     notice_->box()->addWidget(gotIt, 0, Qt::AlignLeft);
-    column->addWidget(notice_);
+    // In a row, so that a layout wider than the notice lays its wrapped text out at the notice's width.
+    auto* noticeRow = new QHBoxLayout;
+    noticeRow->addWidget(notice_, 1);
+    noticeRow->addStretch(0);
+    column->addLayout(noticeRow);
 
     auto* intro = new Label(
         QStringLiteral("I look through the folders you actually use and show you what's taking up space, what's "
@@ -122,7 +127,8 @@ WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, p
     versionRow->setSpacing(8);
     versionRow->addWidget(new Label(QStringLiteral("Version ") + appVersion() +
                                         QStringLiteral(". I never go online, so I can't update myself."),
-                                    retro::font(QStringLiteral("Verdana"), 10), retro::shadow, Label::Lines::one, content));
+                                    retro::font(QStringLiteral("Verdana"), 10), retro::shadow, Label::Lines::wrapped,
+                                    content));
     auto* check = new BevelButton(QStringLiteral("Check for New Versions"), BevelButton::Kind::plain, std::nullopt, content);
     connect(check, &BevelButton::clicked, this, [] { DesktopServices::current().openUrl(productPage); });
     versionRow->addWidget(check);
@@ -130,7 +136,7 @@ WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, p
     column->addLayout(versionRow);
 
     follow({&AppState::scanSettingsChanged, &AppState::interruptedPlansChanged});
-    refresh();
+    refreshNow();
 }
 
 void WelcomeScreen::refresh() {

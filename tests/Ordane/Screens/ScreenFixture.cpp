@@ -1,5 +1,6 @@
 #include "Ordane/Screens/ScreenFixture.hpp"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -107,6 +108,27 @@ std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
             auto* child = qobject_cast<QWidget*>(object);
             if (child && child->isVisibleTo(&root) && !child->isWindow() && !child->size().isEmpty()) {
                 children.push_back(child);
+            }
+        }
+        const bool inScroll = qobject_cast<const QAbstractScrollArea*>(parent.parentWidget()) != nullptr;
+        for (QWidget* child : children) {
+            const std::string name = child->metaObject()->className();
+            const QRect inside = parent.rect();
+            const QRect box = child->geometry();
+            const bool leaves = inScroll ? box.left() < inside.left() || box.right() > inside.right()
+                                         : !inside.contains(box);
+            if (leaves) found.push_back(name + " leaves its " + parent.metaObject()->className());
+            // A rigid control or a wrapped text given less room than it needs is cut off.
+            if (child->sizePolicy().horizontalPolicy() == QSizePolicy::Fixed &&
+                child->width() < child->minimumSizeHint().width()) {
+                found.push_back(name + " squeezed");
+            }
+            if (auto* label = qobject_cast<QLabel*>(child); label && label->wordWrap() &&
+                label->height() < label->heightForWidth(label->width())) {
+                found.push_back(name + " cut off: " + label->text().left(30).toStdString() + " " +
+                                std::to_string(label->width()) + "x" + std::to_string(label->height()) + " needs " +
+                                std::to_string(label->heightForWidth(label->width())) + " parent " +
+                                std::to_string(parent.width()) + "x" + std::to_string(parent.height()));
             }
         }
         for (size_t i = 0; i < children.size(); ++i) {
