@@ -123,6 +123,7 @@ QWidget* makeCard(FindingCategory category, const AnalysisResult::CategoryTotals
     auto* card = new retro::Panel(retro::face, retro::BevelStyle::raised, QMargins(0, 0, 0, 0), QBoxLayout::TopToBottom,
                                   parent);
     card->setObjectName(QStringLiteral("card"));
+    card->setBevelOverContent(true);
     card->box()->setSpacing(8);
     card->box()->addWidget(new retro::TitleBar(retro::qtext(title(category)), true, card));
     auto* body = new QVBoxLayout;
