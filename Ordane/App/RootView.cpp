@@ -7,8 +7,12 @@
 #include "Ordane/App/AppState.hpp"
 #include "Ordane/Retro/Palette.hpp"
 #include "Ordane/Retro/StatusBar.hpp"
+#include "Ordane/Screens/ActivityScreen.hpp"
 #include "Ordane/Screens/CategoryScreen.hpp"
+#include "Ordane/Screens/ConfirmScreen.hpp"
 #include "Ordane/Screens/DashboardScreen.hpp"
+#include "Ordane/Screens/DuplicateReviewScreen.hpp"
+#include "Ordane/Screens/OrganizeScreen.hpp"
 #include "Ordane/Screens/ScanningScreen.hpp"
 #include "Ordane/Screens/WelcomeScreen.hpp"
 
@@ -43,10 +47,10 @@ QWidget* makeScreen(const ScreenChoice& choice, AppState& state, QWidget* parent
         case Kind::scanning: return new ScanningScreen(state, parent);
         case Kind::dashboard: return new DashboardScreen(state, parent);
         case Kind::category: return new CategoryScreen(state, choice.category, parent);
-        case Kind::duplicates:
-        case Kind::organize:
-        case Kind::confirm:
-        case Kind::activity: return nullptr;
+        case Kind::duplicates: return new DuplicateReviewScreen(state, parent);
+        case Kind::organize: return new OrganizeScreen(state, parent);
+        case Kind::confirm: return new ConfirmScreen(state, parent);
+        case Kind::activity: return new ActivityScreen(state, parent);
     }
     return nullptr;
 }
