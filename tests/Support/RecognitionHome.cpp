@@ -58,7 +58,12 @@ std::string recipe(const std::string& name, const std::string& main, int minutes
            "the sugar, the baking powder and the salt.\n4. Whisk the eggs with the milk and fold them in.\n5. Fold "
            "in the " + main + " gently.\n6. Bake for " + std::to_string(minutes) +
            " minutes until golden and a skewer comes out clean.\n7. Leave to cool in the tin for 10 minutes.\n"
-           "Tip: the " + main + " can be swapped for any seasonal fruit.\n";
+           "Tip: the " + main + " can be swapped for any seasonal fruit.\nStorage\nKeeps for three days in an "
+           "airtight tin at room temperature, or wrap it well and freeze it for up to a month.\nServing "
+           "suggestions\nServe warm with custard, cream or a scoop of vanilla ice cream, or cold with a cup of "
+           "tea. A dusting of icing sugar makes it look finished.\nVariations\nUse brown sugar for a deeper "
+           "caramel flavour, add a handful of chopped nuts with the " + main +
+           ", or stir a teaspoon of cinnamon into the flour.\n";
 }
 
 std::string taxForm(int year, const std::string& form, const std::string& payer, const std::string& amount) {
