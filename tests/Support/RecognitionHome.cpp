@@ -171,6 +171,13 @@ void writeLargeRecognitionHome(const std::string& home, size_t documents, size_t
             case 2: text = statement("March", month, "$1,000.00", "$" + std::to_string(1000 + i) + ".00"); break;
             default: text = resume(i % 2 == 0) + "Reference number " + std::to_string(i) + "\n"; break;
         }
+        // Long enough to be read: the pipeline leaves files under 1,024 bytes alone.
+        text += "Notes\n";
+        while (text.size() < 1100) {
+            text += "Filed on " + std::to_string(year) + "-" + std::to_string(month) +
+                    "-01 with the other papers of the household. Kept as received, checked once, and to be "
+                    "looked at again at the end of the year together with the related letters.\n";
+        }
         switch (i % 20) {
             case 0: case 1: case 2: case 3: case 4: case 5: writePdf(base + ".pdf", text); break;
             case 6: if (i % 40 == 6) { writeScanned(base + ".pdf", text); break; } [[fallthrough]];
@@ -184,8 +191,10 @@ void writeLargeRecognitionHome(const std::string& home, size_t documents, size_t
         Screenshot shot;
         shot.width = 800;
         shot.height = 500;
-        shot.lines = {{"Order #" + std::to_string(1000 + i), 60, 60, 40, true},
-                      {"Total $" + std::to_string(5 + i % 90) + ".99", 60, 160, 28}};
+        shot.lines = {{"Corner Bakery", 260, 40, 44, true},
+                      {"Order #" + std::to_string(1000 + i), 60, 140, 28},
+                      {"Sourdough loaf   $5.50", 60, 200, 28},
+                      {"Total   $" + std::to_string(5 + i % 90) + ".99", 60, 260, 28, true}};
         const std::string day = std::to_string(10 + i % 18);
         fs::create_directories(home + "/Pictures/Screenshots");
         writeScreenshotPng(home + "/Pictures/Screenshots/Screenshot 2024-04-" + day + " at 10." + std::to_string(i) + ".png", shot);
