@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "OrdaneCore/Actions/SafeMover.hpp"
+#include "OrdanePlatform/FileSystem/FileLock.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
 namespace ordane {
@@ -30,6 +31,19 @@ PlannedAction::State stateFor(const std::exception& error) {
         if (notTheApprovedItem) return PlannedAction::State::skipped(refusal->errorDescription());
     }
     return PlannedAction::State::failed(ActionExecutor::errorText(error));
+}
+
+// The program may run twice: the lock makes a second run of a plan wait until the first is done,
+// so that it re-checks every source after the first has moved it. Without a lock file (a folder
+// that can't be made) the run goes on unlocked.
+std::unique_ptr<platform::FileLock> lockRuns(platform::FileSystem& fileSystem, const ActionJournal& journal) {
+    URL lockFile = journal.lockFile();
+    try {
+        fileSystem.createDirectories(lockFile.deletingLastPathComponent().path());
+        return std::make_unique<platform::FileLock>(lockFile.path());
+    } catch (const FileSystemError&) {
+        return nullptr;
+    }
 }
 
 void saveQuietly(const ActionJournal& journal, const ActionPlan& plan) {
@@ -92,6 +106,7 @@ std::string ActionExecutor::errorText(const std::exception& error) {
 ActionPlan ActionExecutor::execute(const ActionPlan& plan, const ActionJournal& journal, ActivityStore& activity,
                                    const Progress& progress) {
     std::lock_guard lock(mutex_);
+    auto running = lockRuns(*fileSystem_, journal);
     ActionPlan working = plan;
     saveQuietly(journal, working);
     const int total = static_cast<int>(working.actions.size());

@@ -62,4 +62,6 @@ URL ActionJournal::fileURL(const UUID& planID) const {
     return directory.appendingPathComponent(planID.uuidString() + ".json");
 }
 
+URL ActionJournal::lockFile() const { return directory.deletingLastPathComponent().appendingPathComponent("executor.lock"); }
+
 }  // namespace ordane

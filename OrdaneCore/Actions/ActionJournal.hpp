@@ -24,6 +24,9 @@ struct ActionJournal {
     std::vector<ActionPlan> loadAll() const;
 
     URL fileURL(const UUID& planID) const;
+    // The file an executor locks while it runs a plan: beside the journal folder, in the
+    // Application Support folder, so that every instance of the program finds the same one.
+    URL lockFile() const;
 };
 
 }  // namespace ordane

@@ -105,11 +105,20 @@ URL SafeMover::move(const URL& source, const URL& destination, int64_t expectedS
     URL final = uniqueDestination(destination, fs);
 
     if (isSameVolume(source, final.deletingLastPathComponent(), fs)) {
+        std::optional<URL> renamed;
         try {
-            return moveToFreeName(fs, source.path(), final, destination);
+            renamed = moveToFreeName(fs, source.path(), final, destination);
         } catch (const FileSystemError& error) {
             // Two mounts of one file system share a device but can't rename across: copy instead.
             if (error.errorNumber() != EXDEV) throw;
+        }
+        if (renamed) {
+            // The new name on disk before anyone records it; the rename is done even if this fails.
+            try {
+                fs.syncFolder(folder);
+            } catch (const FileSystemError&) {
+            }
+            return *renamed;
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "OrdaneCore/Foundation/JsonReader.hpp"
 #include "OrdaneCore/Foundation/JsonWriter.hpp"
+#include "OrdanePlatform/Path/PercentEncoding.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
 #include <cmath>
@@ -116,6 +117,23 @@ URL url(const Json& value) {
 Json stringValue(std::string_view text) {
     if (!isValidUTF8(text)) throw EncodingError("Text is not valid UTF-8");
     return Json(std::string(text));
+}
+
+namespace {
+constexpr std::string_view encodedPathPrefix = "file://";
+}
+
+Json filePathValue(std::string_view path) {
+    if (isValidUTF8(path) && !path.starts_with(encodedPathPrefix)) return Json(std::string(path));
+    return Json(std::string(encodedPathPrefix) + platform::path::percentEncoded(path));
+}
+
+std::string filePath(const Json& value) {
+    std::string text = string(value);
+    if (!text.starts_with(encodedPathPrefix)) return text;
+    auto decoded = platform::path::percentDecoded(std::string_view(text).substr(encodedPathPrefix.size()));
+    if (!decoded) throw DecodingError("Malformed path \"" + text + "\"");
+    return *decoded;
 }
 
 Json numberValue(double value) {

@@ -68,6 +68,12 @@ Json dateValue(Date value);
 Json uuidValue(const UUID& id);
 Json urlValue(const URL& value);
 
+// A file-system path as the stores keep it: unchanged when it is valid UTF-8, otherwise (and when
+// it starts with "file://" itself, which no absolute path does) "file://" + its bytes
+// percent-encoded, as in a URL. Read back byte for byte; throws DecodingError when malformed.
+Json filePathValue(std::string_view path);
+std::string filePath(const Json& value);
+
 template <class E>
 E enumeration(const Json& value) {
     auto result = enumFromRaw<E>(string(value));

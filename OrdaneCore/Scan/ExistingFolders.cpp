@@ -46,8 +46,16 @@ bool ExistingFolders::insert(std::string_view folderPath) { return insertStandar
 bool ExistingFolders::insertStandardized(std::string folderPath) {
     if (!paths_.insert(folderPath).second) return false;
     std::string key = platform::text::lowerCased(folderPath);
+    auto [entry, inserted] = byKey_.try_emplace(key, folders_.size());
+    if (!inserted && folderPath < folders_[entry->second].path) entry->second = folders_.size();
     folders_.push_back(Folder{std::move(folderPath), std::move(key)});
     return true;
+}
+
+const std::string* ExistingFolders::pathWithKey(std::string_view key) const {
+    if (auto exact = paths_.find(std::string(key)); exact != paths_.end()) return &*exact;
+    auto found = byKey_.find(std::string(key));
+    return found == byKey_.end() ? nullptr : &folders_[found->second].path;
 }
 
 bool ExistingFolders::contains(std::string_view folderPath) const { return paths_.contains(path::standardized(folderPath)); }

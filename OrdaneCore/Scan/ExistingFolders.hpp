@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -39,6 +40,10 @@ public:
     // True when a folder of exactly this path (standardized here, case-sensitive) was seen.
     bool contains(std::string_view path) const;
 
+    // The real path of a folder whose lower-cased path is `key`: the exact one when `key` is itself
+    // a real path, else the smallest of the spellings seen. Null when none has that key.
+    const std::string* pathWithKey(std::string_view key) const;
+
     // The folders in the order they were added.
     const std::vector<Folder>& folders() const { return folders_; }
     size_t size() const { return folders_.size(); }
@@ -51,6 +56,7 @@ private:
 
     std::vector<Folder> folders_;
     std::unordered_set<std::string> paths_;
+    std::unordered_map<std::string, size_t> byKey_;  // key -> index of the smallest path with it
 };
 
 }  // namespace ordane

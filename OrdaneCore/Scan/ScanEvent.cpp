@@ -6,7 +6,7 @@ Json ScanIssue::toJson() const {
     return {
         {"id", json::uuidValue(id)},
         {"kind", json::enumValue(kind)},
-        {"path", json::stringValue(path)},
+        {"path", json::filePathValue(path)},
         {"message", json::stringValue(message)},
     };
 }
@@ -15,7 +15,7 @@ ScanIssue ScanIssue::fromJson(const Json& value) {
     return ScanIssue{
         json::uuid(json::field(value, "id")),
         json::enumeration<Kind>(json::field(value, "kind")),
-        json::string(json::field(value, "path")),
+        json::filePath(json::field(value, "path")),
         json::string(json::field(value, "message")),
     };
 }

@@ -15,7 +15,7 @@ bool FilingPriorsStore::Row::hasHistory() const { return saturatingAdd(acceptCou
 Json FilingPriorsStore::Row::toJson() const {
     return Json{
         {"kind", json::stringValue(kind)},
-        {"destinationPath", json::stringValue(destinationPath)},
+        {"destinationPath", json::filePathValue(destinationPath)},
         {"acceptCount", acceptCount},
         {"rejectCount", rejectCount},
         {"lastUpdated", json::dateValue(lastUpdated)},
@@ -25,7 +25,7 @@ Json FilingPriorsStore::Row::toJson() const {
 FilingPriorsStore::Row FilingPriorsStore::Row::fromJson(const Json& value) {
     Row row;
     row.kind = json::string(json::field(value, "kind"));
-    row.destinationPath = json::string(json::field(value, "destinationPath"));
+    row.destinationPath = json::filePath(json::field(value, "destinationPath"));
     row.acceptCount = json::int64(json::field(value, "acceptCount"));
     row.rejectCount = json::int64(json::field(value, "rejectCount"));
     row.lastUpdated = json::date(json::field(value, "lastUpdated"));

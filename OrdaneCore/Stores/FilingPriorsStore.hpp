@@ -49,8 +49,9 @@ public:
 private:
     enum class Decision { accept, reject };
 
+    // Also the row's key in the file, so the path in its stored form.
     static std::string key(const std::string& kind, const std::string& destinationPath) {
-        return kind + "|" + destinationPath;
+        return kind + "|" + json::filePathValue(destinationPath).get<std::string>();
     }
 
     void loadIfNeeded();

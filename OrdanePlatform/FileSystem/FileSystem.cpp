@@ -1,5 +1,7 @@
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
+#include <cerrno>
+
 #include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane::platform {
@@ -24,6 +26,31 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
         listing.entries.push_back(std::move(entry));
     }
     return listing;
+}
+
+void FileSystem::createDirectories(const std::string& path) {
+    std::string standardized = path::standardized(path);
+    if (standardized.empty() || standardized == "/" || standardized == ".") return;
+    if (existsFollowingLinks(standardized)) {
+        if (status(standardized).isDirectory()) return;
+        throw FileSystemError(ENOTDIR, "mkdir", standardized);
+    }
+    std::string parent = path::parent(standardized);
+    createDirectories(parent);
+    try {
+        createDirectory(standardized, 0755);
+    } catch (const FileSystemError& error) {
+        // Taken since the check: fine only if a folder appeared (a broken link or a file is no folder).
+        if (error.errorNumber() != EEXIST || !existsFollowingLinks(standardized) || !status(standardized).isDirectory()) {
+            throw;
+        }
+        return;
+    }
+    try {
+        syncFolder(parent.empty() ? "." : parent);
+    } catch (const FileSystemError&) {
+        // The folder is made; flushing is the best that can be done for it.
+    }
 }
 
 }  // namespace ordane::platform

@@ -95,8 +95,10 @@ public:
     // Temporary file in the same folder, fsync, rename over the target, fsync of the folder.
     virtual void writeFileAtomically(const std::string& path, const std::string& contents) = 0;
 
-    // Creates the folder and its missing parents; fine when it exists as a folder.
-    virtual void createDirectories(const std::string& path) = 0;
+    // Creates the folder and its missing parents; fine when it exists as a folder. Each folder it
+    // makes is flushed into its parent, so that what is later saved in it survives a power
+    // failure. Built from status, createDirectory and syncFolder, so stand-ins see every step.
+    virtual void createDirectories(const std::string& path);
     // Creates one folder that must not exist yet.
     virtual void createDirectory(const std::string& path, uint32_t mode) = 0;
     // Renames without ever replacing anything at `to` (EEXIST when taken, EXDEV across volumes).

@@ -284,21 +284,6 @@ void RealFileSystem::writeFileAtomically(const std::string& path, const std::str
     syncFolderIfPossible(folder.empty() ? "." : folder);
 }
 
-void RealFileSystem::createDirectories(const std::string& path) {
-    std::string standardized = path::standardized(path);
-    if (standardized.empty() || standardized == "/" || standardized == ".") return;
-    struct stat st {};
-    if (::stat(standardized.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return;
-        fail("mkdir", standardized, ENOTDIR);
-    }
-    createDirectories(path::parent(standardized));
-    if (::mkdir(standardized.c_str(), 0755) == 0) return;
-    if (errno != EEXIST) fail("mkdir", standardized);
-    // Taken since the check: fine only if a folder appeared (a broken link or a file is no folder).
-    if (::stat(standardized.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) fail("mkdir", standardized, EEXIST);
-}
-
 void RealFileSystem::createDirectory(const std::string& path, uint32_t mode) {
     if (::mkdir(path.c_str(), mode) != 0) fail("mkdir", path);
 }

@@ -15,7 +15,6 @@ public:
     std::unique_ptr<WritableFile> createNewFile(const std::string& path, uint32_t mode) override;
     std::string readFile(const std::string& path) override;
     void writeFileAtomically(const std::string& path, const std::string& contents) override;
-    void createDirectories(const std::string& path) override;
     void createDirectory(const std::string& path, uint32_t mode) override;
     void moveNoReplace(const std::string& from, const std::string& to) override;
     void removeItem(const std::string& path) override;

@@ -52,6 +52,12 @@ bool isSameOrInside(std::string_view path, std::string_view folder) {
     return path == folder || isInside(path, folder);
 }
 
+std::optional<std::string> relativePath(std::string_view path, std::string_view folder) {
+    if (path == folder) return std::string();
+    if (!isInside(path, folder)) return std::nullopt;
+    return std::string(path.substr(folder == "/" ? 1 : folder.size() + 1));
+}
+
 std::string lastComponent(std::string_view path) {
     std::string trimmed = withoutTrailingSlash(path);
     if (trimmed == "/") return "";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ bool isInside(std::string_view path, std::string_view folder);
 
 // True when `path` equals `folder` or lies below it.
 bool isSameOrInside(std::string_view path, std::string_view folder);
+
+// What follows `folder` in `path`: "" when they are equal, the rest after the separating "/" when
+// `path` lies below it, and nothing otherwise ("/home/annie" is not "ie" inside "/home/ann"). Both
+// are compared as given; standardize first where needed. The root contains every absolute path.
+std::optional<std::string> relativePath(std::string_view path, std::string_view folder);
 
 // The text after the last "/" ("" for the root, the whole text without a "/").
 std::string lastComponent(std::string_view path);

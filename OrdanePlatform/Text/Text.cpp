@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "OrdanePlatform/Text/IcuText.hpp"
 
@@ -92,13 +93,18 @@ const icu::Normalizer2& normalizer(const icu::Normalizer2* (*instance)(UErrorCod
 }
 
 icu::UnicodeString withoutNonspacingMarks(const icu::UnicodeString& text) {
-    icu::UnicodeString result;
-    for (int32_t i = 0; i < text.length();) {
-        UChar32 c = text.char32At(i);
-        i += U16_LENGTH(c);
-        if (u_charType(c) != U_NON_SPACING_MARK) result.append(c);
+    // Collected in a plain buffer: appending to a UnicodeString one character at a time is slow.
+    const char16_t* units = text.getBuffer();
+    const int32_t length = text.length();
+    std::u16string kept;
+    kept.reserve(static_cast<size_t>(length));
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c;
+        U16_NEXT(units, i, length, c);
+        if (c < 0x80 || u_charType(c) != U_NON_SPACING_MARK) kept.append(units + start, units + i);
     }
-    return result;
+    return icu::UnicodeString(kept.data(), static_cast<int32_t>(kept.size()));
 }
 
 bool inCategories(char32_t c, uint32_t mask) {

@@ -72,6 +72,15 @@ void removeQuietly(FileSystem& fs, const std::string& path) {
     }
 }
 
+// Flushes a folder's names so that they survive a power failure. The change itself is done by
+// then, so a failure to flush must not report it as undone.
+void syncQuietly(FileSystem& fs, const std::string& folder) {
+    try {
+        fs.syncFolder(folder);
+    } catch (const FileSystemError&) {
+    }
+}
+
 }  // namespace
 
 Trash::Trash(std::shared_ptr<FileSystem> fileSystem, std::string homeTrashDirectory, uint32_t userID,
@@ -167,6 +176,7 @@ void Trash::prepareTrashFolder(const std::string& directory, bool allowLink) {
          {directory, path::appending(directory, "files"), path::appending(directory, "info")}) {
         try {
             fs_->createDirectory(folder, privateFolderMode);
+            syncQuietly(*fs_, path::parent(folder));
         } catch (const FileSystemError& error) {
             if (error.errorNumber() != EEXIST) throw;
         }
@@ -202,6 +212,8 @@ std::string Trash::moveInto(const Target& target, const std::string& path) {
         std::string destination = path::appending(path::appending(target.directory, "files"), location.name);
         try {
             fs_->moveNoReplace(path, destination);
+            syncQuietly(*fs_, path::parent(infoFile));
+            syncQuietly(*fs_, path::parent(destination));
             return destination;
         } catch (const FileSystemError& error) {
             removeQuietly(*fs_, infoFile);

@@ -4,14 +4,14 @@
 
 namespace ordane {
 
-KindRule::Evaluation KindRule::evaluate(const PreparedText& prepared, std::string_view rawText) const {
+KindRule::Evaluation KindRule::evaluate(const PreparedText& prepared) const {
     const bool anchorHit = std::any_of(anchors.begin(), anchors.end(),
-                                       [&](const TextMatcher& anchor) { return anchor.matches(prepared, rawText); });
+                                       [&](const TextMatcher& anchor) { return anchor.matches(prepared); });
     if (!anchorHit) return {};
     Evaluation evaluation{true, 0, {anchorNote}};
     double hitWeight = anchorWeight;
     for (const RuleSignal& signal : signals) {
-        if (!signal.matcher.matches(prepared, rawText)) continue;
+        if (!signal.matcher.matches(prepared)) continue;
         evaluation.notes.push_back(signal.note);
         hitWeight += signal.weight;
     }

@@ -35,8 +35,7 @@ struct KindRule {
     std::string anchorNote;
     std::vector<RuleSignal> signals;  // in the order their notes are reported
 
-    // `prepared` is the folded form of `rawText`.
-    Evaluation evaluate(const PreparedText& prepared, std::string_view rawText) const;
+    Evaluation evaluate(const PreparedText& prepared) const;
 
     // The anchor weight plus every signal's weight: the divisor of the score.
     double totalWeight() const;

@@ -1,6 +1,7 @@
 #include "OrdaneRecognition/Kinds/TextMatcher.hpp"
 
 #include <algorithm>
+#include <cctype>
 
 #include "OrdanePlatform/Text/Text.hpp"
 #include "OrdaneRecognition/Kinds/RegexCache.hpp"
@@ -39,7 +40,7 @@ bool occurs(std::string_view searched, const std::string& phrase, TextMatcher::B
 }
 
 bool phrasesMatch(const TextMatcher::Phrases& matcher, const PreparedText& prepared) {
-    const std::string& searched = prepared.region(matcher.region);
+    const std::string& searched = prepared.folded(matcher.region);
     if (searched.empty()) return false;
     const size_t threshold = static_cast<size_t>(std::max(matcher.minHits, 1));
     size_t hits = 0;
@@ -49,19 +50,29 @@ bool phrasesMatch(const TextMatcher::Phrases& matcher, const PreparedText& prepa
     return false;
 }
 
-bool patternMatches(const TextMatcher::Pattern& matcher, std::string_view rawText) {
-    const auto regex = RegexCache::shared().regex(matcher.pattern, matcher.options);
+bool hasMatches(std::string_view pattern, platform::text::RegexOptions options, std::string_view searched,
+                long long minHits) {
+    const auto regex = RegexCache::shared().regex(pattern, options);
     if (!regex) return false;
-    std::string head;
-    if (matcher.region == TextRegion::head) {
-        head = text::prefix(rawText, PreparedText::headCharacters);
-        rawText = head;
-    }
     try {
-        return static_cast<long long>(regex->countMatches(rawText)) >= matcher.minHits;
+        return static_cast<long long>(regex->countMatches(searched)) >= minHits;
     } catch (const text::RegexError&) {
         return false;  // the engine gave up on this text (backtracking stack); no answer is a no
     }
+}
+
+bool patternMatches(const TextMatcher::Pattern& matcher, std::string_view searched) {
+    // One hit of "A|B|C" is a hit of A, of B or of C. ICU skips ahead to where a single
+    // alternative can start, but tries every alternative at every position of a list.
+    if (matcher.minHits == 1 && RegexCache::shared().regex(matcher.pattern, matcher.options)) {
+        const std::vector<std::string> alternatives = TextMatcher::topLevelAlternatives(matcher.pattern);
+        if (alternatives.size() > 1) {
+            return std::any_of(alternatives.begin(), alternatives.end(), [&](const std::string& alternative) {
+                return hasMatches(alternative, matcher.options, searched, 1);
+            });
+        }
+    }
+    return hasMatches(matcher.pattern, matcher.options, searched, matcher.minHits);
 }
 
 }  // namespace
@@ -83,9 +94,65 @@ TextMatcher TextMatcher::regex(std::string_view pattern, platform::text::RegexOp
     return {Pattern{std::string(pattern), options, region, minHits}};
 }
 
+bool TextMatcher::matches(const PreparedText& prepared) const {
+    if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
+    return patternMatches(std::get<Pattern>(value), prepared.unfolded(std::get<Pattern>(value).region));
+}
+
 bool TextMatcher::matches(const PreparedText& prepared, std::string_view rawText) const {
     if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
-    return patternMatches(std::get<Pattern>(value), rawText);
+    const Pattern& pattern = std::get<Pattern>(value);
+    if (pattern.region == TextRegion::head) {
+        return patternMatches(pattern, PreparedText::shortenedRuns(text::prefix(rawText, PreparedText::headCharacters)));
+    }
+    return patternMatches(pattern, PreparedText::shortenedRuns(rawText));
+}
+
+std::vector<std::string> TextMatcher::topLevelAlternatives(std::string_view pattern) {
+    // Leading flags such as "(?im)" hold for every alternative, so each one gets them.
+    size_t start = 0;
+    if (pattern.starts_with("(?")) {
+        size_t end = 2;
+        while (end < pattern.size() && (std::isalpha(static_cast<unsigned char>(pattern[end])) || pattern[end] == '-')) {
+            ++end;
+        }
+        if (end < pattern.size() && pattern[end] == ')') start = end + 1;
+    }
+    const std::string_view flags = pattern.substr(0, start);
+    if (flags.find('x') != std::string_view::npos) return {};  // comments and free spacing: keep whole
+    std::vector<std::string> alternatives;
+    size_t from = start;
+    int depth = 0;
+    int classDepth = 0;
+    for (size_t i = start; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        const std::string_view rest = pattern.substr(i);
+        if (c == '\\') {
+            // A quoted stretch may hold anything; a back reference counts groups of other alternatives.
+            if (rest.size() > 1 && (rest[1] == 'Q' || rest[1] == 'k' || (rest[1] >= '1' && rest[1] <= '9'))) return {};
+            ++i;
+        } else if (classDepth > 0) {
+            classDepth += c == '[' ? 1 : c == ']' ? -1 : 0;
+        } else if (c == '[') {
+            if (rest.starts_with("[]") || rest.starts_with("[^]")) return {};
+            classDepth = 1;
+        } else if (c == '(') {
+            // Flags switched on part-way would hold for the alternatives after them.
+            if (depth == 0 && rest.starts_with("(?") && rest.size() > 2 && rest[2] != ':' && rest[2] != '<' &&
+                rest[2] != '=' && rest[2] != '!' && rest[2] != '>') {
+                return {};
+            }
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (c == '|' && depth == 0) {
+            alternatives.push_back(std::string(flags) + std::string(pattern.substr(from, i - from)));
+            from = i + 1;
+        }
+    }
+    if (alternatives.empty()) return {};
+    alternatives.push_back(std::string(flags) + std::string(pattern.substr(from)));
+    return alternatives;
 }
 
 bool TextMatcher::containsWord(std::string_view text, std::string_view word) {

@@ -30,8 +30,8 @@ struct TextMatcher {
         Boundary boundary = Boundary::anywhere;
         bool operator==(const Phrases&) const = default;
     };
-    // An ICU pattern counted over the raw text (its first 400 characters for `head`); an
-    // expression that does not compile never matches.
+    // An ICU pattern counted over the raw text (its first 400 characters for `head`), in the
+    // prepared form that bounds long runs; an expression that does not compile never matches.
     struct Pattern {
         std::string pattern;
         platform::text::RegexOptions options = platform::text::RegexOptions::none;
@@ -47,8 +47,15 @@ struct TextMatcher {
     static TextMatcher regex(std::string_view pattern, platform::text::RegexOptions options, TextRegion region,
                              int minHits);
 
-    // `prepared` is the folded form of `rawText` (PreparedText::prepare).
+    bool matches(const PreparedText& prepared) const;
+    // The same with patterns searching `rawText` (for callers with patterns only, which need not
+    // prepare the folded text).
     bool matches(const PreparedText& prepared, std::string_view rawText) const;
+
+    // The alternatives of a pattern's outermost "|", each with the pattern's leading flags; empty
+    // when it has none, or when splitting could change their meaning (flags set part-way, free
+    // spacing, quoted stretches). At least one match of the pattern is one of an alternative.
+    static std::vector<std::string> topLevelAlternatives(std::string_view pattern);
 
     // True when `word` occurs in `text` with no letter or digit right before or right after it.
     // Both are compared byte for byte, so give them in the same (folded) form.

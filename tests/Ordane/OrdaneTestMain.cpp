@@ -8,6 +8,7 @@
 #include "Support/TestEnvironment.hpp"
 
 int main(int argc, char** argv) {
+    ordane::testing::restartWithLibraryEnvironment(argv);
     std::string home = ordane::testing::prepareTestEnvironment();
     if (home.empty()) return 2;
     std::string runtime = home + "/runtime";

@@ -3,6 +3,7 @@
 #include <allheaders.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <libheif/heif.h>
 #include <zip.h>
 #include <zlib.h>
 
@@ -214,6 +215,47 @@ void writeScreenshotJpeg(const std::string& path, const Screenshot& screenshot) 
     int failed = pixWriteJpeg(path.c_str(), pix, 92, 0);
     pixDestroy(&pix);
     if (failed) throw std::runtime_error("could not write " + path);
+}
+
+bool writeScreenshotHeic(const std::string& path, const Screenshot& screenshot) {
+    if (!heif_have_encoder_for_format(heif_compression_HEVC)) return false;
+    Surface surface = drawScreenshot(screenshot);
+    const int width = cairo_image_surface_get_width(surface.get());
+    const int height = cairo_image_surface_get_height(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+
+    std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), &heif_context_free);
+    heif_image* rawImage = nullptr;
+    if (heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage).code != heif_error_Ok) {
+        throw std::runtime_error("heif_image_create");
+    }
+    std::unique_ptr<heif_image, decltype(&heif_image_release)> image(rawImage, &heif_image_release);
+    if (heif_image_add_plane(image.get(), heif_channel_interleaved, width, height, 8).code != heif_error_Ok) {
+        throw std::runtime_error("heif_image_add_plane");
+    }
+    int planeStride = 0;
+    uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &planeStride);
+    for (int row = 0; row < height; ++row) {
+        const auto* source = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(row) * stride);
+        uint8_t* target = plane + static_cast<ptrdiff_t>(row) * planeStride;
+        for (int column = 0; column < width; ++column) {
+            target[3 * column] = static_cast<uint8_t>(source[column] >> 16);
+            target[3 * column + 1] = static_cast<uint8_t>(source[column] >> 8);
+            target[3 * column + 2] = static_cast<uint8_t>(source[column]);
+        }
+    }
+    heif_encoder* encoder = nullptr;
+    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &encoder).code != heif_error_Ok) {
+        return false;
+    }
+    heif_encoder_set_lossy_quality(encoder, 90);
+    const bool encoded = heif_context_encode_image(context.get(), image.get(), encoder, nullptr, nullptr).code == heif_error_Ok;
+    heif_encoder_release(encoder);
+    if (!encoded || heif_context_write_to_file(context.get(), path.c_str()).code != heif_error_Ok) {
+        throw std::runtime_error("could not write " + path);
+    }
+    return true;
 }
 
 std::string pngChunk(const std::string& type, const std::string& data) {

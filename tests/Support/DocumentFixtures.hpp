@@ -70,6 +70,8 @@ NormalisedBox normalisedBox(const Screenshot& screenshot, const PlacedText& line
 
 void writeScreenshotPng(const std::string& path, const Screenshot& screenshot);
 void writeScreenshotJpeg(const std::string& path, const Screenshot& screenshot);
+// False (and no file) when libheif has no HEVC encoder here.
+bool writeScreenshotHeic(const std::string& path, const Screenshot& screenshot);
 
 // Adds uncompressed text chunks (keyword, text) to a PNG file, after its header chunk.
 void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks);

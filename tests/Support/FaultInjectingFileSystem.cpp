@@ -1,15 +1,20 @@
 #include "Support/FaultInjectingFileSystem.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string_view>
+
+#include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane::testing {
 
 using platform::FileStatus;
 using platform::FileSystemError;
 using Operation = FaultInjectingFileSystem::Operation;
+namespace path = platform::path;
 
 namespace {
 
@@ -63,18 +68,22 @@ public:
 
     void write(const char* data, size_t count) override {
         owner_.check(Operation::write, path_);
+        owner_.noteUnsyncedData(path_, synced_);
         if (count > 0 && owner_.corrupts(path_)) {
             std::string changed(data, count);
             changed[0] = static_cast<char>(~changed[0]);
             inner_->write(changed.data(), count);
-            return;
+        } else {
+            inner_->write(data, count);
         }
-        inner_->write(data, count);
+        written_ += static_cast<int64_t>(count);
     }
 
     void sync() override {
         owner_.check(Operation::sync, path_);
         inner_->sync();
+        owner_.noteSyncedData(path_);
+        synced_ = written_;
     }
 
     void close() override { inner_->close(); }
@@ -83,7 +92,13 @@ private:
     FaultInjectingFileSystem& owner_;
     std::unique_ptr<platform::WritableFile> inner_;
     std::string path_;
+    int64_t written_ = 0;
+    int64_t synced_ = 0;
 };
+
+bool isSameOrInside(const std::string& path, const std::string& folder) {
+    return path == folder || path.starts_with(folder + "/");
+}
 
 }  // namespace
 
@@ -102,6 +117,77 @@ void FaultInjectingFileSystem::crashAfter(int count) {
 void FaultInjectingFileSystem::crashNow() {
     std::lock_guard lock(mutex_);
     crashed_ = true;
+    if (losePowerAtCrash_) losePower();
+}
+
+void FaultInjectingFileSystem::losePowerAtCrash() {
+    std::lock_guard lock(mutex_);
+    losePowerAtCrash_ = true;
+}
+
+void FaultInjectingFileSystem::noteUnsyncedData(const std::string& path, int64_t syncedSize) {
+    std::lock_guard lock(mutex_);
+    unsyncedData_.try_emplace(path::standardized(path), syncedSize);
+}
+
+void FaultInjectingFileSystem::noteSyncedData(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    unsyncedData_.erase(path::standardized(path));
+}
+
+void FaultInjectingFileSystem::noteName(const std::string& path, std::optional<std::string> movedFrom) {
+    std::lock_guard lock(mutex_);
+    std::string standardized = path::standardized(path);
+    if (movedFrom) {
+        // Unsynced data moves with its file, or with the folder that holds it.
+        std::string from = path::standardized(*movedFrom);
+        std::map<std::string, int64_t> moved;
+        for (auto it = unsyncedData_.begin(); it != unsyncedData_.end();) {
+            if (!isSameOrInside(it->first, from)) {
+                ++it;
+                continue;
+            }
+            moved.emplace(standardized + it->first.substr(from.size()), it->second);
+            it = unsyncedData_.erase(it);
+        }
+        unsyncedData_.merge(moved);
+        movedFrom = from;
+    }
+    unsyncedNames_.push_back(NameChange{path::parent(standardized), standardized, std::move(movedFrom)});
+}
+
+void FaultInjectingFileSystem::noteFolderSynced(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    std::string standardized = path::standardized(folder);
+    std::erase_if(unsyncedNames_, [&](const NameChange& change) { return change.folder == standardized; });
+}
+
+void FaultInjectingFileSystem::noteRemoved(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    std::string standardized = path::standardized(path);
+    std::erase_if(unsyncedData_, [&](const auto& entry) { return isSameOrInside(entry.first, standardized); });
+}
+
+void FaultInjectingFileSystem::losePower() {
+    auto disk = FileSystem::real();
+    for (const auto& [path, syncedSize] : unsyncedData_) {
+        if (disk->exists(path)) (void)::truncate(path.c_str(), syncedSize);
+    }
+    // Latest first, so that each change finds the names as it left them.
+    for (auto change = unsyncedNames_.rbegin(); change != unsyncedNames_.rend(); ++change) {
+        if (!disk->exists(change->path)) continue;
+        try {
+            if (change->movedFrom) {
+                disk->moveNoReplace(change->path, *change->movedFrom);
+            } else {
+                disk->removeTree(change->path);
+            }
+        } catch (const FileSystemError&) {
+            // Whatever can't be undone stays, as a file system may keep more than it promised.
+        }
+    }
+    unsyncedData_.clear();
+    unsyncedNames_.clear();
 }
 
 void FaultInjectingFileSystem::corruptWrites(std::string pathPart) {
@@ -115,6 +201,9 @@ void FaultInjectingFileSystem::clearFaults() {
     corrupted_.clear();
     changesBeforeCrash_ = -1;
     crashed_ = false;
+    losePowerAtCrash_ = false;
+    unsyncedData_.clear();
+    unsyncedNames_.clear();
 }
 
 std::vector<std::string> FaultInjectingFileSystem::calls() const {
@@ -159,6 +248,7 @@ void FaultInjectingFileSystem::check(Operation operation, const std::string& pat
     if (changesBeforeCrash_ >= 0 && isChange(operation)) {
         if (changesBeforeCrash_ == 0) {
             crashed_ = true;
+            if (losePowerAtCrash_) losePower();
             throw SimulatedCrash{};
         }
         --changesBeforeCrash_;
@@ -204,7 +294,9 @@ std::unique_ptr<platform::ReadableFile> FaultInjectingFileSystem::openForReading
 std::unique_ptr<platform::WritableFile> FaultInjectingFileSystem::createNewFile(const std::string& path,
                                                                                 uint32_t mode) {
     check(Operation::createNewFile, path);
-    return std::make_unique<CheckedWritableFile>(*this, inner_->createNewFile(path, mode), path);
+    auto file = std::make_unique<CheckedWritableFile>(*this, inner_->createNewFile(path, mode), path);
+    noteName(path);
+    return file;
 }
 
 std::string FaultInjectingFileSystem::readFile(const std::string& path) {
@@ -215,36 +307,45 @@ std::string FaultInjectingFileSystem::readFile(const std::string& path) {
 void FaultInjectingFileSystem::writeFileAtomically(const std::string& path, const std::string& contents) {
     check(Operation::writeFileAtomically, path);
     inner_->writeFileAtomically(path, contents);
+    // Synced, renamed over the target and the folder synced: on disk whole.
+    noteRemoved(path);
+    noteFolderSynced(path::parent(path));
 }
 
 void FaultInjectingFileSystem::createDirectories(const std::string& path) {
     check(Operation::createDirectories, path);
-    inner_->createDirectories(path);
+    // Made of the calls below, so that each folder it makes and flushes is seen.
+    FileSystem::createDirectories(path);
 }
 
 void FaultInjectingFileSystem::createDirectory(const std::string& path, uint32_t mode) {
     check(Operation::createDirectory, path);
     inner_->createDirectory(path, mode);
+    noteName(path);
 }
 
 void FaultInjectingFileSystem::moveNoReplace(const std::string& from, const std::string& to) {
     check(Operation::moveNoReplace, from + " -> " + to);
     inner_->moveNoReplace(from, to);
+    noteName(to, from);
 }
 
 void FaultInjectingFileSystem::removeItem(const std::string& path) {
     check(Operation::removeItem, path);
     inner_->removeItem(path);
+    noteRemoved(path);
 }
 
 void FaultInjectingFileSystem::removeTree(const std::string& path) {
     check(Operation::removeTree, path);
     inner_->removeTree(path);
+    noteRemoved(path);
 }
 
 void FaultInjectingFileSystem::syncFolder(const std::string& path) {
     check(Operation::syncFolder, path);
     inner_->syncFolder(path);
+    noteFolderSynced(path);
 }
 
 void FaultInjectingFileSystem::setPermissions(const std::string& path, uint32_t mode) {
@@ -265,6 +366,7 @@ std::string FaultInjectingFileSystem::readLink(const std::string& path) {
 void FaultInjectingFileSystem::createSymlink(const std::string& target, const std::string& path) {
     check(Operation::createSymlink, path);
     inner_->createSymlink(target, path);
+    noteName(path);
 }
 
 std::string FaultInjectingFileSystem::canonicalPath(const std::string& path) {

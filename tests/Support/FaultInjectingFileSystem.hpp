@@ -1,7 +1,9 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,12 @@ public:
     void crashAfter(int count);
     // The crash happens now: every later call throws SimulatedCrash.
     void crashNow();
+    // Makes the crash a power failure: at the crash, data written to a file since its last sync
+    // is cut off, and names made or moved into a folder since that folder's last sync are undone
+    // (a moved item goes back to its former name). Removals stand at once, the worst case for a
+    // move whose copy may not have reached the disk yet. Only changes made through this file
+    // system are tracked; everything before counts as on disk.
+    void losePowerAtCrash();
     // The first byte of every write to a file whose path contains `pathPart` is flipped.
     void corruptWrites(std::string pathPart);
     void clearFaults();
@@ -52,6 +60,9 @@ public:
     // Checks the faults for one call; throws when it must fail. Used by the wrapped files too.
     void check(Operation operation, const std::string& path);
     bool corrupts(const std::string& path) const;
+    // Bookkeeping of the wrapped files for a power failure: bytes past `syncedSize` are not on disk.
+    void noteUnsyncedData(const std::string& path, int64_t syncedSize);
+    void noteSyncedData(const std::string& path);
 
     platform::FileStatus linkStatus(const std::string& path) override;
     platform::FileStatus status(const std::string& path) override;
@@ -84,6 +95,19 @@ private:
         int fired = 0;
     };
 
+    // A name made in `folder` (or moved there from `movedFrom`) since the folder's last sync.
+    struct NameChange {
+        std::string folder;
+        std::string path;
+        std::optional<std::string> movedFrom;
+    };
+
+    void noteName(const std::string& path, std::optional<std::string> movedFrom = std::nullopt);
+    void noteFolderSynced(const std::string& folder);
+    void noteRemoved(const std::string& path);
+    // Undoes what a power failure would lose; called under the mutex at the crash.
+    void losePower();
+
     std::shared_ptr<FileSystem> inner_;
     mutable std::mutex mutex_;
     std::vector<Fault> faults_;
@@ -91,6 +115,9 @@ private:
     std::vector<std::string> corrupted_;
     int changesBeforeCrash_ = -1;  // -1: no crash planned
     bool crashed_ = false;
+    bool losePowerAtCrash_ = false;
+    std::map<std::string, int64_t> unsyncedData_;  // path -> bytes on disk
+    std::vector<NameChange> unsyncedNames_;         // in the order they were made
 };
 
 }  // namespace ordane::testing

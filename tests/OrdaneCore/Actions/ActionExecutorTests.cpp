@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "ActionWorkspace.hpp"
 
 using namespace ordane;
 using ordane::testing::ActionWorkspace;
+using ordane::testing::namesIn;
 using ordane::testing::readFile;
 using ordane::testing::SimulatedCrash;
 using ordane::testing::writeFile;
@@ -125,36 +130,85 @@ TEST(ActionExecutor, AStopAfterTheThirdOfFiveActionsLeavesThemInTheJournal) {
     EXPECT_EQ(interrupted[0].pendingActions().size(), 2u);
 }
 
-TEST(ActionExecutor, ACrashAtAnyStepLeavesEveryFileWholeAndTheJournalTruthful) {
-    for (int changes = 0;; ++changes) {
-        ActionWorkspace w;
-        writeFile(w.dir / "a.txt", "alpha");
-        writeFile(w.dir / "b/inner.txt", "beta");
-        writeFile(w.dir / "c.txt", "gamma");
-        std::vector<PlannedAction> actions = {w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt")};
-        w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
-        w.fs->crashAfter(changes);
-        bool crashed = false;
-        try {
-            w.run(actions);
-        } catch (const SimulatedCrash&) {
-            crashed = true;
-        }
-        auto whole = [&](const std::string& here, const std::string& there, const std::string& contents) {
-            auto fs = platform::FileSystem::real();
-            return (fs->exists(here) && readFile(here) == contents) || (fs->exists(there) && readFile(there) == contents);
-        };
-        EXPECT_TRUE(whole(w.dir / "a.txt", w.trashDirectory + "/files/a.txt", "alpha")) << changes;
-        EXPECT_TRUE(whole(w.dir / "b/inner.txt", w.dir / "moved/b/inner.txt", "beta")) << changes;
-        EXPECT_TRUE(whole(w.dir / "c.txt", w.trashDirectory + "/files/c.txt", "gamma")) << changes;
-        w.fs->clearFaults();
-        // What the journal calls done is done.
-        for (const ActionPlan& journalled : w.journal.loadAll()) {
-            for (const PlannedAction& action : journalled.actions) {
-                auto url = resultURL(action);
-                EXPECT_TRUE(!url || w.fs->exists(url->path())) << changes;
+// The program started twice runs one plan twice: the second run waits for the first, then finds
+// every item gone from its source and leaves the first run's copies alone.
+TEST(ActionExecutor, TwoRunsOfOnePlanTakeTurns) {
+    ActionWorkspace w;
+    writeFile(w.dir / "in/a.txt", "alpha");
+    writeFile(w.dir / "in/b.txt", "beta");
+    w.fs->fail(Operation::moveNoReplace, w.dir / "in/", EXDEV);  // copied, as across volumes
+    ActionPlan plan = ActionWorkspace::plan({w.move("in/a.txt", "out/a.txt"), w.move("in/b.txt", "out/b.txt")});
+    ActionExecutor secondExecutor{w.fs, w.trash};
+    ActivityStore secondActivity{w.activity.fileURL(), w.fs};
+    ActionPlan second;
+    std::thread secondRun;
+    std::atomic<bool> started = false;
+    ActionPlan first = w.executor.execute(plan, w.journal, w.activity, [&](const PlannedAction&, int position, int) {
+        if (position != 1) return;
+        secondRun = std::thread([&] {
+            started = true;
+            second = secondExecutor.execute(plan, w.journal, secondActivity);
+        });
+        while (!started) std::this_thread::yield();
+        // Room for the second run to go ahead, were it not held back.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    });
+    secondRun.join();
+    ASSERT_EQ(second.actions.size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+        std::string name = k == 0 ? "a.txt" : "b.txt";
+        EXPECT_EQ(resultURL(first.actions[k]), w.url("out/" + name));
+        EXPECT_EQ(second.actions[k].state, State::skipped(name + " isn't where it was when I looked, so I left everything alone."));
+    }
+    EXPECT_EQ(namesIn(w.dir / "out"), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(ActivityStore(w.activity.fileURL()).allEntries().size(), 2u);
+}
+
+// A crash of the process, or a power failure that loses what was not flushed, at any step.
+TEST(ActionExecutor, ACrashAtAnyStepLeavesEveryFileWholeAndTheRecordsTruthful) {
+    for (bool powerLoss : {false, true}) {
+        for (int changes = 0;; ++changes) {
+            ActionWorkspace w;
+            writeFile(w.dir / "a.txt", "alpha");
+            writeFile(w.dir / "b/inner.txt", "beta");
+            writeFile(w.dir / "c.txt", "gamma");
+            writeFile(w.dir / "d.txt", "delta");
+            std::vector<PlannedAction> actions = {w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt"),
+                                                  w.move("d.txt", "moved/d.txt")};
+            w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
+            if (powerLoss) w.fs->losePowerAtCrash();
+            w.fs->crashAfter(changes);
+            bool crashed = false;
+            try {
+                w.run(actions);
+            } catch (const SimulatedCrash&) {
+                crashed = true;
             }
+            const std::string when = (powerLoss ? "power failure after " : "crash after ") + std::to_string(changes);
+            auto whole = [&](const std::string& here, const std::string& there, const std::string& contents) {
+                auto fs = platform::FileSystem::real();
+                return (fs->exists(here) && readFile(here) == contents) || (fs->exists(there) && readFile(there) == contents);
+            };
+            EXPECT_TRUE(whole(w.dir / "a.txt", w.trashDirectory + "/files/a.txt", "alpha")) << when;
+            EXPECT_TRUE(whole(w.dir / "b/inner.txt", w.dir / "moved/b/inner.txt", "beta")) << when;
+            EXPECT_TRUE(whole(w.dir / "c.txt", w.trashDirectory + "/files/c.txt", "gamma")) << when;
+            EXPECT_TRUE(whole(w.dir / "d.txt", w.dir / "moved/d.txt", "delta")) << when;
+            // What the journal and the activity list call done is done.
+            auto real = platform::FileSystem::real();
+            platform::Trash trash{real, w.trashDirectory, 1234};
+            for (const ActionPlan& journalled : ActionJournal{w.journal.directory, real}.loadAll()) {
+                for (const PlannedAction& action : journalled.actions) {
+                    auto url = resultURL(action);
+                    EXPECT_TRUE(!url || real->exists(url->path())) << when;
+                }
+            }
+            for (const ActivityEntry& entry : ActivityStore{w.activity.fileURL(), real}.allEntries()) {
+                const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
+                const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
+                EXPECT_TRUE(real->exists(moved ? moved->to.path() : trashed->trashURL.path())) << when;
+                EXPECT_TRUE(!trashed || trash.recordsOrigin(trashed->trashURL.path(), trashed->original.path())) << when;
+            }
+            if (!crashed) break;
         }
-        if (!crashed) break;
     }
 }

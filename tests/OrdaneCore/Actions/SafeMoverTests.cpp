@@ -305,33 +305,38 @@ TEST(SafeMover, LargeCopiesAreHashedToo) {
     EXPECT_TRUE(namesIn(dir / "out").empty());
 }
 
+// A crash of the process, or a power failure that loses what was not flushed, at any step.
 TEST(SafeMover, ACrashAtAnyStepShowsNoPartialCopyAndNeverLosesTheItem) {
-    for (int changes = 0;; ++changes) {
-        TempDir dir;
-        makeFolderWithSnapshot(dir);
-        writeFile(dir / "in/big.bin", std::string((2 << 20) + 7, 'x'));
-        writeFile(dir / "big.snapshot", std::string((2 << 20) + 7, 'x'));
-        ordane::testing::makeDirectories(dir / "out");
-        auto fs = acrossVolumes(dir);
-        fs->crashAfter(changes);
-        bool crashed = false;
-        try {
-            SafeMover::move(fileURL(dir / "in/big.bin"), fileURL(dir / "out/big.bin"), (2 << 20) + 7, {}, fs);
-            SafeMover::move(folderURL(dir / "in/folder"), folderURL(dir / "out/folder"), 0, {}, fs);
-        } catch (const SimulatedCrash&) {
-            crashed = true;
-        }
-        for (std::string name : {"big.bin", "folder"}) {
-            std::string snapshot = dir / (name == "folder" ? "snapshot" : "big.snapshot");
-            bool copyWhole = !treeDifference(snapshot, dir / ("out/" + name));
-            bool shown = FileSystem::real()->exists(dir / ("out/" + name));
-            EXPECT_TRUE(copyWhole || !shown) << "a partial " << name << " shown after " << changes;
-            EXPECT_TRUE(copyWhole || !treeDifference(snapshot, dir / ("in/" + name))) << name << " lost after " << changes;
-        }
-        if (!crashed) {
-            EXPECT_EQ(namesIn(dir / "out"), (std::vector<std::string>{"big.bin", "folder"}));
-            EXPECT_EQ(namesIn(dir / "in"), std::vector<std::string>{});
-            break;
+    for (bool powerLoss : {false, true}) {
+        for (int changes = 0;; ++changes) {
+            TempDir dir;
+            makeFolderWithSnapshot(dir);
+            writeFile(dir / "in/big.bin", std::string((2 << 20) + 7, 'x'));
+            writeFile(dir / "big.snapshot", std::string((2 << 20) + 7, 'x'));
+            auto fs = acrossVolumes(dir);
+            if (powerLoss) fs->losePowerAtCrash();
+            fs->crashAfter(changes);
+            bool crashed = false;
+            try {
+                // Into folders that don't exist yet.
+                SafeMover::move(fileURL(dir / "in/big.bin"), fileURL(dir / "out/new/big.bin"), (2 << 20) + 7, {}, fs);
+                SafeMover::move(folderURL(dir / "in/folder"), folderURL(dir / "out/new/folder"), 0, {}, fs);
+            } catch (const SimulatedCrash&) {
+                crashed = true;
+            }
+            for (std::string name : {"big.bin", "folder"}) {
+                std::string snapshot = dir / (name == "folder" ? "snapshot" : "big.snapshot");
+                bool copyWhole = !treeDifference(snapshot, dir / ("out/new/" + name));
+                bool shown = FileSystem::real()->exists(dir / ("out/new/" + name));
+                std::string when = (powerLoss ? "power failure after " : "crash after ") + std::to_string(changes);
+                EXPECT_TRUE(copyWhole || !shown) << "a partial " << name << " shown, " << when;
+                EXPECT_TRUE(copyWhole || !treeDifference(snapshot, dir / ("in/" + name))) << name << " lost, " << when;
+            }
+            if (!crashed) {
+                EXPECT_EQ(namesIn(dir / "out/new"), (std::vector<std::string>{"big.bin", "folder"}));
+                EXPECT_EQ(namesIn(dir / "in"), std::vector<std::string>{});
+                break;
+            }
         }
     }
 }

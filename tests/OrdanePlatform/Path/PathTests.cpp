@@ -23,6 +23,18 @@ TEST(Path, InsideMeansBelowTheFolderNotAPrefixOfItsName) {
     EXPECT_FALSE(path::isSameOrInside("/h/DownloadsOld", "/h/Downloads"));
     EXPECT_TRUE(path::isInside("/a", "/"));
     EXPECT_FALSE(path::isInside("/", "/"));
+
+    // A home of "/home/ann" holds neither "/home/annie" nor its files.
+    struct Case {
+        const char* path;
+        const char* folder;
+        std::optional<std::string> relative;
+    };
+    for (const Case& c : {Case{"/home/ann", "/home/ann", ""}, Case{"/home/ann/Documents/Taxes", "/home/ann", "Documents/Taxes"},
+                          Case{"/home/annie/Documents", "/home/ann", std::nullopt}, Case{"/home/annie", "/home/ann", std::nullopt},
+                          Case{"/media/stick/a", "/home/ann", std::nullopt}, Case{"/a/b", "/", "a/b"}}) {
+        EXPECT_EQ(path::relativePath(c.path, c.folder), c.relative) << c.path << " in " << c.folder;
+    }
 }
 
 TEST(Path, ComponentsAndParents) {

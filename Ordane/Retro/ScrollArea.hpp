@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QScrollArea>
+#include <QWidget>
+#include <optional>
+
+#include "Ordane/Retro/Bevel.hpp"
+
+namespace ordane::retro {
+
+// A vertical scroll view at most `maxHeight` px high that is only as high as its content needs.
+// When ORDANE_SNAPSHOT_DIR is set (looked up when it is built) the content is shown directly at
+// full height, so an off-screen image shows all of it.
+class ScrollArea : public QWidget {
+    Q_OBJECT
+public:
+    ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle> bevel = std::nullopt,
+               const std::optional<QColor>& background = std::nullopt, QWidget* parent = nullptr);
+    QWidget* contentWidget() const { return content_; }
+    // The scroll view, or null when the content is shown directly.
+    QScrollArea* scrollView() const { return scroll_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int frameWidth() const { return bevel_ ? 2 : 0; }
+    int contentHeight(int width) const;
+
+    QWidget* content_;
+    int maxHeight_;
+    std::optional<BevelStyle> bevel_;
+    std::optional<QColor> background_;
+    QScrollArea* scroll_ = nullptr;
+};
+
+}  // namespace ordane::retro

@@ -1,0 +1,65 @@
+#include "Ordane/Screens/Screen.hpp"
+
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "Ordane/App/AppState.hpp"
+#include "Ordane/Retro/Panel.hpp"
+#include "Ordane/Retro/RetroWindow.hpp"
+
+namespace ordane {
+
+Screen::Screen(AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
+    auto* centre = new QVBoxLayout(this);
+    centre->setContentsMargins(0, 0, 0, 0);
+}
+
+QSize Screen::sizeHint() const { return retro::sizeForWrappedText(*this); }
+
+void Screen::follow(std::initializer_list<Change> changes) {
+    for (Change change : changes) connect(&state_, change, this, &Screen::scheduleRefresh);
+}
+
+void Screen::setRetroWindow(retro::RetroWindow* window) {
+    window_ = window;
+    layout()->addWidget(window);
+    layout()->setAlignment(window, Qt::AlignCenter);
+}
+
+QVBoxLayout* Screen::makeRetroWindow(const QString& title, int contentWidth, int spacing, int topPadding) {
+    auto* window = new retro::RetroWindow(title, this);
+    auto* content = new QWidget(window);
+    content->setFixedWidth(contentWidth);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, topPadding, 0, 0);
+    column->setSpacing(spacing);
+    window->content()->addWidget(content);
+    setRetroWindow(window);
+    keepWidth(content, contentWidth, content);
+    return column;
+}
+
+void Screen::keepWidth(QWidget* target, int designWidth, QWidget* measured) {
+    widthTarget_ = target;
+    widthMeasured_ = measured;
+    designWidth_ = designWidth;
+}
+
+void Screen::refreshNow() {
+    refresh();
+    if (!widthTarget_) return;
+    widthTarget_->setMinimumWidth(0);
+    widthTarget_->setMaximumWidth(QWIDGETSIZE_MAX);
+    widthTarget_->setFixedWidth(std::max(designWidth_, widthMeasured_->minimumSizeHint().width()));
+}
+
+void Screen::scheduleRefresh() {
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshPending_ = false;
+        refreshNow();
+    });
+}
+
+}  // namespace ordane

@@ -1,0 +1,236 @@
+#include "Ordane/Screens/SettingsScreen.hpp"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QShowEvent>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <array>
+
+#include "Ordane/App/AppState.hpp"
+#include "Ordane/Retro/BevelButton.hpp"
+#include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/Fonts.hpp"
+#include "Ordane/Retro/GroupBox.hpp"
+#include "Ordane/Retro/Label.hpp"
+#include "Ordane/Retro/Palette.hpp"
+#include "Ordane/Retro/Panel.hpp"
+#include "Ordane/Retro/Wording.hpp"
+#include "OrdanePlatform/System/UserAccount.hpp"
+
+namespace ordane {
+
+using retro::Label;
+
+namespace {
+
+struct TextSize {
+    const char* label;
+    double scale;
+};
+constexpr std::array<TextSize, 3> textSizes{{{"Regular", 1.0}, {"Bigger", 1.2}, {"Biggest", 1.4}}};
+const std::array<const char*, 6> standardFolders{"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"};
+constexpr int columnWidth = 360;
+
+QPointer<SettingsScreen> openWindowInstance;
+
+// The row of text-size buttons; it strokes the chosen one's edge, one pixel outside and (through
+// the button) one inside.
+class TextSizeRow : public QWidget {
+public:
+    using QWidget::QWidget;
+    QWidget* chosen = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!chosen) return;
+        QPainter painter(this);
+        painter.setPen(QPen(retro::selection, 1));
+        painter.drawRect(QRectF(chosen->geometry()).adjusted(-0.5, -0.5, 0.5, 0.5));
+    }
+};
+
+Label* explanation(const QString& text, QWidget* parent) {
+    return new Label(text, retro::font(QStringLiteral("Verdana"), 11), retro::shadow, Label::Lines::wrapped, parent);
+}
+
+}  // namespace
+
+SettingsScreen* SettingsScreen::openWindow(AppState& state) {
+    if (!openWindowInstance) {
+        openWindowInstance = new SettingsScreen(state);
+        openWindowInstance->setAttribute(Qt::WA_DeleteOnClose);
+        openWindowInstance->setWindowTitle(QStringLiteral("Settings"));
+    }
+    openWindowInstance->show();
+    openWindowInstance->raise();
+    openWindowInstance->activateWindow();
+    return openWindowInstance;
+}
+
+SettingsScreen* SettingsScreen::openedWindow() { return openWindowInstance; }
+
+SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
+    auto* body = new QWidget(this);
+    layout()->addWidget(body);
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(14);
+
+    auto* sizes = new retro::GroupBox(QStringLiteral("Text size"), this);
+    auto* sizeRow = new TextSizeRow(sizes);
+    sizeRow->setObjectName(QStringLiteral("textSizeRow"));
+    auto* sizeLayout = new QHBoxLayout(sizeRow);
+    sizeLayout->setContentsMargins(1, 1, 1, 1);
+    sizeLayout->setSpacing(10);
+    for (const TextSize& size : textSizes) {
+        auto* button = new retro::BevelButton(QString::fromLatin1(size.label), retro::BevelButton::Kind::plain,
+                                              std::nullopt, sizeRow);
+        connect(button, &retro::BevelButton::clicked, this, [this, scale = size.scale] {
+            state_.updateScanSettings(scale);
+        });
+        sizeLayout->addWidget(button);
+        sizeButtons_.push_back(button);
+    }
+    sizeLayout->addStretch(1);
+    sizes->content()->addWidget(sizeRow);
+    column->addWidget(sizes);
+
+    auto* name = new retro::GroupBox(QStringLiteral("Your name"), this);
+    name->content()->setSpacing(6);
+    name->content()->addWidget(explanation(
+        QStringLiteral("I use your name to spot your own documents, like all the versions of a resume. Leave it blank "
+                       "to use your account's name."),
+        name));
+    auto* field = new retro::Panel(retro::window, retro::BevelStyle::sunkenWell, QMargins(5, 5, 5, 5),
+                                   QBoxLayout::TopToBottom, name);
+    ownerName_ = new QLineEdit(field);
+    ownerName_->setObjectName(QStringLiteral("ownerName"));
+    ownerName_->setFrame(false);
+    ownerName_->setFont(retro::font(QStringLiteral("Verdana"), 12));
+    if (auto account = platform::UserAccount::current()) {
+        ownerName_->setPlaceholderText(retro::qtext(account->fullName()));
+    }
+    connect(ownerName_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        changeSettings([&](ScanSettings& settings) {
+            if (text.isEmpty()) {
+                settings.ownerName.reset();
+            } else {
+                settings.ownerName = text.toStdString();
+            }
+        });
+    });
+    field->box()->addWidget(ownerName_);
+    name->content()->addWidget(field);
+    column->addWidget(name);
+
+    auto* folders = new retro::GroupBox(QStringLiteral("Folders I look through"), this);
+    folders->content()->setSpacing(6);
+    for (const char* folder : standardFolders) {
+        auto* check = new retro::CheckBox(QString::fromLatin1(folder), folders);
+        connect(check, &retro::CheckBox::toggled, this, [this, folder = std::string(folder)](bool on) {
+            changeSettings([&](ScanSettings& settings) {
+                if (on) {
+                    settings.disabledFolders.erase(folder);
+                } else {
+                    settings.disabledFolders.insert(folder);
+                }
+            });
+        });
+        folders->content()->addWidget(check);
+        folderChecks_.push_back(check);
+    }
+    column->addWidget(folders);
+
+    drives_ = new retro::GroupBox(QStringLiteral("External drives"), this);
+    drives_->setObjectName(QStringLiteral("drives"));
+    drives_->content()->setSpacing(6);
+    column->addWidget(drives_);
+
+    column->addWidget(new Label(QStringLiteral("Changes apply to the next scan."),
+                                retro::font(QStringLiteral("Verdana"), 10), retro::shadow, Label::Lines::one, this));
+    column->addStretch(1);
+
+    follow({&AppState::scanSettingsChanged});
+    keepWidth(this, columnWidth, body);
+    rebuildDrives();
+    refreshNow();
+}
+
+template <class Edit>
+void SettingsScreen::changeSettings(Edit edit) {
+    ScanSettings settings = state_.scanSettings();
+    edit(settings);
+    state_.setScanSettings(std::move(settings));
+    state_.saveScanSettings();
+}
+
+void SettingsScreen::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous()) return;
+    volumes_ = state_.mountedExternalVolumes();
+    rebuildDrives();
+    refreshNow();
+}
+
+void SettingsScreen::rebuildDrives() {
+    QVBoxLayout* rows = drives_->content();
+    while (QLayoutItem* item = rows->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    driveChecks_.clear();
+    if (volumes_.empty()) {
+        rows->addWidget(new Label(QStringLiteral("No external drives are plugged in right now."),
+                                  retro::font(QStringLiteral("Verdana"), 11), retro::shadow, Label::Lines::wrapped,
+                                  drives_));
+        return;
+    }
+    rows->addWidget(explanation(QStringLiteral("Off unless you turn one on. Same rules as everywhere else. Nothing "
+                                               "gets removed without you."),
+                                drives_));
+    for (const platform::ExternalVolume& volume : volumes_) {
+        auto* check = new retro::CheckBox(retro::qtext(volume.name), drives_);
+        connect(check, &retro::CheckBox::toggled, this, [this, path = volume.path](bool on) {
+            changeSettings([&](ScanSettings& settings) {
+                if (on) {
+                    settings.enabledExternalVolumes.insert(path);
+                } else {
+                    settings.enabledExternalVolumes.erase(path);
+                }
+            });
+        });
+        rows->addWidget(check);
+        driveChecks_.push_back(check);
+    }
+}
+
+void SettingsScreen::refresh() {
+    const ScanSettings& settings = state_.scanSettings();
+    auto* row = static_cast<TextSizeRow*>(sizeButtons_.front()->parentWidget());
+    QWidget* chosen = nullptr;
+    for (size_t i = 0; i < textSizes.size(); ++i) {
+        if (settings.effectiveTextScale() == textSizes[i].scale) chosen = sizeButtons_[i];
+    }
+    for (auto* button : sizeButtons_) button->setOutlined(button == chosen);
+    if (row->chosen != chosen) {
+        row->chosen = chosen;
+        row->update();
+    }
+    const QString name = retro::qtext(settings.ownerName.value_or(std::string()));
+    if (ownerName_->text() != name) ownerName_->setText(name);
+    for (size_t i = 0; i < standardFolders.size(); ++i) {
+        folderChecks_[i]->showChecked(!settings.disabledFolders.contains(standardFolders[i]));
+    }
+    for (size_t i = 0; i < driveChecks_.size(); ++i) {
+        driveChecks_[i]->showChecked(settings.enabledExternalVolumes.contains(volumes_[i].path));
+    }
+}
+
+void SettingsScreen::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), retro::face);
+}
+
+}  // namespace ordane

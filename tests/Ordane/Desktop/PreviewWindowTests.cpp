@@ -1,0 +1,56 @@
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+
+#include "Ordane/Desktop/PreviewWindow.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
+#include "Support/DocumentFixtures.hpp"
+
+namespace ordane::testing {
+namespace {
+
+using PreviewWindowTest = ScreenTest;
+
+TEST_F(PreviewWindowTest, ShowsPicturesPdfPagesTextOrASummaryThatOpensTheFile) {
+    const QString picture = QString::fromStdString(homePath("Pictures/dot.png"));
+    QImage dot(30, 20, QImage::Format_RGB32);
+    dot.fill(Qt::red);
+    ASSERT_TRUE(dot.save(picture));
+    const std::string pdf = homePath("Documents/letter.pdf");
+    writeTextPdf(pdf, {{"Dear Ann,"}});
+    const std::string text = homePath("Documents/notes.txt");
+    writeFile(text, std::string(70'000, 'a'));
+    const std::string locked = homePath("Documents/locked.pdf");
+    writeLockedPdf(locked, {{"secret"}});
+    const std::string other = homePath("Downloads/archive.bin");
+    writeFile(other, std::string("\x00\x01\x02", 3));
+
+    const auto image = PreviewWindow::pictureOf(picture);
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->size(), QSize(30, 20));
+    EXPECT_EQ(image->pixelColor(5, 5), QColor(Qt::red));
+    const auto page = PreviewWindow::pictureOf(QString::fromStdString(pdf));
+    ASSERT_TRUE(page.has_value());
+    EXPECT_GT(page->width(), 100);
+    EXPECT_EQ(PreviewWindow::textOf(QString::fromStdString(text))->size(), 64 * 1024);
+
+    struct Case {
+        std::string path;
+        PreviewWindow::Shows shows;
+    };
+    for (const Case& c : {Case{picture.toStdString(), PreviewWindow::Shows::image},
+                          Case{pdf, PreviewWindow::Shows::image}, Case{text, PreviewWindow::Shows::text},
+                          Case{locked, PreviewWindow::Shows::summary}, Case{other, PreviewWindow::Shows::summary}}) {
+        PreviewWindow window(QString::fromStdString(c.path));
+        EXPECT_EQ(window.shows(), c.shows) << c.path;
+    }
+    PreviewWindow summary(QString::fromStdString(other));
+    auto* open = summary.findChild<QPushButton*>();
+    ASSERT_NE(open, nullptr);
+    QTest::mouseClick(open, Qt::LeftButton);
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0].toLocalFile().toStdString(), other);
+}
+
+}  // namespace
+}  // namespace ordane::testing

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "Ordane/App/TextScale.hpp"
+#include "Ordane/Retro/Bevel.hpp"
+#include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/Fonts.hpp"
+#include "Ordane/Retro/Look.hpp"
+#include "Ordane/Retro/Palette.hpp"
+#include "Ordane/Retro/ProgressBar.hpp"
+#include "Ordane/Retro/RecommendationBadge.hpp"
+#include "Ordane/Retro/ScrollArea.hpp"
+#include "Ordane/Retro/StatusBar.hpp"
+
+namespace ordane::retro {
+namespace {
+
+const QColor untouched{1, 2, 3};
+
+QImage bevelImage(int width, int height, BevelStyle style) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(untouched);
+    QPainter painter(&image);
+    paintBevel(painter, image.rect(), style);
+    return image;
+}
+
+TEST(Bevel, DrawsTwoRingsInOrderAndNothingBelowFourPixels) {
+    for (QSize tooSmall : {QSize(3, 40), QSize(40, 3)}) {
+        const QImage image = bevelImage(tooSmall.width(), tooSmall.height(), BevelStyle::raised);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) ASSERT_EQ(image.pixelColor(x, y), untouched) << x << "," << y;
+        }
+    }
+    const QImage smallest = bevelImage(4, 4, BevelStyle::raised);
+    EXPECT_EQ(smallest.pixelColor(0, 0), light);
+    EXPECT_EQ(smallest.pixelColor(1, 1), highlight);
+    EXPECT_EQ(smallest.pixelColor(2, 2), shadow);
+    EXPECT_EQ(smallest.pixelColor(3, 3), darkShadow);
+
+    struct Case {
+        BevelStyle style;
+        QColor outerTopLeft, innerTopLeft, outerBottomRight, innerBottomRight;
+    };
+    for (const Case& c : {Case{BevelStyle::raised, light, highlight, darkShadow, shadow},
+                          Case{BevelStyle::pressed, darkShadow, shadow, light, highlight},
+                          Case{BevelStyle::sunkenWell, shadow, darkShadow, highlight, light},
+                          Case{BevelStyle::etched, shadow, highlight, highlight, shadow}}) {
+        SCOPED_TRACE(int(c.style));
+        const QImage image = bevelImage(10, 10, c.style);
+        EXPECT_EQ(image.pixelColor(0, 0), c.outerTopLeft);
+        EXPECT_EQ(image.pixelColor(4, 1), c.innerTopLeft);
+        EXPECT_EQ(image.pixelColor(4, 9), c.outerBottomRight);
+        EXPECT_EQ(image.pixelColor(9, 4), c.outerBottomRight);
+        // The later edges win at the corners.
+        EXPECT_EQ(image.pixelColor(9, 0), c.outerBottomRight);
+        EXPECT_EQ(image.pixelColor(0, 9), c.outerBottomRight);
+        EXPECT_EQ(image.pixelColor(8, 1), c.innerBottomRight);
+        EXPECT_EQ(image.pixelColor(1, 8), c.innerBottomRight);
+        EXPECT_EQ(image.pixelColor(5, 5), untouched);
+    }
+}
+
+TEST(Fonts, NamesMapToDejaVuAndSizesAreScaledLogicalPixels) {
+    installRetroLook();
+    setCurrentTextScale(1.4);
+    const QFont body = font(QStringLiteral("Verdana"), 12);
+    EXPECT_DOUBLE_EQ(body.pointSizeF(), pointsForPixels(16.8));
+    EXPECT_EQ(QFontInfo(body).family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(body.weight(), QFont::Normal);
+    const QFont digits = font(QStringLiteral("Menlo-Bold"), 15);
+    EXPECT_EQ(QFontInfo(digits).family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(digits.weight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(fontAtFixedSize(QStringLiteral("Menlo"), 10).pointSizeF(), pointsForPixels(10));
+    setCurrentTextScale(1.0);
+    EXPECT_NEAR(pointsForPixels(12) / 12 * 96, 72, 1e-9 + 72 * 0.5) << "points follow the logical dpi";
+}
+
+TEST(ProgressBar, BlocksFollowWidthFractionAndMarqueePhase) {
+    EXPECT_EQ(ProgressBar::blockCount(8), 1);
+    EXPECT_EQ(ProgressBar::blockCount(0), 1);
+    EXPECT_EQ(ProgressBar::blockCount(420), 29);
+    using Lit = ProgressBar::LitRange;
+    struct Case {
+        std::optional<double> fraction;
+        int phase;
+        Lit lit;
+    };
+    for (const Case& c : {Case{0.5, 0, {0, 15}}, Case{1.7, 0, {0, 29}}, Case{-0.2, 0, {0, 0}}, Case{0.25, 0, {0, 7}},
+                          Case{std::nullopt, 0, {0, 0}}, Case{std::nullopt, 33, {0, 0}}, Case{std::nullopt, 66, {0, 0}},
+                          Case{std::nullopt, 4, {0, 4}}, Case{std::nullopt, 10, {6, 10}},
+                          Case{std::nullopt, 31, {27, 29}}}) {
+        SCOPED_TRACE(testing::Message() << c.fraction.value_or(-1) << " phase " << c.phase);
+        EXPECT_EQ(ProgressBar::litBlocks(c.fraction, c.phase, 29), c.lit);
+    }
+}
+
+TEST(ProgressBar, MarqueeRunsOnlyWhileIndeterminateAndShownAndKeepsItsPhase) {
+    ProgressBar bar;
+    bar.setFixedWidth(420);
+    EXPECT_FALSE(bar.marqueeRunning());
+    bar.show();
+    EXPECT_TRUE(bar.marqueeRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.marqueePhase() >= 2; }, 2000));
+    bar.setFraction(0.5);
+    EXPECT_FALSE(bar.marqueeRunning());
+    const int reached = bar.marqueePhase();
+    EXPECT_EQ(bar.litBlocks(), (ProgressBar::LitRange{0, 15}));
+    bar.setFraction(std::nullopt);
+    EXPECT_TRUE(bar.marqueeRunning());
+    EXPECT_EQ(bar.marqueePhase(), reached);
+    bar.hide();
+    EXPECT_FALSE(bar.marqueeRunning());
+}
+
+TEST(StatusBar, OnlyTheLastCellStretches) {
+    for (const QStringList& items : {QStringList{QStringLiteral("Ready")},
+                                     QStringList{QStringLiteral("a"), QStringLiteral("bb"), QStringLiteral("ccc")}}) {
+        StatusBar bar(items);
+        bar.resize(600, bar.sizeHint().height());
+        bar.show();
+        QCoreApplication::processEvents();
+        QList<QWidget*> cells = bar.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(cells.size(), items.size());
+        std::sort(cells.begin(), cells.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+        EXPECT_EQ(cells.back()->geometry().right(), 600 - 1 - 4);
+        for (qsizetype i = 0; i + 1 < cells.size(); ++i) {
+            EXPECT_EQ(cells[i]->width(), cells[i]->sizeHint().width());
+        }
+    }
+}
+
+TEST(ScrollArea, CapsItsHeightUnlessTheSnapshotAsksForEverything) {
+    for (bool snapshot : {false, true}) {
+        if (snapshot) ::setenv("ORDANE_SNAPSHOT_DIR", "/nonexistent", 1);
+        auto* content = new QWidget;
+        content->setFixedSize(300, 900);
+        ScrollArea area(content, 420);
+        area.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(area.sizeHint().height(), snapshot ? 900 : 420) << snapshot;
+        EXPECT_EQ(area.scrollView() == nullptr, snapshot);
+        ::unsetenv("ORDANE_SNAPSHOT_DIR");
+    }
+}
+
+TEST(Controls, CheckBoxFlipsOnClickButNotOnRefreshAndBadgeDrawsInItsColour) {
+    CheckBox box(QStringLiteral("Music"));
+    QSignalSpy toggled(&box, &CheckBox::toggled);
+    box.showChecked(true);
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_EQ(toggled.count(), 0);
+    QTest::mouseClick(&box, Qt::LeftButton, {}, box.rect().center());
+    EXPECT_FALSE(box.isChecked());
+    ASSERT_EQ(toggled.count(), 1);
+    EXPECT_EQ(box.accessibleDescription(), QStringLiteral("unchecked"));
+
+    RecommendationBadge badge(Recommendation::probablySafeToRemove);
+    EXPECT_EQ(badge.text(), QStringLiteral("PROBABLY SAFE TO REMOVE"));
+    badge.resize(badge.sizeHint());
+    const QImage image = badge.grab().toImage();
+    EXPECT_EQ(image.pixelColor(0, image.height() / 2), selection);
+    EXPECT_EQ(image.pixelColor(image.width() / 2, 0), selection);
+}
+
+}  // namespace
+}  // namespace ordane::retro

@@ -1,0 +1,178 @@
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include "Ordane/Retro/BevelButton.hpp"
+#include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/FileRow.hpp"
+#include "Ordane/Retro/Label.hpp"
+#include "Ordane/Retro/ScrollArea.hpp"
+#include "Ordane/Screens/CategoryScreen.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
+
+namespace ordane::testing {
+namespace {
+
+class CategoryScreenTest : public ScreenTest {
+public:
+    // `count` findings of a category, every `safeEvery`-th one probably safe to remove.
+    void fill(FindingCategory category, int count, int safeEvery = 0) {
+        std::vector<Finding> findings;
+        for (int i = 0; i < count; ++i) {
+            const auto recommendation = safeEvery > 0 && i % safeEvery == 0 ? Recommendation::probablySafeToRemove
+                                                                            : Recommendation::review;
+            findings.push_back(syntheticFinding(category, "/x/file" + std::to_string(i) + ".txt", 1000 + count - i,
+                                                recommendation));
+        }
+        state->setAnalysis(analysisOf(std::move(findings)));
+    }
+    static retro::BevelButton* button(const QWidget& root, const char* name) {
+        auto* found = root.findChild<retro::BevelButton*>(QString::fromLatin1(name));
+        return found && found->isVisibleTo(&root) ? found : nullptr;
+    }
+    static void type(CategoryScreen& screen, const QString& text) {
+        auto* search = screen.findChild<QLineEdit*>(QStringLiteral("search"));
+        search->setText(text);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(CategoryScreenTest, LongListsPageAndTheFilterBarAppearsFromSixteen) {
+    struct Case {
+        int findings;
+        bool filter;
+        size_t firstRows;
+        const char* more;
+        size_t afterOnePress;
+        const char* moreAfter;
+    };
+    for (const Case& c : {Case{15, false, 15, "", 15, ""}, Case{16, true, 16, "", 16, ""},
+                          Case{250, true, 100, "Show 150 More (of 250)", 250, ""},
+                          Case{1500, true, 100, "Show 200 More (of 1,500)", 300, "Show 200 More (of 1,500)"}}) {
+        SCOPED_TRACE(c.findings);
+        fill(FindingCategory::oldFiles, c.findings);
+        CategoryScreen screen(*state, FindingCategory::oldFiles);
+        layOut(screen);
+        EXPECT_EQ(screen.findChild<QWidget*>(QStringLiteral("filterBar"))->isVisibleTo(&screen), c.filter);
+        EXPECT_EQ(screen.rows().size(), c.firstRows);
+        auto* more = button(screen, "moreButton");
+        EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.more));
+        if (!more) continue;
+        QTest::mouseClick(more, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(screen.rows().size(), c.afterOnePress);
+        more = button(screen, "moreButton");
+        EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.moreAfter));
+    }
+}
+
+TEST_F(CategoryScreenTest, FilterMatchesFileNamesOnlyIgnoringCaseAndOuterBlanks) {
+    const QStringList names{QStringLiteral("img_0042.png"), QStringLiteral("Vacation IMG.jpg"),
+                            QStringLiteral("notes.txt"), QStringLiteral("other.png")};
+    struct Case {
+        const char* query;
+        std::vector<size_t> matches;
+    };
+    for (const Case& c : {Case{"  IMG ", {0, 1}}, Case{"   ", {0, 1, 2, 3}}, Case{"\tnotes", {2}}, Case{"zzz", {}}}) {
+        EXPECT_EQ(CategoryScreen::matching(names, QString::fromUtf8(c.query)), c.matches) << c.query;
+    }
+
+    std::vector<Finding> findings;
+    for (const char* path : {"/h/Pictures/img_0042.png", "/h/Pictures/Vacation IMG.jpg", "/h/IMG/other.png"}) {
+        findings.push_back(syntheticFinding(FindingCategory::screenshots, path, 10));
+    }
+    for (int i = 0; i < 14; ++i) {
+        findings.push_back(syntheticFinding(FindingCategory::screenshots, "/h/s" + std::to_string(i) + ".png", 5));
+    }
+    state->setAnalysis(analysisOf(findings));
+    CategoryScreen screen(*state, FindingCategory::screenshots);
+    layOut(screen);
+    auto matchCount = [&] {
+        auto* label = screen.findChild<retro::Label*>(QStringLiteral("matchCount"));
+        return label->isVisibleTo(&screen) ? label->text() : QString();
+    };
+    EXPECT_EQ(matchCount(), QString());
+    type(screen, QStringLiteral("  IMG "));
+    EXPECT_EQ(matchCount(), QStringLiteral("2 items match"));
+    EXPECT_EQ(screen.rows().size(), 2u);
+    EXPECT_TRUE(screen.findChild<QWidget*>(QStringLiteral("filterBar"))->isVisibleTo(&screen));
+    type(screen, QStringLiteral("0042"));
+    EXPECT_EQ(matchCount(), QStringLiteral("1 item match"));
+    type(screen, QStringLiteral("nothing like it"));
+    EXPECT_EQ(matchCount(), QStringLiteral("0 items match"));
+    EXPECT_TRUE(screen.rows().empty());
+    EXPECT_EQ(button(screen, "moreButton"), nullptr);
+    type(screen, QStringLiteral("  "));
+    EXPECT_EQ(matchCount(), QStringLiteral("17 items match"));
+}
+
+TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCategory) {
+    fill(FindingCategory::oldFiles, 20, 7);  // findings 0, 7 and 14 are safe
+    CategoryScreen screen(*state, FindingCategory::oldFiles);
+    layOut(screen, QStringLiteral("category"));
+    auto* checkSafe = button(screen, "checkSafeButton");
+    ASSERT_NE(checkSafe, nullptr);
+    EXPECT_EQ(checkSafe->text(), QStringLiteral("Check All the Safe Ones (3)"));
+
+    retro::FileRow* row = screen.rows()[1];
+    QTest::mouseClick(row->findChild<retro::CheckBox*>(), Qt::LeftButton);
+    EXPECT_TRUE(state->approvedForTrash().contains(row->finding().id));
+    EXPECT_TRUE(state->approvedForMove().empty());
+
+    type(screen, QStringLiteral("file7"));
+    QTest::mouseClick(checkSafe, Qt::LeftButton);
+    EXPECT_EQ(state->approvedForTrash().size(), 4u);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen.rows()[0]->findChild<retro::CheckBox*>()->isChecked());
+    QTest::mouseClick(button(screen, "uncheckButton"), Qt::LeftButton);
+    EXPECT_TRUE(state->approvedForTrash().empty());
+
+    fill(FindingCategory::organizeSuggestion, 3);
+    CategoryScreen organize(*state, FindingCategory::organizeSuggestion);
+    layOut(organize);
+    QTest::mouseClick(organize.rows()[0]->findChild<retro::CheckBox*>(), Qt::LeftButton);
+    EXPECT_EQ(state->approvedForMove().size(), 1u);
+    EXPECT_EQ(button(organize, "checkSafeButton"), nullptr);
+    EXPECT_EQ(button(organize, "uncheckButton"), nullptr);
+    EXPECT_TRUE(showsText(organize, QStringLiteral("Checking a box means: yes, move this file to the suggested spot. "
+                                                   "Nothing moves until you confirm the plan.")));
+
+    fill(FindingCategory::recreatable, 5, 1);
+    CategoryScreen rebuildable(*state, FindingCategory::recreatable);
+    layOut(rebuildable);
+    EXPECT_EQ(rebuildable.rows().size(), 5u);
+    EXPECT_TRUE(visible<retro::CheckBox>(rebuildable).empty());
+    EXPECT_EQ(button(rebuildable, "checkSafeButton"), nullptr);
+    state->setRoute(AppState::Route::ofCategory(FindingCategory::recreatable));
+    for (auto* back : rebuildable.findChildren<retro::BevelButton*>()) {
+        if (back->text() == QStringLiteral("Back")) QTest::mouseClick(back, Qt::LeftButton);
+    }
+    EXPECT_FALSE(state->route().has_value());
+}
+
+TEST_F(CategoryScreenTest, RowsAndTheirViewStateOutliveRefreshesAndOnlyTheVisibleOnesAreBuilt) {
+    fill(FindingCategory::biggestFiles, 100'000);
+    CategoryScreen screen(*state, FindingCategory::biggestFiles);
+    layOut(screen);
+    EXPECT_EQ(screen.rows().size(), 100u);
+    EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 100u);
+    auto* scroll = screen.findChild<retro::ScrollArea*>()->scrollView();
+    ASSERT_NE(scroll, nullptr);
+    scroll->verticalScrollBar()->setValue(500);
+
+    retro::FileRow* first = screen.rows()[0];
+    QTest::mouseClick(screen.rows()[3]->findChild<retro::CheckBox*>(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen.rows()[0], first);
+    EXPECT_EQ(scroll->verticalScrollBar()->value(), 500);
+
+    QTest::mouseClick(screen.findChild<retro::BevelButton*>(QStringLiteral("moreButton")), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 300u);
+    EXPECT_EQ(screen.rows()[0], first);
+    EXPECT_TRUE(screen.rows()[3]->findChild<retro::CheckBox*>()->isChecked());
+}
+
+}  // namespace
+}  // namespace ordane::testing

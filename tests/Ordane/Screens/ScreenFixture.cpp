@@ -1,0 +1,185 @@
+#include "Ordane/Screens/ScreenFixture.hpp"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QLayout>
+#include <filesystem>
+#include <sys/time.h>
+
+#include "Ordane/App/TextScale.hpp"
+#include "Ordane/Retro/Look.hpp"
+#include "Ordane/Retro/Palette.hpp"
+#include "OrdaneCore/Analysis/Analyzer.hpp"
+#include "OrdaneCore/Scan/ScanEngine.hpp"
+#include "OrdaneCore/Scan/ScanRules.hpp"
+#include "OrdaneCore/Scan/UserFolders.hpp"
+
+namespace ordane::testing {
+
+ScreenTest::ScreenTest() {
+    ::setenv("ORDANE_HOME", home.path().c_str(), 1);
+    retro::installRetroLook();
+    setCurrentTextScale(1.0);
+    DesktopServices::setCurrent(&desktop);
+    for (const char* folder : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"}) {
+        makeDirectories(home / folder);
+    }
+    AppState::Dependencies dependencies;
+    dependencies.volumes = [] { return std::vector<platform::ExternalVolume>{}; };
+    state = std::make_unique<AppState>(std::move(dependencies));
+    settle();
+}
+
+ScreenTest::~ScreenTest() {
+    settle();
+    state.reset();
+    DesktopServices::setCurrent(nullptr);
+    setCurrentTextScale(1.0);
+    ::unsetenv("ORDANE_HOME");
+}
+
+std::string ScreenTest::homePath(const std::string& relative) const {
+    return relative.empty() ? home.path() : home / relative;
+}
+
+void ScreenTest::addFile(const std::string& relative, size_t size, int daysOld) {
+    writeFile(home / relative, std::string(size, 'x'));
+    const double then = double(::time(nullptr)) - double(daysOld) * 86400.0;
+    struct timeval times[2];
+    times[0].tv_sec = times[1].tv_sec = time_t(then);
+    times[0].tv_usec = times[1].tv_usec = 0;
+    ::utimes((home / relative).c_str(), times);
+}
+
+void ScreenTest::scanHome() {
+    const URL homeURL = URL::fileURL(home.path(), true);
+    const ScanRules rules = ScanRules::standard(homeURL);
+    ScanStream stream = ScanEngine::scan(state->scanRoots(), rules, homeURL);
+    std::vector<FileRecord> records;
+    std::optional<ScanSummary> summary;
+    while (auto event = stream.next()) {
+        if (auto* record = std::get_if<FileRecord>(&event->value)) records.push_back(*record);
+        if (auto* done = std::get_if<ScanSummary>(&event->value)) summary = *done;
+    }
+    const Analyzer analyzer(UserFolders(homeURL), rules);
+    AnalysisResult analysis = analyzer.analyze(records, Date::now(), {}, nullptr, {});
+    state->setRecords(records);
+    state->setSummary(summary);
+    state->setAnalysis(std::move(analysis));
+    state->setStage(AppState::Stage::dashboard);
+    QCoreApplication::processEvents();
+}
+
+void ScreenTest::settle() {
+    QElapsedTimer timer;
+    timer.start();
+    while (state && state->hasBackgroundWork() && timer.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    QCoreApplication::processEvents();
+}
+
+void ScreenTest::layOut(QWidget& widget, const QString& name) {
+    widget.show();
+    QCoreApplication::processEvents();
+    widget.adjustSize();
+    widget.resize(widget.sizeHint().expandedTo(widget.minimumSizeHint()));
+    QCoreApplication::processEvents();
+    const QString folder = qEnvironmentVariable("ORDANE_RENDER_DIR");
+    if (folder.isEmpty() || name.isEmpty()) return;
+    QDir().mkpath(folder);
+    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2.0);
+    image.fill(retro::desktop);
+    widget.render(&image);
+    image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
+    std::vector<std::string> found;
+    std::function<void(const QWidget&)> visit = [&](const QWidget& parent) {
+        std::vector<QWidget*> children;
+        for (QObject* object : parent.children()) {
+            auto* child = qobject_cast<QWidget*>(object);
+            if (child && child->isVisibleTo(&root) && !child->isWindow() && !child->size().isEmpty()) {
+                children.push_back(child);
+            }
+        }
+        const bool inScroll = qobject_cast<const QAbstractScrollArea*>(parent.parentWidget()) != nullptr;
+        for (QWidget* child : children) {
+            const std::string name = child->metaObject()->className();
+            const QRect inside = parent.rect();
+            const QRect box = child->geometry();
+            const bool leaves = inScroll ? box.left() < inside.left() || box.right() > inside.right()
+                                         : !inside.contains(box);
+            if (leaves) found.push_back(name + " leaves its " + parent.metaObject()->className());
+            // A rigid control or a wrapped text given less room than it needs is cut off.
+            if (child->sizePolicy().horizontalPolicy() == QSizePolicy::Fixed &&
+                child->width() < child->minimumSizeHint().width()) {
+                found.push_back(name + " squeezed");
+            }
+            if (auto* label = qobject_cast<QLabel*>(child); label && label->wordWrap() &&
+                label->height() < label->heightForWidth(label->width())) {
+                found.push_back(name + " cut off: " + label->text().left(30).toStdString() + " " +
+                                std::to_string(label->width()) + "x" + std::to_string(label->height()) + " needs " +
+                                std::to_string(label->heightForWidth(label->width())) + " parent " +
+                                std::to_string(parent.width()) + "x" + std::to_string(parent.height()));
+            }
+        }
+        for (size_t i = 0; i < children.size(); ++i) {
+            for (size_t j = i + 1; j < children.size(); ++j) {
+                if (children[i]->geometry().intersects(children[j]->geometry())) {
+                    found.push_back(children[i]->metaObject()->className() + std::string(" / ") +
+                                    children[j]->metaObject()->className());
+                }
+            }
+            visit(*children[i]);
+        }
+    };
+    visit(root);
+    return found;
+}
+
+std::vector<QString> ScreenTest::labelTexts(const QWidget& root) {
+    std::vector<QString> texts;
+    for (QLabel* label : visible<QLabel>(root)) texts.push_back(label->text());
+    return texts;
+}
+
+bool ScreenTest::showsText(const QWidget& root, const QString& text) {
+    for (const QString& shown : labelTexts(root)) {
+        if (shown == text) return true;
+    }
+    return false;
+}
+
+}  // namespace ordane::testing
+
+namespace ordane::testing {
+
+Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
+                         Recommendation recommendation) {
+    Finding finding;
+    finding.id = UUID::random();
+    finding.record.id = UUID::random();
+    finding.record.url = URL::fileURL(path);
+    finding.record.size = size;
+    finding.record.modified = Date::fromUnix(1764892800);  // 2025-12-05
+    finding.category = category;
+    finding.recommendation = recommendation;
+    finding.reason = "Because it is there.";
+    return finding;
+}
+
+AnalysisResult analysisOf(std::vector<Finding> findings) {
+    AnalysisResult analysis;
+    analysis.findings = std::move(findings);
+    return analysis;
+}
+
+}  // namespace ordane::testing

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Ordane/App/AppState.hpp"
+#include "Ordane/Desktop/DesktopServices.hpp"
+#include "Support/TempDir.hpp"
+
+namespace ordane::testing {
+
+// Records what the interface asks of the desktop instead of doing it.
+class RecordingDesktop : public DesktopServices {
+public:
+    void reveal(const QString& path) override { revealed.push_back(path); }
+    void openUrl(const QUrl& url) override { opened.push_back(url); }
+    void preview(const QString& path, std::function<void()> closed) override {
+        previewed.push_back(path);
+        closePreview = std::move(closed);
+    }
+    std::vector<QString> revealed;
+    std::vector<QUrl> opened;
+    std::vector<QString> previewed;
+    std::function<void()> closePreview;
+};
+
+// A temporary home (ORDANE_HOME), a state on it, the retro look and a recording desktop.
+class ScreenTest : public ::testing::Test {
+public:
+    ScreenTest();
+    ~ScreenTest() override;
+
+    // Writes a file of `size` bytes under the home, `daysOld` days since its last change.
+    void addFile(const std::string& relative, size_t size, int daysOld = 0);
+    // Scans the home's six folders and analyses the result as a finished scan does, then shows
+    // the dashboard stage.
+    void scanHome();
+    // Runs the event loop until the state's background work is done.
+    void settle();
+    std::string homePath(const std::string& relative = "") const;
+
+    // Lays the widget out at its ideal size and, when ORDANE_RENDER_DIR is set, writes it there
+    // as "<name>.png" at twice the size on the desktop colour, to be looked at by a person.
+    static void layOut(QWidget& widget, const QString& name = {});
+    // Visible widgets under `root` whose rectangles overlap a visible sibling's, as "a / b".
+    static std::vector<std::string> overlaps(const QWidget& root);
+    template <class T>
+    static std::vector<T*> visible(const QWidget& root, const QString& name = {}) {
+        std::vector<T*> result;
+        for (T* child : root.findChildren<T*>(name)) {
+            if (child->isVisibleTo(&root)) result.push_back(child);
+        }
+        return result;
+    }
+    // The texts of every visible label under `root`.
+    static std::vector<QString> labelTexts(const QWidget& root);
+    static bool showsText(const QWidget& root, const QString& text);
+
+    TempDir home;
+    RecordingDesktop desktop;
+    std::unique_ptr<AppState> state;
+};
+
+}  // namespace ordane::testing
+
+namespace ordane::testing {
+
+// A finding of a file that need not exist, for lists larger than a test would write to disk.
+Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
+                         Recommendation recommendation = Recommendation::review);
+// An analysis holding `findings` in their order.
+AnalysisResult analysisOf(std::vector<Finding> findings);
+
+}  // namespace ordane::testing

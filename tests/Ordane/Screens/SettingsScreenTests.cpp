@@ -1,0 +1,112 @@
+#include <QLineEdit>
+#include <QTest>
+
+#include "Ordane/App/TextScale.hpp"
+#include "Ordane/Retro/BevelButton.hpp"
+#include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
+#include "Ordane/Screens/SettingsScreen.hpp"
+#include "OrdaneCore/Foundation/Json.hpp"
+
+namespace ordane::testing {
+namespace {
+
+class SettingsScreenTest : public ScreenTest {
+public:
+    template <class T>
+    T* named(const QWidget& root, const QString& text) {
+        for (T* candidate : root.findChildren<T*>()) {
+            if (candidate->text() == text && candidate->isVisibleTo(&root)) return candidate;
+        }
+        return nullptr;
+    }
+    std::string settingsFile() { return readFile(home / "Library/Application Support/Ordane/settings.json"); }
+};
+
+TEST_F(SettingsScreenTest, TextSizeOutlinesTheCurrentScaleAndStoresThePickedOne) {
+    SettingsScreen screen(*state);
+    screen.show();
+    layOut(screen, QStringLiteral("settings"));
+    auto* regular = named<retro::BevelButton>(screen, QStringLiteral("Regular"));
+    auto* biggest = named<retro::BevelButton>(screen, QStringLiteral("Biggest"));
+    ASSERT_TRUE(regular && biggest);
+    EXPECT_TRUE(regular->isOutlined());
+    EXPECT_FALSE(biggest->isOutlined());
+    EXPECT_FALSE(state->scanSettings().textScale.has_value());
+
+    QTest::mouseClick(regular, Qt::LeftButton);
+    EXPECT_EQ(state->scanSettings().textScale, 1.0);
+    EXPECT_NE(settingsFile().find("\"textScale\""), std::string::npos);
+
+    const UUID before = state->uiRefresh();
+    QTest::mouseClick(biggest, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(currentTextScale(), 1.4);
+    EXPECT_NE(state->uiRefresh(), before);
+    EXPECT_TRUE(biggest->isOutlined());
+    EXPECT_FALSE(regular->isOutlined());
+}
+
+TEST_F(SettingsScreenTest, NameAndFoldersAreWrittenAtOnce) {
+    SettingsScreen screen(*state);
+    screen.show();
+    auto* name = screen.findChild<QLineEdit*>(QStringLiteral("ownerName"));
+    ASSERT_NE(name, nullptr);
+    QTest::keyClicks(name, QStringLiteral("  "));
+    EXPECT_EQ(state->scanSettings().ownerName, std::optional<std::string>("  "));
+    QTest::keyClicks(name, QStringLiteral("Ann"));
+    EXPECT_EQ(state->scanSettings().ownerName, std::optional<std::string>("  Ann"));
+    EXPECT_NE(settingsFile().find("  Ann"), std::string::npos);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(name, Qt::Key_Backspace);
+    EXPECT_FALSE(state->scanSettings().ownerName.has_value());
+    EXPECT_EQ(settingsFile().find("ownerName"), std::string::npos);
+
+    auto* downloads = named<retro::CheckBox>(screen, QStringLiteral("Downloads"));
+    ASSERT_NE(downloads, nullptr);
+    EXPECT_TRUE(downloads->isChecked());
+    QTest::mouseClick(downloads, Qt::LeftButton);
+    EXPECT_EQ(state->scanSettings().disabledFolders, std::set<std::string>{"Downloads"});
+    EXPECT_NE(settingsFile().find("Downloads"), std::string::npos);
+    QTest::mouseClick(downloads, Qt::LeftButton);
+    EXPECT_TRUE(state->scanSettings().disabledFolders.empty());
+
+    // A change made elsewhere shows here without writing anything back.
+    ScanSettings settings = state->scanSettings();
+    settings.disabledFolders = {"Music"};
+    state->setScanSettings(settings);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(named<retro::CheckBox>(screen, QStringLiteral("Music"))->isChecked());
+    EXPECT_EQ(state->scanSettings().disabledFolders, std::set<std::string>{"Music"});
+}
+
+TEST_F(SettingsScreenTest, DrivesAreListedWhenShownAndSwitchedByPath) {
+    std::vector<platform::ExternalVolume> mounted;
+    AppState::Dependencies dependencies;
+    dependencies.volumes = [&mounted] { return mounted; };
+    state.reset();
+    state = std::make_unique<AppState>(std::move(dependencies));
+    settle();
+    {
+        SettingsScreen screen(*state);
+        screen.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(showsText(screen, QStringLiteral("No external drives are plugged in right now.")));
+        EXPECT_TRUE(visible<retro::CheckBox>(*screen.findChild<QWidget*>(QStringLiteral("drives"))).empty());
+    }
+    mounted = {{"/media/ann/STICK", "STICK", true}, {"/media/ann/4A2B-1C3D", "4A2B-1C3D", true}};
+    SettingsScreen screen(*state);
+    screen.show();
+    QCoreApplication::processEvents();
+    layOut(screen, QStringLiteral("settings-drives"));
+    EXPECT_FALSE(showsText(screen, QStringLiteral("No external drives are plugged in right now.")));
+    EXPECT_TRUE(showsText(screen, QStringLiteral("Off unless you turn one on. Same rules as everywhere else. Nothing "
+                                                 "gets removed without you.")));
+    auto* stick = named<retro::CheckBox>(screen, QStringLiteral("STICK"));
+    ASSERT_NE(stick, nullptr);
+    QTest::mouseClick(stick, Qt::LeftButton);
+    EXPECT_EQ(state->scanSettings().enabledExternalVolumes, std::set<std::string>{"/media/ann/STICK"});
+    EXPECT_FALSE(named<retro::CheckBox>(screen, QStringLiteral("4A2B-1C3D"))->isChecked());
+}
+
+}  // namespace
+}  // namespace ordane::testing

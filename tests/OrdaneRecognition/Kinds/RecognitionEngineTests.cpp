@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "OrdaneRecognition/Fingerprint/Fingerprinter.hpp"
+#include "OrdaneRecognition/Kinds/RecognitionEngine.hpp"
+#include "RecognitionFixtures.hpp"
+
+using namespace ordane;
+
+namespace {
+
+using K = DocKind;
+using T = ConfidenceTier;
+
+RecognitionEngine::Input input(const std::string& fileName, const std::string& text,
+                               void (*features)(Fingerprint&) = nullptr) {
+    RecognitionEngine::Input made;
+    made.record.url = URL::fileURL("/home/ann/Documents/" + fileName);
+    made.sample.text = text;
+    made.fingerprint.structural.pageCount = 1;
+    if (features) features(made.fingerprint);
+    return made;
+}
+
+ContentInsight recognizeOne(const RecognitionEngine::Input& one) {
+    RecognitionEngine engine{OwnerIdentity("Ann Lee"), {}};
+    return engine.recognize(std::vector<RecognitionEngine::Input>{one}).at(0);
+}
+
+const std::string& anchorNote(K kind) { return KindRule::all().at(static_cast<size_t>(kind)).anchorNote; }
+
+bool hasLexicalClaim(const ContentInsight& insight) {
+    for (const EvidenceClaim& claim : insight.provenance) {
+        if (std::holds_alternative<EvidenceClaim::Lexical>(claim.value)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(RecognitionEngine, EachKindsDocumentGetsItsKindTierTitleAndClaims) {
+    struct Expected {
+        const char* title;
+        std::vector<std::string> signalNotes;
+        bool structural;
+        bool entity;
+    };
+    const std::map<K, Expected> expected{
+        {K::resume, {"resume", {"it lists employment-style date ranges", "it uses typical resume wording"}, true, true}},
+        {K::taxDocument,
+         {"2023 tax document", {"it mentions tax-return terms", "it has a Social-Security-style number"}, true, true}},
+        {K::bankStatement,
+         {"Wells Fargo statement", {"it shows a partly-hidden account number", "it lists banking transactions"}, true,
+          true}},
+        {K::invoiceReceipt,
+         {"invoice or receipt", {"it uses billing terms like amount due", "it has a total amount"}, true, false}},
+        {K::medical,
+         {"medical document", {"it records a date of birth", "it names a medical facility"}, false, false}},
+        {K::legalContract,
+         {"legal document", {"it's divided into numbered articles or sections", "it has a signature block"}, false,
+          false}},
+        {K::letter, {"letter", {"it closes like a letter"}, false, false}},
+        {K::recipe, {"recipe", {"it reads like cooking directions"}, true, false}},
+        {K::manualGuide,
+         {"manual or guide", {"it has a table of contents", "it references a model number"}, false, false}},
+        {K::ticketItinerary,
+         {"ticket or itinerary", {"it shows a route between airports", "it lists seat or gate details"}, false, true}},
+        {K::idCertificate, {"certificate or ID", {"it carries issue and expiry details"}, false, true}},
+    };
+    std::vector<RecognitionEngine::Input> batch;
+    for (const auto& document : fixtures::kindDocuments()) {
+        batch.push_back(input(document.fileName, document.text, document.features));
+    }
+    const auto insights = RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch);
+    ASSERT_EQ(insights.size(), batch.size());
+    for (size_t i = 0; i < batch.size(); ++i) {
+        const K kind = fixtures::kindDocuments()[i].kind;
+        const Expected& want = expected.at(kind);
+        const ContentInsight& insight = insights[i];
+        SCOPED_TRACE(std::string(rawValue(kind)));
+        EXPECT_EQ(insight.url, batch[i].record.url);
+        EXPECT_EQ(insight.kind, kind);
+        EXPECT_EQ(insight.tier, T::confident);
+        EXPECT_EQ(insight.title, want.title);
+        EXPECT_EQ(insight.subjectName, std::nullopt);
+        EXPECT_EQ(insight.groupKey, std::nullopt);
+        EXPECT_EQ(insight.analyzerID, "rules-v1");
+        std::vector<EvidenceClaim> claims{EvidenceClaim::ruleAnchor(kind, anchorNote(kind)),
+                                          EvidenceClaim::ruleSignals(kind, want.signalNotes)};
+        if (want.structural) claims.push_back(EvidenceClaim::structural({}));
+        if (want.entity) claims.push_back(EvidenceClaim::entityShape({}));
+        claims.push_back(EvidenceClaim::filename("its filename fits"));
+        EXPECT_EQ(insight.provenance, claims);
+    }
+}
+
+// The same documents with the fingerprints the real fingerprinter gives them.
+TEST(RecognitionEngine, EachKindsDocumentKeepsItsKindWithRealFingerprints) {
+    const Fingerprinter fingerprinter{OwnerIdentity("Ann Lee")};
+    std::vector<RecognitionEngine::Input> batch;
+    for (const auto& document : fixtures::kindDocuments()) {
+        batch.push_back(input(document.fileName, document.text));
+        batch.back().fingerprint = fingerprinter.fingerprint(batch.back().sample);
+    }
+    const auto insights = RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch);
+    for (size_t i = 0; i < batch.size(); ++i) {
+        EXPECT_EQ(insights[i].kind, fixtures::kindDocuments()[i].kind) << batch[i].record.url.path();
+        EXPECT_EQ(insights[i].tier, T::confident) << batch[i].record.url.path();
+    }
+}
+
+TEST(RecognitionEngine, LanguageAndLengthGates) {
+    const std::string germanInvoice =
+        "Rechnung / Invoice\nInvoice No. 2024-118\nRechnungsdatum: 5. März 2024\nBill to: Müller & Söhne GmbH, "
+        "Hauptstraße 12, 10115 Berlin\nVielen Dank für Ihren Auftrag. Wir berechnen Ihnen für die "
+        "Beratungsleistungen im Februar die folgenden Positionen.\nBeratung, 12 Stunden zu je 95,00 €: 1.140,00 €\n"
+        "Zwischensumme / Subtotal: 1.140,00 €\nUmsatzsteuer 19 %: 216,60 €\nTotal: €1.356,60\nZahlbar innerhalb "
+        "von 14 Tagen ohne Abzug. Bitte überweisen Sie den Betrag auf unser Konto.\nAmount due: 1.356,60 €\n";
+    const ContentInsight german = recognizeOne(input("Rechnung 2024-118.pdf", germanInvoice));
+    EXPECT_EQ(german.kind, K::invoiceReceipt);
+    EXPECT_EQ(german.tier, T::tentative);  // as certain as an English one, but capped
+    EXPECT_EQ(german.title, "invoice or receipt");
+
+    const std::string japaneseLetter =
+        "Dear Tanaka-san,\n先日はお忙しいところ、弊社の展示会にお越しいただき誠にありがとうございました。"
+        "いただいたご意見を参考に、製品の改良を進めてまいります。来月には新しいカタログをお送りいたしますので、"
+        "ぜひご覧ください。今後ともどうぞよろしくお願い申し上げます。\nSincerely,\nKenji Sato\n";
+    const ContentInsight japanese = recognizeOne(input("Letter to Tanaka.txt", japaneseLetter));
+    EXPECT_EQ(japanese, RecognitionEngine::undetermined(URL::fileURL("/home/ann/Documents/Letter to Tanaka.txt")));
+
+    // Runs of white space count as one character: "Dear Ann, " + body + " Sincerely, Bo".
+    for (size_t body : {95u, 96u}) {
+        const std::string text = "Dear Ann,\n\n\t" + std::string(body, 'x') + "\n \n  Sincerely,\nBo";
+        const ContentInsight insight = recognizeOne(input("note.txt", text));
+        EXPECT_EQ(insight.kind, body == 95 ? K::unknown : K::letter) << 24 + body << " characters";
+        EXPECT_EQ(insight.provenance.empty(), body == 95);
+    }
+}
+
+TEST(RecognitionEngine, OwnersResumeIsTitledByNameAndKeyedOnlyWhenConfident) {
+    const std::string strong =
+        "Ann Lee\nann.lee@example.org\nExperience\nNurse, City Hospital 2016 – present\nNurse, Bay Clinic "
+        "2012 – 2016\nEducation\nBSc Nursing, State University\nCertifications and achievements: ACLS, PALS.\n";
+    auto ownResume = [](Fingerprint& f) {
+        f.entities.ownerNameNearTop = true;
+        f.entities.emailCount = 1;
+    };
+    const ContentInsight confident = recognizeOne(input("Ann Lee CV 2024.pdf", strong, ownResume));
+    EXPECT_EQ(confident.tier, T::confident);
+    EXPECT_EQ(confident.subjectName, "Ann Lee");
+    EXPECT_EQ(confident.title, "Ann Lee's resume");
+    EXPECT_EQ(confident.groupKey, "resume|ann-lee");
+
+    const std::string weak =
+        "Resume\nAnn Lee\nLooking for part-time work in the neighbourhood, weekday mornings preferred. Happy to "
+        "help with gardening, dog walking and small repairs around the house.\n";
+    const ContentInsight tentative =
+        recognizeOne(input("notes.txt", weak, [](Fingerprint& f) { f.entities.ownerNameNearTop = true; }));
+    EXPECT_EQ(tentative.kind, K::resume);
+    EXPECT_EQ(tentative.tier, T::tentative);
+    EXPECT_EQ(tentative.title, "Ann Lee's resume");
+    EXPECT_EQ(tentative.groupKey, std::nullopt);
+
+}
+
+// Bank names count as whole words only: "purchase" does not name Chase, "totally" Ally, "cities" Citi.
+TEST(RecognitionEngine, BankStatementsAreTitledByTheFirstListedBankTheyName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"card purchase at a totally new store in two cities", "bank statement"},
+        {"Wells Fargo transfer to CHASE savings", "Chase statement"},
+        {"Citibank online; citizens' discoveries", "Citibank statement"},
+        {"CITI card services", "Citi statement"},
+        {"Bank of América, N.A.", "Bank Of America statement"},
+    };
+    for (const auto& [text, title] : cases) {
+        EXPECT_EQ(RecognitionEngine::kindPhrase(K::bankStatement, input("s.pdf", text), PreparedText::prepare(text),
+                                                std::nullopt),
+                  title);
+    }
+}
+
+// Letters that share most of their wording form a centroid once the batch holds 24 documents.
+TEST(RecognitionEngine, BatchesOf24OrMoreLearnWordingCentroids) {
+    const std::string letter =
+        "Dear Mr. Okafor,\nThank you for your letter about the garden committee. We meet again on the first "
+        "Monday of the month and would be glad to see you there.\nBest regards,\nJune Kim\n";
+    const std::string note(200, 'z');
+    auto batchOf = [&](size_t size) {
+        std::vector<RecognitionEngine::Input> batch;
+        for (size_t i = 0; i < size; ++i) {
+            const bool isLetter = i < 10;
+            auto one = input("doc" + std::to_string(i) + ".txt", isLetter ? letter : note);
+            std::vector<uint16_t> indices;
+            if (isLetter) {
+                for (uint16_t k = 1; k <= 20; ++k) indices.push_back(k);
+            }
+            indices.push_back(static_cast<uint16_t>(100 + 3 * i));
+            indices.push_back(static_cast<uint16_t>(101 + 3 * i));
+            one.fingerprint.termFrequency = SparseVector::checkedPair(indices, std::vector<float>(indices.size(), 1));
+            batch.push_back(std::move(one));
+        }
+        return batch;
+    };
+    const RecognitionEngine engine{OwnerIdentity("Ann Lee"), {}};
+    for (size_t size : {23u, 24u}) {
+        const auto insights = engine.recognize(batchOf(size));
+        ASSERT_EQ(insights.size(), size);
+        for (size_t i = 0; i < size; ++i) {
+            EXPECT_EQ(insights[i].url.path(), "/home/ann/Documents/doc" + std::to_string(i) + ".txt");
+            EXPECT_EQ(insights[i].kind, i < 10 ? K::letter : K::unknown);
+            EXPECT_EQ(hasLexicalClaim(insights[i]), size == 24 && i < 10) << size << " documents, #" << i;
+        }
+    }
+    EXPECT_TRUE(engine.recognize({}).empty());
+}
+
+TEST(RecognitionEngine, PathologicalTextsAreRecognisedAsNothing) {
+    std::string oneLine;
+    while (oneLine.size() < 20'000) oneLine += "word.....12 ";
+    std::string punctuation;
+    while (punctuation.size() < 20'000) punctuation += "....!?;:--((**))....,,,";
+    std::string mixedScripts;
+    while (mixedScripts.size() < 20'000) mixedScripts += "Ωμέγα Кирилл 漢字かな عربى עברית ";
+    const std::vector<std::string> texts{oneLine, std::string(10'000, '\n') + std::string(10'000, 'a'), punctuation,
+                                         std::string(20'000, '.'), mixedScripts};
+    std::vector<RecognitionEngine::Input> batch;
+    for (const std::string& text : texts) batch.push_back(input("odd.txt", text));
+    for (const ContentInsight& insight : RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch)) {
+        EXPECT_EQ(insight.kind, K::unknown);
+    }
+}
