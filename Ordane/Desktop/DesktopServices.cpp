@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHash>
@@ -17,22 +18,28 @@ namespace {
 
 DesktopServices* installed = nullptr;
 
-bool askFileManagerToShow(const QString& path) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+void openContainingFolder(const QString& path) {
+    DesktopServices::current().openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 
 }  // namespace
 
 void DesktopServices::reveal(const QString& path) {
-    if (askFileManagerToShow(path)) return;
-    openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openContainingFolder(path);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
+    // Asynchronous: a file manager that is slow to start never holds up the interface.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), qApp);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, qApp, [path](QDBusPendingCallWatcher* done) {
+        if (done->isError()) openContainingFolder(path);
+        done->deleteLater();
+    });
 }
 
 void DesktopServices::openUrl(const QUrl& url) {

@@ -82,6 +82,7 @@ FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget
     auto* reason = new Label(qtext(finding.reason), retro::font(QStringLiteral("Verdana"), 11), withOpacity(text, 0.8),
                              Label::Lines::wrapped, this);
     reason->setObjectName(QStringLiteral("reason"));
+    reason->setLineSpacing(2);
     reason->setContentsMargins(indent, 0, 0, 0);
     column->addWidget(reason);
 

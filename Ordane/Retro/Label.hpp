@@ -13,6 +13,8 @@ public:
 
     Label(const QString& text, const QFont& font, const QColor& colour, Lines lines = Lines::one,
           QWidget* parent = nullptr);
+    // Extra pixels between wrapped lines (the design's line spacing); 0 leaves Qt's own leading.
+    void setLineSpacing(int extra);
     // The text, or nothing when equal (so a refresh repaints only what changed).
     void setTextIfChanged(const QString& text);
     // A wrapped label asks for its text on one line (within its maximum width) and wraps only
@@ -26,7 +28,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The wrapped lines' tops and the height they take at `width`, with the extra spacing.
+    int spacedHeight(int width) const;
+
     Lines lines_;
+    int lineSpacing_ = 0;
 };
 
 }  // namespace ordane::retro

@@ -21,11 +21,15 @@ public:
           QBoxLayout::Direction direction = QBoxLayout::TopToBottom, QWidget* parent = nullptr);
     QBoxLayout* box() const { return box_; }
     QSize sizeHint() const override { return sizeForWrappedText(*this); }
+    // Draws the bevel over the content too (a card whose title bar runs to its edges).
+    void setBevelOverContent(bool over);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QWidget* overlay_ = nullptr;
     QColor background_;
     std::optional<BevelStyle> bevel_;
     QBoxLayout* box_;

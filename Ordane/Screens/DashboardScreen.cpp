@@ -123,6 +123,7 @@ QWidget* makeCard(FindingCategory category, const AnalysisResult::CategoryTotals
     auto* card = new retro::Panel(retro::face, retro::BevelStyle::raised, QMargins(0, 0, 0, 0), QBoxLayout::TopToBottom,
                                   parent);
     card->setObjectName(QStringLiteral("card"));
+    card->setBevelOverContent(true);
     card->box()->setSpacing(8);
     card->box()->addWidget(new retro::TitleBar(retro::qtext(title(category)), true, card));
     auto* body = new QVBoxLayout;
@@ -133,8 +134,10 @@ QWidget* makeCard(FindingCategory category, const AnalysisResult::CategoryTotals
                             retro::font(QStringLiteral("Verdana-Bold"), 12), retro::text, Label::Lines::wrapped, card);
     count->setObjectName(QStringLiteral("cardTotals"));
     body->addWidget(count);
-    body->addWidget(new Label(DashboardScreen::categoryBlurb(category), retro::font(QStringLiteral("Verdana"), 11),
-                              retro::withOpacity(retro::text, 0.8), Label::Lines::wrapped, card));
+    auto* blurb = new Label(DashboardScreen::categoryBlurb(category), retro::font(QStringLiteral("Verdana"), 11),
+                            retro::withOpacity(retro::text, 0.8), Label::Lines::wrapped, card);
+    blurb->setLineSpacing(2);
+    body->addWidget(blurb);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     auto* look = new BevelButton(QStringLiteral("Have a Look"), BevelButton::Kind::plain, std::nullopt, card);

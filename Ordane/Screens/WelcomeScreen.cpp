@@ -90,6 +90,7 @@ WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, p
                        "At most, files go to the Trash, and you can always pull them back out."),
         retro::font(QStringLiteral("Verdana"), 12), retro::text, Label::Lines::wrapped, content);
     intro->setMaximumWidth(textWidth);
+    intro->setLineSpacing(3);
     column->addWidget(intro);
 
     folders_ = new retro::GroupBox(QStringLiteral("Where I'll look"), content);
@@ -101,6 +102,7 @@ WelcomeScreen::WelcomeScreen(AppState& state, QWidget* parent) : Screen(state, p
                                           "leaves this computer."),
                            retro::font(QStringLiteral("Verdana"), 11), retro::shadow, Label::Lines::wrapped, content);
     note->setMaximumWidth(textWidth);
+    note->setLineSpacing(2);
     column->addWidget(note);
 
     auto* buttons = new QHBoxLayout;

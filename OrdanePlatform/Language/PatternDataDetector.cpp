@@ -1,13 +1,8 @@
 #include "OrdanePlatform/Language/PatternDataDetector.hpp"
 
-#include <phonenumbers/phonenumbermatch.h>
-#include <phonenumbers/phonenumbermatcher.h>
-#include <phonenumbers/phonenumberutil.h>
-
 #include <algorithm>
-#include <climits>
 
-#include "OrdanePlatform/Language/GregorianCalendar.hpp"
+#include "OrdanePlatform/Language/PatternDetection.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
@@ -15,21 +10,9 @@ namespace ordane::platform {
 
 namespace {
 
-constexpr const char* monthPattern =
-    "(?:jan(?:uary)?|feb(?:ruary)?|mar(?:ch)?|apr(?:il)?|may|june?|july?|aug(?:ust)?|sep(?:t(?:ember)?)?|"
-    "oct(?:ober)?|nov(?:ember)?|dec(?:ember)?)";
-
-// Every written form of a date in one expression, so the text is scanned once; the matched text
-// says which form it is.
-const text::Regex& datePattern() {
-    static const text::Regex pattern(std::string(R"((?i)\b(?:\d{4}-\d{1,2}-\d{1,2})") +
-                                         R"(|\d{1,2}/\d{1,2}/\d{4}|\d{1,2}\.\d{1,2}\.\d{4})" +
-                                         "|" + monthPattern + R"(\.?[ \t]+\d{1,2}(?:st|nd|rd|th)?,?[ \t]+\d{4})" +
-                                         R"(|\d{1,2}(?:st|nd|rd|th)?[ \t]+)" + monthPattern +
-                                         R"(\.?,?[ \t]+\d{4})" + "|" + monthPattern +
-                                         R"(\.?,?[ \t]+\d{4})(?!\d))");
-    return pattern;
-}
+using pattern_detection::isASCIIDigit;
+using pattern_detection::isASCIILetter;
+using pattern_detection::matchAt;
 
 const text::Regex& linkPattern() {
     static const text::Regex pattern(
@@ -51,80 +34,6 @@ const text::Regex& addressPattern() {
     static const text::Regex pattern(R"(\b(?:)" + street + R"((?:(?:,[ \t]*|[ \t]*\n[ \t]*))" + city + ")?|" +
                                      city + ")");
     return pattern;
-}
-
-DataMatch matchAt(DataTypes type, size_t begin, size_t end) {
-    DataMatch match;
-    match.type = type;
-    match.begin = begin;
-    match.end = end;
-    return match;
-}
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isASCIILetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-int monthNumber(std::string_view word) {
-    static constexpr std::string_view prefixes[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                                    "jul", "aug", "sep", "oct", "nov", "dec"};
-    std::string lower(word.substr(0, 3));
-    for (char& c : lower) c = static_cast<char>(c | 0x20);
-    for (int i = 0; i < 12; ++i) {
-        if (lower == prefixes[i]) return i + 1;
-    }
-    return 0;
-}
-
-// The day a matched date names: its numbers in order and its month word, read by the form.
-std::optional<GregorianCalendar::Day> dayOf(std::string_view match) {
-    std::vector<int> numbers;
-    int month = 0;
-    bool monthFirst = false;
-    for (size_t i = 0; i < match.size();) {
-        if (isDigit(match[i])) {
-            int value = 0;
-            for (; i < match.size() && isDigit(match[i]); ++i) value = value * 10 + (match[i] - '0');
-            numbers.push_back(value);
-        } else if (isASCIILetter(match[i])) {
-            const size_t start = i;
-            while (i < match.size() && isASCIILetter(match[i])) ++i;
-            if (month == 0 && numbers.empty()) monthFirst = true;
-            // The first word is the month; later ones are ordinal suffixes ("7th").
-            if (month == 0) month = monthNumber(match.substr(start, i - start));
-        } else {
-            ++i;
-        }
-    }
-    GregorianCalendar::Day day;
-    if (month != 0) {
-        day = {numbers.back(), month, numbers.size() == 2 ? numbers.front() : 1};
-        if (monthFirst && numbers.size() == 1) day.day = 1;
-    } else if (numbers.size() == 3) {
-        if (match.find('-') != std::string_view::npos) {
-            day = {numbers[0], numbers[1], numbers[2]};
-        } else if (match.find('/') != std::string_view::npos) {
-            day = {numbers[2], numbers[0], numbers[1]};
-        } else {
-            day = {numbers[2], numbers[1], numbers[0]};
-        }
-    } else {
-        return std::nullopt;
-    }
-    return day;
-}
-
-void addDates(std::string_view text, std::vector<DataMatch>& out) {
-    std::optional<GregorianCalendar> calendar;
-    for (const text::RegexMatch& match : datePattern().matches(text)) {
-        const std::optional<GregorianCalendar::Day> day = dayOf(match.text);
-        if (!day) continue;
-        if (!calendar) calendar.emplace();
-        const std::optional<double> seconds = calendar->startOfDay(*day);
-        if (!seconds) continue;
-        DataMatch found = matchAt(DataTypes::date, match.begin, match.end);
-        found.secondsSince1970 = seconds;
-        out.push_back(std::move(found));
-    }
 }
 
 void addLinks(std::string_view text, std::vector<DataMatch>& out) {
@@ -150,26 +59,6 @@ void addAddresses(std::string_view text, std::vector<DataMatch>& out) {
     }
 }
 
-// A run of digits alone is more often an amount, an order number or a date than a phone number.
-bool looksWrittenAsPhoneNumber(std::string_view raw) {
-    if (!raw.empty() && raw.front() == '+') return true;
-    return std::any_of(raw.begin(), raw.end(), [](char c) { return !isDigit(c); });
-}
-
-void addPhoneNumbers(std::string_view text, std::vector<DataMatch>& out) {
-    using i18n::phonenumbers::PhoneNumberMatch;
-    using i18n::phonenumbers::PhoneNumberMatcher;
-    using i18n::phonenumbers::PhoneNumberUtil;
-    PhoneNumberMatcher matcher(*PhoneNumberUtil::GetInstance(), std::string(text), "US", PhoneNumberMatcher::POSSIBLE,
-                               INT_MAX);
-    PhoneNumberMatch match;
-    while (matcher.HasNext() && matcher.Next(&match)) {
-        if (!looksWrittenAsPhoneNumber(match.raw_string())) continue;
-        out.push_back(matchAt(DataTypes::phoneNumber, static_cast<size_t>(match.start()),
-                              static_cast<size_t>(match.end())));
-    }
-}
-
 }  // namespace
 
 std::string_view urlScheme(std::string_view url) {
@@ -177,7 +66,7 @@ std::string_view urlScheme(std::string_view url) {
     if (colon == std::string_view::npos || colon == 0) return {};
     const std::string_view scheme = url.substr(0, colon);
     const bool wellFormed = std::all_of(scheme.begin(), scheme.end(), [](char c) {
-        return isASCIILetter(c) || isDigit(c) || c == '+' || c == '-' || c == '.';
+        return isASCIILetter(c) || isASCIIDigit(c) || c == '+' || c == '-' || c == '.';
     });
     return wellFormed && isASCIILetter(scheme.front()) ? scheme : std::string_view();
 }
@@ -185,10 +74,10 @@ std::string_view urlScheme(std::string_view url) {
 std::vector<DataMatch> PatternDataDetector::matches(std::string_view text, DataTypes types) const {
     if (!text::isValidUTF8(text)) return matches(text::validUTF8(text), types);
     std::vector<DataMatch> found;
-    if (contains(types, DataTypes::date)) addDates(text, found);
+    if (contains(types, DataTypes::date)) pattern_detection::addDates(text, found);
     if (contains(types, DataTypes::link)) addLinks(text, found);
     if (contains(types, DataTypes::address)) addAddresses(text, found);
-    if (contains(types, DataTypes::phoneNumber)) addPhoneNumbers(text, found);
+    if (contains(types, DataTypes::phoneNumber)) pattern_detection::addPhoneNumbers(text, found);
     std::stable_sort(found.begin(), found.end(), [](const DataMatch& a, const DataMatch& b) {
         return a.begin != b.begin ? a.begin < b.begin : a.end > b.end;
     });
@@ -198,6 +87,18 @@ std::vector<DataMatch> PatternDataDetector::matches(std::string_view text, DataT
     }
     return result;
 }
+
+namespace pattern_detection {
+
+DataMatch matchAt(DataTypes type, size_t begin, size_t end) {
+    DataMatch match;
+    match.type = type;
+    match.begin = begin;
+    match.end = end;
+    return match;
+}
+
+}  // namespace pattern_detection
 
 const PatternDataDetector& PatternDataDetector::shared() {
     static const PatternDataDetector detector;

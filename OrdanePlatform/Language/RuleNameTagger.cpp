@@ -165,9 +165,11 @@ bool joinsPrevious(const std::vector<Word>& words, size_t i) {
     return false;
 }
 
-bool isInnerConnector(const Word& word) {
-    return word.folded == "of" || word.folded == "and" || word.folded == "&" || word.folded == "the" ||
-           word.folded == "for";
+// Inside an organisation's name, before its company word: "Johnson & Johnson", "Bank of America
+// Corporation". A plain "of" or "and" more often joins a person to the organisation.
+bool isInnerConnector(const std::vector<Word>& words, size_t at) {
+    if (words[at].folded == "&") return true;
+    return words[at].folded == "of" && at > 0 && joinsPrevious(words, at) && isOrganizationWord(words[at - 1]);
 }
 
 // The organisation whose company word is words[at], as [first, last]; none when nothing names it.
@@ -180,7 +182,7 @@ std::optional<std::pair<size_t, size_t>> organizationAt(const std::vector<Word>&
         if (isNameWord(before) || isOrganizationWord(before)) {
             first = j - 1;
             named = named || !isOrganizationWord(before);
-        } else if (!isInnerConnector(before)) {
+        } else if (!isInnerConnector(words, j - 1)) {
             break;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <stdexcept>
 
 namespace ordane::platform::text::icu_text {
@@ -37,16 +38,33 @@ MappedText toMappedUnicode(std::string_view text) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     MappedText mapped;
     mapped.byteOffsets.reserve(text.size() + 1);
+    // Written straight into the string's buffer: appending one code point at a time costs more
+    // than the regular expressions that search the result. UTF-16 never needs more units than
+    // UTF-8 has bytes.
+    UChar* units = mapped.string.getBuffer(std::max(length, int32_t{1}));
+    if (units == nullptr) throw std::bad_alloc();
+    int32_t count = 0;
     int32_t i = 0;
     while (i < length) {
         const int32_t start = i;
+        if (bytes[i] < 0x80) {
+            units[count++] = bytes[i++];
+            mapped.byteOffsets.push_back(start);
+            continue;
+        }
         UChar32 c;
         U8_NEXT(bytes, i, length, c);
         if (c < 0) c = 0xFFFD;
-        mapped.string.append(c);
+        if (U16_LENGTH(c) == 2) {
+            units[count++] = U16_LEAD(c);
+            units[count++] = U16_TRAIL(c);
+            mapped.byteOffsets.push_back(start);
+        } else {
+            units[count++] = static_cast<UChar>(c);
+        }
         mapped.byteOffsets.push_back(start);
-        if (U16_LENGTH(c) == 2) mapped.byteOffsets.push_back(start);
     }
+    mapped.string.releaseBuffer(count);
     mapped.byteOffsets.push_back(length);
     return mapped;
 }

@@ -185,6 +185,14 @@ std::string prefix(std::string_view text, size_t count) {
 }
 
 std::string folded(std::string_view text) {
+    // ASCII has no marks to drop and folds to its lower case: no need to go through UTF-16.
+    if (isASCII(text)) {
+        std::string result(text);
+        for (char& c : result) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        }
+        return result;
+    }
     static const icu::Locale enUS("en_US");
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString decomposed =

@@ -52,5 +52,23 @@ TEST_F(PreviewWindowTest, ShowsPicturesPdfPagesTextOrASummaryThatOpensTheFile) {
     EXPECT_EQ(desktop.opened[0].toLocalFile().toStdString(), other);
 }
 
+// Only opening is recorded: reveal itself runs for real and, with no file manager on the bus,
+// falls back to opening the folder that holds the file.
+class OpeningRecorder : public DesktopServices {
+public:
+    void openUrl(const QUrl& url) override { opened.push_back(url); }
+    std::vector<QUrl> opened;
+};
+
+TEST_F(PreviewWindowTest, RevealWithoutAFileManagerOpensTheContainingFolder) {
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    OpeningRecorder recorder;
+    DesktopServices::setCurrent(&recorder);
+    recorder.reveal(QStringLiteral("/h/Documents/Taxes/return.pdf"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.opened.empty(); }, 10000));
+    EXPECT_EQ(recorder.opened[0], QUrl::fromLocalFile(QStringLiteral("/h/Documents/Taxes")));
+    DesktopServices::setCurrent(&desktop);
+}
+
 }  // namespace
 }  // namespace ordane::testing

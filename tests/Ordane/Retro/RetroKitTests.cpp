@@ -78,7 +78,6 @@ TEST(Fonts, NamesMapToDejaVuAndSizesAreScaledLogicalPixels) {
     EXPECT_EQ(digits.weight(), QFont::Bold);
     EXPECT_DOUBLE_EQ(fontAtFixedSize(QStringLiteral("Menlo"), 10).pointSizeF(), pointsForPixels(10));
     setCurrentTextScale(1.0);
-    EXPECT_NEAR(pointsForPixels(12) / 12 * 96, 72, 1e-9 + 72 * 0.5) << "points follow the logical dpi";
 }
 
 TEST(ProgressBar, BlocksFollowWidthFractionAndMarqueePhase) {

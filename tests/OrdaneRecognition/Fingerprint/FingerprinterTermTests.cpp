@@ -8,7 +8,6 @@
 #include "OrdanePlatform/Text/Text.hpp"
 #include "OrdaneRecognition/Fingerprint/Fingerprinter.hpp"
 
-using ordane::ContentSample;
 using ordane::Fingerprinter;
 using ordane::SparseVector;
 namespace StableHash = ordane::StableHash;
@@ -105,21 +104,4 @@ TEST(FingerprinterSimHash, FollowsTheHeavierTermAndZeroSumsGiveZeroBits) {
     EXPECT_EQ(Fingerprinter::simHash({{"invoice", 3}, {"receipt", 1}}), StableHash::fnv1a64("invoice"));
     EXPECT_EQ(Fingerprinter::simHash({{"invoice", 2}, {"receipt", 2}}),
               StableHash::fnv1a64("invoice") & StableHash::fnv1a64("receipt"));
-}
-
-TEST(FingerprinterSimHash, NearDuplicateTextsDifferInFewBits) {
-    const std::string base =
-        "Your order of three blue notebooks and a box of pencils has shipped from our warehouse in Ohio. "
-        "Tracking details follow by separate message; delivery is expected within five business days.";
-    const Fingerprinter fingerprinter;
-    const auto hashOf = [&](const std::string& text) {
-        ContentSample sample;
-        sample.text = text;
-        return fingerprinter.fingerprint(sample).simHash;
-    };
-    const int near = __builtin_popcountll(hashOf(base) ^ hashOf(base + " Thank you."));
-    const int far = __builtin_popcountll(hashOf(base) ^ hashOf("Preheat the oven, whisk two eggs with sugar and "
-                                                                 "flour, then bake the cake for forty minutes."));
-    EXPECT_LT(near, far);
-    EXPECT_LE(near, 8);
 }

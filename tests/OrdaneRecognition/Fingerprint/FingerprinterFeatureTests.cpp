@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "OrdaneRecognition/Fingerprint/Fingerprinter.hpp"
+
+using ordane::ContentSample;
+using ordane::EntitySignature;
+using ordane::Fingerprint;
+using ordane::Fingerprinter;
+using ordane::OwnerIdentity;
+using ordane::StructuralFeatures;
+using ordane::TextLine;
+
+namespace {
+
+Fingerprint fingerprintOf(const std::string& text, const std::string& owner = "Ann Lee") {
+    Fingerprinter fingerprinter;
+    fingerprinter.owner = OwnerIdentity(owner);
+    ContentSample sample;
+    sample.text = text;
+    return fingerprinter.fingerprint(sample);
+}
+
+StructuralFeatures structureOf(const std::string& text) {
+    return Fingerprinter::structuralFeatures(text, std::nullopt, Fingerprinter::trimmedLines(text, {}));
+}
+
+EntitySignature entitiesOf(const std::string& text, const std::string& owner = "Ann Lee") {
+    return Fingerprinter::entitySignature(text, OwnerIdentity(owner));
+}
+
+std::string linesOf(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += (i ? "\n" : "") + std::string(i == 0 ? 10 : 30, 'x');
+    return text;
+}
+
+const std::string resume =
+    "ANN LEE\n"
+    "ann.lee@example.com | (415) 555-0132\n"
+    "1200 Oak Avenue, Springfield, IL 62704\n"
+    "\n"
+    "WORK EXPERIENCE\n"
+    "Senior Analyst, Globex Corporation\n"
+    "2019 - Present\n"
+    "Led a team of 5 analysts; cut reporting time by 40%.\n"
+    "Analyst, First National Bank\n"
+    "2015 \u2013 2019\n"
+    "\n"
+    "EDUCATION\n"
+    "University of Michigan\n"
+    "B.S. Economics, 2015";
+
+const std::string receipt =
+    "Corner Market\n"
+    "123 Main St\n"
+    "Springfield, IL 62704\n"
+    "(217) 555-0199\n"
+    "\n"
+    "Date: 03/07/2024\n"
+    "Milk 2 gal                3.49\n"
+    "Bread                     2.99\n"
+    "Eggs 12 ct                4.25\n"
+    "Subtotal                 10.73\n"
+    "Tax 8.25%                 0.89\n"
+    "TOTAL                   $11.62\n"
+    "VISA XXXX1234\n"
+    "Thank you for shopping!";
+
+const std::string recipe =
+    "Lemon Pound Cake\n"
+    "\n"
+    "Ingredients\n"
+    "2 cups flour\n"
+    "1 tsp baking powder\n"
+    "1/2 cup sugar\n"
+    "200g butter\n"
+    "3 eggs\n"
+    "\n"
+    "Instructions\n"
+    "1. Preheat the oven to 350\u00b0F.\n"
+    "2. Cream the butter and sugar.\n"
+    "3) Fold in the flour and bake for 45 minutes at 175 C.";
+
+const std::string letter =
+    "Peter Smith\n"
+    "45 Elm Street\n"
+    "Boston, MA 02108\n"
+    "\n"
+    "March 7, 2024\n"
+    "\n"
+    "Dear Ms. Garcia,\n"
+    "\n"
+    "Thank you for your letter of 2/14/2024 about policy number HX55821. Maria Garcia of Acme Insurance\n"
+    "will call you at 617-555-0148. You can also write to claims@acme-insurance.com.\n"
+    "\n"
+    "Your coverage runs from January 2024 to December 2024.\n"
+    "\n"
+    "Sincerely,\n"
+    "Peter Smith";
+
+}  // namespace
+
+TEST(FingerprinterDocuments, AResumeShowsItsHeadingsRangesAndOwner) {
+    const Fingerprint fingerprint = fingerprintOf(resume);
+    const StructuralFeatures& s = fingerprint.structural;
+    EXPECT_EQ(s.lineCount, 14);
+    EXPECT_EQ(s.headingCount, 6);  // the name, three capital headings, two title-case lines
+    EXPECT_EQ(s.dateRangeCount, 2);
+    EXPECT_EQ(s.currencyCount, 0);
+    EXPECT_EQ(s.dateCount, 0);
+    EXPECT_TRUE(s.contactInfoNearTop);
+    EXPECT_EQ(s.pageCount, 1);
+    EXPECT_DOUBLE_EQ(s.topRegionDensity, 81.0 / 286.0);  // three top lines of 14
+
+    const EntitySignature& e = fingerprint.entities;
+    EXPECT_EQ(e.personCount, 1);
+    EXPECT_TRUE(e.personNearTop);
+    EXPECT_TRUE(e.ownerNameNearTop);
+    EXPECT_EQ(e.organizationCount, 3);
+    EXPECT_EQ(e.emailCount, 1);
+    EXPECT_EQ(e.phoneCount, 1);
+    EXPECT_EQ(e.addressCount, 1);
+    EXPECT_EQ(e.percentageCount, 1);
+    EXPECT_EQ(e.yearMentions, (std::vector<int64_t>{2015, 2019}));
+    EXPECT_TRUE(e.monthYearMentions.empty());
+    EXPECT_FALSE(fingerprint.termFrequency.isEmpty());
+}
+
+TEST(FingerprinterDocuments, AReceiptShowsItsAmountsAndMaskedCard) {
+    const Fingerprint fingerprint = fingerprintOf(receipt);
+    const StructuralFeatures& s = fingerprint.structural;
+    EXPECT_EQ(s.lineCount, 14);
+    EXPECT_EQ(s.currencyLineCount, 6);
+    EXPECT_EQ(s.currencyCount, 7);  // six amounts and the tax rate's digits
+    EXPECT_TRUE(s.hasMaskedAccountNumber);
+    EXPECT_EQ(s.dateCount, 1);
+    EXPECT_EQ(s.headingCount, 3);  // shop name, street line, card line
+    EXPECT_TRUE(s.contactInfoNearTop);
+
+    const EntitySignature& e = fingerprint.entities;
+    EXPECT_EQ(e.phoneCount, 1);
+    EXPECT_EQ(e.addressCount, 1);
+    EXPECT_EQ(e.personCount, 0);
+    EXPECT_EQ(e.organizationCount, 0);
+    EXPECT_EQ(e.emailCount, 0);
+    EXPECT_EQ(e.percentageCount, 1);
+    EXPECT_FALSE(e.ownerNameNearTop);
+    EXPECT_EQ(e.yearMentions, (std::vector<int64_t>{2024}));
+    EXPECT_EQ(e.monthYearMentions, (std::vector<int64_t>{202403}));
+}
+
+TEST(FingerprinterDocuments, ARecipeShowsItsStepsUnitsAndTemperatures) {
+    const StructuralFeatures s = fingerprintOf(recipe).structural;
+    EXPECT_EQ(s.lineCount, 13);
+    EXPECT_EQ(s.numberedStepCount, 3);
+    EXPECT_EQ(s.unitOfMeasureCount, 4);
+    EXPECT_EQ(s.temperatureCount, 2);
+    EXPECT_EQ(s.headingCount, 3);
+    EXPECT_EQ(s.currencyCount, 0);
+    EXPECT_FALSE(s.contactInfoNearTop);
+}
+
+TEST(FingerprinterDocuments, ALetterShowsItsPeopleDatesAndContacts) {
+    const Fingerprint fingerprint = fingerprintOf(letter, "Maria Garcia");
+    const StructuralFeatures& s = fingerprint.structural;
+    EXPECT_EQ(s.lineCount, 15);
+    EXPECT_EQ(s.headingCount, 3);  // the sender's name twice and the street line
+    EXPECT_EQ(s.dateCount, 4);
+    EXPECT_TRUE(s.contactInfoNearTop);
+
+    const EntitySignature& e = fingerprint.entities;
+    EXPECT_EQ(e.personCount, 3);  // the sender twice and Maria Garcia, not "Ms. Garcia"
+    EXPECT_TRUE(e.personNearTop);
+    EXPECT_TRUE(e.ownerNameNearTop);
+    EXPECT_EQ(e.organizationCount, 1);
+    EXPECT_EQ(e.emailCount, 1);
+    EXPECT_EQ(e.phoneCount, 1);
+    EXPECT_EQ(e.addressCount, 1);
+    EXPECT_EQ(e.documentIDCount, 1);
+    EXPECT_EQ(e.monthYearMentions, (std::vector<int64_t>{202401, 202402, 202403, 202412}));
+    EXPECT_FALSE(fingerprintOf(letter, "Ann Lee").entities.ownerNameNearTop);
+}
+
+TEST(FingerprinterLines, TopLinesPageCountAndLineEnds) {
+    struct Case {
+        std::string text;
+        int64_t lines;
+        double density;
+    };
+    const Case cases[] = {
+        {linesOf(3), 3, 10.0 / 70.0},            // one top line of three
+        {linesOf(10), 10, 40.0 / 280.0},         // two of ten
+        {"", 0, 0.0},                            // an empty text has no lines
+        {"\n\n", 3, 0.0},                        // only empty lines
+        {"  a b\t\r\n\tc  \r\nd", 3, 3.0 / 5.0},  // CR LF ends a line; spaces and tabs trimmed
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const StructuralFeatures s = structureOf(c.text);
+        EXPECT_EQ(s.lineCount, c.lines);
+        EXPECT_DOUBLE_EQ(s.topRegionDensity, c.density);
+        EXPECT_EQ(s.pageCount, 1);
+    }
+    const std::vector<std::string> pieces = Fingerprinter::trimmedLines("  a b\t\r\n\tc  \r\nd", {});
+    EXPECT_EQ(pieces, (std::vector<std::string>{"a b", "c", "d"}));
+
+    // Recognised lines are taken as they are, whatever the text says.
+    std::vector<TextLine> recognised(2);
+    recognised[0].string = "  First  ";
+    recognised[1].string = "Second";
+    EXPECT_EQ(Fingerprinter::trimmedLines("one\ntwo\nthree", recognised),
+              (std::vector<std::string>{"  First  ", "Second"}));
+    ContentSample sample;
+    sample.text = "one\ntwo\nthree";
+    sample.lines = recognised;
+    sample.pageCount = 4;
+    const Fingerprint fingerprint = Fingerprinter{}.fingerprint(sample);
+    EXPECT_EQ(fingerprint.structural.lineCount, 2);
+    EXPECT_EQ(fingerprint.structural.pageCount, 4);
+}
+
+TEST(FingerprinterLines, HeadingTest) {
+    struct Case {
+        std::string line;
+        bool heading;
+    };
+    const Case cases[] = {
+        {"WORK EXPERIENCE", true},
+        {"Terms of Service", true},
+        {"  Summary  ", true},
+        {"Table of contents", false},
+        {"Total:", false},
+        {"Is it?", false},
+        {std::string(41, 'A'), false},
+        {std::string(40, 'A'), true},
+        {"2024", false},
+        {"Ab", false},
+        {"A1 B2 C3", false},  // 8 characters need 4 letters
+        {"ONE TWO THREE FOUR FIVE SIX", true},
+        {"One Two Three Four Five Six", false},  // more than five words must be capitals
+        {"\u00c9T\u00c9 \u00c0 PARIS", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Fingerprinter::isHeading(c.line), c.heading) << c.line;
+}
+
+TEST(FingerprinterPatterns, CountsOfTheFixedPatterns) {
+    struct Case {
+        std::string text;
+        int64_t StructuralFeatures::*field;
+        int64_t count;
+    };
+    const Case cases[] = {
+        {"Subtotal 1,234.56", &StructuralFeatures::currencyLineCount, 1},
+        {"Subtotal 1,234.56 paid", &StructuralFeatures::currencyLineCount, 0},
+        {"$5 and \u20ac 12 and \u00a31,000", &StructuralFeatures::currencyCount, 3},
+        {"5.5 and 12.345", &StructuralFeatures::currencyCount, 0},
+        {"2015 \u2013 2019, 2015-2019 and 2020 - Present or 2021 \u2014 current", &StructuralFeatures::dateRangeCount, 4},
+        {"1999 - 1890", &StructuralFeatures::dateRangeCount, 0},
+        {"Contents ......... 3\nIndex .... 9", &StructuralFeatures::tocDotLeaderCount, 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(structureOf(c.text).*c.field, c.count) << c.text;
+
+    for (const char* masked : {"Card XXXX1234", "**** 1234", "ending in 4321", "Acct no. 5678"}) {
+        EXPECT_TRUE(structureOf(masked).hasMaskedAccountNumber) << masked;
+    }
+    EXPECT_FALSE(structureOf("Card 1234 and X 5678").hasMaskedAccountNumber);
+
+    EXPECT_EQ(entitiesOf("SFO \u2192 JFK, LHR-CDG, BOS to SEA, sfo-jfk").airportCodePairCount, 3);
+    EXPECT_EQ(entitiesOf("Up 12% or 3.5 % or 7.25%").percentageCount, 2);
+    // Any word of five letters after "confirmation" counts: the evidence weights were set with it.
+    EXPECT_EQ(entitiesOf("Confirmation number: ABC12\nconfirmation email").documentIDCount, 2);
+}
+
+TEST(FingerprinterEntities, YearsAndMonthKeys) {
+    EXPECT_EQ(entitiesOf("1899, 2100, 2099, 1900 and 2099 again, 20990").yearMentions,
+              (std::vector<int64_t>{1900, 2099}));
+
+    // Thirty months in order; 1985 is ignored and the scan stops at 24 distinct keys.
+    std::string text = "March 1985. ";
+    std::vector<int64_t> expected;
+    for (int i = 0; i < 30; ++i) {
+        const int year = 2030 - i / 12;
+        const int month = 12 - i % 12;
+        text += std::to_string(month) + "/1/" + std::to_string(year) + " and again " + std::to_string(month) + "/2/" +
+                std::to_string(year) + ". ";
+        if (expected.size() < 24) expected.push_back(year * 100 + month);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Fingerprinter::monthYearMentions(text), expected);
+    EXPECT_EQ(structureOf(text).dateCount, 61);  // every date counts, not only the keyed ones
+}
+
+TEST(FingerprinterEntities, ContactAndNamesNearTheTop) {
+    // Each mention counts once, with or without its scheme.
+    EXPECT_EQ(entitiesOf("Mail ann@example.com or mailto:ann@example.com").emailCount, 2);
+    // An at sign the detector does not read as an address still marks contact details.
+    EXPECT_TRUE(Fingerprinter::hasContactInfo("reach me @annlee"));
+    EXPECT_TRUE(structureOf(std::string("Handle: @ann\n") + linesOf(40)).contactInfoNearTop);
+    EXPECT_FALSE(structureOf(linesOf(20) + "\nann@example.com").contactInfoNearTop);  // beyond 400 characters
+    EXPECT_FALSE(Fingerprinter::hasContactInfo("Order 4155550132, amount 1,234.56"));
+
+    EXPECT_EQ(Fingerprinter::nameTaggerText("ANN LEE\nMixed CASE\nA1\n\u00c9MILE ZOLA"),
+              "Ann Lee\nMixed CASE\nA1\n\u00c9mile Zola");
+    const EntitySignature top = entitiesOf("ANN LEE\nResume");
+    EXPECT_EQ(top.personCount, 1);
+    EXPECT_TRUE(top.personNearTop);
+    EXPECT_TRUE(top.ownerNameNearTop);
+    const EntitySignature late = entitiesOf(linesOf(20) + "\nAnn Lee");
+    EXPECT_EQ(late.personCount, 1);
+    EXPECT_FALSE(late.personNearTop);
+    EXPECT_FALSE(late.ownerNameNearTop);
+}
+
+TEST(FingerprinterBadInput, OddTextsFingerprintWithoutError) {
+    const std::string japanese =
+        "\u6771\u4eac\u90fd\u6e0b\u8c37\u533a\u306e\u4e8b\u52d9\u6240\u3067\u3001\u4ee4\u548c\u516d\u5e74\u4e09\u6708"
+        "\u4e03\u65e5\u306b\u5951\u7d04\u3092\u7de0\u7d50\u3057\u307e\u3057\u305f\u3002";
+    std::string longJapanese;
+    while (longJapanese.size() < 60000) longJapanese += japanese;
+    struct Case {
+        std::string name;
+        std::string text;
+        int64_t characters;
+    };
+    const Case cases[] = {
+        {"one repeated letter", std::string(20000, 'a'), 20000},
+        {"only digits", std::string(20000, '7'), 20000},
+        {"digits and dashes", [] {
+             std::string text;
+             for (int i = 0; i < 2000; ++i) text += "2024-";
+             return text;
+         }(), 10000},
+        {"Japanese", longJapanese, static_cast<int64_t>(longJapanese.size() / 3)},
+        {"ill-formed UTF-8", "Ann Lee \xFF\xFE caf\xC3 2024-03-07", 26},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Fingerprint fingerprint = fingerprintOf(c.text);
+        EXPECT_EQ(fingerprint.structural.characterCount, c.characters);
+        EXPECT_TRUE(fingerprint.termFrequency.isWellFormed());
+    }
+    // A run too long to be a word is no term; the other texts' words are.
+    EXPECT_TRUE(fingerprintOf(std::string(20000, 'a')).termFrequency.isEmpty());
+    EXPECT_FALSE(fingerprintOf(longJapanese).termFrequency.isEmpty());
+    const Fingerprint repaired = fingerprintOf("Ann Lee \xFF\xFE caf\xC3 2024-03-07");
+    EXPECT_EQ(repaired.structural.dateCount, 1);
+    EXPECT_TRUE(repaired.entities.ownerNameNearTop);
+}
+
+TEST(FingerprinterBadInput, AnEmptySampleGivesZeroCounts) {
+    ContentSample sample;
+    sample.pageCount = 2;
+    const Fingerprint fingerprint = Fingerprinter{OwnerIdentity("Ann Lee")}.fingerprint(sample);
+    EXPECT_TRUE(fingerprint.termFrequency.isEmpty());
+    EXPECT_EQ(fingerprint.simHash, 0u);
+    StructuralFeatures expectedStructure;
+    expectedStructure.pageCount = 2;
+    EXPECT_EQ(fingerprint.structural, expectedStructure);
+    EXPECT_EQ(fingerprint.entities, EntitySignature{});
+}
