@@ -13,13 +13,6 @@ namespace {
 
 using FileRowTest = ScreenTest;
 
-retro::BevelButton* buttonNamed(const QWidget& root, const QString& text) {
-    for (auto* candidate : root.findChildren<retro::BevelButton*>()) {
-        if (candidate->text() == text) return candidate;
-    }
-    return nullptr;
-}
-
 TEST_F(FileRowTest, ShowsTheFileAsTypedAndIndentsOnlyBesideACheckBox) {
     Finding finding = syntheticFinding(FindingCategory::oldFiles, "/h/Tax <b>stuff/<b>2024<i>.pdf", 0);
     for (bool checkable : {true, false}) {
@@ -64,7 +57,7 @@ TEST_F(FileRowTest, PeekPreviewsUntilClosedAndShowInFolderRevealsTheOneFile) {
     retro::FileRow row(finding, false, false);
     layOut(row);
     EXPECT_TRUE(visible<QWidget>(row).size() > 0);
-    auto* peek = buttonNamed(row, QStringLiteral("Peek"));
+    auto* peek = withText<retro::BevelButton>(row, QStringLiteral("Peek"));
     ASSERT_NE(peek, nullptr);
     EXPECT_EQ(peek->accessibleName(), QStringLiteral("Preview trip.mov"));
     QTest::mouseClick(peek, Qt::LeftButton);
@@ -72,7 +65,7 @@ TEST_F(FileRowTest, PeekPreviewsUntilClosedAndShowInFolderRevealsTheOneFile) {
     EXPECT_EQ(row.previewPath(), std::optional<QString>(QStringLiteral("/h/Movies/trip.mov")));
     desktop.closePreview();
     EXPECT_FALSE(row.previewPath().has_value());
-    QTest::mouseClick(buttonNamed(row, QStringLiteral("Show in Folder")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(row, QStringLiteral("Show in Folder")), Qt::LeftButton);
     EXPECT_EQ(desktop.revealed, std::vector<QString>{QStringLiteral("/h/Movies/trip.mov")});
 }
 

@@ -145,9 +145,7 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     EXPECT_TRUE(visible<retro::CheckBox>(rebuildable).empty());
     EXPECT_EQ(button(rebuildable, "checkSafeButton"), nullptr);
     state->setRoute(AppState::Route::ofCategory(FindingCategory::recreatable));
-    for (auto* back : rebuildable.findChildren<retro::BevelButton*>()) {
-        if (back->text() == QStringLiteral("Back")) QTest::mouseClick(back, Qt::LeftButton);
-    }
+    QTest::mouseClick(withText<retro::BevelButton>(rebuildable, QStringLiteral("Back")), Qt::LeftButton);
     EXPECT_FALSE(state->route().has_value());
 }
 

@@ -15,13 +15,6 @@ namespace {
 using DashboardScreenTest = ScreenTest;
 using Segment = DashboardScreen::Segment;
 
-retro::BevelButton* button(const QWidget& root, const QString& text) {
-    for (auto* candidate : root.findChildren<retro::BevelButton*>()) {
-        if (candidate->text() == text && candidate->isVisibleTo(&root)) return candidate;
-    }
-    return nullptr;
-}
-
 QString labelText(const QWidget& root, const char* name) {
     auto* label = root.findChild<retro::Label*>(QString::fromLatin1(name));
     return label && label->isVisibleTo(&root) ? label->text() : QString();
@@ -129,7 +122,7 @@ TEST_F(DashboardScreenTest, PrivacyNoticeNamesOnlyWholeRootsAndRevealsTheFirst) 
     EXPECT_EQ(labelText(screen, "privacyTitle"),
               QStringLiteral("Your computer didn't let me look in: Desktop, Documents."));
     EXPECT_TRUE(labelText(screen, "privacyBody").contains(QStringLiteral("see those folders")));
-    QTest::mouseClick(button(screen, QStringLiteral("Show Folder")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Show Folder")), Qt::LeftButton);
     ASSERT_EQ(desktop.revealed.size(), 1u);
     EXPECT_EQ(desktop.revealed[0].toStdString(), homePath("Desktop"));
 
@@ -209,7 +202,7 @@ TEST_F(DashboardScreenTest, CardsFillRowsOfThreeAndLeadToTheirLists) {
                           Case{"Old files", AppState::Route::ofCategory(FindingCategory::oldFiles)}}) {
         for (QWidget* card : cards) {
             if (card->findChild<retro::TitleBar*>()->title() == QString::fromUtf8(c.title)) {
-                QTest::mouseClick(button(*card, QStringLiteral("Have a Look")), Qt::LeftButton);
+                QTest::mouseClick(withText<retro::BevelButton>(*card, QStringLiteral("Have a Look")), Qt::LeftButton);
             }
         }
         EXPECT_EQ(state->route(), c.route) << c.title;
@@ -227,18 +220,18 @@ TEST_F(DashboardScreenTest, FooterCountsApprovalsAndLeadsOnOrBack) {
     EXPECT_EQ(labelText(screen, "reviewHint"), QStringLiteral("Check boxes on the cards' lists, then review your plan here."));
     state->setApproved(trash, true);
     QCoreApplication::processEvents();
-    EXPECT_EQ(button(screen, QStringLiteral("Review My Plan (1 item)")) != nullptr, true);
+    EXPECT_EQ(withText<retro::BevelButton>(screen, QStringLiteral("Review My Plan (1 item)")) != nullptr, true);
     state->setApproved(moveA, true);
     state->setApproved(moveB, true);
     QCoreApplication::processEvents();
-    auto* review = button(screen, QStringLiteral("Review My Plan (3 items)"));
+    auto* review = withText<retro::BevelButton>(screen, QStringLiteral("Review My Plan (3 items)"));
     ASSERT_NE(review, nullptr);
     EXPECT_TRUE(labelText(screen, "reviewHint").isEmpty());
     QTest::mouseClick(review, Qt::LeftButton);
     EXPECT_EQ(state->route(), AppState::Route::of(AppState::Route::Kind::confirm));
-    QTest::mouseClick(button(screen, QStringLiteral("Activity")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Activity")), Qt::LeftButton);
     EXPECT_EQ(state->route(), AppState::Route::of(AppState::Route::Kind::activity));
-    QTest::mouseClick(button(screen, QStringLiteral("Start Over")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Start Over")), Qt::LeftButton);
     EXPECT_EQ(state->stage(), AppState::Stage::welcome);
     EXPECT_TRUE(state->analysis().has_value());
 }

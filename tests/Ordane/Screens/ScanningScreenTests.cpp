@@ -92,10 +92,7 @@ TEST_F(ScanningScreenTest, StopLookingCancelsTheScanAndReturnsToWelcome) {
     layOut(screen);
     state->startScan();
     ASSERT_EQ(state->stage(), AppState::Stage::scanning);
-    retro::BevelButton* stop = nullptr;
-    for (auto* button : screen.findChildren<retro::BevelButton*>()) {
-        if (button->text() == QStringLiteral("Stop Looking")) stop = button;
-    }
+    auto* stop = withText<retro::BevelButton>(screen, QStringLiteral("Stop Looking"));
     ASSERT_NE(stop, nullptr);
     QTest::mouseClick(stop, Qt::LeftButton);
     EXPECT_EQ(state->stage(), AppState::Stage::welcome);

@@ -58,6 +58,14 @@ public:
         }
         return result;
     }
+    // The visible control of type T under `root` showing `text` (a button's or check box's label).
+    template <class T>
+    static T* withText(const QWidget& root, const QString& text) {
+        for (T* candidate : root.findChildren<T*>()) {
+            if (candidate->text() == text && candidate->isVisibleTo(&root)) return candidate;
+        }
+        return nullptr;
+    }
     // The texts of every visible label under `root`.
     static std::vector<QString> labelTexts(const QWidget& root);
     static bool showsText(const QWidget& root, const QString& text);

@@ -13,13 +13,6 @@ namespace {
 
 class SettingsScreenTest : public ScreenTest {
 public:
-    template <class T>
-    T* named(const QWidget& root, const QString& text) {
-        for (T* candidate : root.findChildren<T*>()) {
-            if (candidate->text() == text && candidate->isVisibleTo(&root)) return candidate;
-        }
-        return nullptr;
-    }
     std::string settingsFile() { return readFile(home / "Library/Application Support/Ordane/settings.json"); }
 };
 
@@ -27,8 +20,8 @@ TEST_F(SettingsScreenTest, TextSizeOutlinesTheCurrentScaleAndStoresThePickedOne)
     SettingsScreen screen(*state);
     screen.show();
     layOut(screen, QStringLiteral("settings"));
-    auto* regular = named<retro::BevelButton>(screen, QStringLiteral("Regular"));
-    auto* biggest = named<retro::BevelButton>(screen, QStringLiteral("Biggest"));
+    auto* regular = withText<retro::BevelButton>(screen, QStringLiteral("Regular"));
+    auto* biggest = withText<retro::BevelButton>(screen, QStringLiteral("Biggest"));
     ASSERT_TRUE(regular && biggest);
     EXPECT_TRUE(regular->isOutlined());
     EXPECT_FALSE(biggest->isOutlined());
@@ -61,7 +54,7 @@ TEST_F(SettingsScreenTest, NameAndFoldersAreWrittenAtOnce) {
     EXPECT_FALSE(state->scanSettings().ownerName.has_value());
     EXPECT_EQ(settingsFile().find("ownerName"), std::string::npos);
 
-    auto* downloads = named<retro::CheckBox>(screen, QStringLiteral("Downloads"));
+    auto* downloads = withText<retro::CheckBox>(screen, QStringLiteral("Downloads"));
     ASSERT_NE(downloads, nullptr);
     EXPECT_TRUE(downloads->isChecked());
     QTest::mouseClick(downloads, Qt::LeftButton);
@@ -75,7 +68,7 @@ TEST_F(SettingsScreenTest, NameAndFoldersAreWrittenAtOnce) {
     settings.disabledFolders = {"Music"};
     state->setScanSettings(settings);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(named<retro::CheckBox>(screen, QStringLiteral("Music"))->isChecked());
+    EXPECT_FALSE(withText<retro::CheckBox>(screen, QStringLiteral("Music"))->isChecked());
     EXPECT_EQ(state->scanSettings().disabledFolders, std::set<std::string>{"Music"});
 }
 
@@ -101,11 +94,11 @@ TEST_F(SettingsScreenTest, DrivesAreListedWhenShownAndSwitchedByPath) {
     EXPECT_FALSE(showsText(screen, QStringLiteral("No external drives are plugged in right now.")));
     EXPECT_TRUE(showsText(screen, QStringLiteral("Off unless you turn one on. Same rules as everywhere else. Nothing "
                                                  "gets removed without you.")));
-    auto* stick = named<retro::CheckBox>(screen, QStringLiteral("STICK"));
+    auto* stick = withText<retro::CheckBox>(screen, QStringLiteral("STICK"));
     ASSERT_NE(stick, nullptr);
     QTest::mouseClick(stick, Qt::LeftButton);
     EXPECT_EQ(state->scanSettings().enabledExternalVolumes, std::set<std::string>{"/media/ann/STICK"});
-    EXPECT_FALSE(named<retro::CheckBox>(screen, QStringLiteral("4A2B-1C3D"))->isChecked());
+    EXPECT_FALSE(withText<retro::CheckBox>(screen, QStringLiteral("4A2B-1C3D"))->isChecked());
 }
 
 }  // namespace

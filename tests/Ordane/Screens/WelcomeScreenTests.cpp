@@ -12,13 +12,6 @@ namespace {
 
 using WelcomeScreenTest = ScreenTest;
 
-retro::BevelButton* button(const QWidget& root, const QString& text) {
-    for (auto* candidate : root.findChildren<retro::BevelButton*>()) {
-        if (candidate->text() == text && candidate->isVisibleTo(&root)) return candidate;
-    }
-    return nullptr;
-}
-
 QStringList folderNames(const WelcomeScreen& screen) {
     QStringList names;
     for (auto* label : ScreenTest::visible<retro::Label>(screen, QStringLiteral("folderName"))) names << label->text();
@@ -55,7 +48,7 @@ TEST_F(WelcomeScreenTest, ListsTheFoldersLeftOnAndFollowsTheSettings) {
     QCoreApplication::processEvents();  // the refresh
     QCoreApplication::processEvents();  // new rows of a shown screen are shown in the next turn
     EXPECT_TRUE(folderNames(screen).isEmpty());
-    EXPECT_NE(button(screen, QStringLiteral("Scan My Computer")), nullptr);
+    EXPECT_NE(withText<retro::BevelButton>(screen, QStringLiteral("Scan My Computer")), nullptr);
 }
 
 TEST_F(WelcomeScreenTest, InterruptedPlanSentenceCountsDoneAndPendingActions) {
@@ -84,7 +77,7 @@ TEST_F(WelcomeScreenTest, InterruptedPlanSentenceCountsDoneAndPendingActions) {
     ASSERT_TRUE(message && message->isVisibleTo(&screen));
     EXPECT_TRUE(message->text().startsWith(QStringLiteral("1 item had already been handled (you'll find it in the "
                                                           "Activity list) and 3 items never happened.")));
-    QTest::mouseClick(button(screen, QStringLiteral("OK, Got It")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("OK, Got It")), Qt::LeftButton);
     QCoreApplication::processEvents();
     EXPECT_TRUE(state->interruptedPlans().empty());
     EXPECT_FALSE(screen.findChild<QWidget*>(QStringLiteral("interruptedNotice"))->isVisibleTo(&screen));
@@ -93,20 +86,20 @@ TEST_F(WelcomeScreenTest, InterruptedPlanSentenceCountsDoneAndPendingActions) {
 TEST_F(WelcomeScreenTest, ButtonsReachTheStateTheSettingsAndTheProductPage) {
     WelcomeScreen screen(*state);
     layOut(screen);
-    QTest::mouseClick(button(screen, QStringLiteral("Activity")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Activity")), Qt::LeftButton);
     EXPECT_EQ(state->route(), AppState::Route::of(AppState::Route::Kind::activity));
 
-    QTest::mouseClick(button(screen, QStringLiteral("Check for New Versions")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Check for New Versions")), Qt::LeftButton);
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0].host(), QStringLiteral("ordane.app"));
     EXPECT_TRUE(showsText(screen, QStringLiteral("Version ?. I never go online, so I can't update myself.")));
 
-    QTest::mouseClick(button(screen, QStringLiteral("Choose Folders…")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Choose Folders…")), Qt::LeftButton);
     ASSERT_NE(SettingsScreen::openedWindow(), nullptr);
     EXPECT_TRUE(SettingsScreen::openedWindow()->isVisible());
     delete SettingsScreen::openedWindow();
 
-    QTest::mouseClick(button(screen, QStringLiteral("Scan My Computer")), Qt::LeftButton);
+    QTest::mouseClick(withText<retro::BevelButton>(screen, QStringLiteral("Scan My Computer")), Qt::LeftButton);
     EXPECT_EQ(state->stage(), AppState::Stage::scanning);
     settle();
 }
