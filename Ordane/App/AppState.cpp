@@ -98,6 +98,7 @@ bool storeChanged(T& field, U&& value) {
 }  // namespace
 
 struct AppState::RoadResult {
+    std::vector<URL> roots;
     std::vector<FileRecord> records;
     std::vector<ContentInsight> insights;
     AnalysisResult analysis;
@@ -317,7 +318,7 @@ void AppState::startScan() {
                 stop);
             checkCancellation(stop);
             work_.post([this, generation,
-                        result = RoadResult{std::move(records), std::move(insights), std::move(analysis),
+                        result = RoadResult{roots, std::move(records), std::move(insights), std::move(analysis),
                                             request.folders}]() mutable { finishRoad(generation, std::move(result)); });
         } catch (const std::exception&) {
             // A failed or stopped scan shows no message: the road goes back to the welcome screen.
@@ -337,7 +338,7 @@ void AppState::finishRoad(uint64_t generation, RoadResult result) {
         const OrganizeScope scope{result.folders};
         std::optional<ScanServices::PlanOutcome> outcome;
         try {
-            outcome = dependencies_.services.plan({result.records, index, analysis.findings, result.folders, scope});
+            outcome = dependencies_.services.plan({result.roots, result.records, index, analysis.findings, result.folders, scope});
         } catch (const std::exception&) {
             // A planner failure leaves the analyzer's own suggestions.
         }

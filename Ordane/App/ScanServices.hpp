@@ -42,6 +42,7 @@ struct ScanServices {
     };
 
     struct PlanRequest {
+        const std::vector<URL>& roots;  // the scan's
         const std::vector<FileRecord>& records;
         const std::unordered_map<URL, ContentInsight>& insights;  // the first insight per file
         const std::vector<Finding>& findings;                     // the analyzer's

@@ -1,0 +1,249 @@
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include "AppStateHome.hpp"
+#include "Ordane/App/AppState.hpp"
+#include "Ordane/App/TextScale.hpp"
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+#include "OrdanePlatform/System/UserAccount.hpp"
+#include "Support/TempDir.hpp"
+
+namespace ordane {
+namespace {
+
+using testing::AppStateHome;
+using testing::readFile;
+using testing::writeFile;
+
+class Approvals : public AppStateHome {
+protected:
+    Finding finding(const std::string& relative, FindingCategory category,
+                    std::optional<std::string> destination = std::nullopt, std::optional<std::string> kind = std::nullopt) {
+        writeFile(home / relative, "contents of " + relative);
+        platform::FileStatus status = platform::FileSystem::real()->status(home / relative);
+        Finding made;
+        made.id = UUID::random();
+        made.record.id = UUID::random();
+        made.record.url = URL::fileURL(home / relative);
+        made.record.size = status.size;
+        made.record.modified = Date::fromUnix(status.modified);
+        made.category = category;
+        if (destination) made.suggestedDestination = URL::fileURL(home / *destination);
+        made.recognitionKind = kind;
+        return made;
+    }
+    bool exists(const std::string& relative) const { return platform::FileSystem::real()->exists(home / relative); }
+
+    int64_t count(FilingPriorsStore& store, const std::string& folder, bool accepts) {
+        for (const FilingPriorsStore::Row& row : store.allRows()) {
+            if (row.kind == "invoiceReceipt" && row.destinationPath == home / folder) {
+                return accepts ? row.acceptCount : row.rejectCount;
+            }
+        }
+        return 0;
+    }
+};
+
+TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryAndBuildAPlanWithCloudWarnings) {
+    AppState state;
+    Finding invoice = finding("Downloads/a.pdf", FindingCategory::organizeSuggestion, "Documents/Invoices/a.pdf",
+                              "invoiceReceipt");
+    Finding screenshot = finding("Desktop/Screen 1.png", FindingCategory::screenshotNaming, "Desktop/Screenshot - x.png");
+    Finding noDestination = finding("Downloads/b.pdf", FindingCategory::organizeSuggestion);
+    Finding copy = finding("Documents/copy.bin", FindingCategory::duplicates, std::nullopt, "invoiceReceipt");
+    Finding old = finding("Music/old.mp3", FindingCategory::oldFiles);
+    const std::pair<CloudProvider, const char*> providers[] = {
+        {CloudProvider::dropbox, "Dropbox"}, {CloudProvider::iCloudDrive, "iCloud Drive"},
+        {CloudProvider::oneDrive, "OneDrive"}, {CloudProvider::googleDrive, "Google Drive"},
+        {CloudProvider::other, "a cloud service"}};
+    AnalysisResult analysis;
+    analysis.findings = {copy, invoice, old, screenshot, noDestination};
+    state.setAnalysis(analysis);
+
+    QSignalSpy moves(&state, &AppState::approvedForMoveChanged);
+    for (const Finding& each : analysis.findings) state.setApproved(each, true);
+    state.setApproved(old, false);
+    state.setApproved(old, false);
+    EXPECT_EQ(state.approvedForMove(), (std::unordered_set<UUID>{invoice.id, screenshot.id, noDestination.id}));
+    EXPECT_EQ(state.approvedForTrash(), std::unordered_set<UUID>{copy.id});
+    EXPECT_EQ(moves.count(), 3);
+    EXPECT_EQ(state.approvedBytes(), copy.record.size + invoice.record.size + screenshot.record.size +
+                                         noDestination.record.size);
+
+    for (const auto& [provider, name] : providers) {
+        analysis.findings[0].record.cloudProvider = provider;
+        state.setAnalysis(analysis);
+        ActionPlan plan = state.buildPlan();
+        ASSERT_EQ(plan.actions.size(), 3u);
+        EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url, *invoice.suggestedDestination));
+        EXPECT_EQ(plan.actions[0].recognitionKind, "invoiceReceipt");
+        EXPECT_EQ(plan.actions[0].cloudWarning, std::nullopt);
+        EXPECT_EQ(plan.actions[1].kind,
+                  PlannedAction::Kind::move(screenshot.record.url, *screenshot.suggestedDestination));
+        EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url));
+        EXPECT_EQ(plan.actions[2].recognitionKind, std::nullopt);
+        EXPECT_EQ(plan.actions[2].expectedSize, copy.record.size);
+        EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified);
+        EXPECT_EQ(plan.actions[2].cloudWarning,
+                  std::string("Syncs with ") + name + ", so this change happens on your other devices too.");
+    }
+    settle(state);
+}
+
+TEST_F(Approvals, ExecutionMovesAndTrashesTeachesThePriorsAndUndoTakesItBack) {
+    AppState state;
+    writeFile(home / "Documents/Invoices/a.pdf", "already there");
+    Finding invoice = finding("Downloads/a.pdf", FindingCategory::organizeSuggestion, "Documents/Invoices/a.pdf",
+                              "invoiceReceipt");
+    Finding gone = finding("Downloads/gone.pdf", FindingCategory::organizeSuggestion, "Documents/Invoices/gone.pdf",
+                           "invoiceReceipt");
+    Finding copy = finding("Documents/copy.bin", FindingCategory::duplicates);
+    AnalysisResult analysis;
+    analysis.findings = {invoice, gone, copy};
+    state.setAnalysis(analysis);
+    for (const Finding& each : analysis.findings) state.setApproved(each, true);
+    ASSERT_TRUE(settle(state));
+
+    std::vector<AppState::Execution> seen;
+    QObject::connect(&state, &AppState::executionChanged, [&] {
+        if (state.execution()) seen.push_back(*state.execution());
+    });
+    state.execute(state.buildPlan());
+    state.execute(ActionPlan{});  // refused while the first is present
+    ASSERT_TRUE(waitFor([&] { return state.execution() && !state.execution()->isRunning(); }));
+    settle(state);
+
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(seen.front(), (AppState::Execution{AppState::Execution::Running{"", 0, 3}}));
+    EXPECT_EQ(seen[1], (AppState::Execution{AppState::Execution::Running{"a.pdf", 1, 3}}));
+    EXPECT_EQ(seen[3], (AppState::Execution{AppState::Execution::Running{"copy.bin", 3, 3}}));
+    const ActionPlan& finished = std::get<AppState::Execution::Finished>(state.execution()->value).plan;
+    ASSERT_EQ(finished.actions.size(), 3u);
+    EXPECT_TRUE(state.approvedForMove().empty());
+    EXPECT_TRUE(state.approvedForTrash().empty());
+    EXPECT_FALSE(exists("Downloads/a.pdf"));
+    EXPECT_EQ(readFile(home / "Documents/Invoices/a.pdf"), "already there");
+    EXPECT_FALSE(exists("Documents/copy.bin"));
+    // The move took a free name in the same folder: that folder gets the accept.
+    EXPECT_EQ(count(state.priorsStore(), "Documents/Invoices", true), 2);
+    ASSERT_EQ(state.activityEntries().size(), 3u);
+
+    ActivityEntry movedInvoice;
+    ActivityEntry movedGone;
+    ActivityEntry trashed;
+    for (const ActivityEntry& entry : state.activityEntries()) {
+        if (auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value)) {
+            (moved->from == invoice.record.url ? movedInvoice : movedGone) = entry;
+        } else {
+            trashed = entry;
+        }
+    }
+    platform::FileSystem::real()->removeItem(
+        std::get<ActivityEntry::Kind::Moved>(movedGone.kind.value).to.path());
+
+    std::vector<std::pair<std::string, ActionExecutor::ReversalResult>> results;
+    QObject receiver;
+    auto undo = [&](const char* what, const ActivityEntry& entry) {
+        state.undo(entry, &receiver, [&, what](const ActionExecutor::ReversalResult& result) {
+            results.emplace_back(what, result);
+        });
+    };
+    undo("move", movedInvoice);
+    undo("deleted since", movedGone);
+    undo("trash", trashed);
+    ASSERT_TRUE(waitFor([&] { return results.size() == 3; }));
+    settle(state);
+    for (const auto& [what, result] : results) {
+        EXPECT_EQ(result.isDone(), what != "deleted since") << what << ": " << result.message();
+    }
+    EXPECT_EQ(readFile(home / "Downloads/a.pdf"), "contents of Downloads/a.pdf");
+    EXPECT_TRUE(exists("Documents/copy.bin"));
+    EXPECT_EQ(count(state.priorsStore(), "Documents/Invoices", false), 1);
+    ASSERT_EQ(state.activityEntries().size(), 5u);
+
+    // The notes about those undos can't themselves be undone.
+    ActivityEntry note = state.activityEntries().front();
+    ASSERT_FALSE(std::holds_alternative<ActivityEntry::Kind::Moved>(note.kind.value));
+    results.clear();
+    undo("note", note);
+    ASSERT_TRUE(waitFor([&] { return results.size() == 1; }));
+    EXPECT_EQ(results[0].second.message(), "This line is just a note about an earlier undo.");
+    EXPECT_EQ(count(state.priorsStore(), "Documents/Invoices", false), 1);
+
+    state.startOver();
+    EXPECT_FALSE(state.execution());
+    EXPECT_EQ(state.stage(), AppState::Stage::welcome);
+    EXPECT_FALSE(state.analysis());
+    state.execute(ActionPlan{UUID::random(), Date::now(), {}});
+    ASSERT_TRUE(waitFor([&] { return state.execution() && !state.execution()->isRunning(); }));
+    settle(state);
+}
+
+TEST_F(Approvals, RenamingAProposedFolderMovesItsMembersAndKeepsTheirChecks) {
+    AppState state;
+    Finding member = finding("Downloads/a.pdf", FindingCategory::organizeSuggestion, "Documents/Bills/a.pdf");
+    Finding other = finding("Music/old.mp3", FindingCategory::oldFiles);
+    ProposedFolder folder;
+    folder.id = UUID::random();
+    folder.destination = URL::fileURL(home / "Documents/Bills", true);
+    folder.displayPath = "Documents → Bills";
+    folder.members = {member};
+    AnalysisResult analysis;
+    analysis.findings = {other, member};
+    analysis.organization = OrganizationProposal{{folder}, 1, 0};
+    state.setAnalysis(analysis);
+    state.setApproved(member, true);
+
+    state.renameProposedFolder(folder.id, " / ");
+    EXPECT_EQ(state.analysis(), analysis);
+    state.renameProposedFolder(folder.id, "Paid: Bills");
+    ASSERT_EQ(state.analysis()->findings.size(), 2u);
+    EXPECT_EQ(state.analysis()->findings[0], other);
+    EXPECT_EQ(state.analysis()->findings[1].suggestedDestination, URL::fileURL(home / "Documents/Paid Bills/a.pdf"));
+    EXPECT_EQ(state.approvedMoveFindings().size(), 1u);
+    settle(state);
+}
+
+TEST_F(Approvals, SettingsAreSavedAtOnceAndDecideOwnerAndRoots) {
+    std::optional<UUID> refresh;
+    {
+        AppState state;
+        refresh = state.uiRefresh();
+        QSignalSpy rebuilt(&state, &AppState::uiRefreshChanged);
+        state.updateScanSettings(1.4);
+        EXPECT_EQ(rebuilt.count(), 1);
+        EXPECT_NE(state.uiRefresh(), refresh);
+        EXPECT_EQ(currentTextScale(), 1.4);
+        state.updateScanSettings(0);
+        EXPECT_EQ(state.scanSettings().textScale, std::nullopt);
+        EXPECT_EQ(currentTextScale(), 1.0);
+        state.updateScanSettings(1.2);
+
+        testing::makeDirectories(home / "drives/b");
+        testing::makeDirectories(home / "drives/a");
+        ScanSettings settings = state.scanSettings();
+        settings.disabledFolders = {"Music", "music"};
+        settings.enabledExternalVolumes = {home / "drives/b", home / "drives/gone", home / "drives/a"};
+        settings.ownerName = " \tAda Lovelace  ";
+        state.setScanSettings(settings);
+        state.saveScanSettings();
+        settle(state);
+    }
+    AppState state;
+    EXPECT_EQ(currentTextScale(), 1.2);
+    EXPECT_EQ(state.ownerName(), OwnerIdentity("Ada Lovelace"));
+    std::vector<std::string> roots;
+    for (const URL& root : state.scanRoots()) roots.push_back(root.path());
+    EXPECT_EQ(roots, (std::vector<std::string>{home / "Desktop", home / "Documents", home / "Downloads",
+                                               home / "Movies", home / "Pictures", home / "drives/a",
+                                               home / "drives/b"}));
+    ScanSettings blank = state.scanSettings();
+    blank.ownerName = "   ";
+    state.setScanSettings(blank);
+    EXPECT_EQ(state.ownerName(), OwnerIdentity(platform::UserAccount::current()->fullName()));
+    state.updateScanSettings(1.0);
+    settle(state);
+}
+
+}  // namespace
+}  // namespace ordane
