@@ -11,6 +11,14 @@ namespace ordane::platform::text {
 using icu_text::toUnicode;
 using icu_text::toUTF8;
 
+struct RegexText::Decoded {
+    icu::UnicodeString string;
+};
+
+RegexText::RegexText() : decoded_(std::make_shared<const Decoded>()) {}
+
+RegexText::RegexText(std::string_view text) : decoded_(std::make_shared<const Decoded>(Decoded{toUnicode(text)})) {}
+
 struct Regex::Compiled {
     std::string pattern;
     RegexOptions options;
@@ -74,6 +82,11 @@ RegexOptions Regex::options() const { return compiled_->options; }
 size_t Regex::countMatches(std::string_view text) const {
     const icu::UnicodeString input = toUnicode(text);
     Matcher matcher = makeMatcher(*compiled_->icuPattern, input);
+    return countAll(*matcher);
+}
+
+size_t Regex::countMatches(const RegexText& text) const {
+    Matcher matcher = makeMatcher(*compiled_->icuPattern, text.decoded_->string);
     return countAll(*matcher);
 }
 

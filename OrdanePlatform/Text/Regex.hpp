@@ -41,6 +41,20 @@ struct RegexMatch {
     bool operator==(const RegexMatch&) const = default;
 };
 
+// A text decoded once for ICU, so that several expressions can search it without decoding it
+// again each time. Copies share the decoded text; like a string, search it from one thread at a
+// time.
+class RegexText {
+public:
+    RegexText();
+    explicit RegexText(std::string_view text);
+
+private:
+    friend class Regex;
+    struct Decoded;
+    std::shared_ptr<const Decoded> decoded_;
+};
+
 // An ICU regular expression, compiled once. Copies share the compiled pattern, which is immutable:
 // one Regex may be used from many threads at once (each call makes its own matcher).
 //
@@ -56,6 +70,7 @@ public:
     RegexOptions options() const;
 
     size_t countMatches(std::string_view text) const;
+    size_t countMatches(const RegexText& text) const;
     // Counts the matches inside the bytes [begin, end) of the text, as if the text were cut there
     // (anchors and word boundaries see the cut). Offsets beyond the text are clamped; an offset
     // inside a multi-byte character moves to the next character.

@@ -72,6 +72,8 @@ PreparedText PreparedText::prepare(std::string_view rawText) {
     prepared.head = text::prefix(prepared.all, headCharacters);
     prepared.raw = shortenedRuns(rawText);
     prepared.rawHead = shortenedRuns(text::prefix(rawText, headCharacters));
+    prepared.decodedRaw = platform::text::RegexText(prepared.raw);
+    prepared.decodedRawHead = platform::text::RegexText(prepared.rawHead);
     return prepared;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "OrdanePlatform/Text/Regex.hpp"
+
 namespace ordane {
 
 // Which part of a text a matcher searches: the first 400 characters, or all of it.
@@ -24,15 +26,17 @@ struct PreparedText {
     std::string head;     // the first 400 characters of `all`, or all of it when shorter
     std::string raw;      // the raw text, long runs shortened
     std::string rawHead;  // the first 400 characters of the raw text, long runs shortened
+    platform::text::RegexText decodedRaw;      // `raw` and `rawHead` decoded once for the patterns
+    platform::text::RegexText decodedRawHead;
 
     static PreparedText prepare(std::string_view rawText);
     // The text with its long runs shortened; the text itself when it has none.
     static std::string shortenedRuns(std::string_view text);
 
     const std::string& folded(TextRegion region) const { return region == TextRegion::head ? head : all; }
-    const std::string& unfolded(TextRegion region) const { return region == TextRegion::head ? rawHead : raw; }
-
-    bool operator==(const PreparedText&) const = default;
+    const platform::text::RegexText& decoded(TextRegion region) const {
+        return region == TextRegion::head ? decodedRawHead : decodedRaw;
+    }
 };
 
 }  // namespace ordane

@@ -70,6 +70,8 @@ RecognitionEngine::RulePass RecognitionEngine::rulePass(std::string_view rawText
     // Only the folded text is read after the rules; the batch need not hold two more copies.
     pass.prepared.raw = {};
     pass.prepared.rawHead = {};
+    pass.prepared.decodedRaw = {};
+    pass.prepared.decodedRawHead = {};
     return pass;
 }
 

@@ -50,8 +50,8 @@ bool phrasesMatch(const TextMatcher::Phrases& matcher, const PreparedText& prepa
     return false;
 }
 
-bool hasMatches(std::string_view pattern, platform::text::RegexOptions options, std::string_view searched,
-                long long minHits) {
+bool hasMatches(std::string_view pattern, platform::text::RegexOptions options,
+                const platform::text::RegexText& searched, long long minHits) {
     const auto regex = RegexCache::shared().regex(pattern, options);
     if (!regex) return false;
     try {
@@ -61,7 +61,7 @@ bool hasMatches(std::string_view pattern, platform::text::RegexOptions options, 
     }
 }
 
-bool patternMatches(const TextMatcher::Pattern& matcher, std::string_view searched) {
+bool patternMatches(const TextMatcher::Pattern& matcher, const platform::text::RegexText& searched) {
     // One hit of "A|B|C" is a hit of A, of B or of C. ICU skips ahead to where a single
     // alternative can start, but tries every alternative at every position of a list.
     if (matcher.minHits == 1 && RegexCache::shared().regex(matcher.pattern, matcher.options)) {
@@ -96,16 +96,17 @@ TextMatcher TextMatcher::regex(std::string_view pattern, platform::text::RegexOp
 
 bool TextMatcher::matches(const PreparedText& prepared) const {
     if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
-    return patternMatches(std::get<Pattern>(value), prepared.unfolded(std::get<Pattern>(value).region));
+    return patternMatches(std::get<Pattern>(value), prepared.decoded(std::get<Pattern>(value).region));
 }
 
 bool TextMatcher::matches(const PreparedText& prepared, std::string_view rawText) const {
     if (const auto* phrases = std::get_if<Phrases>(&value)) return phrasesMatch(*phrases, prepared);
     const Pattern& pattern = std::get<Pattern>(value);
     if (pattern.region == TextRegion::head) {
-        return patternMatches(pattern, PreparedText::shortenedRuns(text::prefix(rawText, PreparedText::headCharacters)));
+        const std::string head = text::prefix(rawText, PreparedText::headCharacters);
+        return patternMatches(pattern, platform::text::RegexText(PreparedText::shortenedRuns(head)));
     }
-    return patternMatches(pattern, PreparedText::shortenedRuns(rawText));
+    return patternMatches(pattern, platform::text::RegexText(PreparedText::shortenedRuns(rawText)));
 }
 
 std::vector<std::string> TextMatcher::topLevelAlternatives(std::string_view pattern) {
