@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -58,6 +59,11 @@ QSize ScrollArea::minimumSizeHint() const {
 
 bool ScrollArea::eventFilter(QObject* watched, QEvent* event) {
     if (watched == content_ && event->type() == QEvent::LayoutRequest) updateGeometry();
+    // The height hint depends on the width; once the real width is known, ask again.
+    if (watched == content_ && event->type() == QEvent::Resize &&
+        static_cast<QResizeEvent*>(event)->oldSize().width() != content_->width()) {
+        updateGeometry();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

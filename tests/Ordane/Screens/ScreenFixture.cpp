@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
+#include <QTest>
 #include <filesystem>
 #include <sys/time.h>
 
@@ -145,6 +146,13 @@ std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
     };
     visit(root);
     return found;
+}
+
+void ScreenTest::click(QWidget* widget) {
+    ASSERT_TRUE(widget);
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }
 
 std::vector<QString> ScreenTest::labelTexts(const QWidget& root) {

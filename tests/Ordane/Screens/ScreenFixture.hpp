@@ -58,6 +58,23 @@ public:
         }
         return result;
     }
+    // The visible widget of that name under `root`, or null.
+    template <class T>
+    static T* named(const QWidget& root, const char* name) {
+        auto* found = root.findChild<T*>(QString::fromLatin1(name));
+        return found && found->isVisibleTo(&root) ? found : nullptr;
+    }
+    // The last visible button (in creation order) that reads `text`, or null.
+    template <class T>
+    static T* lastWithText(const QWidget& root, const QString& text) {
+        T* last = nullptr;
+        for (T* child : visible<T>(root)) {
+            if (child->text() == text) last = child;
+        }
+        return last;
+    }
+    // Clicks, then lets the refresh run and the layout show what the refresh added.
+    static void click(QWidget* widget);
     // The visible control of type T under `root` showing `text` (a button's or check box's label).
     template <class T>
     static T* withText(const QWidget& root, const QString& text) {

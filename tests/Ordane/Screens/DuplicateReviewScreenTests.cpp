@@ -1,0 +1,137 @@
+#include <QTest>
+
+#include "Ordane/Retro/BevelButton.hpp"
+#include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/Label.hpp"
+#include "Ordane/Retro/Wording.hpp"
+#include "Ordane/Screens/DuplicateReviewScreen.hpp"
+#include "Ordane/Screens/HomePath.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
+#include "Ordane/Screens/Tag.hpp"
+
+namespace ordane::testing {
+namespace {
+
+class DuplicateReviewTest : public ScreenTest {
+public:
+    // `count` exact groups of two copies each, every copy with its finding.
+    static AnalysisResult exactGroups(int count) {
+        std::vector<Finding> findings;
+        AnalysisResult analysis;
+        for (int i = 0; i < count; ++i) {
+            const UUID id = UUID::random();
+            std::vector<FileRecord> members;
+            for (const char* folder : {"/x/a/", "/x/b/"}) {
+                Finding finding = syntheticFinding(FindingCategory::duplicates,
+                                                   folder + std::to_string(i) + ".bin", 100 + i);
+                finding.groupID = id;
+                members.push_back(finding.record);
+                findings.push_back(finding);
+            }
+            analysis.exactGroups.emplace_back(id, DuplicateKind::exact, members, 0, "Oldest copy.", std::nullopt);
+        }
+        analysis.findings = std::move(findings);
+        return analysis;
+    }
+};
+
+TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne) {
+    addFile("Documents/Taxes/report.pdf", 5000, 30);
+    addFile("Downloads/report.pdf", 5000, 2);
+    addFile("Desktop/report copy.pdf", 5000, 1);
+    addFile("Documents/notes.txt", 300);
+    scanHome();
+    ASSERT_EQ(state->analysis()->exactGroups.size(), 1u);
+    const DuplicateGroup group = state->analysis()->exactGroups.front();
+
+    DuplicateReviewScreen screen(*state);
+    layOut(screen, QStringLiteral("duplicates-scanned"));
+    EXPECT_TRUE(overlaps(screen).empty());
+    EXPECT_TRUE(showsText(screen, QStringLiteral("3 copies · ") + retro::sizeText(10000) +
+                                      QStringLiteral(" reclaimable")));
+    EXPECT_TRUE(showsText(screen, QStringLiteral("Documents/Taxes/report.pdf")));
+    EXPECT_TRUE(showsText(screen, QStringLiteral("Desktop/report copy.pdf")));
+    EXPECT_EQ(visible<Tag>(screen).size(), 1u);
+    EXPECT_EQ(visible<retro::CheckBox>(screen).size(), 2u);
+
+    auto* checkAll = named<retro::BevelButton>(screen, "checkAllButton");
+    ASSERT_TRUE(checkAll);
+    EXPECT_EQ(checkAll->text(), QStringLiteral("Check All the Extra Copies (2)"));
+    click(checkAll);
+    EXPECT_EQ(state->approvedForTrash().size(), 2u);
+    QCoreApplication::processEvents();
+    for (auto* check : visible<retro::CheckBox>(screen)) EXPECT_TRUE(check->isChecked());
+    const std::vector<Finding> extra = screen.extraCopyFindings();
+    for (const Finding& finding : extra) EXPECT_NE(finding.record.url, group.keeper().url);
+
+    click(visible<retro::CheckBox>(screen).front());
+    EXPECT_EQ(state->approvedForTrash().size(), 1u);
+    click(named<retro::BevelButton>(screen, "uncheckAllButton"));
+    EXPECT_TRUE(state->approvedForTrash().empty());
+
+    click(lastWithText<retro::BevelButton>(screen, QStringLiteral("Show in Folder")));
+    ASSERT_EQ(desktop.revealed.size(), 1u);
+    EXPECT_EQ(desktop.revealed.front(), retro::qtext(group.members().back().url.path()));
+
+    state->setRoute(AppState::Route::of(AppState::Route::Kind::duplicates));
+    click(named<retro::BevelButton>(screen, "backButton"));
+    EXPECT_FALSE(state->route());
+}
+
+TEST_F(DuplicateReviewTest, ExactGroupsPageByFiftyAndNameGroupsAreListedByKind) {
+    struct Case {
+        int groups;
+        std::vector<int> boxes;      // before and after each press
+        std::vector<const char*> more;
+    };
+    for (const Case& c : {Case{0, {0}, {""}}, Case{50, {50}, {""}},
+                          Case{120, {50, 100, 120}, {"Show More Groups (70 left)", "Show More Groups (20 left)", ""}}}) {
+        SCOPED_TRACE(c.groups);
+        state->setAnalysis(exactGroups(c.groups));
+        DuplicateReviewScreen screen(*state);
+        layOut(screen, c.groups == 120 ? QStringLiteral("duplicates-large") : QString());
+        for (size_t step = 0; step < c.boxes.size(); ++step) {
+            EXPECT_EQ(visible<QWidget>(screen, QStringLiteral("exactGroup")).size(), size_t(c.boxes[step]));
+            auto* more = named<retro::BevelButton>(screen, "moreButton");
+            EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.more[step]));
+            if (more) click(more);
+        }
+        EXPECT_EQ(named<retro::BevelButton>(screen, "checkAllButton") != nullptr, c.groups > 0);
+    }
+
+    AnalysisResult analysis = exactGroups(0);
+    std::vector<FileRecord> versions;
+    for (const char* name : {"/x/plan v1.doc", "/x/plan v2.doc"}) {
+        versions.push_back(syntheticFinding(FindingCategory::duplicates, name, 10).record);
+    }
+    analysis.nameGroups.emplace_back(UUID::random(), DuplicateKind::versionSeries, versions, 1, "Newest.", std::nullopt);
+    analysis.nameGroups.emplace_back(UUID::random(), DuplicateKind::similarName, versions, 0, "Different.", std::nullopt);
+    state->setAnalysis(analysis);
+    DuplicateReviewScreen screen(*state);
+    layOut(screen, QStringLiteral("duplicates-names"));
+    EXPECT_TRUE(showsText(screen, QStringLiteral("Versions of the same document")));
+    EXPECT_TRUE(showsText(screen, QStringLiteral("Similar names, different contents")));
+    EXPECT_FALSE(showsText(screen, QStringLiteral("Regulars, like monthly statements")));
+    std::vector<Tag*> tags = visible<Tag>(screen);
+    ASSERT_EQ(tags.size(), 1u);
+    EXPECT_EQ(tags.front()->text(), QStringLiteral("NEWEST"));
+    EXPECT_TRUE(visible<retro::CheckBox>(screen).empty());
+    EXPECT_FALSE(named<retro::BevelButton>(screen, "checkAllButton"));
+}
+
+TEST(HomeRelativeFolder, OnlyAWholeFolderNameCountsAsInsideHome) {
+    struct Case {
+        const char* folder;
+        const char* home;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"/home/al", "/home/al", ""}, Case{"/home/al/Documents/Taxes", "/home/al", "Documents/Taxes"},
+                          Case{"/home/alice/Desktop", "/home/al", "/home/alice/Desktop"},
+                          Case{"/home/al/./Desktop/", "/home/al/", "Desktop"},
+                          Case{"/media/usb/Photos", "/home/al", "/media/usb/Photos"}}) {
+        EXPECT_EQ(homeRelativeFolder(c.folder, c.home), QString::fromUtf8(c.shown)) << c.folder;
+    }
+}
+
+}  // namespace
+}  // namespace ordane::testing
