@@ -10,6 +10,7 @@
 #include "Ordane/Retro/GroupBox.hpp"
 #include "Ordane/Retro/Label.hpp"
 #include "Ordane/Retro/Palette.hpp"
+#include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/ProgressBar.hpp"
 #include "Ordane/Retro/RetroWindow.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
@@ -163,10 +164,11 @@ void ConfirmScreen::buildReview() {
         section->column->addWidget(section->header);
         listColumn->addWidget(section->holder);
     }
-    auto* nothing = new Label(QStringLiteral("Nothing is checked anymore. Go back and pick what you want done. Or "
-                                             "don't. Doing nothing is always fine."),
-                              verdana(12), retro::shadow, Label::Lines::wrapped, list);
-    nothing->setContentsMargins(20, 20, 20, 20);
+    auto* nothing = new retro::Panel(retro::window, std::nullopt, QMargins(20, 20, 20, 20), QBoxLayout::TopToBottom,
+                                     list);
+    nothing->box()->addWidget(new Label(QStringLiteral("Nothing is checked anymore. Go back and pick what you want "
+                                                       "done. Or don't. Doing nothing is always fine."),
+                                        verdana(12), retro::shadow, Label::Lines::wrapped, nothing));
     nothing_ = nothing;
     listColumn->addWidget(nothing_);
     listColumn->addStretch(1);
