@@ -4,6 +4,8 @@
 function(ordane_library name)
   cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${name}/*.cpp")
+  # A program's entry stays out, so the program and the tests link the same library.
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
