@@ -12,6 +12,7 @@ namespace ordane::platform {
 class WordTokenizer {
 public:
     // Called once per token with its byte range [begin, end); returning false stops the walk.
+    // It must not start another walk on the same thread (the walk's iterator is per thread).
     using TokenHandler = std::function<bool(size_t begin, size_t end)>;
 
     virtual ~WordTokenizer() = default;

@@ -45,10 +45,52 @@ double ageCloseness(const FileRecord& a, const FileRecord& b) {
     return std::exp(-days / ageScaleDays);
 }
 
-double scoreWithCosine(const FamilyDetector::Member& a, const FamilyDetector::Member& b, double cosine) {
-    return 0.5 * cosine + 0.2 * FamilyDetector::entitySimilarity(a.fingerprint.entities, b.fingerprint.entities) +
-           0.15 * FamilyDetector::structuralSimilarity(a.fingerprint.structural, b.fingerprint.structural) +
-           0.1 * FamilyDetector::filenameSimilarity(a.record, b.record) + 0.05 * ageCloseness(a.record, b.record);
+std::set<std::string> nameBigrams(const FileRecord& record) {
+    const std::string letters = foldedForMatching(platform::path::stem(record.url.path()));
+    return letters.empty() ? std::set<std::string>{} : FamilyDetector::bigrams(letters);
+}
+
+// What the pair scores read of one member, worked out once per member instead of once per pair.
+struct Prepared {
+    const FamilyDetector::Member* member = nullptr;
+    float squares = 0;  // of the weighted vector
+    float norm = 0;
+    std::vector<int64_t> years;
+    std::vector<int64_t> months;
+    std::set<std::string> bigrams;  // empty when the name has no letters
+
+    explicit Prepared(const FamilyDetector::Member& m)
+        : member(&m),
+          squares(SparseVector::sumOfSquares(m.weighted)),
+          norm(std::sqrt(squares)),
+          years(distinctSorted(m.fingerprint.entities.yearMentions)),
+          months(distinctSorted(m.fingerprint.entities.monthYearMentions)),
+          bigrams(nameBigrams(m.record)) {}
+};
+
+// SparseVector::cosine to the bit, with the norms already known.
+double cosine(const Prepared& a, const Prepared& b) {
+    if (!(a.squares > 0.0f) || !(b.squares > 0.0f)) return 0.0;
+    return static_cast<double>(SparseVector::dot(a.member->weighted, b.member->weighted) / (a.norm * b.norm));
+}
+
+double entities(const Prepared& a, const Prepared& b) {
+    const EntitySignature& x = a.member->fingerprint.entities;
+    const EntitySignature& y = b.member->fingerprint.entities;
+    const double sum = jaccard(a.years, b.years) + ratio(x.emailCount, y.emailCount) +
+                       ratio(x.phoneCount, y.phoneCount) + ratio(x.organizationCount, y.organizationCount) +
+                       (x.ownerNameNearTop == y.ownerNameNearTop ? 1.0 : 0.0);
+    return sum / 5;
+}
+
+double names(const Prepared& a, const Prepared& b) {
+    return a.bigrams.empty() || b.bigrams.empty() ? 0.0 : jaccard(a.bigrams, b.bigrams);
+}
+
+double scoreWithCosine(const Prepared& a, const Prepared& b, double cosine) {
+    return 0.5 * cosine + 0.2 * entities(a, b) +
+           0.15 * FamilyDetector::structuralSimilarity(a.member->fingerprint.structural, b.member->fingerprint.structural) +
+           0.1 * names(a, b) + 0.05 * ageCloseness(a.member->record, b.member->record);
 }
 
 bool differentKnownKinds(const FamilyDetector::Member& a, const FamilyDetector::Member& b) {
@@ -58,11 +100,38 @@ bool differentKnownKinds(const FamilyDetector::Member& a, const FamilyDetector::
 }
 
 // Periods of two members differ when both name months, the sets differ and overlap at most half.
-bool differentPeriods(const EntitySignature& a, const EntitySignature& b) {
-    auto first = distinctSorted(a.monthYearMentions);
-    auto second = distinctSorted(b.monthYearMentions);
-    if (first.empty() || second.empty() || first == second) return false;
-    return jaccard(first, second) <= FamilyDetector::samePeriodOverlap;
+bool differentPeriods(const Prepared& a, const Prepared& b) {
+    if (a.months.empty() || b.months.empty() || a.months == b.months) return false;
+    return jaccard(a.months, b.months) <= FamilyDetector::samePeriodOverlap;
+}
+
+std::vector<Prepared> prepare(const std::vector<FamilyDetector::Member>& members) {
+    std::vector<Prepared> result;
+    result.reserve(members.size());
+    for (const auto& member : members) result.emplace_back(member);
+    return result;
+}
+
+std::optional<FamilyDetector::Family> validate(const std::vector<int64_t>& positions, const std::vector<Prepared>& prepared) {
+    if (positions.size() < 2) return std::nullopt;
+    double sum = 0;
+    size_t pairs = 0;
+    size_t differentPeriodPairs = 0;
+    for (size_t x = 0; x < positions.size(); ++x) {
+        for (size_t y = x + 1; y < positions.size(); ++y) {
+            const Prepared& a = prepared.at(static_cast<size_t>(positions[x]));
+            const Prepared& b = prepared.at(static_cast<size_t>(positions[y]));
+            sum += scoreWithCosine(a, b, cosine(a, b));
+            ++pairs;
+            if (differentPeriods(a, b)) ++differentPeriodPairs;
+        }
+    }
+    const double mean = sum / static_cast<double>(std::max<size_t>(pairs, 1));
+    const double needed = positions.size() == 2 ? FamilyDetector::minPairFamilyScore : FamilyDetector::minPairScore;
+    if (mean < needed) return std::nullopt;
+    FamilyDetector::Family family{positions, 2 * differentPeriodPairs >= pairs};
+    std::sort(family.indices.begin(), family.indices.end());
+    return family;
 }
 
 struct UnionFind {
@@ -106,14 +175,15 @@ std::vector<FamilyDetector::Family> FamilyDetector::detect(const std::vector<Mem
         }
     }
 
+    const std::vector<Prepared> prepared = prepare(members);
     UnionFind groups(members.size());
     for (const Pair& pair : candidates) {
-        const Member& a = members[static_cast<size_t>(pair.first)];
-        const Member& b = members[static_cast<size_t>(pair.second)];
-        if (differentKnownKinds(a, b)) continue;
-        const double cosine = SparseVector::cosine(a.weighted, b.weighted);
-        if (cosine < minCosine) continue;
-        if (scoreWithCosine(a, b, cosine) >= minPairScore) groups.join(pair.first, pair.second);
+        const Prepared& a = prepared[static_cast<size_t>(pair.first)];
+        const Prepared& b = prepared[static_cast<size_t>(pair.second)];
+        if (differentKnownKinds(*a.member, *b.member)) continue;
+        const double similarity = cosine(a, b);
+        if (similarity < minCosine) continue;
+        if (scoreWithCosine(a, b, similarity) >= minPairScore) groups.join(pair.first, pair.second);
     }
 
     // Groups in the order of their first member, so the result repeats from run to run.
@@ -127,44 +197,26 @@ std::vector<FamilyDetector::Family> FamilyDetector::detect(const std::vector<Mem
     }
     std::vector<Family> result;
     for (int64_t root : rootOrder) {
-        if (auto family = validateFamily(byRoot[root], members)) result.push_back(std::move(*family));
+        if (auto family = validate(byRoot[root], prepared)) result.push_back(std::move(*family));
     }
     return result;
 }
 
 std::optional<FamilyDetector::Family> FamilyDetector::validateFamily(const std::vector<int64_t>& positions,
                                                                      const std::vector<Member>& members) const {
-    if (positions.size() < 2) return std::nullopt;
-    double sum = 0;
-    size_t pairs = 0;
-    size_t differentPeriodPairs = 0;
-    for (size_t x = 0; x < positions.size(); ++x) {
-        for (size_t y = x + 1; y < positions.size(); ++y) {
-            const Member& a = members.at(static_cast<size_t>(positions[x]));
-            const Member& b = members.at(static_cast<size_t>(positions[y]));
-            sum += pairScore(a, b);
-            ++pairs;
-            if (differentPeriods(a.fingerprint.entities, b.fingerprint.entities)) ++differentPeriodPairs;
-        }
-    }
-    const double mean = sum / static_cast<double>(std::max<size_t>(pairs, 1));
-    const double needed = positions.size() == 2 ? minPairFamilyScore : minPairScore;
-    if (mean < needed) return std::nullopt;
-    Family family{positions, 2 * differentPeriodPairs >= pairs};
-    std::sort(family.indices.begin(), family.indices.end());
-    return family;
+    return validate(positions, prepare(members));
 }
 
 double FamilyDetector::pairScore(const Member& a, const Member& b) {
-    return scoreWithCosine(a, b, SparseVector::cosine(a.weighted, b.weighted));
+    const Prepared x(a), y(b);
+    return scoreWithCosine(x, y, cosine(x, y));
 }
 
 double FamilyDetector::entitySimilarity(const EntitySignature& a, const EntitySignature& b) {
-    const double sum = jaccard(distinctSorted(a.yearMentions), distinctSorted(b.yearMentions)) +
-                       ratio(a.emailCount, b.emailCount) + ratio(a.phoneCount, b.phoneCount) +
-                       ratio(a.organizationCount, b.organizationCount) +
-                       (a.ownerNameNearTop == b.ownerNameNearTop ? 1.0 : 0.0);
-    return sum / 5;
+    Member x, y;
+    x.fingerprint.entities = a;
+    y.fingerprint.entities = b;
+    return entities(Prepared(x), Prepared(y));
 }
 
 double FamilyDetector::structuralSimilarity(const StructuralFeatures& a, const StructuralFeatures& b) {
@@ -174,10 +226,8 @@ double FamilyDetector::structuralSimilarity(const StructuralFeatures& a, const S
 }
 
 double FamilyDetector::filenameSimilarity(const FileRecord& a, const FileRecord& b) {
-    const std::string first = foldedForMatching(platform::path::stem(a.url.path()));
-    const std::string second = foldedForMatching(platform::path::stem(b.url.path()));
-    if (first.empty() || second.empty()) return 0;
-    return jaccard(bigrams(first), bigrams(second));
+    const std::set<std::string> first = nameBigrams(a), second = nameBigrams(b);
+    return first.empty() || second.empty() ? 0.0 : jaccard(first, second);
 }
 
 std::set<std::string> FamilyDetector::bigrams(std::string_view text) {

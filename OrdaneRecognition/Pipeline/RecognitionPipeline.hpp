@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -17,6 +18,9 @@
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "OrdaneCore/Stores/FilingPriorsStore.hpp"
 #include "OrdaneCore/Stores/FolderCentroidStore.hpp"
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+#include "OrdaneRecognition/Extraction/ExtractionBudget.hpp"
+#include "OrdaneRecognition/Extraction/TextExtractor.hpp"
 
 namespace ordane {
 
@@ -41,8 +45,30 @@ public:
     // rely on that: treat it as callable from any thread.
     using Progress = std::function<void(int64_t done, int64_t total)>;
 
+    // What reads the files; tests put their own in.
+    struct Readers {
+        std::vector<const TextExtractor*> documents;    // first pass: PDF text, rich text, plain text
+        std::vector<const TextExtractor*> scannedPDFs;  // second pass: text recognition of PDF pages
+        const TextExtractor* screenshots = nullptr;     // text recognition of one picture
+        // Asked whether a file is still what the scan saw before and after it is read.
+        std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real();
+
+        static Readers standard();
+    };
+
+    static constexpr int64_t minDocumentSize = 1'024;
+    static constexpr int64_t maxDocumentSize = 50'000'000;
+    static constexpr int64_t maxScannedPDFSize = 20'000'000;
+    static constexpr size_t maxScannedPDFsPerRun = 50;
+    static constexpr size_t documentWidth = 4;
+    static constexpr size_t scannedPDFWidth = 2;
+    static constexpr int64_t maxScreenshotSize = 20'000'000;
+    static constexpr size_t maxScreenshotsPerRun = 200;
+
     OwnerIdentity owner;
     AnalysisCache* cache = nullptr;  // not null; owned by the caller, outlives every run
+    ExtractionBudget budget;         // handed unchanged to every extractor
+    Readers readers = Readers::standard();
 
     RecognitionPipeline(OwnerIdentity owner, AnalysisCache& cache);
 
@@ -66,6 +92,13 @@ public:
     // "Screenshot - <description> (<yyyy-mm-dd>).<ext>": the date from the old name, else the
     // creation date in the machine's time zone, else left out.
     static std::string screenshotRename(const FileRecord& record, const std::string& description);
+
+private:
+    // Rename proposals for the screenshots among the records: new ones first, then cached ones.
+    std::vector<ContentInsight> screenshotPhase(const std::vector<FileRecord>& records, const Progress& progress,
+                                                std::stop_token stop) const;
+    // Most recently modified first, a missing date last; equal dates keep their order.
+    static void sortNewestFirst(std::vector<FileRecord>& records);
 };
 
 }  // namespace ordane

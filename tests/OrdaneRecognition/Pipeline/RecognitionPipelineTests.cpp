@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "OrdanePlatform/Text/Text.hpp"
+#include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+#include "PipelineTestSupport.hpp"
+#include "Support/RecognitionHome.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string recipeText =
+    "text:Plum Cake\nServings: 8   Prep time: 20 min   Cook time: 45 min\nIngredients\n250 g flour\n150 g butter\n"
+    "120 g sugar\n2 eggs\n300 g plums\nMethod\n1. Preheat the oven to 180°C.\n2. Rub the butter into the flour.\n"
+    "3. Fold in the plums and bake for 45 minutes.\n";
+const std::string taxText =
+    "text:Form W-2 Wage and Tax Statement 2023\nEmployer identification number (EIN): 12-3456789\nEmployee's "
+    "social security number: XXX-XX-4821\n1 Wages, tips, other compensation: $58,250.00\n2 Federal income tax "
+    "withheld: $7,120.40\nCopy B - To Be Filed With Employee's FEDERAL Tax Return\n";
+
+struct PipelineTest : ::testing::Test {
+    TempDir dir;
+    std::string home = dir / "home";
+    AnalysisCache cache{URL::fileURL(dir / "support/analysis-cache.json")};
+    ScriptedExtractor text{{"pdf", "txt", "md", "text", "rtf", "docx"}, "text:", SampleSource::plainText};
+    ScriptedExtractor scans{{"pdf"}, "scan:", SampleSource::ocr};
+    ScriptedExtractor shots{{"png", "jpg", "jpeg", "heic"}, "shot:", SampleSource::ocr};
+    RecognitionPipeline pipeline{OwnerIdentity("Ann Lee"), cache};
+
+    void SetUp() override { pipeline.readers = {{&text}, {&scans}, &shots, platform::FileSystem::real()}; }
+
+    // A file of exactly `size` bytes (at least 1,024 by default), holding `contents` then zeros.
+    std::string write(const std::string& relative, const std::string& contents, int64_t size = 2048,
+                      std::optional<double> modified = std::nullopt) {
+        const std::string path = home + "/" + relative;
+        writeFile(path, contents);
+        fs::resize_file(path, static_cast<uintmax_t>(size));
+        if (modified) {
+            const timespec times[2] = {{static_cast<time_t>(*modified), 0}, {static_cast<time_t>(*modified), 0}};
+            utimensat(AT_FDCWD, path.c_str(), times, 0);
+        }
+        return path;
+    }
+    std::vector<FileRecord> records() { return scanRecords(home); }
+    const FileRecord& find(const std::vector<FileRecord>& all, const std::string& path) {
+        for (const FileRecord& record : all) {
+            if (record.url.path() == path) return record;
+        }
+        throw std::runtime_error("no record for " + path);
+    }
+    std::optional<AnalysisCache::Entry> entry(const std::vector<FileRecord>& all, const std::string& path) {
+        return cache.cachedEntry(find(all, path));
+    }
+    static std::set<std::string> paths(const std::vector<ContentInsight>& insights) {
+        std::set<std::string> result;
+        for (const ContentInsight& insight : insights) result.insert(insight.url.path());
+        return result;
+    }
+};
+
+}  // namespace
+
+TEST_F(PipelineTest, OnlyDocumentsOfTheRightSizeAndPlaceAreRead) {
+    const auto tooSmall = write("Downloads/a.txt", recipeText, 1023);
+    const auto smallest = write("Downloads/b.txt", recipeText, 1024);
+    const auto largest = write("Downloads/c.txt", recipeText, 50'000'000);
+    const auto tooLarge = write("Downloads/d.txt", recipeText, 50'000'001);
+    const auto scanned = write("Downloads/e.pdf", "scan:" + recipeText, 20'000'000);
+    const auto tooLargeScan = write("Downloads/f.pdf", "scan:" + recipeText, 20'000'001);
+    write("Documents/Code/package.json", "{}", 2);
+    const auto project = write("Documents/Code/notes.txt", recipeText);
+    const auto cloud = write("Desktop/cloud.txt", recipeText);
+    const auto package = write("Desktop/package.txt", recipeText);
+    auto all = records();
+    for (FileRecord& record : all) {
+        if (record.url.path() == cloud) record.cloud = CloudState::cloudOnly;
+        if (record.url.path() == package) record.isPackage = true;
+    }
+
+    auto insights = pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(text.readPaths(), (std::vector<std::string>{smallest, largest, scanned, tooLargeScan}));
+    EXPECT_EQ(scans.readPaths(), std::vector<std::string>{scanned});
+    EXPECT_EQ(paths(insights), (std::set<std::string>{smallest, largest, scanned}));
+    auto unreadable = entry(all, tooLargeScan);
+    ASSERT_TRUE(unreadable);
+    EXPECT_FALSE(unreadable->sampleText || unreadable->fingerprint || unreadable->insight);
+    for (const auto& path : {tooSmall, tooLarge, project, cloud, package}) EXPECT_FALSE(entry(all, path)) << path;
+}
+
+TEST_F(PipelineTest, TheFiftyNewestScannedPDFsAreReadAndTheOthersWait) {
+    std::vector<std::string> pdfs;
+    for (int i = 0; i < 60; ++i) {
+        pdfs.push_back(write("Downloads/scan " + std::to_string(i) + ".pdf", "scan:" + recipeText, 2048, 1.6e9 + i * 100));
+    }
+    auto all = records();
+    pipeline.run(all, std::nullopt, {});
+    std::vector<std::string> newest(pdfs.begin() + 10, pdfs.end());
+    std::sort(newest.begin(), newest.end());
+    EXPECT_EQ(scans.readPaths(), newest);
+    for (int i = 0; i < 10; ++i) EXPECT_FALSE(entry(all, pdfs[i])) << i;
+
+    ScriptedExtractor later{{"pdf"}, "scan:", SampleSource::ocr};
+    pipeline.readers.scannedPDFs = {&later};
+    pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(later.calls(), 10);
+}
+
+TEST_F(PipelineTest, EachPhaseReportsItsOwnProgress) {
+    for (int i = 0; i < 4; ++i) write("Desktop/Screenshot " + std::to_string(i) + ".png", "shot:", 100);
+    for (int i = 0; i < 4; ++i) write("Downloads/doc" + std::to_string(i) + ".txt", recipeText);
+    for (int i = 0; i < 3; ++i) write("Downloads/scan" + std::to_string(i) + ".pdf", "scan:" + recipeText);
+    std::vector<std::pair<int64_t, int64_t>> reports;
+    pipeline.run(records(), std::nullopt, [&](int64_t done, int64_t total) { reports.emplace_back(done, total); });
+    std::vector<std::pair<int64_t, int64_t>> expected;
+    for (int64_t total : {4, 7, 3}) {
+        for (int64_t done = 1; done <= total; ++done) expected.emplace_back(done, total);
+    }
+    EXPECT_EQ(reports, expected);
+
+    reports.clear();
+    pipeline.run(records(), std::nullopt, [&](int64_t done, int64_t total) { reports.emplace_back(done, total); });
+    EXPECT_TRUE(reports.empty());  // nothing left to read
+}
+
+TEST_F(PipelineTest, AnUnchangedFileIsAnsweredFromTheCache) {
+    const auto recipe = write("Downloads/plum cake.txt", recipeText);
+    const auto tax = write("Downloads/w2.txt", taxText);
+    const auto unreadable = write("Downloads/blank.pdf", "nothing here");
+    const auto other = write("Downloads/other detector.txt", recipeText + "Serve warm.\n");
+    auto all = records();
+    auto first = pipeline.run(all, std::nullopt, {});
+    ASSERT_EQ(text.calls(), 4);
+    ASSERT_EQ(scans.calls(), 1);
+    auto taxEntry = entry(all, tax);
+    ASSERT_TRUE(taxEntry && taxEntry->insight);
+    EXPECT_EQ(taxEntry->insight->kind, DocKind::taxDocument);
+    EXPECT_FALSE(taxEntry->sampleText || taxEntry->sampleSource);  // sensitive text is never kept
+    EXPECT_TRUE(taxEntry->fingerprint);
+    EXPECT_TRUE(entry(all, recipe)->sampleText);
+
+    auto stale = *entry(all, other);
+    stale.detectorVersion = 2;
+    cache.store(stale, URL::fileURL(other));
+    auto second = pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(text.readPaths(), (std::vector<std::string>{unreadable, other, other, recipe, tax}));
+    EXPECT_EQ(scans.calls(), 1);
+    ASSERT_EQ(paths(second), (std::set<std::string>{recipe, tax, other}));
+    for (const ContentInsight& insight : second) {
+        if (insight.url.path() == tax) {
+            EXPECT_EQ(insight, *taxEntry->insight);
+        }
+    }
+}
+
+TEST_F(PipelineTest, AStoppedRunRemembersOnlyWhatItRead) {
+    std::vector<std::string> docs;
+    for (int i = 0; i < 12; ++i) docs.push_back(write("Downloads/doc" + std::to_string(i) + ".txt", recipeText));
+    docs.push_back(write("Downloads/scan.pdf", "scan:" + recipeText));
+    std::stop_source stop;
+    text.onCall = [&](const FileRecord&) { stop.request_stop(); };
+    auto all = records();
+    auto insights = pipeline.run(all, std::nullopt, {}, stop.get_token());
+    EXPECT_EQ(scans.calls(), 0);
+    size_t remembered = 0;
+    for (const auto& path : docs) {
+        auto cached = entry(all, path);
+        EXPECT_EQ(cached.has_value(), paths(insights).contains(path)) << path;
+        if (cached) {
+            EXPECT_TRUE(cached->sampleText) << path;
+        }
+        remembered += cached.has_value();
+    }
+    EXPECT_LT(remembered, 4u);
+
+    text.onCall = nullptr;
+    auto next = pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(paths(next).size(), docs.size());
+}
+
+TEST_F(PipelineTest, OnlyThePipelinesOwnVerdictMakesAFileUnreadable) {
+    const auto hashedFirst = write("Downloads/hashed.txt", recipeText);
+    const auto unreadable = write("Downloads/blank.pdf", "nothing here");
+    auto all = records();
+    // The duplicate search hashed a file the pipeline never read.
+    cache.recordHashes(find(all, hashedFirst), std::string(64, 'a'), std::nullopt);
+    auto first = pipeline.run(all, std::nullopt, {});
+    EXPECT_TRUE(paths(first).contains(hashedFirst));
+    EXPECT_EQ(entry(all, hashedFirst)->partialSHA256, std::string(64, 'a'));
+
+    // A file the pipeline found unreadable stays skipped once the duplicate search hashed it too.
+    cache.recordHashes(find(all, unreadable), std::string(64, 'b'), std::string(64, 'c'));
+    const int before = text.calls() + scans.calls();
+    pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(text.calls() + scans.calls(), before);
+}
+
+TEST_F(PipelineTest, ATimedOutScreenshotIsNotAnAnswer) {
+    using namespace std::chrono_literals;
+    pipeline.budget.ocrTimeout = 300ms;
+    const auto slow = write("Desktop/Screenshot slow.png", "no text", 100);
+    const auto blank = write("Desktop/Screenshot blank.png", "no text", 100);
+    // Each limit starts when a worker takes the screenshot: three rounds of 150 ms per worker stay
+    // within it, though the phase as a whole does not.
+    const size_t queued = 3 * std::max(1u, std::thread::hardware_concurrency());
+    for (size_t i = 0; i < queued; ++i) write("Desktop/Screenshot queued " + std::to_string(i) + ".png", "no", 100);
+    shots.onCall = [&](const FileRecord& record) {
+        std::this_thread::sleep_for(record.url.path() == slow ? 400ms : record.url.path() == blank ? 0ms : 150ms);
+    };
+    auto all = records();
+    pipeline.run(all, std::nullopt, {});
+    EXPECT_FALSE(entry(all, slow));
+    ASSERT_TRUE(entry(all, blank));
+    EXPECT_FALSE(entry(all, blank)->insight);
+    for (size_t i = 0; i < queued; ++i) {
+        EXPECT_TRUE(entry(all, home + "/Desktop/Screenshot queued " + std::to_string(i) + ".png")) << i;
+    }
+    const int before = shots.calls();
+    pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(shots.calls(), before + 1);  // only the timed-out one is tried again
+}
+
+TEST_F(PipelineTest, FilesThatChangedOrVanishedSinceTheScanGiveNothing) {
+    const auto vanished = write("Downloads/vanished.txt", recipeText);
+    const auto grown = write("Downloads/grown.txt", recipeText);
+    const auto changing = write("Downloads/changing.txt", recipeText);
+    const auto steady = write("Downloads/steady.txt", recipeText);
+    const auto oddName = write("Downloads/Recette \xff.txt", recipeText);
+    auto all = records();
+    fs::remove(vanished);
+    fs::resize_file(grown, 4096);
+    text.onCall = [&](const FileRecord& record) {
+        if (record.url.path() == changing) fs::resize_file(changing, 3000);
+    };
+    auto insights = pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(paths(insights), (std::set<std::string>{steady, oddName}));
+    for (const auto& path : {vanished, grown, changing}) EXPECT_FALSE(entry(all, path)) << path;
+    for (const ContentInsight& insight : insights) {
+        for (const auto& text : {insight.title, insight.subjectName, insight.groupKey, insight.suggestedName}) {
+            if (text) {
+                EXPECT_TRUE(platform::text::isValidUTF8(*text)) << *text;
+            }
+        }
+    }
+}
+
+TEST_F(PipelineTest, DestinationsNeedAContext) {
+    write("Downloads/w2.txt", taxText);
+    auto all = records();
+    auto without = pipeline.run(all, std::nullopt, {});
+    ASSERT_EQ(without.size(), 1u);
+    EXPECT_FALSE(without[0].suggestedFolder);
+
+    AnalysisCache fresh(URL::fileURL(dir / "fresh-cache.json"));
+    RecognitionPipeline again(OwnerIdentity("Ann Lee"), fresh);
+    again.readers = pipeline.readers;
+    FolderCentroidStore centroids(URL::fileURL(dir / "folder-centroids.json"));
+    UserFolders folders(URL::fileURL(home, true));
+    auto with = again.run(all, RecognitionPipeline::DestinationContext{folders, &centroids, {}, {}, std::nullopt}, {});
+    ASSERT_EQ(with.size(), 1u);
+    ASSERT_TRUE(with[0].suggestedFolder);
+    EXPECT_TRUE(with[0].suggestedFolder->path().starts_with(folders.documents.path() + "/Taxes"));
+}
