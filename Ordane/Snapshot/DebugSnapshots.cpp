@@ -58,6 +58,8 @@ std::optional<QSize> DebugSnapshots::renderPng(QWidget& screen, const QString& f
     screen.setAttribute(Qt::WA_DontShowOnScreen);
     screen.show();
     QCoreApplication::processEvents();  // the screen's first refresh is queued
+    // Widgets that refresh added to a visible layout are shown by a queued call; let it run before sizing.
+    QCoreApplication::processEvents();
     screen.adjustSize();
     screen.resize(screen.sizeHint().expandedTo(screen.minimumSizeHint()));
     QCoreApplication::processEvents();
