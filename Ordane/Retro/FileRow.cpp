@@ -59,6 +59,8 @@ FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget
     nameBlock->setSpacing(1);
     auto* nameLabel = new Label(name, retro::font(QStringLiteral("Verdana-Bold"), 12), text, Label::Lines::elided, this);
     nameLabel->setObjectName(QStringLiteral("fileName"));
+    // Enough of the name to tell files apart; at large text the screen widens rather than cut it to "Sc…ng".
+    nameLabel->setMinimumWidth(nameLabel->fontMetrics().averageCharWidth() * 16);
     nameBlock->addWidget(nameLabel);
     nameBlock->addWidget(
         new Label(locationLine(finding.record), retro::font(QStringLiteral("Verdana"), 10), shadow, Label::Lines::elided, this));

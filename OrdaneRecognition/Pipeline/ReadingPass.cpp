@@ -1,6 +1,7 @@
 #include "OrdaneRecognition/Pipeline/ReadingPass.hpp"
 
 #include <exception>
+#include <new>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
@@ -38,6 +39,8 @@ FileReading ReadingPass::read(const FileRecord& record, std::stop_token stop) co
         if (!isUnchanged(record)) return {};
     } catch (const CancellationError&) {
         return {};
+    } catch (const std::bad_alloc&) {
+        throw;  // running out of memory says nothing about the file: never remember it as unreadable
     } catch (const std::exception&) {
         // A reader that fails on damaged bytes has found the file unreadable.
         result.sample.reset();
