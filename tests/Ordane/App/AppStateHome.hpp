@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Ordane/App/AppState.hpp"
+#include "Ordane/App/ScopedVariable.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane::testing {
@@ -16,9 +17,6 @@ namespace ordane::testing {
 // A temporary home that ORDANE_HOME points at for the test's length.
 class AppStateHome : public ::testing::Test {
 protected:
-    AppStateHome() { ::setenv("ORDANE_HOME", home.path().c_str(), 1); }
-    ~AppStateHome() override { ::unsetenv("ORDANE_HOME"); }
-
     std::string support(const std::string& name = "") const {
         std::string base = home / "Library/Application Support/Ordane";
         return name.empty() ? base : base + "/" + name;
@@ -42,6 +40,7 @@ protected:
     }
 
     TempDir home;
+    ScopedVariable homeVariable{"ORDANE_HOME", home.path().c_str()};
 };
 
 }  // namespace ordane::testing

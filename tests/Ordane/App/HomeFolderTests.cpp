@@ -6,28 +6,16 @@
 #include "Ordane/App/HomeFolder.hpp"
 #include "Ordane/App/ScanRoots.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
+#include "Ordane/App/ScopedVariable.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane {
 namespace {
 
+using testing::ScopedVariable;
 using testing::TempDir;
 using testing::makeDirectories;
 using testing::writeFile;
-
-// Sets a variable for one scope, putting back what was there.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(HomeFolder, AnEmptyOverrideIsAbsentAndARelativeOneIsTakenFromTheCurrentFolder) {
     TempDir dir;

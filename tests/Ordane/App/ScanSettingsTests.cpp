@@ -51,7 +51,7 @@ TEST(ScanSettings, ReadsBothArraysAsRequiredAndOnlyAUsableTextScale) {
     }
 }
 
-TEST(ScanSettings, SavesSortedKeysWithoutAbsentOnesAndReadsBack) {
+TEST(ScanSettings, SavesSortedKeysWithoutAbsentOnesAndKeepsTheOldFileWhenAWriteFails) {
     TempDir dir;
     const URL file = URL::fileURL(dir / "deeper/folder/settings.json");
     ASSERT_TRUE(ScanSettings{}.save(file));
@@ -59,6 +59,11 @@ TEST(ScanSettings, SavesSortedKeysWithoutAbsentOnesAndReadsBack) {
 
     ScanSettings full{{"Music", "Desktop"}, {"/media/b", "/media/a"}, 1.2, "Zoë"};
     ASSERT_TRUE(full.save(file));
+    EXPECT_EQ(ScanSettings::load(file), full);
+    // A failed write reports it and leaves the old file.
+    auto fs = std::make_shared<testing::FaultInjectingFileSystem>();
+    fs->fail(testing::FaultInjectingFileSystem::Operation::writeFileAtomically, "settings", ENOSPC);
+    EXPECT_FALSE(ScanSettings{}.save(file, fs));
     EXPECT_EQ(ScanSettings::load(file), full);
     // An unusable scale in memory is not written.
     ScanSettings huge = full;
@@ -89,17 +94,6 @@ TEST(ScanSettings, AFileThatCantBeReadIsSetAsideBeforeItIsReplaced) {
         EXPECT_EQ(readFile(dir / names[1]), c.contents) << c.what;
         EXPECT_EQ(ScanSettings::load(file), chosen) << c.what;
     }
-}
-
-TEST(ScanSettings, AFailedWriteLeavesTheOldFileAndReportsIt) {
-    TempDir dir;
-    const URL file = URL::fileURL(dir / "settings.json");
-    ScanSettings old{{"Music"}, {}, std::nullopt, std::nullopt};
-    ASSERT_TRUE(old.save(file));
-    auto fs = std::make_shared<testing::FaultInjectingFileSystem>();
-    fs->fail(testing::FaultInjectingFileSystem::Operation::writeFileAtomically, "settings", ENOSPC);
-    EXPECT_FALSE(ScanSettings{}.save(file, fs));
-    EXPECT_EQ(ScanSettings::load(file), old);
 }
 
 }  // namespace

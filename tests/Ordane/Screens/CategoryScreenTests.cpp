@@ -27,10 +27,6 @@ public:
         }
         state->setAnalysis(analysisOf(std::move(findings)));
     }
-    static retro::BevelButton* button(const QWidget& root, const char* name) {
-        auto* found = root.findChild<retro::BevelButton*>(QString::fromLatin1(name));
-        return found && found->isVisibleTo(&root) ? found : nullptr;
-    }
     static void type(CategoryScreen& screen, const QString& text) {
         auto* search = screen.findChild<QLineEdit*>(QStringLiteral("search"));
         search->setText(text);
@@ -56,13 +52,13 @@ TEST_F(CategoryScreenTest, LongListsPageAndTheFilterBarAppearsFromSixteen) {
         layOut(screen);
         EXPECT_EQ(screen.findChild<QWidget*>(QStringLiteral("filterBar"))->isVisibleTo(&screen), c.filter);
         EXPECT_EQ(screen.rows().size(), c.firstRows);
-        auto* more = button(screen, "moreButton");
+        auto* more = named<retro::BevelButton>(screen, "moreButton");
         EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.more));
         if (!more) continue;
         QTest::mouseClick(more, Qt::LeftButton);
         QCoreApplication::processEvents();
         EXPECT_EQ(screen.rows().size(), c.afterOnePress);
-        more = button(screen, "moreButton");
+        more = named<retro::BevelButton>(screen, "moreButton");
         EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.moreAfter));
     }
 }
@@ -102,7 +98,7 @@ TEST_F(CategoryScreenTest, FilterMatchesFileNamesOnlyIgnoringCaseAndOuterBlanks)
     type(screen, QStringLiteral("nothing like it"));
     EXPECT_EQ(matchCount(), QStringLiteral("0 items match"));
     EXPECT_TRUE(screen.rows().empty());
-    EXPECT_EQ(button(screen, "moreButton"), nullptr);
+    EXPECT_EQ(named<retro::BevelButton>(screen, "moreButton"), nullptr);
     type(screen, QStringLiteral("  "));
     EXPECT_EQ(matchCount(), QStringLiteral("17 items match"));
 }
@@ -111,7 +107,7 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     fill(FindingCategory::oldFiles, 20, 7);  // findings 0, 7 and 14 are safe
     CategoryScreen screen(*state, FindingCategory::oldFiles);
     layOut(screen, QStringLiteral("category"));
-    auto* checkSafe = button(screen, "checkSafeButton");
+    auto* checkSafe = named<retro::BevelButton>(screen, "checkSafeButton");
     ASSERT_NE(checkSafe, nullptr);
     EXPECT_EQ(checkSafe->text(), QStringLiteral("Check All the Safe Ones (3)"));
 
@@ -125,7 +121,7 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     EXPECT_EQ(state->approvedForTrash().size(), 4u);
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.rows()[0]->findChild<retro::CheckBox*>()->isChecked());
-    QTest::mouseClick(button(screen, "uncheckButton"), Qt::LeftButton);
+    QTest::mouseClick(named<retro::BevelButton>(screen, "uncheckButton"), Qt::LeftButton);
     EXPECT_TRUE(state->approvedForTrash().empty());
 
     fill(FindingCategory::organizeSuggestion, 3);
@@ -133,8 +129,8 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     layOut(organize);
     QTest::mouseClick(organize.rows()[0]->findChild<retro::CheckBox*>(), Qt::LeftButton);
     EXPECT_EQ(state->approvedForMove().size(), 1u);
-    EXPECT_EQ(button(organize, "checkSafeButton"), nullptr);
-    EXPECT_EQ(button(organize, "uncheckButton"), nullptr);
+    EXPECT_EQ(named<retro::BevelButton>(organize, "checkSafeButton"), nullptr);
+    EXPECT_EQ(named<retro::BevelButton>(organize, "uncheckButton"), nullptr);
     EXPECT_TRUE(showsText(organize, QStringLiteral("Checking a box means: yes, move this file to the suggested spot. "
                                                    "Nothing moves until you confirm the plan.")));
 
@@ -143,7 +139,7 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     layOut(rebuildable);
     EXPECT_EQ(rebuildable.rows().size(), 5u);
     EXPECT_TRUE(visible<retro::CheckBox>(rebuildable).empty());
-    EXPECT_EQ(button(rebuildable, "checkSafeButton"), nullptr);
+    EXPECT_EQ(named<retro::BevelButton>(rebuildable, "checkSafeButton"), nullptr);
     state->setRoute(AppState::Route::ofCategory(FindingCategory::recreatable));
     QTest::mouseClick(withText<retro::BevelButton>(rebuildable, QStringLiteral("Back")), Qt::LeftButton);
     EXPECT_FALSE(state->route().has_value());

@@ -145,20 +145,12 @@ TEST_F(ConfirmScreenTest, RunningShowsProgressAndFinishedListsWhatWasNotDone) {
     }
 
     ActionPlan plan;
-    auto action = [](PlannedAction::Kind kind, PlannedAction::State state) {
-        PlannedAction result;
-        result.id = UUID::random();
-        result.kind = std::move(kind);
-        result.sizeBytes = 100;
-        result.state = std::move(state);
-        return result;
-    };
-    plan.actions.push_back(action(PlannedAction::Kind::move(URL::fileURL("/x/a.txt"), URL::fileURL("/y/a.txt")),
-                                  PlannedAction::State::done(URL::fileURL("/y/a.txt"))));
-    plan.actions.push_back(action(PlannedAction::Kind::trash(URL::fileURL("/x/gone.txt")),
-                                  PlannedAction::State::failed("It was in use.")));
-    plan.actions.push_back(action(PlannedAction::Kind::trash(URL::fileURL("/x/changed.txt")),
-                                  PlannedAction::State::skipped("It changed since the scan.")));
+    plan.actions = {plannedAction(PlannedAction::Kind::move(URL::fileURL("/x/a.txt"), URL::fileURL("/y/a.txt")),
+                                  PlannedAction::State::done(URL::fileURL("/y/a.txt"))),
+                    plannedAction(PlannedAction::Kind::trash(URL::fileURL("/x/gone.txt")),
+                                  PlannedAction::State::failed("It was in use.")),
+                    plannedAction(PlannedAction::Kind::trash(URL::fileURL("/x/changed.txt")),
+                                  PlannedAction::State::skipped("It changed since the scan."))};
     state->setExecution(AppState::Execution{AppState::Execution::Finished{plan}});
     QCoreApplication::processEvents();
     layOut(screen, QStringLiteral("confirm-not-done"));

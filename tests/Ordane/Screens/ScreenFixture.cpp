@@ -23,7 +23,6 @@
 namespace ordane::testing {
 
 ScreenTest::ScreenTest() {
-    ::setenv("ORDANE_HOME", home.path().c_str(), 1);
     retro::installRetroLook();
     setCurrentTextScale(1.0);
     DesktopServices::setCurrent(&desktop);
@@ -41,7 +40,6 @@ ScreenTest::~ScreenTest() {
     state.reset();
     DesktopServices::setCurrent(nullptr);
     setCurrentTextScale(1.0);
-    ::unsetenv("ORDANE_HOME");
 }
 
 std::string ScreenTest::homePath(const std::string& relative) const {
@@ -184,6 +182,15 @@ Finding syntheticFinding(FindingCategory category, const std::string& path, int6
     finding.recommendation = recommendation;
     finding.reason = "Because it is there.";
     return finding;
+}
+
+PlannedAction plannedAction(PlannedAction::Kind kind, PlannedAction::State state) {
+    PlannedAction action;
+    action.id = UUID::random();
+    action.kind = std::move(kind);
+    action.sizeBytes = 100;
+    action.state = std::move(state);
+    return action;
 }
 
 AnalysisResult analysisOf(std::vector<Finding> findings) {

@@ -11,6 +11,7 @@
 
 #include "Ordane/App/AppState.hpp"
 #include "Ordane/Desktop/DesktopServices.hpp"
+#include "Ordane/App/ScopedVariable.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane::testing {
@@ -88,6 +89,7 @@ public:
     static bool showsText(const QWidget& root, const QString& text);
 
     TempDir home;
+    ScopedVariable homeVariable{"ORDANE_HOME", home.path().c_str()};
     RecordingDesktop desktop;
     std::unique_ptr<AppState> state;
 };
@@ -99,6 +101,8 @@ namespace ordane::testing {
 // A finding of a file that need not exist, for lists larger than a test would write to disk.
 Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
                          Recommendation recommendation = Recommendation::review);
+// An action of 100 bytes in that state.
+PlannedAction plannedAction(PlannedAction::Kind kind, PlannedAction::State state);
 // An analysis holding `findings` in their order.
 AnalysisResult analysisOf(std::vector<Finding> findings);
 

@@ -20,13 +20,7 @@ QStringList folderNames(const WelcomeScreen& screen) {
 
 ActionPlan planWith(std::vector<PlannedAction::State> states) {
     ActionPlan plan;
-    for (auto& state : states) {
-        PlannedAction action;
-        action.id = UUID::random();
-        action.kind = {PlannedAction::Kind::Trash{URL::fileURL("/tmp/x")}};
-        action.state = std::move(state);
-        plan.actions.push_back(action);
-    }
+    for (auto& state : states) plan.actions.push_back(plannedAction(PlannedAction::Kind::trash(URL::fileURL("/tmp/x")), state));
     return plan;
 }
 

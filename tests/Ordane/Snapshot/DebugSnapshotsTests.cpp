@@ -13,6 +13,7 @@
 #include "Ordane/App/RootView.hpp"
 #include "Ordane/Snapshot/DebugSnapshots.hpp"
 #include "Support/DocumentFixtures.hpp"
+#include "Ordane/App/ScopedVariable.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane::testing {
@@ -20,20 +21,6 @@ namespace ordane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets or removes one environment variable for the life of the object.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // An old screenshot on the Desktop: the one thing a scan of `home` proposes to put in the Trash.
 std::string plantOldScreenshot(const std::string& home) {
