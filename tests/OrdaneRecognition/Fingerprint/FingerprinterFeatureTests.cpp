@@ -109,10 +109,8 @@ TEST(FingerprinterDocuments, AResumeShowsItsHeadingsRangesAndOwner) {
     EXPECT_EQ(s.lineCount, 14);
     EXPECT_EQ(s.headingCount, 6);  // the name, three capital headings, two title-case lines
     EXPECT_EQ(s.dateRangeCount, 2);
-    EXPECT_EQ(s.currencyCount, 0);
-    EXPECT_EQ(s.dateCount, 0);
+    EXPECT_EQ(s.currencyCount + s.dateCount, 0);
     EXPECT_TRUE(s.contactInfoNearTop);
-    EXPECT_EQ(s.pageCount, 1);
     EXPECT_DOUBLE_EQ(s.topRegionDensity, 81.0 / 286.0);  // three top lines of 14
 
     const EntitySignature& e = fingerprint.entities;
@@ -126,7 +124,6 @@ TEST(FingerprinterDocuments, AResumeShowsItsHeadingsRangesAndOwner) {
     EXPECT_EQ(e.percentageCount, 1);
     EXPECT_EQ(e.yearMentions, (std::vector<int64_t>{2015, 2019}));
     EXPECT_TRUE(e.monthYearMentions.empty());
-    EXPECT_FALSE(fingerprint.termFrequency.isEmpty());
 }
 
 TEST(FingerprinterDocuments, AReceiptShowsItsAmountsAndMaskedCard) {
@@ -143,9 +140,7 @@ TEST(FingerprinterDocuments, AReceiptShowsItsAmountsAndMaskedCard) {
     const EntitySignature& e = fingerprint.entities;
     EXPECT_EQ(e.phoneCount, 1);
     EXPECT_EQ(e.addressCount, 1);
-    EXPECT_EQ(e.personCount, 0);
-    EXPECT_EQ(e.organizationCount, 0);
-    EXPECT_EQ(e.emailCount, 0);
+    EXPECT_EQ(e.personCount + e.organizationCount + e.emailCount, 0);
     EXPECT_EQ(e.percentageCount, 1);
     EXPECT_FALSE(e.ownerNameNearTop);
     EXPECT_EQ(e.yearMentions, (std::vector<int64_t>{2024}));
@@ -314,7 +309,7 @@ TEST(FingerprinterEntities, ContactAndNamesNearTheTop) {
     EXPECT_FALSE(late.ownerNameNearTop);
 }
 
-TEST(FingerprinterBadInput, OddTextsFingerprintWithoutError) {
+TEST(FingerprinterBadInput, OddAndEmptyTextsFingerprintWithoutError) {
     const std::string japanese =
         "\u6771\u4eac\u90fd\u6e0b\u8c37\u533a\u306e\u4e8b\u52d9\u6240\u3067\u3001\u4ee4\u548c\u516d\u5e74\u4e09\u6708"
         "\u4e03\u65e5\u306b\u5951\u7d04\u3092\u7de0\u7d50\u3057\u307e\u3057\u305f\u3002";
@@ -348,16 +343,14 @@ TEST(FingerprinterBadInput, OddTextsFingerprintWithoutError) {
     const Fingerprint repaired = fingerprintOf("Ann Lee \xFF\xFE caf\xC3 2024-03-07");
     EXPECT_EQ(repaired.structural.dateCount, 1);
     EXPECT_TRUE(repaired.entities.ownerNameNearTop);
-}
 
-TEST(FingerprinterBadInput, AnEmptySampleGivesZeroCounts) {
-    ContentSample sample;
-    sample.pageCount = 2;
-    const Fingerprint fingerprint = Fingerprinter{OwnerIdentity("Ann Lee")}.fingerprint(sample);
-    EXPECT_TRUE(fingerprint.termFrequency.isEmpty());
-    EXPECT_EQ(fingerprint.simHash, 0u);
+    ContentSample empty;
+    empty.pageCount = 2;
+    const Fingerprint nothing = Fingerprinter{OwnerIdentity("Ann Lee")}.fingerprint(empty);
+    EXPECT_TRUE(nothing.termFrequency.isEmpty());
+    EXPECT_EQ(nothing.simHash, 0u);
     StructuralFeatures expectedStructure;
     expectedStructure.pageCount = 2;
-    EXPECT_EQ(fingerprint.structural, expectedStructure);
-    EXPECT_EQ(fingerprint.entities, EntitySignature{});
+    EXPECT_EQ(nothing.structural, expectedStructure);
+    EXPECT_EQ(nothing.entities, EntitySignature{});
 }

@@ -95,20 +95,13 @@ TEST(RecognitionEngine, EachKindsDocumentGetsItsKindTierTitleAndClaims) {
         claims.push_back(EvidenceClaim::filename("its filename fits"));
         EXPECT_EQ(insight.provenance, claims);
     }
-}
-
-// The same documents with the fingerprints the real fingerprinter gives them.
-TEST(RecognitionEngine, EachKindsDocumentKeepsItsKindWithRealFingerprints) {
+    // The same documents keep kind and tier with the fingerprints the real fingerprinter gives them.
     const Fingerprinter fingerprinter{OwnerIdentity("Ann Lee")};
-    std::vector<RecognitionEngine::Input> batch;
-    for (const auto& document : fixtures::kindDocuments()) {
-        batch.push_back(input(document.fileName, document.text));
-        batch.back().fingerprint = fingerprinter.fingerprint(batch.back().sample);
-    }
-    const auto insights = RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch);
+    for (auto& one : batch) one.fingerprint = fingerprinter.fingerprint(one.sample);
+    const auto real = RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch);
     for (size_t i = 0; i < batch.size(); ++i) {
-        EXPECT_EQ(insights[i].kind, fixtures::kindDocuments()[i].kind) << batch[i].record.url.path();
-        EXPECT_EQ(insights[i].tier, T::confident) << batch[i].record.url.path();
+        EXPECT_EQ(real[i].kind, fixtures::kindDocuments()[i].kind) << batch[i].record.url.path();
+        EXPECT_EQ(real[i].tier, T::confident) << batch[i].record.url.path();
     }
 }
 
@@ -163,7 +156,6 @@ TEST(RecognitionEngine, OwnersResumeIsTitledByNameAndKeyedOnlyWhenConfident) {
     EXPECT_EQ(tentative.tier, T::tentative);
     EXPECT_EQ(tentative.title, "Ann Lee's resume");
     EXPECT_EQ(tentative.groupKey, std::nullopt);
-
 }
 
 // Bank names count as whole words only: "purchase" does not name Chase, "totally" Ally, "cities" Citi.
