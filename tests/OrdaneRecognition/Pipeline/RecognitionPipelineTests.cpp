@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -110,6 +112,25 @@ struct PipelineTest : ::testing::Test {
         std::set<std::string> result;
         for (const ContentInsight& insight : insights) result.insert(insight.url.path());
         return result;
+    }
+};
+
+FileRecord shot(const std::string& name, std::optional<double> created = std::nullopt) {
+    FileRecord record;
+    record.url = URL::fileURL("/home/ada/Pictures/" + name);
+    if (created) record.created = Date::fromUnix(*created);
+    return record;
+}
+
+// Runs with the machine's time zone set to `zone`.
+struct ZoneScope {
+    explicit ZoneScope(const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        setenv("TZ", "UTC", 1);
+        tzset();
     }
 };
 
@@ -296,4 +317,20 @@ TEST_F(PipelineTest, OutOfMemoryIsNotAVerdictOnTheFile) {
     EXPECT_THROW(pipeline.run(all, std::nullopt, {}), std::bad_alloc);
     EXPECT_EQ(text.calls(), 1);
     EXPECT_FALSE(entry(all, path));
+}
+
+TEST(ScreenshotRename, TheDateComesFromTheNameElseFromTheLocalCreationDay) {
+    const double march7Late = 1709850600;  // 2024-03-07 22:30 UTC, already 8 March in Tokyo
+    ZoneScope tokyo("Asia/Tokyo");
+    const std::pair<FileRecord, std::string> cases[] = {
+        {shot("Screenshot 2024-03-07 at 10.15.22.png", 1.6e9), "Screenshot - Invoice from Acme (2024-03-07).png"},
+        {shot("capture.PNG", march7Late), "Screenshot - Invoice from Acme (2024-03-08).png"},
+        {shot("Screen Shot.Jpeg"), "Screenshot - Invoice from Acme.jpeg"},
+        {shot("Screenshot 1999-01-02.png"), "Screenshot - Invoice from Acme.png"},
+        {shot("Shot 2031-12-30 2024-01-01.heic"), "Screenshot - Invoice from Acme (2031-12-30).heic"},
+    };
+    for (const auto& [record, expected] : cases) {
+        EXPECT_EQ(RecognitionPipeline::screenshotRename(record, "Invoice from Acme"), expected)
+            << record.url.path();
+    }
 }
