@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <numeric>
 
 #include "Ordane/App/AppState.hpp"
 #include "Ordane/Retro/BevelButton.hpp"
@@ -164,9 +165,7 @@ std::vector<retro::FileRow*> CategoryScreen::rows() const {
 
 void CategoryScreen::reloadFindings() {
     findings_ = state_.analysis() ? state_.analysis()->findingsInCategory(category_) : std::vector<Finding>{};
-    names_.clear();
-    names_.reserve(qsizetype(findings_.size()));
-    for (const Finding& finding : findings_) names_ << retro::qtext(finding.record.url.lastPathComponent());
+    names_.clear();  // made when a search first needs them: most lists are never searched
 }
 
 void CategoryScreen::refresh() {
@@ -180,7 +179,15 @@ void CategoryScreen::refresh() {
 
 void CategoryScreen::refreshList() {
     filterBar_->setVisible(findings_.size() >= size_t(filterThreshold));
-    const std::vector<size_t> filtered = matching(names_, searchText_);
+    std::vector<size_t> filtered(findings_.size());
+    std::iota(filtered.begin(), filtered.end(), size_t(0));
+    if (!trimmedQuery(searchText_).isEmpty()) {
+        if (names_.size() != qsizetype(findings_.size())) {
+            names_.reserve(qsizetype(findings_.size()));
+            for (const Finding& finding : findings_) names_ << retro::qtext(finding.record.url.lastPathComponent());
+        }
+        filtered = matching(names_, searchText_);
+    }
     matchCount_->setVisible(!searchText_.isEmpty());
     matchCount_->setTextIfChanged(retro::counted(int64_t(filtered.size()), QStringLiteral("item")) +
                                   QStringLiteral(" match"));
@@ -190,6 +197,9 @@ void CategoryScreen::refreshList() {
     order.reserve(shown);
     for (size_t i = 0; i < shown; ++i) order.push_back(findings_[filtered[i]].id);
     if (order != shownOrder_) {
+        // Shown one by one in a visible list, each new row would lay the whole list out again: the
+        // layout waits until all are in.
+        listColumn_->setEnabled(false);
         std::unordered_map<UUID, QWidget*> kept;
         for (size_t i = 0; i < shown; ++i) {
             const Finding& finding = findings_[filtered[i]];
@@ -214,7 +224,10 @@ void CategoryScreen::refreshList() {
             QWidget* holder = holders_.at(order[i]);
             listColumn_->removeWidget(holder);
             listColumn_->insertWidget(int(i), holder);
+            holder->show();
         }
+        listColumn_->setEnabled(true);
+        listColumn_->invalidate();
         shownOrder_ = std::move(order);
     }
 

@@ -39,12 +39,16 @@ public:
         for (auto& [id, widget] : byId_) delete widget;
         byId_ = std::move(kept);
         if (!created && order == order_) return;
+        // Shown one by one in a visible list, each widget would lay the whole list out again.
+        layout->setEnabled(false);
         for (size_t i = 0; i < order.size(); ++i) {
             W* widget = byId_.at(order[i]);
             layout->removeWidget(widget);
             layout->insertWidget(offset + int(i), widget);
             widget->show();
         }
+        layout->setEnabled(true);
+        layout->invalidate();
         order_ = std::move(order);
     }
 

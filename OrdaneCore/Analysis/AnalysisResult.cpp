@@ -7,11 +7,16 @@
 namespace ordane {
 
 std::vector<Finding> AnalysisResult::findingsInCategory(FindingCategory category) const {
+    // A finding is large to move about: sort pointers, then copy each once.
+    std::vector<const Finding*> chosen;
+    for (const Finding& finding : findings) {
+        if (finding.category == category) chosen.push_back(&finding);
+    }
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [](const Finding* a, const Finding* b) { return a->record.size > b->record.size; });
     std::vector<Finding> result;
-    std::copy_if(findings.begin(), findings.end(), std::back_inserter(result),
-                 [&](const Finding& finding) { return finding.category == category; });
-    std::stable_sort(result.begin(), result.end(),
-                     [](const Finding& a, const Finding& b) { return a.record.size > b.record.size; });
+    result.reserve(chosen.size());
+    for (const Finding* finding : chosen) result.push_back(*finding);
     return result;
 }
 
