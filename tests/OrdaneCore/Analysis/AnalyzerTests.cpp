@@ -117,20 +117,15 @@ TEST(Analyzer, AFixtureHomeYieldsItsFindingsAndGroups) {
     EXPECT_EQ(filed.reason.rfind("I can put this in Documents → Receipts. It", 0), 0u);
 }
 
-TEST(Analyzer, NothingToAnalyze) {
+TEST(Analyzer, NothingToAnalyzeIsNoFindingAndAStopDuringHashingIsNoFinishedAnalysis) {
     FixtureHome f;
-    AnalysisCache cache(URL::fileURL(f.home / "cache/analysis-cache.json"));
-    AnalysisResult result = f.analyze({}, &cache);
-    EXPECT_TRUE(result.findings.empty() && result.exactGroups.empty() && result.nameGroups.empty());
-    EXPECT_FALSE(result.organization);
-}
-
-TEST(Analyzer, AStopDuringWholeFileHashingIsNoFinishedAnalysis) {
-    FixtureHome f;
-    std::string same = pattern(80'000, 1);
-    for (int i = 0; i < 6; ++i) f.add("Documents/copy " + std::to_string(i) + ".bin", same, 3);
     std::string cacheFile = f.home / "cache/analysis-cache.json";
     AnalysisCache cache(URL::fileURL(cacheFile));
+    AnalysisResult nothing = f.analyze({}, &cache);
+    EXPECT_TRUE(nothing.findings.empty() && nothing.exactGroups.empty() && nothing.nameGroups.empty());
+    EXPECT_FALSE(nothing.organization);
+    std::string same = pattern(80'000, 1);
+    for (int i = 0; i < 6; ++i) f.add("Documents/copy " + std::to_string(i) + ".bin", same, 3);
     std::stop_source source;
     EXPECT_THROW(f.analyze({}, &cache, [&](int64_t, int64_t) { source.request_stop(); }, source.get_token()),
                  CancellationError);

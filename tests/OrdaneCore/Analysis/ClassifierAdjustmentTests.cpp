@@ -129,39 +129,32 @@ TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
               std::string::npos);
 }
 
-TEST(RecognitionNote, SensitiveDocumentsAreNeverSuggestedForRemoval) {
+TEST(RecognitionNote, SensitiveDocumentsAreNeverSuggestedForRemovalAndOtherTiersAddOnlyTheirSource) {
     FileRecord record = fileRecord("Downloads/w2.pdf");
     ContentInsight insight = insightFor(record.url, DocKind::taxDocument, ConfidenceTier::confident);
+    auto note = [&](Recommendation recommendation, std::optional<std::string> detail = "d") {
+        return Classifier::recognitionNote(finding(record, recommendation, std::move(detail)), &insight);
+    };
     // The analyzer's test has the whole sentence and detail of a sensitive copy.
-    Finding noted = Classifier::recognitionNote(finding(record, Recommendation::probablySafeToRemove), &insight);
-    EXPECT_EQ(noted.recommendation, Recommendation::review);
-    EXPECT_EQ(noted.recognitionKind, "taxDocument");
-
-    Finding keep = Classifier::recognitionNote(finding(record, Recommendation::keep), &insight);
-    EXPECT_EQ(keep.recommendation, Recommendation::keep);
-    EXPECT_EQ(keep.reason.find("Since this looks like"), std::string::npos);
-
+    EXPECT_EQ(std::pair(note(Recommendation::probablySafeToRemove).recommendation, note(Recommendation::keep).recommendation),
+              std::pair(Recommendation::review, Recommendation::keep));
+    EXPECT_EQ(note(Recommendation::probablySafeToRemove).recognitionKind, "taxDocument");
+    EXPECT_EQ(note(Recommendation::keep).reason.find("Since this looks like"), std::string::npos);
     insight.kind = DocKind::idCertificate;
-    noted = Classifier::recognitionNote(finding(record, Recommendation::probablySafeToRemove), &insight);
-    EXPECT_NE(noted.reason.find("Since this looks like a certificate or ID,"), std::string::npos);
+    EXPECT_NE(note(Recommendation::probablySafeToRemove).reason.find("Since this looks like a certificate or ID,"), std::string::npos);
     insight.kind = DocKind::invoiceReceipt;  // not sensitive
-    noted = Classifier::recognitionNote(finding(record, Recommendation::probablySafeToRemove), &insight);
-    EXPECT_EQ(noted.recommendation, Recommendation::probablySafeToRemove);
-}
+    EXPECT_EQ(note(Recommendation::probablySafeToRemove).recommendation, Recommendation::probablySafeToRemove);
 
-TEST(RecognitionNote, TiersAndSources) {
-    FileRecord record = fileRecord("Downloads/w2.pdf");
-    ContentInsight insight = insightFor(record.url, DocKind::letter, ConfidenceTier::unknown);
+    insight.kind = DocKind::letter;
+    insight.tier = ConfidenceTier::unknown;
     Finding original = finding(record, Recommendation::review, std::nullopt);
     EXPECT_EQ(Classifier::recognitionNote(original, &insight), original);
     EXPECT_EQ(Classifier::recognitionNote(original, nullptr), original);
-
     insight.tier = ConfidenceTier::tentative;
     insight.analyzerID = "imported-v2";
     insight.provenance = {EvidenceClaim::filename("the name says letter")};
     Finding noted = Classifier::recognitionNote(original, &insight);
-    EXPECT_EQ(noted.reason, "Reason.");
-    EXPECT_EQ(noted.recognitionKind, "letter");
+    EXPECT_EQ(std::tie(noted.reason, noted.recognitionKind), std::tuple("Reason.", "letter"));
     EXPECT_EQ(*noted.detail, "And the name says letter.\nAll of this happened on your computer using imported-v2. "
                              "Nothing was uploaded anywhere.");
 }

@@ -6,49 +6,37 @@
 
 using namespace ordane;
 
-namespace {
-
-std::string render(DocKind kind, const std::vector<EvidenceClaim>& claims, std::optional<std::string> title = std::nullopt) {
-    return ExplanationRenderer::render(kind, title, claims);
-}
-
-const std::string allMatch = " The wording, the layout, and the details inside all match.";
-
-}  // namespace
-
+// The kind or title with its article, the strongest reason, and a closing line when all kinds of content agree.
 TEST(ExplanationRenderer, SummaryNamesTheKindAndTheStrongestReason) {
-    auto anchor = EvidenceClaim::ruleAnchor(DocKind::invoiceReceipt, "it's laid out like an invoice or receipt");
-    const std::string invoice =
-        "From the text inside, this looks like an invoice or receipt. It's laid out like an invoice or receipt.";
-    EXPECT_EQ(render(DocKind::invoiceReceipt, {anchor}), invoice);
-    EXPECT_EQ(render(DocKind::invoiceReceipt, {anchor, EvidenceClaim::lexical(0.8), EvidenceClaim::structural({"x"})}),
-              invoice + allMatch);
-    EXPECT_EQ(render(DocKind::invoiceReceipt, {anchor, EvidenceClaim::lexical(0.8)}), invoice);
-}
-
-TEST(ExplanationRenderer, ReasonsComeFromAnchorsOrAFirstSignal) {
-    const std::string resume = "From the text inside, this looks like a resume.";
-    auto signals = EvidenceClaim::ruleSignals(DocKind::resume, {"it lists work experience", "it has a skills part"});
-    EXPECT_EQ(render(DocKind::resume, {signals}), resume + " It lists work experience.");
-    // A signal after an anchor adds no reason, but counts as content.
-    auto anchor = EvidenceClaim::ruleAnchor(DocKind::resume, "it is headed Curriculum Vitae");
-    EXPECT_EQ(render(DocKind::resume, {anchor, signals, EvidenceClaim::entityShape({})}),
-              resume + " It is headed Curriculum Vitae." + allMatch);
-    // A note that is not UTF-8 is repaired, not cut short.
-    EXPECT_EQ(render(DocKind::resume, {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF" "ab")}), resume + " \uFFFD" "ab.");
-    EXPECT_EQ(render(DocKind::resume, {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF")}), resume + " \uFFFD.");
-    // No anchor and no signal notes: the opening alone, however many other claims.
-    EXPECT_EQ(render(DocKind::resume, {EvidenceClaim::ruleSignals(DocKind::resume, {}), EvidenceClaim::lexical(0.9),
-                                       EvidenceClaim::structural({}), EvidenceClaim::filename("x")}),
-              resume);
-}
-
-TEST(ExplanationRenderer, ArticlesBeforeNounsAndTitles) {
     const std::string opening = "From the text inside, this looks like ";
-    EXPECT_EQ(render(DocKind::unknown, {}), opening + "a document.");
-    EXPECT_EQ(render(DocKind::resume, {}, "2023 tax summary"), opening + "2023 tax summary.");
-    EXPECT_EQ(render(DocKind::resume, {}, "Ann Lee's resume"), opening + "Ann Lee's resume.");
-    EXPECT_EQ(render(DocKind::resume, {}, ""), opening + "a .");
+    const std::string allMatch = " The wording, the layout, and the details inside all match.";
+    auto invoice = EvidenceClaim::ruleAnchor(DocKind::invoiceReceipt, "it's laid out like an invoice or receipt");
+    auto signals = EvidenceClaim::ruleSignals(DocKind::resume, {"it lists work experience", "it has a skills part"});
+    auto anchor = EvidenceClaim::ruleAnchor(DocKind::resume, "it is headed Curriculum Vitae");
+    const std::vector<std::tuple<DocKind, std::vector<EvidenceClaim>, std::optional<std::string>, std::string>> cases = {
+        {DocKind::invoiceReceipt, {invoice}, {}, "an invoice or receipt. It's laid out like an invoice or receipt."},
+        {DocKind::invoiceReceipt, {invoice, EvidenceClaim::lexical(0.8), EvidenceClaim::structural({"x"})}, {},
+         "an invoice or receipt. It's laid out like an invoice or receipt." + allMatch},
+        {DocKind::invoiceReceipt, {invoice, EvidenceClaim::lexical(0.8)}, {},
+         "an invoice or receipt. It's laid out like an invoice or receipt."},
+        {DocKind::resume, {signals}, {}, "a resume. It lists work experience."},
+        // A signal after an anchor adds no reason, but counts as content.
+        {DocKind::resume, {anchor, signals, EvidenceClaim::entityShape({})}, {},
+         "a resume. It is headed Curriculum Vitae." + allMatch},
+        // A note that is not UTF-8 is repaired, not cut short.
+        {DocKind::resume, {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF" "ab")}, {}, "a resume. \uFFFD" "ab."},
+        {DocKind::resume, {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF")}, {}, "a resume. \uFFFD."},
+        // No anchor and no signal notes: the opening alone, however many other claims.
+        {DocKind::resume, {EvidenceClaim::ruleSignals(DocKind::resume, {}), EvidenceClaim::lexical(0.9),
+                           EvidenceClaim::structural({}), EvidenceClaim::filename("x")}, {}, "a resume."},
+        {DocKind::unknown, {}, {}, "a document."},
+        {DocKind::resume, {}, "2023 tax summary", "2023 tax summary."},
+        {DocKind::resume, {}, "Ann Lee's resume", "Ann Lee's resume."},
+        {DocKind::resume, {}, "", "a ."},
+    };
+    for (const auto& [kind, claims, title, expected] : cases) {
+        EXPECT_EQ(ExplanationRenderer::render(kind, title, claims), opening + expected);
+    }
     for (auto [noun, expected] : {std::pair{"Invoice", "a Invoice"}, {"½ page note", "½ page note"}, {"élan", "a élan"}}) {
         EXPECT_EQ(ExplanationRenderer::withArticle(noun), expected);
     }

@@ -44,19 +44,6 @@ TEST(InsightIntegrator, WhoJoinsAFamily) {
                     .empty());
 }
 
-TEST(InsightIntegrator, ResumesOfOnePersonAreAVersionFamily) {
-    FileRecord a = fileRecord("Documents/cv-2022.pdf", 10000, day(100));
-    FileRecord b = fileRecord("Documents/cv-2024.pdf", 10000, day(900));
-    auto resume = [](const FileRecord& r) {
-        return keyed(r, DocKind::resume, "resume|ann lee", ConfidenceTier::confident, "Ann Lee's resume");
-    };
-    auto groups = InsightIntegrator::integrate({resume(a), resume(b)}, {a, b}, {});
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0].keepIndex(), 1);
-    EXPECT_EQ(groups[0].keepReason(), "These all look like versions of Ann Lee's resume. I'd keep this one, it's the "
-                                      "newest. I won't remove the others unless you say so.");
-}
-
 TEST(InsightIntegrator, ExactCopiesStayOutOfFamilies) {
     FileRecord a = fileRecord("Documents/a.pdf");
     FileRecord b = fileRecord("Documents/b.pdf");
@@ -108,8 +95,10 @@ TEST(InsightIntegrator, SeriesAndVersionTexts) {
     EXPECT_EQ(reason(DocKind::letter, "series|5").substr(0, 44), "These look like letters from different dates");
     EXPECT_EQ(reason(DocKind::legalContract, "family|5").substr(0, 55),
               "These all look like versions of the same legal document");
-    EXPECT_EQ(reason(DocKind::legalContract, "family|5", "2024 lease").substr(0, 44),
-              "These all look like versions of 2024 lease. ");
+    // Resumes of one person are a version family too.
+    EXPECT_EQ(reason(DocKind::resume, "resume|ann lee", "Ann Lee's resume"),
+              "These all look like versions of Ann Lee's resume. I'd keep this one, it's the newest. I won't remove the "
+              "others unless you say so.");
 }
 
 TEST(InsightIntegrator, NameGroupsThatOverlapAFamilyAreDroppedWhole) {
