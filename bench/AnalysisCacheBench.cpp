@@ -2,6 +2,7 @@
 // a check that what is loaded is what was saved. Compare the digest across builds: same bytes.
 // Usage: AnalysisCacheBench [entries...]   (default: 10000 100000)
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -218,7 +219,8 @@ void run(size_t count) {
         (std::filesystem::temp_directory_path() / ("ordane-cache-bench-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(folder);
     URL url = URL::fileURL(folder + "/analysis-cache.json");
-    Date now = Date::now();
+    // Midnight, so that builds run on the same day write the same bytes.
+    Date now{std::floor(Date::now().secondsSinceReferenceDate / 86400) * 86400};
     auto* results = static_cast<Results*>(
         ::mmap(nullptr, sizeof(Results), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     *results = Results{};
