@@ -1,11 +1,8 @@
 #include <QTest>
 
 #include "Ordane/App/TextScale.hpp"
-#include "Ordane/Retro/BevelButton.hpp"
-#include "Ordane/Retro/CheckBox.hpp"
 #include "Ordane/Retro/FileRow.hpp"
 #include "Ordane/Retro/Fonts.hpp"
-#include "Ordane/Retro/Label.hpp"
 #include "Ordane/Screens/ScreenFixture.hpp"
 
 namespace ordane::testing {
@@ -13,20 +10,32 @@ namespace {
 
 using FileRowTest = ScreenTest;
 
-TEST_F(FileRowTest, ShowsTheFileAsTypedAndIndentsOnlyBesideACheckBox) {
+TEST_F(FileRowTest, ShowsTheFileAsTypedIndentsOnlyBesideACheckBoxAndPeeksOrReveals) {
     Finding finding = syntheticFinding(FindingCategory::oldFiles, "/h/Tax <b>stuff/<b>2024<i>.pdf", 0);
+    const QString path = QStringLiteral("/h/Tax <b>stuff/<b>2024<i>.pdf");
     for (bool checkable : {true, false}) {
         retro::FileRow row(finding, checkable, true);
         layOut(row, checkable ? QStringLiteral("file-row") : QString());
         auto* name = row.findChild<retro::Label*>(QStringLiteral("fileName"));
         EXPECT_EQ(name->text(), QStringLiteral("<b>2024<i>.pdf"));
         EXPECT_EQ(name->textFormat(), Qt::PlainText);
-        EXPECT_EQ(retro::FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff  ·  December 5, 2025"));
-        EXPECT_EQ(row.findChild<retro::Label*>(QStringLiteral("fileSize"))->text(), QStringLiteral("Zero KB"));
+        EXPECT_EQ(textOf(row, "fileSize"), QStringLiteral("Zero KB"));
         EXPECT_EQ(row.findChild<retro::CheckBox*>() != nullptr, checkable);
         EXPECT_EQ(row.findChild<retro::Label*>(QStringLiteral("reason"))->contentsMargins().left(), checkable ? 29 : 0);
-        EXPECT_EQ(row.findChild<QWidget*>(QStringLiteral("detailsButton")), nullptr);
+        EXPECT_FALSE(row.findChild<QWidget*>(QStringLiteral("detailsButton")));
+
+        auto* peek = withText(row, QStringLiteral("Peek"));
+        ASSERT_TRUE(peek);
+        EXPECT_EQ(peek->accessibleName(), QStringLiteral("Preview <b>2024<i>.pdf"));
+        click(peek);
+        EXPECT_EQ(row.previewPath(), std::optional(path));
+        desktop.closePreview();
+        EXPECT_FALSE(row.previewPath().has_value());
+        click(withText(row, QStringLiteral("Show in Folder")));
+        EXPECT_EQ(desktop.revealed.back(), path);
     }
+    EXPECT_EQ(desktop.previewed, (std::vector<QString>{path, path}));
+    EXPECT_EQ(retro::FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff  ·  December 5, 2025"));
     finding.record.modified.reset();
     EXPECT_EQ(retro::FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff"));
 }
@@ -50,23 +59,6 @@ TEST_F(FileRowTest, DetailsOpenAndCloseAndKeepTheirSizeAtAnyTextScale) {
                      retro::pointsForPixels(11 * 1.4));
     QTest::mouseClick(details, Qt::LeftButton);
     EXPECT_FALSE(detail->isVisibleTo(&row));
-}
-
-TEST_F(FileRowTest, PeekPreviewsUntilClosedAndShowInFolderRevealsTheOneFile) {
-    const Finding finding = syntheticFinding(FindingCategory::biggestFiles, "/h/Movies/trip.mov", 5'000'000);
-    retro::FileRow row(finding, false, false);
-    layOut(row);
-    EXPECT_TRUE(visible<QWidget>(row).size() > 0);
-    auto* peek = withText<retro::BevelButton>(row, QStringLiteral("Peek"));
-    ASSERT_NE(peek, nullptr);
-    EXPECT_EQ(peek->accessibleName(), QStringLiteral("Preview trip.mov"));
-    QTest::mouseClick(peek, Qt::LeftButton);
-    ASSERT_EQ(desktop.previewed.size(), 1u);
-    EXPECT_EQ(row.previewPath(), std::optional<QString>(QStringLiteral("/h/Movies/trip.mov")));
-    desktop.closePreview();
-    EXPECT_FALSE(row.previewPath().has_value());
-    QTest::mouseClick(withText<retro::BevelButton>(row, QStringLiteral("Show in Folder")), Qt::LeftButton);
-    EXPECT_EQ(desktop.revealed, std::vector<QString>{QStringLiteral("/h/Movies/trip.mov")});
 }
 
 }  // namespace

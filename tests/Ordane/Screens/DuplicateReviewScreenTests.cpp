@@ -1,9 +1,3 @@
-#include <QTest>
-
-#include "Ordane/Retro/BevelButton.hpp"
-#include "Ordane/Retro/CheckBox.hpp"
-#include "Ordane/Retro/Label.hpp"
-#include "Ordane/Retro/Wording.hpp"
 #include "Ordane/Screens/DuplicateReviewScreen.hpp"
 #include "Ordane/Screens/HomePath.hpp"
 #include "Ordane/Screens/ScreenFixture.hpp"
@@ -16,7 +10,6 @@ class DuplicateReviewTest : public ScreenTest {
 public:
     // `count` exact groups of two copies each, every copy with its finding.
     static AnalysisResult exactGroups(int count) {
-        std::vector<Finding> findings;
         AnalysisResult analysis;
         for (int i = 0; i < count; ++i) {
             const UUID id = UUID::random();
@@ -26,11 +19,10 @@ public:
                                                    folder + std::to_string(i) + ".bin", 100 + i);
                 finding.groupID = id;
                 members.push_back(finding.record);
-                findings.push_back(finding);
+                analysis.findings.push_back(finding);
             }
             analysis.exactGroups.emplace_back(id, DuplicateKind::exact, members, 0, "Oldest copy.", std::nullopt);
         }
-        analysis.findings = std::move(findings);
         return analysis;
     }
 };
@@ -54,24 +46,19 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
     EXPECT_EQ(visible<Tag>(screen).size(), 1u);
     EXPECT_EQ(visible<retro::CheckBox>(screen).size(), 2u);
 
-    auto* checkAll = named<retro::BevelButton>(screen, "checkAllButton");
-    ASSERT_TRUE(checkAll);
-    EXPECT_EQ(checkAll->text(), QStringLiteral("Check All the Extra Copies (2)"));
-    click(checkAll);
+    click(withText(screen, QStringLiteral("Check All the Extra Copies (2)")));
     EXPECT_EQ(state->approvedForTrash().size(), 2u);
     QCoreApplication::processEvents();
     for (auto* check : visible<retro::CheckBox>(screen)) EXPECT_TRUE(check->isChecked());
-    const std::vector<Finding> extra = screen.extraCopyFindings();
-    for (const Finding& finding : extra) EXPECT_NE(finding.record.url, group.keeper().url);
+    for (const Finding& finding : screen.extraCopyFindings()) EXPECT_NE(finding.record.url, group.keeper().url);
 
     click(visible<retro::CheckBox>(screen).front());
     EXPECT_EQ(state->approvedForTrash().size(), 1u);
     click(named<retro::BevelButton>(screen, "uncheckAllButton"));
     EXPECT_TRUE(state->approvedForTrash().empty());
 
-    click(lastWithText<retro::BevelButton>(screen, QStringLiteral("Show in Folder")));
-    ASSERT_EQ(desktop.revealed.size(), 1u);
-    EXPECT_EQ(desktop.revealed.front(), retro::qtext(group.members().back().url.path()));
+    click(withText(screen, QStringLiteral("Show in Folder"), true));
+    EXPECT_EQ(desktop.revealed, std::vector<QString>{retro::qtext(group.members().back().url.path())});
 
     state->setRoute(AppState::Route::of(AppState::Route::Kind::duplicates));
     click(named<retro::BevelButton>(screen, "backButton"));
@@ -81,7 +68,7 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
 TEST_F(DuplicateReviewTest, ExactGroupsPageByFiftyAndNameGroupsAreListedByKind) {
     struct Case {
         int groups;
-        std::vector<int> boxes;      // before and after each press
+        std::vector<int> boxes;  // before and after each press
         std::vector<const char*> more;
     };
     for (const Case& c : {Case{0, {0}, {""}}, Case{50, {50}, {""}},

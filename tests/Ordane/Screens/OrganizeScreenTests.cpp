@@ -1,11 +1,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "Ordane/Retro/BevelButton.hpp"
-#include "Ordane/Retro/CheckBox.hpp"
 #include "Ordane/Retro/FileRow.hpp"
-#include "Ordane/Retro/Label.hpp"
-#include "Ordane/Retro/Wording.hpp"
 #include "Ordane/Screens/OrganizeScreen.hpp"
 #include "Ordane/Screens/ScreenFixture.hpp"
 #include "Ordane/Screens/Tag.hpp"
@@ -15,20 +11,10 @@ namespace {
 
 class OrganizeScreenTest : public ScreenTest {
 public:
-    template <class T>
-    static T* in(const QWidget* root, const char* name) {
-        auto* found = root ? root->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-        return found && found->isVisibleTo(root) ? found : nullptr;
-    }
-    static QString text(const QWidget* root, const char* name) {
-        auto* label = in<retro::Label>(root, name);
-        return label ? label->text() : QString();
-    }
-
     // The box of the folder whose shown place ends with `tail`.
     static QWidget* box(const QWidget& screen, const char* tail) {
         for (QWidget* box : visible<QWidget>(screen, QStringLiteral("folderBox"))) {
-            if (text(box, "folderPath").endsWith(QString::fromUtf8(tail))) return box;
+            if (textOf(*box, "folderPath").endsWith(QString::fromUtf8(tail))) return box;
         }
         return nullptr;
     }
@@ -38,26 +24,19 @@ public:
             addFile(std::string("Downloads/") + name, 1200);
         }
         scanHome();
-        const URL receipts = URL::fileURL(homePath("Documents/Receipts"), true);
         ProposedFolder fresh;
         fresh.id = UUID::random();
-        fresh.destination = receipts;
+        fresh.destination = URL::fileURL(homePath("Documents/Receipts"), true);
         fresh.isNew = true;
         fresh.displayPath = "Documents → Receipts";
-        fresh.rationale = "These read like receipts.";
         for (const FileRecord& record : state->records()) {
-            Finding finding;
-            finding.id = UUID::random();
-            finding.record = record;
-            finding.category = FindingCategory::organizeSuggestion;
-            finding.suggestedDestination = receipts.appendingPathComponent(record.url.lastPathComponent());
-            fresh.members.push_back(finding);
+            fresh.members.push_back(findingOf(record, FindingCategory::organizeSuggestion,
+                                              fresh.destination.appendingPathComponent(record.url.lastPathComponent())));
         }
         ProposedFolder existing;
         existing.id = UUID::random();
         existing.destination = URL::fileURL(homePath("Pictures"), true);
         existing.displayPath = "Pictures";
-        existing.rationale = "Pictures belong with pictures.";
         for (int i = 0; i < 120; ++i) {
             existing.members.push_back(syntheticFinding(FindingCategory::organizeSuggestion,
                                                         "/x/photo" + std::to_string(i) + ".jpg", 2000));
@@ -71,7 +50,7 @@ public:
     }
 };
 
-TEST_F(OrganizeScreenTest, WithoutAProposalItSaysTheFoldersLookTidy) {
+TEST_F(OrganizeScreenTest, WithoutAProposalOrWithAnEmptyOneItSaysTheFoldersLookTidy) {
     for (bool emptyProposal : {false, true}) {
         if (emptyProposal) {
             AnalysisResult analysis;
@@ -80,9 +59,9 @@ TEST_F(OrganizeScreenTest, WithoutAProposalItSaysTheFoldersLookTidy) {
         }
         OrganizeScreen screen(*state);
         layOut(screen, emptyProposal ? QString() : QStringLiteral("organize-empty"));
-        EXPECT_TRUE(in<QWidget>(&screen, "tidyText"));
-        EXPECT_FALSE(in<retro::Label>(&screen, "leftAloneNote"));
-        EXPECT_FALSE(in<retro::BevelButton>(&screen, "reviewButton"));
+        EXPECT_TRUE(named<QWidget>(screen, "tidyText"));
+        EXPECT_FALSE(named<QWidget>(screen, "leftAloneNote"));
+        EXPECT_FALSE(named<QWidget>(screen, "reviewButton"));
     }
 }
 
@@ -92,35 +71,31 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileAndTheReviewButtonCountsT
     layOut(screen, QStringLiteral("organize-plan"));
     EXPECT_TRUE(overlaps(screen).empty());
     QWidget* receipts = box(screen, "Receipts");
-    ASSERT_TRUE(receipts);
-    EXPECT_EQ(visible<Tag>(screen).size(), 1u);
-    EXPECT_TRUE(in<QLineEdit>(receipts, "folderName"));
-    EXPECT_FALSE(in<QLineEdit>(box(screen, "Pictures"), "folderName"));
-    EXPECT_EQ(text(receipts, "folderCount"), QStringLiteral("3 items · ") + retro::sizeText(3600));
-    EXPECT_EQ(text(&screen, "leftAloneNote"),
+    QWidget* pictures = box(screen, "Pictures");
+    ASSERT_TRUE(receipts && pictures);
+    EXPECT_EQ(visible<Tag>(screen).size(), 1u);  // only the new folder is tagged and can be renamed
+    EXPECT_TRUE(named<QLineEdit>(*receipts, "folderName"));
+    EXPECT_FALSE(named<QLineEdit>(*pictures, "folderName"));
+    EXPECT_EQ(textOf(*receipts, "folderCount"), QStringLiteral("3 items · ") + retro::sizeText(3600));
+    EXPECT_EQ(textOf(screen, "leftAloneNote"),
               QStringLiteral("I left 1 item alone because I could not see a tidy spot for it. Leaving things alone is "
                              "always fine."));
-    EXPECT_FALSE(in<retro::BevelButton>(&screen, "reviewButton"));
+    EXPECT_FALSE(named<QWidget>(screen, "reviewButton"));
 
-    const ProposedFolder folder = state->analysis()->organization->folders.front();
-    state->setApproved(folder.members[1], true);
+    state->setApproved(state->analysis()->organization->folders.front().members[1], true);
     QCoreApplication::processEvents();
-    auto* folderCheck = in<retro::CheckBox>(receipts, "folderCheck");
+    auto* folderCheck = named<retro::CheckBox>(*receipts, "folderCheck");
     EXPECT_FALSE(folderCheck->isChecked());
-    EXPECT_EQ(text(receipts, "checkedCount"), QStringLiteral("1 of 3 checked"));
-
+    EXPECT_EQ(textOf(*receipts, "checkedCount"), QStringLiteral("1 of 3 checked"));
     click(folderCheck);
     EXPECT_EQ(state->approvedForMove().size(), 3u);
-    QCoreApplication::processEvents();
     EXPECT_TRUE(folderCheck->isChecked());
-    EXPECT_EQ(text(receipts, "checkedCount"), QString());
-    auto* review = in<retro::BevelButton>(&screen, "reviewButton");
+    EXPECT_EQ(textOf(*receipts, "checkedCount"), QString());
+    auto* review = named<retro::BevelButton>(screen, "reviewButton");
     ASSERT_TRUE(review);
     EXPECT_EQ(review->text(), QStringLiteral("Review My Plan (3 items, ") + retro::sizeText(3600) + QStringLiteral(")"));
     click(review);
-    ASSERT_TRUE(state->route());
-    EXPECT_EQ(state->route()->kind, AppState::Route::Kind::confirm);
-
+    EXPECT_EQ(state->route(), AppState::Route::of(AppState::Route::Kind::confirm));
     click(folderCheck);
     EXPECT_TRUE(state->approvedForMove().empty());
 }
@@ -129,39 +104,40 @@ TEST_F(OrganizeScreenTest, FileListsPageAndARenameKeepsTheListOpen) {
     planFromScan(2);
     OrganizeScreen screen(*state);
     layOut(screen);
-    EXPECT_TRUE(text(&screen, "leftAloneNote").contains(QStringLiteral("2 items alone")));
+    EXPECT_TRUE(textOf(screen, "leftAloneNote").contains(QStringLiteral("2 items alone")));
 
     QWidget* pictures = box(screen, "Pictures");
-    auto* files = in<retro::BevelButton>(pictures, "filesButton");
+    ASSERT_TRUE(pictures);
+    auto* files = named<retro::BevelButton>(*pictures, "filesButton");
     EXPECT_EQ(files->text(), QStringLiteral("Show the Files (120)"));
     click(files);
     EXPECT_EQ(files->text(), QStringLiteral("Hide the Files"));
     EXPECT_EQ(visible<retro::FileRow>(*pictures).size(), 50u);
-    auto* more = in<retro::BevelButton>(pictures, "showMoreFiles");
+    auto* more = named<retro::BevelButton>(*pictures, "showMoreFiles");
     ASSERT_TRUE(more);
     EXPECT_EQ(more->text(), QStringLiteral("Show More (70 left)"));
     click(more);
     EXPECT_EQ(visible<retro::FileRow>(*pictures).size(), 120u);
-    EXPECT_FALSE(in<retro::BevelButton>(pictures, "showMoreFiles"));
+    EXPECT_FALSE(named<QWidget>(*pictures, "showMoreFiles"));
 
     QWidget* receipts = box(screen, "Receipts");
-    click(in<retro::BevelButton>(receipts, "filesButton"));
+    ASSERT_TRUE(receipts);
+    click(named<retro::BevelButton>(*receipts, "filesButton"));
     std::vector<retro::FileRow*> rows = visible<retro::FileRow>(*receipts);
     ASSERT_EQ(rows.size(), 3u);
     click(rows.front()->findChild<retro::CheckBox*>());
     EXPECT_EQ(state->approvedForMove().size(), 1u);
     layOut(screen, QStringLiteral("organize-open"));
 
-    auto* name = in<QLineEdit>(receipts, "folderName");
+    auto* name = named<QLineEdit>(*receipts, "folderName");
     name->setText(QStringLiteral("Paid Bills"));
     QTest::keyClick(name, Qt::Key_Return);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    const ProposedFolder renamed = state->analysis()->organization->folders.front();
-    EXPECT_EQ(renamed.destination.lastPathComponent(), "Paid Bills");
+    EXPECT_EQ(state->analysis()->organization->folders.front().destination.lastPathComponent(), "Paid Bills");
     receipts = box(screen, "Paid Bills");
     ASSERT_TRUE(receipts);
-    EXPECT_EQ(in<QLineEdit>(receipts, "folderName")->text(), QStringLiteral("Paid Bills"));
+    EXPECT_EQ(named<QLineEdit>(*receipts, "folderName")->text(), QStringLiteral("Paid Bills"));
     EXPECT_EQ(visible<retro::FileRow>(*receipts).size(), 3u);
 }
 

@@ -2,14 +2,9 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QLabel>
-#include <QLayout>
 #include <QTest>
-#include <filesystem>
 #include <sys/time.h>
 
 #include "Ordane/App/TextScale.hpp"
@@ -75,12 +70,7 @@ void ScreenTest::scanHome() {
 }
 
 void ScreenTest::settle() {
-    QElapsedTimer timer;
-    timer.start();
-    while (state && state->hasBackgroundWork() && timer.elapsed() < 20000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    QCoreApplication::processEvents();
+    if (state) AppStateHome::settle(*state);
 }
 
 void ScreenTest::layOut(QWidget& widget, const QString& name) {
@@ -126,10 +116,7 @@ std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
             }
             if (auto* label = qobject_cast<QLabel*>(child); label && label->wordWrap() &&
                 label->height() < label->heightForWidth(label->width())) {
-                found.push_back(name + " cut off: " + label->text().left(30).toStdString() + " " +
-                                std::to_string(label->width()) + "x" + std::to_string(label->height()) + " needs " +
-                                std::to_string(label->heightForWidth(label->width())) + " parent " +
-                                std::to_string(parent.width()) + "x" + std::to_string(parent.height()));
+                found.push_back(name + " cut off: " + label->text().left(30).toStdString());
             }
         }
         for (size_t i = 0; i < children.size(); ++i) {
@@ -153,6 +140,11 @@ void ScreenTest::click(QWidget* widget) {
     QCoreApplication::processEvents();
 }
 
+QString ScreenTest::textOf(const QWidget& root, const char* name) {
+    auto* label = named<QLabel>(root, name);
+    return label ? label->text() : QString();
+}
+
 std::vector<QString> ScreenTest::labelTexts(const QWidget& root) {
     std::vector<QString> texts;
     for (QLabel* label : visible<QLabel>(root)) texts.push_back(label->text());
@@ -160,25 +152,27 @@ std::vector<QString> ScreenTest::labelTexts(const QWidget& root) {
 }
 
 bool ScreenTest::showsText(const QWidget& root, const QString& text) {
-    for (const QString& shown : labelTexts(root)) {
-        if (shown == text) return true;
-    }
-    return false;
+    const std::vector<QString> texts = labelTexts(root);
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-}  // namespace ordane::testing
-
-namespace ordane::testing {
+Finding findingOf(FileRecord record, FindingCategory category, std::optional<URL> destination) {
+    Finding finding;
+    finding.id = UUID::random();
+    finding.record = std::move(record);
+    finding.category = category;
+    finding.suggestedDestination = std::move(destination);
+    return finding;
+}
 
 Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
                          Recommendation recommendation) {
-    Finding finding;
-    finding.id = UUID::random();
-    finding.record.id = UUID::random();
-    finding.record.url = URL::fileURL(path);
-    finding.record.size = size;
-    finding.record.modified = Date::fromUnix(1764892800);  // 2025-12-05
-    finding.category = category;
+    FileRecord record;
+    record.id = UUID::random();
+    record.url = URL::fileURL(path);
+    record.size = size;
+    record.modified = Date::fromUnix(1764892800);  // 2025-12-05
+    Finding finding = findingOf(std::move(record), category);
     finding.recommendation = recommendation;
     finding.reason = "Because it is there.";
     return finding;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -9,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "Ordane/App/AppState.hpp"
+#include "Ordane/App/AppStateHome.hpp"
 #include "Ordane/Desktop/DesktopServices.hpp"
-#include "Ordane/App/ScopedVariable.hpp"
-#include "Support/TempDir.hpp"
+#include "Ordane/Retro/BevelButton.hpp"
+#include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/Label.hpp"
+#include "Ordane/Retro/Wording.hpp"
 
 namespace ordane::testing {
 
@@ -32,7 +35,7 @@ public:
 };
 
 // A temporary home (ORDANE_HOME), a state on it, the retro look and a recording desktop.
-class ScreenTest : public ::testing::Test {
+class ScreenTest : public AppStateHome {
 public:
     ScreenTest();
     ~ScreenTest() override;
@@ -65,39 +68,29 @@ public:
         auto* found = root.findChild<T*>(QString::fromLatin1(name));
         return found && found->isVisibleTo(&root) ? found : nullptr;
     }
-    // The last visible button (in creation order) that reads `text`, or null.
-    template <class T>
-    static T* lastWithText(const QWidget& root, const QString& text) {
-        T* last = nullptr;
+    // The text of the visible label of that name under `root`, or empty.
+    static QString textOf(const QWidget& root, const char* name);
+    // The first (or last, in creation order) visible control under `root` that reads `text`, or null.
+    template <class T = retro::BevelButton>
+    static T* withText(const QWidget& root, const QString& text, bool last = false) {
+        T* found = nullptr;
         for (T* child : visible<T>(root)) {
-            if (child->text() == text) last = child;
+            if (child->text() == text && (last || !found)) found = child;
         }
-        return last;
+        return found;
     }
     // Clicks, then lets the refresh run and the layout show what the refresh added.
     static void click(QWidget* widget);
-    // The visible control of type T under `root` showing `text` (a button's or check box's label).
-    template <class T>
-    static T* withText(const QWidget& root, const QString& text) {
-        for (T* candidate : root.findChildren<T*>()) {
-            if (candidate->text() == text && candidate->isVisibleTo(&root)) return candidate;
-        }
-        return nullptr;
-    }
     // The texts of every visible label under `root`.
     static std::vector<QString> labelTexts(const QWidget& root);
     static bool showsText(const QWidget& root, const QString& text);
 
-    TempDir home;
-    ScopedVariable homeVariable{"ORDANE_HOME", home.path().c_str()};
     RecordingDesktop desktop;
     std::unique_ptr<AppState> state;
 };
 
-}  // namespace ordane::testing
-
-namespace ordane::testing {
-
+// A finding of that record.
+Finding findingOf(FileRecord record, FindingCategory category, std::optional<URL> destination = std::nullopt);
 // A finding of a file that need not exist, for lists larger than a test would write to disk.
 Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
                          Recommendation recommendation = Recommendation::review);

@@ -2,38 +2,33 @@
 #include <QTest>
 
 #include "Ordane/App/TextScale.hpp"
-#include "Ordane/Retro/BevelButton.hpp"
-#include "Ordane/Retro/CheckBox.hpp"
 #include "Ordane/Screens/ScreenFixture.hpp"
 #include "Ordane/Screens/SettingsScreen.hpp"
-#include "OrdaneCore/Foundation/Json.hpp"
 
 namespace ordane::testing {
 namespace {
 
 class SettingsScreenTest : public ScreenTest {
 public:
-    std::string settingsFile() { return readFile(home / "Library/Application Support/Ordane/settings.json"); }
+    std::string settingsFile() { return readFile(support("settings.json")); }
 };
 
 TEST_F(SettingsScreenTest, TextSizeOutlinesTheCurrentScaleAndStoresThePickedOne) {
     SettingsScreen screen(*state);
-    screen.show();
     layOut(screen, QStringLiteral("settings"));
-    auto* regular = withText<retro::BevelButton>(screen, QStringLiteral("Regular"));
-    auto* biggest = withText<retro::BevelButton>(screen, QStringLiteral("Biggest"));
+    auto* regular = withText(screen, QStringLiteral("Regular"));
+    auto* biggest = withText(screen, QStringLiteral("Biggest"));
     ASSERT_TRUE(regular && biggest);
     EXPECT_TRUE(regular->isOutlined());
     EXPECT_FALSE(biggest->isOutlined());
     EXPECT_FALSE(state->scanSettings().textScale.has_value());
 
-    QTest::mouseClick(regular, Qt::LeftButton);
+    click(regular);
     EXPECT_EQ(state->scanSettings().textScale, 1.0);
     EXPECT_NE(settingsFile().find("\"textScale\""), std::string::npos);
 
     const UUID before = state->uiRefresh();
-    QTest::mouseClick(biggest, Qt::LeftButton);
-    QCoreApplication::processEvents();
+    click(biggest);
     EXPECT_EQ(currentTextScale(), 1.4);
     EXPECT_NE(state->uiRefresh(), before);
     EXPECT_TRUE(biggest->isOutlined());
@@ -57,10 +52,10 @@ TEST_F(SettingsScreenTest, NameAndFoldersAreWrittenAtOnce) {
     auto* downloads = withText<retro::CheckBox>(screen, QStringLiteral("Downloads"));
     ASSERT_NE(downloads, nullptr);
     EXPECT_TRUE(downloads->isChecked());
-    QTest::mouseClick(downloads, Qt::LeftButton);
+    click(downloads);
     EXPECT_EQ(state->scanSettings().disabledFolders, std::set<std::string>{"Downloads"});
     EXPECT_NE(settingsFile().find("Downloads"), std::string::npos);
-    QTest::mouseClick(downloads, Qt::LeftButton);
+    click(downloads);
     EXPECT_TRUE(state->scanSettings().disabledFolders.empty());
 
     // A change made elsewhere shows here without writing anything back.
@@ -79,24 +74,18 @@ TEST_F(SettingsScreenTest, DrivesAreListedWhenShownAndSwitchedByPath) {
     state.reset();
     state = std::make_unique<AppState>(std::move(dependencies));
     settle();
+    const QString none = QStringLiteral("No external drives are plugged in right now.");
     {
         SettingsScreen screen(*state);
-        screen.show();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(showsText(screen, QStringLiteral("No external drives are plugged in right now.")));
+        layOut(screen);
+        EXPECT_TRUE(showsText(screen, none));
         EXPECT_TRUE(visible<retro::CheckBox>(*screen.findChild<QWidget*>(QStringLiteral("drives"))).empty());
     }
     mounted = {{"/media/ann/STICK", "STICK", true}, {"/media/ann/4A2B-1C3D", "4A2B-1C3D", true}};
     SettingsScreen screen(*state);
-    screen.show();
-    QCoreApplication::processEvents();
     layOut(screen, QStringLiteral("settings-drives"));
-    EXPECT_FALSE(showsText(screen, QStringLiteral("No external drives are plugged in right now.")));
-    EXPECT_TRUE(showsText(screen, QStringLiteral("Off unless you turn one on. Same rules as everywhere else. Nothing "
-                                                 "gets removed without you.")));
-    auto* stick = withText<retro::CheckBox>(screen, QStringLiteral("STICK"));
-    ASSERT_NE(stick, nullptr);
-    QTest::mouseClick(stick, Qt::LeftButton);
+    EXPECT_FALSE(showsText(screen, none));
+    click(withText<retro::CheckBox>(screen, QStringLiteral("STICK")));
     EXPECT_EQ(state->scanSettings().enabledExternalVolumes, std::set<std::string>{"/media/ann/STICK"});
     EXPECT_FALSE(withText<retro::CheckBox>(screen, QStringLiteral("4A2B-1C3D"))->isChecked());
 }

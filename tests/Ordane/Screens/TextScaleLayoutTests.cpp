@@ -20,22 +20,16 @@ TEST_F(TextScaleLayoutTest, EveryScreenLaysOutWithoutOverlapAtHalfAndTripleText)
     ActionPlan interrupted;
     interrupted.actions.resize(2);
     state->setInterruptedPlans({interrupted});
-    state->setSummary([&] {
-        ScanSummary summary = *state->summary();
-        ScanIssue issue;
-        issue.kind = ScanIssue::Kind::permissionDenied;
-        issue.path = homePath("Music");
-        summary.issues.push_back(issue);
-        return summary;
-    }());
+    ScanSummary summary = *state->summary();
+    summary.issues.push_back(ScanIssue{UUID::random(), ScanIssue::Kind::permissionDenied, homePath("Music"), {}});
+    state->setSummary(summary);
     ScanProgress progress;
     progress.phase = ScanProgress::ReadingDocuments{3, 9};
     state->setProgress(progress);
     std::vector<Finding> findings;
     for (int i = 0; i < 20; ++i) {
         Finding finding = syntheticFinding(FindingCategory::oldFiles, "/h/Old/a rather long file name number " +
-                                                                          std::to_string(i) + ".txt",
-                                           1000 + i, Recommendation::probablySafeToRemove);
+                                           std::to_string(i) + ".txt", 1000 + i, Recommendation::probablySafeToRemove);
         finding.detail = "detail";
         findings.push_back(finding);
     }

@@ -25,14 +25,13 @@ TEST(TextCharacters, CountsUserPerceivedCharacters) {
 TEST(TextCharacters, PrefixCutsAtCharacterBoundaries) {
     EXPECT_EQ(text::prefix("Caf" + combiningE + " au lait", 4), "Caf" + combiningE);
     EXPECT_EQ(text::prefix(family + flag + "z", 2), family + flag);
-    EXPECT_EQ(text::prefix("abc", 0), "");
+    EXPECT_EQ(text::prefix("abc", 0) + text::prefix("", 3), "");
     EXPECT_EQ(text::prefix("abc", 10), "abc");
-    EXPECT_EQ(text::prefix("", 3), "");
     EXPECT_EQ(text::prefix("a\r\nb", 2), "a\r\n");
     EXPECT_EQ(text::prefix("a\r\nb\u00e9", 2), "a\r\n");
-    std::string longText;
-    for (int i = 0; i < 500; ++i) longText += "\u00e9";
-    EXPECT_EQ(text::prefix(longText, 400), longText.substr(0, 800));
+    std::string longText(250, 'x');
+    for (int i = 0; i < 250; ++i) longText += "\u00e9";
+    EXPECT_EQ(text::prefix(longText, 400), longText.substr(0, 550));
 }
 
 TEST(TextInvalidUTF8, IllFormedSequencesReadAsReplacementCharacters) {
@@ -119,8 +118,7 @@ TEST(TextTrimming, TrimsOnlyTheChosenCodePointsAtBothEnds) {
     EXPECT_EQ(text::trimming(" \t caf\u00e9 au lait\u00a0 ", text::isWhitespace), "caf\u00e9 au lait");
     EXPECT_EQ(text::trimming("\n x \n", text::isWhitespace), "\n x \n");
     EXPECT_EQ(text::trimming("\n x \n", text::isWhitespaceOrNewline), "x");
-    EXPECT_EQ(text::trimming(" \t ", text::isWhitespace), "");
-    EXPECT_EQ(text::trimming("", text::isWhitespace), "");
+    EXPECT_EQ(text::trimming(" \t ", text::isWhitespace) + text::trimming("", text::isWhitespace), "");
     EXPECT_EQ(text::trimming("12ab34", text::isNumber), "ab");
     EXPECT_EQ(text::trimming("\u00e9x\u00e9", text::isLetter), "");
 }

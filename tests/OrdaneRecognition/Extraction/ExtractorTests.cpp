@@ -78,7 +78,7 @@ TEST(TimedExtraction, ALateResultCountsAsNoneAndAStopIsACancellation) {
     EXPECT_THROW(runWithTimeout(stopping, std::chrono::nanoseconds::max(), stop.get_token()), CancellationError);
 }
 
-TEST(PDFTextExtractor, ReadsTheFirstPagesAndMarksWhatItLeftOut) {
+TEST(PDFTextExtractor, ReadsTheFirstPagesMarksWhatItLeftOutAndGivesUpWhenItsTimeIsUp) {
     TempDir dir;
     writeTextPdf(dir / "ten.pdf", numberedPages(10));
     auto sample = PDFTextExtractor().extract(recordOf(dir / "ten.pdf"), ExtractionBudget());
@@ -94,6 +94,14 @@ TEST(PDFTextExtractor, ReadsTheFirstPagesAndMarksWhatItLeftOut) {
     EXPECT_EQ(sample->text.find('\f'), std::string::npos);
     EXPECT_EQ(sample->text.back(), '\n');
     EXPECT_LT(sample->text.find("Page 1"), sample->text.find("Quarterly report section 1"));
+
+    ExtractionBudget none;
+    none.perFileTimeout = std::chrono::nanoseconds(0);
+    EXPECT_EQ(PDFTextExtractor().extract(recordOf(dir / "ten.pdf"), none), std::nullopt);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_THROW(PDFTextExtractor().extract(recordOf(dir / "ten.pdf"), ExtractionBudget(), stop.get_token()),
+                 CancellationError);
 }
 
 TEST(PDFTextExtractor, CutsAtTheCharacterLimitExactly) {
@@ -115,6 +123,14 @@ TEST(PDFTextExtractor, CutsAtTheCharacterLimitExactly) {
     EXPECT_EQ(cut->text, whole->text.substr(0, whole->text.size() - 1));
     EXPECT_TRUE(cut->truncated);
 
+    // A garbage cross-reference table is rebuilt or refused, never misread.
+    std::string pdf = readFile(dir / "three.pdf");
+    for (size_t i = pdf.rfind("xref"); i < pdf.size(); ++i) pdf[i] = static_cast<char>('#' + (i * 7) % 50);
+    writeFile(dir / "garbage-xref.pdf", pdf);
+    if (auto rebuilt = PDFTextExtractor::extractText(URL::fileURL(dir / "garbage-xref.pdf"), 3, 1'000'000)) {
+        EXPECT_EQ(rebuilt->text, whole->text);
+    }
+
     // A first page over the limit: the text is cut to the limit, the page count still reported.
     std::vector<std::string> longLines(260, std::string(100, 'x'));
     PdfLayout tall;
@@ -128,52 +144,20 @@ TEST(PDFTextExtractor, CutsAtTheCharacterLimitExactly) {
     EXPECT_EQ(limited->pageCount, 2);
 }
 
-TEST(PDFTextExtractor, ADocumentWhoseCrossReferenceIsGarbageIsRebuiltOrRefusedNeverMisread) {
+TEST(PlainTextExtractor, ReadsUpToTheByteLimitDroppingACharacterTheLimitCuts) {
     TempDir dir;
-    writeTextPdf(dir / "intact.pdf", numberedPages(2));
-    std::string pdf = readFile(dir / "intact.pdf");
-    for (size_t i = pdf.rfind("xref"); i < pdf.size(); ++i) pdf[i] = static_cast<char>('#' + (i * 7) % 50);
-    writeFile(dir / "garbage-xref.pdf", pdf);
-    auto intact = PDFTextExtractor().extract(recordOf(dir / "intact.pdf"), ExtractionBudget());
-    auto rebuilt = PDFTextExtractor().extract(recordOf(dir / "garbage-xref.pdf"), ExtractionBudget());
-    ASSERT_TRUE(intact);
-    if (rebuilt) {
-        EXPECT_EQ(rebuilt->text, intact->text);
-    }
-}
-
-TEST(PDFTextExtractor, GivesUpWhenItsTimeIsUp) {
-    TempDir dir;
-    writeTextPdf(dir / "doc.pdf", numberedPages(3));
-    ExtractionBudget budget;
-    budget.perFileTimeout = std::chrono::nanoseconds(0);
-    EXPECT_EQ(PDFTextExtractor().extract(recordOf(dir / "doc.pdf"), budget), std::nullopt);
-    std::stop_source stop;
-    stop.request_stop();
-    EXPECT_THROW(PDFTextExtractor().extract(recordOf(dir / "doc.pdf"), ExtractionBudget(), stop.get_token()),
-                 CancellationError);
-}
-
-TEST(PlainTextExtractor, ReadsUpToTheByteLimit) {
-    TempDir dir;
-    std::string text;
-    while (text.size() < 100'000) text += "line " + std::to_string(text.size()) + " of plain text\n";
-    text.resize(100'000);
-    writeFile(dir / "long.txt", text);
-    writeFile(dir / "exact.txt", text.substr(0, 16'384));
-    auto sampleLong = PlainTextExtractor().extract(recordOf(dir / "long.txt"), ExtractionBudget());
-    auto sampleExact = PlainTextExtractor().extract(recordOf(dir / "exact.txt"), ExtractionBudget());
-    ASSERT_TRUE(sampleLong && sampleExact);
-    EXPECT_EQ(sampleLong->text, text.substr(0, 16'384));
-    EXPECT_TRUE(sampleLong->truncated);
-    EXPECT_EQ(sampleExact->text, text.substr(0, 16'384));
-    EXPECT_FALSE(sampleExact->truncated);
-    EXPECT_EQ(sampleExact->source, SampleSource::plainText);
-    EXPECT_EQ(sampleExact->pageCount, std::nullopt);
-}
-
-TEST(PlainTextExtractor, ALimitInsideAMultiByteCharacterDropsOnlyThatCharacter) {
-    TempDir dir;
+    const std::string text(16'384, 'a');
+    writeFile(dir / "exact.txt", text);
+    writeFile(dir / "long.txt", text + "bc");
+    auto exact = PlainTextExtractor().extract(recordOf(dir / "exact.txt"), ExtractionBudget());
+    auto cutLong = PlainTextExtractor().extract(recordOf(dir / "long.txt"), ExtractionBudget());
+    ASSERT_TRUE(exact && cutLong);
+    EXPECT_EQ(exact->text, text);
+    EXPECT_FALSE(exact->truncated);
+    EXPECT_EQ(exact->source, SampleSource::plainText);
+    EXPECT_EQ(exact->pageCount, std::nullopt);
+    EXPECT_EQ(cutLong->text, text);
+    EXPECT_TRUE(cutLong->truncated);
     // Characters of 2, 3 and 4 bytes, shifted so that the limit falls at each of their inner bytes.
     for (const std::string character : {"\u00e9", "\u20ac", "\U0001F600"}) {
         for (size_t shift = 1; shift < character.size(); ++shift) {

@@ -41,38 +41,32 @@ TEST(FileMetadata, ReadsWhatPicturesDocumentsAndPDFsCarry) {
     writeDocx(dir / "letter.docx", {"Hello"}, {"Letter to Ann", "Cy Moss", "Word processor"});
     writeFile(dir / "notes.txt", "plain");
 
-    auto capture = FileMetadata::read(URL::fileURL(dir / "capture.png"));
-    ASSERT_TRUE(capture);
-    EXPECT_TRUE(capture->isScreenCapture);
-    EXPECT_EQ(capture->creatorApp, "gnome-screenshot");
-    EXPECT_EQ(capture->title, "Window");
-    EXPECT_EQ(capture->authors, std::vector<std::string>{"Ann"});
-    EXPECT_EQ(capture->screenCaptureType, std::nullopt);
-
-    auto drawing = FileMetadata::read(URL::fileURL(dir / "drawing.png"));
-    ASSERT_TRUE(drawing);
-    EXPECT_FALSE(drawing->isScreenCapture);
-    EXPECT_EQ(drawing->creatorApp, "GIMP 2.10.34");
-    EXPECT_TRUE(drawing->authors.empty());
-
-    auto commented = FileMetadata::read(URL::fileURL(dir / "commented.png"));
-    ASSERT_TRUE(commented);
-    EXPECT_TRUE(commented->isScreenCapture);
-
+    using Strings = std::vector<std::string>;
+    using Text = std::optional<std::string>;
+    const struct {
+        const char* name;
+        bool isScreenCapture;
+        Text creatorApp, title;
+        Strings authors;
+        std::optional<int> pageCount;
+    } cases[] = {
+        {"capture.png", true, "gnome-screenshot", "Window", {"Ann"}, std::nullopt},
+        {"drawing.png", false, "GIMP 2.10.34", std::nullopt, {}, std::nullopt},
+        {"commented.png", true, std::nullopt, std::nullopt, {}, std::nullopt},
+        {"report.pdf", false, "Report Writer 2", "Annual report", {"Bo Lind"}, 4},
+        {"letter.docx", false, "Word processor", "Letter to Ann", {"Cy Moss"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto metadata = FileMetadata::read(URL::fileURL(dir / c.name));
+        ASSERT_TRUE(metadata);
+        EXPECT_EQ(metadata->isScreenCapture, c.isScreenCapture);
+        EXPECT_EQ(metadata->creatorApp, c.creatorApp);
+        EXPECT_EQ(metadata->title, c.title);
+        EXPECT_EQ(metadata->authors, c.authors);
+        EXPECT_EQ(metadata->pageCount, c.pageCount);
+        EXPECT_EQ(metadata->screenCaptureType, std::nullopt);
+    }
     EXPECT_EQ(FileMetadata::read(URL::fileURL(dir / "bare.png")), std::nullopt);
     EXPECT_EQ(FileMetadata::read(URL::fileURL(dir / "notes.txt")), std::nullopt);
-
-    auto report = FileMetadata::read(URL::fileURL(dir / "report.pdf"));
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->title, "Annual report");
-    EXPECT_EQ(report->authors, std::vector<std::string>{"Bo Lind"});
-    EXPECT_EQ(report->creatorApp, "Report Writer 2");
-    EXPECT_EQ(report->pageCount, 4);
-    EXPECT_FALSE(report->isScreenCapture);
-
-    auto letter = FileMetadata::read(URL::fileURL(dir / "letter.docx"));
-    ASSERT_TRUE(letter);
-    EXPECT_EQ(letter->title, "Letter to Ann");
-    EXPECT_EQ(letter->authors, std::vector<std::string>{"Cy Moss"});
-    EXPECT_EQ(letter->creatorApp, "Word processor");
 }

@@ -38,68 +38,16 @@ std::string linesOf(int count) {
 }
 
 const std::string resume =
-    "ANN LEE\n"
-    "ann.lee@example.com | (415) 555-0132\n"
-    "1200 Oak Avenue, Springfield, IL 62704\n"
-    "\n"
-    "WORK EXPERIENCE\n"
-    "Senior Analyst, Globex Corporation\n"
-    "2019 - Present\n"
-    "Led a team of 5 analysts; cut reporting time by 40%.\n"
-    "Analyst, First National Bank\n"
-    "2015 \u2013 2019\n"
-    "\n"
-    "EDUCATION\n"
-    "University of Michigan\n"
-    "B.S. Economics, 2015";
-
-const std::string receipt =
-    "Corner Market\n"
-    "123 Main St\n"
-    "Springfield, IL 62704\n"
-    "(217) 555-0199\n"
-    "\n"
-    "Date: 03/07/2024\n"
-    "Milk 2 gal                3.49\n"
-    "Bread                     2.99\n"
-    "Eggs 12 ct                4.25\n"
-    "Subtotal                 10.73\n"
-    "Tax 8.25%                 0.89\n"
-    "TOTAL                   $11.62\n"
-    "VISA XXXX1234\n"
-    "Thank you for shopping!";
-
-const std::string recipe =
-    "Lemon Pound Cake\n"
-    "\n"
-    "Ingredients\n"
-    "2 cups flour\n"
-    "1 tsp baking powder\n"
-    "1/2 cup sugar\n"
-    "200g butter\n"
-    "3 eggs\n"
-    "\n"
-    "Instructions\n"
-    "1. Preheat the oven to 350\u00b0F.\n"
-    "2. Cream the butter and sugar.\n"
-    "3) Fold in the flour and bake for 45 minutes at 175 C.";
+    "ANN LEE\nann.lee@example.com | (415) 555-0132\n1200 Oak Avenue, Springfield, IL 62704\n\n"
+    "WORK EXPERIENCE\nSenior Analyst, Globex Corporation\n2019 - Present\n"
+    "Led a team of 5 analysts; cut reporting time by 40%.\nAnalyst, First National Bank\n2015 \u2013 2019\n\n"
+    "EDUCATION\nUniversity of Michigan\nB.S. Economics, 2015";
 
 const std::string letter =
-    "Peter Smith\n"
-    "45 Elm Street\n"
-    "Boston, MA 02108\n"
-    "\n"
-    "March 7, 2024\n"
-    "\n"
-    "Dear Ms. Garcia,\n"
-    "\n"
+    "Peter Smith\n45 Elm Street\nBoston, MA 02108\n\nMarch 7, 2024\n\nDear Ms. Garcia,\n\n"
     "Thank you for your letter of 2/14/2024 about policy number HX55821. Maria Garcia of Acme Insurance\n"
-    "will call you at 617-555-0148. You can also write to claims@acme-insurance.com.\n"
-    "\n"
-    "Your coverage runs from January 2024 to December 2024.\n"
-    "\n"
-    "Sincerely,\n"
-    "Peter Smith";
+    "will call you at 617-555-0148. You can also write to claims@acme-insurance.com.\n\n"
+    "Your coverage runs from January 2024 to December 2024.\n\nSincerely,\nPeter Smith";
 
 }  // namespace
 
@@ -109,10 +57,8 @@ TEST(FingerprinterDocuments, AResumeShowsItsHeadingsRangesAndOwner) {
     EXPECT_EQ(s.lineCount, 14);
     EXPECT_EQ(s.headingCount, 6);  // the name, three capital headings, two title-case lines
     EXPECT_EQ(s.dateRangeCount, 2);
-    EXPECT_EQ(s.currencyCount, 0);
-    EXPECT_EQ(s.dateCount, 0);
+    EXPECT_EQ(s.currencyCount + s.dateCount, 0);
     EXPECT_TRUE(s.contactInfoNearTop);
-    EXPECT_EQ(s.pageCount, 1);
     EXPECT_DOUBLE_EQ(s.topRegionDensity, 81.0 / 286.0);  // three top lines of 14
 
     const EntitySignature& e = fingerprint.entities;
@@ -126,41 +72,6 @@ TEST(FingerprinterDocuments, AResumeShowsItsHeadingsRangesAndOwner) {
     EXPECT_EQ(e.percentageCount, 1);
     EXPECT_EQ(e.yearMentions, (std::vector<int64_t>{2015, 2019}));
     EXPECT_TRUE(e.monthYearMentions.empty());
-    EXPECT_FALSE(fingerprint.termFrequency.isEmpty());
-}
-
-TEST(FingerprinterDocuments, AReceiptShowsItsAmountsAndMaskedCard) {
-    const Fingerprint fingerprint = fingerprintOf(receipt);
-    const StructuralFeatures& s = fingerprint.structural;
-    EXPECT_EQ(s.lineCount, 14);
-    EXPECT_EQ(s.currencyLineCount, 6);
-    EXPECT_EQ(s.currencyCount, 7);  // six amounts and the tax rate's digits
-    EXPECT_TRUE(s.hasMaskedAccountNumber);
-    EXPECT_EQ(s.dateCount, 1);
-    EXPECT_EQ(s.headingCount, 3);  // shop name, street line, card line
-    EXPECT_TRUE(s.contactInfoNearTop);
-
-    const EntitySignature& e = fingerprint.entities;
-    EXPECT_EQ(e.phoneCount, 1);
-    EXPECT_EQ(e.addressCount, 1);
-    EXPECT_EQ(e.personCount, 0);
-    EXPECT_EQ(e.organizationCount, 0);
-    EXPECT_EQ(e.emailCount, 0);
-    EXPECT_EQ(e.percentageCount, 1);
-    EXPECT_FALSE(e.ownerNameNearTop);
-    EXPECT_EQ(e.yearMentions, (std::vector<int64_t>{2024}));
-    EXPECT_EQ(e.monthYearMentions, (std::vector<int64_t>{202403}));
-}
-
-TEST(FingerprinterDocuments, ARecipeShowsItsStepsUnitsAndTemperatures) {
-    const StructuralFeatures s = fingerprintOf(recipe).structural;
-    EXPECT_EQ(s.lineCount, 13);
-    EXPECT_EQ(s.numberedStepCount, 3);
-    EXPECT_EQ(s.unitOfMeasureCount, 4);
-    EXPECT_EQ(s.temperatureCount, 2);
-    EXPECT_EQ(s.headingCount, 3);
-    EXPECT_EQ(s.currencyCount, 0);
-    EXPECT_FALSE(s.contactInfoNearTop);
 }
 
 TEST(FingerprinterDocuments, ALetterShowsItsPeopleDatesAndContacts) {
@@ -260,6 +171,9 @@ TEST(FingerprinterPatterns, CountsOfTheFixedPatterns) {
         {"2015 \u2013 2019, 2015-2019 and 2020 - Present or 2021 \u2014 current", &StructuralFeatures::dateRangeCount, 4},
         {"1999 - 1890", &StructuralFeatures::dateRangeCount, 0},
         {"Contents ......... 3\nIndex .... 9", &StructuralFeatures::tocDotLeaderCount, 1},
+        {"1. Preheat\n2. Cream\n 3) Fold\n4.5 cups", &StructuralFeatures::numberedStepCount, 3},
+        {"2 cups flour, 1 tsp salt, 1/2 cup sugar, 200g butter, 3 eggs", &StructuralFeatures::unitOfMeasureCount, 4},
+        {"Bake at 350\u00b0F or 175 C, not 45 C", &StructuralFeatures::temperatureCount, 2},
     };
     for (const Case& c : cases) EXPECT_EQ(structureOf(c.text).*c.field, c.count) << c.text;
 
@@ -314,7 +228,7 @@ TEST(FingerprinterEntities, ContactAndNamesNearTheTop) {
     EXPECT_FALSE(late.ownerNameNearTop);
 }
 
-TEST(FingerprinterBadInput, OddTextsFingerprintWithoutError) {
+TEST(FingerprinterBadInput, OddAndEmptyTextsFingerprintWithoutError) {
     const std::string japanese =
         "\u6771\u4eac\u90fd\u6e0b\u8c37\u533a\u306e\u4e8b\u52d9\u6240\u3067\u3001\u4ee4\u548c\u516d\u5e74\u4e09\u6708"
         "\u4e03\u65e5\u306b\u5951\u7d04\u3092\u7de0\u7d50\u3057\u307e\u3057\u305f\u3002";
@@ -348,16 +262,14 @@ TEST(FingerprinterBadInput, OddTextsFingerprintWithoutError) {
     const Fingerprint repaired = fingerprintOf("Ann Lee \xFF\xFE caf\xC3 2024-03-07");
     EXPECT_EQ(repaired.structural.dateCount, 1);
     EXPECT_TRUE(repaired.entities.ownerNameNearTop);
-}
 
-TEST(FingerprinterBadInput, AnEmptySampleGivesZeroCounts) {
-    ContentSample sample;
-    sample.pageCount = 2;
-    const Fingerprint fingerprint = Fingerprinter{OwnerIdentity("Ann Lee")}.fingerprint(sample);
-    EXPECT_TRUE(fingerprint.termFrequency.isEmpty());
-    EXPECT_EQ(fingerprint.simHash, 0u);
+    ContentSample empty;
+    empty.pageCount = 2;
+    const Fingerprint nothing = Fingerprinter{OwnerIdentity("Ann Lee")}.fingerprint(empty);
+    EXPECT_TRUE(nothing.termFrequency.isEmpty());
+    EXPECT_EQ(nothing.simHash, 0u);
     StructuralFeatures expectedStructure;
     expectedStructure.pageCount = 2;
-    EXPECT_EQ(fingerprint.structural, expectedStructure);
-    EXPECT_EQ(fingerprint.entities, EntitySignature{});
+    EXPECT_EQ(nothing.structural, expectedStructure);
+    EXPECT_EQ(nothing.entities, EntitySignature{});
 }

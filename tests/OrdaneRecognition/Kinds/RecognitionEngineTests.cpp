@@ -95,39 +95,29 @@ TEST(RecognitionEngine, EachKindsDocumentGetsItsKindTierTitleAndClaims) {
         claims.push_back(EvidenceClaim::filename("its filename fits"));
         EXPECT_EQ(insight.provenance, claims);
     }
-}
-
-// The same documents with the fingerprints the real fingerprinter gives them.
-TEST(RecognitionEngine, EachKindsDocumentKeepsItsKindWithRealFingerprints) {
+    // The same documents keep kind and tier with the fingerprints the real fingerprinter gives them.
     const Fingerprinter fingerprinter{OwnerIdentity("Ann Lee")};
-    std::vector<RecognitionEngine::Input> batch;
-    for (const auto& document : fixtures::kindDocuments()) {
-        batch.push_back(input(document.fileName, document.text));
-        batch.back().fingerprint = fingerprinter.fingerprint(batch.back().sample);
-    }
-    const auto insights = RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch);
+    for (auto& one : batch) one.fingerprint = fingerprinter.fingerprint(one.sample);
+    const auto real = RecognitionEngine{OwnerIdentity("Ann Lee"), {}}.recognize(batch);
     for (size_t i = 0; i < batch.size(); ++i) {
-        EXPECT_EQ(insights[i].kind, fixtures::kindDocuments()[i].kind) << batch[i].record.url.path();
-        EXPECT_EQ(insights[i].tier, T::confident) << batch[i].record.url.path();
+        EXPECT_EQ(real[i].kind, fixtures::kindDocuments()[i].kind) << batch[i].record.url.path();
+        EXPECT_EQ(real[i].tier, T::confident) << batch[i].record.url.path();
     }
 }
 
 TEST(RecognitionEngine, LanguageAndLengthGates) {
     const std::string germanInvoice =
-        "Rechnung / Invoice\nInvoice No. 2024-118\nRechnungsdatum: 5. März 2024\nBill to: Müller & Söhne GmbH, "
-        "Hauptstraße 12, 10115 Berlin\nVielen Dank für Ihren Auftrag. Wir berechnen Ihnen für die "
-        "Beratungsleistungen im Februar die folgenden Positionen.\nBeratung, 12 Stunden zu je 95,00 €: 1.140,00 €\n"
-        "Zwischensumme / Subtotal: 1.140,00 €\nUmsatzsteuer 19 %: 216,60 €\nTotal: €1.356,60\nZahlbar innerhalb "
-        "von 14 Tagen ohne Abzug. Bitte überweisen Sie den Betrag auf unser Konto.\nAmount due: 1.356,60 €\n";
+        "Rechnung / Invoice No. 2024-118\nBill to: Müller & Söhne GmbH, Hauptstraße 12, 10115 Berlin\nVielen Dank für "
+        "Ihren Auftrag. Wir berechnen Ihnen die folgenden Positionen.\nZwischensumme / Subtotal: 1.140,00 €\n"
+        "Umsatzsteuer 19 %: 216,60 €\nTotal: €1.356,60\nZahlbar innerhalb von 14 Tagen ohne Abzug.\nAmount due: 1.356,60 €\n";
     const ContentInsight german = recognizeOne(input("Rechnung 2024-118.pdf", germanInvoice));
     EXPECT_EQ(german.kind, K::invoiceReceipt);
     EXPECT_EQ(german.tier, T::tentative);  // as certain as an English one, but capped
     EXPECT_EQ(german.title, "invoice or receipt");
 
     const std::string japaneseLetter =
-        "Dear Tanaka-san,\n先日はお忙しいところ、弊社の展示会にお越しいただき誠にありがとうございました。"
-        "いただいたご意見を参考に、製品の改良を進めてまいります。来月には新しいカタログをお送りいたしますので、"
-        "ぜひご覧ください。今後ともどうぞよろしくお願い申し上げます。\nSincerely,\nKenji Sato\n";
+        "Dear Tanaka-san,\n先日は弊社の展示会にお越しいただき誠にありがとうございました。来月には新しいカタログを"
+        "お送りいたしますので、ぜひご覧ください。今後ともどうぞよろしくお願い申し上げます。\nSincerely,\nKenji Sato\n";
     const ContentInsight japanese = recognizeOne(input("Letter to Tanaka.txt", japaneseLetter));
     EXPECT_EQ(japanese, RecognitionEngine::undetermined(URL::fileURL("/home/ann/Documents/Letter to Tanaka.txt")));
 
@@ -163,7 +153,6 @@ TEST(RecognitionEngine, OwnersResumeIsTitledByNameAndKeyedOnlyWhenConfident) {
     EXPECT_EQ(tentative.tier, T::tentative);
     EXPECT_EQ(tentative.title, "Ann Lee's resume");
     EXPECT_EQ(tentative.groupKey, std::nullopt);
-
 }
 
 // Bank names count as whole words only: "purchase" does not name Chase, "totally" Ally, "cities" Citi.

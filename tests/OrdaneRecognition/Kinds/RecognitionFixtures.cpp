@@ -83,4 +83,11 @@ const std::vector<KindDocument>& kindDocuments() {
     return documents;
 }
 
+const char* textOf(DocKind kind) {
+    for (const KindDocument& document : kindDocuments()) {
+        if (document.kind == kind) return document.text;
+    }
+    return "";
+}
+
 }  // namespace ordane::fixtures

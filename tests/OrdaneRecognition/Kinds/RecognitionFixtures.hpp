@@ -18,4 +18,7 @@ struct KindDocument {
 
 const std::vector<KindDocument>& kindDocuments();
 
+// The text of the document of `kind` above.
+const char* textOf(DocKind kind);
+
 }  // namespace ordane::fixtures

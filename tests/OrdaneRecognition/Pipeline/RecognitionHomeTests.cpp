@@ -17,15 +17,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct HomeRun {
-    std::map<std::string, ContentInsight> byPath;  // relative path → insight
-    size_t count = 0;
-};
+using HomeRun = std::map<std::string, ContentInsight>;  // relative path → insight
 
 HomeRun index(const std::string& home, const std::vector<ContentInsight>& insights) {
     HomeRun run;
-    run.count = insights.size();
-    for (const ContentInsight& insight : insights) run.byPath[insight.url.path().substr(home.size() + 1)] = insight;
+    for (const ContentInsight& insight : insights) {
+        EXPECT_TRUE(run.emplace(insight.url.path().substr(home.size() + 1), insight).second) << "one insight per file";
+    }
     return run;
 }
 
@@ -68,19 +66,10 @@ TEST(RecognitionHome, AHomeOfRealDocumentsIsRecognisedThenAnsweredFromTheCache) 
     const UserFolders folders(URL::fileURL(home, true));
     const RecognitionPipeline::DestinationContext context{folders, &centroids, {}, {}, OrganizeScope{folders, true}};
     RecognitionPipeline pipeline(OwnerIdentity(recognitionHomeOwner), cache);
-    CountedReaders firstReaders;
-    pipeline.readers = firstReaders.readers();
-
     const HomeRun first = index(home, pipeline.run(records, context, {}));
-    EXPECT_EQ(first.count, first.byPath.size()) << "one insight per file";
-    auto at = [&](const HomeRun& run, const std::string& relative) -> const ContentInsight& {
-        auto it = run.byPath.find(relative);
-        if (it == run.byPath.end()) throw std::runtime_error("no insight for " + relative);
-        return it->second;
-    };
 
     // The loose recipe reads like the learned folder of recipes.
-    const ContentInsight& bread = at(first, "Downloads/Banana Bread.txt");
+    const ContentInsight& bread = first.at("Downloads/Banana Bread.txt");
     EXPECT_EQ(bread.kind, DocKind::recipe);
     EXPECT_EQ(bread.suggestedFolder, URL::fileURL(home + "/Documents/Recipes", true));
     ASSERT_FALSE(bread.provenance.empty());
@@ -92,7 +81,7 @@ TEST(RecognitionHome, AHomeOfRealDocumentsIsRecognisedThenAnsweredFromTheCache) 
     const platform::text::Regex seriesKey("^series\\|[0-9A-F]+$"), familyKey("^family\\|[0-9A-F]+$");
     std::set<std::optional<std::string>> statementKeys;
     for (const char* month : {"01", "02", "03"}) {
-        const ContentInsight& statement = at(first, std::string("Downloads/Checking Statement 2024-") + month + ".pdf");
+        const ContentInsight& statement = first.at(std::string("Downloads/Checking Statement 2024-") + month + ".pdf");
         EXPECT_EQ(statement.kind, DocKind::bankStatement) << month;
         EXPECT_TRUE(hasClaim(statement, EvidenceClaim::family(3))) << month;
         statementKeys.insert(statement.groupKey);
@@ -100,19 +89,19 @@ TEST(RecognitionHome, AHomeOfRealDocumentsIsRecognisedThenAnsweredFromTheCache) 
     ASSERT_EQ(statementKeys.size(), 1u);
     ASSERT_TRUE(*statementKeys.begin());
     EXPECT_TRUE(seriesKey.firstMatch(**statementKeys.begin())) << **statementKeys.begin();
-    const ContentInsight& resume = at(first, "Desktop/Resume Ann Lee.docx");
+    const ContentInsight& resume = first.at("Desktop/Resume Ann Lee.docx");
     EXPECT_EQ(resume.kind, DocKind::resume);
     ASSERT_TRUE(resume.groupKey);
     EXPECT_TRUE(familyKey.firstMatch(*resume.groupKey)) << *resume.groupKey;
-    EXPECT_EQ(at(first, "Desktop/Resume Ann Lee v2.docx").groupKey, resume.groupKey);
+    EXPECT_EQ(first.at("Desktop/Resume Ann Lee v2.docx").groupKey, resume.groupKey);
     EXPECT_TRUE(hasClaim(resume, EvidenceClaim::family(2)));
 
     // The receipt screenshot gets a name with the date of its old one; the blank one none.
-    const ContentInsight& shot = at(first, "Desktop/Screenshot 2024-03-07 at 10.15.22.png");
+    const ContentInsight& shot = first.at("Desktop/Screenshot 2024-03-07 at 10.15.22.png");
     ASSERT_TRUE(shot.suggestedName);
     EXPECT_TRUE(shot.suggestedName->starts_with("Screenshot - ")) << *shot.suggestedName;
     EXPECT_TRUE(shot.suggestedName->ends_with(" (2024-03-07).png")) << *shot.suggestedName;
-    EXPECT_FALSE(first.byPath.contains("Desktop/Screenshot 2024-05-01 at 09.00.00.png"));
+    EXPECT_FALSE(first.contains("Desktop/Screenshot 2024-05-01 at 09.00.00.png"));
 
     auto entry = [&](const std::string& relative) {
         for (const FileRecord& record : records) {
@@ -123,19 +112,19 @@ TEST(RecognitionHome, AHomeOfRealDocumentsIsRecognisedThenAnsweredFromTheCache) 
     // Tax forms are recognised but their text is never kept; the scanned lease was read by OCR.
     for (int year = 2019; year <= 2023; ++year) {
         const std::string relative = "Documents/Taxes/W-2 " + std::to_string(year) + ".pdf";
-        EXPECT_EQ(at(first, relative).kind, DocKind::taxDocument) << year;
+        EXPECT_EQ(first.at(relative).kind, DocKind::taxDocument) << year;
         auto cached = entry(relative);
         ASSERT_TRUE(cached && cached->insight && cached->fingerprint) << year;
         EXPECT_FALSE(cached->sampleText) << year;
     }
-    EXPECT_TRUE(first.byPath.contains("Downloads/Lease scan.pdf"));
+    EXPECT_TRUE(first.contains("Downloads/Lease scan.pdf"));
     auto damaged = entry("Downloads/damaged.pdf");
     ASSERT_TRUE(damaged);
     EXPECT_FALSE(damaged->fingerprint || damaged->sampleText || damaged->insight);
     ASSERT_TRUE(entry("Desktop/Screenshot 2024-05-01 at 09.00.00.png"));
     for (const char* never : {"Downloads/short.txt", "Documents/Code/notes.txt"}) {
         EXPECT_FALSE(entry(never)) << never;
-        EXPECT_FALSE(first.byPath.contains(never)) << never;
+        EXPECT_FALSE(first.contains(never)) << never;
     }
     std::set<std::string> learned;
     for (const auto& folder : centroids.allEntries()) learned.insert(folder.path.substr(home.size() + 1));
@@ -148,13 +137,12 @@ TEST(RecognitionHome, AHomeOfRealDocumentsIsRecognisedThenAnsweredFromTheCache) 
     next.readers = nextReaders.readers();
     const HomeRun second = index(home, next.run(records, context, {}));
     EXPECT_EQ(nextReaders.calls(), 0);
-    EXPECT_EQ(second.count, first.count);
-    for (int year = 2019; year <= 2023; ++year) {
-        const std::string relative = "Documents/Taxes/W-2 " + std::to_string(year) + ".pdf";
-        EXPECT_EQ(at(second, relative), at(first, relative)) << year;
-    }
-    EXPECT_EQ(at(second, "Desktop/Screenshot 2024-03-07 at 10.15.22.png"), shot);
-    EXPECT_EQ(at(second, "Downloads/Banana Bread.txt").suggestedFolder, bread.suggestedFolder);
+    // The same answers, but for the similarity to the learned folder (weighed against another batch).
+    auto withoutSimilarity = [&](HomeRun run) {
+        run.at("Downloads/Banana Bread.txt").provenance.pop_back();
+        return run;
+    };
+    EXPECT_EQ(withoutSimilarity(second), withoutSimilarity(first));
     EXPECT_EQ(centroids.allEntries().size(), 2u);
 }
 

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <new>
 #include <filesystem>
 #include <thread>
 
 #include "OrdanePlatform/Text/Text.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+#include "../Kinds/RecognitionFixtures.hpp"
 #include "PipelineTestSupport.hpp"
 #include "Support/RecognitionHome.hpp"
 #include "Support/TempDir.hpp"
@@ -19,14 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string recipeText =
-    "text:Plum Cake\nServings: 8   Prep time: 20 min   Cook time: 45 min\nIngredients\n250 g flour\n150 g butter\n"
-    "120 g sugar\n2 eggs\n300 g plums\nMethod\n1. Preheat the oven to 180°C.\n2. Rub the butter into the flour.\n"
-    "3. Fold in the plums and bake for 45 minutes.\n";
-const std::string taxText =
-    "text:Form W-2 Wage and Tax Statement 2023\nEmployer identification number (EIN): 12-3456789\nEmployee's "
-    "social security number: XXX-XX-4821\n1 Wages, tips, other compensation: $58,250.00\n2 Federal income tax "
-    "withheld: $7,120.40\nCopy B - To Be Filed With Employee's FEDERAL Tax Return\n";
+// Documents the engine recognises: a recipe and a (sensitive) tax form.
+const std::string recipeText = std::string("text:") + fixtures::textOf(DocKind::recipe);
+const std::string taxText = std::string("text:") + fixtures::textOf(DocKind::taxDocument);
 
 struct PipelineTest : ::testing::Test {
     TempDir dir;
@@ -138,7 +135,10 @@ TEST_F(PipelineTest, AnUnchangedFileIsAnsweredFromTheCache) {
     const auto unreadable = write("Downloads/blank.pdf", "nothing here");
     const auto other = write("Downloads/other detector.txt", recipeText + "Serve warm.\n");
     auto all = records();
+    // The duplicate search hashed a file the pipeline never read: that is no verdict on it.
+    cache.recordHashes(find(all, recipe), std::string(64, 'a'), std::nullopt);
     auto first = pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(entry(all, recipe)->partialSHA256, std::string(64, 'a'));
     ASSERT_EQ(text.calls(), 4);
     ASSERT_EQ(scans.calls(), 1);
     auto taxEntry = entry(all, tax);
@@ -151,6 +151,8 @@ TEST_F(PipelineTest, AnUnchangedFileIsAnsweredFromTheCache) {
     auto stale = *entry(all, other);
     stale.detectorVersion = 2;
     cache.store(stale, URL::fileURL(other));
+    // The unreadable file stays skipped once the duplicate search hashed it too.
+    cache.recordHashes(find(all, unreadable), std::string(64, 'b'), std::string(64, 'c'));
     auto second = pipeline.run(all, std::nullopt, {});
     EXPECT_EQ(text.readPaths(), (std::vector<std::string>{unreadable, other, other, recipe, tax}));
     EXPECT_EQ(scans.calls(), 1);
@@ -185,23 +187,6 @@ TEST_F(PipelineTest, AStoppedRunRemembersOnlyWhatItRead) {
     text.onCall = nullptr;
     auto next = pipeline.run(all, std::nullopt, {});
     EXPECT_EQ(paths(next).size(), docs.size());
-}
-
-TEST_F(PipelineTest, OnlyThePipelinesOwnVerdictMakesAFileUnreadable) {
-    const auto hashedFirst = write("Downloads/hashed.txt", recipeText);
-    const auto unreadable = write("Downloads/blank.pdf", "nothing here");
-    auto all = records();
-    // The duplicate search hashed a file the pipeline never read.
-    cache.recordHashes(find(all, hashedFirst), std::string(64, 'a'), std::nullopt);
-    auto first = pipeline.run(all, std::nullopt, {});
-    EXPECT_TRUE(paths(first).contains(hashedFirst));
-    EXPECT_EQ(entry(all, hashedFirst)->partialSHA256, std::string(64, 'a'));
-
-    // A file the pipeline found unreadable stays skipped once the duplicate search hashed it too.
-    cache.recordHashes(find(all, unreadable), std::string(64, 'b'), std::string(64, 'c'));
-    const int before = text.calls() + scans.calls();
-    pipeline.run(all, std::nullopt, {});
-    EXPECT_EQ(text.calls() + scans.calls(), before);
 }
 
 TEST_F(PipelineTest, ATimedOutScreenshotIsNotAnAnswer) {
@@ -245,6 +230,7 @@ TEST_F(PipelineTest, FilesThatChangedOrVanishedSinceTheScanGiveNothing) {
     EXPECT_EQ(paths(insights), (std::set<std::string>{steady, oddName}));
     for (const auto& path : {vanished, grown, changing}) EXPECT_FALSE(entry(all, path)) << path;
     for (const ContentInsight& insight : insights) {
+        EXPECT_FALSE(insight.suggestedFolder);  // destinations need a context
         for (const auto& text : {insight.title, insight.subjectName, insight.groupKey, insight.suggestedName}) {
             if (text) {
                 EXPECT_TRUE(platform::text::isValidUTF8(*text)) << *text;
@@ -253,20 +239,13 @@ TEST_F(PipelineTest, FilesThatChangedOrVanishedSinceTheScanGiveNothing) {
     }
 }
 
-TEST_F(PipelineTest, DestinationsNeedAContext) {
-    write("Downloads/w2.txt", taxText);
+// Running out of memory while reading says nothing about the file: the run fails and the file is
+// not remembered as unreadable, so the next scan reads it again.
+TEST_F(PipelineTest, OutOfMemoryIsNotAVerdictOnTheFile) {
+    const auto path = write("Downloads/notes.txt", recipeText);
+    text.onCall = [](const FileRecord&) { throw std::bad_alloc(); };
     auto all = records();
-    auto without = pipeline.run(all, std::nullopt, {});
-    ASSERT_EQ(without.size(), 1u);
-    EXPECT_FALSE(without[0].suggestedFolder);
-
-    AnalysisCache fresh(URL::fileURL(dir / "fresh-cache.json"));
-    RecognitionPipeline again(OwnerIdentity("Ann Lee"), fresh);
-    again.readers = pipeline.readers;
-    FolderCentroidStore centroids(URL::fileURL(dir / "folder-centroids.json"));
-    UserFolders folders(URL::fileURL(home, true));
-    auto with = again.run(all, RecognitionPipeline::DestinationContext{folders, &centroids, {}, {}, std::nullopt}, {});
-    ASSERT_EQ(with.size(), 1u);
-    ASSERT_TRUE(with[0].suggestedFolder);
-    EXPECT_TRUE(with[0].suggestedFolder->path().starts_with(folders.documents.path() + "/Taxes"));
+    EXPECT_THROW(pipeline.run(all, std::nullopt, {}), std::bad_alloc);
+    EXPECT_EQ(text.calls(), 1);
+    EXPECT_FALSE(entry(all, path));
 }

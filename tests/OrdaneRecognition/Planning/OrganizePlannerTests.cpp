@@ -214,10 +214,7 @@ TEST(OrganizePlanner, SuggestedFolderRationaleForOneFileAndMergingOfOneFolderSpe
 
 TEST(OrganizePlanner, BadInputGivesAValidPlanWithUsableNames) {
     PlannerFixture home;
-    home.add("Documents/Re\xFFport 1.pdf");  // not UTF-8
-    home.add("Documents/Re\xFFport 2.pdf");
-    home.add("Documents/Re\xFFport 3.pdf");
-    home.add("Documents/Re\xFFport 4.pdf");
+    for (int i = 1; i <= 4; ++i) home.add("Documents/Re\xFFport " + std::to_string(i) + ".pdf");  // not UTF-8
     for (const char* name : {".pdf", "2023.pdf", "2023 .pdf", "!!!.txt", "---.txt", "_ _.md"}) {
         home.add(std::string("Desktop/") + name);
         home.insight(std::string("Desktop/") + name).groupKey = "family|0";
