@@ -16,6 +16,7 @@
 #include "Ordane/Retro/RecommendationBadge.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/StatusBar.hpp"
+#include "Ordane/App/ScopedVariable.hpp"
 
 namespace ordane::retro {
 namespace {
@@ -80,26 +81,19 @@ TEST(Fonts, NamesMapToDejaVuAndSizesAreScaledLogicalPixels) {
     setCurrentTextScale(1.0);
 }
 
-TEST(ProgressBar, BlocksFollowWidthFractionAndMarqueePhase) {
+TEST(ProgressBar, BlocksFollowWidthAndFractionAndTheMarqueeRunsOnlyWhileIndeterminateAndShown) {
     EXPECT_EQ(ProgressBar::blockCount(8), 1);
     EXPECT_EQ(ProgressBar::blockCount(0), 1);
     EXPECT_EQ(ProgressBar::blockCount(420), 29);
-    using Lit = ProgressBar::LitRange;
-    struct Case {
-        std::optional<double> fraction;
-        int phase;
-        Lit lit;
-    };
-    for (const Case& c : {Case{0.5, 0, {0, 15}}, Case{1.7, 0, {0, 29}}, Case{-0.2, 0, {0, 0}}, Case{0.25, 0, {0, 7}},
-                          Case{std::nullopt, 0, {0, 0}}, Case{std::nullopt, 33, {0, 0}}, Case{std::nullopt, 66, {0, 0}},
-                          Case{std::nullopt, 4, {0, 4}}, Case{std::nullopt, 10, {6, 10}},
-                          Case{std::nullopt, 31, {27, 29}}}) {
-        SCOPED_TRACE(testing::Message() << c.fraction.value_or(-1) << " phase " << c.phase);
-        EXPECT_EQ(ProgressBar::litBlocks(c.fraction, c.phase, 29), c.lit);
+    const std::optional<double> none;
+    using Case = std::tuple<std::optional<double>, int, ProgressBar::LitRange>;
+    for (const auto& [fraction, phase, lit] :
+         std::initializer_list<Case>{{0.5, 0, {0, 15}}, {1.7, 0, {0, 29}}, {-0.2, 0, {0, 0}}, {0.25, 0, {0, 7}},
+                                     {none, 0, {0, 0}}, {none, 33, {0, 0}}, {none, 66, {0, 0}}, {none, 4, {0, 4}},
+                                     {none, 10, {6, 10}}, {none, 31, {27, 29}}}) {
+        EXPECT_EQ(ProgressBar::litBlocks(fraction, phase, 29), lit) << fraction.value_or(-1) << " phase " << phase;
     }
-}
 
-TEST(ProgressBar, MarqueeRunsOnlyWhileIndeterminateAndShownAndKeepsItsPhase) {
     ProgressBar bar;
     bar.setFixedWidth(420);
     EXPECT_FALSE(bar.marqueeRunning());
@@ -136,7 +130,7 @@ TEST(StatusBar, OnlyTheLastCellStretches) {
 
 TEST(ScrollArea, CapsItsHeightUnlessTheSnapshotAsksForEverything) {
     for (bool snapshot : {false, true}) {
-        if (snapshot) ::setenv("ORDANE_SNAPSHOT_DIR", "/nonexistent", 1);
+        testing::ScopedVariable variable("ORDANE_SNAPSHOT_DIR", snapshot ? "/nonexistent" : nullptr);
         auto* content = new QWidget;
         content->setFixedSize(300, 900);
         ScrollArea area(content, 420);
@@ -144,7 +138,6 @@ TEST(ScrollArea, CapsItsHeightUnlessTheSnapshotAsksForEverything) {
         QCoreApplication::processEvents();
         EXPECT_EQ(area.sizeHint().height(), snapshot ? 900 : 420) << snapshot;
         EXPECT_EQ(area.scrollView() == nullptr, snapshot);
-        ::unsetenv("ORDANE_SNAPSHOT_DIR");
     }
 }
 
