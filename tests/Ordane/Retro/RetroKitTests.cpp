@@ -9,6 +9,7 @@
 #include "Ordane/App/TextScale.hpp"
 #include "Ordane/Retro/Bevel.hpp"
 #include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/FileRow.hpp"
 #include "Ordane/Retro/Fonts.hpp"
 #include "Ordane/Retro/Look.hpp"
 #include "Ordane/Retro/Palette.hpp"
@@ -16,7 +17,7 @@
 #include "Ordane/Retro/RecommendationBadge.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/StatusBar.hpp"
-#include "Ordane/App/ScopedVariable.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
 
 namespace ordane::retro {
 namespace {
@@ -158,6 +159,59 @@ TEST(Controls, CheckBoxFlipsOnClickButNotOnRefreshAndBadgeDrawsInItsColour) {
     const QImage image = badge.grab().toImage();
     EXPECT_EQ(image.pixelColor(0, image.height() / 2), selection);
     EXPECT_EQ(image.pixelColor(image.width() / 2, 0), selection);
+}
+
+using FileRowTest = testing::ScreenTest;
+
+TEST_F(FileRowTest, ShowsTheFileAsTypedIndentsOnlyBesideACheckBoxAndPeeksOrReveals) {
+    Finding finding = testing::syntheticFinding(FindingCategory::oldFiles, "/h/Tax <b>stuff/<b>2024<i>.pdf", 0);
+    const QString path = QStringLiteral("/h/Tax <b>stuff/<b>2024<i>.pdf");
+    for (bool checkable : {true, false}) {
+        FileRow row(finding, checkable, true);
+        layOut(row, checkable ? QStringLiteral("file-row") : QString());
+        auto* name = row.findChild<Label*>(QStringLiteral("fileName"));
+        EXPECT_EQ(name->text(), QStringLiteral("<b>2024<i>.pdf"));
+        EXPECT_EQ(name->textFormat(), Qt::PlainText);
+        EXPECT_EQ(textOf(row, "fileSize"), QStringLiteral("Zero KB"));
+        EXPECT_EQ(row.findChild<CheckBox*>() != nullptr, checkable);
+        EXPECT_EQ(row.findChild<Label*>(QStringLiteral("reason"))->contentsMargins().left(), checkable ? 29 : 0);
+        EXPECT_FALSE(row.findChild<QWidget*>(QStringLiteral("detailsButton")));
+
+        auto* peek = withText(row, QStringLiteral("Peek"));
+        ASSERT_TRUE(peek);
+        EXPECT_EQ(peek->accessibleName(), QStringLiteral("Preview <b>2024<i>.pdf"));
+        click(peek);
+        EXPECT_EQ(row.previewPath(), std::optional(path));
+        desktop.closePreview();
+        EXPECT_FALSE(row.previewPath().has_value());
+        click(withText(row, QStringLiteral("Show in Folder")));
+        EXPECT_EQ(desktop.revealed.back(), path);
+    }
+    EXPECT_EQ(desktop.previewed, (std::vector<QString>{path, path}));
+    EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff  ·  December 5, 2025"));
+    finding.record.modified.reset();
+    EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff"));
+}
+
+TEST_F(FileRowTest, DetailsOpenAndCloseAndKeepTheirSizeAtAnyTextScale) {
+    Finding finding = testing::syntheticFinding(FindingCategory::duplicates, "/h/a.txt", 1);
+    finding.detail = "same bytes as /h/b.txt";
+    setCurrentTextScale(1.4);
+    FileRow row(finding, true, true);
+    layOut(row);
+    auto* details = row.findChild<LinkButton*>(QStringLiteral("detailsButton"));
+    auto* detail = row.findChild<Label*>(QStringLiteral("detail"));
+    ASSERT_TRUE(details && detail);
+    EXPECT_FALSE(detail->isVisibleTo(&row));
+    QTest::mouseClick(details, Qt::LeftButton);
+    EXPECT_TRUE(row.detailsShown());
+    EXPECT_TRUE(detail->isVisibleTo(&row));
+    EXPECT_EQ(details->text(), QStringLiteral("Hide Details"));
+    EXPECT_DOUBLE_EQ(detail->font().pointSizeF(), pointsForPixels(10));
+    EXPECT_DOUBLE_EQ(row.findChild<Label*>(QStringLiteral("reason"))->font().pointSizeF(),
+                     pointsForPixels(11 * 1.4));
+    QTest::mouseClick(details, Qt::LeftButton);
+    EXPECT_FALSE(detail->isVisibleTo(&row));
 }
 
 }  // namespace
