@@ -61,13 +61,7 @@ TEST_F(AppStateTest, AnEqualWriteNotifiesNobody) {
 TEST_F(AppStateTest, TheScreenIsChosenByExecutionThenActivityThenStageThenRoute) {
     const Route activity = Route::of(Route::Kind::activity);
     const Route organize = Route::of(Route::Kind::organize);
-    struct Case {
-        const char* name;
-        Stage stage;
-        std::optional<Route> route;
-        bool execution;
-        ScreenChoice expected;
-    };
+    struct Case { const char* name; Stage stage; std::optional<Route> route; bool execution; ScreenChoice expected; };
     for (const Case& c : std::initializer_list<Case>{
              {"welcome", Stage::welcome, std::nullopt, false, ScreenChoice::of(Kind::welcome)},
              {"activity over welcome", Stage::welcome, activity, false, ScreenChoice::of(Kind::activity)},
@@ -78,7 +72,8 @@ TEST_F(AppStateTest, TheScreenIsChosenByExecutionThenActivityThenStageThenRoute)
              {"dashboard", Stage::dashboard, std::nullopt, false, ScreenChoice::of(Kind::dashboard)},
              {"category", Stage::dashboard, Route::ofCategory(FindingCategory::screenshots), false,
               {Kind::category, FindingCategory::screenshots}},
-             {"duplicates", Stage::dashboard, Route::of(Route::Kind::duplicates), false, ScreenChoice::of(Kind::duplicates)},
+             {"duplicates", Stage::dashboard, Route::of(Route::Kind::duplicates), false,
+              ScreenChoice::of(Kind::duplicates)},
              {"organize", Stage::dashboard, organize, false, ScreenChoice::of(Kind::organize)},
              {"confirm", Stage::dashboard, Route::of(Route::Kind::confirm), false, ScreenChoice::of(Kind::confirm)}}) {
         AppState state;

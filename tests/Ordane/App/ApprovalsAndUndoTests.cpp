@@ -144,16 +144,20 @@ TEST_F(Approvals, ExecutionMovesAndTrashesTeachesThePriorsAndUndoTakesItBack) {
         entries[moved ? moved->from.lastPathComponent() : "trashed"] = entry;
     }
     ASSERT_EQ(entries.size(), 3u);
-    platform::FileSystem::real()->removeItem(std::get<ActivityEntry::Kind::Moved>(entries["gone.pdf"].kind.value).to.path());
+    const auto& goneTo = std::get<ActivityEntry::Kind::Moved>(entries["gone.pdf"].kind.value).to;
+    platform::FileSystem::real()->removeItem(goneTo.path());
     std::map<std::string, ActionExecutor::ReversalResult> results;
     QObject receiver;
     auto undo = [&](const std::string& name, const ActivityEntry& entry) {
-        state.undo(entry, &receiver, [&, name](const ActionExecutor::ReversalResult& result) { results.emplace(name, result); });
+        state.undo(entry, &receiver,
+                   [&, name](const ActionExecutor::ReversalResult& result) { results.emplace(name, result); });
     };
     for (const auto& [name, entry] : entries) undo(name, entry);
     ASSERT_TRUE(waitFor([&] { return results.size() == 3; }));
     settle(state);
-    for (const auto& [name, result] : results) EXPECT_EQ(result.isDone(), name != "gone.pdf") << name << ": " << result.message();
+    for (const auto& [name, result] : results) {
+        EXPECT_EQ(result.isDone(), name != "gone.pdf") << name << ": " << result.message();
+    }
     EXPECT_EQ(readFile(home / "Downloads/a.pdf"), "contents of Downloads/a.pdf");
     EXPECT_TRUE(exists("Documents/copy.bin"));
     EXPECT_EQ(count(state.priorsStore(), "Documents/Invoices", false), 1);

@@ -24,10 +24,7 @@ TEST(HomeFolder, AnEmptyOverrideIsAbsentAndARelativeOneIsTakenFromTheCurrentFold
     char previous[4096];
     ASSERT_TRUE(::getcwd(previous, sizeof previous));
     ASSERT_EQ(::chdir((dir / "work").c_str()), 0);
-    struct Case {
-        const char* value;
-        std::optional<std::string> expected;
-    } cases[] = {
+    struct Case { const char* value; std::optional<std::string> expected; } cases[] = {
         {nullptr, std::nullopt},
         {"", std::nullopt},
         {"home", dir / "work/home"},
@@ -135,12 +132,10 @@ TEST(ScanSettings, SavesSortedKeysWithoutAbsentOnesAndKeepsTheOldFileWhenAWriteF
 }
 
 TEST(ScanSettings, AFileThatCantBeReadIsSetAsideBeforeItIsReplaced) {
-    struct Case {
-        const char* what;
-        std::string contents;
-    } cases[] = {
+    struct Case { const char* what; std::string contents; } cases[] = {
         {"damaged", "{\"disabledFolders\": [\"Music\"], \"enabledExter"},
-        {"far too large", "{\"disabledFolders\": [\"" + std::string(50 << 20, 'x') + "\"], \"enabledExternalVolumes\": []}"},
+        {"far too large",
+         "{\"disabledFolders\": [\"" + std::string(50 << 20, 'x') + "\"], \"enabledExternalVolumes\": []}"},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -45,10 +45,7 @@ TEST(Bevel, DrawsTwoRingsInOrderAndNothingBelowFourPixels) {
     EXPECT_EQ(smallest.pixelColor(2, 2), shadow);
     EXPECT_EQ(smallest.pixelColor(3, 3), darkShadow);
 
-    struct Case {
-        BevelStyle style;
-        QColor outerTopLeft, innerTopLeft, outerBottomRight, innerBottomRight;
-    };
+    struct Case { BevelStyle style; QColor outerTopLeft, innerTopLeft, outerBottomRight, innerBottomRight; };
     for (const Case& c : {Case{BevelStyle::raised, light, highlight, darkShadow, shadow},
                           Case{BevelStyle::pressed, darkShadow, shadow, light, highlight},
                           Case{BevelStyle::sunkenWell, shadow, darkShadow, highlight, light},

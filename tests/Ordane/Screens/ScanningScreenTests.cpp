@@ -27,12 +27,8 @@ TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhaseAndStopLookingCanc
     auto* bar = screen.findChild<retro::ProgressBar*>(QStringLiteral("progressBar"));
     ASSERT_TRUE(bar);
     EXPECT_EQ(bar->width(), 420);
-    struct Case {
-        std::optional<ScanProgress::Phase> phase;  // none: no report yet
-        const char* label;
-        const char* value;
-        std::optional<int> lit;  // none: the marquee runs
-    };
+    // No phase: no report yet; no lit block: the marquee runs.
+    struct Case { std::optional<ScanProgress::Phase> phase; const char* label; const char* value; std::optional<int> lit; };
     for (const Case& c : {Case{std::nullopt, "Now in:", "Getting ready…", std::nullopt},
                           Case{ScanProgress::Walking{}, "Now in:", "Receipts", std::nullopt},
                           Case{ScanProgress::ReadingDocuments{0, 0}, "Now:", "Reading documents", std::nullopt},
