@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -119,5 +120,33 @@ private:
     std::map<std::string, int64_t> unsyncedData_;  // path -> bytes on disk
     std::vector<NameChange> unsyncedNames_;         // in the order they were made
 };
+
+// One point at which a run is cut short: a crash after `changes` changing calls, or a power failure there.
+struct CrashPoint {
+    bool powerLoss;
+    int changes;
+    void arm(FaultInjectingFileSystem& fs) const {
+        if (powerLoss) fs.losePowerAtCrash();
+        fs.crashAfter(changes);
+    }
+    std::string when() const { return (powerLoss ? "power failure after " : "crash after ") + std::to_string(changes); }
+};
+
+// Whether `steps` were cut short by the simulated crash.
+inline bool crashes(const std::function<void()>& steps) {
+    try {
+        steps();
+    } catch (const SimulatedCrash&) {
+        return true;
+    }
+    return false;
+}
+
+// Runs `attempt` at every crash point, then at every power failure, until it returns that the run ended uncut.
+inline void atEveryCrashPoint(const std::function<bool(const CrashPoint&)>& attempt) {
+    for (bool powerLoss : {false, true}) {
+        for (int changes = 0; attempt(CrashPoint{powerLoss, changes}); ++changes) {}
+    }
+}
 
 }  // namespace ordane::testing

@@ -7,12 +7,8 @@
 #include "ActionWorkspace.hpp"
 
 using namespace ordane;
-using ordane::testing::ActionWorkspace;
-using ordane::testing::namesIn;
-using ordane::testing::readFile;
-using ordane::testing::SimulatedCrash;
-using ordane::testing::writeFile;
-using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
+using namespace ordane::testing;
+using Operation = FaultInjectingFileSystem::Operation;
 using State = PlannedAction::State;
 
 namespace {
@@ -24,30 +20,39 @@ std::optional<URL> resultURL(const PlannedAction& action) {
 
 }  // namespace
 
-TEST(ActionExecutor, MovesRunFirstThenTrashesWithProgressJournalAndActivity) {
+// Moves run before trashes. A run stopped before its third action keeps its plan in the journal; running that plan
+// again passes over what is no longer pending, but counts it.
+TEST(ActionExecutor, MovesRunFirstThenTrashesAndAStoppedRunIsFinishedFromTheJournal) {
     ActionWorkspace w;
-    for (const char* name : {"A.txt", "B.txt", "C.txt", "D.txt"}) writeFile(w.dir / (std::string("in/") + name), name);
-    ActionPlan plan = ActionWorkspace::plan({w.trashing("in/A.txt"), w.move("in/B.txt", "out/B.txt"),
-                                             w.trashing("in/C.txt"), w.move("in/D.txt", "out/D.txt")});
+    for (std::string name : {"A.txt", "B.txt", "C.txt", "D.txt", "E.txt"}) writeFile(w.dir / ("in/" + name), name);
+    ActionPlan plan = ActionWorkspace::plan({w.trashing("in/A.txt"), w.move("in/B.txt", "out/B.txt"), w.trashing("in/C.txt"),
+                                             w.move("in/D.txt", "out/D.txt"), w.trashing("in/E.txt")});
     plan.actions[1].recognitionKind = "invoice";
+    plan.actions[4].state = State::skipped("Changed since the scan.");
 
     std::vector<std::pair<UUID, int>> calls;
-    ActionPlan result = w.executor.execute(plan, w.journal, w.activity, [&](const PlannedAction& action, int position, int total) {
+    bool stop = true;
+    auto progress = [&](const PlannedAction& action, int position, int total) {
         EXPECT_TRUE(action.state.isPending());
-        EXPECT_EQ(total, 4);
+        EXPECT_EQ(total, 5);
         calls.emplace_back(action.id, position);
         // The journal holds the plan as of the last finished action.
-        EXPECT_EQ(w.journal.loadAll().at(0).pendingActions().size(), size_t(4 - position + 1));
+        EXPECT_EQ(w.journal.loadAll().at(0).pendingActions().size(), size_t(5 - position));
         // Both moves are done before the first trash starts.
         EXPECT_TRUE(position != 3 || (w.fs->exists(w.dir / "out/D.txt") && w.fs->exists(w.dir / "in/A.txt")));
-    });
+        if (position == 3 && std::exchange(stop, false)) throw SimulatedCrash{};
+    };
+    EXPECT_THROW(w.executor.execute(plan, w.journal, w.activity, progress), SimulatedCrash);
+    ASSERT_EQ(w.journal.loadAll().size(), 1u);
+    ActionPlan result = w.executor.execute(w.journal.loadAll()[0], w.journal, w.activity, progress);
 
-    EXPECT_EQ(calls, (std::vector<std::pair<UUID, int>>{{plan.actions[1].id, 1}, {plan.actions[3].id, 2},
-                                                        {plan.actions[0].id, 3}, {plan.actions[2].id, 4}}));
+    const auto& a = plan.actions;
+    EXPECT_EQ(calls, (std::vector<std::pair<UUID, int>>{{a[1].id, 1}, {a[3].id, 2}, {a[0].id, 3}, {a[0].id, 3}, {a[2].id, 4}}));
     EXPECT_EQ(resultURL(result.actions[1]), w.url("out/B.txt"));
     EXPECT_EQ(resultURL(result.actions[0]), URL::fileURL(w.trashDirectory + "/files/A.txt"));
     EXPECT_EQ(readFile(w.trashDirectory + "/files/C.txt"), "C.txt");
     EXPECT_EQ(readFile(w.dir / "out/D.txt"), "D.txt");
+    EXPECT_EQ(result.actions[4], a[4]);
     EXPECT_TRUE(w.fs->listDirectory(w.dir / "support/journal").empty());
 
     // The file keeps the order of the run.
@@ -61,22 +66,6 @@ TEST(ActionExecutor, MovesRunFirstThenTrashesWithProgressJournalAndActivity) {
         EXPECT_TRUE(entry.undoable && !entry.undoableNote);
         EXPECT_EQ(entry.sizeBytes, 5);
     }
-}
-
-TEST(ActionExecutor, ActionsThatAreNotPendingArePassedOverButCounted) {
-    ActionWorkspace w;
-    writeFile(w.dir / "a", "a");
-    writeFile(w.dir / "c", "c");
-    ActionPlan plan = ActionWorkspace::plan({w.move("a", "x/a"), w.move("a", "x/b"), w.move("c", "x/c")});
-    plan.actions[1].state = State::done(w.url("somewhere"));
-    std::vector<int> positions;
-    ActionPlan result = w.executor.execute(plan, w.journal, w.activity, [&](const PlannedAction&, int position, int total) {
-        positions.push_back(position);
-        EXPECT_EQ(total, 3);
-    });
-    EXPECT_EQ(positions, (std::vector<int>{1, 3}));
-    EXPECT_EQ(result.actions[1], plan.actions[1]);
-    EXPECT_EQ(w.activity.allEntries().size(), 2u);
 
     ActionPlan empty = ActionWorkspace::plan({});
     EXPECT_EQ(w.executor.execute(empty, w.journal, w.activity, [](const PlannedAction&, int, int) { FAIL(); }), empty);
@@ -111,23 +100,6 @@ TEST(ActionExecutor, EachRefusalOrFailureStaysInItsActionAndTheRunGoesOn) {
     EXPECT_EQ(readFile(w.dir / "in/full.bin"), "x");
     ASSERT_EQ(w.activity.allEntries().size(), 1u);  // kept in memory for the next save
     EXPECT_EQ(w.activity.allEntries()[0].kind, ActivityEntry::Kind::moved(w.url("in/Report.pdf"), w.url("out/Report 2.pdf")));
-}
-
-TEST(ActionExecutor, AStopAfterTheThirdOfFiveActionsLeavesThemInTheJournal) {
-    ActionWorkspace w;
-    std::vector<PlannedAction> actions;
-    for (std::string name : {"f0", "f1", "f2", "f3", "f4"}) {
-        writeFile(w.dir / name, name);
-        actions.push_back(w.move(name, "out/" + name));
-    }
-    auto stopAtFourth = [](const PlannedAction&, int position, int) {
-        if (position == 4) throw SimulatedCrash{};
-    };
-    EXPECT_THROW(w.run(actions, stopAtFourth), SimulatedCrash);
-    std::vector<ActionPlan> interrupted = w.journal.loadAll();
-    ASSERT_EQ(interrupted.size(), 1u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(resultURL(interrupted[0].actions[i]), w.url("out/f" + std::to_string(i)));
-    EXPECT_EQ(interrupted[0].pendingActions().size(), 2u);
 }
 
 // The program started twice runs one plan twice: the second run waits for the first, then finds
@@ -166,49 +138,39 @@ TEST(ActionExecutor, TwoRunsOfOnePlanTakeTurns) {
 
 // A crash of the process, or a power failure that loses what was not flushed, at any step.
 TEST(ActionExecutor, ACrashAtAnyStepLeavesEveryFileWholeAndTheRecordsTruthful) {
-    for (bool powerLoss : {false, true}) {
-        for (int changes = 0;; ++changes) {
-            ActionWorkspace w;
-            writeFile(w.dir / "a.txt", "alpha");
-            writeFile(w.dir / "b/inner.txt", "beta");
-            writeFile(w.dir / "c.txt", "gamma");
-            writeFile(w.dir / "d.txt", "delta");
-            std::vector<PlannedAction> actions = {w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt"),
-                                                  w.move("d.txt", "moved/d.txt")};
-            w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
-            if (powerLoss) w.fs->losePowerAtCrash();
-            w.fs->crashAfter(changes);
-            bool crashed = false;
-            try {
-                w.run(actions);
-            } catch (const SimulatedCrash&) {
-                crashed = true;
+    atEveryCrashPoint([](const CrashPoint& point) {
+        ActionWorkspace w;
+        writeFile(w.dir / "a.txt", "alpha");
+        writeFile(w.dir / "b/inner.txt", "beta");
+        writeFile(w.dir / "c.txt", "gamma");
+        writeFile(w.dir / "d.txt", "delta");
+        std::vector<PlannedAction> actions = {w.trashing("a.txt"), w.move("b", "moved/b"), w.trashing("c.txt"),
+                                              w.move("d.txt", "moved/d.txt")};
+        w.fs->fail(Operation::moveNoReplace, "/b ->", EXDEV);  // the folder is copied
+        point.arm(*w.fs);
+        bool crashed = crashes([&] { w.run(actions); });
+        auto real = platform::FileSystem::real();
+        auto whole = [&](const std::string& here, const std::string& there, const std::string& contents) {
+            return (real->exists(here) && readFile(here) == contents) || (real->exists(there) && readFile(there) == contents);
+        };
+        EXPECT_TRUE(whole(w.dir / "a.txt", w.trashDirectory + "/files/a.txt", "alpha")) << point.when();
+        EXPECT_TRUE(whole(w.dir / "b/inner.txt", w.dir / "moved/b/inner.txt", "beta")) << point.when();
+        EXPECT_TRUE(whole(w.dir / "c.txt", w.trashDirectory + "/files/c.txt", "gamma")) << point.when();
+        EXPECT_TRUE(whole(w.dir / "d.txt", w.dir / "moved/d.txt", "delta")) << point.when();
+        // What the journal and the activity list call done is done.
+        platform::Trash trash{real, w.trashDirectory, 1234};
+        for (const ActionPlan& journalled : ActionJournal{w.journal.directory, real}.loadAll()) {
+            for (const PlannedAction& action : journalled.actions) {
+                auto url = resultURL(action);
+                EXPECT_TRUE(!url || real->exists(url->path())) << point.when();
             }
-            const std::string when = (powerLoss ? "power failure after " : "crash after ") + std::to_string(changes);
-            auto whole = [&](const std::string& here, const std::string& there, const std::string& contents) {
-                auto fs = platform::FileSystem::real();
-                return (fs->exists(here) && readFile(here) == contents) || (fs->exists(there) && readFile(there) == contents);
-            };
-            EXPECT_TRUE(whole(w.dir / "a.txt", w.trashDirectory + "/files/a.txt", "alpha")) << when;
-            EXPECT_TRUE(whole(w.dir / "b/inner.txt", w.dir / "moved/b/inner.txt", "beta")) << when;
-            EXPECT_TRUE(whole(w.dir / "c.txt", w.trashDirectory + "/files/c.txt", "gamma")) << when;
-            EXPECT_TRUE(whole(w.dir / "d.txt", w.dir / "moved/d.txt", "delta")) << when;
-            // What the journal and the activity list call done is done.
-            auto real = platform::FileSystem::real();
-            platform::Trash trash{real, w.trashDirectory, 1234};
-            for (const ActionPlan& journalled : ActionJournal{w.journal.directory, real}.loadAll()) {
-                for (const PlannedAction& action : journalled.actions) {
-                    auto url = resultURL(action);
-                    EXPECT_TRUE(!url || real->exists(url->path())) << when;
-                }
-            }
-            for (const ActivityEntry& entry : ActivityStore{w.activity.fileURL(), real}.allEntries()) {
-                const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
-                const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
-                EXPECT_TRUE(real->exists(moved ? moved->to.path() : trashed->trashURL.path())) << when;
-                EXPECT_TRUE(!trashed || trash.recordsOrigin(trashed->trashURL.path(), trashed->original.path())) << when;
-            }
-            if (!crashed) break;
         }
-    }
+        for (const ActivityEntry& entry : ActivityStore{w.activity.fileURL(), real}.allEntries()) {
+            const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
+            const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
+            EXPECT_TRUE(real->exists(moved ? moved->to.path() : trashed->trashURL.path())) << point.when();
+            EXPECT_TRUE(!trashed || trash.recordsOrigin(trashed->trashURL.path(), trashed->original.path())) << point.when();
+        }
+        return crashed;
+    });
 }

@@ -5,15 +5,8 @@
 #include "Support/Command.hpp"
 
 using namespace ordane;
-using ordane::testing::ActionWorkspace;
-using ordane::testing::hasProgram;
-using ordane::testing::namesIn;
-using ordane::testing::readFile;
-using ordane::testing::runCommand;
-using ordane::testing::toolEnvironment;
-using ordane::testing::treeDifference;
-using ordane::testing::writeFile;
-using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
+using namespace ordane::testing;
+using Operation = FaultInjectingFileSystem::Operation;
 using Result = ActionExecutor::ReversalResult;
 
 namespace {
@@ -23,144 +16,95 @@ const std::string noLongerInTrash = "That file is no longer in the Trash. The Tr
 
 }  // namespace
 
-TEST(Undo, PutsAMovedItemBackAndRecordsItOnce) {
+TEST(Undo, PutsAMovedItemBackUnderAFreeNameAndRecordsItOnce) {
     ActionWorkspace w;
     writeFile(w.dir / "docs/bill.pdf", "bill");
+    writeFile(w.dir / "docs/gone.txt", "g");
     writeFile(w.dir / "b", "b");
     ActivityEntry trashed = w.runOne(w.trashing("b"));
     ActivityEntry moved = w.runOne(w.move("docs/bill.pdf", "Bills/bill.pdf"));
+    ActivityEntry gone = w.runOne(w.move("docs/gone.txt", "out/gone.txt"));
     // Only moves undo and only trashed items restore.
     EXPECT_EQ(w.executor.undo(trashed, w.activity), Result::notPossible(cantUndo));
     EXPECT_EQ(w.executor.restoreFromTrash(moved, w.activity), Result::notPossible(cantUndo));
     EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
+    w.fs->removeItem(w.dir / "out/gone.txt");
+    EXPECT_EQ(w.executor.undo(gone, w.activity),
+              Result::notPossible("gone.txt isn't where it was when I looked, so I left everything alone."));
+    EXPECT_TRUE(w.activity.entry(gone.id)->undoable);
 
     writeFile(w.dir / "Bills/bill.pdf", "bill, annotated later");  // edits don't stop an undo
+    writeFile(w.dir / "docs/bill.pdf", "a new file");
     EXPECT_EQ(w.executor.undo(moved, w.activity), Result::done());
-    EXPECT_EQ(readFile(w.dir / "docs/bill.pdf"), "bill, annotated later");
+    EXPECT_EQ(readFile(w.dir / "docs/bill 2.pdf"), "bill, annotated later");
+    EXPECT_EQ(readFile(w.dir / "docs/bill.pdf"), "a new file");
     EXPECT_FALSE(w.fs->exists(w.dir / "Bills/bill.pdf"));
 
-    ActivityEntry old = *w.activity.entry(moved.id);
-    EXPECT_FALSE(old.undoable);
-    EXPECT_EQ(old.undoableNote, "Undone.");
     std::vector<ActivityEntry> stored = json::array<ActivityEntry>(json::parse(readFile(w.dir / "support/activity.json")));
-    ASSERT_EQ(stored.size(), 3u);
-    EXPECT_EQ(stored[2].kind, ActivityEntry::Kind::undone(moved.id));
-    EXPECT_EQ(stored[2].sizeBytes, 4);
-    EXPECT_TRUE(stored[2].undoable);
+    ASSERT_EQ(stored.size(), 4u);
+    EXPECT_EQ(stored[3].kind, ActivityEntry::Kind::undone(moved.id));
+    EXPECT_EQ(stored[3].sizeBytes, 4);
+    EXPECT_TRUE(stored[3].undoable);
 
-    EXPECT_EQ(w.executor.undo(old, w.activity), Result::notPossible(cantUndo));
-    EXPECT_EQ(w.executor.undo(stored[2], w.activity), Result::notPossible(cantUndo));
-    EXPECT_EQ(w.activity.allEntries().size(), 3u);
+    EXPECT_EQ(w.executor.undo(stored[3], w.activity), Result::notPossible(cantUndo));
+    EXPECT_EQ(w.activity.allEntries().size(), 4u);
 }
 
-TEST(Undo, ATakenFormerNameGivesAFreeNameAndAGoneItemIsRefused) {
-    ActionWorkspace w;
-    writeFile(w.dir / "docs/Report.pdf", "moved one");
-    writeFile(w.dir / "docs/gone.txt", "g");
-    ActivityEntry moved = w.runOne(w.move("docs/Report.pdf", "out/Report.pdf"));
-    ActivityEntry second = w.runOne(w.move("docs/gone.txt", "out/gone.txt"));
-    writeFile(w.dir / "docs/Report.pdf", "a new file");
-    EXPECT_EQ(w.executor.undo(moved, w.activity), Result::done());
-    EXPECT_EQ(readFile(w.dir / "docs/Report 2.pdf"), "moved one");
-    EXPECT_EQ(readFile(w.dir / "docs/Report.pdf"), "a new file");
-
-    w.fs->removeItem(w.dir / "out/gone.txt");
-    EXPECT_EQ(w.executor.undo(second, w.activity),
-              Result::notPossible("gone.txt isn't where it was when I looked, so I left everything alone."));
-    EXPECT_TRUE(w.activity.entry(second.id)->undoable);
-}
-
-TEST(Restore, TakesTheItemOutOfTheTrashAndCleansItsInfo) {
-    ActionWorkspace w;
-    writeFile(w.dir / "photos/trip/pic.jpg", "pixels");
-    ActivityEntry trashed = w.runOne(w.trashing("photos/trip/pic.jpg"));
-    writeFile(w.trashDirectory + "/directorysizes", "10 1700000000 other\n6 1700000000 pic.jpg\n");
-    w.fs->removeTree(w.dir / "photos");  // the former folder is gone too
-
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::done());
-    EXPECT_EQ(readFile(w.dir / "photos/trip/pic.jpg"), "pixels");
-    EXPECT_TRUE(w.fs->listDirectory(w.trashDirectory + "/files").empty());
-    EXPECT_TRUE(w.fs->listDirectory(w.trashDirectory + "/info").empty());
-    EXPECT_EQ(readFile(w.trashDirectory + "/directorysizes"), "10 1700000000 other\n");
-
-    ActivityEntry old = *w.activity.entry(trashed.id);
-    EXPECT_FALSE(old.undoable);
-    EXPECT_EQ(old.undoableNote, "Taken back out of the Trash.");
-    EXPECT_EQ(w.activity.allEntries().size(), 2u);
-    EXPECT_EQ(w.executor.restoreFromTrash(old, w.activity), Result::notPossible(cantUndo));
-}
-
-TEST(Restore, AnEmptiedTrashEndsTheEntryForGood) {
-    ActionWorkspace w;
-    writeFile(w.dir / "old.log", "log");
-    writeFile(w.dir / "new.log", "log");
-    ActivityEntry trashed = w.runOne(w.trashing("old.log"));
-    w.fs->removeItem(w.trashDirectory + "/files/old.log");
-    w.fs->removeItem(w.trashDirectory + "/info/old.log.trashinfo");
-
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible(noLongerInTrash));
-    ActivityEntry after = *w.activity.entry(trashed.id);
-    EXPECT_FALSE(after.undoable);
-    EXPECT_EQ(after.undoableNote, "The Trash was emptied, so this can't come back from there.");
-    EXPECT_EQ(w.executor.restoreFromTrash(after, w.activity), Result::notPossible(cantUndo));
-    EXPECT_EQ(w.activity.allEntries().size(), 1u);
-
-    // Emptied by a tool that removes the files and info folders themselves: the Trash is there,
-    // so this is no drive that went away.
-    ActivityEntry second = w.runOne(w.trashing("new.log"));
-    w.fs->removeTree(w.trashDirectory + "/files");
-    w.fs->removeTree(w.trashDirectory + "/info");
-    EXPECT_EQ(w.executor.restoreFromTrash(second, w.activity), Result::notPossible(noLongerInTrash));
-    EXPECT_FALSE(w.activity.entry(second.id)->undoable);
-}
-
-TEST(Restore, AnUnreachableTrashLeavesTheEntryUndoable) {
-    ActionWorkspace w;
-    writeFile(w.dir / "a.txt", "a");
-    ActivityEntry trashed = w.runOne(w.trashing("a.txt"));
-    // As if the drive holding that trash were unplugged: its folder isn't there at all.
-    w.fs->moveNoReplace(w.trashDirectory, w.dir / "unplugged");
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity),
-              Result::notPossible("I can't reach the Trash on that drive right now. Connect the drive and try again."));
-    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
-
-    w.fs->moveNoReplace(w.dir / "unplugged", w.trashDirectory);
-    EXPECT_EQ(w.executor.restoreFromTrash(*w.activity.entry(trashed.id), w.activity), Result::done());
-    EXPECT_EQ(readFile(w.dir / "a.txt"), "a");
-}
-
-TEST(Restore, AnotherItemUnderTheSameTrashNameIsNeverTakenOut) {
-    ActionWorkspace w;
-    writeFile(w.dir / "one/a.txt", "ours");
-    ActivityEntry trashed = w.runOne(w.trashing("one/a.txt"));
-    // Ours left the Trash by other means; another a.txt came in under the same name.
-    w.fs->moveNoReplace(w.trashDirectory + "/files/a.txt", w.dir / "one/a.txt");
-    w.fs->removeItem(w.trashDirectory + "/info/a.txt.trashinfo");
-    writeFile(w.dir / "two/a.txt", "someone else's");
-    ASSERT_EQ(w.trash.trashItem(w.dir / "two/a.txt"), w.trashDirectory + "/files/a.txt");
-
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible(noLongerInTrash));
-    EXPECT_EQ(readFile(w.trashDirectory + "/files/a.txt"), "someone else's");
-    EXPECT_EQ(readFile(w.dir / "one/a.txt"), "ours");
-    EXPECT_FALSE(w.activity.entry(trashed.id)->undoable);
-}
-
-TEST(Restore, AnInfoFileOrItemThatCantBeReadIsAFailureNotAnEmptiedTrash) {
-    ActionWorkspace w;
-    writeFile(w.dir / "a.txt", "a");
-    ActivityEntry trashed = w.runOne(w.trashing("a.txt"));
-    w.fs->fail(Operation::readFile, "a.txt.trashinfo", EIO);
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible("Input/output error."));
-    w.fs->clearFaults();
-    // A failing drive: its trash folder is there, the item in it can't be looked at just now.
-    w.fs->fail(Operation::exists, "/files/a.txt", EIO);
-    w.fs->fail(Operation::linkStatus, "/files/a.txt", EIO);
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible("Input/output error."));
-    EXPECT_TRUE(w.activity.entry(trashed.id)->undoable);
-
-    w.fs->clearFaults();
-    EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::done());
-    EXPECT_EQ(readFile(w.dir / "a.txt"), "a");
+// What can befall a trashed a.txt before it is restored. An item gone from the Trash ends the entry for good;
+// a Trash out of reach or that can't be read leaves it undoable, to be restored once that is mended.
+TEST(Restore, AnEmptiedTrashEndsTheEntryAndAnUnreachableOneLeavesItUndoable) {
+    using Mess = std::function<void(ActionWorkspace&)>;
+    const std::string failed = "Input/output error.";
+    const Mess heal = [](auto& w) { w.fs->clearFaults(); };
+    // What befalls a trashed a.txt, the outcome, and the mending after which it is restored (none: gone for good).
+    const std::vector<std::tuple<const char*, Mess, std::string, Mess>> cases = {
+        {"emptied", [](auto& w) {
+             w.fs->removeItem(w.trashDirectory + "/files/a.txt");
+             w.fs->removeItem(w.trashDirectory + "/info/a.txt.trashinfo");
+         }, noLongerInTrash, nullptr},
+        // The Trash is there, so this is no drive that went away.
+        {"emptied with its folders", [](auto& w) {
+             w.fs->removeTree(w.trashDirectory + "/files");
+             w.fs->removeTree(w.trashDirectory + "/info");
+         }, noLongerInTrash, nullptr},
+        // Ours left the Trash by other means; another a.txt came in under the same name, and must stay there.
+        {"another item under the name", [](auto& w) {
+             w.fs->moveNoReplace(w.trashDirectory + "/files/a.txt", w.dir / "a.txt");
+             w.fs->removeItem(w.trashDirectory + "/info/a.txt.trashinfo");
+             writeFile(w.dir / "two/a.txt", "someone else's");
+             ASSERT_EQ(w.trash.trashItem(w.dir / "two/a.txt"), w.trashDirectory + "/files/a.txt");
+         }, noLongerInTrash, nullptr},
+        // As if the drive holding that trash were unplugged: its folder isn't there at all.
+        {"unreachable", [](auto& w) { w.fs->moveNoReplace(w.trashDirectory, w.dir / "unplugged"); },
+         "I can't reach the Trash on that drive right now. Connect the drive and try again.",
+         [](auto& w) { w.fs->moveNoReplace(w.dir / "unplugged", w.trashDirectory); }},
+        {"info unreadable", [](auto& w) { w.fs->fail(Operation::readFile, "a.txt.trashinfo", EIO); }, failed, heal},
+        // A failing drive: its trash folder is there, the item in it can't be looked at just now.
+        {"item unreadable", [](auto& w) {
+             w.fs->fail(Operation::exists, "/files/a.txt", EIO);
+             w.fs->fail(Operation::linkStatus, "/files/a.txt", EIO);
+         }, failed, heal},
+    };
+    for (const auto& [what, make, result, mend] : cases) {
+        SCOPED_TRACE(what);
+        ActionWorkspace w;
+        writeFile(w.dir / "a.txt", "a");
+        ActivityEntry trashed = w.runOne(w.trashing("a.txt"));
+        make(w);
+        auto inTrash = [&, item = w.trashDirectory + "/files/a.txt"] {
+            return platform::FileSystem::real()->exists(item) ? std::optional(readFile(item)) : std::nullopt;
+        };
+        std::optional<std::string> before = inTrash();
+        EXPECT_EQ(w.executor.restoreFromTrash(trashed, w.activity), Result::notPossible(result));
+        EXPECT_EQ(inTrash(), before);
+        ActivityEntry after = *w.activity.entry(trashed.id);
+        EXPECT_EQ(after.undoable, mend != nullptr);
+        if (mend) mend(w);
+        else EXPECT_EQ(after.undoableNote, "The Trash was emptied, so this can't come back from there.");
+        EXPECT_EQ(w.executor.restoreFromTrash(after, w.activity), mend ? Result::done() : Result::notPossible(cantUndo));
+        EXPECT_EQ(w.activity.allEntries().size(), mend ? 2u : 1u);
+        EXPECT_EQ(w.fs->exists(w.dir / "a.txt") ? readFile(w.dir / "a.txt") : "a", "a");
+    }
 }
 
 TEST(Restore, ItemsThatGioPutsNextToOursAreLeftAlone) {
@@ -183,23 +127,22 @@ TEST(Restore, ItemsThatGioPutsNextToOursAreLeftAlone) {
     EXPECT_EQ(readFile(w.dir / "four/b.txt"), "ours, second in");
     EXPECT_EQ(namesIn(w.trashDirectory + "/files").size(), 2u);
     EXPECT_EQ(namesIn(w.trashDirectory + "/info").size(), 2u);
-
-    if (hasProgram("trash-list")) {
-        std::string listed = runCommand({"trash-list"}, toolEnvironment(w.dir.path())).output;
-        EXPECT_NE(listed.find(" " + w.dir / "two/a.txt\n"), std::string::npos) << listed;
-        EXPECT_NE(listed.find(" " + w.dir / "three/b.txt\n"), std::string::npos) << listed;
-        EXPECT_EQ(listed.find(w.dir / "one/a.txt"), std::string::npos) << listed;
-        EXPECT_EQ(listed.find(w.dir / "four/b.txt"), std::string::npos) << listed;
+    // What is left is gio's, each item with the info that names its place.
+    for (const std::string& name : namesIn(w.trashDirectory + "/files")) {
+        std::string item = w.trashDirectory + "/files/" + name;
+        EXPECT_TRUE(w.trash.recordsOrigin(item, w.dir / (readFile(item) == "gio's, same name" ? "two/a.txt" : "three/b.txt")))
+            << name;
     }
 }
 
+// Everything a plan did is taken back: the Trash is left as it was, former folders come back.
 TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     ActionWorkspace w;
     auto real = platform::FileSystem::real();
     writeFile(w.dir / "home/Downloads/invoice.pdf", std::string(5 << 20, 'i'));
     writeFile(w.dir / "home/Downloads/photos/a.jpg", "jpeg a");
     writeFile(w.dir / "home/Downloads/photos/raw/b.raw", std::string(1 << 20, 'b'));
-    writeFile(w.dir / "home/Desktop/old.dmg", "disk image");
+    writeFile(w.dir / "home/Desktop/old/old.dmg", "disk image");
     writeFile(w.dir / "home/Desktop/Report.pdf", "report");
     writeFile(w.dir / "home/Documents/Report.pdf", "another report already there");
     real->setPermissions(w.dir / "home/Downloads/invoice.pdf", 0600);
@@ -207,7 +150,7 @@ TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
 
     // The folder goes to another volume (and back) as two mounts of one file system would: by copy.
     w.fs->fail(Operation::moveNoReplace, "photos -> ", EXDEV);
-    ActionPlan result = w.run({w.trashing("home/Desktop/old.dmg"),
+    ActionPlan result = w.run({w.trashing("home/Desktop/old/old.dmg"),
                                w.move("home/Downloads/invoice.pdf", "home/Documents/Bills/invoice.pdf"),
                                w.action(PlannedAction::Kind::move(URL::fileURL(w.dir / "home/Downloads/photos", true),
                                                                   URL::fileURL(w.dir / "home/Pictures/photos", true))),
@@ -217,12 +160,25 @@ TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     }
     EXPECT_EQ(readFile(w.dir / "home/Documents/Report 2.pdf"), "report");
     EXPECT_FALSE(w.fs->exists(w.dir / "home/Downloads/photos"));
+    w.fs->removeTree(w.dir / "home/Desktop/old");
+    writeFile(w.trashDirectory + "/directorysizes", "10 1700000000 other\n10 1700000000 old.dmg\n");
 
-    for (const ActivityEntry& entry : w.activity.allEntries()) {
+    auto takeBack = [&](const ActivityEntry& entry) {
         bool trashed = std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value);
-        EXPECT_EQ(trashed ? w.executor.restoreFromTrash(entry, w.activity) : w.executor.undo(entry, w.activity),
-                  Result::done());
+        return trashed ? w.executor.restoreFromTrash(entry, w.activity) : w.executor.undo(entry, w.activity);
+    };
+    std::vector<ActivityEntry> done = w.activity.allEntries();
+    for (const ActivityEntry& entry : done) EXPECT_EQ(takeBack(entry), Result::done());
+    for (const ActivityEntry& entry : done) {
+        ActivityEntry after = *w.activity.entry(entry.id);
+        EXPECT_FALSE(after.undoable);
+        bool trashed = std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value);
+        EXPECT_EQ(after.undoableNote, trashed ? "Taken back out of the Trash." : "Undone.");
+        EXPECT_EQ(takeBack(after), Result::notPossible(cantUndo));
     }
+    EXPECT_TRUE(w.fs->listDirectory(w.trashDirectory + "/files").empty());
+    EXPECT_TRUE(w.fs->listDirectory(w.trashDirectory + "/info").empty());
+    EXPECT_EQ(readFile(w.trashDirectory + "/directorysizes"), "10 1700000000 other\n");
     w.fs->removeTree(w.dir / "home/Documents/Bills");
     w.fs->removeTree(w.dir / "home/Pictures");
     EXPECT_EQ(treeDifference(w.dir / "before", w.dir / "home"), std::nullopt);

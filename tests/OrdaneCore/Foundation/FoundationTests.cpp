@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <set>
 
 #include "OrdaneCore/Foundation/Json.hpp"
+#include "OrdaneCore/Foundation/UUID.hpp"
 
 using namespace ordane;
 
@@ -58,4 +62,32 @@ TEST(Json, TaggedUnionNeedsExactlyOneKey) {
         }
     }
     EXPECT_THROW(json::taggedCase(json::parse(R"({"a":1})")), DecodingError);
+}
+
+TEST(UUID, RandomIdsAreVersionFourAndDistinctEvenInAForkedChild) {
+    std::set<UUID> seen;
+    for (int i = 0; i < 5000; ++i) {
+        std::string text = seen.insert(UUID::random()).first->uuidString();
+        ASSERT_TRUE(text[14] == '4' && std::string("89AB").find(text[19]) != std::string::npos) << text;
+    }
+    EXPECT_EQ(seen.size(), 5000u);
+
+    // The pool is filled and part used; the child must not draw the parent's next ids.
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        UUID id = UUID::random();
+        ::_exit(::write(channel[1], id.bytes.data(), id.bytes.size()) == 16 ? 0 : 1);
+    }
+    UUID parentID = UUID::random();
+    UUID childID;
+    ASSERT_EQ(::read(channel[0], childID.bytes.data(), childID.bytes.size()), 16);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(channel[0]);
+    ::close(channel[1]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(parentID, childID);
 }

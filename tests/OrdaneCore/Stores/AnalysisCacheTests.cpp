@@ -79,17 +79,17 @@ struct AnalysisCacheTest : ::testing::Test {
 TEST_F(AnalysisCacheTest, AnEntryHoldsWhileSizeAndDateMatchWithinOneSecond) {
     auto cache = make();
     cache->store(bareEntry(100, modified), URL::fileURL("/home/u/a.pdf"));
-    auto at = [](double offset) { return record("/home/u/a.pdf", 100, modified.adding(offset)); };
-    EXPECT_TRUE(cache->cachedEntry(at(0.9)));
-    EXPECT_TRUE(cache->cachedEntry(at(-0.9)));
-    EXPECT_TRUE(cache->cachedEntry(at(1.0)));
-    EXPECT_FALSE(cache->cachedEntry(at(1.1)));
-    EXPECT_FALSE(cache->cachedEntry(at(-1.1)));
-    EXPECT_FALSE(cache->cachedEntry(record("/home/u/a.pdf", 101, modified)));
-    EXPECT_FALSE(cache->cachedEntry(record("/home/u/b.pdf", 100, modified)));
-    // The key is the path as found, not standardized.
-    EXPECT_FALSE(cache->cachedEntry(record("/home/u/./a.pdf", 100, modified)));
-    EXPECT_FALSE(cache->cachedEntry(record("/home/u/a.pdf", 100, std::nullopt)));
+    const std::vector<std::pair<FileRecord, bool>> cases{
+        {record("/home/u/a.pdf", 100, modified.adding(0.9)), true},
+        {record("/home/u/a.pdf", 100, modified.adding(-0.9)), true},
+        {record("/home/u/a.pdf", 100, modified.adding(1.0)), true},
+        {record("/home/u/a.pdf", 100, modified.adding(1.1)), false},
+        {record("/home/u/a.pdf", 100, modified.adding(-1.1)), false},
+        {record("/home/u/a.pdf", 101, modified), false},
+        {record("/home/u/b.pdf", 100, modified), false},
+        {record("/home/u/./a.pdf", 100, modified), false},  // the key is the path as found
+        {record("/home/u/a.pdf", 100, std::nullopt), false}};
+    for (const auto& [item, hit] : cases) EXPECT_EQ(cache->cachedEntry(item).has_value(), hit) << item.url.path();
 
     auto other = bareEntry(100, modified);
     other.schemaVersion = 2;
@@ -308,12 +308,9 @@ TEST_F(AnalysisCacheTest, EntriesThatCannotBeWrittenDoNotBlockTheSave) {
     badHash.fullSHA256 = "not a hash";
     auto unordered = fullEntry("/unordered");
     unordered.fingerprint->termFrequency.indices = {70, 3, 4095};
-    cache->store(nanDensity, URL::fileURL("/nan-density"));
-    cache->store(nanWeight, URL::fileURL("/nan-weight"));
-    cache->store(nanClaim, URL::fileURL("/nan-claim"));
-    cache->store(badText, URL::fileURL("/bad-text"));
-    cache->store(badHash, URL::fileURL("/bad-hash"));
-    cache->store(unordered, URL::fileURL("/unordered"));
+    for (const auto* entry : {&nanDensity, &nanWeight, &nanClaim, &badText, &badHash, &unordered}) {
+        cache->store(*entry, entry->insight->url);
+    }
     cache->store(fullEntry("/home/u/Caf\xe9.pdf"), URL::fileURL("/home/u/Caf\xe9.pdf"));  // a legal Linux name
     cache->store(fullEntry("/good"), URL::fileURL("/good"));
     cache->saveIfDirty();

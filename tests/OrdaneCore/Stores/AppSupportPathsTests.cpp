@@ -27,20 +27,11 @@ TEST(AppSupportPaths, NamesEveryFileBelowTheBaseFolder) {
     EXPECT_EQ(AppSupportPaths(URL::fileURL("/tmp/h/", true)), paths);
 }
 
-TEST(AppSupportPaths, EnsuringTheFoldersTwiceSucceeds) {
+TEST(AppSupportPaths, EnsuringTheFoldersTwiceSucceedsAndAFailureIsThrownBeforeTheJournalFolder) {
     TempDir home;
     const AppSupportPaths paths(URL::fileURL(home.path(), true));
-    paths.ensureDirectories();
-    paths.ensureDirectories();
-    EXPECT_TRUE(std::filesystem::is_directory(paths.base.path()));
-    EXPECT_TRUE(std::filesystem::is_directory(paths.journalDirectory().path()));
-}
-
-TEST(AppSupportPaths, AFailureIsThrownAndTheJournalFolderIsNotAttempted) {
-    TempDir home;
     ordane::testing::FaultInjectingFileSystem refusing;
     refusing.fail("createDirectories", ENOSPC, 1);
-    const AppSupportPaths paths(URL::fileURL(home.path(), true));
     try {
         paths.ensureDirectories(refusing);
         FAIL() << "expected the file system's error";
@@ -50,6 +41,9 @@ TEST(AppSupportPaths, AFailureIsThrownAndTheJournalFolderIsNotAttempted) {
     EXPECT_EQ(refusing.calls("createDirectories"), 1);
     EXPECT_FALSE(std::filesystem::exists(paths.base.path()));
 
+    paths.ensureDirectories();
+    paths.ensureDirectories();
+    EXPECT_TRUE(std::filesystem::is_directory(paths.journalDirectory().path()));
     TempDir blocked;
     ordane::testing::writeFile(blocked / "Library", "a file where a folder belongs");
     EXPECT_THROW(AppSupportPaths(URL::fileURL(blocked.path(), true)).ensureDirectories(), FileSystemError);

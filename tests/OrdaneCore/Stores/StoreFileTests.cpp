@@ -40,12 +40,7 @@ TEST(StoreFile, ReadsEntriesOfItsOwnVersionOnly) {
 
 TEST(StoreFile, CompactTextLeavesOutWhatCannotBeWritten) {
     std::map<std::string, double> entries = {
-        {"fine", 1.5},
-        {"nan", std::nan("")},
-        {"infinite", std::numeric_limits<double>::infinity()},
-        {"bad\xff key", 2.0},
-        {"whole", 2.0},
-    };
+        {"fine", 1.5}, {"nan", std::nan("")}, {"infinite", std::numeric_limits<double>::infinity()}, {"whole", 2.0}};
     // A raw Json(double) holds NaN silently (dump would write null); it must be left out instead.
     auto encode = [](double value) { return Json{{"v", value}}; };
     auto append = [&encode](std::string& out, double value) { json::appendCompact(out, encode(value)); };
@@ -53,11 +48,7 @@ TEST(StoreFile, CompactTextLeavesOutWhatCannotBeWritten) {
     EXPECT_EQ(text, R"({"version":1,"entries":{"fine":{"v":1.5},"whole":{"v":2.0}}})");
     EXPECT_EQ(entriesOf(text, 1).size(), 2u);
     EXPECT_EQ(StoreFile::writableObject(entries, encode), (Json{{"fine", {{"v", 1.5}}}, {"whole", {{"v", 2.0}}}}));
-    // An encoder that refuses its value leaves out only that entry.
-    auto strict = [](std::string& out, double value) { json::appendCompact(out, json::numberValue(value)); };
-    EXPECT_EQ(StoreFile::compactText(1, "entries", entries, strict), R"({"version":1,"entries":{"fine":1.5,"whole":2.0}})");
-    EXPECT_EQ(StoreFile::compactText(1, "entries", std::map<std::string, double>{}, strict),
-              R"({"version":1,"entries":{}})");
+    EXPECT_EQ(StoreFile::compactText(1, "entries", std::map<std::string, double>{}, append), R"({"version":1,"entries":{}})");
 }
 
 TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
@@ -78,7 +69,6 @@ TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
         });
     EXPECT_EQ(keys.size(), 8999u);
     EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
-    EXPECT_EQ(Json::parse(text)["entries"].size(), 8999u);
 
     // Written as it is encoded, the file holds exactly the same text, through any file system.
     TempDir dir;
@@ -92,14 +82,12 @@ TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
     EXPECT_EQ(faulting->calls("writeFileAtomically"), 1);
 
     // One damaged entry in the middle spoils the whole read.
-    std::string damaged = text;
-    damaged.replace(damaged.find("\"k106000\":6000"), 14, "\"k106000\":[60");
-    EXPECT_THROW(entriesOf(damaged), DecodingError);
-    damaged = text;
-    damaged.replace(damaged.find("\"k106000\":6000"), 14, "\"k106000\":6e0");
-    EXPECT_THROW(StoreFile::readEntries(
-                     damaged, 3, "entries", [](JsonReader& reader) { return reader.readInt64(); }, [](std::string, int64_t) {}),
-                 DecodingError);
+    for (const char* damage : {"\"k106000\":[60", "\"k106000\":6e0"}) {
+        std::string damaged = std::string(text).replace(text.find("\"k106000\":6000"), 14, damage);
+        EXPECT_THROW(StoreFile::readEntries(
+                         damaged, 3, "entries", [](JsonReader& reader) { return reader.readInt64(); }, [](std::string, int64_t) {}),
+                     DecodingError);
+    }
 }
 
 TEST(StoreFile, EachSetAsideGetsItsOwnName) {
@@ -111,12 +99,7 @@ TEST(StoreFile, EachSetAsideGetsItsOwnName) {
         EXPECT_FALSE(file.load([](std::string_view text) { return entriesOf(text, 1); }));
         EXPECT_TRUE(file.write("{}"));
     }
-    std::set<std::string> contents;
-    int count = 0;
-    for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
-        ++count;
-        contents.insert(ordane::testing::readFile(item.path()));
-    }
-    EXPECT_EQ(count, 4);
-    EXPECT_EQ(contents, (std::set<std::string>{"{}", "broken 0", "broken 1", "broken 2"}));
+    std::multiset<std::string> contents;
+    for (const auto& item : std::filesystem::directory_iterator(dir.path())) contents.insert(ordane::testing::readFile(item.path()));
+    EXPECT_EQ(contents, (std::multiset<std::string>{"{}", "broken 0", "broken 1", "broken 2"}));
 }

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "OrdaneCore/Actions/ActionJournal.hpp"
+#include "OrdaneCore/Actions/ActivityStore.hpp"
+#include "Support/FaultInjectingFileSystem.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+using Operation = FaultInjectingFileSystem::Operation;
+
+namespace {
+
+ActionPlan planCreatedAt(double seconds) {
+    PlannedAction action{UUID::random(), PlannedAction::Kind::trash(URL::fileURL("/home/u/a b.txt")), 5, 5,
+                         std::nullopt, std::nullopt, std::nullopt, PlannedAction::State::pending()};
+    return ActionPlan{UUID::random(), Date{seconds}, {action}};
+}
+
+ActivityEntry entryAt(double date) {
+    return ActivityEntry{UUID::random(), Date{date}, ActivityEntry::Kind::moved(URL::fileURL("/a"), URL::fileURL("/b")),
+                         10, true, std::nullopt, std::nullopt};
+}
+
+std::vector<double> datesOf(const std::vector<ActivityEntry>& entries) {
+    std::vector<double> dates;
+    for (const ActivityEntry& entry : entries) dates.push_back(entry.date.secondsSinceReferenceDate);
+    return dates;
+}
+
+std::vector<ActivityEntry> entriesInFile(const std::string& path) {
+    return json::array<ActivityEntry>(json::parse(readFile(path)));
+}
+
+struct Records {
+    TempDir dir;
+    std::shared_ptr<FaultInjectingFileSystem> fs = std::make_shared<FaultInjectingFileSystem>();
+    std::string folder = dir / "support";
+    std::string file = folder + "/activity.json";
+    ActionJournal journal{URL::fileURL(dir / "journal", true), fs};
+    ActivityStore store{URL::fileURL(file), fs};
+};
+
+}  // namespace
+
+TEST(ActionJournal, SavesOnePrettyFileNamedByTheUpperCaseIDAndLoadsPlansOldestFirst) {
+    Records f;
+    ActionPlan plan = planCreatedAt(100);
+    plan.id = *UUID::fromString("0a1b2c3d-4e5f-6789-abcd-ef0123456789");
+    f.journal.save(plan);
+    std::string text = readFile(f.dir / "journal/0A1B2C3D-4E5F-6789-ABCD-EF0123456789.json");
+    EXPECT_TRUE(text.starts_with("{\n"));
+    EXPECT_LT(text.find("\"actions\""), text.find("\"createdAt\""));
+    // Every "/" escaped, as in the stored form; files written either way are read.
+    EXPECT_NE(text.find(R"("file:\/\/\/home\/u\/a%20b.txt")"), std::string::npos);
+    for (size_t at = text.find('/'); at != std::string::npos; at = text.find('/', at + 1)) EXPECT_EQ(text[at - 1], '\\');
+    ActionPlan unescaped = planCreatedAt(200);
+    writeFile(f.dir / "journal/unescaped.json", json::dumpPretty(unescaped.toJson()));
+    plan.actions[0].state = PlannedAction::State::skipped("gone");
+    f.journal.save(plan);  // replaces the earlier file of the plan
+
+    std::vector<ActionPlan> sameDate = {planCreatedAt(70), planCreatedAt(70)};
+    ActionPlan earlier = planCreatedAt(50);
+    for (const ActionPlan& each : {sameDate[0], sameDate[1], earlier}) f.journal.save(each);
+    writeFile(f.dir / "journal/notes.txt", "notes");
+    writeFile(f.dir / "journal/broken.json", "{\"id\":");
+    writeFile(f.dir / "journal/shouting.JSON", json::dumpPretty(planCreatedAt(1).toJson()));
+    // Equal dates keep the listing's order.
+    if (sameDate[1].id.uuidString() < sameDate[0].id.uuidString()) std::swap(sameDate[0], sameDate[1]);
+    EXPECT_EQ(f.journal.loadAll(), (std::vector<ActionPlan>{earlier, sameDate[0], sameDate[1], plan, unescaped}));
+
+    // A file that can't be read is one plan fewer; a folder that can't be listed, none.
+    f.fs->fail(Operation::readFile, sameDate[0].id.uuidString(), EIO);
+    EXPECT_EQ(f.journal.loadAll(), (std::vector<ActionPlan>{earlier, sameDate[1], plan, unescaped}));
+    f.fs->fail(Operation::listDirectory, "journal", EIO);
+    EXPECT_TRUE(f.journal.loadAll().empty());
+    f.fs->clearFaults();
+
+    for (const ActionPlan& each : {plan, sameDate[0], sameDate[1], earlier, earlier, unescaped}) f.journal.remove(each);
+    EXPECT_EQ(f.fs->listDirectory(f.dir / "journal"),
+              (std::vector<std::string>{"broken.json", "notes.txt", "shouting.JSON", "unescaped.json"}));
+    EXPECT_TRUE(ActionJournal{URL::fileURL(f.dir / "missing", true)}.loadAll().empty());
+}
+
+TEST(ActivityStore, NewestFirstWhileThePrettyFileKeepsAppendOrder) {
+    Records f;
+    EXPECT_TRUE(f.store.allEntries().empty());
+    ActivityEntry sameA = entryAt(40);
+    ActivityEntry sameB = entryAt(40);
+    for (const ActivityEntry& entry : {entryAt(10), entryAt(30), entryAt(20), sameA, sameB}) f.store.append(entry);
+    EXPECT_TRUE(readFile(f.file).starts_with("[\n "));
+    std::vector<ActivityEntry> newest = f.store.allEntries();
+    EXPECT_EQ(datesOf(newest), (std::vector<double>{40, 40, 30, 20, 10}));
+    EXPECT_EQ(std::pair(newest[0].id, newest[1].id), std::pair(sameA.id, sameB.id));
+    EXPECT_EQ(datesOf(entriesInFile(f.file)), (std::vector<double>{10, 30, 20, 40, 40}));
+    // A second store reads what the first wrote.
+    EXPECT_EQ(ActivityStore(URL::fileURL(f.file)).allEntries(), newest);
+}
+
+TEST(ActivityStore, AFileThatCantBeReadOrDecodedIsSetAsideNotReplaced) {
+    const std::string damaged = R"([{"id": "not finished)";
+    const std::vector<ActivityEntry> earlier = {entryAt(1), entryAt(2)};
+    for (bool readable : {false, true}) {
+        Records f;
+        writeFile(f.file, readable ? damaged : json::dumpPretty(json::array(earlier)));
+        if (!readable) f.fs->fail(Operation::readFile, "activity.json", EIO, 0, 1);
+        EXPECT_TRUE(f.store.allEntries().empty());
+        ActivityEntry entry = entryAt(5);
+        f.store.append(entry);
+        EXPECT_EQ(entriesInFile(f.file), std::vector<ActivityEntry>{entry});
+        std::vector<std::string> names = f.fs->listDirectory(f.folder);
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_TRUE(names[1].starts_with("activity.json.unreadable-"));
+        EXPECT_EQ(readFile(f.folder + "/" + names[1]), readable ? damaged : json::dumpPretty(json::array(earlier)));
+    }
+
+    // A save before any read keeps the records on disk.
+    Records f;
+    writeFile(f.file, json::dumpPretty(json::array(earlier)));
+    f.store.save();
+    EXPECT_EQ(entriesInFile(f.file), earlier);
+}
