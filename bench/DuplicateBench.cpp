@@ -3,13 +3,17 @@
 // Generates a home folder of at least 50,000 files (many small, some of hundreds of MB, a fifth of
 // them copies, with same-size different-content files, same-start different-end files and hard
 // links), then times the analysis with an empty cache, with a warm cache, `jdupes -r` and
-// `rdfind -dryrun true`, best of a few rounds each. Prints the times, the ratios, the bytes read
-// (rchar of /proc/self/io; a reaped child's I/O is added to its parent's), the groups each tool
-// found and whether they agree. Every tool gets the same minimum size (4096 bytes); the tree has
-// no hidden files and no links to folders, and its hard links join no copies.
+// `rdfind -dryrun true`, best of a few rounds each. Every run is a process of its own, so its
+// wall time, CPU time (user + system, from wait4) and peak resident memory are its own. Prints
+// them, the ratios, the bytes read (rchar; a reaped child's I/O is added to its parent's), the
+// groups each tool found and whether they agree, and the CPU time of the analysis' stages. Every
+// tool gets the same minimum size (4096 bytes); the tree has no hidden files and no links to
+// folders, and its hard links join no copies. `--small` makes a tree of small files only (64 B
+// to 16 KiB) for measuring the cost per file; `--tree` measures an existing folder instead.
 //
-//   DuplicateBench [--files N] [--rounds R] [--dir PATH] [--keep]
+//   DuplicateBench [--files N] [--small] [--rounds R] [--dir PATH] [--keep] [--tree PATH]
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +34,7 @@
 #include <vector>
 
 #include "OrdaneCore/Analysis/Analyzer.hpp"
+#include "OrdaneCore/Analysis/Classifier.hpp"
 #include "OrdaneCore/Scan/ScanEngine.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 
@@ -45,7 +50,9 @@ struct Options {
     int files = 50'000;
     int rounds = 3;
     std::string dir;
+    std::string tree;
     bool keep = false;
+    bool small = false;
 };
 
 struct SplitMix {
@@ -77,7 +84,7 @@ int64_t sampleSize(SplitMix& random) {
     return random.between(400'001, 3'000'000);
 }
 
-std::vector<FilePlan> planTree(int count) {
+std::vector<FilePlan> planTree(int count, bool small) {
     SplitMix random{20240315};
     const char* tops[] = {"Documents", "Downloads", "Desktop", "Pictures", "Music", "Movies"};
     const char* extensions[] = {"pdf", "jpg", "txt", "mp3", "mov", "docx", "png", "bin"};
@@ -92,6 +99,7 @@ std::vector<FilePlan> planTree(int count) {
     };
     // A few big files, two of them copied and one imitated up to its last byte.
     for (int64_t megabytes : {120, 180, 250, 300}) {
+        if (small) megabytes /= 100;
         plans.push_back({name(plans.size()), megabytes * 1'000'000, random.next(), std::nullopt, std::nullopt});
         originals.push_back(plans.size() - 1);
     }
@@ -119,7 +127,7 @@ std::vector<FilePlan> planTree(int count) {
             plan.flip = plan.size - 1;
             ++sources[source];
         } else {
-            plan.size = sampleSize(random);
+            plan.size = small ? random.between(64, 16383) : sampleSize(random);
             originals.push_back(plans.size());
         }
         plans.push_back(plan);
@@ -192,49 +200,71 @@ IoCounters readIo() {
     return counters;
 }
 
+struct Usage {
+    double cpuSeconds = 0;  // user + system
+    int64_t peakKilobytes = 0;
+};
+
 struct Measurement {
     double seconds = 1e300;
+    double cpuSeconds = 1e300;
+    int64_t peakKilobytes = 0;
     int64_t rchar = 0;
     int64_t readBytes = 0;
     Groups groups;
 };
 
-template <class Body>
-void measure(Measurement& best, Body body) {
+double seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6; }
+
+// `body` runs one process and returns its usage; the groups are read from its output afterwards.
+template <class Body, class ReadGroups>
+void measure(Measurement& best, Body body, ReadGroups readGroups) {
     IoCounters before = readIo();
     auto start = Clock::now();
-    Groups groups = body();
-    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    Usage usage = body();
+    double wall = std::chrono::duration<double>(Clock::now() - start).count();
     IoCounters after = readIo();
-    if (seconds < best.seconds) {
-        best.seconds = seconds;
+    if (wall < best.seconds) {
+        best.seconds = wall;
         best.rchar = after.rchar - before.rchar;
         best.readBytes = after.readBytes - before.readBytes;
-        best.groups = std::move(groups);
+        best.groups = readGroups();
     }
+    best.cpuSeconds = std::min(best.cpuSeconds, usage.cpuSeconds);
+    best.peakKilobytes = std::max(best.peakKilobytes, usage.peakKilobytes);
 }
 
 // Runs a program with its output in `outputFile` (so reading it is not counted against it).
-void runTool(const std::vector<std::string>& arguments, const std::string& outputFile, const std::string& workDir) {
+Usage runTool(const std::vector<std::string>& arguments, const std::string& outputFile, const std::string& workDir,
+              const std::string& errorFile = "/dev/null") {
+    // A forked child's peak starts at its parent's resident size, so the peak is the one GNU time
+    // reports for the program it starts, a child of a small process.
+    const std::string statsFile = workDir + "/peak.txt";
+    std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M", "-o", statsFile};
+    timed.insert(timed.end(), arguments.begin(), arguments.end());
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         int out = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int devNull = ::open("/dev/null", O_WRONLY);
+        int devNull = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || devNull < 0 || ::chdir(workDir.c_str()) != 0) ::_exit(127);
         ::dup2(out, 1);
         ::dup2(devNull, 2);
         std::vector<char*> argv;
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const std::string& argument : timed) argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw std::runtime_error(arguments[0] + " failed (is it installed? apt-get install " + arguments[0] + ")");
     }
+    int64_t peakKilobytes = 0;
+    std::ifstream(statsFile) >> peakKilobytes;
+    return {seconds(usage.ru_utime) + seconds(usage.ru_stime), peakKilobytes};
 }
 
 Groups jdupesGroups(const std::string& outputFile) {
@@ -286,15 +316,50 @@ Groups rdfindGroups(const std::string& resultsFile) {
     return groups;
 }
 
-Groups ordaneGroups(const AnalysisResult& result) {
-    Groups groups;
-    for (const DuplicateGroup& group : result.exactGroups) {
-        std::vector<std::string> members;
-        for (const FileRecord& member : group.members()) members.push_back(member.url.path());
-        std::sort(members.begin(), members.end());
-        groups.insert(members);
+// The exact groups as jdupes prints them: one path a line, an empty line after each group.
+void printGroups(const std::vector<DuplicateGroup>& groups) {
+    for (const DuplicateGroup& group : groups) {
+        for (const FileRecord& member : group.members()) std::printf("%s\n", member.url.path().c_str());
+        std::printf("\n");
     }
-    return groups;
+}
+
+double cpuSecondsSoFar() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One measured run in a process of its own: "cold" (empty cache), "warm", "bare" (no cache) or
+// "stages" (no cache, each stage of the analysis timed on its own, written to stderr).
+int child(const std::string& mode, const std::string& home, const std::string& cacheFile) {
+    UserFolders folders(URL::fileURL(home, true));
+    Analyzer analyzer(folders, ScanRules::fixture());
+    if (mode == "cold" || mode == "warm") {
+        if (mode == "cold") fs::remove_all(fs::path(cacheFile).parent_path());
+        AnalysisCache cache(URL::fileURL(cacheFile));
+        printGroups(analyzer.analyze(scan(home), Date::now(), {}, &cache, nullptr).exactGroups);
+    } else if (mode == "bare") {
+        printGroups(analyzer.analyze(scan(home), Date::now(), {}, nullptr, nullptr).exactGroups);
+    } else if (mode == "stages") {
+        double start = cpuSecondsSoFar();
+        std::vector<FileRecord> records = scan(home);
+        double scanned = cpuSecondsSoFar();
+        DuplicateFinder finder(folders);
+        std::vector<DuplicateGroup> exact = finder.exactGroups(records, nullptr, nullptr);
+        double searched = cpuSecondsSoFar();
+        std::vector<DuplicateGroup> named = finder.nameGroups(records, exact);
+        double grouped = cpuSecondsSoFar();
+        Classifier classifier(folders, ScanRules::fixture(), Date::now());
+        std::vector<Finding> findings = classifier.classify(records, exact, {});
+        double classified = cpuSecondsSoFar();
+        std::fprintf(stderr, "%zu %.3f %.3f %.3f %.3f\n", records.size(), scanned - start, searched - scanned,
+                     grouped - searched, classified - grouped);
+        printGroups(exact);
+    } else {
+        throw std::invalid_argument("unknown mode " + mode);
+    }
+    return 0;
 }
 
 int64_t groupedFiles(const Groups& groups) {
@@ -313,36 +378,46 @@ Options parse(int argc, char** argv) {
             options.rounds = std::max(1, std::atoi(argv[++i]));
         } else if (argument == "--dir" && i + 1 < argc) {
             options.dir = argv[++i];
+        } else if (argument == "--tree" && i + 1 < argc) {
+            options.tree = argv[++i];
         } else if (argument == "--keep") {
             options.keep = true;
+        } else if (argument == "--small") {
+            options.small = true;
         } else {
-            throw std::invalid_argument("usage: DuplicateBench [--files N] [--rounds R] [--dir PATH] [--keep]");
+            throw std::invalid_argument(
+                "usage: DuplicateBench [--files N] [--small] [--rounds R] [--dir PATH] [--keep] [--tree PATH]");
         }
     }
     return options;
 }
 
-void printRow(const char* tool, const Measurement& m, const Measurement& reference) {
-    std::printf("%-22s %9.3f s  %6.2fx  %12.1f MB read (%8.1f MB from disk)  %6zu groups  %7lld files\n", tool,
-                m.seconds, m.seconds / reference.seconds, static_cast<double>(m.rchar) / 1e6,
-                static_cast<double>(m.readBytes) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
+void printRow(const char* tool, const Measurement& m, const Measurement& reference, size_t files) {
+    std::printf(
+        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read  %6zu groups  "
+        "%7lld files\n",
+        tool, m.seconds, m.seconds / reference.seconds, m.cpuSeconds, m.cpuSeconds / reference.cpuSeconds,
+        m.cpuSeconds * 1e6 / static_cast<double>(files), static_cast<double>(m.peakKilobytes) / 1024.0,
+        static_cast<double>(m.peakKilobytes) / static_cast<double>(reference.peakKilobytes),
+        static_cast<double>(m.rchar) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
+        if (argc == 5 && std::string(argv[1]) == "--child") return child(argv[2], argv[3], argv[4]);
         Options options = parse(argc, argv);
         std::string base = options.dir;
         if (base.empty()) {
             base = (fs::temp_directory_path() / "ordane-duplicate-bench-XXXXXX").string();
             if (!::mkdtemp(base.data())) throw std::runtime_error("cannot create a temporary folder");
         }
-        std::string home = base + "/home";
+        std::string home = options.tree.empty() ? base + "/home" : fs::canonical(options.tree).string();
         std::string cacheFile = base + "/cache/analysis-cache.json";
 
         if (!fs::exists(home)) {
-            std::vector<FilePlan> plans = planTree(options.files);
+            std::vector<FilePlan> plans = planTree(options.files, options.small);
             int64_t bytes = 0;
             for (const FilePlan& plan : plans) bytes += plan.hardLinkOf ? 0 : plan.size;
             std::printf("generating %zu files, %.2f GB, in %s\n", plans.size(), static_cast<double>(bytes) / 1e9,
@@ -351,59 +426,66 @@ int main(int argc, char** argv) {
             generate(home, plans);
         }
         // One full read so every tool meets the same warm page cache.
-        std::vector<FileRecord> scanned = scan(home);
-        for (const FileRecord& record : scanned) {
-            std::ifstream file(record.url.path(), std::ios::binary);
-            static char buffer[1 << 20];
-            while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
+        size_t recordCount = 0;
+        {
+            std::vector<FileRecord> scanned = scan(home);
+            for (const FileRecord& record : scanned) {
+                std::ifstream file(record.url.path(), std::ios::binary);
+                static char buffer[1 << 20];
+                while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
+            }
+            recordCount = scanned.size();
         }
-        std::printf("records of a scan: %zu\n", scanned.size());
+        std::printf("records of a scan: %zu\n", recordCount);
+        std::fflush(stdout);
 
-        UserFolders folders(URL::fileURL(home, true));
-        Analyzer analyzer(folders, ScanRules::fixture());
-        Measurement cold, warm, jdupes, rdfind, analyzeOnly;
+        const std::string self = fs::read_symlink("/proc/self/exe").string();
+        const std::string output = base + "/output.txt";
+        auto ordane = [&](const char* mode, const std::string& errorFile = "/dev/null") {
+            return [&, mode, errorFile] { return runTool({self, "--child", mode, home, cacheFile}, output, base, errorFile); };
+        };
+        auto outputGroups = [&] { return jdupesGroups(output); };
+        Measurement cold, warm, bare, stages, jdupes, rdfind;
         for (int round = 0; round < options.rounds; ++round) {
-            fs::remove_all(base + "/cache");
-            measure(cold, [&] {
-                AnalysisCache cache(URL::fileURL(cacheFile));
-                return ordaneGroups(analyzer.analyze(scan(home), Date::now(), {}, &cache, nullptr));
-            });
-            measure(warm, [&] {
-                AnalysisCache cache(URL::fileURL(cacheFile));
-                return ordaneGroups(analyzer.analyze(scan(home), Date::now(), {}, &cache, nullptr));
-            });
-            std::vector<FileRecord> records = scan(home);
-            measure(analyzeOnly, [&] { return ordaneGroups(analyzer.analyze(records, Date::now(), {}, nullptr, nullptr)); });
-            measure(jdupes, [&] {
-                runTool({"jdupes", "-r", "-q", "-X", "size+=:4096", home}, base + "/jdupes.txt", base);
-                return jdupesGroups(base + "/jdupes.txt");
-            });
+            measure(cold, ordane("cold"), outputGroups);
+            measure(warm, ordane("warm"), outputGroups);
+            measure(bare, ordane("bare"), outputGroups);
+            measure(stages, ordane("stages", base + "/stages.txt"), outputGroups);
+            measure(jdupes, [&] { return runTool({"jdupes", "-r", "-q", "-X", "size+=:4096", home}, output, base); },
+                    outputGroups);
             measure(rdfind, [&] {
-                runTool({"rdfind", "-dryrun", "true", "-minsize", "4096", "-outputname", base + "/rdfind.txt", home},
-                        base + "/rdfind-stdout.txt", base);
-                return rdfindGroups(base + "/rdfind.txt");
-            });
+                return runTool({"rdfind", "-dryrun", "true", "-minsize", "4096", "-outputname", base + "/rdfind.txt", home},
+                               base + "/rdfind-stdout.txt", base);
+            }, [&] { return rdfindGroups(base + "/rdfind.txt"); });
+            std::printf("round %d done\n", round + 1);
+            std::fflush(stdout);
         }
 
-        std::printf("\nbest of %d rounds (times include the scan; ratio = time / Ordane with an empty cache)\n",
-                    options.rounds);
-        printRow("Ordane, empty cache", cold, cold);
-        printRow("Ordane, warm cache", warm, cold);
-        printRow("Ordane, no cache*", analyzeOnly, cold);
-        printRow("jdupes -r", jdupes, cold);
-        printRow("rdfind -dryrun true", rdfind, cold);
-        std::printf("* analysis alone, records already scanned, no cache\n");
+        std::printf("\nbest of %d rounds (wall and CPU: the least; peak: the most; every run includes the scan;\n"
+                    "ratios against jdupes)\n", options.rounds);
+        printRow("Ordane, empty cache", cold, jdupes, recordCount);
+        printRow("Ordane, warm cache", warm, jdupes, recordCount);
+        printRow("Ordane, no cache", bare, jdupes, recordCount);
+        printRow("jdupes -r", jdupes, jdupes, recordCount);
+        printRow("rdfind -dryrun true", rdfind, jdupes, recordCount);
         std::error_code ignored;
-        std::printf("the warm run's reads include the cache file itself: %.1f MB\n\n",
+        std::printf("the warm run's reads include the cache file itself: %.1f MB\n",
                     static_cast<double>(fs::file_size(cacheFile, ignored)) / 1e6);
-        std::printf("jdupes / Ordane (empty cache): %.2f\n", jdupes.seconds / cold.seconds);
-        std::printf("rdfind / Ordane (empty cache): %.2f\n", rdfind.seconds / cold.seconds);
-        std::printf("jdupes / Ordane (warm cache):  %.2f\n", jdupes.seconds / warm.seconds);
-        std::printf("rdfind / Ordane (warm cache):  %.2f\n", rdfind.seconds / warm.seconds);
-        std::printf("groups agree: Ordane cold = warm: %s, = jdupes: %s, = rdfind: %s\n",
-                    cold.groups == warm.groups ? "yes" : "NO", cold.groups == jdupes.groups ? "yes" : "NO",
-                    cold.groups == rdfind.groups ? "yes" : "NO");
-        bool agree = cold.groups == warm.groups && cold.groups == jdupes.groups && cold.groups == rdfind.groups;
+        {
+            std::ifstream file(base + "/stages.txt");
+            size_t records = 0;
+            double scanCpu = 0, searchCpu = 0, namesCpu = 0, classifyCpu = 0;
+            if (file >> records >> scanCpu >> searchCpu >> namesCpu >> classifyCpu) {
+                std::printf("CPU of the stages (last run, no cache): scan %.3f s, duplicate search %.3f s, name groups "
+                            "%.3f s, classification %.3f s; names + classification / search: %.2f\n",
+                            scanCpu, searchCpu, namesCpu, classifyCpu, (namesCpu + classifyCpu) / searchCpu);
+            }
+        }
+        std::printf("groups agree: Ordane cold = warm = no cache: %s, = jdupes: %s, = rdfind: %s\n",
+                    cold.groups == warm.groups && cold.groups == bare.groups ? "yes" : "NO",
+                    cold.groups == jdupes.groups ? "yes" : "NO", cold.groups == rdfind.groups ? "yes" : "NO");
+        bool agree = cold.groups == warm.groups && cold.groups == bare.groups && cold.groups == jdupes.groups &&
+                     cold.groups == rdfind.groups;
         if (!options.keep && options.dir.empty()) fs::remove_all(base);
         return agree ? 0 : 1;
     } catch (const std::exception& error) {

@@ -1,15 +1,17 @@
 #include "OrdaneCore/Analysis/DuplicateFinder.hpp"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 
 #include "OrdaneCore/Analysis/GroupOrder.hpp"
+#include "OrdaneCore/Analysis/SharedRuns.hpp"
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Hashing/FileHasher.hpp"
+#include "OrdaneCore/Hashing/LockstepHasher.hpp"
+#include "OrdaneCore/Hashing/Sha256.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
 
@@ -17,29 +19,7 @@ namespace ordane {
 
 namespace {
 
-// Records by position in the caller's list; buckets keep the order in which they were first met,
-// so the result does not depend on hashing.
-template <class Key>
-class Buckets {
-public:
-    void add(const Key& key, size_t record) {
-        auto [it, inserted] = index_.try_emplace(key, buckets_.size());
-        if (inserted) buckets_.emplace_back(key, std::vector<size_t>{});
-        buckets_[it->second].second.push_back(record);
-    }
-    // Buckets of at least two records, in first-met order.
-    std::vector<std::pair<Key, std::vector<size_t>>> shared() && {
-        std::vector<std::pair<Key, std::vector<size_t>>> result;
-        for (auto& bucket : buckets_) {
-            if (bucket.second.size() >= 2) result.push_back(std::move(bucket));
-        }
-        return result;
-    }
-
-private:
-    std::unordered_map<Key, size_t> index_;
-    std::vector<std::pair<Key, std::vector<size_t>>> buckets_;
-};
+using Digest = Sha256::Digest;
 
 struct FileIdentity {
     uint64_t device = 0;
@@ -51,164 +31,288 @@ struct FileIdentityHash {
     size_t operator()(const FileIdentity& id) const noexcept { return std::hash<uint64_t>{}(id.inode * 31 + id.device); }
 };
 
-std::optional<std::string> cachedHash(AnalysisCache* cache, const FileRecord& record, bool whole) {
+std::optional<Digest> cachedHash(AnalysisCache* cache, const FileRecord& record, bool whole) {
     if (!cache) return std::nullopt;
     AnalysisCache::Hashes hashes = cache->cachedHashes(record);  // no copy of samples and fingerprints
-    return whole ? hashes.full : hashes.partial;
+    const std::optional<std::string>& text = whole ? hashes.full : hashes.partial;
+    return text ? Sha256::fromHex(*text) : std::nullopt;  // anything else is computed again
+}
+
+// The first bytes of a file, up to DuplicateFinder::partialHashLength.
+struct Prefix {
+    const char* bytes = nullptr;
+    size_t length = 0;
+    bool endOfFile = false;
+};
+
+// Reads the start of a file into this thread's buffer, valid until its next call here; throws
+// the file system's error.
+Prefix readPrefix(platform::FileSystem& fileSystem, const URL& url) {
+    constexpr size_t size = DuplicateFinder::partialHashLength;
+    thread_local auto buffer = std::make_unique_for_overwrite<char[]>(size);
+    auto file = fileSystem.openForReading(url.path());
+    // Short reads happen (network file systems): only an empty read is the end.
+    size_t length = FileHasher::readFull(*file, buffer.get(), size);
+    Prefix prefix{buffer.get(), length, length < size};
+    FileHasher::closeHandle(std::move(file));
+    return prefix;
+}
+
+// Starts already read in one partial-hash job, so a copy's start is compared, not hashed again.
+class KnownStarts {
+public:
+    static constexpr size_t budget = 4u << 20;  // bytes kept per job
+
+    const Digest* find(const Prefix& prefix) const {
+        uint64_t mark = markOf(prefix);
+        for (const Known& known : known_) {
+            if (known.mark == mark && known.length == prefix.length &&
+                std::memcmp(bytes_.data() + known.offset, prefix.bytes, prefix.length) == 0) {
+                return &known.digest;
+            }
+        }
+        return nullptr;
+    }
+    void add(const Prefix& prefix, const Digest& digest) {
+        if (bytes_.size() + prefix.length > budget) return;
+        known_.push_back({markOf(prefix), bytes_.size(), prefix.length, digest});
+        bytes_.insert(bytes_.end(), prefix.bytes, prefix.bytes + prefix.length);
+    }
+
+private:
+    struct Known {
+        uint64_t mark;
+        size_t offset;
+        size_t length;
+        Digest digest;
+    };
+    // A cheap look at both ends, so most different starts never reach memcmp.
+    static uint64_t markOf(const Prefix& prefix) {
+        uint64_t head = 0, tail = 0;
+        std::memcpy(&head, prefix.bytes, std::min<size_t>(prefix.length, 8));
+        if (prefix.length >= 8) std::memcpy(&tail, prefix.bytes + prefix.length - 8, 8);
+        return head * 0x9E3779B97F4A7C15ull ^ tail;
+    }
+    std::vector<Known> known_;
+    std::vector<char> bytes_;
+};
+
+// Files per job: partial hashes of one size, whole-file hashes of one size and start.
+constexpr size_t partialJobSize = 256;
+constexpr size_t wholeJobSize = 16;
+
+// Consecutive ranges of at most `limit` positions, one range never spanning two values of `key`.
+template <class Key>
+std::vector<std::pair<size_t, size_t>> jobRanges(size_t count, size_t limit, Key key) {
+    std::vector<std::pair<size_t, size_t>> ranges;
+    for (size_t begin = 0; begin < count;) {
+        size_t end = begin + 1;
+        while (end < count && end - begin < limit && key(end) == key(begin)) ++end;
+        ranges.emplace_back(begin, end);
+        begin = end;
+    }
+    return ranges;
 }
 
 }  // namespace
 
 std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileRecord>& records, AnalysisCache* cache,
                                                          const Progress& progress, std::stop_token stop) const {
+    const size_t width = static_cast<size_t>(std::max(hashWidth, 1));
+
     // Sizes first: only a file that shares its size with another can have a copy.
-    Buckets<int64_t> sizes;
+    struct Sized {
+        int64_t size;
+        size_t position;  // the record's
+    };
+    std::vector<Sized> sized;
     for (size_t i = 0; i < records.size(); ++i) {
-        if (takesPart(records[i])) sizes.add(records[i].size, i);
+        if (takesPart(records[i])) sized.push_back({records[i].size, i});
     }
-    auto sameSize = std::move(sizes).shared();
 
     // Two paths to one file (hard links, a folder reached twice) are one file: grouping them would
     // offer the kept file itself for removal. Only the first path takes part.
+    std::vector<size_t> candidates;  // records, by size, then by position
     std::unordered_map<FileIdentity, size_t, FileIdentityHash> seen;
-    for (auto& [size, members] : sameSize) {
-        std::vector<size_t> distinct;
-        for (size_t record : members) {
+    SharedRuns::forEach(sized, [](const Sized& s) { return s.size; }, [&](auto begin, auto end) {
+        size_t first = candidates.size();
+        for (auto it = begin; it != end; ++it) {
             try {
-                platform::FileStatus status = fileSystem->status(records[record].url.path());
+                platform::FileStatus status = fileSystem->status(records[it->position].url.path());
                 if (!status.isRegular()) continue;
-                if (seen.try_emplace(FileIdentity{status.device, status.inode}, record).second) distinct.push_back(record);
+                if (seen.try_emplace(FileIdentity{status.device, status.inode}, it->position).second) {
+                    candidates.push_back(it->position);
+                }
             } catch (const platform::FileSystemError&) {
                 // gone since the scan: it leaves the search
             }
         }
-        members = std::move(distinct);
-    }
-
-    // The first 64 KiB of each remaining file, at most hashWidth files at once; a file that short
-    // has been read whole, and its hash is its whole-file hash too.
-    std::vector<size_t> candidates;
-    for (const auto& [size, members] : sameSize) {
-        if (members.size() >= 2) candidates.insert(candidates.end(), members.begin(), members.end());
-    }
+        if (candidates.size() - first < 2) candidates.resize(first);
+    });
+    std::vector<Sized>().swap(sized);
+    decltype(seen)().swap(seen);
     if (candidates.empty()) return {};
     checkCancellation(stop);
-    std::vector<std::optional<std::string>> partialHashes(candidates.size());
-    std::vector<std::pair<size_t, std::string>> known;  // (record, whole-file hash)
+
+    // The first 64 KiB of each remaining file, at most hashWidth jobs at once, each job files of one
+    // size; a file that short has been read whole, and its hash is its whole-file hash too.
+    enum Known : unsigned char { unknown, start, whole };
+    std::vector<Digest> partial(candidates.size());
+    std::vector<unsigned char> partialKnown(candidates.size(), unknown);
     std::vector<size_t> toRead;
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        partialHashes[i] = cachedHash(cache, records[candidates[i]], false);
-        if (!partialHashes[i]) toRead.push_back(i);
+    for (size_t slot = 0; slot < candidates.size(); ++slot) {
+        if (auto hash = cachedHash(cache, records[candidates[slot]], false)) {
+            partial[slot] = *hash;
+            partialKnown[slot] = start;
+        } else {
+            toRead.push_back(slot);
+        }
     }
-    std::vector<bool> readWhole(candidates.size(), false);
-    platform::BoundedParallel::run<std::optional<PartialHash>>(
-        toRead.size(), static_cast<size_t>(std::max(hashWidth, 1)), stop,
-        [&](size_t job) { return partialHash(records[candidates[toRead[job]]]); },
-        [&](size_t job, std::optional<PartialHash>& partial) {
-            if (!partial) return;  // unreadable: it leaves the search
-            size_t slot = toRead[job];
-            partialHashes[slot] = partial->hash;
-            readWhole[slot] = partial->wholeFile;
-            if (cache) {
+    auto sizeOfRead = [&](size_t i) { return records[candidates[toRead[i]]].size; };
+    std::vector<std::pair<size_t, size_t>> partialJobs = jobRanges(toRead.size(), partialJobSize, sizeOfRead);
+    platform::BoundedParallel::runIndices(
+        partialJobs.size(), width, stop,
+        [&](size_t job) {
+            KnownStarts starts;
+            for (size_t i = partialJobs[job].first; i < partialJobs[job].second; ++i) {
+                size_t slot = toRead[i];
                 const FileRecord& record = records[candidates[slot]];
-                cache->recordHashes(record, partial->hash,
-                                    partial->wholeFile ? std::optional<std::string>(partial->hash) : std::nullopt);
+                Prefix prefix;
+                try {
+                    prefix = readPrefix(*fileSystem, record.url);
+                } catch (const platform::FileSystemError&) {
+                    continue;  // unreadable: it leaves the search
+                }
+                if (const Digest* known = starts.find(prefix)) {
+                    partial[slot] = *known;
+                } else {
+                    partial[slot] = Sha256::of(prefix.bytes, prefix.length);
+                    starts.add(prefix, partial[slot]);
+                }
+                bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size;
+                partialKnown[slot] = wholeFile ? whole : start;
+            }
+        },
+        [&](size_t job) {
+            if (!cache) return;
+            for (size_t i = partialJobs[job].first; i < partialJobs[job].second; ++i) {
+                size_t slot = toRead[i];
+                if (partialKnown[slot] == unknown) continue;
+                std::string hash = Sha256::hex(partial[slot]);
+                cache->recordHashes(records[candidates[slot]], hash,
+                                    partialKnown[slot] == whole ? std::optional<std::string>(hash) : std::nullopt);
             }
         });
     checkCancellation(stop);
+    std::vector<size_t>().swap(toRead);
 
-    Buckets<std::string> partials;
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        const FileRecord& record = records[candidates[i]];
-        if (partialHashes[i]) partials.add(std::to_string(record.size) + "-" + *partialHashes[i], i);
+    // Whole files of one size and start: known already, or to be hashed side by side.
+    struct Started {
+        int64_t size;
+        Digest digest;
+        size_t position;  // the slot's
+    };
+    std::vector<Started> started;
+    for (size_t slot = 0; slot < candidates.size(); ++slot) {
+        if (partialKnown[slot] != unknown) started.push_back({records[candidates[slot]].size, partial[slot], slot});
     }
-
-    std::vector<size_t> toHash;
+    std::vector<Digest>& full = partial;  // a slot's whole-file hash replaces its partial one
+    std::vector<unsigned char> fullKnown(candidates.size(), 0);
+    std::vector<std::vector<size_t>> wholeJobs;  // slots
     int64_t readWholeAlready = 0;
-    for (const auto& [key, members] : std::move(partials).shared()) {
-        for (size_t slot : members) {
-            size_t record = candidates[slot];
-            if (readWhole[slot]) {
-                known.emplace_back(record, *partialHashes[slot]);
+    int64_t toHash = 0;
+    SharedRuns::forEach(started, [](const Started& s) { return std::pair(s.size, s.digest); }, [&](auto begin, auto end) {
+        std::vector<size_t> pending;
+        for (auto it = begin; it != end; ++it) {
+            size_t slot = it->position;
+            if (partialKnown[slot] == whole) {
+                fullKnown[slot] = 1;
                 ++readWholeAlready;
-            } else if (auto whole = cachedHash(cache, records[record], true)) {
-                known.emplace_back(record, *whole);
+            } else if (auto hash = cachedHash(cache, records[candidates[slot]], true)) {
+                full[slot] = *hash;
+                fullKnown[slot] = 1;
             } else {
-                toHash.push_back(record);
+                pending.push_back(slot);
             }
         }
-    }
+        toHash += static_cast<int64_t>(pending.size());
+        for (size_t first = 0; first < pending.size(); first += wholeJobSize) {
+            size_t last = std::min(pending.size(), first + wholeJobSize);
+            wholeJobs.emplace_back(pending.begin() + static_cast<std::ptrdiff_t>(first),
+                                   pending.begin() + static_cast<std::ptrdiff_t>(last));
+        }
+    });
+    std::vector<Started>().swap(started);
+    std::vector<unsigned char>().swap(partialKnown);
+    // The biggest files first, so the last job to finish is a short one.
+    std::stable_sort(wholeJobs.begin(), wholeJobs.end(), [&](const auto& a, const auto& b) {
+        return records[candidates[a.front()]].size > records[candidates[b.front()]].size;
+    });
 
-    // Whole files, at most hashWidth at once. Counting, progress and cache writes stay on this
+    // Whole files, at most hashWidth jobs at once. Counting, progress and cache writes stay on this
     // thread; a stop ends the stage with what has finished. A file read whole at the partial
     // stage is not read again but counts as hashed whole, first.
-    const int64_t total = readWholeAlready + static_cast<int64_t>(toHash.size());
+    const int64_t total = readWholeAlready + toHash;
     int64_t done = 0;
     while (done < readWholeAlready) {
         ++done;
         if (progress) progress(done, total);
     }
-    FileHasher hasher(fileSystem);
-    platform::BoundedParallel::run<std::optional<std::string>>(
-        toHash.size(), static_cast<size_t>(std::max(hashWidth, 1)), stop,
-        [&](size_t job) -> std::optional<std::string> {
+    LockstepHasher hasher(fileSystem);
+    platform::BoundedParallel::run<std::vector<std::optional<Digest>>>(
+        wholeJobs.size(), width, stop,
+        [&](size_t job) {
+            std::vector<std::string> paths;
+            for (size_t slot : wholeJobs[job]) paths.push_back(records[candidates[slot]].url.path());
             try {
-                return hasher.sha256(records[toHash[job]].url, wholeFileChunkSize, stop);
-            } catch (const platform::FileSystemError&) {
-                return std::nullopt;  // unreadable: it leaves the search
+                return hasher.sha256(paths, stop);
             } catch (const CancellationError&) {
-                return std::nullopt;  // stopped: it leaves the search
+                return std::vector<std::optional<Digest>>(paths.size());  // stopped: they leave the search
             }
         },
-        [&](size_t job, std::optional<std::string>& hash) {
-            ++done;
-            if (progress) progress(done, total);
-            if (!hash) return;
-            known.emplace_back(toHash[job], *hash);
-            if (cache) cache->recordHashes(records[toHash[job]], std::nullopt, *hash);
+        [&](size_t job, std::vector<std::optional<Digest>>& digests) {
+            for (size_t i = 0; i < digests.size(); ++i) {
+                ++done;
+                if (progress) progress(done, total);
+                if (!digests[i]) continue;  // unreadable: it leaves the search
+                size_t slot = wholeJobs[job][i];
+                full[slot] = *digests[i];
+                fullKnown[slot] = 1;
+                if (cache) cache->recordHashes(records[candidates[slot]], std::nullopt, Sha256::hex(*digests[i]));
+            }
+            std::vector<std::optional<Digest>>().swap(digests);
         });
 
-    Buckets<std::string> wholes;
-    for (const auto& [record, hash] : known) wholes.add(hash, record);
-
-    std::vector<DuplicateGroup> groups;
-    for (auto& [hash, members] : std::move(wholes).shared()) {
+    struct Hashed {
+        Digest digest;
+        size_t position;  // the record's
+    };
+    std::vector<Hashed> hashed;
+    for (size_t slot = 0; slot < candidates.size(); ++slot) {
+        if (fullKnown[slot]) hashed.push_back({full[slot], candidates[slot]});
+    }
+    std::vector<std::pair<size_t, DuplicateGroup>> ordered;
+    SharedRuns::forEach(hashed, [](const Hashed& h) { return h.digest; }, [&](auto begin, auto end) {
         std::vector<FileRecord> sorted;
-        for (size_t record : members) sorted.push_back(records[record]);
+        for (auto it = begin; it != end; ++it) sorted.push_back(records[it->position]);
         GroupOrder::byPath(sorted);
         KeeperChoice keeper = chooseKeeper(sorted);
-        groups.emplace_back(UUID::random(), DuplicateKind::exact, std::move(sorted), keeper.keepIndex,
-                            std::move(keeper.keepReason), hash);
-    }
-    GroupOrder::byReclaimableBytes(groups);
-    return groups;
+        ordered.emplace_back(begin->position, DuplicateGroup(UUID::random(), DuplicateKind::exact, std::move(sorted),
+                                                             keeper.keepIndex, std::move(keeper.keepReason),
+                                                             Sha256::hex(begin->digest)));
+    });
+    return GroupOrder::byFirstRecordThenReclaimableBytes(std::move(ordered));
 }
 
 std::optional<DuplicateFinder::PartialHash> DuplicateFinder::partialHash(const FileRecord& record) const {
-    std::string buffer(static_cast<size_t>(partialHashLength), '\0');
-    size_t length = 0;
-    bool endOfFile = false;
+    Prefix prefix;
     try {
-        FileHasher hasher(fileSystem);
-        auto file = hasher.openForReading(record.url);
-        // Short reads happen (network file systems): only an empty read is the end.
-        while (length < buffer.size()) {
-            size_t count = file->read(buffer.data() + length, buffer.size() - length);
-            if (count == 0) {
-                endOfFile = true;
-                break;
-            }
-            length += count;
-        }
-        FileHasher::closeHandle(std::move(file));
+        prefix = readPrefix(*fileSystem, record.url);
     } catch (const platform::FileSystemError&) {
         return std::nullopt;
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int digestLength = 0;
-    if (EVP_Digest(buffer.data(), length, digest, &digestLength, EVP_sha256(), nullptr) != 1) return std::nullopt;
-    bool wholeFile = endOfFile && static_cast<int64_t>(length) == record.size;
-    return PartialHash{FileHasher::hexString({digest, digestLength}), wholeFile};
+    bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size;
+    return PartialHash{Sha256::hex(Sha256::of(prefix.bytes, prefix.length)), wholeFile};
 }
 
 }  // namespace ordane

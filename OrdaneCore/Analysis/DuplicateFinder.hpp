@@ -29,7 +29,7 @@ struct DuplicateFinder {
         bool operator==(const KeeperChoice&) const = default;
     };
 
-    // Called with (done, total) as whole-file hashes finish, on the calling thread.
+    // Called with (done, total) as whole-file hashes finish (a job's files together), on the calling thread.
     using Progress = std::function<void(int64_t done, int64_t total)>;
 
     static constexpr int64_t partialHashLength = 65536;
@@ -37,7 +37,7 @@ struct DuplicateFinder {
 
     UserFolders folders;
     int64_t minimumSize = 4096;  // smallest file that takes part
-    int hashWidth = 4;           // whole-file hashes at once; at least 1
+    int hashWidth = 4;           // hashing jobs at once; at least 1
     std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real();
 
     explicit DuplicateFinder(UserFolders folders,
@@ -46,7 +46,8 @@ struct DuplicateFinder {
 
     // Groups of identical files, the group that frees the most bytes first. Narrows by size, then
     // by the SHA-256 of the first 64 KiB, then by the SHA-256 of the whole file (a file that short
-    // is not read again); both stages read at most hashWidth files at once. The cache (may be
+    // is not read again). Files of one size (and start) are read in one job, at most hashWidth jobs
+    // at once, and compared byte for byte, so each distinct content is hashed once. The cache (may be
     // null) spares reads of unchanged files and keeps what is computed. Two paths to one file
     // (same device and inode) are one file: only the first of them takes part. Throws
     // CancellationError when stopped before or during the partial hashing; a stop during

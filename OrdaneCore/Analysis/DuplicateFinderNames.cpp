@@ -2,11 +2,12 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
-#include <unordered_map>
+#include <string_view>
 #include <unordered_set>
 
 #include "OrdaneCore/Analysis/GroupOrder.hpp"
 #include "OrdaneCore/Analysis/DuplicateFinder.hpp"
+#include "OrdaneCore/Analysis/SharedRuns.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
@@ -68,6 +69,28 @@ std::optional<size_t> uniqueMinimum(const std::vector<Value>& values) {
     return static_cast<size_t>(smallest - values.begin());
 }
 
+// A group of files with related names, the shortest name kept.
+DuplicateGroup nameGroup(std::vector<FileRecord> members) {
+    GroupOrder::byPath(members);
+    bool versioned = std::any_of(members.begin(), members.end(), [](const FileRecord& member) {
+        return suffixMatch(versionSuffix(), stemOf(member.url)).has_value();
+    });
+    size_t keep = 0;
+    size_t shortest = std::numeric_limits<size_t>::max();
+    for (size_t i = 0; i < members.size(); ++i) {
+        size_t length = platform::text::characterCount(members[i].url.lastPathComponent());
+        if (length < shortest) {
+            shortest = length;
+            keep = i;
+        }
+    }
+    return DuplicateGroup(UUID::random(), versioned ? DuplicateKind::versionSeries : DuplicateKind::similarName,
+                          std::move(members), static_cast<int64_t>(keep),
+                          "These look related but they aren't identical, so I won't guess. Take a look at them "
+                          "yourself before removing anything.",
+                          std::nullopt);
+}
+
 }  // namespace
 
 DuplicateFinder::KeeperChoice DuplicateFinder::chooseKeeper(const std::vector<FileRecord>& members) const {
@@ -119,49 +142,45 @@ bool DuplicateFinder::takesPart(const FileRecord& record) const {
 
 std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRecord>& records,
                                                         const std::vector<DuplicateGroup>& exactGroups) const {
-    std::unordered_set<URL> exactMembers;
+    std::unordered_set<std::string_view> exactMembers;  // paths, held by the exact groups
     for (const DuplicateGroup& group : exactGroups) {
-        for (const FileRecord& member : group.members()) exactMembers.insert(member.url);
+        for (const FileRecord& member : group.members()) exactMembers.insert(member.url.path());
     }
 
-    std::unordered_map<std::string, std::vector<FileRecord>> buckets;
-    std::vector<std::string> keysInOrder;  // keeps the result independent of hashing
-    for (const FileRecord& record : records) {
-        if (!takesPart(record) || exactMembers.count(record.url)) continue;
+    // The folder, normalized stem and extension a record is grouped by; none when it takes no part.
+    auto keyOf = [&](const FileRecord& record) -> std::optional<std::string> {
+        if (!takesPart(record) || exactMembers.count(record.url.path())) return std::nullopt;
         std::string stem = normalizedStem(record.url.lastPathComponent());
-        if (stem.empty()) continue;
-        std::string key =
-            record.url.deletingLastPathComponent().path() + "/" + stem + "." + record.url.pathExtension();
-        auto [it, inserted] = buckets.try_emplace(key);
-        if (inserted) keysInOrder.push_back(key);
-        it->second.push_back(record);
+        if (stem.empty()) return std::nullopt;
+        return record.url.deletingLastPathComponent().path() + "/" + stem + "." + record.url.pathExtension();
+    };
+    // Records by the hash of their key; within a run of equal hashes the keys themselves decide.
+    struct Keyed {
+        size_t hash;
+        size_t position;  // the record's
+    };
+    std::vector<Keyed> keyed;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (auto key = keyOf(records[i])) keyed.push_back({std::hash<std::string>{}(*key), i});
     }
 
-    std::vector<DuplicateGroup> groups;
-    for (const std::string& key : keysInOrder) {
-        std::vector<FileRecord>& members = buckets[key];
-        if (members.size() < 2) continue;
-        GroupOrder::byPath(members);
-        bool versioned = std::any_of(members.begin(), members.end(), [](const FileRecord& member) {
-            return suffixMatch(versionSuffix(), stemOf(member.url)).has_value();
-        });
-        size_t keep = 0;
-        size_t shortest = std::numeric_limits<size_t>::max();
-        for (size_t i = 0; i < members.size(); ++i) {
-            size_t length = platform::text::characterCount(members[i].url.lastPathComponent());
-            if (length < shortest) {
-                shortest = length;
-                keep = i;
-            }
+    std::vector<std::pair<size_t, DuplicateGroup>> ordered;
+    SharedRuns::forEach(keyed, [](const Keyed& k) { return k.hash; }, [&](auto begin, auto end) {
+        std::vector<std::pair<std::string, std::vector<size_t>>> buckets;  // first-met order
+        for (auto it = begin; it != end; ++it) {
+            std::string key = *keyOf(records[it->position]);
+            auto bucket = std::find_if(buckets.begin(), buckets.end(), [&](const auto& b) { return b.first == key; });
+            if (bucket == buckets.end()) bucket = buckets.insert(buckets.end(), {std::move(key), {}});
+            bucket->second.push_back(it->position);
         }
-        groups.emplace_back(UUID::random(), versioned ? DuplicateKind::versionSeries : DuplicateKind::similarName,
-                            std::move(members), static_cast<int64_t>(keep),
-                            "These look related but they aren't identical, so I won't guess. Take a look at them "
-                            "yourself before removing anything.",
-                            std::nullopt);
-    }
-    GroupOrder::byReclaimableBytes(groups);
-    return groups;
+        for (const auto& [key, positions] : buckets) {
+            if (positions.size() < 2) continue;
+            std::vector<FileRecord> members;
+            for (size_t position : positions) members.push_back(records[position]);
+            ordered.emplace_back(positions.front(), nameGroup(std::move(members)));
+        }
+    });
+    return GroupOrder::byFirstRecordThenReclaimableBytes(std::move(ordered));
 }
 
 }  // namespace ordane

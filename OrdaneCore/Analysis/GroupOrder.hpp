@@ -1,6 +1,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "OrdaneCore/Model/DuplicateGroup.hpp"
@@ -15,6 +17,18 @@ struct GroupOrder {
         std::stable_sort(groups.begin(), groups.end(), [](const DuplicateGroup& a, const DuplicateGroup& b) {
             return a.reclaimableBytes() > b.reclaimableBytes();
         });
+    }
+
+    // Groups paired with the position of their first record: by that position (the order of a walk),
+    // then the group that frees the most bytes first.
+    static std::vector<DuplicateGroup> byFirstRecordThenReclaimableBytes(
+        std::vector<std::pair<size_t, DuplicateGroup>> ordered) {
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<DuplicateGroup> groups;
+        groups.reserve(ordered.size());
+        for (auto& entry : ordered) groups.push_back(std::move(entry.second));
+        byReclaimableBytes(groups);
+        return groups;
     }
 
     // Members by the path of their URL, in plain byte order; `record` picks the FileRecord out of an item.

@@ -1,25 +1,12 @@
 #include "OrdaneCore/Hashing/FileHasher.hpp"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <stdexcept>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
+#include "OrdaneCore/Hashing/Sha256.hpp"
 
 namespace ordane {
-
-namespace {
-
-struct DigestContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-void checkOpenSSL(int result, const char* operation) {
-    if (result != 1) throw std::runtime_error(std::string("SHA-256 ") + operation + " failed");
-}
-
-}  // namespace
 
 FileHasher::FileHasher(std::shared_ptr<platform::FileSystem> fileSystem) : fileSystem_(std::move(fileSystem)) {}
 
@@ -27,9 +14,7 @@ std::string FileHasher::sha256(const URL& url, int64_t chunkSize, std::stop_toke
     if (chunkSize <= 0) throw std::invalid_argument("chunk size must be positive, got " + std::to_string(chunkSize));
     std::unique_ptr<platform::ReadableFile> file = openForReading(url);
 
-    std::unique_ptr<EVP_MD_CTX, DigestContextFree> context(EVP_MD_CTX_new());
-    if (!context) throw std::bad_alloc();
-    checkOpenSSL(EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr), "init");
+    Sha256 hash;
     checkCancellation(stop);
 
     const size_t bufferSize = std::min(static_cast<uint64_t>(chunkSize), static_cast<uint64_t>(maxBufferSize));
@@ -38,19 +23,27 @@ std::string FileHasher::sha256(const URL& url, int64_t chunkSize, std::stop_toke
         // A short read is no end of file: only an empty read is.
         const size_t count = file->read(buffer.get(), bufferSize);
         if (count == 0) break;
-        checkOpenSSL(EVP_DigestUpdate(context.get(), buffer.get(), count), "update");
+        hash.update(buffer.get(), count);
         checkCancellation(stop);
     }
 
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    checkOpenSSL(EVP_DigestFinal_ex(context.get(), digest, &length), "final");
+    Sha256::Digest digest = hash.finish();
     closeHandle(std::move(file));
-    return hexString({digest, length});
+    return hexString(digest);
 }
 
 std::unique_ptr<platform::ReadableFile> FileHasher::openForReading(const URL& url) const {
     return fileSystem_->openForReading(url.path());
+}
+
+size_t FileHasher::readFull(platform::ReadableFile& file, char* buffer, size_t size) {
+    size_t length = 0;
+    while (length < size) {
+        size_t count = file.read(buffer + length, size - length);
+        if (count == 0) break;
+        length += count;
+    }
+    return length;
 }
 
 void FileHasher::closeHandle(std::unique_ptr<platform::ReadableFile> handle) noexcept { handle.reset(); }

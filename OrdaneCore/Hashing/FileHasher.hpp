@@ -31,6 +31,9 @@ public:
     // Closes a handle; a failure to close is ignored.
     static void closeHandle(std::unique_ptr<platform::ReadableFile> handle) noexcept;
 
+    // Fills `buffer` up to `size` bytes; fewer only at the end of the file (a short read is no end).
+    static size_t readFull(platform::ReadableFile& file, char* buffer, size_t size);
+
     // Each byte as two lower-case hexadecimal digits, no separators.
     static std::string hexString(std::span<const unsigned char> digest);
 

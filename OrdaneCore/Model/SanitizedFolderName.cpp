@@ -20,7 +20,8 @@ std::optional<std::string> sanitizedFolderName(std::string_view name) {
     std::string result = separators.replacingAll(name, " ");
     result = whitespaceRuns.replacingAll(result, " ");
     result = text::trimming(result, text::isWhitespace);
-    result.erase(0, result.find_first_not_of('.'));
+    // Spaces between leading dots go too: ". Notes" is "Notes", not " Notes".
+    result.erase(0, result.find_first_not_of(". "));
     if (result.empty() || result.size() > maximumBytes) return std::nullopt;
     if (text::characterCount(result) > maximumCharacters) return std::nullopt;
     return result;

@@ -56,7 +56,8 @@ TEST(SanitizedFolderName, CleansOrRefuses) {
         {"Bills\n\t 2024", "Bills 2024"},
         {"Trip\u00A0\u2003Rome", "Trip Rome"},  // other spaces are whitespace too
         {"Résumés", "Résumés"},
-        {". Notes", " Notes"},  // the dots go after trimming, and nothing trims again
+        {". Notes", "Notes"},
+        {". . Notes .", "Notes ."},
         {"v1.2.", "v1.2."},
         // Control characters become spaces: a NUL would cut the name short at the system call.
         {"Tax\0es"s, "Tax es"},
@@ -70,7 +71,7 @@ TEST(SanitizedFolderName, CleansOrRefuses) {
         {repeated("\U0001F600", 60), repeated("\U0001F600", 60)},
     };
     for (const auto& [name, expected] : cleaned) EXPECT_EQ(sanitizedFolderName(name), expected) << name;
-    for (const std::string& unusable : {""s, "..."s, ".."s, "///"s, "   "s, ":/:"s, "\t\n"s, "\0\0"s, repeated("a", 61),
+    for (const std::string& unusable : {""s, "..."s, ". . ."s, ".."s, "///"s, "   "s, ":/:"s, "\t\n"s, "\0\0"s, repeated("a", 61),
                                         repeated("e\u0301", 61), repeated(fiveBytes, 51) + "a"}) {
         EXPECT_EQ(sanitizedFolderName(unusable), std::nullopt) << unusable;
     }

@@ -49,6 +49,8 @@ TEST(Path, ComponentsAndParents) {
 
 TEST(Path, ExtensionFollowsOneRule) {
     EXPECT_EQ(path::extension("/a/Report.PDF"), "pdf");
+    EXPECT_EQ(path::extension("/a/Fichier.\u00c9T\u00c9"), "\u00e9t\u00e9");  // lower-cased beyond ASCII too
+    EXPECT_EQ(path::extension("/a/x.\u03a3\u0391"), "\u03c3\u03b1");
     EXPECT_EQ(path::extension("/a/archive.tar.gz"), "gz");
     EXPECT_EQ(path::extension("/a/.bashrc"), "");     // a leading dot is no extension
     EXPECT_EQ(path::extension("/a/name."), "");       // nor is a trailing one

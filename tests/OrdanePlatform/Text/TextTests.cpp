@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
-#include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
 namespace text = ordane::platform::text;
@@ -121,10 +120,4 @@ TEST(TextTrimming, TrimsOnlyTheChosenCodePointsAtBothEnds) {
     EXPECT_EQ(text::trimming(" \t ", text::isWhitespace) + text::trimming("", text::isWhitespace), "");
     EXPECT_EQ(text::trimming("12ab34", text::isNumber), "ab");
     EXPECT_EQ(text::trimming("\u00e9x\u00e9", text::isLetter), "");
-}
-
-TEST(PathExtension, LowerCasesNonASCIIExtensions) {
-    namespace path = ordane::platform::path;
-    EXPECT_EQ(path::extension("/a/Fichier.\u00c9T\u00c9"), "\u00e9t\u00e9");
-    EXPECT_EQ(path::extension("/a/x.\u03a3\u0391"), "\u03c3\u03b1");
 }

@@ -49,12 +49,16 @@ struct VolumeFixture {
     }
 };
 
+// A home trash in a folder yet to be made, over a file system that can be made to fail.
+struct TrashTest : ::testing::Test {
+    TempDir dir;
+    std::shared_ptr<FaultInjectingFileSystem> fs = std::make_shared<FaultInjectingFileSystem>();
+    Trash trash{fs, dir / "data/Trash", 1234};
+};
+
 }  // namespace
 
-TEST(Trash, HomeTrashHoldsTheItemAndAnInfoFileNamingItsPlace) {
-    TempDir dir;
-    auto fs = FileSystem::real();
-    Trash trash(fs, dir / "data/Trash", 1234);
+TEST_F(TrashTest, HomeTrashHoldsTheItemAndAnInfoFileNamingItsPlace) {
     writeFile(dir / "docs/a b.txt", "contents");
     writeFile(dir / "docs/folder/inner.txt", "inner");
 
@@ -73,25 +77,23 @@ TEST(Trash, HomeTrashHoldsTheItemAndAnInfoFileNamingItsPlace) {
     EXPECT_EQ(trash.originalPath(folder), dir / "docs/folder");
 }
 
-TEST(Trash, TakenNamesGetTheNextFreeNameAndNothingIsReplaced) {
-    TempDir dir;
-    Trash trash(FileSystem::real(), dir / "Trash", 1234);
+TEST_F(TrashTest, TakenNamesGetTheNextFreeNameAndNothingIsReplaced) {
     for (const char* folder : {"one", "two", "three"}) writeFile(dir / (std::string(folder) + "/Report.pdf"), folder);
     writeFile(dir / "Notes", "n1");
     writeFile(dir / "x/Notes", "n2");
     // An item without info file (left by some crash) still holds its name.
-    writeFile(dir / "Trash/files/Report 3.pdf", "orphan");
+    writeFile(dir / "data/Trash/files/Report 3.pdf", "orphan");
 
-    EXPECT_EQ(trash.trashItem(dir / "one/Report.pdf"), dir / "Trash/files/Report.pdf");
-    EXPECT_EQ(trash.trashItem(dir / "two/Report.pdf"), dir / "Trash/files/Report 2.pdf");
-    EXPECT_EQ(trash.trashItem(dir / "three/Report.pdf"), dir / "Trash/files/Report 4.pdf");
-    EXPECT_EQ(trash.trashItem(dir / "Notes"), dir / "Trash/files/Notes");
-    EXPECT_EQ(trash.trashItem(dir / "x/Notes"), dir / "Trash/files/Notes 2");
+    EXPECT_EQ(trash.trashItem(dir / "one/Report.pdf"), dir / "data/Trash/files/Report.pdf");
+    EXPECT_EQ(trash.trashItem(dir / "two/Report.pdf"), dir / "data/Trash/files/Report 2.pdf");
+    EXPECT_EQ(trash.trashItem(dir / "three/Report.pdf"), dir / "data/Trash/files/Report 4.pdf");
+    EXPECT_EQ(trash.trashItem(dir / "Notes"), dir / "data/Trash/files/Notes");
+    EXPECT_EQ(trash.trashItem(dir / "x/Notes"), dir / "data/Trash/files/Notes 2");
 
-    EXPECT_EQ(readFile(dir / "Trash/files/Report 3.pdf"), "orphan");
-    EXPECT_EQ(readFile(dir / "Trash/files/Report 4.pdf"), "three");
-    EXPECT_EQ(namesIn(dir / "Trash/info").size(), 5u);
-    EXPECT_EQ(recordedPath(dir / "Trash/info/Report 4.pdf.trashinfo"), dir / "three/Report.pdf");
+    EXPECT_EQ(readFile(dir / "data/Trash/files/Report 3.pdf"), "orphan");
+    EXPECT_EQ(readFile(dir / "data/Trash/files/Report 4.pdf"), "three");
+    EXPECT_EQ(namesIn(dir / "data/Trash/info").size(), 5u);
+    EXPECT_EQ(recordedPath(dir / "data/Trash/info/Report 4.pdf.trashinfo"), dir / "three/Report.pdf");
 
     // A very long name is shortened so that its info file's name still fits.
     std::string name;
@@ -104,17 +106,14 @@ TEST(Trash, TakenNamesGetTheNextFreeNameAndNothingIsReplaced) {
     EXPECT_EQ(trash.originalPath(trashed), dir / (name + ".txt"));
 }
 
-TEST(Trash, AFailedMoveLeavesTheItemAndNoInfoFile) {
-    TempDir dir;
-    auto fs = std::make_shared<FaultInjectingFileSystem>();
-    Trash trash(fs, dir / "Trash", 1234);
+TEST_F(TrashTest, AFailedMoveLeavesTheItemAndNoInfoFile) {
     writeFile(dir / "a.txt", "a");
     for (Operation failing : {Operation::moveNoReplace, Operation::write}) {
         fs->fail(failing, "a.txt", EIO);
         EXPECT_THROW(trash.trashItem(dir / "a.txt"), FileSystemError);
         EXPECT_EQ(readFile(dir / "a.txt"), "a");
-        EXPECT_TRUE(namesIn(dir / "Trash/info").empty());
-        EXPECT_TRUE(namesIn(dir / "Trash/files").empty());
+        EXPECT_TRUE(namesIn(dir / "data/Trash/info").empty());
+        EXPECT_TRUE(namesIn(dir / "data/Trash/files").empty());
         fs->clearFaults();
     }
 }
@@ -179,10 +178,7 @@ TEST(Trash, AnotherMountOfTheHomeDeviceUsesItsVolumeTrashNotACopy) {
     EXPECT_TRUE(namesIn(dir / "Trash/info").empty());
 }
 
-TEST(Trash, TheInfoFileDecidesWhoseItemItIsAndForgettingRemovesItsLinesOnly) {
-    TempDir dir;
-    auto fs = std::make_shared<FaultInjectingFileSystem>();
-    Trash trash(fs, dir / "Trash", 1234);
+TEST_F(TrashTest, TheInfoFileDecidesWhoseItemItIsAndForgettingRemovesItsLinesOnly) {
     writeFile(dir / "my folder/x", "x");
     writeFile(dir / "keep/x", "x");
     std::string trashed = trash.trashItem(dir / "my folder");
@@ -195,11 +191,11 @@ TEST(Trash, TheInfoFileDecidesWhoseItemItIsAndForgettingRemovesItsLinesOnly) {
     EXPECT_THROW(trash.recordsOrigin(trashed, dir / "my folder"), FileSystemError);
     fs->clearFaults();
 
-    writeFile(dir / "Trash/directorysizes", "1 1700000000 keep\n1 1700000000 my%20folder\n");
+    writeFile(dir / "data/Trash/directorysizes", "1 1700000000 keep\n1 1700000000 my%20folder\n");
     fs->moveNoReplace(trashed, dir / "my folder");  // taken back out
     trash.forget(trashed);
-    EXPECT_EQ(namesIn(dir / "Trash/info"), std::vector<std::string>{"keep.trashinfo"});
-    EXPECT_EQ(readFile(dir / "Trash/directorysizes"), "1 1700000000 keep\n");
+    EXPECT_EQ(namesIn(dir / "data/Trash/info"), std::vector<std::string>{"keep.trashinfo"});
+    EXPECT_EQ(readFile(dir / "data/Trash/directorysizes"), "1 1700000000 keep\n");
     EXPECT_TRUE(trash.recordsOrigin(kept, dir / "keep"));
     EXPECT_FALSE(trash.recordsOrigin(trashed, dir / "my folder"));
 }

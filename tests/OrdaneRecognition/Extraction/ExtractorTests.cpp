@@ -144,59 +144,45 @@ TEST(PDFTextExtractor, CutsAtTheCharacterLimitExactly) {
     EXPECT_EQ(limited->pageCount, 2);
 }
 
-TEST(PlainTextExtractor, ReadsUpToTheByteLimitDroppingACharacterTheLimitCuts) {
+TEST(PlainTextExtractor, ReadsUpToTheByteLimitAsUTF8ElseAsLatin1) {
     TempDir dir;
-    const std::string text(16'384, 'a');
-    writeFile(dir / "exact.txt", text);
-    writeFile(dir / "long.txt", text + "bc");
-    auto exact = PlainTextExtractor().extract(recordOf(dir / "exact.txt"), ExtractionBudget());
-    auto cutLong = PlainTextExtractor().extract(recordOf(dir / "long.txt"), ExtractionBudget());
-    ASSERT_TRUE(exact && cutLong);
-    EXPECT_EQ(exact->text, text);
-    EXPECT_FALSE(exact->truncated);
-    EXPECT_EQ(exact->source, SampleSource::plainText);
-    EXPECT_EQ(exact->pageCount, std::nullopt);
-    EXPECT_EQ(cutLong->text, text);
-    EXPECT_TRUE(cutLong->truncated);
-    // Characters of 2, 3 and 4 bytes, shifted so that the limit falls at each of their inner bytes.
+    const std::string limit(16'384, 'a');
+    const std::string latinCut = "\xe9t\xe9 " + std::string(16'379, 'a') + "\xe2\x82\xac\xe2\x82\xac";
+    struct Case {
+        std::string bytes, text;
+        bool truncated;
+    };
+    std::vector<Case> cases = {
+        {limit, limit, false},
+        {limit + "bc", limit, true},
+        {"caf\xe9 cr\xe8me br\xfbl\xe9" "e", "caf\u00e9 cr\u00e8me br\u00fbl\u00e9e", false},
+        // Cut at the limit, but the bytes before the cut are not UTF-8 either.
+        {latinCut, platform::text::fromLatin1(latinCut.substr(0, 16'384)), true},
+        // An invalid byte at the very end of a file that was not cut.
+        {"total \xe2\x82", "total \u00e2\u0082", false},
+    };
+    // Characters of 2, 3 and 4 bytes, shifted so that the limit falls at each of their inner bytes:
+    // the cut character is dropped.
     for (const std::string character : {"\u00e9", "\u20ac", "\U0001F600"}) {
         for (size_t shift = 1; shift < character.size(); ++shift) {
             std::string content(16'384 - shift, 'a');
             while (content.size() < 20'000) content += character;
-            const std::string path = dir / ("cut" + std::to_string(character.size()) + std::to_string(shift) + ".txt");
-            writeFile(path, content);
-            auto sample = PlainTextExtractor().extract(recordOf(path), ExtractionBudget());
-            ASSERT_TRUE(sample) << path;
-            EXPECT_TRUE(platform::text::isValidUTF8(sample->text));
-            EXPECT_EQ(sample->text, content.substr(0, 16'384 - shift)) << path;  // the cut character dropped
-            EXPECT_TRUE(sample->truncated);
+            cases.push_back({content, content.substr(0, 16'384 - shift), true});
         }
+    }
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const std::string path = dir / (std::to_string(i) + ".txt");
+        writeFile(path, cases[i].bytes);
+        auto sample = PlainTextExtractor().extract(recordOf(path), ExtractionBudget());
+        ASSERT_TRUE(sample) << i;
+        EXPECT_EQ(sample->text, cases[i].text) << i;
+        EXPECT_EQ(sample->truncated, cases[i].truncated) << i;
+        EXPECT_EQ(sample->source, SampleSource::plainText);
+        EXPECT_EQ(sample->pageCount, std::nullopt);
     }
     EXPECT_EQ(PlainTextExtractor::incompleteUTF8Tail("ab\xe2\x82"), 2u);
     EXPECT_EQ(PlainTextExtractor::incompleteUTF8Tail("ab\xe2\x82\xac"), 0u);
     EXPECT_EQ(PlainTextExtractor::incompleteUTF8Tail("ab\x82"), 0u);
-}
-
-TEST(PlainTextExtractor, TextThatIsNotUTF8IsReadAsLatin1) {
-    TempDir dir;
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string expected;
-    } cases[] = {
-        {"windows.txt", "caf\xe9 cr\xe8me br\xfbl\xe9" "e", "caf\u00e9 cr\u00e8me br\u00fbl\u00e9e"},
-        // Cut at the limit, but the bytes before the cut are not UTF-8 either.
-        {"latin-cut.txt", "\xe9t\xe9 " + std::string(16'379, 'a') + "\xe2\x82\xac\xe2\x82\xac", ""},
-        // An invalid byte at the very end of a file that was not cut.
-        {"ends-badly.txt", "total \xe2\x82", "total \u00e2\u0082"},
-    };
-    for (const auto& c : cases) {
-        writeFile(dir / c.name, c.bytes);
-        auto sample = PlainTextExtractor().extract(recordOf(dir / c.name), ExtractionBudget());
-        ASSERT_TRUE(sample) << c.name;
-        const std::string expected = c.expected.empty() ? platform::text::fromLatin1(c.bytes.substr(0, 16'384)) : c.expected;
-        EXPECT_EQ(sample->text, expected) << c.name;
-    }
 }
 
 TEST(RichTextExtractor, ReadsWordDocumentBodiesAndRTF) {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 
 #include "OrdanePlatform/Text/Regex.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
-#include "PipelineTestSupport.hpp"
 #include "Support/DocumentFixtures.hpp"
 #include "Support/RecognitionHome.hpp"
 #include "Support/SeededRandom.hpp"
@@ -33,13 +33,23 @@ bool hasClaim(const ContentInsight& insight, const EvidenceClaim& claim) {
 
 // Counting stand-ins around the real readers, so a run can show it read nothing.
 struct CountedReaders {
-    RecognitionPipeline::Readers standard = RecognitionPipeline::Readers::standard();
-    std::vector<std::unique_ptr<CountingExtractor>> counters;
+    struct Counting : TextExtractor {
+        explicit Counting(const TextExtractor* inner) : inner(inner) {}
+        bool canHandle(const FileRecord& record) const override { return inner->canHandle(record); }
+        std::optional<ContentSample> extract(const FileRecord& record, const ExtractionBudget& budget,
+                                             std::stop_token stop) const override {
+            ++calls;
+            return inner->extract(record, budget, stop);
+        }
+        const TextExtractor* inner;
+        mutable std::atomic<int> calls{0};
+    };
+    std::vector<std::unique_ptr<Counting>> counters;
 
     RecognitionPipeline::Readers readers() {
-        RecognitionPipeline::Readers result = standard;
+        RecognitionPipeline::Readers result = RecognitionPipeline::Readers::standard();
         auto wrap = [&](const TextExtractor*& extractor) {
-            counters.push_back(std::make_unique<CountingExtractor>(extractor));
+            counters.push_back(std::make_unique<Counting>(extractor));
             extractor = counters.back().get();
         };
         for (auto& extractor : result.documents) wrap(extractor);
@@ -49,7 +59,7 @@ struct CountedReaders {
     }
     int calls() const {
         int sum = 0;
-        for (const auto& counter : counters) sum += counter->calls();
+        for (const auto& counter : counters) sum += counter->calls;
         return sum;
     }
 };

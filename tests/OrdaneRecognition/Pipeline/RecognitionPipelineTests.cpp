@@ -4,14 +4,19 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <mutex>
 #include <new>
 #include <filesystem>
 #include <thread>
 
+#include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
 #include "../Kinds/RecognitionFixtures.hpp"
-#include "PipelineTestSupport.hpp"
 #include "Support/RecognitionHome.hpp"
 #include "Support/TempDir.hpp"
 
@@ -20,6 +25,51 @@ using namespace ordane::testing;
 namespace fs = std::filesystem;
 
 namespace {
+
+// A reader standing in for a real extractor: it takes files by extension and gives the text after
+// `marker` (up to a zero byte) when the file begins with it, nothing otherwise. Lists its calls;
+// `onCall` runs first in each call (to stop a run, wait, or change the file).
+class ScriptedExtractor : public TextExtractor {
+public:
+    ScriptedExtractor(std::set<std::string> extensions, std::string marker, SampleSource source)
+        : extensions_(std::move(extensions)), marker_(std::move(marker)), source_(source) {}
+
+    bool canHandle(const FileRecord& record) const override { return extensions_.contains(record.ext()); }
+    std::optional<ContentSample> extract(const FileRecord& record, const ExtractionBudget&,
+                                         std::stop_token stop) const override {
+        {
+            std::lock_guard lock(mutex_);
+            paths_.push_back(record.url.path());
+        }
+        if (onCall) onCall(record);
+        checkCancellation(stop);
+        std::ifstream in(record.url.path(), std::ios::binary);
+        std::string head(marker_.size() + 4096, '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<size_t>(in.gcount()));
+        if (!head.starts_with(marker_)) return std::nullopt;
+        ContentSample sample;
+        sample.text = head.substr(marker_.size(), head.find('\0') - marker_.size());
+        sample.source = source_;
+        return sample;
+    }
+
+    std::function<void(const FileRecord&)> onCall;
+    int calls() const { return static_cast<int>(readPaths().size()); }
+    std::vector<std::string> readPaths() const {
+        std::lock_guard lock(mutex_);
+        std::vector<std::string> sorted = paths_;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
+
+private:
+    std::set<std::string> extensions_;
+    std::string marker_;
+    SampleSource source_;
+    mutable std::mutex mutex_;
+    mutable std::vector<std::string> paths_;
+};
 
 // Documents the engine recognises: a recipe and a (sensitive) tax form.
 const std::string recipeText = std::string("text:") + fixtures::textOf(DocKind::recipe);
@@ -62,6 +112,25 @@ struct PipelineTest : ::testing::Test {
         std::set<std::string> result;
         for (const ContentInsight& insight : insights) result.insert(insight.url.path());
         return result;
+    }
+};
+
+FileRecord shot(const std::string& name, std::optional<double> created = std::nullopt) {
+    FileRecord record;
+    record.url = URL::fileURL("/home/ada/Pictures/" + name);
+    if (created) record.created = Date::fromUnix(*created);
+    return record;
+}
+
+// Runs with the machine's time zone set to `zone`.
+struct ZoneScope {
+    explicit ZoneScope(const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        setenv("TZ", "UTC", 1);
+        tzset();
     }
 };
 
@@ -248,4 +317,20 @@ TEST_F(PipelineTest, OutOfMemoryIsNotAVerdictOnTheFile) {
     EXPECT_THROW(pipeline.run(all, std::nullopt, {}), std::bad_alloc);
     EXPECT_EQ(text.calls(), 1);
     EXPECT_FALSE(entry(all, path));
+}
+
+TEST(ScreenshotRename, TheDateComesFromTheNameElseFromTheLocalCreationDay) {
+    const double march7Late = 1709850600;  // 2024-03-07 22:30 UTC, already 8 March in Tokyo
+    ZoneScope tokyo("Asia/Tokyo");
+    const std::pair<FileRecord, std::string> cases[] = {
+        {shot("Screenshot 2024-03-07 at 10.15.22.png", 1.6e9), "Screenshot - Invoice from Acme (2024-03-07).png"},
+        {shot("capture.PNG", march7Late), "Screenshot - Invoice from Acme (2024-03-08).png"},
+        {shot("Screen Shot.Jpeg"), "Screenshot - Invoice from Acme.jpeg"},
+        {shot("Screenshot 1999-01-02.png"), "Screenshot - Invoice from Acme.png"},
+        {shot("Shot 2031-12-30 2024-01-01.heic"), "Screenshot - Invoice from Acme (2031-12-30).heic"},
+    };
+    for (const auto& [record, expected] : cases) {
+        EXPECT_EQ(RecognitionPipeline::screenshotRename(record, "Invoice from Acme"), expected)
+            << record.url.path();
+    }
 }
