@@ -34,7 +34,9 @@ ScrollArea::ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle
         box->addWidget(scroll_);
         content_->installEventFilter(this);
     }
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Shown directly, the content's height follows its width (wrapped texts): a fixed policy would cap
+    // it at the height it needs at its preferred width and squeeze it at any narrower one.
+    setSizePolicy(QSizePolicy::Preferred, scroll_ ? QSizePolicy::Fixed : QSizePolicy::Minimum);
 }
 
 int ScrollArea::contentHeight(int width) const {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
+#include <QLayout>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -30,6 +31,22 @@ ScanProgress sampleProgress() {
     progress.currentFolder = "Downloads";
     progress.phase = ScanProgress::Walking{};
     return progress;
+}
+
+// Brings every layout up to date with its widgets, innermost first. A layout caches the sizes of
+// the widgets in it; rows added to a list whose layout never ran do not tell the layouts above
+// them, and Qt passes the news up one level per turn of the event loop. Done here in one pass, the
+// screen's size hint counts everything it holds.
+void settleLayouts(QWidget& widget) {
+    for (QObject* child : widget.children()) {
+        auto* inner = qobject_cast<QWidget*>(child);
+        if (inner && !inner->isWindow() && !inner->isHidden()) settleLayouts(*inner);
+    }
+    if (QLayout* layout = widget.layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+    widget.updateGeometry();
 }
 
 }  // namespace
@@ -60,9 +77,10 @@ std::optional<QSize> DebugSnapshots::renderPng(QWidget& screen, const QString& f
     QCoreApplication::processEvents();  // the screen's first refresh is queued
     // Widgets that refresh added to a visible layout are shown by a queued call; let it run before sizing.
     QCoreApplication::processEvents();
+    settleLayouts(screen);
     screen.adjustSize();
     screen.resize(screen.sizeHint().expandedTo(screen.minimumSizeHint()));
-    QCoreApplication::processEvents();
+    settleLayouts(screen);
     if (screen.size().isEmpty()) return std::nullopt;
     QImage image(screen.size() * 2, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2.0);

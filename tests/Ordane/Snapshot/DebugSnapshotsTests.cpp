@@ -11,9 +11,11 @@
 
 #include "Ordane/App/AppState.hpp"
 #include "Ordane/App/RootView.hpp"
+#include "Ordane/App/TextScale.hpp"
 #include "Ordane/Snapshot/DebugSnapshots.hpp"
 #include "Support/DocumentFixtures.hpp"
 #include "Ordane/App/ScopedVariable.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane::testing {
@@ -96,6 +98,37 @@ TEST(DebugSnapshots, AScreenIsWrittenAtTwiceItsSize) {
     std::unique_ptr<QWidget> screen(makeScreen(ScreenChoice::of(ScreenChoice::Kind::welcome), state));
     EXPECT_FALSE(DebugSnapshots::renderPng(*screen, QString::fromStdString(images / "missing/folder"), QStringLiteral("x")));
     while (state.hasBackgroundWork()) QCoreApplication::processEvents();
+}
+
+using DebugSnapshotsScreenTest = ScreenTest;
+
+// Rows are added to the list before it was ever laid out, with or without a note that wraps: the
+// image still holds every row whole and every text uncut.
+TEST_F(DebugSnapshotsScreenTest, TheActivityImageShowsEveryRowWhole) {
+    TempDir images;
+    ScopedVariable snapshots(DebugSnapshots::folderVariable, images.path().c_str());
+    for (bool note : {false, true}) {
+        std::vector<ActivityEntry> entries;
+        for (int i = 0; i < 5; ++i) {
+            const URL from = URL::fileURL("/h/Downloads/file " + std::to_string(i) + ".txt");
+            entries.push_back({UUID::random(), Date::now(), ActivityEntry::Kind::trashed(from, from), 10, i != 0, {}, {}});
+        }
+        if (note) {
+            entries[0].undoableNote = "This one can no longer be taken back: the file was emptied from the Trash "
+                                      "some time after it was put there.";
+        }
+        state->setActivityEntries(entries);
+        for (double scale : {1.0, 1.5}) {
+            setCurrentTextScale(scale);
+            std::unique_ptr<QWidget> screen(makeScreen(ScreenChoice::of(ScreenChoice::Kind::activity), *state));
+            ASSERT_TRUE(DebugSnapshots::renderPng(*screen, QString::fromStdString(images.path()), QStringLiteral("a")));
+            const auto rows = visible<QWidget>(*screen, QStringLiteral("activityRow"));
+            ASSERT_EQ(rows.size(), entries.size());
+            for (QWidget* row : rows) EXPECT_GE(row->height(), row->minimumSizeHint().height()) << note << scale;
+            EXPECT_EQ(overlaps(*screen), std::vector<std::string>{}) << note << scale;
+        }
+    }
+    setCurrentTextScale(1.0);
 }
 
 TEST(DebugSnapshots, OnlyASubstituteHomeThatIsNotTheRealOneIsChangedAndItComesBackWhole) {
