@@ -42,28 +42,32 @@ Classifier::Classifier(UserFolders folders, ScanRules rules, Date now, std::shar
 std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records,
                                           const std::vector<DuplicateGroup>& exactGroups,
                                           const std::unordered_map<URL, ContentInsight>& insights) const {
-    std::unordered_map<URL, DupRole> roles;
-    for (const DuplicateGroup& group : exactGroups) {
+    // Where each member of an exact group stands, by path: no copy of its URL or of the reasons.
+    std::vector<std::string> copyReasons;
+    std::unordered_map<std::string_view, std::pair<size_t, size_t>> places;  // (group, member)
+    for (size_t g = 0; g < exactGroups.size(); ++g) {
+        const DuplicateGroup& group = exactGroups[g];
+        copyReasons.emplace_back();
         if (group.kind() != DuplicateKind::exact) continue;
-        std::string copyReason = "This is an exact copy of the one in " +
-                                 folders_.containingFolderName(group.keeper().url) +
-                                 ". If you remove it, that one stays put.";
+        copyReasons.back() = "This is an exact copy of the one in " + folders_.containingFolderName(group.keeper().url) +
+                             ". If you remove it, that one stays put.";
         const auto& members = group.members();
-        for (size_t i = 0; i < members.size(); ++i) {
-            bool isKeeper = static_cast<int64_t>(i) == group.keepIndex();
-            roles[members[i].url] = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReason,
-                                            DuplicateKind::exact};
-        }
+        for (size_t i = 0; i < members.size(); ++i) places.insert_or_assign(members[i].url.path(), std::pair(g, i));
     }
 
     std::vector<Finding> findings;
     for (const FileRecord& record : records) {
         auto insightEntry = insights.find(record.url);
         const ContentInsight* insight = insightEntry == insights.end() ? nullptr : &insightEntry->second;
-        auto roleEntry = roles.find(record.url);
-        const DupRole* role = roleEntry == roles.end() ? nullptr : &roleEntry->second;
+        std::optional<DupRole> role;
+        if (auto place = places.find(record.url.path()); place != places.end() && !record.url.isDirectory()) {
+            const DuplicateGroup& group = exactGroups[place->second.first];
+            bool isKeeper = static_cast<int64_t>(place->second.second) == group.keepIndex();
+            role = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReasons[place->second.first],
+                           DuplicateKind::exact};
+        }
 
-        std::optional<Finding> finding = classifyRecord(record, role);
+        std::optional<Finding> finding = classifyRecord(record, role ? &*role : nullptr);
         if (insight && insight->suggestedFolder &&
             (!finding || finding->category == FindingCategory::organizeSuggestion)) {
             if (auto recognized = recognitionFinding(record, insight)) finding = std::move(recognized);

@@ -132,7 +132,14 @@ std::string DuplicateFinder::normalizedStem(std::string_view fileName) {
             }
         }
     }
-    return platform::text::lowerCased(stem);
+    // Most names are ASCII, where lower-casing is A to Z alone; the rest go through ICU.
+    if (std::any_of(stem.begin(), stem.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        return platform::text::lowerCased(stem);
+    }
+    for (char& c : stem) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return stem;
 }
 
 bool DuplicateFinder::takesPart(const FileRecord& record) const {
@@ -152,7 +159,7 @@ std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRe
         if (!takesPart(record) || exactMembers.count(record.url.path())) return std::nullopt;
         std::string stem = normalizedStem(record.url.lastPathComponent());
         if (stem.empty()) return std::nullopt;
-        return record.url.deletingLastPathComponent().path() + "/" + stem + "." + record.url.pathExtension();
+        return path::parent(record.url.path()) + "/" + stem + "." + record.url.pathExtension();
     };
     // Records by the hash of their key; within a run of equal hashes the keys themselves decide.
     struct Keyed {
