@@ -24,7 +24,7 @@ const std::string closing =
 
 }  // namespace
 
-TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocument) {
+TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocumentInPlaceOfOnlyAnOrganizeSuggestion) {
     FileRecord record = fileRecord("Downloads/scan 12.pdf", 10000, fixtureNow.adding(-40 * 86400.0));
     ContentInsight insight = insightFor(record.url, DocKind::taxDocument, ConfidenceTier::confident);
     insight.suggestedFolder = URL::fileURL("/home/ann/Documents/Taxes/2023", true);
@@ -46,13 +46,12 @@ TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocument) {
     insight.tier = ConfidenceTier::confident;
     insight.suggestedFolder.reset();
     EXPECT_FALSE(classifier().recognitionFinding(record, &insight));
-}
 
-TEST(RecognitionFinding, OnlyOrganizeSuggestionsOrNothingAreReplaced) {
+    // Only organize suggestions, or no finding at all, are replaced.
     FileRecord installer = fileRecord("Downloads/setup.dmg", 10000, fixtureNow.adding(-40 * 86400.0));
-    ContentInsight insight = insightFor(installer.url, DocKind::manualGuide, ConfidenceTier::confident);
+    insight = insightFor(installer.url, DocKind::manualGuide, ConfidenceTier::confident);
     insight.suggestedFolder = URL::fileURL("/home/ann/Documents/Manuals", true);
-    auto findings = classifier().classify({installer}, {}, {{installer.url, insight}});
+    findings = classifier().classify({installer}, {}, {{installer.url, insight}});
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].category, FindingCategory::downloadsCleanup);
 
