@@ -31,16 +31,20 @@ std::optional<Date> dateFromUnix(std::optional<double> seconds) {
 }  // namespace
 
 DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<platform::FileSystem> fileSystem,
-                                 Clock clock)
+                                 Clock clock, unsigned readers)
     : rules_(std::move(rules)),
       home_(std::move(home)),
       fileSystem_(std::move(fileSystem)),
       clock_(std::move(clock)),
+      readers_(readers),
       cloudStatus_(home_),
       lastProgressAt_(clock_()) {}
 
 void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken) {
     Date startedAt = Date::now();
+    std::optional<platform::FolderReadAhead> readers;
+    if (readers_ > 0) readers.emplace(fileSystem_, readers_);
+    readAhead_ = readers ? &*readers : nullptr;
     for (const URL& root : roots) {
         // A missing root is simply not there to scan: no issue.
         if (!fileSystem_->existsFollowingLinks(root.path())) continue;
@@ -68,6 +72,12 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
         addIssue(ScanIssue::Kind::unreadable, rootPath, "Couldn't open " + shown(root.lastPathComponent()) + " at all.");
         return;
     }
+
+    // Folders the walk will skip are not worth reading ahead.
+    readAhead(*enumerator, [this](const std::string& path, const platform::DirectoryEntry& entry) {
+        URL url = URL::fileURL(path, true);
+        return !rules_.isDenied(url) && !rules_.isAppManagedBundle(url) && !rules_.isRecreatableDirName(entry.name);
+    });
 
     // A plain folder is tested for project markers from its own listing, read before any of its
     // items comes, instead of looking its markers up one by one.
@@ -187,6 +197,7 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
     } catch (const FileSystemError&) {
         return 0;
     }
+    readAhead(*enumerator);
     int64_t total = 0;
     int64_t entries = 0;
     while (const Item* item = enumerator->next()) {
@@ -198,6 +209,10 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
         }
     }
     return total;
+}
+
+void DirectoryWalker::readAhead(DirectoryEnumerator& enumerator, platform::FolderReadAhead::WillEnter willEnter) {
+    if (readAhead_) enumerator.readAheadOn(*readAhead_, std::move(willEnter));
 }
 
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
