@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <ctime>
+#include <map>
 #include <new>
 #include <thread>
 
@@ -80,6 +82,68 @@ bool StoreFile::moveUnusableAside() {
         }
     }
     return false;
+}
+
+void StoreFile::inTurns(size_t count, size_t chunkSize, const std::function<void(size_t, size_t, std::string&)>& encode,
+                        const std::function<void(const std::string&)>& consume) {
+    const size_t chunks = (count + chunkSize - 1) / chunkSize;
+    if (chunks <= 1) {
+        std::string piece;
+        encode(0, count, piece);
+        consume(piece);
+        return;
+    }
+    const size_t width = parallelWidth();
+    // How far encoding may run ahead of consuming: enough that a thread rarely waits, few enough
+    // that the pieces held stay a small part of the entries.
+    const size_t ahead = 2 * width;
+    std::mutex mutex;
+    std::condition_variable consumed;
+    size_t turn = 0;                    // the chunk whose piece is consumed next
+    bool consuming = false;             // a thread is consuming pieces in turn
+    bool abandoned = false;             // a chunk failed: the pieces after it must not follow
+    std::map<size_t, std::string> ready;  // encoded, waiting for their turn
+    std::vector<std::string> spare;     // consumed pieces, kept for their capacity
+    platform::BoundedParallel::runIndices(
+        chunks, width, std::stop_token{},
+        [&](size_t chunk) {
+            std::unique_lock lock(mutex);
+            try {
+                consumed.wait(lock, [&] { return chunk < turn + ahead || abandoned; });
+                if (abandoned) return;
+                std::string piece;
+                if (!spare.empty()) {
+                    piece = std::move(spare.back());
+                    spare.pop_back();
+                }
+                lock.unlock();
+                encode(chunk * chunkSize, std::min(count, (chunk + 1) * chunkSize), piece);
+                lock.lock();
+                if (abandoned) return;
+                ready.emplace(chunk, std::move(piece));
+                // Whoever finds the next piece ready consumes it and those that follow, one at a time.
+                if (consuming) return;
+                consuming = true;
+                for (auto next = ready.find(turn); next != ready.end(); next = ready.find(turn)) {
+                    std::string current = std::move(next->second);
+                    ready.erase(next);
+                    lock.unlock();
+                    consume(current);
+                    current.clear();
+                    lock.lock();
+                    spare.push_back(std::move(current));
+                    ++turn;
+                    consumed.notify_all();
+                }
+                consuming = false;
+            } catch (...) {
+                if (!lock.owns_lock()) lock.lock();
+                abandoned = true;
+                consumed.notify_all();
+                throw;
+            }
+        },
+        [](size_t) {});
 }
 
 size_t StoreFile::parallelWidth() { return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8); }

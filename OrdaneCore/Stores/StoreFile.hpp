@@ -107,7 +107,8 @@ public:
         });
     }
 
-    // The compact text in order, piece by piece, to `sink(std::string_view)`.
+    // The compact text in order, piece by piece, to `sink(std::string_view)`, which is called
+    // from the encoding threads, one call at a time.
     template <class Map, class Append, class Sink>
     static void compactPieces(int64_t version, std::string_view member, const Map& entries, Append&& append,
                               Sink&& sink) {
@@ -115,22 +116,10 @@ public:
         items.reserve(entries.size());
         for (const auto& item : entries) items.push_back(&item);
         sink(header(version, member));
-        // Written pieces go back to a pool and are refilled: a save allocates only the few pieces
-        // in flight, instead of leaving freed ones behind in the allocator's per-thread arenas.
-        std::mutex poolMutex;
-        std::vector<std::string> pool;
         bool first = true;
-        inOrderedChunks<std::string>(
+        inTurns(
             items.size(), writeChunkSize,
-            [&items, &append, &poolMutex, &pool](size_t begin, size_t end) {
-                std::string piece;
-                {
-                    std::lock_guard lock(poolMutex);
-                    if (!pool.empty()) {
-                        piece = std::move(pool.back());
-                        pool.pop_back();
-                    }
-                }
+            [&items, &append](size_t begin, size_t end, std::string& piece) {
                 // Each member goes in as "," + key + ":" + value; the very first comma is dropped.
                 for (size_t k = begin; k < end; ++k) {
                     const auto& [key, value] = *items[k];
@@ -144,16 +133,11 @@ public:
                         piece.resize(mark);
                     }
                 }
-                return piece;
             },
-            [&sink, &first, &poolMutex, &pool](std::string& piece) {
-                if (!piece.empty()) {
-                    sink(std::string_view(piece).substr(first ? 1 : 0));
-                    first = false;
-                }
-                piece.clear();
-                std::lock_guard lock(poolMutex);
-                pool.push_back(std::move(piece));
+            [&sink, &first](const std::string& piece) {
+                if (piece.empty()) return;
+                sink(std::string_view(piece).substr(first ? 1 : 0));
+                first = false;
             });
         sink("}}");
     }
@@ -206,6 +190,13 @@ private:
             });
     }
 
+    // Runs `encode(begin, end, std::string& piece)` over chunks of `count` items on several
+    // threads and hands each piece to `consume(const std::string&)` in chunk order, one call at a
+    // time, on the thread that encoded it. A thread hands its piece on before it takes the next
+    // chunk, so however slowly `consume` goes, no more pieces than threads are ever held.
+    static void inTurns(size_t count, size_t chunkSize,
+                        const std::function<void(size_t, size_t, std::string&)>& encode,
+                        const std::function<void(const std::string&)>& consume);
     // Creates the folder, sets an unusable file aside when due, then runs the atomic write.
     bool writeWith(const std::function<void(const std::string&)>& writeAtomically);
     static size_t parallelWidth();

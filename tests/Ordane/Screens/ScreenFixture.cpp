@@ -43,10 +43,8 @@ std::string ScreenTest::homePath(const std::string& relative) const {
 
 void ScreenTest::addFile(const std::string& relative, size_t size, int daysOld) {
     writeFile(home / relative, std::string(size, 'x'));
-    const double then = double(::time(nullptr)) - double(daysOld) * 86400.0;
-    struct timeval times[2];
-    times[0].tv_sec = times[1].tv_sec = time_t(then);
-    times[0].tv_usec = times[1].tv_usec = 0;
+    const timeval then{::time(nullptr) - time_t(daysOld) * 86400, 0};
+    const timeval times[2] = {then, then};
     ::utimes((home / relative).c_str(), times);
 }
 
@@ -60,11 +58,9 @@ void ScreenTest::scanHome() {
         if (auto* record = std::get_if<FileRecord>(&event->value)) records.push_back(*record);
         if (auto* done = std::get_if<ScanSummary>(&event->value)) summary = *done;
     }
-    const Analyzer analyzer(UserFolders(homeURL), rules);
-    AnalysisResult analysis = analyzer.analyze(records, Date::now(), {}, nullptr, {});
     state->setRecords(records);
     state->setSummary(summary);
-    state->setAnalysis(std::move(analysis));
+    state->setAnalysis(Analyzer(UserFolders(homeURL), rules).analyze(records, Date::now(), {}, nullptr, {}));
     state->setStage(AppState::Stage::dashboard);
     QCoreApplication::processEvents();
 }

@@ -30,7 +30,8 @@ TEST_F(WelcomeScreenTest, ListsTheFoldersLeftOnAndFollowsTheSettings) {
 
 TEST_F(WelcomeScreenTest, InterruptedPlanSentenceCountsDoneAndPendingActions) {
     for (const auto& [handled, pending, begins] :
-         {std::tuple{1, 3, "1 item had already been handled (you'll find it in the Activity list) and 3 items never happened."},
+         {std::tuple{1, 3, "1 item had already been handled (you'll find it in the Activity list) and 3 items never "
+                           "happened."},
           std::tuple{0, 1, "0 items had already been handled (nothing was lost) and 1 item never happened."},
           std::tuple{1234, 0, "1,234 items had already been handled (you'll find them in the Activity list)"}}) {
         const QString message = WelcomeScreen::interruptedPlanMessage(handled, pending);
