@@ -17,11 +17,7 @@ public:
     static QString title(const ConfirmScreen& screen) {
         return screen.shownWindow() ? screen.shownWindow()->titleBar()->title() : QString();
     }
-    static std::vector<QString> places(const QWidget& root) {
-        std::vector<QString> result;
-        for (auto* label : visible<QLabel>(root, QStringLiteral("reviewPlace"))) result.push_back(label->text());
-        return result;
-    }
+    static std::vector<QString> places(const QWidget& root) { return labelTexts(root, QStringLiteral("reviewPlace")); }
 };
 
 TEST_F(ConfirmScreenTest, ReviewListsWhatIsCheckedAndDoItCarriesOutOnlyThat) {

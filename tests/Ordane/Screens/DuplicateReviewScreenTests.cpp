@@ -48,7 +48,6 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
 
     click(withText(screen, QStringLiteral("Check All the Extra Copies (2)")));
     EXPECT_EQ(state->approvedForTrash().size(), 2u);
-    QCoreApplication::processEvents();
     for (auto* check : visible<retro::CheckBox>(screen)) EXPECT_TRUE(check->isChecked());
     for (const Finding& finding : screen.extraCopyFindings()) EXPECT_NE(finding.record.url, group.keeper().url);
 

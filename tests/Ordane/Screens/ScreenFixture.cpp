@@ -89,10 +89,9 @@ std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
     std::vector<std::string> found;
     std::function<void(const QWidget&)> visit = [&](const QWidget& parent) {
         std::vector<QWidget*> children;
-        for (QObject* object : parent.children()) {
-            auto* child = qobject_cast<QWidget*>(object);
+        for (QWidget* child : parent.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             // Decorations laid over content (a bevel) take no clicks and are meant to overlap.
-            if (child && child->isVisibleTo(&root) && !child->isWindow() && !child->size().isEmpty() &&
+            if (child->isVisibleTo(&root) && !child->isWindow() && !child->size().isEmpty() &&
                 !child->testAttribute(Qt::WA_TransparentForMouseEvents)) {
                 children.push_back(child);
             }
@@ -141,9 +140,9 @@ QString ScreenTest::textOf(const QWidget& root, const char* name) {
     return label ? label->text() : QString();
 }
 
-std::vector<QString> ScreenTest::labelTexts(const QWidget& root) {
+std::vector<QString> ScreenTest::labelTexts(const QWidget& root, const QString& name) {
     std::vector<QString> texts;
-    for (QLabel* label : visible<QLabel>(root)) texts.push_back(label->text());
+    for (QLabel* label : visible<QLabel>(root, name)) texts.push_back(label->text());
     return texts;
 }
 

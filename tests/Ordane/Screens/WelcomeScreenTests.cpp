@@ -21,9 +21,8 @@ TEST_F(WelcomeScreenTest, ListsTheFoldersLeftOnAndFollowsTheSettings) {
         state->setScanSettings(settings);
         QCoreApplication::processEvents();  // the refresh
         QCoreApplication::processEvents();  // new rows of a shown screen are shown in the next turn
-        QStringList names;
-        for (auto* label : visible<QLabel>(screen, QStringLiteral("folderName"))) names << label->text();
-        EXPECT_EQ(names.join(','), QString::fromUtf8(shown));
+        const std::vector<QString> names = labelTexts(screen, QStringLiteral("folderName"));
+        EXPECT_EQ(QStringList(names.begin(), names.end()).join(','), QString::fromUtf8(shown));
     }
     EXPECT_TRUE(withText(screen, QStringLiteral("Scan My Computer")));
 }
