@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace ordane::json {
 
 namespace {
@@ -26,17 +30,20 @@ bool needsEscape(unsigned char c) { return c == '"' || c == '\\' || c < 0x20; }
 }  // namespace
 
 size_t plainRunLength(std::string_view text) {
-    constexpr uint64_t ones = 0x0101010101010101ull;
-    constexpr uint64_t highs = 0x8080808080808080ull;
-    auto hasZeroByte = [](uint64_t word) { return ((word - ones) & ~word & highs) != 0; };
     size_t i = 0;
     const size_t n = text.size();
-    for (; i + 8 <= n; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        bool control = ((word - ones * 0x20) & ~word & highs) != 0;  // some byte below 0x20
-        if (control || hasZeroByte(word ^ (ones * '"')) || hasZeroByte(word ^ (ones * '\\'))) break;
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    for (; i + 16 <= n; i += 16) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        // Unsigned bytes up to 0x1F are the ones max(byte, 0x1F) leaves at 0x1F.
+        __m128i control = _mm_cmpeq_epi8(_mm_max_epu8(bytes, lastControl), lastControl);
+        __m128i found = _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+        if (int mask = _mm_movemask_epi8(found)) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
     }
+#endif
     while (i < n && !needsEscape(static_cast<unsigned char>(text[i]))) ++i;
     return i;
 }

@@ -82,6 +82,12 @@ TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
     }
     EXPECT_EQ(faulting->calls("writeFileAtomically"), 1);
 
+    // A fault found only after many entries were handed on spoils the whole read too.
+    std::string versionLast = "{" + text.substr(text.find("\"entries\"")).insert(text.size() - text.find("\"entries\"") - 1, ",\"version\":2");
+    EXPECT_THROW(entriesOf(versionLast), DecodingError);
+    EXPECT_EQ(entriesOf(versionLast, 2).size(), 8999u);
+    EXPECT_THROW(entriesOf(text + ","), DecodingError);
+
     // One damaged entry in the middle spoils the whole read.
     for (const char* damage : {"\"k106000\":[60", "\"k106000\":6e0"}) {
         std::string damaged = std::string(text).replace(text.find("\"k106000\":6000"), 14, damage);
