@@ -353,6 +353,35 @@ double JsonReader::parseDouble(std::string_view text) {
     size_t i = 0;
     bool negative = text[0] == '-';
     if (negative) ++i;
+    {
+        // The usual short number ("2.0794415", "7.0e8"): at most 19 digits in all, so that every
+        // digit fits the mantissa as it comes, zeros included.
+        size_t k = i;
+        uint64_t digits = 0;
+        int64_t scale = 0;
+        for (; k < text.size() && isDigit(text[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
+        size_t count = k - i;
+        if (k < text.size() && text[k] == '.') {
+            const size_t first = ++k;
+            for (; k < text.size() && isDigit(text[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
+            count += k - first;
+            scale = -static_cast<int64_t>(k - first);
+        }
+        if (k < text.size() && count <= 19) {  // exponent part, short enough to add up exactly
+            ++k;
+            bool negativeExponent = text[k] == '-';
+            if (text[k] == '-' || text[k] == '+') ++k;
+            if (text.size() - k > 4) count = 20;  // too long: the general path below
+            int64_t explicitExponent = 0;
+            for (; k < text.size(); ++k) explicitExponent = explicitExponent * 10 + (text[k] - '0');
+            scale += negativeExponent ? -explicitExponent : explicitExponent;
+        }
+        if (count <= 19 && digits <= (uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+            double value = static_cast<double>(digits);
+            value = scale < 0 ? value / powers[-scale] : value * powers[scale];
+            return negative ? -value : value;
+        }
+    }
     uint64_t mantissa = 0;
     int significant = 0;
     int64_t exponent = 0;
