@@ -1,6 +1,8 @@
-// Save and load times, file size and peak memory of the analysis cache with realistic entries.
+// Save and load times, file size and peak memory of the analysis cache with realistic entries, with
+// a check that what is loaded is what was saved. Compare the digest across builds: same bytes.
 // Usage: AnalysisCacheBench [entries...]   (default: 10000 100000)
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,8 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,37 +108,102 @@ double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-void save(const URL& url, size_t count, Date now) {
-    std::mt19937_64 random(count);
-    AnalysisCache cache(url);
-    for (size_t i = 0; i < count; ++i) {
-        std::string path = "/home/user/Documents/Folder " + std::to_string(i % 97) + "/file-" + std::to_string(i) + ".pdf";
-        cache.store(makeEntry(random, path, now), URL::fileURL(path));
-    }
-    long filledMB = statusKilobytes("VmRSS:") / 1024;
-    resetPeak();
-    auto start = std::chrono::steady_clock::now();
-    cache.saveIfDirty();
-    double saveSeconds = seconds(start);
-    long peakMB = statusKilobytes("VmHWM:") / 1024;
-    double fileMB = static_cast<double>(std::filesystem::file_size(url.path())) / 1e6;
-    std::printf("%7zu entries  save %5.2f s  file %6.1f MB  memory: %4ld MB with the entries, peak %4ld MB while saving\n",
-                count, saveSeconds, fileMB, filledMB, peakMB);
+// User and system time of every thread of the process, or of the calling thread only: on a busy
+// machine, what the phase would take alone is about the larger of the calling thread's time and
+// the whole time shared by the cores.
+double cpuSeconds(int who = RUSAGE_SELF) {
+    rusage usage{};
+    ::getrusage(who, &usage);
+    auto sum = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return sum(usage.ru_utime) + sum(usage.ru_stime);
 }
 
-void load(const URL& url, size_t count, Date now) {
+std::string pathOf(size_t i) {
+    return "/home/user/Documents/Folder " + std::to_string(i % 97) + "/file-" + std::to_string(i) + ".pdf";
+}
+
+// FNV-1a of the file, to compare the bytes written by two builds.
+uint64_t fileDigest(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(1 << 20);
+    uint64_t hash = 0xcbf29ce484222325ull;
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+        for (std::streamsize k = 0; k < in.gcount(); ++k) {
+            hash = (hash ^ static_cast<unsigned char>(buffer[static_cast<size_t>(k)])) * 0x100000001b3ull;
+        }
+    }
+    return hash;
+}
+
+// What the phases, each in a process of its own, hand back to the report.
+struct Results {
+    double saveSeconds, saveCPU, saveCallerCPU, fileMB;
+    long filledMB, savePeakMB;
+    double loadSeconds, loadCPU, loadCallerCPU;
+    long loadedMB, loadPeakMB;
+    double resaveSeconds;
+    long resavePeakMB;
+    size_t mismatches;
+    uint64_t digest;
+};
+
+void save(const URL& url, size_t count, Date now, Results& results) {
+    std::mt19937_64 random(count);
+    AnalysisCache cache(url);
+    for (size_t i = 0; i < count; ++i) cache.store(makeEntry(random, pathOf(i), now), URL::fileURL(pathOf(i)));
+    results.filledMB = statusKilobytes("VmRSS:") / 1024;
+    resetPeak();
+    auto start = std::chrono::steady_clock::now();
+    double cpu = cpuSeconds();
+    double callerCPU = cpuSeconds(RUSAGE_THREAD);
+    cache.saveIfDirty();
+    results.saveSeconds = seconds(start);
+    results.saveCPU = cpuSeconds() - cpu;
+    results.saveCallerCPU = cpuSeconds(RUSAGE_THREAD) - callerCPU;
+    results.savePeakMB = statusKilobytes("VmHWM:") / 1024;
+    results.fileMB = static_cast<double>(std::filesystem::file_size(url.path())) / 1e6;
+    results.digest = fileDigest(url.path());
+}
+
+// Loads the file, saves it again as the application does after a scan, then checks every entry
+// against the one that was saved.
+void load(const URL& url, size_t count, Date now, Results& results) {
     long baseMB = statusKilobytes("VmRSS:") / 1024;
+    resetPeak();
     AnalysisCache cache(url);
     auto start = std::chrono::steady_clock::now();
+    double cpu = cpuSeconds();
+    double callerCPU = cpuSeconds(RUSAGE_THREAD);
     FileRecord probe;
     probe.url = URL::fileURL("/nowhere");
     probe.modified = now;
     (void)cache.cachedEntry(probe);  // the first use loads the file
-    double loadSeconds = seconds(start);
-    long peakMB = statusKilobytes("VmHWM:") / 1024;
-    long loadedMB = statusKilobytes("VmRSS:") / 1024;
-    std::printf("%7zu entries  load %5.2f s                  memory: %4ld MB before, %4ld MB after, peak %4ld MB while loading\n",
-                count, loadSeconds, baseMB, loadedMB, peakMB);
+    results.loadSeconds = seconds(start);
+    results.loadCPU = cpuSeconds() - cpu;
+    results.loadCallerCPU = cpuSeconds(RUSAGE_THREAD) - callerCPU;
+    results.loadPeakMB = statusKilobytes("VmHWM:") / 1024;
+    results.loadedMB = statusKilobytes("VmRSS:") / 1024 - baseMB;
+
+    std::mt19937_64 random(count);
+    AnalysisCache::Entry first = makeEntry(random, pathOf(0), now);
+    cache.store(first, URL::fileURL(pathOf(0)));  // unchanged, but the cache is dirty
+    resetPeak();
+    start = std::chrono::steady_clock::now();
+    cache.saveIfDirty();
+    results.resaveSeconds = seconds(start);
+    results.resavePeakMB = statusKilobytes("VmHWM:") / 1024;
+
+    random.seed(count);
+    for (size_t i = 0; i < count; ++i) {
+        AnalysisCache::Entry expected = makeEntry(random, pathOf(i), now);
+        FileRecord record;
+        record.url = URL::fileURL(pathOf(i));
+        record.size = expected.size;
+        record.modified = expected.mtime;
+        std::optional<AnalysisCache::Entry> found = cache.cachedEntry(record);
+        if (found) expected.lastSeen = found->lastSeen;  // a hit refreshes it
+        if (found != expected) ++results.mismatches;
+    }
 }
 
 // Each phase in a process of its own, so that one phase's freed memory doesn't hide the next one's.
@@ -156,10 +225,27 @@ void run(size_t count) {
         (std::filesystem::temp_directory_path() / ("ordane-cache-bench-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(folder);
     URL url = URL::fileURL(folder + "/analysis-cache.json");
-    Date now = Date::now();
-    inChild([&] { save(url, count, now); });
-    inChild([&] { load(url, count, now); });
+    // Midnight, so that builds run on the same day write the same bytes.
+    Date now{std::floor(Date::now().secondsSinceReferenceDate / 86400) * 86400};
+    auto* results = static_cast<Results*>(
+        ::mmap(nullptr, sizeof(Results), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    *results = Results{};
+    inChild([&] { save(url, count, now, *results); });
+    inChild([&] { load(url, count, now, *results); });
     std::filesystem::remove_all(folder);
+    const Results& r = *results;
+    const double loaded = static_cast<double>(std::max(r.loadedMB, 1L));
+    std::printf("%zu entries, file %.1f MB (digest %016llx); the loaded cache holds %ld MB\n", count, r.fileMB,
+                static_cast<unsigned long long>(r.digest), r.loadedMB);
+    std::printf("  save   %5.2f s wall, %5.2f s CPU (%.2f s on the calling thread); peak %4ld MB = %.2fx the loaded cache (%ld MB held before)\n",
+                r.saveSeconds, r.saveCPU, r.saveCallerCPU, r.savePeakMB, static_cast<double>(r.savePeakMB) / loaded, r.filledMB);
+    std::printf("  resave %5.2f s wall of the loaded cache; peak %4ld MB = %.2fx the loaded cache\n", r.resaveSeconds,
+                r.resavePeakMB, static_cast<double>(r.resavePeakMB) / loaded);
+    std::printf("  load   %5.2f s wall, %5.2f s CPU (%.2f s on the calling thread); peak %4ld MB\n", r.loadSeconds,
+                r.loadCPU, r.loadCallerCPU, r.loadPeakMB);
+    std::printf("  contents %s\n", r.mismatches == 0 ? "identical: every entry loads as it was saved"
+                                                     : ("DIFFER: " + std::to_string(r.mismatches) + " mismatches").c_str());
+    ::munmap(results, sizeof(Results));
 }
 
 }  // namespace

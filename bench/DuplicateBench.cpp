@@ -13,6 +13,7 @@
 //
 //   DuplicateBench [--files N] [--small] [--rounds R] [--dir PATH] [--keep] [--tree PATH]
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -342,19 +343,34 @@ int child(const std::string& mode, const std::string& home, const std::string& c
     } else if (mode == "bare") {
         printGroups(analyzer.analyze(scan(home), Date::now(), {}, nullptr, nullptr).exactGroups);
     } else if (mode == "stages") {
-        double start = cpuSecondsSoFar();
+        // Wall and CPU time of each stage, and the heap in use after it.
+        struct Mark {
+            Clock::time_point wall;
+            double cpu;
+            double heap;
+        };
+        std::vector<Mark> marks;
+        auto mark = [&] {
+            struct mallinfo2 heap = ::mallinfo2();
+            marks.push_back({Clock::now(), cpuSecondsSoFar(), static_cast<double>(heap.uordblks + heap.hblkhd) / 1e6});
+        };
+        mark();
         std::vector<FileRecord> records = scan(home);
-        double scanned = cpuSecondsSoFar();
+        mark();
         DuplicateFinder finder(folders);
         std::vector<DuplicateGroup> exact = finder.exactGroups(records, nullptr, nullptr);
-        double searched = cpuSecondsSoFar();
+        mark();
         std::vector<DuplicateGroup> named = finder.nameGroups(records, exact);
-        double grouped = cpuSecondsSoFar();
+        mark();
         Classifier classifier(folders, ScanRules::fixture(), Date::now());
         std::vector<Finding> findings = classifier.classify(records, exact, {});
-        double classified = cpuSecondsSoFar();
-        std::fprintf(stderr, "%zu %.3f %.3f %.3f %.3f\n", records.size(), scanned - start, searched - scanned,
-                     grouped - searched, classified - grouped);
+        mark();
+        std::fprintf(stderr, "%zu", records.size());
+        for (size_t i = 1; i < marks.size(); ++i) {
+            std::fprintf(stderr, " %.3f %.3f %.1f", std::chrono::duration<double>(marks[i].wall - marks[i - 1].wall).count(),
+                         marks[i].cpu - marks[i - 1].cpu, marks[i].heap);
+        }
+        std::fprintf(stderr, "\n");
         printGroups(exact);
     } else {
         throw std::invalid_argument("unknown mode " + mode);
@@ -394,12 +410,12 @@ Options parse(int argc, char** argv) {
 
 void printRow(const char* tool, const Measurement& m, const Measurement& reference, size_t files) {
     std::printf(
-        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read  %6zu groups  "
-        "%7lld files\n",
+        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read (%7.1f from "
+        "disk)  %6zu groups  %7lld files\n",
         tool, m.seconds, m.seconds / reference.seconds, m.cpuSeconds, m.cpuSeconds / reference.cpuSeconds,
         m.cpuSeconds * 1e6 / static_cast<double>(files), static_cast<double>(m.peakKilobytes) / 1024.0,
         static_cast<double>(m.peakKilobytes) / static_cast<double>(reference.peakKilobytes),
-        static_cast<double>(m.rchar) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
+        static_cast<double>(m.rchar) / 1e6, static_cast<double>(m.readBytes) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
 }
 
 }  // namespace
@@ -413,6 +429,7 @@ int main(int argc, char** argv) {
             base = (fs::temp_directory_path() / "ordane-duplicate-bench-XXXXXX").string();
             if (!::mkdtemp(base.data())) throw std::runtime_error("cannot create a temporary folder");
         }
+        fs::create_directories(base);
         std::string home = options.tree.empty() ? base + "/home" : fs::canonical(options.tree).string();
         std::string cacheFile = base + "/cache/analysis-cache.json";
 
@@ -425,17 +442,37 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
             generate(home, plans);
         }
-        // One full read so every tool meets the same warm page cache.
+        // One full read of every file so every tool meets the same warm page cache.
+        for (const auto& entry : fs::recursive_directory_iterator(home, fs::directory_options::skip_permission_denied)) {
+            std::error_code error;
+            if (!entry.is_regular_file(error) || entry.is_symlink(error)) continue;
+            std::ifstream file(entry.path(), std::ios::binary);
+            static char buffer[1 << 20];
+            while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
+        }
+        // In a folder of the system the scan leaves some files out (hidden ones, software projects):
+        // the peers' groups are then compared over the scanned files alone.
+        std::set<std::string> scannedPaths;
         size_t recordCount = 0;
         {
             std::vector<FileRecord> scanned = scan(home);
-            for (const FileRecord& record : scanned) {
-                std::ifstream file(record.url.path(), std::ios::binary);
-                static char buffer[1 << 20];
-                while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
-            }
             recordCount = scanned.size();
+            if (!options.tree.empty()) {
+                for (const FileRecord& record : scanned) scannedPaths.insert(record.url.path());
+            }
         }
+        auto scannedOnly = [&](const Groups& groups) {
+            if (options.tree.empty()) return groups;
+            Groups kept;
+            for (const auto& group : groups) {
+                std::vector<std::string> members;
+                for (const std::string& path : group) {
+                    if (scannedPaths.count(path)) members.push_back(path);
+                }
+                if (members.size() >= 2) kept.insert(members);
+            }
+            return kept;
+        };
         std::printf("records of a scan: %zu\n", recordCount);
         std::fflush(stdout);
 
@@ -452,11 +489,11 @@ int main(int argc, char** argv) {
             measure(bare, ordane("bare"), outputGroups);
             measure(stages, ordane("stages", base + "/stages.txt"), outputGroups);
             measure(jdupes, [&] { return runTool({"jdupes", "-r", "-q", "-X", "size+=:4096", home}, output, base); },
-                    outputGroups);
+                    [&] { return scannedOnly(outputGroups()); });
             measure(rdfind, [&] {
                 return runTool({"rdfind", "-dryrun", "true", "-minsize", "4096", "-outputname", base + "/rdfind.txt", home},
                                base + "/rdfind-stdout.txt", base);
-            }, [&] { return rdfindGroups(base + "/rdfind.txt"); });
+            }, [&] { return scannedOnly(rdfindGroups(base + "/rdfind.txt")); });
             std::printf("round %d done\n", round + 1);
             std::fflush(stdout);
         }
@@ -474,11 +511,16 @@ int main(int argc, char** argv) {
         {
             std::ifstream file(base + "/stages.txt");
             size_t records = 0;
-            double scanCpu = 0, searchCpu = 0, namesCpu = 0, classifyCpu = 0;
-            if (file >> records >> scanCpu >> searchCpu >> namesCpu >> classifyCpu) {
-                std::printf("CPU of the stages (last run, no cache): scan %.3f s, duplicate search %.3f s, name groups "
-                            "%.3f s, classification %.3f s; names + classification / search: %.2f\n",
-                            scanCpu, searchCpu, namesCpu, classifyCpu, (namesCpu + classifyCpu) / searchCpu);
+            double wall[4] = {}, cpu[4] = {}, heap[4] = {};
+            bool read = static_cast<bool>(file >> records);
+            for (int i = 0; i < 4; ++i) read = read && (file >> wall[i] >> cpu[i] >> heap[i]);
+            if (read) {
+                const char* names[4] = {"scan", "duplicate search", "name groups", "classification"};
+                std::printf("stages of the last run without a cache (wall, CPU, heap in use after it):\n");
+                for (int i = 0; i < 4; ++i) {
+                    std::printf("  %-17s %7.3f s %7.3f s %8.1f MB\n", names[i], wall[i], cpu[i], heap[i]);
+                }
+                std::printf("  names + classification / search (CPU): %.2f\n", (cpu[2] + cpu[3]) / cpu[1]);
             }
         }
         std::printf("groups agree: Ordane cold = warm = no cache: %s, = jdupes: %s, = rdfind: %s\n",

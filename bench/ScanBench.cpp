@@ -1,13 +1,16 @@
 // Times a whole scan through the scan engine against find (and fdfind and gdu when installed) on
-// the same generated, warm tree, and prints the ratios.
+// the same generated, warm tree and on /usr: wall, user and system time, and their ratios.
 //
 //   ScanBench            builds the tree in a new temporary folder and removes it after
 //   ScanBench folder     builds the tree in `folder` unless it is there already, and keeps it
+//   ScanBench --profile folder [runs]   only scans the folder, for a profiler
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +18,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "OrdaneCore/Scan/ScanEngine.hpp"
@@ -115,11 +119,44 @@ double secondsOf(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The best of a few runs: the tree is warm, so the minimum is the least disturbed one.
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int run = 0; run < runs; ++run) best = std::min(best, secondsOf(work));
-    return best;
+// Wall, user and system seconds of one piece of work.
+struct Cost {
+    double wall = 0;
+    double user = 0;
+    double system = 0;
+    double cpu() const { return user + system; }
+};
+
+double seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
+
+// `who`: RUSAGE_SELF for our own walk, RUSAGE_CHILDREN for a peer run through the shell.
+Cost costOf(int who, const std::function<void()>& work) {
+    rusage before {};
+    rusage after {};
+    ::getrusage(who, &before);
+    Cost cost;
+    cost.wall = secondsOf(work);
+    ::getrusage(who, &after);
+    cost.user = seconds(after.ru_utime) - seconds(before.ru_utime);
+    cost.system = seconds(after.ru_stime) - seconds(before.ru_stime);
+    return cost;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The median of each measure over a few runs on the warm tree.
+Cost medianCost(int runs, int who, const std::function<void()>& work) {
+    std::vector<double> wall, user, system;
+    for (int run = 0; run < runs; ++run) {
+        Cost cost = costOf(who, work);
+        wall.push_back(cost.wall);
+        user.push_back(cost.user);
+        system.push_back(cost.system);
+    }
+    return Cost{median(wall), median(user), median(system)};
 }
 
 bool installed(const char* tool) {
@@ -131,20 +168,126 @@ void runShell(const std::string& command) {
     if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
 }
 
+// The NUL-separated lines a command prints.
+std::vector<std::string> outputOf(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) throw std::runtime_error("failed: " + command);
+    std::vector<std::string> lines;
+    std::string line;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        if (c == '\0') {
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    if (::pclose(pipe) != 0) throw std::runtime_error("failed: " + command);
+    return lines;
+}
+
 struct ScanCounts {
     int64_t records = 0;
     int64_t events = 0;
 };
 
-ScanCounts scanOnce(const std::string& root) {
+// The rules of a scan of `root`, which may be a system folder the standard rules stay out of.
+ScanRules rulesFor(const std::string& root) {
     URL home = URL::fileURL(root, true);
-    ScanStream stream = ScanEngine::scan({URL::fileURL(root + "/", true)}, ScanRules::standard(home), home);
+    ScanRules rules = ScanRules::standard(home);
+    rules.deniedPaths.erase(URL::fileURL(root, true).standardized().path());
+    return rules;
+}
+
+ScanCounts scanOnce(const std::string& root, std::vector<FileRecord>* records = nullptr) {
+    URL home = URL::fileURL(root, true);
+    ScanStream stream = ScanEngine::scan({URL::fileURL(root + "/", true)}, rulesFor(root), home);
     ScanCounts counts;
     while (auto event = stream.next()) {
         ++counts.events;
-        if (std::holds_alternative<FileRecord>(event->value)) ++counts.records;
+        if (auto* record = std::get_if<FileRecord>(&event->value)) {
+            ++counts.records;
+            if (records) records->push_back(std::move(*record));
+        }
     }
     return counts;
+}
+
+// Checks that the scan records exactly what find sees: every file and link-free item that is
+// not hidden, except the contents of the folders the scan sizes as one item, which stand for
+// them. Returns the number of records.
+size_t checkSameFiles(const std::string& root) {
+    std::vector<FileRecord> records;
+    scanOnce(root, &records);
+    std::vector<std::string> scanned;
+    std::vector<std::string> sizedFolders;
+    for (const auto& record : records) {
+        scanned.push_back(record.url.path());
+        if (record.isDirectory) sizedFolders.push_back(record.url.path() + "/");
+    }
+    std::sort(sizedFolders.begin(), sizedFolders.end());
+    auto insideSized = [&](const std::string& path) {
+        auto after = std::upper_bound(sizedFolders.begin(), sizedFolders.end(), path);
+        return after != sizedFolders.begin() && path.starts_with(*std::prev(after));
+    };
+    std::vector<std::string> expected;
+    for (std::string& path : outputOf("find '" + root + "' -mindepth 1 -name '.*' -prune -o ! -type d ! -type l -print0")) {
+        if (!insideSized(path)) expected.push_back(std::move(path));
+    }
+    for (const auto& folder : sizedFolders) expected.push_back(folder.substr(0, folder.size() - 1));
+    std::sort(scanned.begin(), scanned.end());
+    std::sort(expected.begin(), expected.end());
+    if (scanned != expected) {
+        throw std::runtime_error("the scan of " + root + " records " + std::to_string(scanned.size()) +
+                                 " items where find sees " + std::to_string(expected.size()));
+    }
+    return scanned.size();
+}
+
+void printCost(const char* tool, const Cost& cost) {
+    std::printf("  %-12s wall %.3f s  user %.3f s  system %.3f s  cpu %.3f s\n", tool, cost.wall, cost.user,
+                cost.system, cost.cpu());
+}
+
+// Our walk against the peers on one warm folder, after checking that they all see the same items.
+void compare(const std::string& root, int runs) {
+    // The peers run at the walk's priority (nice 10), so a loaded machine slows all alike.
+    std::string find = "nice -n 10 find '" + root + "' -printf '%s\\n' >/dev/null";
+    std::string fdfind = "nice -n 10 fdfind --unrestricted . '" + root + "' >/dev/null";
+    runShell(find);  // warm the caches
+    size_t records = checkSameFiles(root);
+    size_t findItems = outputOf("find '" + root + "' -mindepth 1 -print0").size();
+    bool hasFd = installed("fdfind");
+    if (hasFd) {
+        size_t fdItems = outputOf("fdfind --unrestricted --print0 . '" + root + "'").size();
+        if (fdItems != findItems) {
+            throw std::runtime_error("fdfind lists " + std::to_string(fdItems) + " items of " + root + ", find " +
+                                     std::to_string(findItems));
+        }
+    }
+    std::printf("%s: %zu records, the same as find's (which lists %zu items in all)\n", root.c_str(), records,
+                findItems);
+    scanOnce(root);
+
+    Cost ours = medianCost(runs, RUSAGE_SELF, [&] { scanOnce(root); });
+    Cost findCost = medianCost(runs, RUSAGE_CHILDREN, [&] { runShell(find); });
+    printCost("scan engine", ours);
+    printCost("find", findCost);
+    std::printf("  scan/find: wall %.2f, cpu %.2f (target <= 1.1), user %.2f, system %.2f\n",
+                ours.wall / findCost.wall, ours.cpu() / findCost.cpu(), ours.user / findCost.user,
+                ours.system / findCost.system);
+    std::printf("  extra user time per record: %.2f us\n", (ours.user - findCost.user) / records * 1e6);
+    if (hasFd) {
+        Cost fdCost = medianCost(runs, RUSAGE_CHILDREN, [&] { runShell(fdfind); });
+        printCost("fdfind", fdCost);
+        std::printf("  scan/fdfind: wall %.2f (target <= 1), cpu %.2f\n", ours.wall / fdCost.wall,
+                    ours.cpu() / fdCost.cpu());
+    }
+    if (installed("gdu")) {
+        Cost gduCost = medianCost(runs, RUSAGE_CHILDREN, [&] { runShell("nice -n 10 gdu -npc '" + root + "' >/dev/null"); });
+        printCost("gdu", gduCost);
+        std::printf("  scan/gdu: wall %.2f\n", ours.wall / gduCost.wall);
+    }
 }
 
 }  // namespace
@@ -159,6 +302,14 @@ TreeCounts countTree(const std::string& root) {
 }
 
 int main(int argc, char** argv) {
+    // ScanBench --profile folder [runs]: only scans, for perf.
+    if (argc > 2 && std::string(argv[1]) == "--profile") {
+        int runs = argc > 3 ? std::atoi(argv[3]) : 10;
+        ScanCounts counts;
+        for (int run = 0; run < runs; ++run) counts = scanOnce(argv[2]);
+        std::printf("%lld records\n", static_cast<long long>(counts.records));
+        return 0;
+    }
     std::string base;
     bool keep = argc > 1;
     if (keep) {
@@ -180,28 +331,10 @@ int main(int argc, char** argv) {
         }
         std::printf("tree: %lld files in %lld folders at %s (built in %.1f s)\n", static_cast<long long>(tree.files),
                     static_cast<long long>(tree.folders), root.c_str(), buildTime);
-
-        const int runs = 5;
-        std::string find = "find '" + root + "' -printf '%s\\n' >/dev/null";
-        runShell(find);  // warm the caches
-        ScanCounts counts = scanOnce(root);
-
-        double findTime = bestOf(runs, [&] { runShell(find); });
-        double scanTime = bestOf(runs, [&] { counts = scanOnce(root); });
-        std::printf("scan engine: %.3f s, %lld records, %lld events\n", scanTime,
-                    static_cast<long long>(counts.records), static_cast<long long>(counts.events));
-        std::printf("find:        %.3f s\n", findTime);
-        std::printf("ratio scan/find: %.2f (target <= 1.5)\n", scanTime / findTime);
-        std::printf("files on disk per second: scan %.0f, find %.0f\n", tree.files / scanTime, tree.files / findTime);
-
-        if (installed("fdfind")) {
-            double fdTime = bestOf(runs, [&] { runShell("fdfind --unrestricted . '" + root + "' >/dev/null"); });
-            std::printf("fdfind:      %.3f s (scan/fdfind %.2f)\n", fdTime, scanTime / fdTime);
-        }
-        if (installed("gdu")) {
-            double gduTime = bestOf(runs, [&] { runShell("gdu -npc '" + root + "' >/dev/null"); });
-            std::printf("gdu:         %.3f s (scan/gdu %.2f)\n", gduTime, scanTime / gduTime);
-        }
+        std::printf("%u cores\n", std::thread::hardware_concurrency());
+        const int runs = 9;
+        compare(root, runs);
+        compare("/usr", runs);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "ScanBench: %s\n", error.what());
         if (!keep) platform::FileSystem::real()->removeTree(base);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "OrdaneCore/Analysis/ExactMembers.hpp"
 #include "OrdaneCore/Analysis/OrganizeSuggester.hpp"
 #include "OrdanePlatform/Format/ByteCountFormatter.hpp"
 #include "OrdanePlatform/Format/DateTextFormatter.hpp"
@@ -42,28 +43,29 @@ Classifier::Classifier(UserFolders folders, ScanRules rules, Date now, std::shar
 std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records,
                                           const std::vector<DuplicateGroup>& exactGroups,
                                           const std::unordered_map<URL, ContentInsight>& insights) const {
-    std::unordered_map<URL, DupRole> roles;
+    std::vector<std::string> copyReasons;
     for (const DuplicateGroup& group : exactGroups) {
-        if (group.kind() != DuplicateKind::exact) continue;
-        std::string copyReason = "This is an exact copy of the one in " +
-                                 folders_.containingFolderName(group.keeper().url) +
-                                 ". If you remove it, that one stays put.";
-        const auto& members = group.members();
-        for (size_t i = 0; i < members.size(); ++i) {
-            bool isKeeper = static_cast<int64_t>(i) == group.keepIndex();
-            roles[members[i].url] = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReason,
-                                            DuplicateKind::exact};
-        }
+        copyReasons.push_back(group.kind() != DuplicateKind::exact
+                                  ? std::string()
+                                  : "This is an exact copy of the one in " +
+                                        folders_.containingFolderName(group.keeper().url) +
+                                        ". If you remove it, that one stays put.");
     }
+    ExactMembers members(exactGroups);
 
     std::vector<Finding> findings;
     for (const FileRecord& record : records) {
         auto insightEntry = insights.find(record.url);
         const ContentInsight* insight = insightEntry == insights.end() ? nullptr : &insightEntry->second;
-        auto roleEntry = roles.find(record.url);
-        const DupRole* role = roleEntry == roles.end() ? nullptr : &roleEntry->second;
+        std::optional<DupRole> role;
+        if (const ExactMembers::Place* place = members.find(record)) {
+            const DuplicateGroup& group = exactGroups[place->group];
+            bool isKeeper = static_cast<int64_t>(place->member) == group.keepIndex();
+            role = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReasons[place->group],
+                           DuplicateKind::exact};
+        }
 
-        std::optional<Finding> finding = classifyRecord(record, role);
+        std::optional<Finding> finding = classifyRecord(record, role ? &*role : nullptr);
         if (insight && insight->suggestedFolder &&
             (!finding || finding->category == FindingCategory::organizeSuggestion)) {
             if (auto recognized = recognitionFinding(record, insight)) finding = std::move(recognized);

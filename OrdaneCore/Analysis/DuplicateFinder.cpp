@@ -38,45 +38,54 @@ std::optional<Digest> cachedHash(AnalysisCache* cache, const FileRecord& record,
     return text ? Sha256::fromHex(*text) : std::nullopt;  // anything else is computed again
 }
 
-// The first bytes of a file, up to DuplicateFinder::partialHashLength.
+// The first bytes of a file, up to DuplicateFinder::partialHashLength, read into `buffer`.
 struct Prefix {
     const char* bytes = nullptr;
     size_t length = 0;
     bool endOfFile = false;
 };
 
-// Reads the start of a file into this thread's buffer, valid until its next call here; throws
-// the file system's error.
-Prefix readPrefix(platform::FileSystem& fileSystem, const URL& url) {
+// Throws the file system's error.
+Prefix readPrefix(platform::FileSystem& fileSystem, const URL& url, char* buffer) {
     constexpr size_t size = DuplicateFinder::partialHashLength;
-    thread_local auto buffer = std::make_unique_for_overwrite<char[]>(size);
     auto file = fileSystem.openForReading(url.path());
     // Short reads happen (network file systems): only an empty read is the end.
-    size_t length = FileHasher::readFull(*file, buffer.get(), size);
-    Prefix prefix{buffer.get(), length, length < size};
+    size_t length = FileHasher::readFull(*file, buffer, size);
     FileHasher::closeHandle(std::move(file));
-    return prefix;
+    return {buffer, length, length < size};
 }
 
 // Starts already read in one partial-hash job, so a copy's start is compared, not hashed again.
+// Each start is read straight into the job's store and stays there when it is new, so nothing is
+// copied. The store is the thread's, kept between jobs.
 class KnownStarts {
 public:
     static constexpr size_t budget = 4u << 20;  // bytes kept per job
 
+    KnownStarts() {
+        thread_local auto store = std::make_unique_for_overwrite<char[]>(budget + DuplicateFinder::partialHashLength);
+        store_ = store.get();
+    }
+
+    // Where to read the next start.
+    char* space() { return store_ + used_; }
+
+    // The digest of an equal start read before, for the start just read into space().
     const Digest* find(const Prefix& prefix) const {
         uint64_t mark = markOf(prefix);
         for (const Known& known : known_) {
             if (known.mark == mark && known.length == prefix.length &&
-                std::memcmp(bytes_.data() + known.offset, prefix.bytes, prefix.length) == 0) {
+                std::memcmp(store_ + known.offset, prefix.bytes, prefix.length) == 0) {
                 return &known.digest;
             }
         }
         return nullptr;
     }
-    void add(const Prefix& prefix, const Digest& digest) {
-        if (bytes_.size() + prefix.length > budget) return;
-        known_.push_back({markOf(prefix), bytes_.size(), prefix.length, digest});
-        bytes_.insert(bytes_.end(), prefix.bytes, prefix.bytes + prefix.length);
+    // Keeps the start just read into space(), while the budget lasts.
+    void keep(const Prefix& prefix, const Digest& digest) {
+        if (used_ + prefix.length > budget) return;
+        known_.push_back({markOf(prefix), used_, prefix.length, digest});
+        used_ += prefix.length;
     }
 
 private:
@@ -93,26 +102,17 @@ private:
         if (prefix.length >= 8) std::memcpy(&tail, prefix.bytes + prefix.length - 8, 8);
         return head * 0x9E3779B97F4A7C15ull ^ tail;
     }
+    char* store_ = nullptr;
+    size_t used_ = 0;
     std::vector<Known> known_;
-    std::vector<char> bytes_;
 };
 
-// Files per job: partial hashes of one size, whole-file hashes of one size and start.
+// Files per job: status questions, partial hashes, whole-file hashes (of one size and start).
+constexpr size_t statusJobSize = 512;
 constexpr size_t partialJobSize = 256;
 constexpr size_t wholeJobSize = 16;
 
-// Consecutive ranges of at most `limit` positions, one range never spanning two values of `key`.
-template <class Key>
-std::vector<std::pair<size_t, size_t>> jobRanges(size_t count, size_t limit, Key key) {
-    std::vector<std::pair<size_t, size_t>> ranges;
-    for (size_t begin = 0; begin < count;) {
-        size_t end = begin + 1;
-        while (end < count && end - begin < limit && key(end) == key(begin)) ++end;
-        ranges.emplace_back(begin, end);
-        begin = end;
-    }
-    return ranges;
-}
+size_t blockCount(size_t count, size_t blockSize) { return (count + blockSize - 1) / blockSize; }
 
 }  // namespace
 
@@ -130,25 +130,44 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         if (takesPart(records[i])) sized.push_back({records[i].size, i});
     }
 
+    std::vector<char> shared(sized.size(), 0);  // shares its size with another
+    SharedRuns::forEach(sized, [](const Sized& s) { return s.size; }, [&](auto begin, auto end) {
+        for (auto it = begin; it != end; ++it) shared[static_cast<size_t>(it - sized.begin())] = 1;
+    });
+
     // Two paths to one file (hard links, a folder reached twice) are one file: grouping them would
-    // offer the kept file itself for removal. Only the first path takes part.
+    // offer the kept file itself for removal. Only the first path takes part. The questions are
+    // asked in parallel (whatever the stop token says: a stop is checked once they are answered).
+    std::vector<std::optional<FileIdentity>> identities(sized.size());
+    platform::BoundedParallel::runIndices(
+        blockCount(sized.size(), statusJobSize), width, {},
+        [&](size_t job) {
+            for (size_t i = job * statusJobSize; i < std::min(sized.size(), (job + 1) * statusJobSize); ++i) {
+                if (!shared[i]) continue;
+                try {
+                    platform::FileStatus status = fileSystem->status(records[sized[i].position].url.path());
+                    if (status.isRegular()) identities[i] = FileIdentity{status.device, status.inode};
+                } catch (const platform::FileSystemError&) {
+                    // gone since the scan: it leaves the search
+                }
+            }
+        },
+        [](size_t) {});
     std::vector<size_t> candidates;  // records, by size, then by position
     std::unordered_map<FileIdentity, size_t, FileIdentityHash> seen;
-    SharedRuns::forEach(sized, [](const Sized& s) { return s.size; }, [&](auto begin, auto end) {
+    for (size_t begin = 0; begin < sized.size();) {
+        size_t end = begin + 1;
+        while (end < sized.size() && sized[end].size == sized[begin].size) ++end;
         size_t first = candidates.size();
-        for (auto it = begin; it != end; ++it) {
-            try {
-                platform::FileStatus status = fileSystem->status(records[it->position].url.path());
-                if (!status.isRegular()) continue;
-                if (seen.try_emplace(FileIdentity{status.device, status.inode}, it->position).second) {
-                    candidates.push_back(it->position);
-                }
-            } catch (const platform::FileSystemError&) {
-                // gone since the scan: it leaves the search
+        for (size_t i = begin; i < end; ++i) {
+            if (identities[i] && seen.try_emplace(*identities[i], sized[i].position).second) {
+                candidates.push_back(sized[i].position);
             }
         }
         if (candidates.size() - first < 2) candidates.resize(first);
-    });
+        begin = end;
+    }
+    std::vector<std::optional<FileIdentity>>().swap(identities);
     std::vector<Sized>().swap(sized);
     decltype(seen)().swap(seen);
     if (candidates.empty()) return {};
@@ -168,18 +187,16 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             toRead.push_back(slot);
         }
     }
-    auto sizeOfRead = [&](size_t i) { return records[candidates[toRead[i]]].size; };
-    std::vector<std::pair<size_t, size_t>> partialJobs = jobRanges(toRead.size(), partialJobSize, sizeOfRead);
     platform::BoundedParallel::runIndices(
-        partialJobs.size(), width, stop,
+        blockCount(toRead.size(), partialJobSize), width, stop,
         [&](size_t job) {
             KnownStarts starts;
-            for (size_t i = partialJobs[job].first; i < partialJobs[job].second; ++i) {
+            for (size_t i = job * partialJobSize; i < std::min(toRead.size(), (job + 1) * partialJobSize); ++i) {
                 size_t slot = toRead[i];
                 const FileRecord& record = records[candidates[slot]];
                 Prefix prefix;
                 try {
-                    prefix = readPrefix(*fileSystem, record.url);
+                    prefix = readPrefix(*fileSystem, record.url, starts.space());
                 } catch (const platform::FileSystemError&) {
                     continue;  // unreadable: it leaves the search
                 }
@@ -187,7 +204,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
                     partial[slot] = *known;
                 } else {
                     partial[slot] = Sha256::of(prefix.bytes, prefix.length);
-                    starts.add(prefix, partial[slot]);
+                    starts.keep(prefix, partial[slot]);
                 }
                 bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size;
                 partialKnown[slot] = wholeFile ? whole : start;
@@ -195,7 +212,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         },
         [&](size_t job) {
             if (!cache) return;
-            for (size_t i = partialJobs[job].first; i < partialJobs[job].second; ++i) {
+            for (size_t i = job * partialJobSize; i < std::min(toRead.size(), (job + 1) * partialJobSize); ++i) {
                 size_t slot = toRead[i];
                 if (partialKnown[slot] == unknown) continue;
                 std::string hash = Sha256::hex(partial[slot]);
@@ -305,9 +322,10 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
 }
 
 std::optional<DuplicateFinder::PartialHash> DuplicateFinder::partialHash(const FileRecord& record) const {
+    thread_local auto buffer = std::make_unique_for_overwrite<char[]>(partialHashLength);
     Prefix prefix;
     try {
-        prefix = readPrefix(*fileSystem, record.url);
+        prefix = readPrefix(*fileSystem, record.url, buffer.get());
     } catch (const platform::FileSystemError&) {
         return std::nullopt;
     }

@@ -3,10 +3,10 @@
 #include <limits>
 #include <optional>
 #include <string_view>
-#include <unordered_set>
 
 #include "OrdaneCore/Analysis/GroupOrder.hpp"
 #include "OrdaneCore/Analysis/DuplicateFinder.hpp"
+#include "OrdaneCore/Analysis/ExactMembers.hpp"
 #include "OrdaneCore/Analysis/SharedRuns.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
@@ -132,7 +132,14 @@ std::string DuplicateFinder::normalizedStem(std::string_view fileName) {
             }
         }
     }
-    return platform::text::lowerCased(stem);
+    // Most names are ASCII, where lower-casing is A to Z alone; the rest go through ICU.
+    if (std::any_of(stem.begin(), stem.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        return platform::text::lowerCased(stem);
+    }
+    for (char& c : stem) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return stem;
 }
 
 bool DuplicateFinder::takesPart(const FileRecord& record) const {
@@ -142,17 +149,14 @@ bool DuplicateFinder::takesPart(const FileRecord& record) const {
 
 std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRecord>& records,
                                                         const std::vector<DuplicateGroup>& exactGroups) const {
-    std::unordered_set<std::string_view> exactMembers;  // paths, held by the exact groups
-    for (const DuplicateGroup& group : exactGroups) {
-        for (const FileRecord& member : group.members()) exactMembers.insert(member.url.path());
-    }
+    ExactMembers exactMembers(exactGroups);
 
     // The folder, normalized stem and extension a record is grouped by; none when it takes no part.
     auto keyOf = [&](const FileRecord& record) -> std::optional<std::string> {
-        if (!takesPart(record) || exactMembers.count(record.url.path())) return std::nullopt;
+        if (!takesPart(record) || exactMembers.find(record)) return std::nullopt;
         std::string stem = normalizedStem(record.url.lastPathComponent());
         if (stem.empty()) return std::nullopt;
-        return record.url.deletingLastPathComponent().path() + "/" + stem + "." + record.url.pathExtension();
+        return path::parent(record.url.path()) + "/" + stem + "." + record.url.pathExtension();
     };
     // Records by the hash of their key; within a run of equal hashes the keys themselves decide.
     struct Keyed {

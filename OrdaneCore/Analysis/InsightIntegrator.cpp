@@ -29,9 +29,15 @@ std::unordered_set<URL> memberURLs(const std::vector<DuplicateGroup>& groups) {
 std::vector<DuplicateGroup> InsightIntegrator::integrate(const std::vector<ContentInsight>& insights,
                                                          const std::vector<FileRecord>& records,
                                                          const std::vector<DuplicateGroup>& exactGroups) {
+    if (insights.empty()) return {};
     std::unordered_set<URL> exactMembers = memberURLs(exactGroups);
+    // The records insights speak of, and only those: a map of every record would cost a copy of each URL.
     std::unordered_map<URL, const FileRecord*> recordsByURL;
-    for (const FileRecord& record : records) recordsByURL.try_emplace(record.url, &record);  // the first stays
+    for (const ContentInsight& insight : insights) recordsByURL.try_emplace(insight.url, nullptr);
+    for (const FileRecord& record : records) {
+        auto entry = recordsByURL.find(record.url);
+        if (entry != recordsByURL.end() && !entry->second) entry->second = &record;  // the first stays
+    }
 
     std::unordered_map<std::string, std::vector<Member>> buckets;
     std::vector<std::string> keysInOrder;
@@ -42,7 +48,7 @@ std::vector<DuplicateGroup> InsightIntegrator::integrate(const std::vector<Conte
         if (!seen.insert(insight.url).second) continue;
         if (!insight.groupKey || exactMembers.count(insight.url)) continue;
         auto record = recordsByURL.find(insight.url);
-        if (record == recordsByURL.end()) continue;
+        if (!record->second) continue;
         if (insight.tier != ConfidenceTier::confident && !isFamilyKey(*insight.groupKey)) continue;
         // Documents of different kinds never share a family, whatever their keys.
         std::string key = std::string(rawValue(insight.kind)) + "|" + *insight.groupKey;

@@ -28,9 +28,12 @@ public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     using Emit = std::function<void(ScanEvent)>;
 
+    // `readers`: threads that read folders ahead of the walk (0: the walk reads them itself).
+    // Records, issues, progress and their order are the same with any number.
     DirectoryWalker(ScanRules rules, URL home,
                     std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real(),
-                    Clock clock = std::chrono::steady_clock::now);
+                    Clock clock = std::chrono::steady_clock::now,
+                    unsigned readers = platform::FolderReadAhead::defaultThreads());
 
     // Walks every root in order and emits the summary last. Throws CancellationError when
     // `stopToken` asks to stop (checked every 200 items, and every 500 entries while sizing);
@@ -65,6 +68,9 @@ private:
     URL home_;
     std::shared_ptr<platform::FileSystem> fileSystem_;
     Clock clock_;
+    unsigned readers_;
+    platform::FolderReadAhead* readAhead_ = nullptr;  // during a walk with readers
+    platform::DirectoryEnumerator* walking_ = nullptr;  // the root's enumerator, while it runs
     CloudStatus cloudStatus_;
     int64_t filesSeen_ = 0;
     int64_t bytesSeen_ = 0;

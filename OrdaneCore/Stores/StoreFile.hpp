@@ -41,10 +41,10 @@ public:
     // text and throws (DecodingError or any other exception) when the text is unusable.
     template <class Decode>
     auto load(Decode&& decode) -> std::optional<decltype(decode(std::string_view{}))> {
-        std::optional<std::string> text = read();
+        std::optional<platform::FileBytes> text = read();
         if (!text) return std::nullopt;
         try {
-            return decode(std::string_view(*text));
+            return decode(text->view());
         } catch (const std::exception&) {
             noteUnusable();
             return std::nullopt;
@@ -59,33 +59,37 @@ public:
 
     // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}`. Throws DecodingError when
     // the text is malformed, the version is not exactly `version` or the member is missing.
-    // A first pass only finds where each entry's value lies; `decode(JsonReader&)` then reads each
-    // value strictly, for large files on several threads, so it must not touch shared state;
-    // `add(std::string key, T value)` gets the results on the calling thread, in file order.
+    // The calling thread only finds where each entry's value lies; meanwhile `decode(JsonReader&)`
+    // reads the values found so far strictly, for large files on several threads, so it must not
+    // touch shared state; `add(std::string key, T value)` gets the results on the calling thread,
+    // in file order. Entries may be added before a fault further on is found: on a throw, drop
+    // what was added.
     template <class Decode, class Add>
     static void readEntries(std::string_view text, int64_t version, std::string_view member, Decode&& decode,
                             Add&& add) {
         using Value = decltype(decode(std::declval<JsonReader&>()));
-        std::vector<std::pair<std::string, std::string_view>> spans = entrySpans(text, version, member);
-        size_t next = 0;
-        inOrderedChunks<std::vector<Value>>(
-            spans.size(), readChunkSize,
-            [&spans, &decode](size_t begin, size_t end) {
-                std::vector<Value> values;
-                values.reserve(end - begin);
-                for (size_t k = begin; k < end; ++k) {
-                    JsonReader reader(spans[k].second);
-                    values.push_back(decode(reader));
-                    reader.finish();
-                }
-                return values;
-            },
-            [&spans, &add, &next](std::vector<Value>& values) {
-                for (Value& value : values) {
-                    add(std::move(spans[next].first), std::move(value));
-                    ++next;
-                }
-            });
+        struct Batch {
+            Spans spans;
+            std::vector<Value> values;
+        };
+        forEachSpanBatch(text, version, member, [&decode, &add](Spans& spans, const Submit& submit) {
+            auto batch = std::make_shared<Batch>();
+            batch->spans = std::move(spans);
+            submit(
+                [batch, &decode] {
+                    batch->values.reserve(batch->spans.size());
+                    for (const auto& span : batch->spans) {
+                        JsonReader reader(span.second);
+                        batch->values.push_back(decode(reader));
+                        reader.finish();
+                    }
+                },
+                [batch, &add] {
+                    for (size_t k = 0; k < batch->values.size(); ++k) {
+                        add(std::move(batch->spans[k].first), std::move(batch->values[k]));
+                    }
+                });
+        });
     }
 
     // `{"version":<version>,"<member>":{...}}`, compact, with every entry that can be written;
@@ -107,7 +111,8 @@ public:
         });
     }
 
-    // The compact text in order, piece by piece, to `sink(std::string_view)`.
+    // The compact text in order, piece by piece, to `sink(std::string_view)`, which is called
+    // from the encoding threads, one call at a time.
     template <class Map, class Append, class Sink>
     static void compactPieces(int64_t version, std::string_view member, const Map& entries, Append&& append,
                               Sink&& sink) {
@@ -115,22 +120,10 @@ public:
         items.reserve(entries.size());
         for (const auto& item : entries) items.push_back(&item);
         sink(header(version, member));
-        // Written pieces go back to a pool and are refilled: a save allocates only the few pieces
-        // in flight, instead of leaving freed ones behind in the allocator's per-thread arenas.
-        std::mutex poolMutex;
-        std::vector<std::string> pool;
         bool first = true;
-        inOrderedChunks<std::string>(
+        inTurns(
             items.size(), writeChunkSize,
-            [&items, &append, &poolMutex, &pool](size_t begin, size_t end) {
-                std::string piece;
-                {
-                    std::lock_guard lock(poolMutex);
-                    if (!pool.empty()) {
-                        piece = std::move(pool.back());
-                        pool.pop_back();
-                    }
-                }
+            [&items, &append](size_t begin, size_t end, std::string& piece) {
                 // Each member goes in as "," + key + ":" + value; the very first comma is dropped.
                 for (size_t k = begin; k < end; ++k) {
                     const auto& [key, value] = *items[k];
@@ -144,16 +137,11 @@ public:
                         piece.resize(mark);
                     }
                 }
-                return piece;
             },
-            [&sink, &first, &poolMutex, &pool](std::string& piece) {
-                if (!piece.empty()) {
-                    sink(std::string_view(piece).substr(first ? 1 : 0));
-                    first = false;
-                }
-                piece.clear();
-                std::lock_guard lock(poolMutex);
-                pool.push_back(std::move(piece));
+            [&sink, &first](const std::string& piece) {
+                if (piece.empty()) return;
+                sink(std::string_view(piece).substr(first ? 1 : 0));
+                first = false;
             });
         sink("}}");
     }
@@ -177,44 +165,32 @@ public:
     }
 
 private:
-    static constexpr size_t readChunkSize = 2048;
+    static constexpr size_t readChunkSize = 512;
     // Written pieces are smaller: the few pieces in flight are all the memory a save adds.
     static constexpr size_t writeChunkSize = 128;
 
-    // Runs `work(begin, end)` over chunks of `count` items, on several threads when there is more
-    // than one chunk, and hands each result to `consume(Result&)` on the calling thread in chunk
-    // order, as soon as the chunks before it are done, so few results wait at a time.
-    template <class Result, class Work, class Consume>
-    static void inOrderedChunks(size_t count, size_t chunkSize, Work&& work, Consume&& consume) {
-        const size_t chunks = (count + chunkSize - 1) / chunkSize;
-        if (chunks <= 1) {
-            Result result = work(0, count);
-            consume(result);
-            return;
-        }
-        std::map<size_t, Result> waiting;
-        size_t next = 0;
-        platform::BoundedParallel::run<Result>(
-            chunks, parallelWidth(), std::stop_token{},
-            [&work, count, chunkSize](size_t chunk) { return work(chunk * chunkSize, std::min(count, (chunk + 1) * chunkSize)); },
-            [&](size_t chunk, Result& result) {
-                waiting.emplace(chunk, std::move(result));
-                for (auto it = waiting.find(next); it != waiting.end(); it = waiting.find(++next)) {
-                    consume(it->second);
-                    waiting.erase(it);
-                }
-            });
-    }
-
+    // Runs `encode(begin, end, std::string& piece)` over chunks of `count` items on several
+    // threads and hands each piece to `consume(const std::string&)` in chunk order, one call at a
+    // time, on one of the encoding threads. Encoding runs only a few pieces ahead of consuming, so
+    // however slowly `consume` goes, few pieces are ever held.
+    static void inTurns(size_t count, size_t chunkSize,
+                        const std::function<void(size_t, size_t, std::string&)>& encode,
+                        const std::function<void(const std::string&)>& consume);
     // Creates the folder, sets an unusable file aside when due, then runs the atomic write.
     bool writeWith(const std::function<void(const std::string&)>& writeAtomically);
     static size_t parallelWidth();
     static std::string header(int64_t version, std::string_view member);
-    // The key and value text of each entry of `member`, after checking the version.
-    static std::vector<std::pair<std::string, std::string_view>> entrySpans(std::string_view text, int64_t version,
-                                                                            std::string_view member);
+    using Spans = std::vector<std::pair<std::string, std::string_view>>;
+    // Hands on a job: `work()` runs on a worker thread, then `finish()` on the calling thread,
+    // after the finish of every job handed on before it.
+    using Submit = std::function<void(std::function<void()> work, std::function<void()> finish)>;
+    // Finds the key and value text of each entry of `member` on the calling thread and hands them
+    // to `batch(Spans&, submit)` a few hundred at a time, as they are found, then checks the
+    // version. Jobs submitted run alongside; all are finished (or the first fault thrown) on return.
+    static void forEachSpanBatch(std::string_view text, int64_t version, std::string_view member,
+                                 const std::function<void(Spans&, const Submit&)>& batch);
     // The file's text; nullopt when missing, and when unreadable (noted as unusable).
-    std::optional<std::string> read();
+    std::optional<platform::FileBytes> read();
     void noteUnusable();
     // Renames the unusable file to a free "<name>.unreadable-<UTC time>" name beside it.
     bool moveUnusableAside();

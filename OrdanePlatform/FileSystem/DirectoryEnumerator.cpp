@@ -16,17 +16,48 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
     if (!fileSystem_->status(root_).isDirectory()) throw FileSystemError(ENOTDIR, "enumerate", root_);
 }
 
+DirectoryEnumerator::~DirectoryEnumerator() {
+    if (!readAhead_) return;
+    if (within_) {
+        readAhead_->dropBelow(readAheadWalk_, base_);
+    } else {
+        readAhead_->detach(readAheadWalk_);
+    }
+}
+
+void DirectoryEnumerator::readAheadOn(FolderReadAhead& readAhead, FolderReadAhead::WillEnter willEnter) {
+    readAhead_ = &readAhead;
+    readAheadWalk_ = readAhead.attach(!options_.skipsHiddenFiles, !options_.skipsPackageDescendants,
+                                      std::move(willEnter));
+}
+
+void DirectoryEnumerator::readAheadWithin(const DirectoryEnumerator& outer) {
+    if (!outer.readAhead_ || outer.stack_.empty()) return;
+    readAhead_ = outer.readAhead_;
+    readAheadWalk_ = outer.readAheadWalk_;
+    within_ = true;
+    const Frame& parent = outer.stack_.back();
+    base_ = parent.position;
+    base_.push_back(static_cast<uint32_t>(parent.nextIndex - 1));
+}
+
 const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     if (finished_) return nullptr;
     if (!started_) {
         started_ = true;
-        descendInto(root_, std::nullopt);
+        descendInto(root_, std::nullopt, base_);
     } else if (descendPending_) {
         descendPending_ = false;
         // Copied: descending may move the entry that current_ points into.
         std::string folder = current_.path;
         const FileStatus& listed = *current_.entry->status;  // only folders with values descend
-        descendInto(folder, Identity{listed.device, listed.inode});
+        FolderReadAhead::Position position;
+        if (readAhead_) {
+            const Frame& parent = stack_.back();
+            position = parent.position;
+            position.push_back(static_cast<uint32_t>(parent.nextIndex - 1));
+        }
+        descendInto(folder, Identity{listed.device, listed.inode}, std::move(position));
     }
     while (!finished_ && !stack_.empty()) {
         Frame& top = stack_.back();
@@ -47,10 +78,25 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     return nullptr;
 }
 
-void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Identity> listedAs) {
+DirectoryListing DirectoryEnumerator::read(const std::string& path, const FolderReadAhead::Position& position,
+                                           bool& readAhead) {
+    readAhead = false;
+    if (readAhead_) {
+        if (auto read = readAhead_->take(readAheadWalk_, position, path)) {
+            readAhead = true;
+            if (read->error) std::rethrow_exception(read->error);
+            return std::move(read->listing);
+        }
+    }
+    return fileSystem_->readDirectory(path, !options_.skipsHiddenFiles);
+}
+
+void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Identity> listedAs,
+                                      FolderReadAhead::Position position) {
     DirectoryListing listing;
+    bool wasReadAhead = false;
     try {
-        listing = fileSystem_->readDirectory(path, !options_.skipsHiddenFiles);
+        listing = read(path, position, wasReadAhead);
     } catch (const FileSystemError& error) {
         if (onError_ && !onError_(path, error.errorNumber())) finished_ = true;
         return;
@@ -66,7 +112,13 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
         return;
     }
     if (onFolderRead_) onFolderRead_(path, listing);
-    stack_.push_back(Frame{path, std::move(listing), 0});
+    if (readAhead_ && !wasReadAhead) {
+        std::vector<Identity> ancestors;
+        for (const Frame& frame : stack_) ancestors.push_back(Identity{frame.listing.device, frame.listing.inode});
+        ancestors.push_back(Identity{listing.device, listing.inode});
+        readAhead_->readSubfoldersAhead(readAheadWalk_, position, path, listing, ancestors, within_);
+    }
+    stack_.push_back(Frame{path, std::move(listing), 0, std::move(position)});
 }
 
 bool DirectoryEnumerator::isAncestor(const DirectoryListing& listing) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
+#include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
 
 namespace ordane::platform {
 
@@ -41,6 +42,19 @@ public:
     // The root itself is read on the first `next()`; failing that goes to the error handler.
     DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root, Options options,
                         ErrorHandler onError = nullptr);
+    ~DirectoryEnumerator();
+    DirectoryEnumerator(const DirectoryEnumerator&) = delete;
+    DirectoryEnumerator& operator=(const DirectoryEnumerator&) = delete;
+
+    // Has the folders it will enter read on `readAhead`'s threads before it gets to them; the
+    // items, their order and the errors stay the same. `willEnter` tells which folders the caller
+    // will not skip (called on those threads). Set before the first `next()`; `readAhead` must
+    // outlive the enumerator.
+    void readAheadOn(FolderReadAhead& readAhead, FolderReadAhead::WillEnter willEnter = nullptr);
+    // Reads ahead as part of `outer`'s walk, for an enumerator (without options) of the folder
+    // `outer` returned last, for which `outer`'s WillEnter answered `whole`. No effect when
+    // `outer` does not read ahead.
+    void readAheadWithin(const DirectoryEnumerator& outer);
 
     // The next item, or nullptr at the end. Valid until the next call.
     const Item* next();
@@ -54,19 +68,18 @@ public:
     void setFolderReadHandler(FolderReadHandler handler) { onFolderRead_ = std::move(handler); }
 
 private:
+    using Identity = FolderReadAhead::FolderIdentity;
+
     struct Frame {
         std::string path;
         DirectoryListing listing;
         size_t nextIndex = 0;
-    };
-
-    struct Identity {
-        uint64_t device = 0;
-        uint64_t inode = 0;
+        FolderReadAhead::Position position;  // kept only when reading ahead
     };
 
     // `listedAs`: the identity the folder had in its parent's listing (none for the root).
-    void descendInto(const std::string& path, std::optional<Identity> listedAs);
+    void descendInto(const std::string& path, std::optional<Identity> listedAs, FolderReadAhead::Position position);
+    DirectoryListing read(const std::string& path, const FolderReadAhead::Position& position, bool& readAhead);
     bool isAncestor(const DirectoryListing& listing) const;
 
     std::shared_ptr<FileSystem> fileSystem_;
@@ -79,6 +92,10 @@ private:
     bool started_ = false;
     bool finished_ = false;
     bool descendPending_ = false;
+    FolderReadAhead* readAhead_ = nullptr;
+    std::shared_ptr<FolderReadAhead::Walk> readAheadWalk_;
+    bool within_ = false;                // part of another enumerator's walk
+    FolderReadAhead::Position base_;     // then the root's place in that walk
 };
 
 }  // namespace ordane::platform

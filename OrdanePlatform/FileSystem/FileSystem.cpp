@@ -28,6 +28,8 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
     return listing;
 }
 
+FileBytes FileSystem::readLargeFile(const std::string& path) { return FileBytes(readFile(path)); }
+
 void FileSystem::writePiecesAtomically(const std::string& path, const Pieces& produce) {
     std::string contents;
     produce([&contents](std::string_view piece) { contents.append(piece); });

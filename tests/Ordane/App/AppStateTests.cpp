@@ -1,20 +1,22 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-#include "Ordane/App/AppState.hpp"
+#include "AppStateHome.hpp"
+#include "Ordane/App/RootView.hpp"
+#include "Ordane/Screens/CategoryScreen.hpp"
+#include "Ordane/Screens/WelcomeScreen.hpp"
 #include "OrdaneCore/Actions/ActionJournal.hpp"
 #include "OrdaneCore/Actions/ActivityStore.hpp"
-#include "Support/TempDir.hpp"
-#include "AppStateHome.hpp"
 
-namespace ordane {
+namespace ordane::testing {
 namespace {
 
-using testing::AppStateHome;
+using AppStateTest = AppStateHome;
+using Kind = ScreenChoice::Kind;
+using Route = AppState::Route;
+using Stage = AppState::Stage;
 
-class AppStateConstruction : public AppStateHome {};
-
-TEST_F(AppStateConstruction, PutsEverythingUnderTheOverriddenHomeAndLoadsJournalAndActivity) {
+TEST_F(AppStateTest, PutsEverythingUnderTheOverriddenHomeAndLoadsJournalAndActivity) {
     ActionJournal journal{URL::fileURL(support("journal"), true)};
     ActionPlan newer{UUID::random(), Date::fromUnix(2000), {}};
     ActionPlan older{UUID::random(), Date::fromUnix(1000), {}};
@@ -29,36 +31,87 @@ TEST_F(AppStateConstruction, PutsEverythingUnderTheOverriddenHomeAndLoadsJournal
     ASSERT_EQ(state.interruptedPlans().size(), 2u);
     EXPECT_EQ(state.interruptedPlans()[0].id, older.id);
     EXPECT_EQ(state.interruptedPlans()[1].id, newer.id);
-    EXPECT_EQ(state.stage(), AppState::Stage::welcome);
-
+    EXPECT_EQ(state.stage(), Stage::welcome);
     ASSERT_TRUE(settle(state));
     EXPECT_TRUE(state.activityLoaded());
     EXPECT_EQ(state.activityEntries(), std::vector<ActivityEntry>{entry});
-
     state.dismissInterruptedPlans();
     EXPECT_TRUE(state.interruptedPlans().empty());
     EXPECT_TRUE(journal.loadAll().empty());
 }
 
-TEST_F(AppStateConstruction, AnEqualWriteNotifiesNobody) {
+TEST_F(AppStateTest, AnEqualWriteNotifiesNobody) {
     AppState state;
     QSignalSpy stage(&state, &AppState::stageChanged);
     QSignalSpy route(&state, &AppState::routeChanged);
-    state.setStage(AppState::Stage::welcome);
+    state.setStage(Stage::welcome);
     state.setRoute(std::nullopt);
-    EXPECT_EQ(stage.count(), 0);
-    EXPECT_EQ(route.count(), 0);
-
-    state.setRoute(AppState::Route::ofCategory(FindingCategory::oldFiles));
-    state.setRoute(AppState::Route::ofCategory(FindingCategory::oldFiles));
+    EXPECT_EQ(stage.count() + route.count(), 0);
+    state.setRoute(Route::ofCategory(FindingCategory::oldFiles));
+    state.setRoute(Route::ofCategory(FindingCategory::oldFiles));
     EXPECT_EQ(route.count(), 1);
-    state.setRoute(AppState::Route::ofCategory(FindingCategory::screenshots));
-    state.setRoute(AppState::Route::of(AppState::Route::Kind::duplicates));
+    state.setRoute(Route::ofCategory(FindingCategory::screenshots));
+    state.setRoute(Route::of(Route::Kind::duplicates));
     EXPECT_EQ(route.count(), 3);
-    state.setStage(AppState::Stage::dashboard);
+    state.setStage(Stage::dashboard);
     EXPECT_EQ(stage.count(), 1);
     settle(state);
 }
 
+TEST_F(AppStateTest, TheScreenIsChosenByExecutionThenActivityThenStageThenRoute) {
+    const Route activity = Route::of(Route::Kind::activity);
+    const Route organize = Route::of(Route::Kind::organize);
+    struct Case { const char* name; Stage stage; std::optional<Route> route; bool execution; ScreenChoice expected; };
+    for (const Case& c : std::initializer_list<Case>{
+             {"welcome", Stage::welcome, std::nullopt, false, ScreenChoice::of(Kind::welcome)},
+             {"activity over welcome", Stage::welcome, activity, false, ScreenChoice::of(Kind::activity)},
+             {"organize ignored at welcome", Stage::welcome, organize, false, ScreenChoice::of(Kind::welcome)},
+             {"organize ignored while scanning", Stage::scanning, organize, false, ScreenChoice::of(Kind::scanning)},
+             {"execution over activity", Stage::dashboard, activity, true, ScreenChoice::of(Kind::confirm)},
+             {"execution at welcome", Stage::welcome, std::nullopt, true, ScreenChoice::of(Kind::confirm)},
+             {"dashboard", Stage::dashboard, std::nullopt, false, ScreenChoice::of(Kind::dashboard)},
+             {"category", Stage::dashboard, Route::ofCategory(FindingCategory::screenshots), false,
+              {Kind::category, FindingCategory::screenshots}},
+             {"duplicates", Stage::dashboard, Route::of(Route::Kind::duplicates), false,
+              ScreenChoice::of(Kind::duplicates)},
+             {"organize", Stage::dashboard, organize, false, ScreenChoice::of(Kind::organize)},
+             {"confirm", Stage::dashboard, Route::of(Route::Kind::confirm), false, ScreenChoice::of(Kind::confirm)}}) {
+        AppState state;
+        state.setStage(c.stage);
+        state.setRoute(c.route);
+        if (c.execution) state.setExecution(AppState::Execution{AppState::Execution::Finished{}});
+        EXPECT_TRUE(chooseScreen(state) == c.expected) << c.name;
+        settle(state);
+    }
+    EXPECT_FALSE(ScreenChoice({Kind::category, FindingCategory::screenshots}) ==
+                 ScreenChoice({Kind::category, FindingCategory::oldFiles}));
+}
+
+TEST_F(AppStateTest, TheRootViewKeepsItsScreenWhileTheChoiceStaysAndRebuildsItOnAFreshUiRefresh) {
+    AppState state;
+    RootView root(state);
+    root.resize(300, 200);
+    EXPECT_GE(root.width(), RootView::minimumWidth);
+    EXPECT_GE(root.height(), RootView::minimumHeight);
+    QWidget* first = root.currentScreen();
+    ASSERT_TRUE(qobject_cast<WelcomeScreen*>(first));
+    state.setRoute(Route::of(Route::Kind::organize));  // ignored at the welcome stage
+    QCoreApplication::processEvents();
+    EXPECT_EQ(root.currentScreen(), first);
+
+    state.setRoute(std::nullopt);
+    state.setStage(Stage::dashboard);
+    state.setRoute(Route::ofCategory(FindingCategory::oldFiles));
+    QCoreApplication::processEvents();
+    auto* category = qobject_cast<CategoryScreen*>(root.currentScreen());
+    ASSERT_TRUE(category);
+    EXPECT_EQ(category->category(), FindingCategory::oldFiles);
+    state.setUiRefresh(UUID::random());
+    QCoreApplication::processEvents();
+    EXPECT_NE(root.currentScreen(), category);
+    EXPECT_TRUE(qobject_cast<CategoryScreen*>(root.currentScreen()));
+    settle(state);
+}
+
 }  // namespace
-}  // namespace ordane
+}  // namespace ordane::testing

@@ -2,20 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "AppStateHome.hpp"
-#include "Ordane/App/AppState.hpp"
 #include "Ordane/App/TextScale.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 #include "OrdanePlatform/System/UserAccount.hpp"
-#include "Support/TempDir.hpp"
 
 namespace ordane {
 namespace {
 
-using testing::AppStateHome;
 using testing::readFile;
 using testing::writeFile;
 
-class Approvals : public AppStateHome {
+class Approvals : public testing::AppStateHome {
 protected:
     Finding finding(const std::string& relative, FindingCategory category,
                     std::optional<std::string> destination = std::nullopt, std::optional<std::string> kind = std::nullopt) {
@@ -33,7 +30,7 @@ protected:
         return made;
     }
     bool exists(const std::string& relative) const { return platform::FileSystem::real()->exists(home / relative); }
-
+    // The priors' accepts (or rejects) of invoices filed into that folder.
     int64_t count(FilingPriorsStore& store, const std::string& folder, bool accepts) {
         for (const FilingPriorsStore::Row& row : store.allRows()) {
             if (row.kind == "invoiceReceipt" && row.destinationPath == home / folder) {
@@ -44,7 +41,7 @@ protected:
     }
 };
 
-TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryAndBuildAPlanWithCloudWarnings) {
+TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryBuildAPlanWithCloudWarningsAndFollowARename) {
     AppState state;
     Finding invoice = finding("Downloads/a.pdf", FindingCategory::organizeSuggestion, "Documents/Invoices/a.pdf",
                               "invoiceReceipt");
@@ -52,10 +49,6 @@ TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryAndBuildAPlanWithCloudWarning
     Finding noDestination = finding("Downloads/b.pdf", FindingCategory::organizeSuggestion);
     Finding copy = finding("Documents/copy.bin", FindingCategory::duplicates, std::nullopt, "invoiceReceipt");
     Finding old = finding("Music/old.mp3", FindingCategory::oldFiles);
-    const std::pair<CloudProvider, const char*> providers[] = {
-        {CloudProvider::dropbox, "Dropbox"}, {CloudProvider::iCloudDrive, "iCloud Drive"},
-        {CloudProvider::oneDrive, "OneDrive"}, {CloudProvider::googleDrive, "Google Drive"},
-        {CloudProvider::other, "a cloud service"}};
     AnalysisResult analysis;
     analysis.findings = {copy, invoice, old, screenshot, noDestination};
     state.setAnalysis(analysis);
@@ -70,23 +63,41 @@ TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryAndBuildAPlanWithCloudWarning
     EXPECT_EQ(state.approvedBytes(), copy.record.size + invoice.record.size + screenshot.record.size +
                                          noDestination.record.size);
 
-    for (const auto& [provider, name] : providers) {
+    ActionPlan plan = state.buildPlan();
+    ASSERT_EQ(plan.actions.size(), 3u);
+    EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url, *invoice.suggestedDestination));
+    EXPECT_EQ(plan.actions[0].recognitionKind, "invoiceReceipt");
+    EXPECT_EQ(plan.actions[1].kind, PlannedAction::Kind::move(screenshot.record.url, *screenshot.suggestedDestination));
+    EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url));
+    EXPECT_EQ(plan.actions[2].recognitionKind, std::nullopt);
+    EXPECT_EQ(plan.actions[2].expectedSize, copy.record.size);
+    EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified);
+    for (const auto& [provider, name] :
+         {std::pair{CloudProvider::dropbox, "Dropbox"}, std::pair{CloudProvider::iCloudDrive, "iCloud Drive"},
+          std::pair{CloudProvider::oneDrive, "OneDrive"}, std::pair{CloudProvider::googleDrive, "Google Drive"},
+          std::pair{CloudProvider::other, "a cloud service"}}) {
         analysis.findings[0].record.cloudProvider = provider;
         state.setAnalysis(analysis);
-        ActionPlan plan = state.buildPlan();
-        ASSERT_EQ(plan.actions.size(), 3u);
-        EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url, *invoice.suggestedDestination));
-        EXPECT_EQ(plan.actions[0].recognitionKind, "invoiceReceipt");
+        plan = state.buildPlan();
         EXPECT_EQ(plan.actions[0].cloudWarning, std::nullopt);
-        EXPECT_EQ(plan.actions[1].kind,
-                  PlannedAction::Kind::move(screenshot.record.url, *screenshot.suggestedDestination));
-        EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url));
-        EXPECT_EQ(plan.actions[2].recognitionKind, std::nullopt);
-        EXPECT_EQ(plan.actions[2].expectedSize, copy.record.size);
-        EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified);
         EXPECT_EQ(plan.actions[2].cloudWarning,
                   std::string("Syncs with ") + name + ", so this change happens on your other devices too.");
     }
+
+    // Renaming a proposed folder moves its members' destinations and keeps their checks.
+    ProposedFolder folder;
+    folder.id = UUID::random();
+    folder.destination = URL::fileURL(home / "Documents/Invoices", true);
+    folder.members = {invoice};
+    analysis.organization = OrganizationProposal{{folder}, 1, 0};
+    state.setAnalysis(analysis);
+    state.renameProposedFolder(folder.id, " / ");
+    EXPECT_EQ(state.analysis(), analysis);
+    state.renameProposedFolder(folder.id, "Paid: Bills");
+    ASSERT_EQ(state.analysis()->findings.size(), 5u);
+    EXPECT_EQ(state.analysis()->findings[2], screenshot);
+    EXPECT_EQ(state.analysis()->findings.back().suggestedDestination, URL::fileURL(home / "Documents/Paid Bills/a.pdf"));
+    EXPECT_EQ(state.approvedMoveFindings().size(), 3u);
     settle(state);
 }
 
@@ -112,13 +123,12 @@ TEST_F(Approvals, ExecutionMovesAndTrashesTeachesThePriorsAndUndoTakesItBack) {
     state.execute(ActionPlan{});  // refused while the first is present
     ASSERT_TRUE(waitFor([&] { return state.execution() && !state.execution()->isRunning(); }));
     settle(state);
-
+    using Running = AppState::Execution::Running;
     ASSERT_GE(seen.size(), 4u);
-    EXPECT_EQ(seen.front(), (AppState::Execution{AppState::Execution::Running{"", 0, 3}}));
-    EXPECT_EQ(seen[1], (AppState::Execution{AppState::Execution::Running{"a.pdf", 1, 3}}));
-    EXPECT_EQ(seen[3], (AppState::Execution{AppState::Execution::Running{"copy.bin", 3, 3}}));
-    const ActionPlan& finished = std::get<AppState::Execution::Finished>(state.execution()->value).plan;
-    ASSERT_EQ(finished.actions.size(), 3u);
+    EXPECT_EQ(seen.front(), (AppState::Execution{Running{"", 0, 3}}));
+    EXPECT_EQ(seen[1], (AppState::Execution{Running{"a.pdf", 1, 3}}));
+    EXPECT_EQ(seen[3], (AppState::Execution{Running{"copy.bin", 3, 3}}));
+    EXPECT_EQ(std::get<AppState::Execution::Finished>(state.execution()->value).plan.actions.size(), 3u);
     EXPECT_TRUE(state.approvedForMove().empty());
     EXPECT_TRUE(state.approvedForTrash().empty());
     EXPECT_FALSE(exists("Downloads/a.pdf"));
@@ -128,33 +138,25 @@ TEST_F(Approvals, ExecutionMovesAndTrashesTeachesThePriorsAndUndoTakesItBack) {
     EXPECT_EQ(count(state.priorsStore(), "Documents/Invoices", true), 2);
     ASSERT_EQ(state.activityEntries().size(), 3u);
 
-    ActivityEntry movedInvoice;
-    ActivityEntry movedGone;
-    ActivityEntry trashed;
+    std::map<std::string, ActivityEntry> entries;  // by the name of the file each handled
     for (const ActivityEntry& entry : state.activityEntries()) {
-        if (auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value)) {
-            (moved->from == invoice.record.url ? movedInvoice : movedGone) = entry;
-        } else {
-            trashed = entry;
-        }
+        const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
+        entries[moved ? moved->from.lastPathComponent() : "trashed"] = entry;
     }
-    platform::FileSystem::real()->removeItem(
-        std::get<ActivityEntry::Kind::Moved>(movedGone.kind.value).to.path());
-
-    std::vector<std::pair<std::string, ActionExecutor::ReversalResult>> results;
+    ASSERT_EQ(entries.size(), 3u);
+    const auto& goneTo = std::get<ActivityEntry::Kind::Moved>(entries["gone.pdf"].kind.value).to;
+    platform::FileSystem::real()->removeItem(goneTo.path());
+    std::map<std::string, ActionExecutor::ReversalResult> results;
     QObject receiver;
-    auto undo = [&](const char* what, const ActivityEntry& entry) {
-        state.undo(entry, &receiver, [&, what](const ActionExecutor::ReversalResult& result) {
-            results.emplace_back(what, result);
-        });
+    auto undo = [&](const std::string& name, const ActivityEntry& entry) {
+        state.undo(entry, &receiver,
+                   [&, name](const ActionExecutor::ReversalResult& result) { results.emplace(name, result); });
     };
-    undo("move", movedInvoice);
-    undo("deleted since", movedGone);
-    undo("trash", trashed);
+    for (const auto& [name, entry] : entries) undo(name, entry);
     ASSERT_TRUE(waitFor([&] { return results.size() == 3; }));
     settle(state);
-    for (const auto& [what, result] : results) {
-        EXPECT_EQ(result.isDone(), what != "deleted since") << what << ": " << result.message();
+    for (const auto& [name, result] : results) {
+        EXPECT_EQ(result.isDone(), name != "gone.pdf") << name << ": " << result.message();
     }
     EXPECT_EQ(readFile(home / "Downloads/a.pdf"), "contents of Downloads/a.pdf");
     EXPECT_TRUE(exists("Documents/copy.bin"));
@@ -162,12 +164,10 @@ TEST_F(Approvals, ExecutionMovesAndTrashesTeachesThePriorsAndUndoTakesItBack) {
     ASSERT_EQ(state.activityEntries().size(), 5u);
 
     // The notes about those undos can't themselves be undone.
-    ActivityEntry note = state.activityEntries().front();
-    ASSERT_FALSE(std::holds_alternative<ActivityEntry::Kind::Moved>(note.kind.value));
-    results.clear();
-    undo("note", note);
-    ASSERT_TRUE(waitFor([&] { return results.size() == 1; }));
-    EXPECT_EQ(results[0].second.message(), "This line is just a note about an earlier undo.");
+    ASSERT_FALSE(std::holds_alternative<ActivityEntry::Kind::Moved>(state.activityEntries().front().kind.value));
+    undo("note", state.activityEntries().front());
+    ASSERT_TRUE(waitFor([&] { return results.contains("note"); }));
+    EXPECT_EQ(results.at("note").message(), "This line is just a note about an earlier undo.");
     EXPECT_EQ(count(state.priorsStore(), "Documents/Invoices", false), 1);
 
     state.startOver();
@@ -179,36 +179,10 @@ TEST_F(Approvals, ExecutionMovesAndTrashesTeachesThePriorsAndUndoTakesItBack) {
     settle(state);
 }
 
-TEST_F(Approvals, RenamingAProposedFolderMovesItsMembersAndKeepsTheirChecks) {
-    AppState state;
-    Finding member = finding("Downloads/a.pdf", FindingCategory::organizeSuggestion, "Documents/Bills/a.pdf");
-    Finding other = finding("Music/old.mp3", FindingCategory::oldFiles);
-    ProposedFolder folder;
-    folder.id = UUID::random();
-    folder.destination = URL::fileURL(home / "Documents/Bills", true);
-    folder.displayPath = "Documents → Bills";
-    folder.members = {member};
-    AnalysisResult analysis;
-    analysis.findings = {other, member};
-    analysis.organization = OrganizationProposal{{folder}, 1, 0};
-    state.setAnalysis(analysis);
-    state.setApproved(member, true);
-
-    state.renameProposedFolder(folder.id, " / ");
-    EXPECT_EQ(state.analysis(), analysis);
-    state.renameProposedFolder(folder.id, "Paid: Bills");
-    ASSERT_EQ(state.analysis()->findings.size(), 2u);
-    EXPECT_EQ(state.analysis()->findings[0], other);
-    EXPECT_EQ(state.analysis()->findings[1].suggestedDestination, URL::fileURL(home / "Documents/Paid Bills/a.pdf"));
-    EXPECT_EQ(state.approvedMoveFindings().size(), 1u);
-    settle(state);
-}
-
 TEST_F(Approvals, SettingsAreSavedAtOnceAndDecideOwnerAndRoots) {
-    std::optional<UUID> refresh;
     {
         AppState state;
-        refresh = state.uiRefresh();
+        const UUID refresh = state.uiRefresh();
         QSignalSpy rebuilt(&state, &AppState::uiRefreshChanged);
         state.updateScanSettings(1.4);
         EXPECT_EQ(rebuilt.count(), 1);
@@ -234,9 +208,8 @@ TEST_F(Approvals, SettingsAreSavedAtOnceAndDecideOwnerAndRoots) {
     EXPECT_EQ(state.ownerName(), OwnerIdentity("Ada Lovelace"));
     std::vector<std::string> roots;
     for (const URL& root : state.scanRoots()) roots.push_back(root.path());
-    EXPECT_EQ(roots, (std::vector<std::string>{home / "Desktop", home / "Documents", home / "Downloads",
-                                               home / "Movies", home / "Pictures", home / "drives/a",
-                                               home / "drives/b"}));
+    EXPECT_EQ(roots, (std::vector<std::string>{home / "Desktop", home / "Documents", home / "Downloads", home / "Movies",
+                                               home / "Pictures", home / "drives/a", home / "drives/b"}));
     ScanSettings blank = state.scanSettings();
     blank.ownerName = "   ";
     state.setScanSettings(blank);

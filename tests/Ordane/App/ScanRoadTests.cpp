@@ -67,13 +67,10 @@ protected:
 };
 
 TEST_F(ScanRoad, GoesFromWelcomeThroughTheScanToADashboardWithTheFilingPlan) {
+    ActivityEntry trashed = movedEntry("/t/x", 1);
+    trashed.kind = ActivityEntry::Kind::trashed(URL::fileURL("/trashed.pdf"), URL::fileURL("/t/x"));
     Json entries = Json::array({movedEntry("/moved/recently.pdf", 59).toJson(),
-                                movedEntry("/moved/long-ago.pdf", 61).toJson(),
-                                ActivityEntry{UUID::random(), Date::now(),
-                                              ActivityEntry::Kind::trashed(URL::fileURL("/trashed.pdf"),
-                                                                           URL::fileURL("/t/x")),
-                                              1, true, {}, {}}
-                                    .toJson()});
+                                movedEntry("/moved/long-ago.pdf", 61).toJson(), trashed.toJson()});
     // Many entries, so the list is still loading when the scan starts.
     for (int i = 0; i < 5000; ++i) entries.push_back(movedEntry("/old/" + std::to_string(i), 100).toJson());
     writeFile(support("activity.json"), json::dumpCompact(entries));

@@ -34,10 +34,7 @@ TEST_F(PreviewWindowTest, ShowsPicturesPdfPagesTextOrASummaryThatOpensTheFile) {
     EXPECT_GT(page->width(), 100);
     EXPECT_EQ(PreviewWindow::textOf(QString::fromStdString(text))->size(), 64 * 1024);
 
-    struct Case {
-        std::string path;
-        PreviewWindow::Shows shows;
-    };
+    struct Case { std::string path; PreviewWindow::Shows shows; };
     for (const Case& c : {Case{picture.toStdString(), PreviewWindow::Shows::image},
                           Case{pdf, PreviewWindow::Shows::image}, Case{text, PreviewWindow::Shows::text},
                           Case{locked, PreviewWindow::Shows::summary}, Case{other, PreviewWindow::Shows::summary}}) {

@@ -9,6 +9,7 @@
 #include "Ordane/App/TextScale.hpp"
 #include "Ordane/Retro/Bevel.hpp"
 #include "Ordane/Retro/CheckBox.hpp"
+#include "Ordane/Retro/FileRow.hpp"
 #include "Ordane/Retro/Fonts.hpp"
 #include "Ordane/Retro/Look.hpp"
 #include "Ordane/Retro/Palette.hpp"
@@ -16,6 +17,7 @@
 #include "Ordane/Retro/RecommendationBadge.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/StatusBar.hpp"
+#include "Ordane/Screens/ScreenFixture.hpp"
 
 namespace ordane::retro {
 namespace {
@@ -43,10 +45,7 @@ TEST(Bevel, DrawsTwoRingsInOrderAndNothingBelowFourPixels) {
     EXPECT_EQ(smallest.pixelColor(2, 2), shadow);
     EXPECT_EQ(smallest.pixelColor(3, 3), darkShadow);
 
-    struct Case {
-        BevelStyle style;
-        QColor outerTopLeft, innerTopLeft, outerBottomRight, innerBottomRight;
-    };
+    struct Case { BevelStyle style; QColor outerTopLeft, innerTopLeft, outerBottomRight, innerBottomRight; };
     for (const Case& c : {Case{BevelStyle::raised, light, highlight, darkShadow, shadow},
                           Case{BevelStyle::pressed, darkShadow, shadow, light, highlight},
                           Case{BevelStyle::sunkenWell, shadow, darkShadow, highlight, light},
@@ -80,26 +79,19 @@ TEST(Fonts, NamesMapToDejaVuAndSizesAreScaledLogicalPixels) {
     setCurrentTextScale(1.0);
 }
 
-TEST(ProgressBar, BlocksFollowWidthFractionAndMarqueePhase) {
+TEST(ProgressBar, BlocksFollowWidthAndFractionAndTheMarqueeRunsOnlyWhileIndeterminateAndShown) {
     EXPECT_EQ(ProgressBar::blockCount(8), 1);
     EXPECT_EQ(ProgressBar::blockCount(0), 1);
     EXPECT_EQ(ProgressBar::blockCount(420), 29);
-    using Lit = ProgressBar::LitRange;
-    struct Case {
-        std::optional<double> fraction;
-        int phase;
-        Lit lit;
-    };
-    for (const Case& c : {Case{0.5, 0, {0, 15}}, Case{1.7, 0, {0, 29}}, Case{-0.2, 0, {0, 0}}, Case{0.25, 0, {0, 7}},
-                          Case{std::nullopt, 0, {0, 0}}, Case{std::nullopt, 33, {0, 0}}, Case{std::nullopt, 66, {0, 0}},
-                          Case{std::nullopt, 4, {0, 4}}, Case{std::nullopt, 10, {6, 10}},
-                          Case{std::nullopt, 31, {27, 29}}}) {
-        SCOPED_TRACE(testing::Message() << c.fraction.value_or(-1) << " phase " << c.phase);
-        EXPECT_EQ(ProgressBar::litBlocks(c.fraction, c.phase, 29), c.lit);
+    const std::optional<double> none;
+    using Case = std::tuple<std::optional<double>, int, ProgressBar::LitRange>;
+    for (const auto& [fraction, phase, lit] :
+         std::initializer_list<Case>{{0.5, 0, {0, 15}}, {1.7, 0, {0, 29}}, {-0.2, 0, {0, 0}}, {0.25, 0, {0, 7}},
+                                     {none, 0, {0, 0}}, {none, 33, {0, 0}}, {none, 66, {0, 0}}, {none, 4, {0, 4}},
+                                     {none, 10, {6, 10}}, {none, 31, {27, 29}}}) {
+        EXPECT_EQ(ProgressBar::litBlocks(fraction, phase, 29), lit) << fraction.value_or(-1) << " phase " << phase;
     }
-}
 
-TEST(ProgressBar, MarqueeRunsOnlyWhileIndeterminateAndShownAndKeepsItsPhase) {
     ProgressBar bar;
     bar.setFixedWidth(420);
     EXPECT_FALSE(bar.marqueeRunning());
@@ -136,7 +128,7 @@ TEST(StatusBar, OnlyTheLastCellStretches) {
 
 TEST(ScrollArea, CapsItsHeightUnlessTheSnapshotAsksForEverything) {
     for (bool snapshot : {false, true}) {
-        if (snapshot) ::setenv("ORDANE_SNAPSHOT_DIR", "/nonexistent", 1);
+        testing::ScopedVariable variable("ORDANE_SNAPSHOT_DIR", snapshot ? "/nonexistent" : nullptr);
         auto* content = new QWidget;
         content->setFixedSize(300, 900);
         ScrollArea area(content, 420);
@@ -144,7 +136,6 @@ TEST(ScrollArea, CapsItsHeightUnlessTheSnapshotAsksForEverything) {
         QCoreApplication::processEvents();
         EXPECT_EQ(area.sizeHint().height(), snapshot ? 900 : 420) << snapshot;
         EXPECT_EQ(area.scrollView() == nullptr, snapshot);
-        ::unsetenv("ORDANE_SNAPSHOT_DIR");
     }
 }
 
@@ -165,6 +156,59 @@ TEST(Controls, CheckBoxFlipsOnClickButNotOnRefreshAndBadgeDrawsInItsColour) {
     const QImage image = badge.grab().toImage();
     EXPECT_EQ(image.pixelColor(0, image.height() / 2), selection);
     EXPECT_EQ(image.pixelColor(image.width() / 2, 0), selection);
+}
+
+using FileRowTest = testing::ScreenTest;
+
+TEST_F(FileRowTest, ShowsTheFileAsTypedIndentsOnlyBesideACheckBoxAndPeeksOrReveals) {
+    Finding finding = testing::syntheticFinding(FindingCategory::oldFiles, "/h/Tax <b>stuff/<b>2024<i>.pdf", 0);
+    const QString path = QStringLiteral("/h/Tax <b>stuff/<b>2024<i>.pdf");
+    for (bool checkable : {true, false}) {
+        FileRow row(finding, checkable, true);
+        layOut(row, checkable ? QStringLiteral("file-row") : QString());
+        auto* name = row.findChild<Label*>(QStringLiteral("fileName"));
+        EXPECT_EQ(name->text(), QStringLiteral("<b>2024<i>.pdf"));
+        EXPECT_EQ(name->textFormat(), Qt::PlainText);
+        EXPECT_EQ(textOf(row, "fileSize"), QStringLiteral("Zero KB"));
+        EXPECT_EQ(row.findChild<CheckBox*>() != nullptr, checkable);
+        EXPECT_EQ(row.findChild<Label*>(QStringLiteral("reason"))->contentsMargins().left(), checkable ? 29 : 0);
+        EXPECT_FALSE(row.findChild<QWidget*>(QStringLiteral("detailsButton")));
+
+        auto* peek = withText(row, QStringLiteral("Peek"));
+        ASSERT_TRUE(peek);
+        EXPECT_EQ(peek->accessibleName(), QStringLiteral("Preview <b>2024<i>.pdf"));
+        click(peek);
+        EXPECT_EQ(row.previewPath(), std::optional(path));
+        desktop.closePreview();
+        EXPECT_FALSE(row.previewPath().has_value());
+        click(withText(row, QStringLiteral("Show in Folder")));
+        EXPECT_EQ(desktop.revealed.back(), path);
+    }
+    EXPECT_EQ(desktop.previewed, (std::vector<QString>{path, path}));
+    EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff  ·  December 5, 2025"));
+    finding.record.modified.reset();
+    EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff"));
+}
+
+TEST_F(FileRowTest, DetailsOpenAndCloseAndKeepTheirSizeAtAnyTextScale) {
+    Finding finding = testing::syntheticFinding(FindingCategory::duplicates, "/h/a.txt", 1);
+    finding.detail = "same bytes as /h/b.txt";
+    setCurrentTextScale(1.4);
+    FileRow row(finding, true, true);
+    layOut(row);
+    auto* details = row.findChild<LinkButton*>(QStringLiteral("detailsButton"));
+    auto* detail = row.findChild<Label*>(QStringLiteral("detail"));
+    ASSERT_TRUE(details && detail);
+    EXPECT_FALSE(detail->isVisibleTo(&row));
+    QTest::mouseClick(details, Qt::LeftButton);
+    EXPECT_TRUE(row.detailsShown());
+    EXPECT_TRUE(detail->isVisibleTo(&row));
+    EXPECT_EQ(details->text(), QStringLiteral("Hide Details"));
+    EXPECT_DOUBLE_EQ(detail->font().pointSizeF(), pointsForPixels(10));
+    EXPECT_DOUBLE_EQ(row.findChild<Label*>(QStringLiteral("reason"))->font().pointSizeF(),
+                     pointsForPixels(11 * 1.4));
+    QTest::mouseClick(details, Qt::LeftButton);
+    EXPECT_FALSE(detail->isVisibleTo(&row));
 }
 
 }  // namespace

@@ -29,14 +29,7 @@ public:
 };
 
 TEST_F(CategoryScreenTest, LongListsPageAndTheFilterBarAppearsFromSixteen) {
-    struct Case {
-        int findings;
-        bool filter;
-        size_t firstRows;
-        const char* more;
-        size_t afterOnePress;
-        const char* moreAfter;
-    };
+    struct Case { int findings; bool filter; size_t rows; const char* more; size_t rowsAfter; const char* moreAfter; };
     for (const Case& c : {Case{15, false, 15, "", 15, ""}, Case{16, true, 16, "", 16, ""},
                           Case{250, true, 100, "Show 150 More (of 250)", 250, ""},
                           Case{1500, true, 100, "Show 200 More (of 1,500)", 300, "Show 200 More (of 1,500)"}}) {
@@ -45,12 +38,12 @@ TEST_F(CategoryScreenTest, LongListsPageAndTheFilterBarAppearsFromSixteen) {
         CategoryScreen screen(*state, FindingCategory::oldFiles);
         layOut(screen);
         EXPECT_EQ(named<QWidget>(screen, "filterBar") != nullptr, c.filter);
-        EXPECT_EQ(screen.rows().size(), c.firstRows);
+        EXPECT_EQ(screen.rows().size(), c.rows);
         auto* more = named<retro::BevelButton>(screen, "moreButton");
         EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.more));
         if (!more) continue;
         click(more);
-        EXPECT_EQ(screen.rows().size(), c.afterOnePress);
+        EXPECT_EQ(screen.rows().size(), c.rowsAfter);
         more = named<retro::BevelButton>(screen, "moreButton");
         EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.moreAfter));
     }
@@ -68,7 +61,8 @@ TEST_F(CategoryScreenTest, FilterMatchesFileNamesOnlyIgnoringCaseAndOuterBlanks)
     CategoryScreen screen(*state, FindingCategory::screenshots);
     layOut(screen);
     EXPECT_EQ(textOf(screen, "matchCount"), QString());
-    for (const auto& [query, shown, rows] : {std::tuple{"  IMG ", "2 items match", 2}, std::tuple{"\t0042", "1 item match", 1},
+    for (const auto& [query, shown, rows] : {std::tuple{"  IMG ", "2 items match", 2},
+                                             std::tuple{"\t0042", "1 item match", 1},
                                              std::tuple{"nothing like it", "0 items match", 0},
                                              std::tuple{"  ", "17 items match", 17}}) {
         type(screen, query);

@@ -17,11 +17,7 @@ public:
     static QString title(const ConfirmScreen& screen) {
         return screen.shownWindow() ? screen.shownWindow()->titleBar()->title() : QString();
     }
-    static std::vector<QString> places(const QWidget& root) {
-        std::vector<QString> result;
-        for (auto* label : visible<QLabel>(root, QStringLiteral("reviewPlace"))) result.push_back(label->text());
-        return result;
-    }
+    static std::vector<QString> places(const QWidget& root) { return labelTexts(root, QStringLiteral("reviewPlace")); }
 };
 
 TEST_F(ConfirmScreenTest, ReviewListsWhatIsCheckedAndDoItCarriesOutOnlyThat) {
@@ -98,15 +94,9 @@ TEST_F(ConfirmScreenTest, PlacesAreHomeRelativeOnWholeFolderNamesAndUncheckingAl
 
 TEST_F(ConfirmScreenTest, RunningShowsProgressAndFinishedListsWhatWasNotDone) {
     ConfirmScreen screen(*state);
-    struct Case {
-        std::string name;
-        int index, total;
-        const char* current;
-        const char* position;
-        std::optional<double> fraction;
-    };
-    for (const Case& c : {Case{"", 0, 5, "Starting…", "0 of 5", 0.0}, Case{"a <b>b</b>.txt", 2, 4, "a <b>b</b>.txt", "2 of 4", 0.5},
-                          Case{"", 0, 0, "Starting…", "0 of 0", std::nullopt}}) {
+    struct Case { std::string name; int index, total; const char *current, *position; std::optional<double> fraction; };
+    for (const Case& c : {Case{"", 0, 5, "Starting…", "0 of 5", 0.0}, Case{"", 0, 0, "Starting…", "0 of 0", std::nullopt},
+                          Case{"a <b>b</b>.txt", 2, 4, "a <b>b</b>.txt", "2 of 4", 0.5}}) {
         SCOPED_TRACE(c.position);
         state->setExecution(AppState::Execution{AppState::Execution::Running{c.name, c.index, c.total}});
         QCoreApplication::processEvents();
@@ -131,8 +121,9 @@ TEST_F(ConfirmScreenTest, RunningShowsProgressAndFinishedListsWhatWasNotDone) {
     EXPECT_EQ(textOf(screen, "summary"), QStringLiteral("Done: 1 item handled."));
     auto* notDone = named<retro::GroupBox>(screen, "notDone");
     ASSERT_TRUE(notDone);
-    EXPECT_EQ(labelTexts(*notDone), (std::vector<QString>{QStringLiteral("changed.txt"), QStringLiteral("It changed since the scan."),
-                                                          QStringLiteral("gone.txt"), QStringLiteral("It was in use.")}));
+    EXPECT_EQ(labelTexts(*notDone),
+              (std::vector<QString>{QStringLiteral("changed.txt"), QStringLiteral("It changed since the scan."),
+                                    QStringLiteral("gone.txt"), QStringLiteral("It was in use.")}));
     state->setStage(AppState::Stage::dashboard);
     click(named<retro::BevelButton>(screen, "finishButton"));
     EXPECT_FALSE(state->execution());

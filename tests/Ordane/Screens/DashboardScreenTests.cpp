@@ -33,13 +33,11 @@ TEST_F(DashboardScreenTest, HeadlineAndPrivacyNoticeFollowTheSummaryAndAnalysis)
         return ScanIssue{UUID::random(), kind, path, {}};
     };
     const char* oneSkipped = "1 item couldn't be read and was skipped. That's fine, I just left it alone.";
+    // `privacy` is the notice's title, empty while it is hidden.
     struct Case {
         ScanSummary summary;
         std::optional<AnalysisResult> analysis;
-        const char* looked;
-        const char* clutter;
-        const char* issues;
-        const char* privacy;  // the notice's title, empty while it is hidden
+        const char *looked, *clutter, *issues, *privacy;
     };
     const Case cases[] = {
         {summaryOf(1, 0), std::nullopt, "I looked at 1 item using Zero KB.", "", "", ""},
@@ -130,9 +128,11 @@ TEST_F(DashboardScreenTest, CardsFollowTheAnalysisInRowsOfThreeAndLeadToTheirLis
 
 TEST_F(DashboardScreenTest, StorageSegmentsAreOrderedAndNeverLeaveTheTrough) {
     std::map<TypeBucket, CategoryStat> byType{
-        {TypeBucket::photos, {1, 10}}, {TypeBucket::documents, {2, 10}}, {TypeBucket::videos, {3, 0}}, {TypeBucket::other, {1, 30}}};
+        {TypeBucket::photos, {1, 10}}, {TypeBucket::documents, {2, 10}}, {TypeBucket::videos, {3, 0}},
+        {TypeBucket::other, {1, 30}}};
     EXPECT_EQ(DashboardScreen::storageSegments(byType),
-              (std::vector<Segment>{{TypeBucket::other, 1, 30}, {TypeBucket::documents, 2, 10}, {TypeBucket::photos, 1, 10}}));
+              (std::vector<Segment>{
+                  {TypeBucket::other, 1, 30}, {TypeBucket::documents, 2, 10}, {TypeBucket::photos, 1, 10}}));
     const std::vector<Segment> tiny{{TypeBucket::documents, 1, 100'000'000'000}, {TypeBucket::photos, 1, 1}};
     EXPECT_EQ(DashboardScreen::segmentRects(tiny, 100'000'000'001, QRect(3, 3, 200, 18))[1].width(), 2);
 

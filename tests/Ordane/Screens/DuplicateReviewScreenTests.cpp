@@ -48,7 +48,6 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
 
     click(withText(screen, QStringLiteral("Check All the Extra Copies (2)")));
     EXPECT_EQ(state->approvedForTrash().size(), 2u);
-    QCoreApplication::processEvents();
     for (auto* check : visible<retro::CheckBox>(screen)) EXPECT_TRUE(check->isChecked());
     for (const Finding& finding : screen.extraCopyFindings()) EXPECT_NE(finding.record.url, group.keeper().url);
 
@@ -66,11 +65,7 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
 }
 
 TEST_F(DuplicateReviewTest, ExactGroupsPageByFiftyAndNameGroupsAreListedByKind) {
-    struct Case {
-        int groups;
-        std::vector<int> boxes;  // before and after each press
-        std::vector<const char*> more;
-    };
+    struct Case { int groups; std::vector<int> boxes; std::vector<const char*> more; };  // before and after each press
     for (const Case& c : {Case{0, {0}, {""}}, Case{50, {50}, {""}},
                           Case{120, {50, 100, 120}, {"Show More Groups (70 left)", "Show More Groups (20 left)", ""}}}) {
         SCOPED_TRACE(c.groups);
@@ -107,11 +102,7 @@ TEST_F(DuplicateReviewTest, ExactGroupsPageByFiftyAndNameGroupsAreListedByKind) 
 }
 
 TEST(HomeRelativeFolder, OnlyAWholeFolderNameCountsAsInsideHome) {
-    struct Case {
-        const char* folder;
-        const char* home;
-        const char* shown;
-    };
+    struct Case { const char* folder; const char* home; const char* shown; };
     for (const Case& c : {Case{"/home/al", "/home/al", ""}, Case{"/home/al/Documents/Taxes", "/home/al", "Documents/Taxes"},
                           Case{"/home/alice/Desktop", "/home/al", "/home/alice/Desktop"},
                           Case{"/home/al/./Desktop/", "/home/al/", "Desktop"},

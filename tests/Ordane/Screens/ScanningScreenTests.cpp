@@ -21,18 +21,14 @@ QString counter(const QWidget& screen, const char* name) {
     return screen.findChild<retro::LedCounter*>(QString::fromLatin1(name))->value();
 }
 
-TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhase) {
+TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhaseAndStopLookingCancels) {
     ScanningScreen screen(*state);
     layOut(screen, QStringLiteral("scanning-ready"));
     auto* bar = screen.findChild<retro::ProgressBar*>(QStringLiteral("progressBar"));
     ASSERT_TRUE(bar);
     EXPECT_EQ(bar->width(), 420);
-    struct Case {
-        std::optional<ScanProgress::Phase> phase;  // none: no report yet
-        const char* label;
-        const char* value;
-        std::optional<int> lit;  // none: the marquee runs
-    };
+    // No phase: no report yet; no lit block: the marquee runs.
+    struct Case { std::optional<ScanProgress::Phase> phase; const char* label; const char* value; std::optional<int> lit; };
     for (const Case& c : {Case{std::nullopt, "Now in:", "Getting ready…", std::nullopt},
                           Case{ScanProgress::Walking{}, "Now in:", "Receipts", std::nullopt},
                           Case{ScanProgress::ReadingDocuments{0, 0}, "Now:", "Reading documents", std::nullopt},
@@ -52,6 +48,14 @@ TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhase) {
         EXPECT_EQ(counter(screen, "spaceCounter"), c.phase ? QStringLiteral("2.5 MB") : QStringLiteral("Zero KB"));
     }
     layOut(screen, QStringLiteral("scanning-reading"));
+
+    addFile("Documents/a.txt", 10);
+    state->startScan();
+    ASSERT_EQ(state->stage(), AppState::Stage::scanning);
+    click(withText(screen, QStringLiteral("Stop Looking")));
+    EXPECT_EQ(state->stage(), AppState::Stage::welcome);
+    EXPECT_FALSE(state->scanTaskPresent());
+    settle();
 }
 
 TEST_F(ScanningScreenTest, ManyReportsInOneTurnRefreshOnceWithTheLast) {
@@ -60,18 +64,6 @@ TEST_F(ScanningScreenTest, ManyReportsInOneTurnRefreshOnceWithTheLast) {
     EXPECT_EQ(counter(screen, "filesCounter"), QStringLiteral("0"));
     QCoreApplication::processEvents();
     EXPECT_EQ(counter(screen, "filesCounter"), QStringLiteral("3"));
-}
-
-TEST_F(ScanningScreenTest, StopLookingCancelsTheScanAndReturnsToWelcome) {
-    addFile("Documents/a.txt", 10);
-    ScanningScreen screen(*state);
-    layOut(screen);
-    state->startScan();
-    ASSERT_EQ(state->stage(), AppState::Stage::scanning);
-    click(withText(screen, QStringLiteral("Stop Looking")));
-    EXPECT_EQ(state->stage(), AppState::Stage::welcome);
-    EXPECT_FALSE(state->scanTaskPresent());
-    settle();
 }
 
 }  // namespace

@@ -43,10 +43,8 @@ std::string ScreenTest::homePath(const std::string& relative) const {
 
 void ScreenTest::addFile(const std::string& relative, size_t size, int daysOld) {
     writeFile(home / relative, std::string(size, 'x'));
-    const double then = double(::time(nullptr)) - double(daysOld) * 86400.0;
-    struct timeval times[2];
-    times[0].tv_sec = times[1].tv_sec = time_t(then);
-    times[0].tv_usec = times[1].tv_usec = 0;
+    const timeval then{::time(nullptr) - time_t(daysOld) * 86400, 0};
+    const timeval times[2] = {then, then};
     ::utimes((home / relative).c_str(), times);
 }
 
@@ -60,11 +58,9 @@ void ScreenTest::scanHome() {
         if (auto* record = std::get_if<FileRecord>(&event->value)) records.push_back(*record);
         if (auto* done = std::get_if<ScanSummary>(&event->value)) summary = *done;
     }
-    const Analyzer analyzer(UserFolders(homeURL), rules);
-    AnalysisResult analysis = analyzer.analyze(records, Date::now(), {}, nullptr, {});
     state->setRecords(records);
     state->setSummary(summary);
-    state->setAnalysis(std::move(analysis));
+    state->setAnalysis(Analyzer(UserFolders(homeURL), rules).analyze(records, Date::now(), {}, nullptr, {}));
     state->setStage(AppState::Stage::dashboard);
     QCoreApplication::processEvents();
 }
@@ -93,10 +89,9 @@ std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
     std::vector<std::string> found;
     std::function<void(const QWidget&)> visit = [&](const QWidget& parent) {
         std::vector<QWidget*> children;
-        for (QObject* object : parent.children()) {
-            auto* child = qobject_cast<QWidget*>(object);
+        for (QWidget* child : parent.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             // Decorations laid over content (a bevel) take no clicks and are meant to overlap.
-            if (child && child->isVisibleTo(&root) && !child->isWindow() && !child->size().isEmpty() &&
+            if (child->isVisibleTo(&root) && !child->isWindow() && !child->size().isEmpty() &&
                 !child->testAttribute(Qt::WA_TransparentForMouseEvents)) {
                 children.push_back(child);
             }
@@ -145,9 +140,9 @@ QString ScreenTest::textOf(const QWidget& root, const char* name) {
     return label ? label->text() : QString();
 }
 
-std::vector<QString> ScreenTest::labelTexts(const QWidget& root) {
+std::vector<QString> ScreenTest::labelTexts(const QWidget& root, const QString& name) {
     std::vector<QString> texts;
-    for (QLabel* label : visible<QLabel>(root)) texts.push_back(label->text());
+    for (QLabel* label : visible<QLabel>(root, name)) texts.push_back(label->text());
     return texts;
 }
 

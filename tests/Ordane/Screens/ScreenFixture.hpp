@@ -81,8 +81,8 @@ public:
     }
     // Clicks, then lets the refresh run and the layout show what the refresh added.
     static void click(QWidget* widget);
-    // The texts of every visible label under `root`.
-    static std::vector<QString> labelTexts(const QWidget& root);
+    // The texts of every visible label (of that name) under `root`.
+    static std::vector<QString> labelTexts(const QWidget& root, const QString& name = {});
     static bool showsText(const QWidget& root, const QString& text);
 
     RecordingDesktop desktop;

@@ -13,7 +13,7 @@ public:
     std::string settingsFile() { return readFile(support("settings.json")); }
 };
 
-TEST_F(SettingsScreenTest, TextSizeOutlinesTheCurrentScaleAndStoresThePickedOne) {
+TEST_F(SettingsScreenTest, TextSizeNameAndFoldersAreWrittenAtOnceAndTheCurrentScaleIsOutlined) {
     SettingsScreen screen(*state);
     layOut(screen, QStringLiteral("settings"));
     auto* regular = withText(screen, QStringLiteral("Regular"));
@@ -33,11 +33,7 @@ TEST_F(SettingsScreenTest, TextSizeOutlinesTheCurrentScaleAndStoresThePickedOne)
     EXPECT_NE(state->uiRefresh(), before);
     EXPECT_TRUE(biggest->isOutlined());
     EXPECT_FALSE(regular->isOutlined());
-}
 
-TEST_F(SettingsScreenTest, NameAndFoldersAreWrittenAtOnce) {
-    SettingsScreen screen(*state);
-    screen.show();
     auto* name = screen.findChild<QLineEdit*>(QStringLiteral("ownerName"));
     ASSERT_NE(name, nullptr);
     QTest::keyClicks(name, QStringLiteral("  "));

@@ -21,16 +21,16 @@ TEST_F(WelcomeScreenTest, ListsTheFoldersLeftOnAndFollowsTheSettings) {
         state->setScanSettings(settings);
         QCoreApplication::processEvents();  // the refresh
         QCoreApplication::processEvents();  // new rows of a shown screen are shown in the next turn
-        QStringList names;
-        for (auto* label : visible<QLabel>(screen, QStringLiteral("folderName"))) names << label->text();
-        EXPECT_EQ(names.join(','), QString::fromUtf8(shown));
+        const std::vector<QString> names = labelTexts(screen, QStringLiteral("folderName"));
+        EXPECT_EQ(QStringList(names.begin(), names.end()).join(','), QString::fromUtf8(shown));
     }
     EXPECT_TRUE(withText(screen, QStringLiteral("Scan My Computer")));
 }
 
 TEST_F(WelcomeScreenTest, InterruptedPlanSentenceCountsDoneAndPendingActions) {
     for (const auto& [handled, pending, begins] :
-         {std::tuple{1, 3, "1 item had already been handled (you'll find it in the Activity list) and 3 items never happened."},
+         {std::tuple{1, 3, "1 item had already been handled (you'll find it in the Activity list) and 3 items never "
+                           "happened."},
           std::tuple{0, 1, "0 items had already been handled (nothing was lost) and 1 item never happened."},
           std::tuple{1234, 0, "1,234 items had already been handled (you'll find them in the Activity list)"}}) {
         const QString message = WelcomeScreen::interruptedPlanMessage(handled, pending);

@@ -9,6 +9,7 @@
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
+#include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
 #include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
@@ -71,8 +72,9 @@ struct Home {
     Walked walk(const std::vector<URL>& roots,
                 std::shared_ptr<platform::FileSystem> fs = platform::FileSystem::real(),
                 DirectoryWalker::Clock clock = std::chrono::steady_clock::now, std::stop_token stop = {},
-                std::function<void(const Walked&)> onEvent = {}) const {
-        DirectoryWalker walker(rules, url, std::move(fs), std::move(clock));
+                std::function<void(const Walked&)> onEvent = {},
+                unsigned readers = platform::FolderReadAhead::defaultThreads()) const {
+        DirectoryWalker walker(rules, url, std::move(fs), std::move(clock), readers);
         Walked walked;
         walker.walk(roots,
                     [&](ScanEvent event) {
@@ -433,4 +435,77 @@ TEST(ScanRules, ProjectRootFromAWalksListingAgreesWithTheLookups) {
         EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), true), *fs), isRoot) << name;
     }
     EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "missing", true), *fs));
+}
+
+// Many folders with every kind of item and fault: reading folders ahead on other threads changes
+// no event and no order.
+TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
+    Home home;
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    for (int a = 0; a < 8; ++a) {
+        for (int b = 0; b < 12; ++b) {
+            std::string folder = "Documents/a" + std::to_string(a) + "/b" + std::to_string(b);
+            for (int f = 0; f < 3; ++f) writeFile(home / (folder + "/f" + std::to_string(f) + ".txt"), std::string(f * 900, 'x'));
+            switch (b) {
+                case 2: writeFile(home / (folder + "/package.json"), "{}"); break;
+                case 3: writeFile(home / (folder + "/node_modules/m/.bin/x.js"), "m"); break;
+                case 4: writeFile(home / (folder + "/Tool.app/Contents/r.png"), "r"); break;
+                case 5: writeFile(home / (folder + "/.cache/c/hidden.txt"), "h"); break;
+                case 6: std::filesystem::create_symlink(home / "nowhere", home / (folder + "/dangling")); break;
+                case 7: fs->failures[home / folder] = a % 2 ? EACCES : EIO; break;
+                case 8: fs->withoutValues.insert(home / (folder + "/f1.txt")); break;
+                case 9: writeFile(home / (folder + "/deeper/still/deeper/end.txt"), "e"); break;
+                case 10:  // sized up to the cap, part way through
+                    for (int m = 0; m < 6; ++m) {
+                        writeFile(home / (folder + "/build/m" + std::to_string(m) + "/x.o"), std::string(5000 * m, 'o'));
+                    }
+                    break;
+            }
+        }
+    }
+    home.rules.boundedSizeEntryCap = 7;
+    auto described = [&](unsigned readers) {
+        Walked walked = home.walk({home.folder("Documents"), home.folder("Missing")}, fs,
+                                  ticking(std::chrono::milliseconds(7)), {}, {}, readers);
+        for (auto& record : walked.records) record.id = UUID();
+        for (auto& issue : walked.summary->issues) issue.id = UUID();
+        walked.summary->startedAt = walked.summary->finishedAt = Date();
+        return walked;
+    };
+    Walked alone = described(0);
+    ASSERT_GT(alone.records.size(), 250u);
+    ASSERT_GT(alone.progress.size(), 20u);
+    ASSERT_EQ(alone.summary->issues.size(), 8u * 3);
+    for (unsigned readers : {1u, 4u}) {
+        for (int run = 0; run < 3; ++run) {
+            Walked ahead = described(readers);
+            EXPECT_EQ(ahead.records, alone.records) << readers;
+            EXPECT_EQ(ahead.progress, alone.progress) << readers;
+            EXPECT_EQ(ahead.summary, alone.summary) << readers;
+        }
+    }
+}
+
+TEST(DirectoryWalker, AWalkReadingAheadStopsPromptly) {
+    Home home;
+    for (int a = 0; a < 60; ++a) {
+        for (int b = 0; b < 10; ++b) writeFile(home / ("Documents/a" + std::to_string(a) + "/b" + std::to_string(b) + "/f"), "x");
+    }
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    for (size_t stopAt : {1u, 50u, 200u}) {
+        std::stop_source stop;
+        size_t recordsAtStop = 0;
+        auto stopping = [&](const Walked& walked) {
+            if (walked.records.size() == stopAt) stop.request_stop();
+            recordsAtStop = walked.records.size();
+        };
+        size_t readsBefore = fs->reads().size();
+        EXPECT_THROW(home.walk({home.folder("Documents")}, fs, std::chrono::steady_clock::now, stop.get_token(), stopping, 4),
+                     CancellationError);
+        // Checked every 200 items, folders included (each "a" folder holds 21 items, 10 of them files).
+        EXPECT_LT(recordsAtStop, stopAt + 100) << stopAt;
+        // Beyond the folders the walk went through, little was read ahead.
+        size_t passed = 1 + 11 * (recordsAtStop / 10 + 1);
+        EXPECT_LE(fs->reads().size() - readsBefore, passed + 100) << stopAt;
+    }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <algorithm>
 #include <filesystem>
@@ -81,12 +82,52 @@ TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
     }
     EXPECT_EQ(faulting->calls("writeFileAtomically"), 1);
 
+    // A fault found only after many entries were handed on spoils the whole read too.
+    std::string versionLast = "{" + text.substr(text.find("\"entries\"")).insert(text.size() - text.find("\"entries\"") - 1, ",\"version\":2");
+    EXPECT_THROW(entriesOf(versionLast), DecodingError);
+    EXPECT_EQ(entriesOf(versionLast, 2).size(), 8999u);
+    EXPECT_THROW(entriesOf(text + ","), DecodingError);
+
     // One damaged entry in the middle spoils the whole read.
     for (const char* damage : {"\"k106000\":[60", "\"k106000\":6e0"}) {
         std::string damaged = std::string(text).replace(text.find("\"k106000\":6000"), 14, damage);
         EXPECT_THROW(StoreFile::readEntries(
                          damaged, 3, "entries", [](JsonReader& reader) { return reader.readInt64(); }, [](std::string, int64_t) {}),
                      DecodingError);
+    }
+}
+
+namespace {
+// Hands the pieces of a write to a disk that fills up after `room` of them.
+struct FillingFileSystem : ordane::testing::FaultInjectingFileSystem {
+    size_t room = 0;
+    std::vector<std::string> received;
+    void writePiecesAtomically(const std::string&, const Pieces& produce) override {
+        produce([this](std::string_view piece) {
+            if (received.size() == room) throw platform::FileSystemError(ENOSPC, "write", "disk");
+            received.emplace_back(piece);
+        });
+    }
+};
+}  // namespace
+
+TEST(StoreFile, AWriteThatFailsPartWayStopsEncodingAndReportsIt) {
+    std::map<std::string, int64_t> entries;
+    for (int64_t i = 0; i < 5000; ++i) entries.emplace("k" + std::to_string(100000 + i), i);
+    auto append = [](std::string& out, int64_t value) { json::appendInteger(out, value); };
+    const std::string text = StoreFile::compactText(3, "entries", entries, append);
+    TempDir dir;
+    for (size_t room : {size_t{0}, size_t{1}, size_t{7}, size_t{30}}) {
+        SCOPED_TRACE(room);
+        auto fileSystem = std::make_shared<FillingFileSystem>();
+        fileSystem->room = room;
+        StoreFile file(URL::fileURL(dir / "cache.json"), fileSystem, StoreFile::Unusable::rebuild);
+        EXPECT_FALSE(file.writeCompact(3, "entries", entries, append));
+        // What went out before the disk filled up is the start of the text, in order.
+        std::string written;
+        for (const std::string& piece : fileSystem->received) written += piece;
+        EXPECT_EQ(fileSystem->received.size(), room);
+        EXPECT_EQ(text.substr(0, written.size()), written);
     }
 }
 

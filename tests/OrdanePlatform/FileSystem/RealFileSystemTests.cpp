@@ -31,6 +31,25 @@ TEST(RealFileSystem, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
     EXPECT_EQ(fs->listDirectory(dir.path()), std::vector<std::string>{"store.json"});
 }
 
+TEST(RealFileSystem, LargeFilesReadOnSeveralThreadsGiveTheSameBytes) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    // Small files go the plain way; from 16 MiB the file is read in slices, the last one partial.
+    for (size_t size : {size_t{0}, size_t{5}, (size_t{16} << 20) + 12345}) {
+        SCOPED_TRACE(size);
+        std::string text(size, '\0');
+        for (size_t k = 0; k < size; ++k) text[k] = static_cast<char>((k * 2654435761u) >> 13);
+        ordane::testing::writeFile(dir / "large.bin", text);
+        ordane::platform::FileBytes bytes = fs->readLargeFile(dir / "large.bin");
+        EXPECT_TRUE(bytes.view() == text);
+        // Moved, the bytes stay in view, also those a short string keeps inside itself.
+        ordane::platform::FileBytes moved = std::move(bytes);
+        EXPECT_TRUE(moved.view() == text);
+    }
+    EXPECT_THROW(fs->readLargeFile(dir.path()), FileSystemError);
+    EXPECT_THROW(fs->readLargeFile(dir / "missing"), FileSystemError);
+}
+
 TEST(RealFileSystem, MoveNeverReplaces) {
     TempDir dir;
     auto fs = FileSystem::real();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ordane::platform {
+
+// The bytes of a whole file as one block, held in a string or in a buffer filled without first
+// being cleared (a large file is read straight into fresh memory).
+class FileBytes {
+public:
+    explicit FileBytes(std::string text) : text_(std::move(text)), view_(text_) {}
+    FileBytes(std::unique_ptr<char[]> buffer, size_t size) : buffer_(std::move(buffer)), view_(buffer_.get(), size) {}
+    FileBytes(FileBytes&& other) noexcept { *this = std::move(other); }
+    FileBytes& operator=(FileBytes&& other) noexcept {
+        // A moved string may carry its bytes inline, so the view is taken anew.
+        text_ = std::move(other.text_);
+        buffer_ = std::move(other.buffer_);
+        view_ = buffer_ ? std::string_view(buffer_.get(), other.view_.size()) : std::string_view(text_);
+        other.view_ = {};
+        return *this;
+    }
+
+    std::string_view view() const { return view_; }
+
+private:
+    std::string text_;
+    std::unique_ptr<char[]> buffer_;
+    std::string_view view_;
+};
+
+}  // namespace ordane::platform

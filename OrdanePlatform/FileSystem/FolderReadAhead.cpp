@@ -1,0 +1,248 @@
+#include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
+
+#include <pthread.h>
+
+#include <algorithm>
+
+#include "OrdanePlatform/FileSystem/Packages.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
+
+namespace ordane::platform {
+
+namespace {
+
+// Folders read ahead only among the first this many in walk order that are known and not yet
+// taken: a folder found later but nearer in walk order moves the far ones out of reach.
+constexpr size_t window = 64;
+// Entries read and not yet taken, beyond which nothing more is read ahead (memory).
+constexpr size_t maxEntriesHeld = size_t{1} << 17;
+
+}  // namespace
+
+struct FolderReadAhead::Walk {
+    uint64_t rank = 0;
+    bool includeHidden = false;
+    bool entersPackages = false;
+    WillEnter willEnter;
+};
+
+unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
+
+FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads)
+    : fileSystem_(std::move(fileSystem)) {
+    threads_.reserve(threads);
+    for (unsigned i = 0; i < threads; ++i) {
+        threads_.emplace_back([this] {
+            ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
+            work();
+        });
+    }
+}
+
+FolderReadAhead::~FolderReadAhead() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    workAvailable_.notify_all();
+    for (auto& thread : threads_) thread.join();
+}
+
+std::shared_ptr<FolderReadAhead::Walk> FolderReadAhead::attach(bool includeHidden, bool entersPackages,
+                                                               WillEnter willEnter) {
+    auto walk = std::make_shared<Walk>();
+    walk->includeHidden = includeHidden;
+    walk->entersPackages = entersPackages;
+    walk->willEnter = std::move(willEnter);
+    std::lock_guard lock(mutex_);
+    walk->rank = nextRank_--;
+    return walk;
+}
+
+void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        auto task = tasks_.lower_bound(Key{walk->rank, {}});
+        while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++);
+        wake = readerWantedLocked();
+    }
+    if (wake) workAvailable_.notify_one();
+}
+
+void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Position& position) {
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        auto task = tasks_.lower_bound(Key{walk->rank, position});
+        auto below = [&](const Key& key) {
+            return key.rank == walk->rank && key.position.size() >= position.size() &&
+                   std::equal(position.begin(), position.end(), key.position.begin());
+        };
+        while (task != tasks_.end() && below(task->first)) eraseLocked(task++);
+        wake = readerWantedLocked();
+    }
+    if (wake) workAvailable_.notify_one();
+}
+
+std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
+                                                           const Position& position, const std::string& path) {
+    Key key{walk->rank, position};
+    std::optional<Read> result;
+    bool wake = false;
+    {
+        std::unique_lock lock(mutex_);
+        // The walk is past everything before this folder: none of it will be asked for.
+        auto first = tasks_.lower_bound(Key{walk->rank, {}});
+        auto found = tasks_.lower_bound(key);
+        while (first != found) eraseLocked(first++);
+        if (found == tasks_.end() || found->first.rank != walk->rank || found->first.position != position) {
+            return std::nullopt;
+        }
+        if (found->second.path != path || found->second.state == State::queued) {
+            // Cheaper read here and now than handed over.
+            eraseLocked(found);
+        } else {
+            consumerWaiting_ = true;
+            readDone_.wait(lock, [&] { return found->second.state == State::ready; });
+            consumerWaiting_ = false;
+            Read read = std::move(found->second.read);
+            found->second.read.listing.entries.clear();  // counted as moved out
+            entriesHeld_ -= read.listing.entries.size();
+            found->second.state = State::reading;  // erased as no longer held
+            eraseLocked(found);
+            result = std::move(read);
+        }
+        wake = readerRunningLowLocked();
+    }
+    if (wake) workAvailable_.notify_one();
+    return result;
+}
+
+void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, const Position& position,
+                                          const std::string& path, const DirectoryListing& listing,
+                                          const std::vector<FolderIdentity>& ancestors, bool whole) {
+    if (threads_.empty()) return;
+    auto subfolders = subfoldersOf(walk, Key{walk->rank, position}, path, listing, ancestors, whole);
+    if (subfolders.empty()) return;
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        addLocked(std::move(subfolders));
+        wake = readerWantedLocked();
+    }
+    if (wake) workAvailable_.notify_one();
+}
+
+std::vector<FolderReadAhead::Subfolder> FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk,
+                                                                     const Key& key, const std::string& path,
+                                                                     const DirectoryListing& listing,
+                                                                     const std::vector<FolderIdentity>& ancestors,
+                                                                     bool whole) const {
+    std::vector<Subfolder> subfolders;
+    for (size_t index = 0; index < listing.entries.size(); ++index) {
+        const DirectoryEntry& entry = listing.entries[index];
+        if (!entry.status || !entry.status->isDirectory()) continue;
+        std::string subfolder = path::appending(path, entry.name);
+        Descent descent = Descent::whole;
+        if (!whole) {
+            bool isPackage = isPackageFolder(entry.name);
+            descent = isPackage && !walk->entersPackages ? Descent::skip : Descent::enter;
+            if (walk->willEnter) descent = walk->willEnter(subfolder, entry, isPackage);
+        }
+        if (descent == Descent::skip) continue;
+        Subfolder added{Key{key.rank, key.position}, Task{}};
+        added.task.whole = descent == Descent::whole;
+        added.key.position.push_back(static_cast<uint32_t>(index));
+        added.task.walk = walk;
+        added.task.path = std::move(subfolder);
+        added.task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
+        added.task.ancestors = ancestors;
+        subfolders.push_back(std::move(added));
+    }
+    return subfolders;
+}
+
+void FolderReadAhead::addLocked(std::vector<Subfolder> subfolders) {
+    for (auto& subfolder : subfolders) {
+        if (tasks_.emplace(std::move(subfolder.key), std::move(subfolder.task)).second) ++queued_;
+    }
+}
+
+void FolderReadAhead::eraseLocked(std::map<Key, Task>::iterator task) {
+    // A task being read is simply forgotten: its reader finds it gone and drops the result.
+    if (task->second.state == State::queued) --queued_;
+    if (task->second.state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
+    tasks_.erase(task);
+}
+
+bool FolderReadAhead::readerWantedLocked() { return idle_ > 0 && nextToRead() != tasks_.end(); }
+
+bool FolderReadAhead::readerRunningLowLocked() {
+    // Waking a reader costs the walk's thread a system call: it waits until the folders read
+    // or being read ahead run low, then wakes one, which wakes the others.
+    return tasks_.size() - queued_ < window / 2 && readerWantedLocked();
+}
+
+std::map<FolderReadAhead::Key, FolderReadAhead::Task>::iterator FolderReadAhead::nextToRead() {
+    if (queued_ == 0 || entriesHeld_ >= maxEntriesHeld) return tasks_.end();
+    size_t seen = 0;
+    for (auto task = tasks_.begin(); task != tasks_.end() && seen < window; ++task, ++seen) {
+        if (task->second.state == State::queued) return task;
+    }
+    return tasks_.end();
+}
+
+void FolderReadAhead::work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        std::map<Key, Task>::iterator task;
+        ++idle_;
+        workAvailable_.wait(lock, [&] { return stopping_ || (task = nextToRead()) != tasks_.end(); });
+        --idle_;
+        if (stopping_) return;
+        task->second.state = State::reading;
+        --queued_;
+        Key key = task->first;
+        auto walk = task->second.walk;
+        bool whole = task->second.whole;
+        std::string path = task->second.path;
+        FolderIdentity listedAs = task->second.listedAs;
+        std::vector<FolderIdentity> ancestors = task->second.ancestors;
+        // Each reader that finds work wakes the next while there is more: the walk's own thread
+        // wakes at most one.
+        bool wake = readerWantedLocked();
+        lock.unlock();
+        if (wake) workAvailable_.notify_one();
+
+        Read read;
+        std::vector<Subfolder> subfolders;
+        try {
+            read.listing = fileSystem_->readDirectory(path, whole || walk->includeHidden);
+        } catch (...) {
+            read.error = std::current_exception();
+        }
+        if (!read.error) {
+            // Only a folder the enumerator will accept is worth going on into: not one met again
+            // below itself, and not one replaced since its parent was listed.
+            FolderIdentity identity{read.listing.device, read.listing.inode};
+            bool accepted = identity == listedAs &&
+                            std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
+            if (accepted) {
+                ancestors.push_back(identity);
+                subfolders = subfoldersOf(walk, key, path, read.listing, ancestors, whole);
+            }
+        }
+
+        lock.lock();
+        auto found = tasks_.find(key);
+        if (found == tasks_.end() || found->second.state != State::reading) continue;  // no longer wanted
+        entriesHeld_ += read.listing.entries.size();
+        found->second.read = std::move(read);
+        found->second.state = State::ready;
+        addLocked(std::move(subfolders));
+        if (consumerWaiting_) readDone_.notify_all();
+    }
+}
+
+}  // namespace ordane::platform

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "OrdanePlatform/FileSystem/FileSystem.hpp"
+
+namespace ordane::platform {
+
+// Reads folders on threads of its own before the depth-first enumerators that will enter them get
+// there, nearest in walk order first, so that a walk spends its time on the items instead of
+// waiting for the file system. Enumerators register with it (DirectoryEnumerator::readAheadOn);
+// an enumerator registered later is served first, as one sizing a folder for another's walk.
+// Reads run at most a fixed number of folders ahead of the first one not yet asked for, and
+// what was read but not yet asked for is bounded, so a walk that stops early wastes little.
+class FolderReadAhead {
+public:
+    // The thread count for a walk: a few, fewer on a small machine.
+    static unsigned defaultThreads();
+
+    FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads);
+    // Waits for the reads under way; drops the rest.
+    ~FolderReadAhead();
+    FolderReadAhead(const FolderReadAhead&) = delete;
+    FolderReadAhead& operator=(const FolderReadAhead&) = delete;
+
+    // The rest is for DirectoryEnumerator.
+
+    // What the enumerator's user will do with a subfolder: skip it, let the enumerator enter it,
+    // or list all of it (hidden items and package contents too) with a nested enumerator (see
+    // DirectoryEnumerator::readAheadWithin). A hint: a wrong answer costs time, never results.
+    enum class Descent { skip, enter, whole };
+    // Called on the read-ahead's threads; `isPackage`: a folder with a package extension.
+    using WillEnter = std::function<Descent(const std::string& path, const DirectoryEntry& entry, bool isPackage)>;
+    struct FolderIdentity {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        bool operator==(const FolderIdentity&) const = default;
+    };
+    // A folder's place in its enumerator's walk: the index of each entry on the way down from
+    // the root. Keys compare in walk order.
+    using Position = std::vector<uint32_t>;
+    struct Read {
+        DirectoryListing listing;
+        std::exception_ptr error;  // what reading it threw instead
+    };
+
+    struct Walk;
+    std::shared_ptr<Walk> attach(bool includeHidden, bool entersPackages, WillEnter willEnter);
+    void detach(const std::shared_ptr<Walk>& walk);
+    // The read of the folder at `position`, when it was read (or is being read) ahead; its
+    // subfolders are then already on the way. Folders before it in walk order are dropped.
+    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path);
+    // After the enumerator read a folder itself: reads ahead the subfolders it will enter (all of
+    // them, with hidden items, when the folder is listed `whole`). `ancestors`: the identities of
+    // the folder's ancestors and its own.
+    void readSubfoldersAhead(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path,
+                             const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
+                             bool whole);
+    // Drops what was read ahead at and below `position` (a nested enumeration ended early).
+    void dropBelow(const std::shared_ptr<Walk>& walk, const Position& position);
+
+private:
+    struct Key {
+        uint64_t rank = 0;  // newer walks first
+        Position position;
+        bool operator<(const Key& other) const {
+            return rank != other.rank ? rank < other.rank : position < other.position;
+        }
+    };
+    enum class State { queued, reading, ready };
+    struct Task {
+        std::shared_ptr<const Walk> walk;
+        std::string path;
+        FolderIdentity listedAs;
+        std::vector<FolderIdentity> ancestors;
+        bool whole = false;
+        State state = State::queued;
+        Read read;
+    };
+    struct Subfolder {
+        Key key;
+        Task task;
+    };
+
+    void work();
+    std::map<Key, Task>::iterator nextToRead();
+    std::vector<Subfolder> subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key,
+                                        const std::string& path, const DirectoryListing& listing,
+                                        const std::vector<FolderIdentity>& ancestors, bool whole) const;
+    bool readerWantedLocked();  // an idle reader and something for it to read
+    bool readerRunningLowLocked();
+    void addLocked(std::vector<Subfolder> subfolders);
+    void eraseLocked(std::map<Key, Task>::iterator task);
+
+    std::shared_ptr<FileSystem> fileSystem_;
+    std::mutex mutex_;
+    std::condition_variable workAvailable_;
+    std::condition_variable readDone_;
+    std::map<Key, Task> tasks_;  // queued, being read, and read but not yet taken
+    size_t queued_ = 0;
+    size_t entriesHeld_ = 0;  // in tasks read and not yet taken
+    uint64_t nextRank_ = UINT64_MAX;
+    bool stopping_ = false;
+    unsigned idle_ = 0;  // readers waiting for work
+    bool consumerWaiting_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace ordane::platform
