@@ -197,9 +197,6 @@ void CategoryScreen::refreshList() {
     order.reserve(shown);
     for (size_t i = 0; i < shown; ++i) order.push_back(findings_[filtered[i]].id);
     if (order != shownOrder_) {
-        // Shown one by one in a visible list, each new row would lay the whole list out again: the
-        // layout waits until all are in.
-        listColumn_->setEnabled(false);
         std::unordered_map<UUID, QWidget*> kept;
         for (size_t i = 0; i < shown; ++i) {
             const Finding& finding = findings_[filtered[i]];
@@ -220,6 +217,9 @@ void CategoryScreen::refreshList() {
             delete holder;
         }
         holders_ = std::move(kept);
+        // Shown one by one in a visible list, each new row would lay the whole list out again: the
+        // layout waits until all are in. (A held layout does not notice a child deleted.)
+        listColumn_->setEnabled(false);
         for (size_t i = 0; i < order.size(); ++i) {
             QWidget* holder = holders_.at(order[i]);
             listColumn_->removeWidget(holder);

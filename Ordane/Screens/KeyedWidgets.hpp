@@ -39,7 +39,8 @@ public:
         for (auto& [id, widget] : byId_) delete widget;
         byId_ = std::move(kept);
         if (!created && order == order_) return;
-        // Shown one by one in a visible list, each widget would lay the whole list out again.
+        // Shown one by one in a visible list, each widget would lay the whole list out again. (A held
+        // layout does not notice a child deleted: the deletions above come first.)
         layout->setEnabled(false);
         for (size_t i = 0; i < order.size(); ++i) {
             W* widget = byId_.at(order[i]);
