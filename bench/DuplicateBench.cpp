@@ -410,12 +410,12 @@ Options parse(int argc, char** argv) {
 
 void printRow(const char* tool, const Measurement& m, const Measurement& reference, size_t files) {
     std::printf(
-        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read  %6zu groups  "
-        "%7lld files\n",
+        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read (%7.1f from "
+        "disk)  %6zu groups  %7lld files\n",
         tool, m.seconds, m.seconds / reference.seconds, m.cpuSeconds, m.cpuSeconds / reference.cpuSeconds,
         m.cpuSeconds * 1e6 / static_cast<double>(files), static_cast<double>(m.peakKilobytes) / 1024.0,
         static_cast<double>(m.peakKilobytes) / static_cast<double>(reference.peakKilobytes),
-        static_cast<double>(m.rchar) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
+        static_cast<double>(m.rchar) / 1e6, static_cast<double>(m.readBytes) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
 }
 
 }  // namespace

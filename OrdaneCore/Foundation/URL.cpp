@@ -9,8 +9,9 @@ namespace path = platform::path;
 
 URL URL::fileURL(std::string_view text, bool isDirectory) {
     URL url;
-    std::string absolute = (!text.empty() && text.front() == '/') ? std::string(text) : "/" + std::string(text);
-    url.path_ = path::withoutTrailingSlash(absolute);
+    // One copy for the usual absolute path.
+    url.path_ = (!text.empty() && text.front() == '/') ? path::withoutTrailingSlash(text)
+                                                        : path::withoutTrailingSlash("/" + std::string(text));
     url.isDirectory_ = isDirectory;
     return url;
 }

@@ -74,10 +74,19 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     }
 
     // Folders the walk will skip are not worth reading ahead.
-    readAhead(*enumerator, [this](const std::string& path, const platform::DirectoryEntry& entry) {
-        URL url = URL::fileURL(path, true);
-        return !rules_.isDenied(url) && !rules_.isAppManagedBundle(url) && !rules_.isRecreatableDirName(entry.name);
-    });
+    // The folders the walk sizes are listed whole.
+    using Descent = platform::FolderReadAhead::Descent;
+    if (readAhead_) {
+        enumerator->readAheadOn(*readAhead_, [this](const std::string& path, const platform::DirectoryEntry& entry,
+                                                    bool isPackage) {
+            URL url = URL::fileURL(path, true);
+            if (rules_.isDenied(url)) return Descent::skip;
+            if (isPackage || rules_.isAppManagedBundle(url) || rules_.isRecreatableDirName(entry.name)) {
+                return Descent::whole;
+            }
+            return Descent::enter;
+        });
+    }
 
     // A plain folder is tested for project markers from its own listing, read before any of its
     // items comes, instead of looking its markers up one by one.
@@ -90,11 +99,13 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     });
 
     currentFolder_ = root.lastPathComponent();
+    walking_ = &*enumerator;
     int64_t count = 0;
     while (const Item* item = enumerator->next()) {
         if (++count % cancellationInterval == 0) checkCancellation(stopToken);
         visit(*item, *enumerator, emit, stopToken);
     }
+    walking_ = nullptr;
     issues_.insert(issues_.end(), box.collected.begin(), box.collected.end());
 }
 
@@ -197,7 +208,7 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
     } catch (const FileSystemError&) {
         return 0;
     }
-    readAhead(*enumerator);
+    if (walking_) enumerator->readAheadWithin(*walking_);
     int64_t total = 0;
     int64_t entries = 0;
     while (const Item* item = enumerator->next()) {
@@ -209,10 +220,6 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
         }
     }
     return total;
-}
-
-void DirectoryWalker::readAhead(DirectoryEnumerator& enumerator, platform::FolderReadAhead::WillEnter willEnter) {
-    if (readAhead_) enumerator.readAheadOn(*readAhead_, std::move(willEnter));
 }
 
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
@@ -260,7 +267,8 @@ void DirectoryWalker::record(FileRecord result, const Emit& emit) {
 std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& standardizedPath) {
     // Whether a stored "root/" is a prefix depends only on the item's folder, and siblings come
     // together, so the answer for the last folder is kept until another root is found.
-    std::string parent = path::parent(standardizedPath);
+    std::string_view parent(standardizedPath);
+    parent = parent.substr(0, parent.rfind('/'));  // a key for the folder; no trailing "/" below a root
     if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
     std::optional<URL> found;
     for (auto stored = projectRootPaths_.rbegin(); stored != projectRootPaths_.rend(); ++stored) {
@@ -271,7 +279,7 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
             break;
         }
     }
-    cachedParent_ = std::move(parent);
+    cachedParent_ = parent;
     cachedProjectRoot_ = found;
     hasCachedProjectRoot_ = true;
     return found;

@@ -47,7 +47,6 @@ private:
     using Item = platform::DirectoryEnumerator::Item;
 
     void walkRoot(const URL& root, const Emit& emit, const std::stop_token& stopToken);
-    void readAhead(platform::DirectoryEnumerator& enumerator, platform::FolderReadAhead::WillEnter willEnter = nullptr);
     void visit(const Item& item, platform::DirectoryEnumerator& enumerator, const Emit& emit,
                const std::stop_token& stopToken);
     void visitFolder(const Item& item, platform::DirectoryEnumerator& enumerator, const Emit& emit,
@@ -71,6 +70,7 @@ private:
     Clock clock_;
     unsigned readers_;
     platform::FolderReadAhead* readAhead_ = nullptr;  // during a walk with readers
+    platform::DirectoryEnumerator* walking_ = nullptr;  // the root's enumerator, while it runs
     CloudStatus cloudStatus_;
     int64_t filesSeen_ = 0;
     int64_t bytesSeen_ = 0;

@@ -71,14 +71,17 @@ void runWalk(const std::shared_ptr<ScanStream::Channel>& channel, const std::vec
     // A background scan should not compete with the person's own work (utility priority).
     ::setpriority(PRIO_PROCESS, 0, 10);
     ::pthread_setname_np(::pthread_self(), "scan-walk");  // for profilers
+    std::exception_ptr failure;
     try {
         DirectoryWalker walker(std::move(rules), std::move(home), std::move(fileSystem));
         walker.walk(roots, [&channel](ScanEvent event) { channel->add(std::move(event)); },
                     channel->stop.get_token());
-        channel->finish(nullptr);
     } catch (...) {
-        channel->finish(std::current_exception());
+        failure = std::current_exception();
     }
+    // Handed over once the handler has let go of the error, so that the consumer holds the last
+    // reference and nothing of it is freed here while the consumer reads it.
+    channel->finish(std::move(failure));
 }
 
 }  // namespace

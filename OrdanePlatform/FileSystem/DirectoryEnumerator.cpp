@@ -17,7 +17,12 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
 }
 
 DirectoryEnumerator::~DirectoryEnumerator() {
-    if (readAhead_) readAhead_->detach(readAheadWalk_);
+    if (!readAhead_) return;
+    if (within_) {
+        readAhead_->dropBelow(readAheadWalk_, base_);
+    } else {
+        readAhead_->detach(readAheadWalk_);
+    }
 }
 
 void DirectoryEnumerator::readAheadOn(FolderReadAhead& readAhead, FolderReadAhead::WillEnter willEnter) {
@@ -26,11 +31,21 @@ void DirectoryEnumerator::readAheadOn(FolderReadAhead& readAhead, FolderReadAhea
                                       std::move(willEnter));
 }
 
+void DirectoryEnumerator::readAheadWithin(const DirectoryEnumerator& outer) {
+    if (!outer.readAhead_ || outer.stack_.empty()) return;
+    readAhead_ = outer.readAhead_;
+    readAheadWalk_ = outer.readAheadWalk_;
+    within_ = true;
+    const Frame& parent = outer.stack_.back();
+    base_ = parent.position;
+    base_.push_back(static_cast<uint32_t>(parent.nextIndex - 1));
+}
+
 const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     if (finished_) return nullptr;
     if (!started_) {
         started_ = true;
-        descendInto(root_, std::nullopt, {});
+        descendInto(root_, std::nullopt, base_);
     } else if (descendPending_) {
         descendPending_ = false;
         // Copied: descending may move the entry that current_ points into.
@@ -101,7 +116,7 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
         std::vector<Identity> ancestors;
         for (const Frame& frame : stack_) ancestors.push_back(Identity{frame.listing.device, frame.listing.inode});
         ancestors.push_back(Identity{listing.device, listing.inode});
-        readAhead_->readSubfoldersAhead(readAheadWalk_, position, path, listing, ancestors);
+        readAhead_->readSubfoldersAhead(readAheadWalk_, position, path, listing, ancestors, within_);
     }
     stack_.push_back(Frame{path, std::move(listing), 0, std::move(position)});
 }

@@ -51,6 +51,10 @@ public:
     // will not skip (called on those threads). Set before the first `next()`; `readAhead` must
     // outlive the enumerator.
     void readAheadOn(FolderReadAhead& readAhead, FolderReadAhead::WillEnter willEnter = nullptr);
+    // Reads ahead as part of `outer`'s walk, for an enumerator (without options) of the folder
+    // `outer` returned last, for which `outer`'s WillEnter answered `whole`. No effect when
+    // `outer` does not read ahead.
+    void readAheadWithin(const DirectoryEnumerator& outer);
 
     // The next item, or nullptr at the end. Valid until the next call.
     const Item* next();
@@ -90,6 +94,8 @@ private:
     bool descendPending_ = false;
     FolderReadAhead* readAhead_ = nullptr;
     std::shared_ptr<FolderReadAhead::Walk> readAheadWalk_;
+    bool within_ = false;                // part of another enumerator's walk
+    FolderReadAhead::Position base_;     // then the root's place in that walk
 };
 
 }  // namespace ordane::platform

@@ -70,6 +70,21 @@ void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
     if (wake) workAvailable_.notify_one();
 }
 
+void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Position& position) {
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        auto task = tasks_.lower_bound(Key{walk->rank, position});
+        auto below = [&](const Key& key) {
+            return key.rank == walk->rank && key.position.size() >= position.size() &&
+                   std::equal(position.begin(), position.end(), key.position.begin());
+        };
+        while (task != tasks_.end() && below(task->first)) eraseLocked(task++);
+        wake = readerWantedLocked();
+    }
+    if (wake) workAvailable_.notify_one();
+}
+
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
                                                            const Position& position, const std::string& path) {
     Key key{walk->rank, position};
@@ -106,9 +121,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
 
 void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, const Position& position,
                                           const std::string& path, const DirectoryListing& listing,
-                                          const std::vector<FolderIdentity>& ancestors) {
+                                          const std::vector<FolderIdentity>& ancestors, bool whole) {
     if (threads_.empty()) return;
-    auto subfolders = subfoldersOf(walk, Key{walk->rank, position}, path, listing, ancestors);
+    auto subfolders = subfoldersOf(walk, Key{walk->rank, position}, path, listing, ancestors, whole);
     if (subfolders.empty()) return;
     bool wake = false;
     {
@@ -122,15 +137,22 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
 std::vector<FolderReadAhead::Subfolder> FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk,
                                                                      const Key& key, const std::string& path,
                                                                      const DirectoryListing& listing,
-                                                                     const std::vector<FolderIdentity>& ancestors) const {
+                                                                     const std::vector<FolderIdentity>& ancestors,
+                                                                     bool whole) const {
     std::vector<Subfolder> subfolders;
     for (size_t index = 0; index < listing.entries.size(); ++index) {
         const DirectoryEntry& entry = listing.entries[index];
         if (!entry.status || !entry.status->isDirectory()) continue;
-        if (!walk->entersPackages && isPackageFolder(entry.name)) continue;
         std::string subfolder = path::appending(path, entry.name);
-        if (walk->willEnter && !walk->willEnter(subfolder, entry)) continue;
+        Descent descent = Descent::whole;
+        if (!whole) {
+            bool isPackage = isPackageFolder(entry.name);
+            descent = isPackage && !walk->entersPackages ? Descent::skip : Descent::enter;
+            if (walk->willEnter) descent = walk->willEnter(subfolder, entry, isPackage);
+        }
+        if (descent == Descent::skip) continue;
         Subfolder added{Key{key.rank, key.position}, Task{}};
+        added.task.whole = descent == Descent::whole;
         added.key.position.push_back(static_cast<uint32_t>(index));
         added.task.walk = walk;
         added.task.path = std::move(subfolder);
@@ -183,6 +205,7 @@ void FolderReadAhead::work() {
         --queued_;
         Key key = task->first;
         auto walk = task->second.walk;
+        bool whole = task->second.whole;
         std::string path = task->second.path;
         FolderIdentity listedAs = task->second.listedAs;
         std::vector<FolderIdentity> ancestors = task->second.ancestors;
@@ -195,7 +218,7 @@ void FolderReadAhead::work() {
         Read read;
         std::vector<Subfolder> subfolders;
         try {
-            read.listing = fileSystem_->readDirectory(path, walk->includeHidden);
+            read.listing = fileSystem_->readDirectory(path, whole || walk->includeHidden);
         } catch (...) {
             read.error = std::current_exception();
         }
@@ -207,7 +230,7 @@ void FolderReadAhead::work() {
                             std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
             if (accepted) {
                 ancestors.push_back(identity);
-                subfolders = subfoldersOf(walk, key, path, read.listing, ancestors);
+                subfolders = subfoldersOf(walk, key, path, read.listing, ancestors, whole);
             }
         }
 

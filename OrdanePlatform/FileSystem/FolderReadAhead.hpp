@@ -36,9 +36,12 @@ public:
 
     // The rest is for DirectoryEnumerator.
 
-    // Whether the enumerator's user will enter a folder (a hint: a wrong answer costs time, never
-    // results). Called on the read-ahead's threads.
-    using WillEnter = std::function<bool(const std::string& path, const DirectoryEntry& entry)>;
+    // What the enumerator's user will do with a subfolder: skip it, let the enumerator enter it,
+    // or list all of it (hidden items and package contents too) with a nested enumerator (see
+    // DirectoryEnumerator::readAheadWithin). A hint: a wrong answer costs time, never results.
+    enum class Descent { skip, enter, whole };
+    // Called on the read-ahead's threads; `isPackage`: a folder with a package extension.
+    using WillEnter = std::function<Descent(const std::string& path, const DirectoryEntry& entry, bool isPackage)>;
     struct FolderIdentity {
         uint64_t device = 0;
         uint64_t inode = 0;
@@ -58,10 +61,14 @@ public:
     // The read of the folder at `position`, when it was read (or is being read) ahead; its
     // subfolders are then already on the way. Folders before it in walk order are dropped.
     std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path);
-    // After the enumerator read a folder itself: reads ahead the subfolders it will enter.
-    // `ancestors`: the identities of the folder's ancestors and its own.
+    // After the enumerator read a folder itself: reads ahead the subfolders it will enter (all of
+    // them, with hidden items, when the folder is listed `whole`). `ancestors`: the identities of
+    // the folder's ancestors and its own.
     void readSubfoldersAhead(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path,
-                             const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors);
+                             const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
+                             bool whole);
+    // Drops what was read ahead at and below `position` (a nested enumeration ended early).
+    void dropBelow(const std::shared_ptr<Walk>& walk, const Position& position);
 
 private:
     struct Key {
@@ -77,6 +84,7 @@ private:
         std::string path;
         FolderIdentity listedAs;
         std::vector<FolderIdentity> ancestors;
+        bool whole = false;
         State state = State::queued;
         Read read;
     };
@@ -89,7 +97,7 @@ private:
     std::map<Key, Task>::iterator nextToRead();
     std::vector<Subfolder> subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key,
                                         const std::string& path, const DirectoryListing& listing,
-                                        const std::vector<FolderIdentity>& ancestors) const;
+                                        const std::vector<FolderIdentity>& ancestors, bool whole) const;
     bool readerWantedLocked();  // an idle reader and something for it to read
     bool readerRunningLowLocked();
     void addLocked(std::vector<Subfolder> subfolders);

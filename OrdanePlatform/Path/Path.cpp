@@ -37,10 +37,25 @@ std::string standardized(std::string_view path) {
     return result;
 }
 
-std::string withoutTrailingSlash(std::string_view path) {
+namespace {
+
+// Views into the argument, so that the helpers below copy only their result (a scan calls them
+// for every item).
+std::string_view trimmed(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    return std::string(path);
+    return path;
 }
+
+std::string_view lastComponentView(std::string_view path) {
+    path = trimmed(path);
+    if (path == "/") return {};
+    size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string withoutTrailingSlash(std::string_view path) { return std::string(trimmed(path)); }
 
 bool isInside(std::string_view path, std::string_view folder) {
     if (folder == "/") return path.size() > 1 && path.front() == '/';
@@ -58,27 +73,25 @@ std::optional<std::string> relativePath(std::string_view path, std::string_view 
     return std::string(path.substr(folder == "/" ? 1 : folder.size() + 1));
 }
 
-std::string lastComponent(std::string_view path) {
-    std::string trimmed = withoutTrailingSlash(path);
-    if (trimmed == "/") return "";
-    size_t slash = trimmed.rfind('/');
-    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-}
+std::string lastComponent(std::string_view path) { return std::string(lastComponentView(path)); }
 
 std::string parent(std::string_view path) {
-    std::string trimmed = withoutTrailingSlash(path);
-    size_t slash = trimmed.rfind('/');
-    if (slash == std::string::npos) return "";
+    path = trimmed(path);
+    size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return "";
     if (slash == 0) return "/";
-    return trimmed.substr(0, slash);
+    return std::string(path.substr(0, slash));
 }
 
 std::string appending(std::string_view folder, std::string_view component) {
-    std::string result(folder);
     while (!component.empty() && component.front() == '/') component.remove_prefix(1);
+    std::string result;
+    result.reserve(folder.size() + 1 + component.size());
+    result += folder;
     if (result.empty() || result.back() != '/') result += '/';
     result += component;
-    return withoutTrailingSlash(result);
+    while (result.size() > 1 && result.back() == '/') result.pop_back();
+    return result;
 }
 
 namespace {
@@ -90,9 +103,9 @@ size_t extensionDot(std::string_view name) {
 }  // namespace
 
 std::string extensionAsWritten(std::string_view path) {
-    std::string name = lastComponent(path);
+    std::string_view name = lastComponentView(path);
     size_t dot = extensionDot(name);
-    return dot == std::string::npos ? "" : name.substr(dot + 1);
+    return dot == std::string_view::npos ? "" : std::string(name.substr(dot + 1));
 }
 
 std::string extension(std::string_view path) {

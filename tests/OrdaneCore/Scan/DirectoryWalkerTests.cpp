@@ -455,9 +455,15 @@ TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
                 case 7: fs->failures[home / folder] = a % 2 ? EACCES : EIO; break;
                 case 8: fs->withoutValues.insert(home / (folder + "/f1.txt")); break;
                 case 9: writeFile(home / (folder + "/deeper/still/deeper/end.txt"), "e"); break;
+                case 10:  // sized up to the cap, part way through
+                    for (int m = 0; m < 6; ++m) {
+                        writeFile(home / (folder + "/build/m" + std::to_string(m) + "/x.o"), std::string(5000 * m, 'o'));
+                    }
+                    break;
             }
         }
     }
+    home.rules.boundedSizeEntryCap = 7;
     auto described = [&](unsigned readers) {
         Walked walked = home.walk({home.folder("Documents"), home.folder("Missing")}, fs,
                                   ticking(std::chrono::milliseconds(7)), {}, {}, readers);
