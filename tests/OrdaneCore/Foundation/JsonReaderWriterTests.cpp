@@ -127,16 +127,16 @@ std::optional<T> attempt(const std::function<T()>& read) {
     }
 }
 
+// The typed reader accepts and refuses what reading the tree and then the type does.
 template <class T>
 void expectTypedReadAgrees(std::string_view text, T (*tree)(const Json&), T (JsonReader::*pull)()) {
-    auto expected = attempt<T>([&] { return tree(json::parse(text)); });
-    auto actual = attempt<T>([&] {
-        JsonReader reader(text);
-        T value = (reader.*pull)();
-        reader.finish();
-        return value;
-    });
-    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(attempt<T>([&] {
+                  JsonReader reader(text);
+                  T value = (reader.*pull)();
+                  reader.finish();
+                  return value;
+              }),
+              attempt<T>([&] { return tree(json::parse(text)); }));
 }
 
 }  // namespace
