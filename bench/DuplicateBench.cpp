@@ -450,15 +450,19 @@ int main(int argc, char** argv) {
             static char buffer[1 << 20];
             while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
         }
-        // In a folder of the system the scan leaves some files out (hidden ones, software projects):
-        // the peers' groups are then compared over the scanned files alone.
+        // In a folder of the system the scan leaves some files out (hidden ones) and the search more
+        // (files of software projects): the peers' groups are then compared over the files that take
+        // part alone.
         std::set<std::string> scannedPaths;
         size_t recordCount = 0;
         {
             std::vector<FileRecord> scanned = scan(home);
             recordCount = scanned.size();
             if (!options.tree.empty()) {
-                for (const FileRecord& record : scanned) scannedPaths.insert(record.url.path());
+                DuplicateFinder finder{UserFolders(URL::fileURL(home, true))};
+                for (const FileRecord& record : scanned) {
+                    if (finder.takesPart(record)) scannedPaths.insert(record.url.path());
+                }
             }
         }
         auto scannedOnly = [&](const Groups& groups) {
