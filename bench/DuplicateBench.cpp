@@ -410,12 +410,12 @@ Options parse(int argc, char** argv) {
 
 void printRow(const char* tool, const Measurement& m, const Measurement& reference, size_t files) {
     std::printf(
-        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read  %6zu groups  "
-        "%7lld files\n",
+        "%-22s %8.3f s %5.2fx  cpu %8.3f s %5.2fx %6.1f us/file  peak %7.1f MB %5.2fx  %10.1f MB read (%7.1f from "
+        "disk)  %6zu groups  %7lld files\n",
         tool, m.seconds, m.seconds / reference.seconds, m.cpuSeconds, m.cpuSeconds / reference.cpuSeconds,
         m.cpuSeconds * 1e6 / static_cast<double>(files), static_cast<double>(m.peakKilobytes) / 1024.0,
         static_cast<double>(m.peakKilobytes) / static_cast<double>(reference.peakKilobytes),
-        static_cast<double>(m.rchar) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
+        static_cast<double>(m.rchar) / 1e6, static_cast<double>(m.readBytes) / 1e6, m.groups.size(), static_cast<long long>(groupedFiles(m.groups)));
 }
 
 }  // namespace
@@ -450,15 +450,19 @@ int main(int argc, char** argv) {
             static char buffer[1 << 20];
             while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {}
         }
-        // In a folder of the system the scan leaves some files out (hidden ones, software projects):
-        // the peers' groups are then compared over the scanned files alone.
+        // In a folder of the system the scan leaves some files out (hidden ones) and the search more
+        // (files of software projects): the peers' groups are then compared over the files that take
+        // part alone.
         std::set<std::string> scannedPaths;
         size_t recordCount = 0;
         {
             std::vector<FileRecord> scanned = scan(home);
             recordCount = scanned.size();
             if (!options.tree.empty()) {
-                for (const FileRecord& record : scanned) scannedPaths.insert(record.url.path());
+                DuplicateFinder finder{UserFolders(URL::fileURL(home, true))};
+                for (const FileRecord& record : scanned) {
+                    if (finder.takesPart(record)) scannedPaths.insert(record.url.path());
+                }
             }
         }
         auto scannedOnly = [&](const Groups& groups) {

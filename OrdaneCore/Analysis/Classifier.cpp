@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "OrdaneCore/Analysis/ExactMembers.hpp"
 #include "OrdaneCore/Analysis/OrganizeSuggester.hpp"
 #include "OrdanePlatform/Format/ByteCountFormatter.hpp"
 #include "OrdanePlatform/Format/DateTextFormatter.hpp"
@@ -42,28 +43,25 @@ Classifier::Classifier(UserFolders folders, ScanRules rules, Date now, std::shar
 std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records,
                                           const std::vector<DuplicateGroup>& exactGroups,
                                           const std::unordered_map<URL, ContentInsight>& insights) const {
-    // Where each member of an exact group stands, by path: no copy of its URL or of the reasons.
     std::vector<std::string> copyReasons;
-    std::unordered_map<std::string_view, std::pair<size_t, size_t>> places;  // (group, member)
-    for (size_t g = 0; g < exactGroups.size(); ++g) {
-        const DuplicateGroup& group = exactGroups[g];
-        copyReasons.emplace_back();
-        if (group.kind() != DuplicateKind::exact) continue;
-        copyReasons.back() = "This is an exact copy of the one in " + folders_.containingFolderName(group.keeper().url) +
-                             ". If you remove it, that one stays put.";
-        const auto& members = group.members();
-        for (size_t i = 0; i < members.size(); ++i) places.insert_or_assign(members[i].url.path(), std::pair(g, i));
+    for (const DuplicateGroup& group : exactGroups) {
+        copyReasons.push_back(group.kind() != DuplicateKind::exact
+                                  ? std::string()
+                                  : "This is an exact copy of the one in " +
+                                        folders_.containingFolderName(group.keeper().url) +
+                                        ". If you remove it, that one stays put.");
     }
+    ExactMembers members(exactGroups);
 
     std::vector<Finding> findings;
     for (const FileRecord& record : records) {
         auto insightEntry = insights.find(record.url);
         const ContentInsight* insight = insightEntry == insights.end() ? nullptr : &insightEntry->second;
         std::optional<DupRole> role;
-        if (auto place = places.find(record.url.path()); place != places.end() && !record.url.isDirectory()) {
-            const DuplicateGroup& group = exactGroups[place->second.first];
-            bool isKeeper = static_cast<int64_t>(place->second.second) == group.keepIndex();
-            role = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReasons[place->second.first],
+        if (const ExactMembers::Place* place = members.find(record)) {
+            const DuplicateGroup& group = exactGroups[place->group];
+            bool isKeeper = static_cast<int64_t>(place->member) == group.keepIndex();
+            role = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReasons[place->group],
                            DuplicateKind::exact};
         }
 

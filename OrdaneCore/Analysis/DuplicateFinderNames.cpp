@@ -3,10 +3,10 @@
 #include <limits>
 #include <optional>
 #include <string_view>
-#include <unordered_set>
 
 #include "OrdaneCore/Analysis/GroupOrder.hpp"
 #include "OrdaneCore/Analysis/DuplicateFinder.hpp"
+#include "OrdaneCore/Analysis/ExactMembers.hpp"
 #include "OrdaneCore/Analysis/SharedRuns.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
@@ -149,14 +149,11 @@ bool DuplicateFinder::takesPart(const FileRecord& record) const {
 
 std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRecord>& records,
                                                         const std::vector<DuplicateGroup>& exactGroups) const {
-    std::unordered_set<std::string_view> exactMembers;  // paths, held by the exact groups
-    for (const DuplicateGroup& group : exactGroups) {
-        for (const FileRecord& member : group.members()) exactMembers.insert(member.url.path());
-    }
+    ExactMembers exactMembers(exactGroups);
 
     // The folder, normalized stem and extension a record is grouped by; none when it takes no part.
     auto keyOf = [&](const FileRecord& record) -> std::optional<std::string> {
-        if (!takesPart(record) || exactMembers.count(record.url.path())) return std::nullopt;
+        if (!takesPart(record) || exactMembers.find(record)) return std::nullopt;
         std::string stem = normalizedStem(record.url.lastPathComponent());
         if (stem.empty()) return std::nullopt;
         return path::parent(record.url.path()) + "/" + stem + "." + record.url.pathExtension();

@@ -17,6 +17,11 @@ namespace ordane {
 namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Exact doubles: a mantissa below 2^53 scaled by one of these is one correctly rounded operation
+// on two exact doubles, so it equals what strtod gives.
+constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 void appendUTF8(std::string& out, uint32_t codePoint) {
     if (codePoint < 0x80) {
         out += static_cast<char>(codePoint);
@@ -348,8 +353,7 @@ Json JsonReader::readNumber() {
 double JsonReader::parseDouble(std::string_view text) {
     // Exact fast path: a mantissa below 2^53 scaled by a power of ten up to 22 is one correctly
     // rounded operation on two exact doubles, so it equals what strtod gives.
-    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const auto& powers = powersOfTen;
     size_t i = 0;
     bool negative = text[0] == '-';
     if (negative) ++i;
@@ -371,10 +375,13 @@ double JsonReader::parseDouble(std::string_view text) {
             ++k;
             bool negativeExponent = text[k] == '-';
             if (text[k] == '-' || text[k] == '+') ++k;
-            if (text.size() - k > 4) count = 20;  // too long: the general path below
-            int64_t explicitExponent = 0;
-            for (; k < text.size(); ++k) explicitExponent = explicitExponent * 10 + (text[k] - '0');
-            scale += negativeExponent ? -explicitExponent : explicitExponent;
+            if (text.size() - k > 4) {
+                count = 20;  // too long: the general path below
+            } else {
+                int64_t explicitExponent = 0;
+                for (; k < text.size(); ++k) explicitExponent = explicitExponent * 10 + (text[k] - '0');
+                scale += negativeExponent ? -explicitExponent : explicitExponent;
+            }
         }
         if (count <= 19 && digits <= (uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
             double value = static_cast<double>(digits);
@@ -431,8 +438,64 @@ double JsonReader::parseDouble(std::string_view text) {
     return value;
 }
 
+bool JsonReader::readShortNumber(ShortNumber& number) {
+    const size_t end = text_.size();
+    size_t k = position_;
+    number.negative = k < end && text_[k] == '-';
+    if (number.negative) ++k;
+    if (k >= end || !isDigit(text_[k])) return false;
+    const size_t first = k;
+    uint64_t digits = 0;
+    if (text_[k] == '0') {
+        ++k;
+        if (k < end && isDigit(text_[k])) return false;  // a leading zero: the full scan says where it ends
+    } else {
+        for (; k < end && isDigit(text_[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text_[k] - '0');
+    }
+    size_t count = k - first;
+    int64_t scale = 0;
+    number.integral = true;
+    if (k < end && text_[k] == '.') {
+        const size_t fraction = ++k;
+        for (; k < end && isDigit(text_[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text_[k] - '0');
+        if (k == fraction) return false;
+        count += k - fraction;
+        scale = -static_cast<int64_t>(k - fraction);
+        number.integral = false;
+    }
+    if (k < end && (text_[k] == 'e' || text_[k] == 'E')) {
+        ++k;
+        bool negativeExponent = k < end && text_[k] == '-';
+        if (k < end && (text_[k] == '-' || text_[k] == '+')) ++k;
+        const size_t exponent = k;
+        int64_t explicitExponent = 0;
+        for (; k < end && isDigit(text_[k]); ++k) {
+            if (k - exponent == 4) return false;  // a long exponent goes the full way
+            explicitExponent = explicitExponent * 10 + (text_[k] - '0');
+        }
+        if (k == exponent) return false;
+        scale += negativeExponent ? -explicitExponent : explicitExponent;
+        number.integral = false;
+    }
+    // Up to 19 digits every one fits, zeros included; more go the full way.
+    if (count > 19) return false;
+    number.digits = digits;
+    number.scale = scale;
+    position_ = k;
+    return true;
+}
+
 int64_t JsonReader::readInt64() {
     if (char c = peek(); c != '-' && !isDigit(c)) throw DecodingError("Expected an integer");
+    if (ShortNumber number; readShortNumber(number)) {
+        if (!number.integral) throw DecodingError("Expected an integer");
+        if (number.digits <= static_cast<uint64_t>(INT64_MAX)) {
+            auto value = static_cast<int64_t>(number.digits);
+            return number.negative ? -value : value;
+        }
+        if (number.negative && number.digits == static_cast<uint64_t>(INT64_MAX) + 1) return INT64_MIN;
+        throw DecodingError("Integer out of range");
+    }
     NumberToken token = scanNumber();
     if (!token.integral) throw DecodingError("Expected an integer");
     int64_t value = 0;
@@ -454,6 +517,15 @@ uint64_t JsonReader::readUInt64() {
 double JsonReader::readDouble() {
     if (char c = peek(); c != '-' && !isDigit(c)) throw DecodingError("Expected a number");
     // An integer too gives the correctly rounded double, as widening the tree parser's integer does.
+    const size_t start = position_;
+    if (ShortNumber number; readShortNumber(number)) {
+        if (number.digits <= (uint64_t{1} << 53) && number.scale >= -22 && number.scale <= 22) {
+            double value = static_cast<double>(number.digits);
+            value = number.scale < 0 ? value / powersOfTen[-number.scale] : value * powersOfTen[number.scale];
+            return number.negative ? -value : value;
+        }
+        position_ = start;
+    }
     return parseDouble(scanNumber().text);
 }
 

@@ -79,6 +79,16 @@ private:
         bool negative = false;
     };
 
+    // The usual short number, read in one pass: at most 19 digits, as an integer and its power
+    // of ten. False, with nothing read, for anything else, which the full scan reads.
+    struct ShortNumber {
+        uint64_t digits = 0;
+        int64_t scale = 0;
+        bool negative = false;
+        bool integral = true;
+    };
+    bool readShortNumber(ShortNumber& number);
+
     Json readValue(int depth);
     std::string readStringBody();
     NumberToken scanNumber();

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
+#include "OrdaneCore/Analysis/AnalysisResult.hpp"
 #include "OrdaneCore/Analysis/Analyzer.hpp"
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
@@ -117,20 +118,15 @@ TEST(Analyzer, AFixtureHomeYieldsItsFindingsAndGroups) {
     EXPECT_EQ(filed.reason.rfind("I can put this in Documents → Receipts. It", 0), 0u);
 }
 
-TEST(Analyzer, NothingToAnalyze) {
+TEST(Analyzer, NothingToAnalyzeIsNoFindingAndAStopDuringHashingIsNoFinishedAnalysis) {
     FixtureHome f;
-    AnalysisCache cache(URL::fileURL(f.home / "cache/analysis-cache.json"));
-    AnalysisResult result = f.analyze({}, &cache);
-    EXPECT_TRUE(result.findings.empty() && result.exactGroups.empty() && result.nameGroups.empty());
-    EXPECT_FALSE(result.organization);
-}
-
-TEST(Analyzer, AStopDuringWholeFileHashingIsNoFinishedAnalysis) {
-    FixtureHome f;
-    std::string same = pattern(80'000, 1);
-    for (int i = 0; i < 6; ++i) f.add("Documents/copy " + std::to_string(i) + ".bin", same, 3);
     std::string cacheFile = f.home / "cache/analysis-cache.json";
     AnalysisCache cache(URL::fileURL(cacheFile));
+    AnalysisResult nothing = f.analyze({}, &cache);
+    EXPECT_TRUE(nothing.findings.empty() && nothing.exactGroups.empty() && nothing.nameGroups.empty());
+    EXPECT_FALSE(nothing.organization);
+    std::string same = pattern(80'000, 1);
+    for (int i = 0; i < 6; ++i) f.add("Documents/copy " + std::to_string(i) + ".bin", same, 3);
     std::stop_source source;
     EXPECT_THROW(f.analyze({}, &cache, [&](int64_t, int64_t) { source.request_stop(); }, source.get_token()),
                  CancellationError);
@@ -140,4 +136,51 @@ TEST(Analyzer, AStopDuringWholeFileHashingIsNoFinishedAnalysis) {
     ASSERT_EQ(finished.exactGroups.size(), 1u);
     EXPECT_EQ(finished.exactGroups[0].members().size(), 6u);
     EXPECT_TRUE(std::filesystem::exists(cacheFile));
+}
+
+TEST(AnalysisResult, CategoriesTotalsAndRemovableBytes) {
+    auto make = [](int64_t size, FindingCategory category, Recommendation recommendation) {
+        return makeFinding(fileRecord("Documents/x", size), category, recommendation);
+    };
+    AnalysisResult result;
+    result.findings = {make(10, FindingCategory::duplicates, Recommendation::keep),
+                       make(30, FindingCategory::duplicates, Recommendation::probablySafeToRemove),
+                       make(10, FindingCategory::duplicates, Recommendation::probablySafeToRemove),
+                       make(7, FindingCategory::downloadsCleanup, Recommendation::probablySafeToRemove),
+                       make(5, FindingCategory::screenshots, Recommendation::probablySafeToRemove),
+                       make(1000, FindingCategory::biggestFiles, Recommendation::review)};
+    auto duplicates = result.findingsInCategory(FindingCategory::duplicates);
+    // Largest first.
+    EXPECT_EQ(duplicates, (std::vector<Finding>{result.findings[1], result.findings[0], result.findings[2]}));
+    EXPECT_EQ(result.categoryTotals(FindingCategory::duplicates), (AnalysisResult::CategoryTotals{3, 50}));
+    EXPECT_EQ(result.categoryTotals(FindingCategory::oldFiles), (AnalysisResult::CategoryTotals{0, 0}));
+    EXPECT_EQ(result.removableBytes(), 52);
+}
+
+TEST(AnalysisResult, ReplacingTheOrganizationKeepsGroupsAndAppendsMembers) {
+    auto make = [](const std::string& name) {
+        return makeFinding(fileRecord(name), FindingCategory::organizeSuggestion, Recommendation::organize);
+    };
+    AnalysisResult result;
+    result.findings = {make("Downloads/a.pdf"), make("Downloads/b.pdf")};
+    result.nameGroups.emplace_back(UUID::random(), DuplicateKind::similarName,
+                                   std::vector<FileRecord>{fileRecord("a"), fileRecord("b")}, 0, "", std::nullopt);
+    ProposedFolder folder;
+    folder.id = UUID::random();
+    folder.destination = URL::fileURL("/home/ann/Documents/Receipts", true);
+    folder.displayPath = "Documents → Receipts";
+    folder.members = {make("Downloads/b.pdf"), make("Downloads/c.pdf")};
+    OrganizationProposal proposal;
+    proposal.folders = {folder};
+
+    AnalysisResult kept = result.replacingOrganization(proposal, {});
+    ASSERT_EQ(kept.findings.size(), 4u);
+    EXPECT_EQ(kept.findings[2], folder.members[0]);
+    EXPECT_EQ(kept.nameGroups, result.nameGroups);
+    EXPECT_EQ(kept.organization, proposal);
+
+    AnalysisResult replaced = kept.replacingOrganization(proposal, {result.findings[1].id, folder.members[0].id});
+    ASSERT_EQ(replaced.findings.size(), 4u);  // a, c (earlier proposal), then b and c again
+    EXPECT_EQ(replaced.findings[0], result.findings[0]);
+    EXPECT_EQ(replaced.findings[1], folder.members[1]);
 }

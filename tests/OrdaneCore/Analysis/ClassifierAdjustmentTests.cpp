@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
 #include "OrdaneCore/Analysis/Classifier.hpp"
+#include "OrdaneCore/Analysis/ExplanationRenderer.hpp"
 
 using namespace ordane;
 using namespace ordane::testing;
@@ -21,7 +24,7 @@ const std::string closing =
 
 }  // namespace
 
-TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocument) {
+TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocumentInPlaceOfOnlyAnOrganizeSuggestion) {
     FileRecord record = fileRecord("Downloads/scan 12.pdf", 10000, fixtureNow.adding(-40 * 86400.0));
     ContentInsight insight = insightFor(record.url, DocKind::taxDocument, ConfidenceTier::confident);
     insight.suggestedFolder = URL::fileURL("/home/ann/Documents/Taxes/2023", true);
@@ -43,13 +46,12 @@ TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocument) {
     insight.tier = ConfidenceTier::confident;
     insight.suggestedFolder.reset();
     EXPECT_FALSE(classifier().recognitionFinding(record, &insight));
-}
 
-TEST(RecognitionFinding, OnlyOrganizeSuggestionsOrNothingAreReplaced) {
+    // Only organize suggestions, or no finding at all, are replaced.
     FileRecord installer = fileRecord("Downloads/setup.dmg", 10000, fixtureNow.adding(-40 * 86400.0));
-    ContentInsight insight = insightFor(installer.url, DocKind::manualGuide, ConfidenceTier::confident);
+    insight = insightFor(installer.url, DocKind::manualGuide, ConfidenceTier::confident);
     insight.suggestedFolder = URL::fileURL("/home/ann/Documents/Manuals", true);
-    auto findings = classifier().classify({installer}, {}, {{installer.url, insight}});
+    findings = classifier().classify({installer}, {}, {{installer.url, insight}});
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].category, FindingCategory::downloadsCleanup);
 
@@ -129,39 +131,105 @@ TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
               std::string::npos);
 }
 
-TEST(RecognitionNote, SensitiveDocumentsAreNeverSuggestedForRemoval) {
+TEST(RecognitionNote, SensitiveDocumentsAreNeverSuggestedForRemovalAndOtherTiersAddOnlyTheirSource) {
     FileRecord record = fileRecord("Downloads/w2.pdf");
     ContentInsight insight = insightFor(record.url, DocKind::taxDocument, ConfidenceTier::confident);
+    auto note = [&](Recommendation recommendation, std::optional<std::string> detail = "d") {
+        return Classifier::recognitionNote(finding(record, recommendation, std::move(detail)), &insight);
+    };
     // The analyzer's test has the whole sentence and detail of a sensitive copy.
-    Finding noted = Classifier::recognitionNote(finding(record, Recommendation::probablySafeToRemove), &insight);
-    EXPECT_EQ(noted.recommendation, Recommendation::review);
-    EXPECT_EQ(noted.recognitionKind, "taxDocument");
-
-    Finding keep = Classifier::recognitionNote(finding(record, Recommendation::keep), &insight);
-    EXPECT_EQ(keep.recommendation, Recommendation::keep);
-    EXPECT_EQ(keep.reason.find("Since this looks like"), std::string::npos);
-
+    EXPECT_EQ(std::pair(note(Recommendation::probablySafeToRemove).recommendation, note(Recommendation::keep).recommendation),
+              std::pair(Recommendation::review, Recommendation::keep));
+    EXPECT_EQ(note(Recommendation::probablySafeToRemove).recognitionKind, "taxDocument");
+    EXPECT_EQ(note(Recommendation::keep).reason.find("Since this looks like"), std::string::npos);
     insight.kind = DocKind::idCertificate;
-    noted = Classifier::recognitionNote(finding(record, Recommendation::probablySafeToRemove), &insight);
-    EXPECT_NE(noted.reason.find("Since this looks like a certificate or ID,"), std::string::npos);
+    EXPECT_NE(note(Recommendation::probablySafeToRemove).reason.find("Since this looks like a certificate or ID,"), std::string::npos);
     insight.kind = DocKind::invoiceReceipt;  // not sensitive
-    noted = Classifier::recognitionNote(finding(record, Recommendation::probablySafeToRemove), &insight);
-    EXPECT_EQ(noted.recommendation, Recommendation::probablySafeToRemove);
-}
+    EXPECT_EQ(note(Recommendation::probablySafeToRemove).recommendation, Recommendation::probablySafeToRemove);
 
-TEST(RecognitionNote, TiersAndSources) {
-    FileRecord record = fileRecord("Downloads/w2.pdf");
-    ContentInsight insight = insightFor(record.url, DocKind::letter, ConfidenceTier::unknown);
+    insight.kind = DocKind::letter;
+    insight.tier = ConfidenceTier::unknown;
     Finding original = finding(record, Recommendation::review, std::nullopt);
     EXPECT_EQ(Classifier::recognitionNote(original, &insight), original);
     EXPECT_EQ(Classifier::recognitionNote(original, nullptr), original);
-
     insight.tier = ConfidenceTier::tentative;
     insight.analyzerID = "imported-v2";
     insight.provenance = {EvidenceClaim::filename("the name says letter")};
     Finding noted = Classifier::recognitionNote(original, &insight);
-    EXPECT_EQ(noted.reason, "Reason.");
-    EXPECT_EQ(noted.recognitionKind, "letter");
+    EXPECT_EQ(std::tie(noted.reason, noted.recognitionKind), std::tuple("Reason.", "letter"));
     EXPECT_EQ(*noted.detail, "And the name says letter.\nAll of this happened on your computer using imported-v2. "
                              "Nothing was uploaded anywhere.");
+}
+
+// The kind or title with its article, the strongest reason, and a closing line when all kinds of content agree.
+TEST(ExplanationRenderer, SummaryNamesTheKindAndTheStrongestReason) {
+    const std::string opening = "From the text inside, this looks like ";
+    const std::string allMatch = " The wording, the layout, and the details inside all match.";
+    auto invoice = EvidenceClaim::ruleAnchor(DocKind::invoiceReceipt, "it's laid out like an invoice or receipt");
+    auto signals = EvidenceClaim::ruleSignals(DocKind::resume, {"it lists work experience", "it has a skills part"});
+    auto anchor = EvidenceClaim::ruleAnchor(DocKind::resume, "it is headed Curriculum Vitae");
+    const std::vector<std::tuple<DocKind, std::vector<EvidenceClaim>, std::optional<std::string>, std::string>> cases = {
+        {DocKind::invoiceReceipt, {invoice}, {}, "an invoice or receipt. It's laid out like an invoice or receipt."},
+        {DocKind::invoiceReceipt, {invoice, EvidenceClaim::lexical(0.8), EvidenceClaim::structural({"x"})}, {},
+         "an invoice or receipt. It's laid out like an invoice or receipt." + allMatch},
+        {DocKind::invoiceReceipt, {invoice, EvidenceClaim::lexical(0.8)}, {},
+         "an invoice or receipt. It's laid out like an invoice or receipt."},
+        {DocKind::resume, {signals}, {}, "a resume. It lists work experience."},
+        // A signal after an anchor adds no reason, but counts as content.
+        {DocKind::resume, {anchor, signals, EvidenceClaim::entityShape({})}, {},
+         "a resume. It is headed Curriculum Vitae." + allMatch},
+        // A note that is not UTF-8 is repaired, not cut short.
+        {DocKind::resume, {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF" "ab")}, {}, "a resume. \uFFFD" "ab."},
+        {DocKind::resume, {EvidenceClaim::ruleAnchor(DocKind::resume, "\xFF")}, {}, "a resume. \uFFFD."},
+        // No anchor and no signal notes: the opening alone, however many other claims.
+        {DocKind::resume, {EvidenceClaim::ruleSignals(DocKind::resume, {}), EvidenceClaim::lexical(0.9),
+                           EvidenceClaim::structural({}), EvidenceClaim::filename("x")}, {}, "a resume."},
+        {DocKind::unknown, {}, {}, "a document."},
+        {DocKind::resume, {}, "2023 tax summary", "2023 tax summary."},
+        {DocKind::resume, {}, "Ann Lee's resume", "Ann Lee's resume."},
+        {DocKind::resume, {}, "", "a ."},
+    };
+    for (const auto& [kind, claims, title, expected] : cases) {
+        EXPECT_EQ(ExplanationRenderer::render(kind, title, claims), opening + expected);
+    }
+    for (auto [noun, expected] : {std::pair{"Invoice", "a Invoice"}, {"½ page note", "½ page note"}, {"élan", "a élan"}}) {
+        EXPECT_EQ(ExplanationRenderer::withArticle(noun), expected);
+    }
+}
+
+TEST(ExplanationRenderer, EvidenceLinesPerClaim) {
+    auto lines = ExplanationRenderer::renderClaims(
+        {EvidenceClaim::ruleAnchor(DocKind::letter, "it opens with Dear"),
+         EvidenceClaim::ruleSignals(DocKind::letter, {"a", "b", "c"}), EvidenceClaim::lexical(0.999),
+         EvidenceClaim::lexical(0.5), EvidenceClaim::structural({"n"}), EvidenceClaim::entityShape({"n"}),
+         EvidenceClaim::filename("its name says letter"), EvidenceClaim::metadata("Author: Ann."),
+         EvidenceClaim::folderSimilarity("Letters", 0.873), EvidenceClaim::filingHistory(4, "Letters"),
+         EvidenceClaim::family(3), EvidenceClaim::lexical(std::nan("")), EvidenceClaim::lexical(7.5),
+         EvidenceClaim::lexical(-1)},
+        "the text inside the file");
+    auto wording = [](const char* percent) {
+        return "The wording is a lot like other documents of this kind (" + std::string(percent) + "% match).";
+    };
+    std::vector<std::string> expected = {
+        "Strong sign: it opens with Dear.",
+        "Also: a.",
+        "Also: b.",
+        "Also: c.",
+        wording("99"),
+        wording("50"),
+        "The layout fits this kind of document.",
+        "The names, dates, and numbers inside fit.",
+        "And its name says letter.",
+        "Author: Ann.",
+        "It reads a lot like the files you already keep in Letters (87% match).",
+        "You've filed your last 4 like this in Letters.",
+        "3 files read like versions of the same document.",
+        // Odd similarities still give a percentage.
+        wording("0"),
+        wording("100"),
+        wording("0"),
+        "All of this happened on your computer using the text inside the file. Nothing was uploaded anywhere.",
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(ExplanationRenderer::renderClaims({}, "x").size(), 1u);
 }

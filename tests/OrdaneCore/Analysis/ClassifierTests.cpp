@@ -2,6 +2,7 @@
 
 #include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
 #include "OrdaneCore/Analysis/Classifier.hpp"
+#include "OrdaneCore/Analysis/OrganizeSuggester.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
@@ -163,7 +164,7 @@ TEST(Classifier, OrganizeSuggestionsForSettledDownloads) {
     EXPECT_FALSE(classifyOne(aged("Downloads/lease.pdf", 29.9)));
 }
 
-TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloads) {
+TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloadsCountingWholeDays) {
     EXPECT_EQ(role(classifyOne(fileRecord("Desktop/notes/todo.txt", 100, Date::fromUnix(1577836800)))),  // 2020-01-01
               Role(C::oldFiles, R::review,
                    "You haven't changed this since 2020. I'd never remove it without asking. Just pointing it out."));
@@ -172,12 +173,9 @@ TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloads) {
     FileRecord folder = folderRecord("Desktop/Old stuff");
     folder.modified = daysAgo(3000);
     EXPECT_FALSE(classifyOne(folder));
-}
-
-TEST(Classifier, AgeCountsWholeDaysAndNeverGoesNegative) {
-    Classifier classifier = paperClassifier();
-    EXPECT_EQ(classifier.ageInDays(aged("a", -3)), 0);
-    EXPECT_EQ(classifier.ageInDays(fileRecord("a")), 0);
+    // Never a negative age; unknown dates in words.
+    EXPECT_EQ(paperClassifier().ageInDays(aged("a", -3)), 0);
+    EXPECT_EQ(paperClassifier().ageInDays(fileRecord("a")), 0);
     EXPECT_EQ(Classifier::monthYearText(std::nullopt), "an unknown date");
     EXPECT_EQ(Classifier::yearText(std::nullopt), "a long time ago");
 }
@@ -195,4 +193,25 @@ TEST(Classifier, NamesThatAreNotUTF8GiveReadableSentences) {
     EXPECT_EQ(findings[1].reason, "This is part of the software project \"\uFFFDx\", so I'm leaving it alone.");
     EXPECT_EQ(findings[2].reason, "This is an exact copy of the one in \uFFFD. If you remove it, that one stays put.");
     for (const Finding& finding : findings) EXPECT_NO_THROW(json::dumpCompact(finding.toJson()));
+}
+
+// Documents: see the classifier's organize suggestion, which shows both destination and description.
+TEST(OrganizeSuggester, FilesBelowDownloadsGoToTheirMediaFolderAndNothingElseDoes) {
+    OrganizeSuggester suggester{paperFolders()};
+    for (auto [path, folder, name] : std::vector<std::tuple<const char*, std::string, std::string>>{
+             {"Downloads/trip/day 2/beach.jpeg", "Pictures", "beach.jpeg"}, {"Downloads/CLIP.MP4", "Movies", "CLIP.MP4"},
+             {"Downloads/song.flac", "Music", "song.flac"}}) {
+        auto suggestion = suggester.suggestion(fileRecord(path));
+        ASSERT_TRUE(suggestion) << path;
+        EXPECT_EQ(suggestion->destination.path(), "/home/ann/" + folder + "/From Downloads/" + name);
+        EXPECT_EQ(suggestion->destinationDescription, folder + " → From Downloads");
+    }
+    for (const char* path : {"Downloads/a.zip", "Downloads/Installer.dmg", "Downloads/README", "Desktop/a.pdf",
+                             "Downloads2/a.pdf", "Downloads-old/a.pdf", "Downloads.pdf"}) {
+        EXPECT_FALSE(suggester.suggestion(fileRecord(path))) << path;
+    }
+    EXPECT_FALSE(suggester.suggestion(folderRecord("Downloads/Some.app", 10, true)));
+    EXPECT_FALSE(suggester.suggestion(folderRecord("Downloads/photos.jpg")));
+    // A path that only reaches Downloads through ".." is still read for what it is.
+    EXPECT_TRUE(suggester.suggestion(fileRecord("Desktop/../Downloads/a.pdf")));
 }

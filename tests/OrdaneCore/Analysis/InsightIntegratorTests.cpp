@@ -9,6 +9,9 @@ using Names = std::vector<std::string>;
 
 namespace {
 
+const FileRecord a = fileRecord("Documents/a.pdf"), b = fileRecord("Documents/b.pdf"), c = fileRecord("Documents/c.pdf"),
+                 d = fileRecord("Documents/d.pdf");
+
 ContentInsight keyed(const FileRecord& record, DocKind kind, std::string key,
                      ConfidenceTier tier = ConfidenceTier::confident, std::optional<std::string> title = std::nullopt) {
     ContentInsight insight = insightFor(record.url, kind, tier, std::move(key));
@@ -19,8 +22,6 @@ ContentInsight keyed(const FileRecord& record, DocKind kind, std::string key,
 }  // namespace
 
 TEST(InsightIntegrator, WhoJoinsAFamily) {
-    FileRecord a = fileRecord("Documents/a.pdf");
-    FileRecord b = fileRecord("Documents/b.pdf");
     auto pair = [&](DocKind kindA, DocKind kindB, const std::string& key, ConfidenceTier tier) {
         return InsightIntegrator::integrate({keyed(a, kindA, key, tier), keyed(b, kindB, key, tier)}, {a, b}, {});
     };
@@ -42,34 +43,22 @@ TEST(InsightIntegrator, WhoJoinsAFamily) {
     // No record for the insight: left out.
     EXPECT_TRUE(InsightIntegrator::integrate({keyed(a, DocKind::letter, "k"), keyed(b, DocKind::letter, "k")}, {a}, {})
                     .empty());
-}
 
-TEST(InsightIntegrator, ResumesOfOnePersonAreAVersionFamily) {
-    FileRecord a = fileRecord("Documents/cv-2022.pdf", 10000, day(100));
-    FileRecord b = fileRecord("Documents/cv-2024.pdf", 10000, day(900));
-    auto resume = [](const FileRecord& r) {
-        return keyed(r, DocKind::resume, "resume|ann lee", ConfidenceTier::confident, "Ann Lee's resume");
-    };
-    auto groups = InsightIntegrator::integrate({resume(a), resume(b)}, {a, b}, {});
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0].keepIndex(), 1);
-    EXPECT_EQ(groups[0].keepReason(), "These all look like versions of Ann Lee's resume. I'd keep this one, it's the "
-                                      "newest. I won't remove the others unless you say so.");
-}
-
-TEST(InsightIntegrator, ExactCopiesStayOutOfFamilies) {
-    FileRecord a = fileRecord("Documents/a.pdf");
-    FileRecord b = fileRecord("Documents/b.pdf");
-    FileRecord c = fileRecord("Documents/c.pdf");
-    FileRecord d = fileRecord("Documents/d.pdf");
+    // Members of an exact group stay out.
     DuplicateGroup exact(UUID::random(), DuplicateKind::exact, {b, c}, 0, "", std::string(64, 'f'));
-    std::vector<ContentInsight> insights = {keyed(a, DocKind::letter, "family|9"), keyed(b, DocKind::letter, "family|9")};
-    EXPECT_TRUE(InsightIntegrator::integrate(insights, {a, b, c}, {exact}).empty());
-    insights.push_back(keyed(c, DocKind::letter, "family|9"));
-    insights.push_back(keyed(d, DocKind::letter, "family|9"));
-    auto groups = InsightIntegrator::integrate(insights, {a, b, c, d}, {exact});
+    std::vector<ContentInsight> insights;
+    for (const FileRecord& each : {a, b, c, d}) insights.push_back(keyed(each, DocKind::letter, "family|9"));
+    EXPECT_TRUE(InsightIntegrator::integrate({insights[0], insights[1]}, {a, b, c}, {exact}).empty());
+    groups = InsightIntegrator::integrate(insights, {a, b, c, d}, {exact});
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(memberNames(groups[0]), (Names{"a.pdf", "d.pdf"}));
+
+    // Name groups that overlap a family are dropped whole.
+    DuplicateGroup family(UUID::random(), DuplicateKind::versionSeries, {a, b}, 0, "", std::nullopt);
+    DuplicateGroup overlapping(UUID::random(), DuplicateKind::similarName, {c, d, b}, 0, "", std::nullopt);
+    DuplicateGroup apart(UUID::random(), DuplicateKind::similarName, {c, d}, 0, "", std::nullopt);
+    EXPECT_EQ(InsightIntegrator::removingFamilyOverlaps({overlapping, apart}, {family}), std::vector<DuplicateGroup>{apart});
+    EXPECT_EQ(InsightIntegrator::removingFamilyOverlaps({overlapping, apart}, {}).size(), 2u);
 }
 
 TEST(InsightIntegrator, TheNewestFileIsKept) {
@@ -91,9 +80,6 @@ TEST(InsightIntegrator, TheNewestFileIsKept) {
 }
 
 TEST(InsightIntegrator, SeriesAndVersionTexts) {
-    FileRecord a = fileRecord("Documents/jan.pdf");
-    FileRecord b = fileRecord("Documents/feb.pdf");
-    FileRecord c = fileRecord("Documents/mar.pdf");
     auto reason = [&](DocKind kind, const std::string& key, std::optional<std::string> title = std::nullopt) {
         auto groups = InsightIntegrator::integrate({keyed(a, kind, key, ConfidenceTier::confident, title),
                                                     keyed(b, kind, key, ConfidenceTier::confident, title),
@@ -108,19 +94,8 @@ TEST(InsightIntegrator, SeriesAndVersionTexts) {
     EXPECT_EQ(reason(DocKind::letter, "series|5").substr(0, 44), "These look like letters from different dates");
     EXPECT_EQ(reason(DocKind::legalContract, "family|5").substr(0, 55),
               "These all look like versions of the same legal document");
-    EXPECT_EQ(reason(DocKind::legalContract, "family|5", "2024 lease").substr(0, 44),
-              "These all look like versions of 2024 lease. ");
-}
-
-TEST(InsightIntegrator, NameGroupsThatOverlapAFamilyAreDroppedWhole) {
-    FileRecord a = fileRecord("Documents/a.pdf");
-    FileRecord b = fileRecord("Documents/b.pdf");
-    FileRecord c = fileRecord("Documents/c.pdf");
-    FileRecord d = fileRecord("Documents/d.pdf");
-    DuplicateGroup family(UUID::random(), DuplicateKind::versionSeries, {a, b}, 0, "", std::nullopt);
-    DuplicateGroup overlapping(UUID::random(), DuplicateKind::similarName, {c, d, b}, 0, "", std::nullopt);
-    DuplicateGroup apart(UUID::random(), DuplicateKind::similarName, {c, d}, 0, "", std::nullopt);
-    EXPECT_EQ(InsightIntegrator::removingFamilyOverlaps({overlapping, apart}, {family}),
-              std::vector<DuplicateGroup>{apart});
-    EXPECT_EQ(InsightIntegrator::removingFamilyOverlaps({overlapping, apart}, {}).size(), 2u);
+    // Resumes of one person are a version family too.
+    EXPECT_EQ(reason(DocKind::resume, "resume|ann lee", "Ann Lee's resume"),
+              "These all look like versions of Ann Lee's resume. I'd keep this one, it's the newest. I won't remove the "
+              "others unless you say so.");
 }

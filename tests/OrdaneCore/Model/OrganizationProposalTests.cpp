@@ -116,7 +116,7 @@ TEST(OrganizeScope, DownloadsAtAnyDepthOrDirectlyOtherFoldersDirectly) {
     EXPECT_FALSE(decomposed.contains(URL::fileURL("/home/Jose/Documents/a.txt")));
 }
 
-TEST(OrganizationProposal, RenamingMovesTheFolderAndItsMembers) {
+TEST(OrganizationProposal, RenamingMovesTheFolderAndItsMembersAndRefusesUnusableNamesAndUnknownIDs) {
     OrganizationProposal proposal{{photosFolder(), taxesFolder()}, 40, 12};
     std::vector<Finding>& members = proposal.folders[1].members;
     members[0].detail = *members[0].detail + "\nRecognized as: tax document\nRead on this computer → nowhere";
@@ -136,25 +136,16 @@ TEST(OrganizationProposal, RenamingMovesTheFolderAndItsMembers) {
     EXPECT_EQ(*renamed, expected);
     EXPECT_EQ(renamed->allMembers(),
               (std::vector<Finding>{expected.folders[0].members[0], folder.members[0], folder.members[1]}));
-}
 
-TEST(OrganizationProposal, RenamingRefusesUnusableNamesAndUnknownIDs) {
-    OrganizationProposal proposal{{taxesFolder()}, 2, 0};
     EXPECT_EQ(proposal.renamingFolder(UUID::random(), "Taxes 2"), std::nullopt);
-    EXPECT_EQ(proposal.renamingFolder(proposal.folders[0].id, " ../ "), std::nullopt);
-
+    EXPECT_EQ(proposal.renamingFolder(proposal.folders[1].id, " ../ "), std::nullopt);
     // The name is cleaned before use; a display path without the separator becomes the name.
-    proposal.folders[0].displayPath = "Taxes";
-    auto renamed = proposal.renamingFolder(proposal.folders[0].id, "2024/Q1");
-    ASSERT_TRUE(renamed);
-    EXPECT_EQ(renamed->folders[0].displayPath, "2024 Q1");
-    EXPECT_EQ(renamed->folders[0].destination, URL::fileURL("/home/ana/Documents/2024 Q1", true));
-
+    proposal.folders[1].displayPath = "Taxes";
+    EXPECT_EQ(proposal.renamingFolder(proposal.folders[1].id, "2024/Q1")->folders[1].displayPath, "2024 Q1");
     // Only the first folder with the id is renamed.
     ProposedFolder twin = taxesFolder();
     twin.destination = URL::fileURL("/home/ana/Desktop/Taxes", true);
-    OrganizationProposal twins{{taxesFolder(), twin}, 3, 0};
-    auto once = twins.renamingFolder(twin.id, "Tax");
+    auto once = OrganizationProposal{{taxesFolder(), twin}, 3, 0}.renamingFolder(twin.id, "Tax");
     ASSERT_TRUE(once);
     EXPECT_EQ(once->folders[0].destination.path(), "/home/ana/Documents/Tax");
     EXPECT_EQ(once->folders[1], twin);
