@@ -123,7 +123,8 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
     }
     if (status->isSymlink()) {
         // Links are never recorded or followed; only a dangling one is worth telling about.
-        if (!fileSystem_->existsFollowingLinks(item.path)) {
+        const auto& leads = item.entry->linkLeadsSomewhere;
+        if (leads ? !*leads : !fileSystem_->existsFollowingLinks(item.path)) {
             addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
                      shown(item.name()) + " is a shortcut that points nowhere.");
         }

@@ -39,6 +39,8 @@ struct DirectoryEntry {
     std::string name;
     std::optional<FileStatus> status;  // absent when the values could not be read
     int statusError = 0;               // errno of that failure
+    // For a symbolic link: whether something is at its end, when the listing found out.
+    std::optional<bool> linkLeadsSomewhere;
     // Cloud values some platforms keep per item; Linux file systems have none.
     bool isUbiquitous = false;
     std::optional<DownloadingStatus> downloadingStatus;

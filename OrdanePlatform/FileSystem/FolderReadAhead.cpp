@@ -11,9 +11,6 @@ namespace ordane::platform {
 
 namespace {
 
-// Folders read ahead only among the first this many in walk order that are known and not yet
-// taken: a folder found later but nearer in walk order moves the far ones out of reach.
-constexpr size_t window = 64;
 // Entries read and not yet taken, beyond which nothing more is read ahead (memory).
 constexpr size_t maxEntriesHeld = size_t{1} << 17;
 
@@ -165,13 +162,14 @@ std::vector<FolderReadAhead::Subfolder> FolderReadAhead::subfoldersOf(const std:
 
 void FolderReadAhead::addLocked(std::vector<Subfolder> subfolders) {
     for (auto& subfolder : subfolders) {
-        if (tasks_.emplace(std::move(subfolder.key), std::move(subfolder.task)).second) ++queued_;
+        auto [task, added] = tasks_.emplace(std::move(subfolder.key), std::move(subfolder.task));
+        if (added) queued_.insert(task);
     }
 }
 
 void FolderReadAhead::eraseLocked(std::map<Key, Task>::iterator task) {
     // A task being read is simply forgotten: its reader finds it gone and drops the result.
-    if (task->second.state == State::queued) --queued_;
+    if (task->second.state == State::queued) queued_.erase(task);
     if (task->second.state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
     tasks_.erase(task);
 }
@@ -181,16 +179,14 @@ bool FolderReadAhead::readerWantedLocked() { return idle_ > 0 && nextToRead() !=
 bool FolderReadAhead::readerRunningLowLocked() {
     // Waking a reader costs the walk's thread a system call: it waits until the folders read
     // or being read ahead run low, then wakes one, which wakes the others.
-    return tasks_.size() - queued_ < window / 2 && readerWantedLocked();
+    return tasks_.size() - queued_.size() < maxFoldersAhead / 2 && readerWantedLocked();
 }
 
 std::map<FolderReadAhead::Key, FolderReadAhead::Task>::iterator FolderReadAhead::nextToRead() {
-    if (queued_ == 0 || entriesHeld_ >= maxEntriesHeld) return tasks_.end();
-    size_t seen = 0;
-    for (auto task = tasks_.begin(); task != tasks_.end() && seen < window; ++task, ++seen) {
-        if (task->second.state == State::queued) return task;
-    }
-    return tasks_.end();
+    // The nearest folder in walk order, while not too much is read and not yet taken.
+    if (queued_.empty() || entriesHeld_ >= maxEntriesHeld) return tasks_.end();
+    if (tasks_.size() - queued_.size() >= maxFoldersAhead) return tasks_.end();
+    return *queued_.begin();
 }
 
 void FolderReadAhead::work() {
@@ -201,8 +197,8 @@ void FolderReadAhead::work() {
         workAvailable_.wait(lock, [&] { return stopping_ || (task = nextToRead()) != tasks_.end(); });
         --idle_;
         if (stopping_) return;
+        queued_.erase(task);
         task->second.state = State::reading;
-        --queued_;
         Key key = task->first;
         auto walk = task->second.walk;
         bool whole = task->second.whole;

@@ -21,12 +21,14 @@ namespace ordane::platform {
 // there, nearest in walk order first, so that a walk spends its time on the items instead of
 // waiting for the file system. Enumerators register with it (DirectoryEnumerator::readAheadOn);
 // an enumerator registered later is served first, as one sizing a folder for another's walk.
-// Reads run at most a fixed number of folders ahead of the first one not yet asked for, and
-// what was read but not yet asked for is bounded, so a walk that stops early wastes little.
+// What was read but not yet asked for is bounded.
 class FolderReadAhead {
 public:
     // The thread count for a walk: a few, fewer on a small machine.
     static unsigned defaultThreads();
+    // Folders being read or read and not yet asked for, at most; the nearest in walk order are
+    // read first, so that a walk that stops early wastes little.
+    static constexpr size_t maxFoldersAhead = 256;
 
     FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads);
     // Waits for the reads under way; drops the rest.
@@ -108,7 +110,12 @@ private:
     std::condition_variable workAvailable_;
     std::condition_variable readDone_;
     std::map<Key, Task> tasks_;  // queued, being read, and read but not yet taken
-    size_t queued_ = 0;
+    struct ByKey {
+        bool operator()(std::map<Key, Task>::iterator a, std::map<Key, Task>::iterator b) const {
+            return a->first < b->first;
+        }
+    };
+    std::set<std::map<Key, Task>::iterator, ByKey> queued_;  // the tasks not yet started
     size_t entriesHeld_ = 0;  // in tasks read and not yet taken
     uint64_t nextRank_ = UINT64_MAX;
     bool stopping_ = false;

@@ -222,6 +222,8 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
             entry.statusError = error;
         } else {
             entry.status = statusFrom(sx);
+            // Asked of every link a walk meets; cheaper here, relative to the open folder.
+            if (entry.status->isSymlink()) entry.linkLeadsSomewhere = statxAt(fd, name.c_str(), true, sx) == 0;
         }
         entry.name = std::move(name);
         listing.entries.push_back(std::move(entry));

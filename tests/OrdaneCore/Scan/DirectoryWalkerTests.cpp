@@ -488,7 +488,7 @@ TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
 
 TEST(DirectoryWalker, AWalkReadingAheadStopsPromptly) {
     Home home;
-    for (int a = 0; a < 60; ++a) {
+    for (int a = 0; a < 80; ++a) {
         for (int b = 0; b < 10; ++b) writeFile(home / ("Documents/a" + std::to_string(a) + "/b" + std::to_string(b) + "/f"), "x");
     }
     auto fs = std::make_shared<FolderFaultFileSystem>();
@@ -504,8 +504,9 @@ TEST(DirectoryWalker, AWalkReadingAheadStopsPromptly) {
                      CancellationError);
         // Checked every 200 items, folders included (each "a" folder holds 21 items, 10 of them files).
         EXPECT_LT(recordsAtStop, stopAt + 100) << stopAt;
-        // Beyond the folders the walk went through, little was read ahead.
+        // Beyond the folders the walk went through, no more than the read-ahead holds.
         size_t passed = 1 + 11 * (recordsAtStop / 10 + 1);
-        EXPECT_LE(fs->reads().size() - readsBefore, passed + 100) << stopAt;
+        EXPECT_LE(fs->reads().size() - readsBefore, passed + platform::FolderReadAhead::maxFoldersAhead + 4) << stopAt;
+        EXPECT_LT(fs->reads().size() - readsBefore, 1 + 80 * 11u) << stopAt;
     }
 }

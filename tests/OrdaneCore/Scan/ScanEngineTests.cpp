@@ -5,6 +5,7 @@
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/ScanEngine.hpp"
+#include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
 #include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
@@ -101,7 +102,10 @@ TEST(ScanEngine, DroppingTheStreamNeverWaitsForAHungFileSystemAndStopsTheWalk) {
     Fixture f;
     f.makeWideTree();
     // Folders after the wide ones, more than the walk reads ahead.
-    for (int folder = 100; folder < 300; ++folder) writeFile(f.dir / ("root/e" + std::to_string(folder) + "/f"), "x");
+    const size_t ahead = platform::FolderReadAhead::maxFoldersAhead;
+    for (size_t folder = 1000; folder < 1000 + ahead + 100; ++folder) {
+        writeFile(f.dir / ("root/e" + std::to_string(folder) + "/f"), "x");
+    }
     f.fs->blockReadsOf(f.dir / "root/d1");
     {
         ScanStream stream = f.scan();
@@ -113,8 +117,8 @@ TEST(ScanEngine, DroppingTheStreamNeverWaitsForAHungFileSystemAndStopsTheWalk) {
     // The walk stopped at its next check inside d1, well before the last folders (the folders
     // read ahead of it included).
     auto reads = f.fs->reads();
-    EXPECT_LT(reads.size(), 100u);
-    EXPECT_EQ(std::count(reads.begin(), reads.end(), f.dir / "root/e299"), 0);
+    EXPECT_LT(reads.size(), 11 + ahead + 10);
+    EXPECT_EQ(std::count(reads.begin(), reads.end(), f.dir / ("root/e" + std::to_string(1000 + ahead + 99))), 0);
 }
 
 TEST(ScanEngine, ACancelledConsumerStopsWaitingAtOnce) {

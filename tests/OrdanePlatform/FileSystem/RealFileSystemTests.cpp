@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 #include "Support/TempDir.hpp"
 
@@ -80,6 +83,13 @@ TEST(RealFileSystem, StatusDoesNotFollowLinks) {
     EXPECT_GE(fs->linkStatus(dir / "file").allocatedSize, 4096);
     fs->setModificationTime(dir / "file", 1000000000.5);
     EXPECT_DOUBLE_EQ(fs->linkStatus(dir / "file").modified, 1000000000.5);
+
+    // A folder's listing tells, for its links only, whether they lead anywhere.
+    fs->createSymlink("link", dir / "chained");
+    std::map<std::string, std::optional<bool>> leads;
+    for (const auto& entry : fs->readDirectory(dir.path(), true).entries) leads[entry.name] = entry.linkLeadsSomewhere;
+    EXPECT_EQ(leads, (std::map<std::string, std::optional<bool>>{
+                         {"broken", false}, {"chained", true}, {"file", std::nullopt}, {"link", true}}));
 }
 
 TEST(RealFileSystem, RemoveTreeRemovesLinksWithoutFollowingThem) {
