@@ -271,14 +271,19 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
     std::string_view parent(standardizedPath);
     parent = parent.substr(0, parent.rfind('/'));  // a key for the folder; no trailing "/" below a root
     if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
+    // The newest stored root that is a prefix: a stored path ends in "/", so only the path's own
+    // prefixes up to each "/" can match; looked up instead of comparing every stored root.
+    std::optional<size_t> newest;
+    for (size_t slash = standardizedPath.find('/'); slash != std::string::npos;
+         slash = standardizedPath.find('/', slash + 1)) {
+        auto stored = projectRootIndex_.find(std::string_view(standardizedPath).substr(0, slash + 1));
+        if (stored != projectRootIndex_.end() && (!newest || stored->second > *newest)) newest = stored->second;
+    }
     std::optional<URL> found;
-    for (auto stored = projectRootPaths_.rbegin(); stored != projectRootPaths_.rend(); ++stored) {
-        if (standardizedPath.starts_with(*stored)) {
-            std::string_view root(*stored);
-            if (root.size() > 1) root.remove_suffix(1);
-            found = URL::fileURL(root, true);
-            break;
-        }
+    if (newest) {
+        std::string_view root(projectRootPaths_[*newest]);
+        if (root.size() > 1) root.remove_suffix(1);
+        found = URL::fileURL(root, true);
     }
     cachedParent_ = parent;
     cachedProjectRoot_ = found;
@@ -288,6 +293,7 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
 
 void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
     projectRootPaths_.push_back(standardizedPath == "/" ? standardizedPath : standardizedPath + "/");
+    projectRootIndex_[projectRootPaths_.back()] = projectRootPaths_.size() - 1;
     hasCachedProjectRoot_ = false;
 }
 

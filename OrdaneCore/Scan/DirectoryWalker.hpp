@@ -8,6 +8,8 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "OrdaneCore/Foundation/URL.hpp"
@@ -78,6 +80,12 @@ private:
     std::map<TypeBucket, CategoryStat> byType_;
     std::chrono::steady_clock::time_point lastProgressAt_;
     std::vector<std::string> projectRootPaths_;  // standardized, each ending in "/", in the order found
+    struct PathHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
+    };
+    // Each stored path → its last place in projectRootPaths_.
+    std::unordered_map<std::string, size_t, PathHash, std::equal_to<>> projectRootIndex_;
 
     std::string currentFolder_;
     bool rootIsStandardized_ = false;
