@@ -62,6 +62,9 @@ AnalysisCache::Entry makeEntry(std::mt19937_64& random, const std::string& path,
     entities.personCount = 2;
     entities.yearMentions = {2019, 2021, 2023};
     entities.monthYearMentions = {202301, 202302};
+    // Exact capacity, as the fingerprinter makes them.
+    indices.shrink_to_fit();
+    values.shrink_to_fit();
     entry.fingerprint = Fingerprint{SparseVector::checkedPair(std::move(indices), std::move(values)), structural,
                                     entities, random()};
     entry.sampleText = sampleText(random);

@@ -167,7 +167,7 @@ public:
 private:
     static constexpr size_t readChunkSize = 512;
     // Written pieces are smaller: the few pieces in flight are all the memory a save adds.
-    static constexpr size_t writeChunkSize = 128;
+    static constexpr size_t writeChunkSize = 64;
 
     // Runs `encode(begin, end, std::string& piece)` over chunks of `count` items on several
     // threads and hands each piece to `consume(const std::string&)` in chunk order, one call at a
