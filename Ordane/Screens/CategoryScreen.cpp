@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <numeric>
+#include <unordered_set>
 
 #include "Ordane/App/AppState.hpp"
 #include "Ordane/Retro/BevelButton.hpp"
@@ -36,17 +37,61 @@ QString trimmedQuery(const QString& text) {
     return text.mid(start, end - start);
 }
 
-// One row with the light line under it.
-QWidget* holderFor(retro::FileRow* row, QWidget* parent) {
-    auto* holder = new QWidget(parent);
+// One row with the light line under it, in a holder on `page`.
+QWidget* holderFor(const Finding& finding, bool checkable, QWidget* page, retro::FileRow*& row) {
+    auto* holder = new QWidget(page);
     auto* column = new QVBoxLayout(holder);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    row = new retro::FileRow(finding, checkable, true, holder);
     column->addWidget(row);
     auto* line = new retro::Panel(retro::light, std::nullopt, QMargins(), QBoxLayout::TopToBottom, holder);
     line->setFixedHeight(1);
     column->addWidget(line);
     return holder;
+}
+
+// A page's column of rows that keeps its heights for the last few widths asked. Widths alternate
+// (with and without the scroll bar), and a plain box layout keeps only one, so each change of
+// the list would wrap the text of every row of every page again.
+class PageColumn : public QVBoxLayout {
+public:
+    explicit PageColumn(QWidget* page) : QVBoxLayout(page) {
+        setContentsMargins(0, 0, 0, 0);
+        setSpacing(0);
+    }
+    int heightForWidth(int width) const override { return heights(width).height; }
+    int minimumHeightForWidth(int width) const override { return heights(width).minimum; }
+    void invalidate() override {
+        known_.clear();
+        QVBoxLayout::invalidate();
+    }
+
+private:
+    struct Heights {
+        int width;
+        int height;
+        int minimum;
+    };
+    Heights heights(int width) const {
+        for (const Heights& known : known_) {
+            if (known.width == width) return known;
+        }
+        if (known_.size() == 4) known_.erase(known_.begin());
+        // The minimum asks for the height again: kept first, so that finds it.
+        known_.push_back({width, QVBoxLayout::heightForWidth(width), -1});
+        const int minimum = QVBoxLayout::minimumHeightForWidth(width);
+        for (Heights& known : known_) {
+            if (known.width == width) known.minimum = minimum;
+        }
+        return {width, known_.back().height, minimum};
+    }
+    mutable std::vector<Heights> known_;
+};
+
+// Where page `page` starts in the list: the first page is shorter than the others.
+size_t pageStart(size_t page) {
+    return page == 0 ? 0 : size_t(CategoryScreen::firstPage) + (page - 1) * size_t(CategoryScreen::pageStep);
 }
 
 }  // namespace
@@ -197,37 +242,68 @@ void CategoryScreen::refreshList() {
     order.reserve(shown);
     for (size_t i = 0; i < shown; ++i) order.push_back(findings_[filtered[i]].id);
     if (order != shownOrder_) {
-        std::unordered_map<UUID, QWidget*> kept;
-        for (size_t i = 0; i < shown; ++i) {
-            const Finding& finding = findings_[filtered[i]];
-            auto found = holders_.find(finding.id);
-            if (found != holders_.end()) {
-                kept.emplace(finding.id, found->second);
-                holders_.erase(found);
+        std::unordered_set<UUID> wanted(order.begin(), order.end());
+        // Deleted before any layout is held: a held layout does not notice a child deleted.
+        for (auto it = holders_.begin(); it != holders_.end();) {
+            if (wanted.contains(it->first)) {
+                ++it;
                 continue;
             }
-            auto* row = new retro::FileRow(finding, category_ != FindingCategory::recreatable, true, list_);
-            connect(row, &retro::FileRow::checkToggled, this,
-                    [this, finding](bool checked) { state_.setApproved(finding, checked); });
-            rowsById_[finding.id] = row;
-            kept.emplace(finding.id, holderFor(row, list_));
+            rowsById_.erase(it->first);
+            delete it->second;
+            it = holders_.erase(it);
         }
-        for (auto& [id, holder] : holders_) {
-            rowsById_.erase(id);
-            delete holder;
+        size_t pageCount = 0;
+        while (pageStart(pageCount) < order.size()) ++pageCount;
+        // Each page lays out its own rows, so a new page leaves the pages before it as they were.
+        for (size_t p = 0; p < pageCount; ++p) {
+            if (p == pages_.size()) {
+                auto* widget = new QWidget(list_);
+                auto* column = new PageColumn(widget);
+                listColumn_->insertWidget(int(p), widget);
+                pages_.push_back({widget, column, {}});
+            }
+            Page& page = pages_[p];
+            const auto first = order.begin() + ptrdiff_t(pageStart(p));
+            std::vector<UUID> ids(first, order.begin() + ptrdiff_t(std::min(order.size(), pageStart(p + 1))));
+            if (ids == page.ids) continue;
+            // Filled while hidden and shown once: rows shown one by one would each lay the list out again.
+            page.widget->hide();
+            for (size_t i = 0; i < ids.size(); ++i) {
+                const UUID& id = ids[i];
+                auto found = holders_.find(id);
+                if (found != holders_.end()) {
+                    if (found->second->parentWidget() != page.widget) found->second->setParent(page.widget);
+                    continue;
+                }
+                const Finding& finding = findings_[filtered[pageStart(p) + i]];
+                retro::FileRow* row = nullptr;
+                holders_.emplace(id, holderFor(finding, category_ != FindingCategory::recreatable, page.widget, row));
+                connect(row, &retro::FileRow::checkToggled, this,
+                        [this, finding](bool checked) { state_.setApproved(finding, checked); });
+                rowsById_[id] = row;
+            }
+            page.column->setEnabled(false);
+            for (size_t i = 0; i < ids.size(); ++i) {
+                QWidget* holder = holders_.at(ids[i]);
+                page.column->removeWidget(holder);
+                page.column->insertWidget(int(i), holder);
+            }
+            page.column->setEnabled(true);
+            page.column->invalidate();
+            page.ids = std::move(ids);
+            if (list_->isVisible()) {
+                // Shown at its real width: laid out at a new widget's default width first, the rows
+                // would wrap their text twice.
+                const int width = list_->contentsRect().width();
+                page.widget->setGeometry(page.widget->x(), page.widget->y(), width, page.widget->heightForWidth(width));
+            }
+            page.widget->show();
         }
-        holders_ = std::move(kept);
-        // Shown one by one in a visible list, each new row would lay the whole list out again: the
-        // layout waits until all are in. (A held layout does not notice a child deleted.)
-        listColumn_->setEnabled(false);
-        for (size_t i = 0; i < order.size(); ++i) {
-            QWidget* holder = holders_.at(order[i]);
-            listColumn_->removeWidget(holder);
-            listColumn_->insertWidget(int(i), holder);
-            holder->show();
+        while (pages_.size() > pageCount) {
+            delete pages_.back().widget;
+            pages_.pop_back();
         }
-        listColumn_->setEnabled(true);
-        listColumn_->invalidate();
         shownOrder_ = std::move(order);
     }
 

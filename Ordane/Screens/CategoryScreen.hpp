@@ -68,6 +68,13 @@ private:
     retro::BevelButton* more_;
     retro::BevelButton* checkSafe_;
     retro::BevelButton* uncheck_;
+    // The shown rows in pages of their own, so a new page leaves the layout of the others alone.
+    struct Page {
+        QWidget* widget;
+        QVBoxLayout* column;
+        std::vector<UUID> ids;
+    };
+    std::vector<Page> pages_;
     std::unordered_map<UUID, QWidget*> holders_;
     std::unordered_map<UUID, retro::FileRow*> rowsById_;
     std::vector<UUID> shownOrder_;

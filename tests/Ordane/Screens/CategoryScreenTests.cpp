@@ -1,6 +1,8 @@
 #include <QLineEdit>
 #include <QScrollBar>
+#include <limits>
 
+#include "Ordane/Retro/BevelButton.hpp"
 #include "Ordane/Retro/FileRow.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Screens/CategoryScreen.hpp"
@@ -19,6 +21,7 @@ public:
                                                                             : Recommendation::review;
             findings.push_back(syntheticFinding(category, "/x/file" + std::to_string(i) + ".txt", 1000 + count - i,
                                                 recommendation));
+            findings.back().detail = "seen twice";
         }
         state->setAnalysis(analysisOf(std::move(findings)));
     }
@@ -131,6 +134,34 @@ TEST_F(CategoryScreenTest, RowsAndTheirViewStateOutliveRefreshesAndOnlyTheVisibl
     EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 300u);
     EXPECT_EQ(screen.rows()[0], first);
     EXPECT_TRUE(screen.rows()[3]->findChild<retro::CheckBox*>()->isChecked());
+
+    // A filter moves kept rows to other places (and pages); each shown row stays shown, in order.
+    retro::FileRow* file1 = screen.rows()[1];
+    for (const char* text : {"file1", ""}) {
+        SCOPED_TRACE(text);
+        type(screen, text);
+        layOut(screen);
+        const auto rows = screen.rows();
+        ASSERT_EQ(rows.size(), 300u);
+        EXPECT_EQ(rows[*text ? 0 : 1], file1);
+        EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 300u);
+        int previousY = std::numeric_limits<int>::min();
+        for (retro::FileRow* row : rows) {
+            EXPECT_TRUE(row->isVisibleTo(&screen));
+            EXPECT_TRUE(row->finding().record.url.lastPathComponent().find(text) != std::string::npos);
+            const int y = row->mapTo(&screen, QPoint()).y();
+            EXPECT_GT(y, previousY);
+            previousY = y;
+        }
+    }
+    // A row that grows on a later page moves the rows under it.
+    const auto rows = screen.rows();
+    const int below = rows[151]->mapTo(&screen, QPoint()).y();
+    auto* details = rows[150]->findChild<retro::LinkButton*>(QStringLiteral("detailsButton"));
+    ASSERT_NE(details, nullptr);
+    click(details);
+    layOut(screen);
+    EXPECT_GT(rows[151]->mapTo(&screen, QPoint()).y(), below);
 }
 
 }  // namespace
