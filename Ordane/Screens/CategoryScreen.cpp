@@ -298,7 +298,13 @@ void CategoryScreen::refreshList() {
                 const int width = list_->contentsRect().width();
                 page.widget->setGeometry(page.widget->x(), page.widget->y(), width, page.widget->heightForWidth(width));
             }
+            // Held while the page is shown: laid out now, at its old height, the list would squeeze
+            // every page before the scroll view makes it taller.
+            listColumn_->setEnabled(false);
             page.widget->show();
+            listColumn_->setEnabled(true);
+            listColumn_->invalidate();
+            if (list_->isVisible()) list_->resize(list_->width(), list_->heightForWidth(list_->width()));
         }
         while (pages_.size() > pageCount) {
             delete pages_.back().widget;
