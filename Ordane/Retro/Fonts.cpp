@@ -35,5 +35,7 @@ QFont fontAtFixedSize(const QString& name, double pixels) {
 }
 
 QFont font(const QString& name, double baseSize) { return fontAtFixedSize(name, baseSize * currentTextScale()); }
+QFont verdana(double baseSize) { return font(QStringLiteral("Verdana"), baseSize); }
+QFont bold(double baseSize) { return font(QStringLiteral("Verdana-Bold"), baseSize); }
 
 }  // namespace ordane::retro

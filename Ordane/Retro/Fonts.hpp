@@ -14,6 +14,9 @@ void installFontSubstitutions();
 
 // The named font at `baseSize` × the process's text scale (`currentTextScale()`) in logical pixels.
 QFont font(const QString& name, double baseSize);
+// The design's two text faces.
+QFont verdana(double baseSize);
+QFont bold(double baseSize);
 
 // The named font at exactly `pixels` logical pixels, ignoring the text scale.
 QFont fontAtFixedSize(const QString& name, double pixels);

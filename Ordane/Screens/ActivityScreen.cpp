@@ -23,11 +23,11 @@ using Kind = ActivityEntry::Kind;
 
 namespace {
 
+using retro::bold;
+using retro::verdana;
+
 constexpr int contentWidth = 660;
 constexpr int listHeight = 400;
-
-QFont verdana(double size) { return retro::font(QStringLiteral("Verdana"), size); }
-QFont bold(double size) { return retro::font(QStringLiteral("Verdana-Bold"), size); }
 
 bool isReversible(const ActivityEntry& entry) {
     return std::holds_alternative<Kind::Moved>(entry.kind.value) || std::holds_alternative<Kind::Trashed>(entry.kind.value);
@@ -137,11 +137,8 @@ QString ActivityScreen::undoAllSummary(int64_t putBack, int64_t notPutBack) {
 ActivityScreen::ActivityScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
     QVBoxLayout* column = makeRetroWindow(QStringLiteral("Activity"), contentWidth, 10, 0);
     QWidget* content = column->parentWidget();
-    auto* intro = new Label(QStringLiteral("Every change I've made, newest first. You can undo moves here, and pull "
-                                           "trashed files back out of the Trash."),
-                            verdana(12), retro::text, Label::Lines::wrapped, content);
-    intro->setContentsMargins(0, 8, 0, 0);
-    column->addWidget(intro);
+    addIntro(column, QStringLiteral("Every change I've made, newest first. You can undo moves here, and pull "
+                                    "trashed files back out of the Trash."));
 
     noticePanel_ = new retro::Panel(retro::light, retro::BevelStyle::etched, QMargins(8, 8, 8, 8),
                                     QBoxLayout::TopToBottom, content);

@@ -26,14 +26,14 @@ using retro::Label;
 
 namespace {
 
+using retro::bold;
+using retro::verdana;
+
 constexpr int reviewWidth = 700;
 constexpr int runningWidth = 460;
 constexpr int finishedWidth = 520;
 constexpr int listHeight = 380;
 const QString arrow = QStringLiteral(" → ");
-
-QFont verdana(double size) { return retro::font(QStringLiteral("Verdana"), size); }
-QFont bold(double size) { return retro::font(QStringLiteral("Verdana-Bold"), size); }
 
 QString folderPlace(const URL& url) { return ConfirmScreen::placeName(platform::path::parent(url.path())); }
 
@@ -141,11 +141,8 @@ void ConfirmScreen::buildReview() {
     QVBoxLayout* column = makeRetroWindow(QStringLiteral("Check My Work"), reviewWidth, 12, 0);
     reviewWindow_ = retroWindow();
     QWidget* content = column->parentWidget();
-    auto* intro = new Label(QStringLiteral("Here's everything you approved, one more time. Uncheck anything you "
-                                           "changed your mind about."),
-                            verdana(12), retro::text, Label::Lines::wrapped, content);
-    intro->setContentsMargins(0, 8, 0, 0);
-    column->addWidget(intro);
+    addIntro(column, QStringLiteral("Here's everything you approved, one more time. Uncheck anything you "
+                                    "changed your mind about."));
 
     auto* list = new QWidget;
     list->setObjectName(QStringLiteral("list"));
@@ -200,10 +197,7 @@ void ConfirmScreen::buildRunning() {
     QVBoxLayout* column = makeRetroWindow(QStringLiteral("Working…"), runningWidth, 14, 0);
     runningWindow_ = retroWindow();
     QWidget* content = column->parentWidget();
-    auto* intro = new Label(QStringLiteral("Doing exactly what you approved, one item at a time."), verdana(12),
-                            retro::text, Label::Lines::wrapped, content);
-    intro->setContentsMargins(0, 8, 0, 0);
-    column->addWidget(intro);
+    addIntro(column, QStringLiteral("Doing exactly what you approved, one item at a time."));
     current_ = new Label(QString(), bold(12), retro::text, Label::Lines::elided, content);
     current_->setObjectName(QStringLiteral("currentItem"));
     column->addWidget(current_);

@@ -28,6 +28,9 @@ using retro::Label;
 
 namespace {
 
+using retro::bold;
+using retro::verdana;
+
 constexpr int contentWidth = 720;
 constexpr int listHeight = 440;
 const QColor tagGreen{0, 128, 0};
@@ -49,9 +52,6 @@ constexpr std::array<NameSection, 3> nameSections{{
      "These files have related names, like \"copy\" or \"final\", but what's inside is different, so I won't guess. "
      "Take a look yourself before removing anything."},
 }};
-
-QFont verdana(double size) { return retro::font(QStringLiteral("Verdana"), size); }
-QFont bold(double size) { return retro::font(QStringLiteral("Verdana-Bold"), size); }
 
 QString fileName(const FileRecord& record) { return retro::qtext(record.url.lastPathComponent()); }
 
@@ -161,12 +161,9 @@ DuplicateReviewScreen::DuplicateReviewScreen(AppState& state, QWidget* parent) :
     QVBoxLayout* column = makeRetroWindow(QStringLiteral("Duplicates"), contentWidth, 10, 0);
     QWidget* content = column->parentWidget();
 
-    auto* intro = new Label(QStringLiteral("Each group below is the same file in more than one place. I checked what's "
-                                           "actually in them, not just the names. Check the copies you want to get rid "
-                                           "of. The one marked KEEPING THIS ONE always stays."),
-                            verdana(12), retro::text, Label::Lines::wrapped, content);
-    intro->setContentsMargins(0, 8, 0, 0);
-    column->addWidget(intro);
+    addIntro(column, QStringLiteral("Each group below is the same file in more than one place. I checked what's "
+                                    "actually in them, not just the names. Check the copies you want to get rid "
+                                    "of. The one marked KEEPING THIS ONE always stays."));
 
     list_ = new QWidget;
     list_->setObjectName(QStringLiteral("list"));

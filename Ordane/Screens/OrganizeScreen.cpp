@@ -24,11 +24,11 @@ using retro::Label;
 
 namespace {
 
+using retro::verdana;
+
 constexpr int contentWidth = 760;
 constexpr int listHeight = 430;
 constexpr int indent = 22;
-
-QFont verdana(double size) { return retro::font(QStringLiteral("Verdana"), size); }
 
 void addIndented(QBoxLayout* column, QWidget* widget) {
     auto* row = new QHBoxLayout;
@@ -205,12 +205,9 @@ OrganizeScreen::OrganizeScreen(AppState& state, QWidget* parent) : Screen(state,
     QVBoxLayout* column = makeRetroWindow(QStringLiteral("Tidy It All Up"), contentWidth, 10, 0);
     QWidget* content = column->parentWidget();
 
-    auto* intro = new Label(QStringLiteral("Here is a filing plan for the loose files I found. Check the folders you "
-                                           "like. I only create a folder when you say yes, and every move can be "
-                                           "undone."),
-                            verdana(12), retro::text, Label::Lines::wrapped, content);
-    intro->setContentsMargins(0, 8, 0, 0);
-    column->addWidget(intro);
+    addIntro(column, QStringLiteral("Here is a filing plan for the loose files I found. Check the folders you "
+                                    "like. I only create a folder when you say yes, and every move can be "
+                                    "undone."));
     column->addWidget(new Label(QStringLiteral("Checking a folder means: yes, make this folder if needed and move "
                                                "these files into it. Nothing happens until you confirm the plan."),
                                 verdana(11), retro::shadow, Label::Lines::wrapped, content));

@@ -4,6 +4,9 @@
 #include <QVBoxLayout>
 
 #include "Ordane/App/AppState.hpp"
+#include "Ordane/Retro/Fonts.hpp"
+#include "Ordane/Retro/Label.hpp"
+#include "Ordane/Retro/Palette.hpp"
 #include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/RetroWindow.hpp"
 
@@ -37,6 +40,14 @@ QVBoxLayout* Screen::makeRetroWindow(const QString& title, int contentWidth, int
     setRetroWindow(window);
     keepWidth(content, contentWidth, content);
     return column;
+}
+
+retro::Label* Screen::addIntro(QVBoxLayout* column, const QString& text) {
+    auto* intro = new retro::Label(text, retro::verdana(12), retro::text, retro::Label::Lines::wrapped,
+                                   column->parentWidget());
+    intro->setContentsMargins(0, 8, 0, 0);
+    column->addWidget(intro);
+    return intro;
 }
 
 void Screen::keepWidth(QWidget* target, int designWidth, QWidget* measured) {

@@ -10,6 +10,7 @@ namespace ordane {
 class AppState;
 
 namespace retro {
+class Label;
 class RetroWindow;
 }
 
@@ -31,6 +32,8 @@ protected:
     // Makes and shows a retro window whose content is a column exactly `contentWidth` wide, with
     // `topPadding` above its first row; returns the column.
     QVBoxLayout* makeRetroWindow(const QString& title, int contentWidth, int spacing, int topPadding);
+    // The wrapped sentence that opens a window's column.
+    static retro::Label* addIntro(QVBoxLayout* column, const QString& text);
     void scheduleRefresh();
     // Reads everything shown from the state; safe to run any number of times.
     virtual void refresh() = 0;
