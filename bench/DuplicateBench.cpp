@@ -38,6 +38,7 @@
 #include "OrdaneCore/Analysis/Classifier.hpp"
 #include "OrdaneCore/Scan/ScanEngine.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
+#include "Support/RecognitionHome.hpp"
 
 namespace fs = std::filesystem;
 using namespace ordane;
@@ -171,17 +172,6 @@ void generate(const std::string& home, const std::vector<FilePlan>& plans) {
             writeContents(path, plan);
         }
     }
-}
-
-// The records of a scan of the home folder, through the scan engine as the application runs it.
-std::vector<FileRecord> scan(const std::string& home) {
-    URL homeURL = URL::fileURL(home, true);
-    ScanStream stream = ScanEngine::scan({homeURL}, ScanRules::standard(homeURL), homeURL);
-    std::vector<FileRecord> records;
-    while (auto event = stream.next()) {
-        if (auto* record = std::get_if<FileRecord>(&event->value)) records.push_back(std::move(*record));
-    }
-    return records;
 }
 
 struct IoCounters {
@@ -339,9 +329,9 @@ int child(const std::string& mode, const std::string& home, const std::string& c
     if (mode == "cold" || mode == "warm") {
         if (mode == "cold") fs::remove_all(fs::path(cacheFile).parent_path());
         AnalysisCache cache(URL::fileURL(cacheFile));
-        printGroups(analyzer.analyze(scan(home), Date::now(), {}, &cache, nullptr).exactGroups);
+        printGroups(analyzer.analyze(testing::scanRecords(home), Date::now(), {}, &cache, nullptr).exactGroups);
     } else if (mode == "bare") {
-        printGroups(analyzer.analyze(scan(home), Date::now(), {}, nullptr, nullptr).exactGroups);
+        printGroups(analyzer.analyze(testing::scanRecords(home), Date::now(), {}, nullptr, nullptr).exactGroups);
     } else if (mode == "stages") {
         // Wall and CPU time of each stage, and the heap in use after it.
         struct Mark {
@@ -355,7 +345,7 @@ int child(const std::string& mode, const std::string& home, const std::string& c
             marks.push_back({Clock::now(), cpuSecondsSoFar(), static_cast<double>(heap.uordblks + heap.hblkhd) / 1e6});
         };
         mark();
-        std::vector<FileRecord> records = scan(home);
+        std::vector<FileRecord> records = testing::scanRecords(home);
         mark();
         DuplicateFinder finder(folders);
         std::vector<DuplicateGroup> exact = finder.exactGroups(records, nullptr, nullptr);
@@ -456,7 +446,7 @@ int main(int argc, char** argv) {
         std::set<std::string> scannedPaths;
         size_t recordCount = 0;
         {
-            std::vector<FileRecord> scanned = scan(home);
+            std::vector<FileRecord> scanned = testing::scanRecords(home);
             recordCount = scanned.size();
             if (!options.tree.empty()) {
                 DuplicateFinder finder{UserFolders(URL::fileURL(home, true))};
