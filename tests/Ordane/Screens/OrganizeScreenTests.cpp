@@ -129,6 +129,14 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     ASSERT_TRUE(receipts);
     EXPECT_EQ(named<QLineEdit>(*receipts, "folderName")->text(), QStringLiteral("Paid Bills"));
     EXPECT_EQ(visible<retro::FileRow>(*receipts).size(), 3u);
+
+    // Leaving the field commits the name as Return does.
+    name = named<QLineEdit>(*receipts, "folderName");
+    name->setText(QStringLiteral("Old Bills"));
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(name, &leave);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state->analysis()->organization->folders.front().destination.lastPathComponent(), "Old Bills");
 }
 
 }  // namespace
