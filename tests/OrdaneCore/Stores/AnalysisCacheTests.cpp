@@ -66,7 +66,7 @@ AnalysisCache::Entry fullEntry(const std::string& path) {
 
 struct AnalysisCacheTest : ::testing::Test {
     TempDir dir;
-    std::string folder = dir / "Library/Application Support/Ordane";
+    std::string folder = dir / ".cache/Ordane";
     std::string path = folder + "/analysis-cache.json";
     std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
 
