@@ -41,7 +41,6 @@ TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhaseAndStopLookingCanc
             EXPECT_EQ(bar->litBlocks().last, *c.lit);
         }
         EXPECT_EQ(counter(screen, "filesCounter"), c.phase ? QStringLiteral("12,413") : QStringLiteral("0"));
-        EXPECT_EQ(counter(screen, "spaceCounter"), c.phase ? QStringLiteral("2.5 MB") : QStringLiteral("Zero KB"));
     }
     layOut(screen, QStringLiteral("scanning-reading"));
 

@@ -13,6 +13,7 @@ using namespace ordane;
 using ordane::testing::FaultInjectingFileSystem;
 using ordane::testing::TempDir;
 
+using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
 namespace {
 
 constexpr double day = 86400;
@@ -71,7 +72,7 @@ struct AnalysisCacheTest : ::testing::Test {
     std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
 
     std::unique_ptr<AnalysisCache> make() { return std::make_unique<AnalysisCache>(URL::fileURL(path), fileSystem); }
-    int writes() const { return fileSystem->calls("writeFileAtomically"); }
+    int writes() const { return fileSystem->calls(Operation::writeFileAtomically); }
 };
 
 }  // namespace
@@ -312,7 +313,7 @@ TEST_F(AnalysisCacheTest, FileErrorsAreSwallowed) {
     const std::string before = ordane::testing::readFile(path);
     auto cache = make();
     cache->store(bareEntry(), URL::fileURL("/b"));
-    fileSystem->fail("writeFileAtomically", ENOSPC, 1);
+    fileSystem->fail(Operation::writeFileAtomically, "", ENOSPC, 0, 1);
     EXPECT_NO_THROW(cache->saveIfDirty());
     EXPECT_EQ(ordane::testing::readFile(path), before);
     EXPECT_TRUE(make()->cachedEntry(record("/a", 100, modified)));

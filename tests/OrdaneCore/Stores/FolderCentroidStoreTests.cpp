@@ -12,6 +12,7 @@
 using namespace ordane;
 using namespace ordane::testing;
 
+using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
 namespace {
 
 FileRecord record(const std::string& path, int64_t size, std::optional<double> modifiedSince1970) {
@@ -36,7 +37,7 @@ struct FolderCentroidStoreTest : ::testing::Test {
     std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
 
     FolderCentroidStore make() { return FolderCentroidStore(url, fileSystem); }
-    int writes() const { return fileSystem->calls("writeFileAtomically"); }
+    int writes() const { return fileSystem->calls(Operation::writeFileAtomically); }
 };
 
 }  // namespace
@@ -86,7 +87,7 @@ TEST_F(FolderCentroidStoreTest, EntriesRoundTripThroughACompactFileSavedOnlyWhen
     reloaded.saveIfDirty();
     EXPECT_EQ(writes(), 2);
     reloaded.retain({"/home/u/Taxes"});
-    fileSystem->fail("writeFileAtomically", ENOSPC, 1);
+    fileSystem->fail(Operation::writeFileAtomically, "", ENOSPC, 0, 1);
     EXPECT_NO_THROW(reloaded.saveIfDirty());
     reloaded.saveIfDirty();
     EXPECT_EQ(writes(), 3);

@@ -15,6 +15,7 @@
 using namespace ordane;
 using ordane::testing::TempDir;
 
+using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
 namespace {
 std::map<std::string, Json> entriesOf(std::string_view text, int64_t version = 3) {
     std::map<std::string, Json> result;
@@ -80,7 +81,7 @@ TEST(StoreFile, ManyEntriesAreWrittenAndReadInOrderAcrossChunks) {
         EXPECT_TRUE(file.writeCompact(3, "entries", entries, append));
         EXPECT_EQ(ordane::testing::readFile(dir / "streamed.json"), text);
     }
-    EXPECT_EQ(faulting->calls("writeFileAtomically"), 1);
+    EXPECT_EQ(faulting->calls(Operation::writeFileAtomically), 1);
 
     // A fault found only after many entries were handed on spoils the whole read too.
     std::string versionLast = "{" + text.substr(text.find("\"entries\"")).insert(text.size() - text.find("\"entries\"") - 1, ",\"version\":2");
@@ -155,8 +156,8 @@ TEST(StoreFile, AnUnusableFileIsSetAsideOrRebuiltAndAFileThatCantBeMovedAsideIsN
         const std::string path = dir / "store.json";
         ordane::testing::writeFile(path, c.contents ? c.contents : "{\"version\": 1, \"entries\": {}}");
         auto fileSystem = std::make_shared<ordane::testing::FaultInjectingFileSystem>();
-        if (!c.contents) fileSystem->fail("readFile", EIO, 1);
-        if (c.renameFails) fileSystem->fail("moveNoReplace", EIO);
+        if (!c.contents) fileSystem->fail(Operation::readFile, "", EIO, 0, 1);
+        if (c.renameFails) fileSystem->fail(Operation::moveNoReplace, "", EIO);
         StoreFile file(URL::fileURL(path), fileSystem, c.policy);
         EXPECT_FALSE(file.load([](std::string_view text) { return entriesOf(text, 1); }));
         const std::string old = ordane::testing::readFile(path);
