@@ -56,6 +56,14 @@ public:
     bool write(const std::string& contents);
     // The same, with the contents handed over in pieces (an exception from `produce` writes nothing).
     bool writePieces(const platform::FileSystem::Pieces& produce);
+    // Adds the bytes at the end of the file, durably (creating folder and file when missing),
+    // after moving an unusable file aside when the policy asks for it. Returns whether they were added.
+    bool append(std::string_view bytes);
+    // Removes the file, or moves it aside when it was found unusable under `setAside`. Returns
+    // whether nothing is left at its name.
+    bool remove();
+    // The file was read, but what it holds can't all be used.
+    void markUnusable() { noteUnusable(); }
 
     // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}`. Throws DecodingError when
     // the text is malformed, the version is not exactly `version` or the member is missing.

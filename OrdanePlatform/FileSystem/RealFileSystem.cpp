@@ -360,6 +360,28 @@ void RealFileSystem::writePiecesAtomically(const std::string& path, const Pieces
     syncFolderIfPossible(folder.empty() ? "." : folder);
 }
 
+void RealFileSystem::appendDurably(const std::string& path, std::string_view bytes) {
+    bool created = true;
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0 && errno == EEXIST) {
+        created = false;
+        // O_NONBLOCK so that a FIFO put in its place cannot hang the open.
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd < 0) fail("open", path);
+    FdWritableFile file(fd, path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) fail("stat", path);
+    if (!S_ISREG(st.st_mode)) fail("open", path, EINVAL);
+    file.write(bytes.data(), bytes.size());
+    if (::fdatasync(fd) != 0) fail("fsync", path);
+    file.close();
+    if (created) {
+        std::string folder = path::parent(path);
+        syncFolderIfPossible(folder.empty() ? "." : folder);
+    }
+}
+
 void RealFileSystem::createDirectory(const std::string& path, uint32_t mode) {
     if (::mkdir(path.c_str(), mode) != 0) fail("mkdir", path);
 }
