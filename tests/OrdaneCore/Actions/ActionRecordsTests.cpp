@@ -82,6 +82,28 @@ TEST(ActionJournal, SavesOnePrettyFileNamedByTheUpperCaseIDAndLoadsPlansOldestFi
     EXPECT_TRUE(ActionJournal{URL::fileURL(f.dir / "missing", true)}.loadAll().empty());
 }
 
+// Each step of a run goes to the plan's log; loading applies it up to a line cut short, a new save
+// of the plan drops it, and removing the plan removes both.
+TEST(ActionJournal, StepsGoToThePlansLogWhichLoadingAppliesUpToALineCutShort) {
+    Records f;
+    ActionPlan plan = planCreatedAt(100);
+    plan.actions.push_back(planCreatedAt(100).actions[0]);
+    f.journal.save(plan);
+    ActionPlan run = plan;
+    run.actions[1].state = PlannedAction::State::skipped("gone");
+    f.journal.record(run, run.actions[1]);
+    const std::string log = f.journal.logURL(plan.id).path();
+    f.fs->appendDurably(log, R"({"id":")" + plan.actions[0].id.uuidString());
+    EXPECT_EQ(f.journal.loadAll(), std::vector<ActionPlan>{run});
+    f.journal.save(run);
+    EXPECT_FALSE(f.fs->exists(log));
+    run.actions[0].state = PlannedAction::State::failed("full");
+    f.journal.record(run, run.actions[0]);
+    EXPECT_EQ(f.journal.loadAll(), std::vector<ActionPlan>{run});
+    f.journal.remove(run);
+    EXPECT_TRUE(f.fs->listDirectory(f.dir / "journal").empty());
+}
+
 TEST(ActivityStore, NewestFirstWhileThePrettyFileKeepsAppendOrder) {
     Records f;
     EXPECT_TRUE(f.store.allEntries().empty());
