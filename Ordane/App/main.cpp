@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "Ordane/App/AppState.hpp"
+#include "Ordane/App/OffscreenMessages.hpp"
 #include "Ordane/App/OrdaneApp.hpp"
 #include "Ordane/App/SingleInstance.hpp"
 #include "Ordane/Retro/Look.hpp"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Ordane"));
     QApplication::setApplicationVersion(QStringLiteral(ORDANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("ordane"));
+    ordane::quietOffscreenPlatform();
     ordane::retro::installRetroLook();
     // One copy per user's records: a second window brings the first forward and leaves. A scripted
     // run on a substitute home changes files and records, so it too keeps them to itself.
