@@ -30,8 +30,6 @@ protected:
     static bool finished(QProcess& program) {
         return waitFor([&] { return program.state() == QProcess::NotRunning; });
     }
-
-    ScopedVariable data{"XDG_DATA_HOME", (home / "data").c_str()};
 };
 
 TEST_F(SingleInstanceTest, ASecondCopyBringsTheFirstForwardAndLeavesAndADeadFirstIsReplaced) {
