@@ -110,7 +110,7 @@ AppState::AppState(QObject* parent) : AppState(Dependencies{}, parent) {}
 AppState::AppState(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       dependencies_(std::move(dependencies)),
-      paths_(homeDirectory()),
+      paths_(HomeFolder::directories()),
       journal_{paths_.journalDirectory(), dependencies_.fileSystem},
       activityStore_(std::make_shared<ActivityStore>(paths_.activityFile(), dependencies_.fileSystem)),
       analysisCache_(std::make_shared<AnalysisCache>(paths_.analysisCacheFile(), dependencies_.fileSystem)),
@@ -213,15 +213,15 @@ OwnerIdentity AppState::ownerName() const {
     return OwnerIdentity(account ? account->fullName() : std::string());
 }
 
-std::vector<URL> AppState::scanRoots() const {
-    UserFolders folders(homeDirectory());
-    const std::pair<const char*, const URL*> named[] = {
-        {"Desktop", &folders.desktop}, {"Documents", &folders.documents}, {"Downloads", &folders.downloads},
-        {"Movies", &folders.movies},   {"Music", &folders.music},         {"Pictures", &folders.pictures},
-    };
+UserFolders AppState::userFolders() const {
+    return UserFolders::read(homeDirectory(), HomeFolder::directories().userDirsFile(), *dependencies_.fileSystem);
+}
+
+std::vector<URL> AppState::scanRoots(const UserFolders& folders) const {
     std::vector<URL> roots;
-    for (const auto& [name, url] : named) {
-        if (!scanSettings_.disabledFolders.contains(name)) roots.push_back(*url);
+    const std::vector<URL> all = folders.all();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (!scanSettings_.disabledFolders.contains(UserFolders::settingsKeys[i])) roots.push_back(all[i]);
     }
     // A set of strings iterates in ascending order.
     for (const std::string& path : scanSettings_.enabledExternalVolumes) {
@@ -263,10 +263,11 @@ void AppState::startScan() {
     setApprovedForMove({});
 
     const URL home = homeDirectory();
+    const UserFolders folders = userFolders();
     const uint64_t generation = ++scanGeneration_;
-    ScanServices::RecognitionRequest request{ownerName(), UserFolders(home), OrganizeScope{UserFolders(home)},
+    ScanServices::RecognitionRequest request{ownerName(), folders, OrganizeScope{folders},
                                              {}, {}, analysisCache_, centroidStore_};
-    auto job = [this, generation, home, roots = scanRoots(), request = std::move(request),
+    auto job = [this, generation, home, roots = scanRoots(folders), request = std::move(request),
                 recognize = dependencies_.services.recognize, fileSystem = dependencies_.fileSystem,
                 activity = activityStore_, priors = priorsStore_](std::stop_token stop) mutable {
         try {

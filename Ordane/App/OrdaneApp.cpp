@@ -15,7 +15,12 @@ OrdaneApp::OrdaneApp() : state_(std::make_unique<AppState>()), root_(std::make_u
     root_->setWindowTitle(QStringLiteral("Ordane"));
     root_->resize(1040, 760);
     QObject::connect(root_.get(), &RootView::settingsRequested, root_.get(), [this] { openSettings(); });
-    auto* settings = new QShortcut(QKeySequence::Preferences, root_.get());
+    // GNOME and the generic theme give no Preferences key; Ctrl+, is what Linux programs use.
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    const QKeySequence controlComma(Qt::CTRL | Qt::Key_Comma);
+    if (!keys.contains(controlComma)) keys.append(controlComma);
+    auto* settings = new QShortcut(root_.get());
+    settings->setKeys(keys);
     QObject::connect(settings, &QShortcut::activated, root_.get(), [this] { openSettings(); });
 }
 

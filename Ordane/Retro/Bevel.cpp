@@ -31,4 +31,20 @@ void paintBevel(QPainter& painter, const QRect& rect, BevelStyle style) {
     painter.fillRect(x + w - 2, y + 1, 1, h - 2, c.innerBottomRight);
 }
 
+void paintFocusRect(QPainter& painter, const QRect& rect) {
+    if (rect.width() < 2 || rect.height() < 2) return;
+    // Dot by dot: a dashed pen comes out solid on scaled painters, and each dot is one pixel at any scale.
+    auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0) painter.fillRect(x, y, 1, 1, text);
+    };
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+        dot(x, rect.top());
+        dot(x, rect.bottom());
+    }
+    for (int y = rect.top() + 1; y < rect.bottom(); ++y) {
+        dot(rect.left(), y);
+        dot(rect.right(), y);
+    }
+}
+
 }  // namespace ordane::retro

@@ -208,7 +208,7 @@ TEST_F(Approvals, SettingsAreSavedAtOnceAndDecideOwnerAndRoots) {
     EXPECT_EQ(state.ownerName(), OwnerIdentity("Ada Lovelace"));
     std::vector<std::string> roots;
     for (const URL& root : state.scanRoots()) roots.push_back(root.path());
-    EXPECT_EQ(roots, (std::vector<std::string>{home / "Desktop", home / "Documents", home / "Downloads", home / "Movies",
+    EXPECT_EQ(roots, (std::vector<std::string>{home / "Desktop", home / "Documents", home / "Downloads", home / "Videos",
                                                home / "Pictures", home / "drives/a", home / "drives/b"}));
     ScanSettings blank = state.scanSettings();
     blank.ownerName = "   ";

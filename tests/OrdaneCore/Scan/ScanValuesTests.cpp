@@ -50,6 +50,25 @@ TEST(UserFolders, LocationCodesAndContainingFoldersBelowAStandardizedHome) {
     EXPECT_TRUE(folders.isInsideDesktop(file("/Users/a/Desktop/x")));
 }
 
+TEST(UserFolders, AreTheFoldersUserDirsNamesWithDebiansDefaultsForTheRest) {
+    TempDir home;
+    const URL homeURL = URL::fileURL(home.path(), true);
+    auto fs = platform::FileSystem::real();
+    const UserFolders defaults = UserFolders::read(homeURL, home / ".config/user-dirs.dirs", *fs);
+    EXPECT_EQ(defaults.movies.path(), home / "Videos");
+    EXPECT_EQ(defaults, UserFolders(homeURL));
+
+    writeFile(home / ".config/user-dirs.dirs",
+              "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_VIDEOS_DIR=\"/srv/Filme\"\nXDG_DESKTOP_DIR=\"$HOME/\"\n");
+    const UserFolders german = UserFolders::read(homeURL, home / ".config/user-dirs.dirs", *fs);
+    EXPECT_EQ(german.documents.path(), home / "Dokumente");
+    EXPECT_EQ(german.movies.path(), "/srv/Filme");
+    EXPECT_EQ(german.desktop.path(), home / "Desktop");  // set to the home itself: not set
+    EXPECT_EQ(german.containingFolderName(file(home / "Dokumente/Steuer/a.pdf")), "Dokumente");
+    EXPECT_EQ(german.containingFolderName(file("/srv/Filme/a.mkv")), "Filme");
+    EXPECT_EQ(german.locationCode(file("/srv/Filme/a.mkv")), 1);
+}
+
 TEST(ScanRules, DeniedPathsAreWholePaths) {
     auto rules = ScanRules::standard(URL::fileURL("/Users/a/", true));
     for (const char* denied : {"/Users/a/Library", "/Users/a/Pictures/Photos Library.photoslibrary", "/usr"}) {
@@ -70,6 +89,14 @@ TEST(FileRecord, TypeBuckets) {
     EXPECT_EQ(record("/a/Tool.app", true, true).typeBucket(), TypeBucket::apps);
     EXPECT_EQ(record("/a/P.photoslibrary", true, true).typeBucket(), TypeBucket::other);
     EXPECT_EQ(typeBucketForExtension("JPEG"), TypeBucket::photos);
+    // Linux installers and office files; an AppImage is the program itself.
+    for (auto [extension, bucket] : {std::pair{"deb", TypeBucket::installers}, {"rpm", TypeBucket::installers},
+                                     {"flatpakref", TypeBucket::installers}, {"snap", TypeBucket::installers},
+                                     {"run", TypeBucket::installers}, {"AppImage", TypeBucket::apps},
+                                     {"odt", TypeBucket::documents}, {"ods", TypeBucket::documents},
+                                     {"odp", TypeBucket::documents}, {"ODG", TypeBucket::documents}}) {
+        EXPECT_EQ(typeBucketForExtension(extension), bucket) << extension;
+    }
     EXPECT_EQ(record("/a/b/x.txt").parentFolderName(), "b");
 }
 
