@@ -231,8 +231,11 @@ URL ActionExecutor::moveToTrash(const URL& url, const PlannedAction& action) {
     }
 }
 
-ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& entry, ActivityStore& activity) {
+ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& asked, ActivityStore& activity) {
     std::lock_guard lock(mutex_);
+    const std::optional<ActivityEntry> stored = activity.entry(asked.id);
+    if (!stored) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
+    const ActivityEntry& entry = *stored;
     const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
     if (!moved || !entry.undoable) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
     try {
@@ -246,8 +249,11 @@ ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& entry, 
     return ReversalResult::done();
 }
 
-ActionExecutor::ReversalResult ActionExecutor::restoreFromTrash(const ActivityEntry& entry, ActivityStore& activity) {
+ActionExecutor::ReversalResult ActionExecutor::restoreFromTrash(const ActivityEntry& asked, ActivityStore& activity) {
     std::lock_guard lock(mutex_);
+    const std::optional<ActivityEntry> stored = activity.entry(asked.id);
+    if (!stored) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
+    const ActivityEntry& entry = *stored;
     const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
     if (!trashed || !entry.undoable) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
     const std::string& trashedPath = trashed->trashURL.path();
