@@ -110,7 +110,7 @@ AppState::AppState(QObject* parent) : AppState(Dependencies{}, parent) {}
 AppState::AppState(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       dependencies_(std::move(dependencies)),
-      paths_(HomeFolder::directories()),
+      paths_(supportPaths()),
       journal_{paths_.journalDirectory(), dependencies_.fileSystem},
       activityStore_(std::make_shared<ActivityStore>(paths_.activityFile(), dependencies_.fileSystem)),
       analysisCache_(std::make_shared<AnalysisCache>(paths_.analysisCacheFile(), dependencies_.fileSystem)),
@@ -203,6 +203,8 @@ void AppState::setApprovedForMove(std::unordered_set<UUID> ids) {
 URL AppState::homeDirectory() { return HomeFolder::current(); }
 
 std::optional<URL> AppState::homeOverride() { return HomeFolder::override(); }
+
+AppSupportPaths AppState::supportPaths() { return AppSupportPaths(HomeFolder::directories()); }
 
 OwnerIdentity AppState::ownerName() const {
     if (scanSettings_.ownerName) {
@@ -481,19 +483,13 @@ void AppState::undo(const ActivityEntry& entry, const QObject* receiver, UndoDon
     work_.start([this, entry, guard, hasReceiver, done = std::move(done), executor = executor_,
                  activity = activityStore_, priors = priorsStore_](std::stop_token) {
         ActionExecutor::ReversalResult result = ActionExecutor::ReversalResult::notPossible(earlierUndoNote);
-        // The entry as stored now, not the caller's copy, so one already taken back is refused.
-        const std::optional<ActivityEntry> stored = activity->entry(entry.id);
-        const bool reversible = std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value) ||
-                                std::holds_alternative<ActivityEntry::Kind::Moved>(entry.kind.value);
-        if (reversible && !stored) {
-            result = ActionExecutor::ReversalResult::notPossible(std::string(ActionExecutor::cantBeUndoneMessage));
-        } else if (reversible && std::holds_alternative<ActivityEntry::Kind::Trashed>(stored->kind.value)) {
-            result = executor->restoreFromTrash(*stored, *activity);
-        } else if (const auto* moved = reversible ? std::get_if<ActivityEntry::Kind::Moved>(&stored->kind.value)
-                                                  : nullptr) {
-            result = executor->undo(*stored, *activity);
-            if (result.isDone() && stored->suggestionKind) {
-                priors->recordReject(*stored->suggestionKind, moved->to.deletingLastPathComponent().path());
+        // The executor reads the stored entry again under its lock; a kind never changes.
+        if (std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value)) {
+            result = executor->restoreFromTrash(entry, *activity);
+        } else if (const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value)) {
+            result = executor->undo(entry, *activity);
+            if (result.isDone() && entry.suggestionKind) {
+                priors->recordReject(*entry.suggestionKind, moved->to.deletingLastPathComponent().path());
             }
         }
         std::vector<ActivityEntry> entries = activity->allEntries();

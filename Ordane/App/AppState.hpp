@@ -148,6 +148,8 @@ public:
     // --- Home, owner and roots ----------------------------------------------------------------
     static URL homeDirectory();
     static std::optional<URL> homeOverride();
+    // Where the records of the home in use are kept (also what the one-copy lock guards).
+    static AppSupportPaths supportPaths();
     // The name in the settings, trimmed, when it is not blank; else the account's full name.
     OwnerIdentity ownerName() const;
     // The user's six folders as the home's user-dirs.dirs names them, read afresh.

@@ -39,6 +39,13 @@ void OrdaneApp::show() {
     root_->show();
 }
 
+void OrdaneApp::comeForward() {
+    root_->setWindowState((root_->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    root_->show();
+    root_->raise();
+    root_->activateWindow();
+}
+
 void OrdaneApp::openSettings() {
     SettingsScreen* settings = SettingsScreen::openWindow(*state_);
     settings->adjustSize();

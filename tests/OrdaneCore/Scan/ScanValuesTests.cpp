@@ -48,22 +48,13 @@ TEST(UserFolders, LocationCodesAndContainingFoldersBelowAStandardizedHome) {
 }
 
 TEST(UserFolders, AreTheFoldersUserDirsNamesWithDebiansDefaultsForTheRest) {
-    TempDir home;
-    const URL homeURL = URL::fileURL(home.path(), true);
-    auto fs = platform::FileSystem::real();
-    const UserFolders defaults = UserFolders::read(homeURL, home / ".config/user-dirs.dirs", *fs);
-    EXPECT_EQ(defaults.movies.path(), home / "Videos");
-    EXPECT_EQ(defaults, UserFolders(homeURL));
-
-    writeFile(home / ".config/user-dirs.dirs",
-              "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_VIDEOS_DIR=\"/srv/Filme\"\nXDG_DESKTOP_DIR=\"$HOME/\"\n");
-    const UserFolders german = UserFolders::read(homeURL, home / ".config/user-dirs.dirs", *fs);
-    EXPECT_EQ(german.documents.path(), home / "Dokumente");
-    EXPECT_EQ(german.movies.path(), "/srv/Filme");
-    EXPECT_EQ(german.desktop.path(), home / "Desktop");  // set to the home itself: not set
-    EXPECT_EQ(german.containingFolderName(file(home / "Dokumente/Steuer/a.pdf")), "Dokumente");
-    EXPECT_EQ(german.containingFolderName(file("/srv/Filme/a.mkv")), "Filme");
-    EXPECT_EQ(german.locationCode(file("/srv/Filme/a.mkv")), 1);
+    const URL home = URL::fileURL("/home/jo", true);
+    const UserFolders folders(home, {{"VIDEOS", "/srv/Filme"}, {"MUSIC", "/home/jo/Musik"}});
+    EXPECT_EQ(folders.movies.path(), "/srv/Filme");
+    EXPECT_EQ(folders.documents.path(), "/home/jo/Documents");
+    EXPECT_EQ(UserFolders(home).movies.path(), "/home/jo/Videos");
+    EXPECT_EQ(folders.containingFolderName(file("/srv/Filme/a.mkv")), "Filme");
+    EXPECT_EQ(folders.locationCode(file("/srv/Filme/a.mkv")), 1);
 }
 
 TEST(ScanRules, DeniedPathsAreWholePaths) {
