@@ -133,27 +133,21 @@ TEST(Controls, KeyboardFocusShowsAsADottedRectangleAndReturnPressesTheFocusedBut
 
 using FileRowTest = testing::ScreenTest;
 
-TEST_F(FileRowTest, ShowsTheFileAsTypedIndentsOnlyBesideACheckBoxAndPeeksOrReveals) {
+TEST_F(FileRowTest, ShowsTheFileAsTypedAndPeeksOrReveals) {
     Finding finding = testing::syntheticFinding(FindingCategory::oldFiles, "/h/Tax <b>stuff/<b>2024<i>.pdf", 0);
     const QString path = QStringLiteral("/h/Tax <b>stuff/<b>2024<i>.pdf");
-    for (bool checkable : {true, false}) {
-        FileRow row(finding, checkable, true);
-        layOut(row, checkable ? QStringLiteral("file-row") : QString());
-        auto* name = row.findChild<Label*>(QStringLiteral("fileName"));
-        EXPECT_EQ(name->text(), QStringLiteral("<b>2024<i>.pdf"));
-        EXPECT_EQ(name->textFormat(), Qt::PlainText);
-        EXPECT_EQ(row.findChild<CheckBox*>() != nullptr, checkable);
-
-        auto* peek = withText(row, QStringLiteral("Peek"));
-        ASSERT_TRUE(peek);
-        click(peek);
-        EXPECT_EQ(row.previewPath(), std::optional(path));
-        desktop.closePreview();
-        EXPECT_FALSE(row.previewPath().has_value());
-        click(withText(row, QStringLiteral("Show in Folder")));
-        EXPECT_EQ(desktop.revealed.back(), path);
-    }
-    EXPECT_EQ(desktop.previewed, (std::vector<QString>{path, path}));
+    FileRow row(finding, true, true);
+    layOut(row, QStringLiteral("file-row"));
+    auto* name = row.findChild<Label*>(QStringLiteral("fileName"));
+    EXPECT_EQ(name->text(), QStringLiteral("<b>2024<i>.pdf"));
+    EXPECT_EQ(name->textFormat(), Qt::PlainText);
+    click(withText(row, QStringLiteral("Peek")));
+    EXPECT_EQ(row.previewPath(), std::optional(path));
+    desktop.closePreview();
+    EXPECT_FALSE(row.previewPath().has_value());
+    click(withText(row, QStringLiteral("Show in Folder")));
+    EXPECT_EQ(desktop.revealed.back(), path);
+    EXPECT_FALSE(FileRow(finding, false, true).findChild<CheckBox*>());
     EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff  ·  December 5, 2025"));
 }
 

@@ -123,7 +123,6 @@ TEST(ContentInsight, StoredForms) {
 }
 
 TEST(PlannedAction, StoredForms) {
-    // Every optional absent: exactly five keys.
     const PlannedAction full{actionID, moveKind(), 9000000000, 9000000001, Date{725846400.5},
                              "Syncs with Dropbox, so this change happens on your other devices too.", "taxDocument",
                              State::done(URL::fileURL("/home/a/Documents/Taxes/tax 2023 2.pdf"))};
