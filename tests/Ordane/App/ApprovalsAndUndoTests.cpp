@@ -20,10 +20,10 @@ protected:
         platform::FileStatus status = platform::FileSystem::real()->status(home / relative);
         Finding made;
         made.id = UUID::random();
-        made.record.id = UUID::random();
-        made.record.url = URL::fileURL(home / relative);
-        made.record.size = status.size;
-        made.record.modified = Date::fromUnix(status.modified);
+        made.record.setID(UUID::random());
+        made.record.setURL(URL::fileURL(home / relative));
+        made.record.setSize(status.size);
+        made.record.setModified(Date::fromUnix(status.modified));
         made.category = category;
         if (destination) made.suggestedDestination = URL::fileURL(home / *destination);
         made.recognitionKind = kind;
@@ -60,12 +60,12 @@ TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryBuildAPlanWithCloudWarningsAn
 
     ActionPlan plan = state.buildPlan();
     ASSERT_EQ(plan.actions.size(), 3u);
-    EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url, *invoice.suggestedDestination));
+    EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url(), *invoice.suggestedDestination));
     EXPECT_EQ(plan.actions[0].recognitionKind, "invoiceReceipt");
-    EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url));
-    EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified);
+    EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url()));
+    EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified());
     // The action on the synced file carries the warning, the others none.
-    analysis.findings[0].record.cloudProvider = CloudProvider::dropbox;
+    analysis.findings[0].record.setCloudProvider(CloudProvider::dropbox);
     state.setAnalysis(analysis);
     plan = state.buildPlan();
     EXPECT_EQ(plan.actions[0].cloudWarning, std::nullopt);

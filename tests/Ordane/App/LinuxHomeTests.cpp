@@ -46,7 +46,7 @@ protected:
     const Finding* findingFor(const AppState& state, const std::string& relative) const {
         const auto& findings = state.analysis()->findings;
         auto found = std::find_if(findings.begin(), findings.end(),
-                                  [&](const Finding& f) { return f.record.url.path() == home / relative; });
+                                  [&](const Finding& f) { return f.record.path() == home / relative; });
         return found == findings.end() ? nullptr : &*found;
     }
 };
@@ -64,7 +64,7 @@ TEST_F(DebianHome, TheScanFollowsUserDirsAndSpeaksOfTheFoldersByTheirOwnNames) {
     ASSERT_TRUE(waitFor([&] { return state.stage() == AppState::Stage::dashboard; }));
     settle(state);
     ASSERT_TRUE(state.analysis());
-    for (const FileRecord& record : state.records()) EXPECT_FALSE(record.url.path().starts_with(home / "Movies/"));
+    for (const FileRecord& record : state.records()) EXPECT_FALSE(record.path().starts_with(home / "Movies/"));
 
     ASSERT_EQ(state.analysis()->exactGroups.size(), 1u);
     EXPECT_EQ(state.analysis()->exactGroups[0].members().size(), 2u);

@@ -44,7 +44,7 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
     EXPECT_EQ(state->approvedForTrash().size(), 2u);
     for (auto* check : visible<retro::CheckBox>(screen)) EXPECT_TRUE(check->isChecked());
     for (const UUID& id : state->approvedForTrash()) {
-        for (const Finding& finding : state->analysis()->findings) EXPECT_TRUE(finding.id != id || finding.record.url != group.keeper().url);
+        for (const Finding& finding : state->analysis()->findings) EXPECT_TRUE(finding.id != id || finding.record.url() != group.keeper().url());
     }
 
     click(named<retro::BevelButton>(screen, "uncheckAllButton"));

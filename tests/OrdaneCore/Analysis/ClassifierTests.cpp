@@ -47,13 +47,13 @@ std::optional<Kind> kindOf(const std::optional<Finding>& finding) {
 TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
     URL root = URL::fileURL("/home/ann/Documents/code/site", true);
     FileRecord big = aged("Documents/code/site/assets/video.mp4", 400, 600'000'000);
-    big.projectContext = ProjectContext::sourceOfProject(root);
+    big.setProjectContext(ProjectContext::sourceOfProject(root));
     auto finding = classifyOne(big);
     EXPECT_EQ(kindOf(finding), Kind(C::biggestFiles, R::leaveAlone));
 
     // Small files there get nothing from the rules, duplicates and old screenshots included.
     FileRecord shot = aged("Downloads/site/Screenshot 1.png", 400);
-    shot.projectContext = ProjectContext::sourceOfProject(root);
+    shot.setProjectContext(ProjectContext::sourceOfProject(root));
     DuplicateGroup group(UUID::random(), DuplicateKind::exact, {aged("Documents/Screenshot 1.png", 400), shot}, 0,
                          "Kept.", std::string(64, '0'));
     EXPECT_TRUE(paperClassifier().classify({shot}, {group}, {}).empty());
@@ -62,7 +62,7 @@ TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
 TEST(Classifier, BigFilesAppBundlesAndRecreatableFolders) {
     EXPECT_FALSE(classifyOne(aged("Documents/a.bin", 1, 499'999'999)));
     FileRecord record = aged("Documents/a.bin", 1, 500'000'000);
-    record.allocatedSize = 4096;  // the threshold is on the logical size
+    record.setAllocatedSize(4096);  // the threshold is on the logical size
     EXPECT_EQ(kindOf(classifyOne(record)), Kind(C::biggestFiles, R::review));
     EXPECT_FALSE(classifyOne(folderRecord("Documents/Big folder", 9'000'000'000)));
 
@@ -70,7 +70,7 @@ TEST(Classifier, BigFilesAppBundlesAndRecreatableFolders) {
               Kind(C::biggestFiles, R::leaveAlone));
 
     FileRecord folder = folderRecord("Documents/code/site/node_modules", 1'250'000);
-    folder.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true));
+    folder.setProjectContext(ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true)));
     EXPECT_EQ(kindOf(classifyOne(folder)), Kind(C::recreatable, R::review));
 }
 
@@ -78,7 +78,7 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
     FileRecord kept = aged("Documents/Taxes/return.pdf", 3);
     FileRecord copy = aged("Downloads/return.pdf", 3);
     FileRecord cloudCopy = aged("Desktop/return.pdf", 3);
-    cloudCopy.cloud = CloudState::cloudOnly;
+    cloudCopy.setCloud(CloudState::cloudOnly);
     DuplicateGroup group(UUID::random(), DuplicateKind::exact, {kept, copy, cloudCopy}, 0,
                          "I'd keep this copy. It's the one already filed in Documents.", std::string(64, 'a'));
     auto findings = paperClassifier().classify({kept, copy, cloudCopy}, {group}, {});
@@ -135,7 +135,7 @@ TEST(Classifier, Screenshots) {
     EXPECT_EQ(categoryOf(aged("Videos/Screencast_20240105_100000.webm", 400)), C::screenshots);
     EXPECT_NE(categoryOf(aged("Documents/Screencasting notes.txt", 800)), C::screenshots);
     FileRecord folder = folderRecord("Documents/Screenshots");
-    folder.modified = daysAgo(400);
+    folder.setModified(daysAgo(400));
     EXPECT_FALSE(classifyOne(folder));
 }
 
@@ -161,7 +161,7 @@ TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloadsCountingWholeDays) {
 TEST(Classifier, NamesThatAreNotUTF8GiveReadableSentences) {
     FileRecord big = aged("Documents/\xFF\xFE.bin", 1, 600'000'000);
     FileRecord project = aged("Documents/code/a.bin", 1, 600'000'000);
-    project.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents/code/\xC3x", true));
+    project.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents/code/\xC3x", true)));
     FileRecord kept = aged("/mnt/disk/\xE2\x82/a.bin", 1);
     FileRecord copy = aged("Documents/a.bin", 1);
     DuplicateGroup group(UUID::random(), DuplicateKind::exact, {kept, copy}, 0, "Kept.", std::string(64, '0'));

@@ -19,10 +19,10 @@ URL file(const std::string& path) { return URL::fileURL(path); }
 
 FileRecord record(const std::string& path, bool isDirectory = false, bool isPackage = false) {
     FileRecord r;
-    r.id = UUID::random();
-    r.url = URL::fileURL(path, isDirectory);
-    r.isDirectory = isDirectory;
-    r.isPackage = isPackage;
+    r.setID(UUID::random());
+    r.setURL(URL::fileURL(path, isDirectory));
+    r.setIsDirectory(isDirectory);
+    r.setIsPackage(isPackage);
     return r;
 }
 
