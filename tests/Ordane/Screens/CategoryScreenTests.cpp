@@ -109,6 +109,8 @@ TEST_F(CategoryScreenTest, RowsAndTheirViewStateOutliveRefreshesAndOnlyTheVisibl
     EXPECT_EQ(filtered[0], file1);
     EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 300u);
     for (size_t i = 1; i < filtered.size(); ++i) {
+        EXPECT_TRUE(filtered[i]->isVisibleTo(&screen));
+        EXPECT_NE(filtered[i]->finding().record.url().lastPathComponent().find("file1"), std::string::npos);
         EXPECT_GT(filtered[i]->mapTo(&screen, QPoint()).y(), filtered[i - 1]->mapTo(&screen, QPoint()).y());
     }
     type(screen, "");

@@ -197,6 +197,10 @@ TEST(JsonWriter, WritesShortestNumbersAndEscapesExactlyWhatMustBeEscaped) {
 
     std::string text = "plain ascii run long enough for words \" \\ / \x01\x1f\x7f caf\xc3\xa9";
     EXPECT_EQ(compact(Json(text)), R"("plain ascii run long enough for words \" \\ / \u0001\u001f)" "\x7f caf\xc3\xa9\"");
+    for (size_t n = 0; n < 40; ++n) {
+        for (char stop : {'"', '\\', '\n', '\x1f'}) EXPECT_EQ(json::plainRunLength(std::string(n, 'a') + stop), n);
+        EXPECT_EQ(json::plainRunLength(std::string(n, '\xe9') + "\x7f\x20"), n + 2);  // high bytes are plain
+    }
     // Nothing that could not be read back.
     std::string out;
     for (const Json& bad : {Json{{"x", std::nan("")}}, Json{{"x", std::numeric_limits<double>::infinity()}},

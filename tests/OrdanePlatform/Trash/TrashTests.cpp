@@ -205,7 +205,9 @@ TEST(Trash, AVolumeTrashKnowsItsItemWhenTheFormerFolderIsGone) {
     const std::string trashed = base + "/vol/.Trash-1234/files/x";
     // The folder "sub" was deleted since; the item still came from there.
     EXPECT_TRUE(trash.recordsOrigin(trashed, base + "/link/sub/x"));
+    EXPECT_TRUE(trash.recordsOrigin(trashed, base + "/vol/real/sub/x"));
     EXPECT_FALSE(trash.recordsOrigin(trashed, base + "/link/other/x"));
+    EXPECT_FALSE(trash.recordsOrigin(trashed, base + "/elsewhere/sub/x"));
 }
 
 TEST(Trash, HomeTrashFollowsTheEnvironment) {

@@ -162,6 +162,7 @@ TEST(OrganizePlanner, OneFolderSpelledTwiceIsMergedUnderItsSpellingOnDiskOrTheSt
     EXPECT_EQ(journey->members.size(), 5u);
     for (const Finding& member : journey->members) {
         EXPECT_EQ(member.suggestedDestination->deletingLastPathComponent(), journey->destination);
+        EXPECT_EQ(member.reason, "This looks like the same kind of document. A journey folder keeps them together.");
     }
     EXPECT_EQ(outcome.proposal.folders.size(), 2u);
     // Same source: the larger folder first.
