@@ -56,6 +56,14 @@ void saveQuietly(const ActionJournal& journal, const ActionPlan& plan) {
     }
 }
 
+void recordQuietly(const ActionJournal& journal, const ActionPlan& plan, const PlannedAction& action) {
+    try {
+        journal.record(plan, action);
+    } catch (const std::exception&) {
+        // The run goes on; the journal shows the action as it was.
+    }
+}
+
 // The current size of an item to be moved back; -1 when it can't be read.
 int64_t currentSize(platform::FileSystem& fileSystem, const URL& url) {
     try {
@@ -179,7 +187,7 @@ ActionPlan ActionExecutor::execute(const ActionPlan& plan, const ActionJournal& 
         if (!action.state.isPending()) continue;
         if (progress) progress(action, position, total);
         action.state = perform(action, working, activity);
-        saveQuietly(journal, working);
+        recordQuietly(journal, working, action);
     }
     journal.remove(working);
     return working;

@@ -32,7 +32,7 @@ public:
         fresh.displayPath = "Documents → Receipts";
         for (const FileRecord& record : state->records()) {
             fresh.members.push_back(findingOf(record, FindingCategory::organizeSuggestion,
-                                              fresh.destination.appendingPathComponent(record.url.lastPathComponent())));
+                                              fresh.destination.appendingPathComponent(record.url().lastPathComponent())));
         }
         ProposedFolder existing;
         existing.id = UUID::random();

@@ -43,6 +43,7 @@ TEST(Undo, PutsAMovedItemBackUnderAFreeNameAndRecordsItOnce) {
     EXPECT_EQ(readFile(w.dir / "docs/bill.pdf"), "a new file");
     EXPECT_FALSE(w.fs->exists(w.dir / "Bills/bill.pdf"));
 
+    w.activity.save();
     std::vector<ActivityEntry> stored = json::array<ActivityEntry>(json::parse(readFile(w.dir / "support/activity.json")));
     ASSERT_EQ(stored.size(), 4u);
     EXPECT_EQ(stored[3].kind, ActivityEntry::Kind::undone(moved.id));
