@@ -85,20 +85,17 @@ TEST(ScreenshotRename, TopicAndDestination) {
 TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
     FileRecord record = fileRecord("Documents/Dropbox/a.pdf");
     record.setCloudProvider(CloudProvider::dropbox);
-    Finding remove = finding(record, Recommendation::probablySafeToRemove);
-    remove.recognitionKind = "letter";
     // The whole sentence is in the analyzer's test.
-    Finding warned = Classifier::cloudWarning(remove);
-    EXPECT_EQ(warned.recommendation, Recommendation::review);
-    EXPECT_EQ(std::pair(warned.id, warned.groupID), std::pair(remove.id, remove.groupID));
-    EXPECT_FALSE(warned.recognitionKind);
-
-    record.setCloudProvider(CloudProvider::iCloudDrive);
-    Finding organize = finding(record, Recommendation::organize);
-    organize.suggestedDestination = URL::fileURL("/home/ann/Documents/Letters/a.pdf");
-    warned = Classifier::cloudWarning(organize);
-    EXPECT_EQ(warned.recommendation, Recommendation::review);
-    EXPECT_EQ(warned.suggestedDestination, organize.suggestedDestination);
+    for (Recommendation held : {Recommendation::probablySafeToRemove, Recommendation::organize}) {
+        Finding original = finding(record, held);
+        original.recognitionKind = "letter";
+        original.suggestedDestination = URL::fileURL("/home/ann/Documents/Letters/a.pdf");
+        Finding warned = Classifier::cloudWarning(original);
+        EXPECT_EQ(std::pair(warned.recommendation, warned.recognitionKind),
+                  std::pair(Recommendation::review, std::optional<std::string>()));
+        EXPECT_EQ(std::tie(warned.id, warned.groupID, warned.suggestedDestination),
+                  std::tie(original.id, original.groupID, original.suggestedDestination));
+    }
     for (Recommendation unchanged : {Recommendation::keep, Recommendation::review, Recommendation::leaveAlone}) {
         Finding f = finding(record, unchanged);
         EXPECT_EQ(Classifier::cloudWarning(f), f);

@@ -32,11 +32,6 @@ FileRecord aged(const std::string& path, double days, int64_t size = 10000) {
     return fileRecord(path, size, daysAgo(days));
 }
 
-std::optional<FindingCategory> categoryOf(const FileRecord& record) {
-    auto finding = classifyOne(record);
-    return finding ? std::optional(finding->category) : std::nullopt;
-}
-
 using Kind = std::pair<FindingCategory, Recommendation>;
 std::optional<Kind> kindOf(const std::optional<Finding>& finding) {
     return finding ? std::optional(Kind(finding->category, finding->recommendation)) : std::nullopt;
@@ -59,19 +54,56 @@ TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
     EXPECT_TRUE(paperClassifier().classify({shot}, {group}, {}).empty());
 }
 
-TEST(Classifier, BigFilesAppBundlesAndRecreatableFolders) {
-    EXPECT_FALSE(classifyOne(aged("Documents/a.bin", 1, 499'999'999)));
+TEST(Classifier, RulesByPlaceAgeAndSize) {
+    const std::optional<Kind> none;
+    struct Row { const char* path; double days; int64_t size; std::optional<Kind> kind; };
+    for (const Row& row : std::vector<Row>{
+             {"Documents/a.bin", 1, 499'999'999, none},
+             {"Downloads/Tool.DMG", 7, 10000, Kind(C::downloadsCleanup, R::probablySafeToRemove)},
+             {"Downloads/deep/down/Tool.pkg", 40, 10000, Kind(C::downloadsCleanup, R::probablySafeToRemove)},
+             {"Downloads/x.rpm", 8, 10000, Kind(C::downloadsCleanup, R::probablySafeToRemove)},
+             {"Downloads/x.flatpakref", 8, 10000, Kind(C::downloadsCleanup, R::probablySafeToRemove)},
+             {"Downloads/x.snap", 8, 10000, Kind(C::downloadsCleanup, R::probablySafeToRemove)},
+             {"Downloads/x.run", 8, 10000, Kind(C::downloadsCleanup, R::probablySafeToRemove)},
+             // Younger installers go on to the later rules; a program to run is no installer.
+             {"Downloads/Tool.dmg", 6, 700'000'000, Kind(C::biggestFiles, R::review)},
+             {"Desktop/Tool.dmg", 60, 10000, none},
+             {"Downloads/Tool.AppImage", 40, 10000, none},
+             {"Desktop/Screenshot 2024-01-01.png", 89, 10000, Kind(C::screenshots, R::review)},
+             // Big, old and movable: still only a screenshot.
+             {"Documents/Screen Recording 1.mov", 122, 900'000'000, Kind(C::screenshots, R::probablySafeToRemove)},
+             {"Documents/screenshot.png", 400, 10000, none},
+             {"Videos/Screencast from 2024-01-05 10-00-00.webm", 400, 10000, Kind(C::screenshots, R::probablySafeToRemove)},
+             {"Videos/Screencast_20240105_100000.webm", 400, 10000, Kind(C::screenshots, R::probablySafeToRemove)},
+             {"Documents/Screencasting notes.txt", 800, 10000, none},
+             {"Downloads/lease.pdf", 30, 10000, Kind(C::organizeSuggestion, R::organize)},
+             {"Downloads/lease.pdf", 29.9, 10000, none},  // 29.9 days is 29 whole days
+             {"Desktop/notes/todo.txt", 1535, 100, Kind(C::oldFiles, R::review)},
+             {"Desktop/todo.txt", 729, 10000, none},
+             {"Documents/todo.txt", 2000, 10000, none}}) {
+        EXPECT_EQ(kindOf(classifyOne(aged(row.path, row.days, row.size))), row.kind) << row.path << " " << row.days;
+    }
+    EXPECT_EQ(classifyOne(aged("Downloads/tool_1.0_amd64.deb", 7))->detail,
+              "DEB installer in Downloads, last changed March 2024.");
+    EXPECT_EQ(classifyOne(aged("Downloads/lease.pdf", 30))->suggestedDestination->path(),
+              "/home/ann/Documents/From Downloads/lease.pdf");
+    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.substr(0, 30), "This looks like an audio file ");
+    EXPECT_EQ(paperClassifier().ageInDays(aged("a", -3)), 0);  // never a negative age
+}
+
+TEST(Classifier, FoldersBundlesAndLogicalSize) {
     FileRecord record = aged("Documents/a.bin", 1, 500'000'000);
     record.setAllocatedSize(4096);  // the threshold is on the logical size
     EXPECT_EQ(kindOf(classifyOne(record)), Kind(C::biggestFiles, R::review));
     EXPECT_FALSE(classifyOne(folderRecord("Documents/Big folder", 9'000'000'000)));
-
     EXPECT_EQ(kindOf(classifyOne(folderRecord("Pictures/Photos Library.photoslibrary", 2'000'000'000, true))),
               Kind(C::biggestFiles, R::leaveAlone));
-
     FileRecord folder = folderRecord("Documents/code/site/node_modules", 1'250'000);
     folder.setProjectContext(ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true)));
     EXPECT_EQ(kindOf(classifyOne(folder)), Kind(C::recreatable, R::review));
+    FileRecord shots = folderRecord("Documents/Screenshots");
+    shots.setModified(daysAgo(400));
+    EXPECT_FALSE(classifyOne(shots));
 }
 
 TEST(Classifier, ExactDuplicatesGetTheirRoles) {
@@ -94,21 +126,6 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
     EXPECT_TRUE(paperClassifier().classify({copy}, {named}, {}).empty());
 }
 
-TEST(Classifier, InstallersInDownloadsAfterAWeek) {
-    EXPECT_EQ(kindOf(classifyOne(aged("Downloads/Tool.DMG", 7))), Kind(C::downloadsCleanup, R::probablySafeToRemove));
-    EXPECT_EQ(categoryOf(aged("Downloads/deep/down/Tool.pkg", 40)), C::downloadsCleanup);
-    // Younger ones go on to the later rules: a big one is a big file.
-    EXPECT_EQ(categoryOf(aged("Downloads/Tool.dmg", 6, 700'000'000)), C::biggestFiles);
-    EXPECT_EQ(categoryOf(aged("Desktop/Tool.dmg", 60)), std::nullopt);
-    EXPECT_EQ(classifyOne(aged("Downloads/tool_1.0_amd64.deb", 7))->detail,
-              "DEB installer in Downloads, last changed March 2024.");
-    for (const char* name : {"x.rpm", "x.flatpakref", "x.snap", "x.run"}) {
-        EXPECT_EQ(categoryOf(aged(std::string("Downloads/") + name, 8)), C::downloadsCleanup) << name;
-    }
-    // A program to run, not an installer to clear away.
-    EXPECT_EQ(categoryOf(aged("Downloads/Tool.AppImage", 40)), std::nullopt);
-}
-
 TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
     TempDir home;
     Classifier classifier(UserFolders(URL::fileURL(home.path(), true)), ScanRules::fixture(), fixtureNow);
@@ -122,40 +139,6 @@ TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
     crashed->crashNow();
     Classifier crashing(UserFolders(URL::fileURL(home.path(), true)), ScanRules::fixture(), fixtureNow, crashed);
     EXPECT_THROW(classifyOne(zip, crashing), SimulatedCrash);
-}
-
-TEST(Classifier, Screenshots) {
-    EXPECT_EQ(kindOf(classifyOne(aged("Desktop/Screenshot 2024-01-01.png", 89))), Kind(C::screenshots, R::review));
-    // Big, old and movable: still only a screenshot.
-    EXPECT_EQ(kindOf(classifyOne(fileRecord("Documents/Screen Recording 1.mov", 900'000'000, Date::fromUnix(1700000000)))),
-              Kind(C::screenshots, R::probablySafeToRemove));
-    EXPECT_FALSE(classifyOne(aged("Documents/screenshot.png", 400)));
-    // GNOME's and KDE's screen recordings.
-    EXPECT_EQ(categoryOf(aged("Videos/Screencast from 2024-01-05 10-00-00.webm", 400)), C::screenshots);
-    EXPECT_EQ(categoryOf(aged("Videos/Screencast_20240105_100000.webm", 400)), C::screenshots);
-    EXPECT_NE(categoryOf(aged("Documents/Screencasting notes.txt", 800)), C::screenshots);
-    FileRecord folder = folderRecord("Documents/Screenshots");
-    folder.setModified(daysAgo(400));
-    EXPECT_FALSE(classifyOne(folder));
-}
-
-TEST(Classifier, OrganizeSuggestionsForSettledDownloads) {
-    auto finding = classifyOne(aged("Downloads/lease.pdf", 30));
-    EXPECT_EQ(kindOf(finding), Kind(C::organizeSuggestion, R::organize));
-    EXPECT_EQ(finding->suggestedDestination->path(), "/home/ann/Documents/From Downloads/lease.pdf");
-    // The article follows the noun.
-    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.substr(0, 30), "This looks like an audio file ");
-    // 29.9 days is 29 whole days.
-    EXPECT_FALSE(classifyOne(aged("Downloads/lease.pdf", 29.9)));
-}
-
-TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloadsCountingWholeDays) {
-    EXPECT_EQ(kindOf(classifyOne(fileRecord("Desktop/notes/todo.txt", 100, Date::fromUnix(1577836800)))),  // 2020-01-01
-              Kind(C::oldFiles, R::review));
-    EXPECT_FALSE(classifyOne(aged("Documents/todo.txt", 2000)));
-    EXPECT_FALSE(classifyOne(aged("Desktop/todo.txt", 729)));
-    // Never a negative age.
-    EXPECT_EQ(paperClassifier().ageInDays(aged("a", -3)), 0);
 }
 
 TEST(Classifier, NamesThatAreNotUTF8GiveReadableSentences) {

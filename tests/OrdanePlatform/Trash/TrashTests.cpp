@@ -8,15 +8,8 @@
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
-using ordane::platform::FileSystem;
-using ordane::platform::FileSystemError;
-using ordane::platform::Trash;
-using ordane::platform::TrashInfo;
-using ordane::platform::TrashUnavailableError;
-using ordane::testing::FaultInjectingFileSystem;
-using ordane::testing::readFile;
-using ordane::testing::TempDir;
-using ordane::testing::writeFile;
+using namespace ordane::platform;
+using namespace ordane::testing;
 using Operation = FaultInjectingFileSystem::Operation;
 
 namespace {

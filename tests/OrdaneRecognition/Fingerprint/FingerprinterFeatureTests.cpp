@@ -5,13 +5,7 @@
 
 #include "OrdaneRecognition/Fingerprint/Fingerprinter.hpp"
 
-using ordane::ContentSample;
-using ordane::EntitySignature;
-using ordane::Fingerprint;
-using ordane::Fingerprinter;
-using ordane::OwnerIdentity;
-using ordane::StructuralFeatures;
-using ordane::TextLine;
+using namespace ordane;
 
 namespace {
 
@@ -40,11 +34,7 @@ std::string linesOf(int count) {
 }  // namespace
 
 TEST(FingerprinterLines, TopLinesPageCountAndLineEnds) {
-    struct Case {
-        std::string text;
-        int64_t lines;
-        double density;
-    };
+    struct Case { std::string text; int64_t lines; double density; };
     const Case cases[] = {
         {linesOf(10), 10, 40.0 / 280.0},         // two top lines of ten
         {"", 0, 0.0},                            // an empty text has no lines
@@ -71,10 +61,7 @@ TEST(FingerprinterLines, TopLinesPageCountAndLineEnds) {
 }
 
 TEST(FingerprinterLines, HeadingTest) {
-    struct Case {
-        std::string line;
-        bool heading;
-    };
+    struct Case { std::string line; bool heading; };
     const Case cases[] = {
         {"Terms of Service", true},
         {"Table of contents", false},
@@ -90,11 +77,7 @@ TEST(FingerprinterLines, HeadingTest) {
 }
 
 TEST(FingerprinterPatterns, CountsOfTheFixedPatterns) {
-    struct Case {
-        std::string text;
-        int64_t StructuralFeatures::*field;
-        int64_t count;
-    };
+    struct Case { std::string text; int64_t StructuralFeatures::*field; int64_t count; };
     const Case cases[] = {
         {"Subtotal 1,234.56", &StructuralFeatures::currencyLineCount, 1},
         {"$5 and \u20ac 12 and \u00a31,000", &StructuralFeatures::currencyCount, 3},
@@ -157,11 +140,7 @@ TEST(FingerprinterBadInput, OddAndEmptyTextsFingerprintWithoutError) {
         "\u4e03\u65e5\u306b\u5951\u7d04\u3092\u7de0\u7d50\u3057\u307e\u3057\u305f\u3002";
     std::string longJapanese;
     while (longJapanese.size() < 60000) longJapanese += japanese;
-    struct Case {
-        std::string name;
-        std::string text;
-        int64_t characters;
-    };
+    struct Case { std::string name; std::string text; int64_t characters; };
     const Case cases[] = {
         {"one repeated letter", std::string(20000, 'a'), 20000},
         {"Japanese", longJapanese, static_cast<int64_t>(longJapanese.size() / 3)},

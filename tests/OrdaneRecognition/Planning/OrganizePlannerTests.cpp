@@ -56,12 +56,7 @@ TEST(OrganizePlanner, AScannedHomeGivesEachGroupersFolderWithItsRationaleAndCoun
     const PlannerFixture home = scannedHome();
     const auto outcome = home.plan();
 
-    struct Expected {
-        std::string path;
-        ProposalSource source;
-        bool isNew;
-        Names members;
-    };
+    struct Expected { std::string path; ProposalSource source; bool isNew; Names members; };
     const Expected expected[] = {
         {"/home/ada/Documents/Taxes", ProposalSource::recognition, false, {"1099 bank.pdf", "W2 employer.pdf"}},
         {"/home/ada/Documents/Report", ProposalSource::versions, true,
