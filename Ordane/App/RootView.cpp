@@ -104,6 +104,9 @@ void RootView::showChoice(bool rebuild) {
     }
     screen_ = next;
     screen_->show();
+    // The screen takes the keys (Return for its primary button) until Tab moves into it; the focus
+    // would otherwise be lost with the old screen.
+    screen_->setFocus(Qt::OtherFocusReason);
     if (auto* welcome = qobject_cast<WelcomeScreen*>(next)) {
         connect(welcome, &WelcomeScreen::chooseFoldersRequested, this, &RootView::settingsRequested);
     }

@@ -47,13 +47,13 @@ void DesktopServices::openUrl(const QUrl& url) {
     QDesktopServices::openUrl(url);
 }
 
-void DesktopServices::preview(const QString& path, std::function<void()> closed) {
+void DesktopServices::preview(const QString& path, const QWidget* over, std::function<void()> closed) {
     auto* window = new PreviewWindow(path);
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &QObject::destroyed, [closed = std::move(closed)] {
         if (closed) closed();
     });
-    window->show();
+    window->showCentredOver(over);
 }
 
 DesktopServices& DesktopServices::current() {

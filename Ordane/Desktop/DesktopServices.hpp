@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <functional>
 
+class QWidget;
+
 namespace ordane {
 
 // What the interface asks of the desktop: show a file in the file browser, open an address, preview
@@ -16,8 +18,9 @@ public:
     virtual void reveal(const QString& path);
     // Opens an address in the user's default application; an invalid address opens nothing.
     virtual void openUrl(const QUrl& url);
-    // Shows the preview window for a file; `closed` runs once, when that window goes away.
-    virtual void preview(const QString& path, std::function<void()> closed);
+    // Shows the preview window for a file, centred over the window that holds `over`; `closed` runs
+    // once, when that window goes away.
+    virtual void preview(const QString& path, const QWidget* over, std::function<void()> closed);
 
     static DesktopServices& current();
     // Installs `services` (not owned) as the current instance; null goes back to the real one.

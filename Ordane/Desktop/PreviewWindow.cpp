@@ -8,9 +8,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStringDecoder>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "Ordane/Desktop/DesktopServices.hpp"
 #include "OrdanePlatform/Format/ByteCountFormatter.hpp"
@@ -64,6 +66,11 @@ std::optional<QString> PreviewWindow::textOf(const QString& path) {
 PreviewWindow::PreviewWindow(const QString& path, QWidget* parent) : QWidget(parent, Qt::Window) {
     const QFileInfo info(path);
     setWindowTitle(info.fileName());
+    // Closes as file managers' previews do: Escape, Space, and the usual Ctrl+W.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_Space),
+                                    QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+    }
     auto* column = new QVBoxLayout(this);
     if (auto picture = pictureOf(path)) {
         shows_ = Shows::image;
@@ -98,6 +105,24 @@ PreviewWindow::PreviewWindow(const QString& path, QWidget* parent) : QWidget(par
                 [path] { DesktopServices::current().openUrl(QUrl::fromLocalFile(path)); });
         column->addWidget(open, 0, Qt::AlignHCenter);
     }
+}
+
+void PreviewWindow::showCentredOver(const QWidget* anchor) {
+    if (!testAttribute(Qt::WA_Resized)) adjustSize();
+    if (anchor) {
+        const QWidget* main = anchor->window();
+        QRect frame({}, size());
+        frame.moveCenter(main->frameGeometry().center());
+        if (const QScreen* screen = main->screen()) {
+            const QRect available = screen->availableGeometry();
+            frame.moveLeft(std::max(available.left(), std::min(frame.left(), available.right() - frame.width() + 1)));
+            frame.moveTop(std::max(available.top(), std::min(frame.top(), available.bottom() - frame.height() + 1)));
+        }
+        move(frame.topLeft());
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 }  // namespace ordane

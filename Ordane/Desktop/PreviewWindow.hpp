@@ -16,6 +16,8 @@ public:
 
     explicit PreviewWindow(const QString& path, QWidget* parent = nullptr);
     Shows shows() const { return shows_; }
+    // Shows the window centred over the window that holds `anchor` (kept on its screen), in front.
+    void showCentredOver(const QWidget* anchor);
 
     // The picture of an image, a HEIC image or a PDF's first page; none when it can't be drawn.
     static std::optional<QImage> pictureOf(const QString& path);

@@ -31,4 +31,16 @@ void paintBevel(QPainter& painter, const QRect& rect, BevelStyle style) {
     painter.fillRect(x + w - 2, y + 1, 1, h - 2, c.innerBottomRight);
 }
 
+void paintFocusRect(QPainter& painter, const QRect& rect) {
+    if (rect.width() < 2 || rect.height() < 2) return;
+    painter.save();
+    QPen pen(text, 1);
+    pen.setDashPattern({1.0, 1.0});
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.restore();
+}
+
 }  // namespace ordane::retro

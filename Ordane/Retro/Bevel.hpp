@@ -22,4 +22,7 @@ BevelColours bevelColours(BevelStyle style);
 // edges win at the corners. Never fills the interior; a rect narrower or lower than 4 gets nothing.
 void paintBevel(QPainter& painter, const QRect& rect, BevelStyle style);
 
+// The keyboard focus: a one-pixel dotted black rectangle along the inside of `rect`.
+void paintFocusRect(QPainter& painter, const QRect& rect);
+
 }  // namespace ordane::retro

@@ -1,6 +1,7 @@
 #include "Ordane/Retro/BevelButton.hpp"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "Ordane/Retro/Bevel.hpp"
@@ -57,6 +58,21 @@ void BevelButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     const QRect label = down ? face.translated(1, 1) : face;
     painter.drawText(label, Qt::AlignCenter | Qt::TextSingleLine, text());
+    if (hasFocus()) paintFocusRect(painter, face.adjusted(3, 3, -3, -3));
+}
+
+bool isPlainReturn(const QKeyEvent& event) {
+    const bool returnKey = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+    return returnKey && (event.modifiers() == Qt::NoModifier || event.modifiers() == Qt::KeypadModifier);
+}
+
+void BevelButton::keyPressEvent(QKeyEvent* event) {
+    if (!isPlainReturn(*event)) {
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat()) click();
+    event->accept();
 }
 
 void BevelButton::changeEvent(QEvent* event) {

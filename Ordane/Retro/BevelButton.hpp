@@ -6,7 +6,8 @@
 namespace ordane::retro {
 
 // A grey bevelled push button; the primary kind has a bold label, more padding and a black outline.
-// The whole face is the hit area. It draws no look of its own for a disabled button.
+// The whole face is the hit area. It draws no look of its own for a disabled button; keyboard focus
+// shows as a dotted rectangle inside the bevel.
 class BevelButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -25,12 +26,17 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Return presses the focused button (Space does too, as for every button).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Kind kind_;
     std::optional<int> minimumWidth_;
     bool outlined_ = false;
 };
+
+// Return or the keypad's Enter, without other modifiers.
+bool isPlainReturn(const QKeyEvent& event);
 
 // Text in navy that acts as a button ("Show Details").
 class LinkButton : public QAbstractButton {

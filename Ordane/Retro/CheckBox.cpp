@@ -40,7 +40,8 @@ QRect CheckBox::boxRect() const { return {0, (height() - boxSize) / 2, boxSize, 
 QSize CheckBox::sizeHint() const {
     if (text().isEmpty()) return {boxSize, boxSize};
     const QFontMetrics metrics(font());
-    return {boxSize + labelSpacing + metrics.horizontalAdvance(text()), std::max(boxSize, metrics.height())};
+    return {boxSize + labelSpacing + metrics.horizontalAdvance(text()) + focusMargin,
+            std::max(boxSize, metrics.height())};
 }
 
 void CheckBox::paintEvent(QPaintEvent*) {
@@ -53,11 +54,17 @@ void CheckBox::paintEvent(QPaintEvent*) {
         painter.setPen(retro::text);
         painter.drawText(box.translated(0, -1), Qt::AlignCenter, QStringLiteral("✓"));
     }
-    if (!text().isEmpty()) {
-        painter.setFont(font());
-        painter.setPen(retro::text);
-        painter.drawText(QRect(boxSize + labelSpacing, 0, width() - boxSize - labelSpacing, height()),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    if (text().isEmpty()) {
+        if (hasFocus()) paintFocusRect(painter, box.adjusted(2, 2, -2, -2));
+        return;
+    }
+    painter.setFont(font());
+    painter.setPen(retro::text);
+    const QRect label(boxSize + labelSpacing, 0, width() - boxSize - labelSpacing - focusMargin, height());
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    if (hasFocus()) {
+        const int textWidth = QFontMetrics(font()).horizontalAdvance(text());
+        paintFocusRect(painter, QRect(label.left() - focusMargin, 0, textWidth + 2 * focusMargin, height()));
     }
 }
 

@@ -128,7 +128,7 @@ void FileRow::openPreview() {
     const QString path = qtext(finding_.record.url.path());
     previewPath_ = path;
     QPointer<FileRow> self(this);
-    DesktopServices::current().preview(path, [self] {
+    DesktopServices::current().preview(path, this, [self] {
         if (self) self->previewPath_.reset();
     });
 }

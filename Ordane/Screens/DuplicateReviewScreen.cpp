@@ -128,7 +128,7 @@ public:
             const QString memberFile = retro::qtext(member.url.path());
             connect(peek, &BevelButton::clicked, this, [this, memberFile] {
                 previewPath_ = memberFile;
-                DesktopServices::current().preview(memberFile, [guard = QPointer<QObject>(this), this] {
+                DesktopServices::current().preview(memberFile, this, [guard = QPointer<QObject>(this), this] {
                     if (guard) previewPath_.reset();
                 });
             });

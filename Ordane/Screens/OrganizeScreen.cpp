@@ -87,7 +87,8 @@ public:
             name_->setObjectName(QStringLiteral("folderName"));
             name_->setFrame(false);
             name_->setFont(verdana(12));
-            connect(name_, &QLineEdit::returnPressed, this, &FolderBox::commitName);
+            // Return, Tab or a click elsewhere: a name typed and left is the name meant.
+            connect(name_, &QLineEdit::editingFinished, this, &FolderBox::commitName);
             field->box()->addWidget(name_);
             nameRow->addWidget(field, 1);
             nameRow->addStretch(1);

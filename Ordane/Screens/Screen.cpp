@@ -1,9 +1,12 @@
 #include "Ordane/Screens/Screen.hpp"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "Ordane/App/AppState.hpp"
+#include "Ordane/Retro/BevelButton.hpp"
 #include "Ordane/Retro/Fonts.hpp"
 #include "Ordane/Retro/Label.hpp"
 #include "Ordane/Retro/Palette.hpp"
@@ -62,6 +65,22 @@ void Screen::refreshNow() {
     widthTarget_->setMinimumWidth(0);
     widthTarget_->setMaximumWidth(QWIDGETSIZE_MAX);
     widthTarget_->setFixedWidth(std::max(designWidth_, widthMeasured_->minimumSizeHint().width()));
+}
+
+void Screen::keyPressEvent(QKeyEvent* event) {
+    // A text field passes Return on once it has taken the text; the name typed is all it meant.
+    if (!retro::isPlainReturn(*event) || qobject_cast<QLineEdit*>(focusWidget())) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    for (auto* button : findChildren<retro::BevelButton*>()) {
+        if (button->kind() == retro::BevelButton::Kind::primary && button->isVisibleTo(this) && button->isEnabled()) {
+            if (!event->isAutoRepeat()) button->click();
+            event->accept();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Screen::scheduleRefresh() {

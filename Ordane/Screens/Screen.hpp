@@ -37,6 +37,9 @@ protected:
     void scheduleRefresh();
     // Reads everything shown from the state; safe to run any number of times.
     virtual void refresh() = 0;
+    // Return presses the screen's primary button, when one is shown; a text field or a button with
+    // the focus keeps Return for itself.
+    void keyPressEvent(QKeyEvent* event) override;
     // Refreshes now, then widens the content when its rigid rows (buttons, counters) no longer fit
     // its design width, as large text scales need; it never gets narrower than the design.
     void refreshNow();

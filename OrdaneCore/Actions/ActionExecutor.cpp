@@ -6,12 +6,14 @@
 
 #include "OrdaneCore/Actions/SafeMover.hpp"
 #include "OrdanePlatform/FileSystem/FileLock.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 
 namespace ordane {
 
 using platform::FileSystemError;
 using MoveError = SafeMover::MoveError;
+namespace path = platform::path;
 
 namespace {
 
@@ -75,6 +77,66 @@ bool isPresent(platform::FileSystem& fileSystem, const std::string& path) {
     }
 }
 
+// The folders above `item` that are not there yet, deepest first. A folder that can't be looked at
+// counts as there: only what is surely made by us is ever taken away again.
+std::vector<std::string> missingFolders(platform::FileSystem& fileSystem, const URL& item) {
+    std::vector<std::string> missing;
+    for (std::string folder = path::parent(item.path()); folder.size() > 1; folder = path::parent(folder)) {
+        try {
+            if (fileSystem.exists(folder)) break;
+        } catch (const FileSystemError&) {
+            break;
+        }
+        missing.push_back(folder);
+    }
+    return missing;
+}
+
+// Of the folders that were missing, those that are there now: the ones a move made.
+std::vector<URL> madeFolders(platform::FileSystem& fileSystem, const std::vector<std::string>& missing) {
+    std::vector<URL> made;
+    for (const std::string& folder : missing) {
+        try {
+            if (fileSystem.exists(folder)) made.push_back(URL::fileURL(folder, true));
+        } catch (const FileSystemError&) {
+        }
+    }
+    return made;
+}
+
+// The folders the plan made that hold `item`, deepest first. A later move into a folder an earlier
+// one made counts it too, so whichever of them is undone last takes the folder away.
+std::vector<URL> planFoldersHolding(const ActionPlan& plan, const URL& item) {
+    const std::string folder = path::parent(item.path());
+    std::vector<URL> holding;
+    for (const PlannedAction& action : plan.actions) {
+        for (const URL& made : action.createdFolders) {
+            bool known = std::find(holding.begin(), holding.end(), made) != holding.end();
+            if (!known && path::isSameOrInside(folder, made.path())) holding.push_back(made);
+        }
+    }
+    std::sort(holding.begin(), holding.end(),
+              [](const URL& a, const URL& b) { return a.path().size() > b.path().size(); });
+    return holding;
+}
+
+// Takes away the folders the plan made above an item that left them, from the deepest up, each
+// only while it is an empty folder (rmdir): anything put in one since keeps it and those above.
+void removeEmptyMadeFolders(platform::FileSystem& fileSystem, const ActivityEntry& entry, const URL& item) {
+    auto planMade = [&](const std::string& folder) {
+        return std::any_of(entry.createdFolders.begin(), entry.createdFolders.end(),
+                           [&](const URL& made) { return made.path() == folder; });
+    };
+    for (std::string folder = path::parent(item.path()); planMade(folder); folder = path::parent(folder)) {
+        try {
+            if (!fileSystem.linkStatus(folder).isDirectory()) return;
+            fileSystem.removeItem(folder);
+        } catch (const FileSystemError&) {
+            return;  // not empty, or not ours to judge: it stays
+        }
+    }
+}
+
 ActivityEntry newEntry(ActivityEntry::Kind kind, int64_t sizeBytes, std::optional<std::string> suggestionKind = {}) {
     return ActivityEntry{UUID::random(), Date::now(), std::move(kind), sizeBytes, true, std::nullopt,
                          std::move(suggestionKind)};
@@ -116,19 +178,30 @@ ActionPlan ActionExecutor::execute(const ActionPlan& plan, const ActionJournal& 
         PlannedAction& action = working.actions[index];
         if (!action.state.isPending()) continue;
         if (progress) progress(action, position, total);
-        action.state = perform(action, activity);
+        action.state = perform(action, working, activity);
         saveQuietly(journal, working);
     }
     journal.remove(working);
     return working;
 }
 
-PlannedAction::State ActionExecutor::perform(const PlannedAction& action, ActivityStore& activity) {
+PlannedAction::State ActionExecutor::perform(PlannedAction& action, const ActionPlan& plan, ActivityStore& activity) {
     try {
         if (const auto* move = std::get_if<PlannedAction::Kind::Move>(&action.kind.value)) {
-            URL final = SafeMover::move(move->from, move->to, action.expectedSize, action.expectedModified, fileSystem_);
-            activity.append(newEntry(ActivityEntry::Kind::moved(move->from, final), action.sizeBytes,
-                                     action.recognitionKind));
+            std::vector<std::string> missing = missingFolders(*fileSystem_, move->to);
+            URL final;
+            try {
+                final = SafeMover::move(move->from, move->to, action.expectedSize, action.expectedModified, fileSystem_);
+            } catch (...) {
+                // A failed move may still have made folders that a later move then goes into.
+                action.createdFolders = madeFolders(*fileSystem_, missing);
+                throw;
+            }
+            action.createdFolders = madeFolders(*fileSystem_, missing);
+            ActivityEntry entry = newEntry(ActivityEntry::Kind::moved(move->from, final), action.sizeBytes,
+                                           action.recognitionKind);
+            entry.createdFolders = planFoldersHolding(plan, final);
+            activity.append(entry);
             return PlannedAction::State::done(final);
         }
         const URL& url = std::get<PlannedAction::Kind::Trash>(action.kind.value).url;
@@ -160,6 +233,7 @@ ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& entry, 
     } catch (const std::exception& error) {
         return ReversalResult::notPossible(errorText(error));
     }
+    removeEmptyMadeFolders(*fileSystem_, entry, moved->to);
     recordReversal(entry, undoneNote, ActivityEntry::Kind::undone(entry.id), activity);
     return ReversalResult::done();
 }

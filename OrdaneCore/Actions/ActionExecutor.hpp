@@ -64,7 +64,8 @@ public:
     ActionPlan execute(const ActionPlan& plan, const ActionJournal& journal, ActivityStore& activity,
                        const Progress& progress = {});
 
-    // Moves a moved item back where it was.
+    // Moves a moved item back where it was, then takes away the folders its plan made for it that
+    // this leaves empty.
     ReversalResult undo(const ActivityEntry& entry, ActivityStore& activity);
     // Moves a trashed item out of the Trash back to its former place.
     ReversalResult restoreFromTrash(const ActivityEntry& entry, ActivityStore& activity);
@@ -73,7 +74,8 @@ public:
     static std::string errorText(const std::exception& error);
 
 private:
-    PlannedAction::State perform(const PlannedAction& action, ActivityStore& activity);
+    // Runs one action of `plan`; a move also notes in the action the folders it made.
+    PlannedAction::State perform(PlannedAction& action, const ActionPlan& plan, ActivityStore& activity);
     URL moveToTrash(const URL& url, const PlannedAction& action);
     // The entry, no longer undoable, with the note; then the record of the reversal.
     void recordReversal(const ActivityEntry& entry, std::string_view note, ActivityEntry::Kind reversal,

@@ -125,6 +125,19 @@ std::optional<T> optional(const Json& object, std::string_view key, Decode decod
     return decode(*value);
 }
 
+// Lists that are left out when empty and read as empty when absent.
+template <class T, class Encode>
+void setNonEmpty(Json& object, const char* key, const std::vector<T>& values, Encode encode) {
+    if (!values.empty()) object[key] = array(values, encode);
+}
+
+template <class T, class Decode>
+std::vector<T> optionalArray(const Json& object, std::string_view key, Decode decode) {
+    const Json* value = optionalField(object, key);
+    if (!value) return {};
+    return array<T>(*value, decode);
+}
+
 // Tagged unions: an object with exactly one key, the case name. `payload` points into the value read.
 struct TaggedCase {
     std::string name;

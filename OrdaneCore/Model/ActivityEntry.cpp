@@ -53,6 +53,7 @@ Json ActivityEntry::toJson() const {
     };
     json::setOptional(result, "undoableNote", undoableNote, json::stringValue);
     json::setOptional(result, "suggestionKind", suggestionKind, json::stringValue);
+    json::setNonEmpty(result, "createdFolders", createdFolders, json::urlValue);
     return result;
 }
 
@@ -66,6 +67,7 @@ ActivityEntry ActivityEntry::fromJson(const Json& value) {
         json::boolean(json::field(value, "undoable")),
         json::optional<std::string>(value, "undoableNote", readString),
         json::optional<std::string>(value, "suggestionKind", readString),
+        json::optionalArray<URL>(value, "createdFolders", [](const Json& j) { return json::url(j); }),
     };
 }
 

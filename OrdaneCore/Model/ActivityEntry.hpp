@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "OrdaneCore/Foundation/Json.hpp"
 
@@ -65,6 +66,9 @@ struct ActivityEntry {
     bool undoable = false;
     std::optional<std::string> undoableNote;    // shown once the entry can no longer be undone
     std::optional<std::string> suggestionKind;  // DocKind raw value of the suggestion a move carried out
+    // Of a `moved` entry: the folders its plan made that hold `to`, deepest first. Undoing the move
+    // removes those it leaves empty.
+    std::vector<URL> createdFolders = {};
 
     bool operator==(const ActivityEntry&) const = default;
 

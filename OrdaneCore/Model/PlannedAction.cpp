@@ -72,6 +72,7 @@ Json PlannedAction::toJson() const {
     json::setOptional(result, "expectedModified", expectedModified, json::dateValue);
     json::setOptional(result, "cloudWarning", cloudWarning, json::stringValue);
     json::setOptional(result, "recognitionKind", recognitionKind, json::stringValue);
+    json::setNonEmpty(result, "createdFolders", createdFolders, json::urlValue);
     return result;
 }
 
@@ -85,6 +86,7 @@ PlannedAction PlannedAction::fromJson(const Json& value) {
         json::optional<std::string>(value, "cloudWarning", readString),
         json::optional<std::string>(value, "recognitionKind", readString),
         State::fromJson(json::field(value, "state")),
+        json::optionalArray<URL>(value, "createdFolders", [](const Json& j) { return json::url(j); }),
     };
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "OrdaneCore/Foundation/Json.hpp"
 
@@ -98,6 +99,8 @@ struct PlannedAction {
     std::optional<std::string> cloudWarning;
     std::optional<std::string> recognitionKind;  // a DocKind raw value, credited to the filing prior
     State state;
+    // Of a done move: the folders it had to make for its destination, deepest first.
+    std::vector<URL> createdFolders = {};
 
     // The file the action works on: `from` of a move, the trashed URL of a trash.
     const URL& sourceURL() const;

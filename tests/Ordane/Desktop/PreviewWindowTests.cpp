@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
@@ -47,6 +48,32 @@ TEST_F(PreviewWindowTest, ShowsPicturesPdfPagesTextOrASummaryThatOpensTheFile) {
     QTest::mouseClick(open, Qt::LeftButton);
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0].toLocalFile().toStdString(), other);
+}
+
+// The real preview opens centred over the window it was asked from and closes with each of the keys.
+TEST_F(PreviewWindowTest, OpensCentredOverTheMainWindowAndClosesWithEscapeSpaceOrCtrlW) {
+    const std::string text = homePath("Documents/notes.txt");
+    writeFile(text, "a few words");
+    QWidget main;
+    main.setGeometry(50, 20, 720, 580);
+    main.show();
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_Space),
+                                    QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        SCOPED_TRACE(key.toString().toStdString());
+        bool closed = false;
+        DesktopServices real;
+        real.preview(QString::fromStdString(text), &main, [&] { closed = true; });
+        PreviewWindow* window = nullptr;
+        for (QWidget* shown : QApplication::topLevelWidgets()) {
+            if (shown->isVisible() && qobject_cast<PreviewWindow*>(shown)) window = qobject_cast<PreviewWindow*>(shown);
+        }
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        // Within a frame's width: the frame is not known before the window is first shown.
+        EXPECT_LE((window->frameGeometry().center() - main.frameGeometry().center()).manhattanLength(), 8);
+        QTest::keySequence(window, key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return closed; }, 5000));
+    }
 }
 
 // Only opening is recorded: reveal itself runs for real and, with no file manager on the bus,

@@ -8,6 +8,7 @@
 
 #include "Ordane/App/TextScale.hpp"
 #include "Ordane/Retro/Bevel.hpp"
+#include "Ordane/Retro/BevelButton.hpp"
 #include "Ordane/Retro/CheckBox.hpp"
 #include "Ordane/Retro/FileRow.hpp"
 #include "Ordane/Retro/Fonts.hpp"
@@ -156,6 +157,36 @@ TEST(Controls, CheckBoxFlipsOnClickButNotOnRefreshAndBadgeDrawsInItsColour) {
     const QImage image = badge.grab().toImage();
     EXPECT_EQ(image.pixelColor(0, image.height() / 2), selection);
     EXPECT_EQ(image.pixelColor(image.width() / 2, 0), selection);
+}
+
+// How many pixels of column x, inside the top and bottom bevel, are drawn in the text colour.
+int darkPixelsInColumn(QWidget& widget, int x) {
+    const QImage image = widget.grab().toImage();
+    int dark = 0;
+    for (int y = 3; y < image.height() - 3; ++y) dark += image.pixelColor(x, y) == text;
+    return dark;
+}
+
+TEST(Controls, KeyboardFocusShowsAsADottedRectangleAndReturnPressesTheFocusedButton) {
+    QWidget window;
+    auto* button = new BevelButton(QStringLiteral("Back"), BevelButton::Kind::plain, 88, &window);
+    auto* box = new CheckBox(QStringLiteral("Music"), &window);
+    box->move(0, 60);
+    window.resize(200, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    // x: the left edge of the rectangle, inside the button's bevel and just before the box's label.
+    for (auto [widget, x] : {std::pair<QWidget*, int>{button, 3}, {box, CheckBox::boxSize + CheckBox::labelSpacing - 2}}) {
+        widget->clearFocus();
+        EXPECT_EQ(darkPixelsInColumn(*widget, x), 0);
+        widget->setFocus();
+        ASSERT_TRUE(widget->hasFocus());
+        EXPECT_GT(darkPixelsInColumn(*widget, x), 2);
+    }
+    QSignalSpy clicked(button, &BevelButton::clicked);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(clicked.count(), 1);
 }
 
 using FileRowTest = testing::ScreenTest;

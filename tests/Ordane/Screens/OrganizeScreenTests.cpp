@@ -94,7 +94,7 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     auto* review = named<retro::BevelButton>(screen, "reviewButton");
     ASSERT_TRUE(review);
     EXPECT_EQ(review->text(), QStringLiteral("Review My Plan (3 items, ") + retro::sizeText(3600) + QStringLiteral(")"));
-    click(review);
+    QTest::keyClick(&screen, Qt::Key_Return);  // presses the primary button
     EXPECT_EQ(state->route(), AppState::Route::of(AppState::Route::Kind::confirm));
     click(folderCheck);
     EXPECT_TRUE(state->approvedForMove().empty());
@@ -121,7 +121,10 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
 
     auto* name = named<QLineEdit>(*receipts, "folderName");
     name->setText(QStringLiteral("Paid Bills"));
-    QTest::keyClick(name, Qt::Key_Return);
+    name->setFocus();
+    state->setRoute(std::nullopt);
+    QTest::keyClick(name, Qt::Key_Return);  // takes the name, and no more
+    EXPECT_EQ(state->route(), std::nullopt);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(state->analysis()->organization->folders.front().destination.lastPathComponent(), "Paid Bills");
@@ -129,6 +132,14 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     ASSERT_TRUE(receipts);
     EXPECT_EQ(named<QLineEdit>(*receipts, "folderName")->text(), QStringLiteral("Paid Bills"));
     EXPECT_EQ(visible<retro::FileRow>(*receipts).size(), 3u);
+
+    // Leaving the field commits the name as Return does.
+    name = named<QLineEdit>(*receipts, "folderName");
+    name->setText(QStringLiteral("Old Bills"));
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(name, &leave);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state->analysis()->organization->folders.front().destination.lastPathComponent(), "Old Bills");
 }
 
 }  // namespace

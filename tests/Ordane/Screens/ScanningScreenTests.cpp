@@ -26,15 +26,11 @@ TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhaseAndStopLookingCanc
     layOut(screen, QStringLiteral("scanning-ready"));
     auto* bar = screen.findChild<retro::ProgressBar*>(QStringLiteral("progressBar"));
     ASSERT_TRUE(bar);
-    EXPECT_EQ(bar->width(), 420);
     // No phase: no report yet; no lit block: the marquee runs.
     struct Case { std::optional<ScanProgress::Phase> phase; const char* label; const char* value; std::optional<int> lit; };
     for (const Case& c : {Case{std::nullopt, "Now in:", "Getting ready…", std::nullopt},
                           Case{ScanProgress::Walking{}, "Now in:", "Receipts", std::nullopt},
-                          Case{ScanProgress::ReadingDocuments{0, 0}, "Now:", "Reading documents", std::nullopt},
-                          Case{ScanProgress::ReadingDocuments{10, 40}, "Now:", "Reading documents (10 of 40)", 7},
-                          Case{ScanProgress::ComparingDuplicates{3, 3}, "Now:", "Comparing possible duplicates (3 of 3)", 29},
-                          Case{ScanProgress::Finishing{}, "Now in:", "Receipts", std::nullopt}}) {
+                          Case{ScanProgress::ReadingDocuments{10, 40}, "Now:", "Reading documents (10 of 40)", 7}}) {
         SCOPED_TRACE(c.value);
         if (c.phase) state->setProgress(progressIn(*c.phase));
         QCoreApplication::processEvents();

@@ -24,7 +24,7 @@ class RecordingDesktop : public DesktopServices {
 public:
     void reveal(const QString& path) override { revealed.push_back(path); }
     void openUrl(const QUrl& url) override { opened.push_back(url); }
-    void preview(const QString& path, std::function<void()> closed) override {
+    void preview(const QString& path, const QWidget*, std::function<void()> closed) override {
         previewed.push_back(path);
         closePreview = std::move(closed);
     }

@@ -1,6 +1,5 @@
 #include <QCoreApplication>
 #include <QDir>
-#include <QImage>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -44,10 +43,10 @@ struct RunOutcome {
     std::vector<std::string> images;
 };
 
-RunOutcome runSnapshots(const std::string& folder, bool images) {
+RunOutcome runSnapshots(const std::string& folder) {
     DebugSnapshots::Options options;
     options.folder = QString::fromStdString(folder);
-    options.images = images;
+    options.images = false;
     std::ostringstream out;
     RunOutcome outcome;
     outcome.status = DebugSnapshots::run(options, out);
@@ -59,46 +58,6 @@ RunOutcome runSnapshots(const std::string& folder, bool images) {
 }
 
 }  // namespace
-
-TEST(DebugSnapshots, TheEnvironmentSelectsTheRunEvenWithAnEmptyFolderAndSetsItsOptions) {
-    {
-        ScopedVariable folder(DebugSnapshots::folderVariable, nullptr);
-        EXPECT_FALSE(DebugSnapshots::requested());
-        EXPECT_FALSE(DebugSnapshots::fromEnvironment());
-        std::ostringstream out;
-        EXPECT_EQ(DebugSnapshots::run(std::nullopt, out), 1);
-    }
-    ScopedVariable folder(DebugSnapshots::folderVariable, "");
-    ScopedVariable noImages("ORDANE_NO_IMAGES", "");
-    ScopedVariable debug("ORDANE_E2E_DEBUG", nullptr);
-    EXPECT_TRUE(DebugSnapshots::requested());
-    auto options = DebugSnapshots::fromEnvironment();
-    ASSERT_TRUE(options);
-    EXPECT_TRUE(options->folder.isEmpty());
-    EXPECT_FALSE(options->images);
-    EXPECT_FALSE(options->debugFolders);
-}
-
-TEST(DebugSnapshots, AScreenIsWrittenAtTwiceItsSize) {
-    TempDir home;
-    TempDir images;
-    ScopedVariable substitute("ORDANE_HOME", home.path().c_str());
-    AppState state;
-    for (auto kind : {ScreenChoice::Kind::welcome, ScreenChoice::Kind::scanning}) {
-        std::unique_ptr<QWidget> screen(makeScreen(ScreenChoice::of(kind), state));
-        ASSERT_TRUE(screen);
-        auto written = DebugSnapshots::renderPng(*screen, QString::fromStdString(images.path()), QStringLiteral("shot"));
-        ASSERT_TRUE(written);
-        EXPECT_EQ(*written, screen->size() * 2);
-        QImage image(QString::fromStdString(images / "shot.png"));
-        EXPECT_EQ(image.size(), screen->size() * 2);
-        EXPECT_GE(screen->width(), 400);
-    }
-    // A folder that cannot be written to gives no image and no failure.
-    std::unique_ptr<QWidget> screen(makeScreen(ScreenChoice::of(ScreenChoice::Kind::welcome), state));
-    EXPECT_FALSE(DebugSnapshots::renderPng(*screen, QString::fromStdString(images / "missing/folder"), QStringLiteral("x")));
-    while (state.hasBackgroundWork()) QCoreApplication::processEvents();
-}
 
 using DebugSnapshotsScreenTest = ScreenTest;
 
@@ -150,7 +109,7 @@ TEST(DebugSnapshots, OnlyASubstituteHomeThatIsNotTheRealOneIsChangedAndItComesBa
         const std::string screenshot = plantOldScreenshot(home);
         const auto before = fs::last_write_time(screenshot);
         ScopedVariable variable("ORDANE_HOME", c.substitute ? home.c_str() : nullptr);
-        RunOutcome outcome = runSnapshots(images / "made/here", /*images=*/false);
+        RunOutcome outcome = runSnapshots(images / "made/here");
         EXPECT_EQ(outcome.status, 0) << c.name;
         EXPECT_EQ(outcome.lines.rfind(c.expectedLines, 0), 0u) << c.name << ":\n" << outcome.lines;
         EXPECT_TRUE(fs::is_directory(images / "made/here")) << c.name;
@@ -159,24 +118,6 @@ TEST(DebugSnapshots, OnlyASubstituteHomeThatIsNotTheRealOneIsChangedAndItComesBa
         EXPECT_EQ(fs::last_write_time(screenshot), before) << c.name;
         fs::remove(screenshot);
     }
-}
-
-TEST(DebugSnapshots, TheImagesOfTheScreensShownAreWrittenInOrder) {
-    TempDir home;
-    TempDir images;
-    plantOldScreenshot(home.path());
-    ScopedVariable variable("ORDANE_HOME", home.path().c_str());
-    RunOutcome outcome = runSnapshots(images.path(), /*images=*/true);
-    EXPECT_EQ(outcome.status, 0);
-    // The screenshot makes a category list; with no duplicates and no filing plan, there are no such images.
-    for (const char* name : {"01-welcome.png", "02-scanning.png", "03-dashboard.png", "04-category.png",
-                             "06-confirm.png", "07-finished.png", "08-activity.png"}) {
-        EXPECT_NE(std::find(outcome.images.begin(), outcome.images.end(), name), outcome.images.end()) << name;
-    }
-    for (const char* name : {"05-duplicates.png", "04b-organize.png"}) {
-        EXPECT_EQ(std::find(outcome.images.begin(), outcome.images.end(), name), outcome.images.end()) << name;
-    }
-    EXPECT_FALSE(QImage(QString::fromStdString(images / "01-welcome.png")).isNull());
 }
 
 }  // namespace ordane::testing

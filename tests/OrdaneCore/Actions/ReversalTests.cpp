@@ -179,9 +179,40 @@ TEST(Reversal, APlanRunEndToEndAndTakenBackRestoresEveryByte) {
     EXPECT_TRUE(w.fs->listDirectory(w.trashDirectory + "/files").empty());
     EXPECT_TRUE(w.fs->listDirectory(w.trashDirectory + "/info").empty());
     EXPECT_EQ(readFile(w.trashDirectory + "/directorysizes"), "10 1700000000 other\n");
-    w.fs->removeTree(w.dir / "home/Documents/Bills");
-    w.fs->removeTree(w.dir / "home/Pictures");
+    // The folders the plan made are gone with it.
     EXPECT_EQ(treeDifference(w.dir / "before", w.dir / "home"), std::nullopt);
     EXPECT_EQ(real->linkStatus(w.dir / "home/Downloads/invoice.pdf").mode, 0600u);
     EXPECT_EQ(w.activity.allEntries().size(), 8u);
+}
+
+// Undo takes away the empty folders the plan made, also when another move of the plan went into them
+// first and when the list was read back from its file; a folder that was there, or that holds
+// anything now, stays.
+TEST(Undo, TakesAwayOnlyTheFoldersThePlanMadeThatItLeavesEmpty) {
+    ActionWorkspace w;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) writeFile(w.dir / (std::string("in/") + name), name);
+    w.fs->createDirectories(w.dir / "Old");
+    w.run({w.move("in/a.txt", "New/Deep/a.txt"), w.move("in/b.txt", "New/Deep/b.txt"),
+           w.move("in/c.txt", "Old/c.txt"), w.move("in/d.txt", "Kept/Sub/d.txt")},
+          [&](const PlannedAction&, int position, int) {
+              if (position != 2) return;  // the journal notes what the first move made
+              ActionPlan journalled = w.journal.loadAll().at(0);
+              EXPECT_EQ(journalled.actions[0].createdFolders,
+                        (std::vector<URL>{URL::fileURL(w.dir / "New/Deep", true), URL::fileURL(w.dir / "New", true)}));
+          });
+    writeFile(w.dir / "Kept/notes.txt", "someone else's");
+    ActivityStore reread{w.url("support/activity.json"), w.fs};
+    std::vector<ActivityEntry> entries = reread.allEntries();
+    auto from = [](const ActivityEntry& entry) { return std::get<ActivityEntry::Kind::Moved>(entry.kind.value).from.path(); };
+    std::sort(entries.begin(), entries.end(), [&](auto& x, auto& y) { return from(x) < from(y); });  // a first: b still holds New/Deep
+    for (const ActivityEntry& entry : entries) {
+        EXPECT_EQ(w.executor.undo(entry, reread), Result::done());
+        if (entry.kind == ActivityEntry::Kind::moved(w.url("in/a.txt"), w.url("New/Deep/a.txt"))) {
+            EXPECT_TRUE(w.fs->exists(w.dir / "New/Deep"));
+        }
+    }
+    EXPECT_FALSE(w.fs->exists(w.dir / "New"));
+    EXPECT_EQ(namesIn(w.dir / "Old"), std::vector<std::string>{});
+    EXPECT_EQ(namesIn(w.dir / "Kept"), std::vector<std::string>{"notes.txt"});
+    EXPECT_EQ(namesIn(w.dir / "in").size(), 4u);
 }

@@ -79,23 +79,14 @@ TEST(InsightIntegrator, TheNewestFileIsKept) {
     EXPECT_EQ(InsightIntegrator::integrate({family(a), family(b), family(c)}, {a, b, c}, {})[0].keepIndex(), 0);
 }
 
-TEST(InsightIntegrator, SeriesAndVersionTexts) {
-    auto reason = [&](DocKind kind, const std::string& key, std::optional<std::string> title = std::nullopt) {
-        auto groups = InsightIntegrator::integrate({keyed(a, kind, key, ConfidenceTier::confident, title),
-                                                    keyed(b, kind, key, ConfidenceTier::confident, title),
-                                                    keyed(c, kind, key, ConfidenceTier::confident, title)},
-                                                   {a, b, c}, {});
-        EXPECT_EQ(groups.size(), 1u);
-        return groups.empty() ? std::string() : groups[0].keepReason();
-    };
-    EXPECT_EQ(reason(DocKind::bankStatement, "series|5"),
-              "These look like statements from the same account, the kind that arrive regularly. They're all worth "
-              "keeping. I'm only grouping them so you know what the pile is.");
-    EXPECT_EQ(reason(DocKind::letter, "series|5").substr(0, 44), "These look like letters from different dates");
-    EXPECT_EQ(reason(DocKind::legalContract, "family|5").substr(0, 55),
-              "These all look like versions of the same legal document");
-    // Resumes of one person are a version family too.
-    EXPECT_EQ(reason(DocKind::resume, "resume|ann lee", "Ann Lee's resume"),
+TEST(InsightIntegrator, ResumesOfOnePersonAreAVersionFamilyTitledByTheirOwner) {
+    auto groups = InsightIntegrator::integrate(
+        {keyed(a, DocKind::resume, "resume|ann lee", ConfidenceTier::confident, "Ann Lee's resume"),
+         keyed(b, DocKind::resume, "resume|ann lee", ConfidenceTier::confident, "Ann Lee's resume")},
+        {a, b}, {});
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].kind(), DuplicateKind::versionSeries);
+    EXPECT_EQ(groups[0].keepReason(),
               "These all look like versions of Ann Lee's resume. I'd keep this one, it's the newest. I won't remove the "
               "others unless you say so.");
 }

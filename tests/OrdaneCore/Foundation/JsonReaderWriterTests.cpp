@@ -172,10 +172,9 @@ TEST(JsonReader, WalksMembersOneByOneAndSkimsWhereEachValueEnds) {
 }
 
 TEST(JsonReader, RefusesMalformedText) {
-    for (const char* text : {"", " ", "[1,]", "{\"a\":1,}", "{\"a\" 1}", "{a:1}", "01", "+1", ".5", "1.", "1e", "-",
-                             "NaN", "Infinity", "1e400", "-1e400", "tru", "nul", "[1 2]", "\"a", "\"\\x\"",
-                             "\"\\u12\"", "\"\\ud800\"", "\"\\udc00\"", "\"\\ud800\\u0041\"", "\"a\nb\"",
-                             "\"\xff\"", "\"\xc3\"", "{\"\xe9\":1}", "[1] [2]", "{}}", "[", "{\"a\":"}) {
+    // The fuzz below compares the rest with the tree parser.
+    for (const char* text : {"", "[1,]", "{a:1}", "01", "NaN", "1e400", "\"\\ud800\\u0041\"", "\"a\nb\"",
+                             "{\"\xe9\":1}", "[1] [2]"}) {
         SCOPED_TRACE(text);
         EXPECT_THROW(read(text), DecodingError);
     }

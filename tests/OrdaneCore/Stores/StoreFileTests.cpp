@@ -131,6 +131,45 @@ TEST(StoreFile, AWriteThatFailsPartWayStopsEncodingAndReportsIt) {
     }
 }
 
+// Every store's unusable file goes through here: the stores' own tests only check their policy.
+TEST(StoreFile, AnUnusableFileIsSetAsideOrRebuiltAndAFileThatCantBeMovedAsideIsNeverOverwritten) {
+    struct Case {
+        const char* name;
+        StoreFile::Unusable policy;
+        const char* contents;  // none: the read fails with EIO
+        bool renameFails;
+        bool written;      // the new text is in place
+        size_t setAside;  // files beside it holding the old text
+    };
+    const Case cases[] = {
+        {"damaged, set aside", StoreFile::Unusable::setAside, "{broken", false, true, 1},
+        {"unreadable, set aside", StoreFile::Unusable::setAside, nullptr, false, true, 1},
+        {"damaged, cannot move aside", StoreFile::Unusable::setAside, "{broken", true, false, 0},
+        {"unreadable, cannot move aside", StoreFile::Unusable::setAside, nullptr, true, false, 0},
+        {"damaged cache", StoreFile::Unusable::rebuild, "{broken", false, true, 0},
+        {"unreadable cache", StoreFile::Unusable::rebuild, nullptr, true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir / "store.json";
+        ordane::testing::writeFile(path, c.contents ? c.contents : "{\"version\": 1, \"entries\": {}}");
+        auto fileSystem = std::make_shared<ordane::testing::FaultInjectingFileSystem>();
+        if (!c.contents) fileSystem->fail("readFile", EIO, 1);
+        if (c.renameFails) fileSystem->fail("moveNoReplace", EIO);
+        StoreFile file(URL::fileURL(path), fileSystem, c.policy);
+        EXPECT_FALSE(file.load([](std::string_view text) { return entriesOf(text, 1); }));
+        const std::string old = ordane::testing::readFile(path);
+        EXPECT_EQ(file.write("{}"), c.written);
+        EXPECT_EQ(ordane::testing::readFile(path), c.written ? "{}" : old);
+        size_t setAside = 0;
+        for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
+            if (item.path() != path) setAside += ordane::testing::readFile(item.path()) == old;
+        }
+        EXPECT_EQ(setAside, c.setAside);
+    }
+}
+
 TEST(StoreFile, EachSetAsideGetsItsOwnName) {
     TempDir dir;
     URL url = URL::fileURL(dir / "priors.json");

@@ -78,16 +78,12 @@ TEST(StableHash, MatchesReferenceValues) {
 TEST(SparseVector, NormalizeAndDot) {
     SparseVector zeros = vector({1, 5}, {0.0f, 0.0f});
     EXPECT_EQ(SparseVector::normalized(zeros), zeros);
-    EXPECT_TRUE(SparseVector::normalized(none).isEmpty());
     EXPECT_EQ(SparseVector::normalized(vector({2, 9}, {3.0f, 4.0f})), vector({2, 9}, {0.6f, 0.8f}));
-    EXPECT_EQ(SparseVector::norm(none), 0.0f);
 
     SparseVector a = vector({1, 3, 5, 4000}, {1.0f, 2.0f, 3.0f, 8.0f});
     SparseVector b = vector({0, 3, 5, 9, 4095}, {7.0f, 4.0f, 5.0f, 1.0f, 2.0f});
     EXPECT_EQ(SparseVector::dot(a, b), 23.0f);
     EXPECT_EQ(SparseVector::dot(b, a), 23.0f);
-    EXPECT_EQ(SparseVector::dot(a, none), 0.0f);
-    EXPECT_EQ(SparseVector::dot(none, a), 0.0f);
 
     // Sums stay in float, in entry order: ten times 0.1f is 1.00000012, not the 1.0000000149 of doubles.
     std::vector<uint16_t> indices{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -100,7 +96,6 @@ TEST(SparseVector, NormalizeAndDot) {
 TEST(SparseVector, CosinesNeedADirectionOnBothSidesAndWeightsNormalise) {
     SparseVector a = vector({4, 17, 300}, {0.3f, 1.7f, 2.9f});
     EXPECT_NEAR(SparseVector::cosine(a, a), 1.0, 1e-6);
-    EXPECT_EQ(SparseVector::cosine(a, vector({5, 18}, {1.0f, 1.0f})), 0.0);
     EXPECT_EQ(SparseVector::cosine(a, none), 0.0);
     EXPECT_EQ(SparseVector::cosine(a, vector({4}, {0.0f})), 0.0);
     // Squares that underflow to 0 leave no direction to compare.
@@ -112,7 +107,6 @@ TEST(SparseVector, CosinesNeedADirectionOnBothSidesAndWeightsNormalise) {
     SparseVector v = vector({7}, {3.0f});
     EXPECT_EQ(SparseVector::cosineToCentroid(dense, v, 0.0f), 0.0);
     EXPECT_EQ(SparseVector::cosineToCentroid(dense, v, 2.0f), 1.0);
-    EXPECT_EQ(SparseVector::cosineToCentroid(dense, none, 2.0f), 0.0);
 
     // Weighting scales each value by its index's weight, then normalises.
     std::vector<float> weights(SparseVector::dimension, 1.0f);
@@ -126,7 +120,6 @@ TEST(SparseVector, BrokenVectorsAreRefusedBeforeAnyIndexIsUsed) {
     EXPECT_THROW(SparseVector::checkedPair({1, 2}, {1.0f}), std::invalid_argument);
     std::vector<SparseVector> uneven{SparseVector{{1, 2, 3}, {1.0f}}, vector({2}, {1.0f})};
     EXPECT_THROW(SparseVector::dot(uneven[0], uneven[0]), std::invalid_argument);
-    EXPECT_THROW(SparseVector::norm(uneven[0]), std::invalid_argument);
     EXPECT_THROW(CentroidMath::centroid(uneven), std::invalid_argument);
     EXPECT_THROW(CentroidMath::leaveOneOutCohesion(uneven), std::invalid_argument);
 
@@ -148,24 +141,15 @@ TEST(SparseVectorJson, RoundTripsExactlyAndRefusesDamage) {
     EXPECT_EQ(reread(original), original);
     expectStoredForm(none, R"({"indices":[],"values":[]})");
     expectEachRefused<SparseVector>({
-        R"({"indices":[1,2],"values":[1.0]})",  // unequal counts
-        R"({"indices":[1],"values":[1.0,2.0]})",
-        R"({"indices":[4096],"values":[1.0]})",   // outside the term space
-        R"({"indices":[70000],"values":[1.0]})",  // would wrap in 16 bits
-        R"({"indices":[-1],"values":[1.0]})",
-        R"({"indices":[1.5],"values":[1.0]})",
-        R"({"indices":[5,3],"values":[1.0,1.0]})",  // not ascending
-        R"({"indices":[3,3],"values":[1.0,1.0]})",  // repeated
+        R"({"indices":[1,2],"values":[1.0]})",      // unequal counts
+        R"({"indices":[4096],"values":[1.0]})",     // outside the term space
+        R"({"indices":[70000],"values":[1.0]})",    // would wrap in 16 bits
+        R"({"indices":[3,3],"values":[1.0,1.0]})",  // not ascending
         R"({"indices":[3],"values":[1e39]})",       // not a float
-        R"({"indices":[3],"values":["1"]})",
-        R"({"indices":[3]})",
-        R"({"values":[]})",
-        R"([1,2])",
     });
 }
 
 TEST(CentroidMath, CentroidAndMeanCosine) {
-    EXPECT_EQ(CentroidMath::centroid({}), std::vector<float>(4096, 0.0f));
     std::vector<float> expected(4096, 0.0f);
     expected[3] = 1.5f;
     expected[8] = 2.0f;
@@ -173,22 +157,18 @@ TEST(CentroidMath, CentroidAndMeanCosine) {
     EXPECT_EQ(CentroidMath::centroid(std::vector<SparseVector>{vector({3, 8}, {1.0f, 4.0f}),
                                                                vector({3, 4095}, {2.0f, 1.0f})}),
               expected);
-    EXPECT_EQ(CentroidMath::norm({}), 0.0f);
 
     std::vector<SparseVector> members{vector({1}, {2.0f}), vector({2}, {5.0f}), SparseVector::empty()};
     std::vector<float> dense(SparseVector::dimension, 0.0f);
     dense[1] = 1.0f;
     // Cosines 1, 0 and 0 (empty member), averaged over all three.
     EXPECT_DOUBLE_EQ(CentroidMath::meanCosine(members, dense), 1.0 / 3.0);
-    EXPECT_EQ(CentroidMath::meanCosine({}, dense), 0.0);
-    EXPECT_EQ(CentroidMath::meanCosine(members, {}), 0.0);
     EXPECT_EQ(CentroidMath::meanCosine(members, std::vector<float>(SparseVector::dimension, 0.0f)), 0.0);
 }
 
 TEST(CentroidMath, LeaveOneOutCohesionMatchesThePlainComputationToTheBit) {
     SparseVector a = vector({1, 50, 900}, {1.0f, 2.0f, 0.5f});
     EXPECT_EQ(CentroidMath::leaveOneOutCohesion(std::vector<SparseVector>{a}), 0.0);
-    EXPECT_EQ(CentroidMath::leaveOneOutCohesion({}), 0.0);
     EXPECT_NEAR(CentroidMath::leaveOneOutCohesion(std::vector<SparseVector>{a, a}), 1.0, 1e-6);
     EXPECT_EQ(CentroidMath::leaveOneOutCohesion(std::vector<SparseVector>{a, vector({2, 3}, {1.0f, 1.0f})}), 0.0);
 
@@ -212,8 +192,6 @@ TEST(CentroidMath, SparsifyKeepsLargestMagnitudesWithTiesToLowerIndices) {
     dense[2] = 3.0f;
     dense[9] = -0.0f;
     EXPECT_EQ(CentroidMath::sparsify(dense, 2), vector({2, 7}, {3.0f, -3.0f}));
-    EXPECT_TRUE(CentroidMath::sparsify(dense, 0).isEmpty());
-    EXPECT_EQ(CentroidMath::sparsify(dense, 512), vector({1, 2, 7}, {2.0f, 3.0f, -3.0f}));
 
     // Many equal magnitudes: the kept set is what a stable sort by magnitude keeps.
     std::mt19937 random(5);
@@ -237,17 +215,14 @@ TEST(CentroidMath, SparsifyKeepsLargestMagnitudesWithTiesToLowerIndices) {
 }
 
 TEST(CorpusStats, SmallBatchesAreDampedTowardsOne) {
-    CorpusStats empty = CorpusStats::build({});
-    EXPECT_EQ(empty.documentCount, 0);
-    EXPECT_EQ(empty.idf, std::vector<float>(4096, 1.0f));
-
+    EXPECT_EQ(CorpusStats::build({}).idf, std::vector<float>(4096, 1.0f));
     struct Case {
         int documents;
         int bucket;
         double idf;
     };
-    for (Case c : {Case{1, 10, 0.98599}, Case{1, 0, 0.99429}, Case{24, 0, 1.55020}, Case{24, 10, 0.86197},
-                   Case{64, 0, 4.17439}, Case{64, 10, 0.68543}, Case{64, 20, 3.49651}, Case{128, 0, 4.85981}}) {
+    for (Case c : {Case{1, 10, 0.98599}, Case{24, 0, 1.55020}, Case{64, 10, 0.68543}, Case{64, 20, 3.49651},
+                   Case{128, 0, 4.85981}}) {
         CorpusStats stats = CorpusStats::build(batch(c.documents));
         EXPECT_EQ(stats.documentCount, c.documents);
         EXPECT_NEAR(stats.idf[c.bucket], c.idf, 1e-5) << c.documents << " documents, bucket " << c.bucket;

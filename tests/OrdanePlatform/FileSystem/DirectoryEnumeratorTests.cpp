@@ -6,13 +6,10 @@
 
 #include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
 #include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
-#include "Support/FaultInjectingFileSystem.hpp"
-#include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::platform::DirectoryEnumerator;
 using ordane::platform::FileSystem;
-using ordane::testing::FolderFaultFileSystem;
 using ordane::testing::TempDir;
 using ordane::testing::makeDirectories;
 using ordane::testing::writeFile;
@@ -97,25 +94,6 @@ TEST(DirectoryEnumerator, NoDescriptorStaysOpenWhileDescending) {
     EXPECT_EQ(items, 120u);
 }
 
-TEST(DirectoryEnumerator, UnreadableFoldersGoToTheErrorHandlerWhichDecidesWhetherToGoOn) {
-    TempDir dir;
-    writeFile(dir / "a/secret.txt", "s");
-    writeFile(dir / "b/broken/x", "x");
-    writeFile(dir / "c/later.txt", "l");
-    writeFile(dir / "gone/inside.txt", "i");
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    fs->failures[dir / "a"] = EACCES;
-    fs->failures[dir / "b/broken"] = EIO;
-    fs->withoutValues.insert(dir / "gone");  // returned without values, and not entered
-
-    RecordingWalk goOn(fs, dir.path());
-    EXPECT_EQ(goOn.paths, (Paths{"a", "b", "b/broken", "c", "c/later.txt", "gone"}));
-    EXPECT_EQ(goOn.errors, (Errors{{dir / "a", EACCES}, {dir / "b/broken", EIO}}));
-
-    DirectoryEnumerator stop(fs, dir.path(), {}, [](const std::string&, int) { return false; });
-    EXPECT_EQ(walkAll(stop, dir.path()), Paths{"a"});
-}
-
 // Puts a link to `target` in place of `folder` just after `parent` has been read, as another
 // program could while a walk runs.
 class SwappingFileSystem : public ordane::platform::RealFileSystem {
@@ -162,22 +140,4 @@ TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
     ASSERT_TRUE(walk);
     EXPECT_EQ(walk->paths, (Paths{"file.txt", "sub", "sub/mirror"}));
     EXPECT_EQ(walk->errors, (Errors{{dir / "tree/sub/mirror", ELOOP}}));
-}
-
-TEST(DirectoryEnumerator, AStandInWithoutItsOwnFolderReadListsThroughItsOtherCalls) {
-    TempDir dir;
-    writeFile(dir / "open/.hidden", "h");
-    writeFile(dir / "open/file.txt", std::string(3000, 'f'));
-    writeFile(dir / "open/vanishing.txt", "v");
-    auto fs = std::make_shared<ordane::testing::FaultInjectingFileSystem>();
-    fs->fail(ordane::testing::FaultInjectingFileSystem::Operation::linkStatus, "vanishing", ENOENT);
-
-    auto listing = fs->readDirectory(dir / "open", false);
-    EXPECT_EQ(listing.hiddenNames, Paths{".hidden"});
-    ASSERT_EQ(listing.entries.size(), 2u);
-    EXPECT_EQ(listing.entries[0].status->size, 3000);
-    EXPECT_EQ(listing.entries[1].statusError, ENOENT);
-    auto real = FileSystem::real()->readDirectory(dir / "open", false);
-    EXPECT_EQ(std::pair(listing.device, listing.inode), std::pair(real.device, real.inode));
-    EXPECT_EQ(real.hiddenNames, listing.hiddenNames);
 }

@@ -10,34 +10,11 @@ using ordane::platform::text::RegexError;
 using ordane::platform::text::RegexMatch;
 using ordane::platform::text::RegexOptions;
 
-TEST(RegexCompile, BadPatternsFailWithAnError) {
+TEST(Regex, BadPatternsFailAndOptionsApply) {
     for (const char* bad : {"(abc", "[a-", "a{2,1}"}) EXPECT_THROW(Regex{bad}, RegexError) << bad;
-    try {
-        Regex("(?i)(unclosed");
-        FAIL() << "expected RegexError";
-    } catch (const RegexError& error) {
-        EXPECT_NE(std::string(error.what()).find("(?i)(unclosed"), std::string::npos);
-    }
-}
-
-TEST(RegexCount, HonoursOptions) {
-    EXPECT_EQ(Regex("tax").countMatches("Tax TAX tax"), 1u);
     EXPECT_EQ(Regex("tax", RegexOptions::caseInsensitive).countMatches("Tax TAX tax"), 3u);
-
-    const std::string dialog = "Title\n  OK \nCancel\nnot OK";
-    const std::string buttons = R"(^\s*(OK|Cancel|Try Again|Quit|Dismiss)\s*$)";
-    EXPECT_EQ(Regex(buttons).countMatches(dialog), 0u);
-    EXPECT_EQ(Regex(buttons, RegexOptions::anchorsMatchLines).countMatches(dialog), 2u);
-    EXPECT_EQ(Regex(buttons, RegexOptions::anchorsMatchLines | RegexOptions::caseInsensitive)
-                  .countMatches("ok\ncancel"),
-              2u);
-}
-
-TEST(RegexCount, WorksOnNonASCIITextAndPatterns) {
-    EXPECT_EQ(Regex(R"([$€£]\s?\d)").countMatches("$5, € 7 and £12 but not ¥3"), 3u);
-    EXPECT_EQ(Regex(R"(\s+)").countMatches("a \u00a0b\u2028c\td"), 3u);
+    EXPECT_EQ(Regex("^OK$", RegexOptions::anchorsMatchLines).countMatches("Title\nOK\nnot OK"), 1u);
     EXPECT_EQ(Regex("x*").countMatches("abc"), 4u);  // empty matches count, and the scan moves on
-    EXPECT_EQ(Regex("a").countMatches(""), 0u);
 }
 
 TEST(RegexCount, CountsInsideAByteRangeAsIfCut) {
@@ -58,10 +35,6 @@ TEST(RegexMatches, ReportByteRangesOfTheGivenText) {
     EXPECT_EQ(Regex(R"(\d+)").matches(text), expected);
     EXPECT_EQ(Regex(R"(\d+)").firstMatch(text), expected.front());
     EXPECT_EQ(Regex(R"(\d+)").firstMatch("none here"), std::nullopt);
-    auto suffix = Regex(R"((?i)( copy( \d+)?| \(\d+\))$)").firstMatch("Report final Copy 2");
-    ASSERT_TRUE(suffix);
-    EXPECT_EQ(suffix->begin, 12u);
-    EXPECT_EQ(suffix->text, " Copy 2");
 }
 
 TEST(RegexMatches, InvalidUTF8KeepsOffsetsOfTheOriginalBytes) {
@@ -78,8 +51,6 @@ TEST(RegexMatches, InvalidUTF8KeepsOffsetsOfTheOriginalBytes) {
 TEST(RegexReplace, ReplacesEveryMatch) {
     EXPECT_EQ(Regex(R"(\s+)").replacingAll(" Tax \n\t Returns\u2028 2024 ", " "), " Tax Returns 2024 ");
     EXPECT_EQ(Regex(R"((\d{4})-(\d{2}))").replacingAll("2024-05 and 2023-11", "$2/$1"), "05/2024 and 11/2023");
-    EXPECT_EQ(Regex("x").replacingAll("axbx", R"(\$)"), "a$b$");
-    EXPECT_EQ(Regex("nothing").replacingAll("text \u00e9", "-"), "text \u00e9");
     EXPECT_EQ(Regex("b").replacingAll("a\xFF" "b", "c"), "a\uFFFDc");
     EXPECT_THROW(Regex("(a)").replacingAll("a", "$2"), RegexError);
 }

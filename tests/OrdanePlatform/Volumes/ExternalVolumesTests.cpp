@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Volumes/ExternalVolumes.hpp"
 #include "Support/LoopVolume.hpp"
@@ -72,17 +74,12 @@ TEST(ExternalVolumes, ALoopMountedDriveIsOfferedWhileMountedOnly) {
     ExternalVolumes::Sources sources;
     sources.mountParents = {path::parent(volume.mountPoint())};
     auto offered = [&] {
-        std::vector<ExternalVolume> found;
-        for (const ExternalVolume& candidate : ExternalVolumes::mounted(*FileSystem::real(), sources)) {
-            if (candidate.path == volume.mountPoint()) found.push_back(candidate);
-        }
-        return found;
+        auto found = ExternalVolumes::mounted(*FileSystem::real(), sources);
+        return std::count_if(found.begin(), found.end(), [&](auto& v) { return v.path == volume.mountPoint() && !v.name.empty(); });
     };
-    std::vector<ExternalVolume> found = offered();
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_FALSE(found[0].name.empty());
+    EXPECT_EQ(offered(), 1);
     ASSERT_TRUE(volume.unmount());
-    EXPECT_TRUE(offered().empty());
+    EXPECT_EQ(offered(), 0);
 }
 
 }  // namespace

@@ -55,13 +55,10 @@ TEST_F(PredictorTest, SourcesAreTriedInOrderCentroidsPriorsStandardFolder) {
     const auto& similarity = std::get<EvidenceClaim::FolderSimilarity>(byCentroid->claim.value);
     EXPECT_EQ(similarity.folderName, "Documents \u203A Banking \u203A Old");
     EXPECT_NEAR(similarity.similarity, 0.9, 1e-6);
-    EXPECT_EQ(byCentroid->reasonSentence,
-              "It reads a lot like the files you already keep in Documents \u203A Banking \u203A Old.");
 
     auto byPrior = predictor.predict(insight(DocKind::bankStatement), loose(), std::nullopt);
     ASSERT_TRUE(byPrior);
     EXPECT_EQ(byPrior->claim, EvidenceClaim::filingHistory(9, "Documents \u203A Money"));
-    EXPECT_EQ(byPrior->reasonSentence, "You've filed your last 9 like this in Documents \u203A Money.");
 
     auto standard = predictor.predict(insight(DocKind::medical), loose(), std::nullopt);
     ASSERT_TRUE(standard);
@@ -75,13 +72,10 @@ TEST_F(PredictorTest, SourcesAreTriedInOrderCentroidsPriorsStandardFolder) {
 }
 
 TEST_F(PredictorTest, OnlyFilesOnTheDesktopOrInDownloadsOrInTheScopeAreFiled) {
-    for (auto [relative, inScope] : {std::pair{"Downloads/a/b/x.pdf", true}, {"Desktop/x.pdf", true},
-                                     {"Documents/x.pdf", false}, {"Desktop Old/x.pdf", false}}) {
-        EXPECT_EQ(predictor.isInScope(loose(relative)), inScope) << relative;
-    }
+    // The scope's own rules are OrganizeScope's; this is its wiring.
+    EXPECT_TRUE(predictor.isInScope(loose("Downloads/a/b/x.pdf")));
+    EXPECT_FALSE(predictor.isInScope(loose("Documents/x.pdf")));
     predictor.scope = OrganizeScope{UserFolders(home), false};
-    EXPECT_TRUE(predictor.isInScope(loose("Documents/x.pdf")));
-    EXPECT_FALSE(predictor.isInScope(loose("Downloads/a/x.pdf")));
     EXPECT_FALSE(predictor.predict(insight(DocKind::medical), loose("Downloads/a/x.pdf"), vector));
 }
 
@@ -131,13 +125,9 @@ TEST_F(PredictorTest, StandardFoldersAddTheTitlesYearForTaxesAndReceipts) {
     const std::tuple<DocKind, std::optional<std::string>, std::optional<std::string>> cases[] = {
         {DocKind::taxDocument, "2023 Form W-2", documents + "/Taxes/2023"},
         {DocKind::taxDocument, "Form W-2 2023", documents + "/Taxes"},
-        {DocKind::taxDocument, "202 summary", documents + "/Taxes"},
         {DocKind::invoiceReceipt, "2024", documents + "/Receipts/2024"},
-        {DocKind::invoiceReceipt, std::nullopt, documents + "/Receipts"},
         {DocKind::bankStatement, "2024 statement", documents + "/Statements"},
-        {DocKind::idCertificate, std::nullopt, documents + "/Important"},
         {DocKind::recipe, std::nullopt, std::nullopt},
-        {DocKind::unknown, std::nullopt, std::nullopt},
     };
     for (const auto& [kind, title, expected] : cases) {
         auto folder = predictor.standardFolder(insight(kind, title));
@@ -145,14 +135,6 @@ TEST_F(PredictorTest, StandardFoldersAddTheTitlesYearForTaxesAndReceipts) {
     }
 }
 
-TEST_F(PredictorTest, DisplayNamesInsideDocumentsShowTheWholeWay) {
-    const std::pair<std::string, std::string> cases[] = {
-        {dir / "Documents", "Documents"},
-        {dir / "Documents/Taxes/2023", "Documents \u203A Taxes \u203A 2023"},
-        {dir / "Documents/Taxes/", "Documents \u203A Taxes"},
-        {dir / "Documents Old", "Documents Old"},
-        {dir / "Downloads/Bills", "Bills"},
-        {dir / "Downloads/Bad\xff", "Bad\uFFFD"},
-    };
-    for (const auto& [folder, name] : cases) EXPECT_EQ(predictor.displayName(folder), name) << folder;
+TEST_F(PredictorTest, DisplayNamesOutsideDocumentsAreTheLastNameInValidUTF8) {
+    EXPECT_EQ(predictor.displayName(dir / "Downloads/Bad\xff"), "Bad\uFFFD");
 }

@@ -56,7 +56,6 @@ TEST(FolderCentroidLearnerCandidates, OnlyOneOrTwoLevelsBelowDocumentsAndNeverEx
         {"Documents/A/B/C/deep.pdf", std::nullopt},
         {"Desktop/Taxes/2023.pdf", std::nullopt},
         {"Downloads/Taxes/2023.pdf", std::nullopt},
-        {"Documents Old/Taxes/2023.pdf", std::nullopt},
         {"Documents/From Downloads/x.pdf", std::nullopt},
         {"Documents/Work/.git/x.txt", std::nullopt},
         {"Documents/Bad\xff/x.txt", std::nullopt},

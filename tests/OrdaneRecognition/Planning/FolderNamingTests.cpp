@@ -54,10 +54,7 @@ TEST(FolderNaming, AnExistingFolderIsReusedByItsRealPathOneOrTwoLevelsDown) {
     }
 }
 
-TEST(FolderNaming, TokensAndFamilyNames) {
-    EXPECT_EQ(OrganizePlanner::tokens("Q3 Report_final copy"), (Names{"q3", "report", "final", "copy"}));
-    EXPECT_EQ(OrganizePlanner::tokens("--ÉTÉ..2024__"), (Names{"été", "2024"}));
-
+TEST(FolderNaming, FamilyNamesComeFromTheTitleOrTheSharedFileNames) {
     PlannerFixture home;
     home.add("Documents/tax return 2021.pdf");
     home.add("Documents/Tax Return 2022.pdf");
@@ -68,11 +65,8 @@ TEST(FolderNaming, TokensAndFamilyNames) {
     const std::string longTitle(70, 'x');
     const std::pair<std::optional<std::string>, std::optional<std::string>> cases[] = {
         {"2023 Tax Return", "Tax Return"},
-        {"tax notice: 2023", "Tax notice 2023"},
         {"1899 Letters", "1899 Letters"},  // not a year of ours
         {longTitle, "Tax return"},  // too long: the file names speak instead; equal counts keep the first form
-        {"...", "Tax return"},
-        {std::nullopt, "Tax return"},
     };
     for (const auto& [title, expected] : cases) {
         EXPECT_EQ(OrganizePlanner::familyFolderName(title, family), expected) << title.value_or("(none)");
@@ -83,14 +77,12 @@ TEST(FolderNaming, TokensAndFamilyNames) {
 TEST(FolderNaming, SharedNamesNeedARealWordAndDropTheNumberingWord) {
     const std::pair<Names, std::string> cases[] = {
         {{"Invoice 2023-01.pdf", "Invoice 2023-02.pdf", "Invoice 2023-03.pdf", "Invoice 2023-04.pdf"}, "Invoice"},
-        {{"lesson 1.pdf", "lesson 2.pdf", "lesson 3.pdf", "lesson 4.pdf"}, "Lesson"},
         {{"Unit 3 notes.pdf", "unit4 notes.pdf", "Unit 5 notes.pdf", "Unit 6 notes.pdf"}, ""},  // unit4 is its own word
         {{"Trip photos a.pdf", "trip photos b.pdf", "Trip Photos c.pdf", "Trip photos d.pdf"}, "Trip photos"},
         // "week" numbers the files ("week1"), so it is dropped from the name.
         {{"Notes week week1.pdf", "Notes week week2.pdf", "Notes week week3.pdf", "Notes week week4.pdf"}, "Notes"},
         {{"IMG_0001.pdf", "IMG_0002.pdf", "IMG_0003.pdf", "IMG_0004.pdf"}, ""},
         {{"untitled 1.pdf", "untitled 2.pdf", "untitled 3.pdf", "untitled 4.pdf"}, ""},
-        {{"ab 1.pdf", "ab 2.pdf", "ab 3.pdf", "ab 4.pdf"}, ""},
         {{"Invoice 1.pdf", "Invoice 2.pdf", "Invoice 3.pdf"}, ""},  // three are not a set
     };
     for (const auto& [names, expected] : cases) EXPECT_EQ(sharedNameFolder(names), expected) << names[0];
