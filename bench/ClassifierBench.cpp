@@ -15,7 +15,7 @@ const Date now = Date::fromUnix(1710460800);
 
 std::vector<FileRecord> homeRecords(int count) {
     const char* const places[] = {"Desktop/Screenshot %d.png", "Downloads/Tool %d.dmg", "Downloads/paper %d.pdf",
-                                  "Movies/film %d.mkv", "Documents/notes %d.txt"};
+                                  "Videos/film %d.mkv", "Documents/notes %d.txt"};
     std::vector<FileRecord> records;
     for (int i = 0; i < count; ++i) {
         char name[64];

@@ -88,7 +88,7 @@ int64_t sampleSize(SplitMix& random) {
 
 std::vector<FilePlan> planTree(int count, bool small) {
     SplitMix random{20240315};
-    const char* tops[] = {"Documents", "Downloads", "Desktop", "Pictures", "Music", "Movies"};
+    const char* tops[] = {"Documents", "Downloads", "Desktop", "Pictures", "Music", "Videos"};
     const char* extensions[] = {"pdf", "jpg", "txt", "mp3", "mov", "docx", "png", "bin"};
     std::vector<FilePlan> plans;
     std::vector<size_t> originals;

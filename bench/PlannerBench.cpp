@@ -80,7 +80,7 @@ private:
             const char* prefix = below(2) ? "IMG_" : "PXL_";
             add(scan, std::string("Pictures/") + prefix + number(6) + ".jpg", randomDate());
         } else if (kind < 30) {
-            add(scan, "Movies/VID_" + number(6) + ".mp4", randomDate());
+            add(scan, "Videos/VID_" + number(6) + ".mp4", randomDate());
         } else if (kind < 35) {
             add(scan, "Music/Track " + number(2) + " " + pick() + ".mp3", std::nullopt);
         } else if (kind < 40) {

@@ -36,7 +36,7 @@ const char* const kinds[] = {"Invoice", "Bank statement", "Recipe", "Letter", "T
 
 // A home with PDFs and text documents to read, loose files of every kind, and copies to find.
 std::vector<std::string> buildHome(const std::string& home) {
-    const char* folders[] = {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"};
+    const char* folders[] = {"Desktop", "Documents", "Downloads", "Videos", "Music", "Pictures"};
     for (const char* folder : folders) std::filesystem::create_directories(home + "/" + folder);
     std::vector<std::string> pdfs;
     for (int i = 0; i < documentCount; ++i) {

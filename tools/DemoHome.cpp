@@ -116,7 +116,7 @@ void writeSmall(DemoHome& home) {
     home.age("Pictures/Lisbon harbour.jpg", 300);
     home.copy("Pictures/Lisbon harbour.jpg", "Downloads/Lisbon harbour (1).jpg", 20);
     // An installer and an archive that was already unpacked.
-    home.text("Downloads/PhotoTool-3.2.dmg", std::string(64 * 1024, 'x'), 30);
+    home.text("Downloads/phototool_3.2_amd64.deb", std::string(64 * 1024, 'x'), 30);
     writeZip(home.at("Downloads/icons.zip"), {{"icons/readme.txt", "Icon set, version 2"}});
     home.age("Downloads/icons.zip", 40);
     home.text("Downloads/icons/readme.txt", "Icon set, version 2", 40);
@@ -198,9 +198,16 @@ int main(int argc, char** argv) {
     try {
         fs::create_directories(folder);
         DemoHome home(fs::absolute(folder));
-        for (const char* standard : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"}) {
+        for (const char* standard : {"Desktop", "Documents", "Downloads", "Videos", "Music", "Pictures"}) {
             fs::create_directories(fs::path(folder) / standard);
         }
+        // As xdg-user-dirs writes it on a fresh Debian home.
+        home.text(".config/user-dirs.dirs",
+                  "# This file is written by xdg-user-dirs-update\n"
+                  "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+                  "XDG_TEMPLATES_DIR=\"$HOME/Templates\"\nXDG_PUBLICSHARE_DIR=\"$HOME/Public\"\n"
+                  "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\nXDG_MUSIC_DIR=\"$HOME/Music\"\n"
+                  "XDG_PICTURES_DIR=\"$HOME/Pictures\"\nXDG_VIDEOS_DIR=\"$HOME/Videos\"\n");
         if (small) {
             writeSmall(home);
         } else {

@@ -110,7 +110,7 @@ AppState::AppState(QObject* parent) : AppState(Dependencies{}, parent) {}
 AppState::AppState(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       dependencies_(std::move(dependencies)),
-      paths_(homeDirectory()),
+      paths_(supportPaths()),
       journal_{paths_.journalDirectory(), dependencies_.fileSystem},
       activityStore_(std::make_shared<ActivityStore>(paths_.activityFile(), dependencies_.fileSystem)),
       analysisCache_(std::make_shared<AnalysisCache>(paths_.analysisCacheFile(), dependencies_.fileSystem)),
@@ -204,6 +204,8 @@ URL AppState::homeDirectory() { return HomeFolder::current(); }
 
 std::optional<URL> AppState::homeOverride() { return HomeFolder::override(); }
 
+AppSupportPaths AppState::supportPaths() { return AppSupportPaths(HomeFolder::directories()); }
+
 OwnerIdentity AppState::ownerName() const {
     if (scanSettings_.ownerName) {
         std::string name = trimmedName(*scanSettings_.ownerName);
@@ -213,15 +215,15 @@ OwnerIdentity AppState::ownerName() const {
     return OwnerIdentity(account ? account->fullName() : std::string());
 }
 
-std::vector<URL> AppState::scanRoots() const {
-    UserFolders folders(homeDirectory());
-    const std::pair<const char*, const URL*> named[] = {
-        {"Desktop", &folders.desktop}, {"Documents", &folders.documents}, {"Downloads", &folders.downloads},
-        {"Movies", &folders.movies},   {"Music", &folders.music},         {"Pictures", &folders.pictures},
-    };
+UserFolders AppState::userFolders() const {
+    return UserFolders::read(homeDirectory(), HomeFolder::directories().userDirsFile(), *dependencies_.fileSystem);
+}
+
+std::vector<URL> AppState::scanRoots(const UserFolders& folders) const {
     std::vector<URL> roots;
-    for (const auto& [name, url] : named) {
-        if (!scanSettings_.disabledFolders.contains(name)) roots.push_back(*url);
+    const std::vector<URL> all = folders.all();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (!scanSettings_.disabledFolders.contains(UserFolders::settingsKeys[i])) roots.push_back(all[i]);
     }
     // A set of strings iterates in ascending order.
     for (const std::string& path : scanSettings_.enabledExternalVolumes) {
@@ -263,10 +265,11 @@ void AppState::startScan() {
     setApprovedForMove({});
 
     const URL home = homeDirectory();
+    const UserFolders folders = userFolders();
     const uint64_t generation = ++scanGeneration_;
-    ScanServices::RecognitionRequest request{ownerName(), UserFolders(home), OrganizeScope{UserFolders(home)},
+    ScanServices::RecognitionRequest request{ownerName(), folders, OrganizeScope{folders},
                                              {}, {}, analysisCache_, centroidStore_};
-    auto job = [this, generation, home, roots = scanRoots(), request = std::move(request),
+    auto job = [this, generation, home, roots = scanRoots(folders), request = std::move(request),
                 recognize = dependencies_.services.recognize, fileSystem = dependencies_.fileSystem,
                 activity = activityStore_, priors = priorsStore_](std::stop_token stop) mutable {
         try {
@@ -480,19 +483,13 @@ void AppState::undo(const ActivityEntry& entry, const QObject* receiver, UndoDon
     work_.start([this, entry, guard, hasReceiver, done = std::move(done), executor = executor_,
                  activity = activityStore_, priors = priorsStore_](std::stop_token) {
         ActionExecutor::ReversalResult result = ActionExecutor::ReversalResult::notPossible(earlierUndoNote);
-        // The entry as stored now, not the caller's copy, so one already taken back is refused.
-        const std::optional<ActivityEntry> stored = activity->entry(entry.id);
-        const bool reversible = std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value) ||
-                                std::holds_alternative<ActivityEntry::Kind::Moved>(entry.kind.value);
-        if (reversible && !stored) {
-            result = ActionExecutor::ReversalResult::notPossible(std::string(ActionExecutor::cantBeUndoneMessage));
-        } else if (reversible && std::holds_alternative<ActivityEntry::Kind::Trashed>(stored->kind.value)) {
-            result = executor->restoreFromTrash(*stored, *activity);
-        } else if (const auto* moved = reversible ? std::get_if<ActivityEntry::Kind::Moved>(&stored->kind.value)
-                                                  : nullptr) {
-            result = executor->undo(*stored, *activity);
-            if (result.isDone() && stored->suggestionKind) {
-                priors->recordReject(*stored->suggestionKind, moved->to.deletingLastPathComponent().path());
+        // The executor reads the stored entry again under its lock; a kind never changes.
+        if (std::holds_alternative<ActivityEntry::Kind::Trashed>(entry.kind.value)) {
+            result = executor->restoreFromTrash(entry, *activity);
+        } else if (const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value)) {
+            result = executor->undo(entry, *activity);
+            if (result.isDone() && entry.suggestionKind) {
+                priors->recordReject(*entry.suggestionKind, moved->to.deletingLastPathComponent().path());
             }
         }
         std::vector<ActivityEntry> entries = activity->allEntries();

@@ -28,6 +28,7 @@
 #include "OrdaneCore/Model/FindingCategory.hpp"
 #include "OrdaneCore/Scan/FileRecord.hpp"
 #include "OrdaneCore/Scan/ScanEvent.hpp"
+#include "OrdaneCore/Scan/UserFolders.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "OrdaneCore/Stores/AppSupportPaths.hpp"
 #include "OrdaneCore/Stores/FilingPriorsStore.hpp"
@@ -147,11 +148,16 @@ public:
     // --- Home, owner and roots ----------------------------------------------------------------
     static URL homeDirectory();
     static std::optional<URL> homeOverride();
+    // Where the records of the home in use are kept (also what the one-copy lock guards).
+    static AppSupportPaths supportPaths();
     // The name in the settings, trimmed, when it is not blank; else the account's full name.
     OwnerIdentity ownerName() const;
+    // The user's six folders as the home's user-dirs.dirs names them, read afresh.
+    UserFolders userFolders() const;
     // The six user folders not switched off, then the enabled drives that exist, in path order;
     // each made canonical, duplicates and roots inside another root left out.
-    std::vector<URL> scanRoots() const;
+    std::vector<URL> scanRoots(const UserFolders& folders) const;
+    std::vector<URL> scanRoots() const { return scanRoots(userFolders()); }
     // The drives the settings may switch on.
     std::vector<platform::ExternalVolume> mountedExternalVolumes() const;
 

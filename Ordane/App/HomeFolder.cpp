@@ -54,6 +54,11 @@ URL HomeFolder::user() {
 
 URL HomeFolder::current() { return override().value_or(user()); }
 
+platform::XdgDirectories HomeFolder::directories() {
+    if (auto home = override()) return platform::XdgDirectories::under(home->path());
+    return platform::XdgDirectories::fromEnvironment(user().path());
+}
+
 bool HomeFolder::isRealHome(const URL& folder) {
     std::string candidate = canonicalOrStandardized(folder.path());
     if (candidate == canonicalOrStandardized(user().path())) return true;

@@ -15,7 +15,12 @@ OrdaneApp::OrdaneApp() : state_(std::make_unique<AppState>()), root_(std::make_u
     root_->setWindowTitle(QStringLiteral("Ordane"));
     root_->resize(1040, 760);
     QObject::connect(root_.get(), &RootView::settingsRequested, root_.get(), [this] { openSettings(); });
-    auto* settings = new QShortcut(QKeySequence::Preferences, root_.get());
+    // GNOME and the generic theme give no Preferences key; Ctrl+, is what Linux programs use.
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    const QKeySequence controlComma(Qt::CTRL | Qt::Key_Comma);
+    if (!keys.contains(controlComma)) keys.append(controlComma);
+    auto* settings = new QShortcut(root_.get());
+    settings->setKeys(keys);
     QObject::connect(settings, &QShortcut::activated, root_.get(), [this] { openSettings(); });
 }
 
@@ -32,6 +37,13 @@ void OrdaneApp::show() {
         root_->move(frame.topLeft());
     }
     root_->show();
+}
+
+void OrdaneApp::comeForward() {
+    root_->setWindowState((root_->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    root_->show();
+    root_->raise();
+    root_->activateWindow();
 }
 
 void OrdaneApp::openSettings() {

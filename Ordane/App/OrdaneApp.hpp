@@ -15,6 +15,8 @@ public:
     ~OrdaneApp();
     // Shows the main window centred on its screen.
     void show();
+    // Brings the main window back from minimised and in front of other windows.
+    void comeForward();
     // Opens (or raises) the settings window and puts it beside the main window.
     void openSettings();
     RootView& mainWindow() const { return *root_; }

@@ -8,14 +8,14 @@ namespace ordane {
 
 namespace {
 
-std::set<std::string> stringSet(const Json& value) {
-    std::vector<std::string> strings = json::array<std::string>(value, [](const Json& item) { return json::string(item); });
+std::set<std::string> stringSet(const Json& value, std::string (*decode)(const Json&)) {
+    std::vector<std::string> strings = json::array<std::string>(value, decode);
     return {strings.begin(), strings.end()};
 }
 
-Json stringArray(const std::set<std::string>& strings) {
+Json stringArray(const std::set<std::string>& strings, Json (*encode)(std::string_view)) {
     Json array = Json::array();
-    for (const std::string& text : strings) array.push_back(json::stringValue(text));
+    for (const std::string& text : strings) array.push_back(encode(text));
     return array;
 }
 
@@ -36,8 +36,9 @@ std::optional<double> ScanSettings::usableTextScale(std::optional<double> scale)
 ScanSettings ScanSettings::fromJson(const Json& json) {
     json::requireObject(json, "settings");
     ScanSettings settings;
-    settings.disabledFolders = stringSet(json::field(json, "disabledFolders"));
-    settings.enabledExternalVolumes = stringSet(json::field(json, "enabledExternalVolumes"));
+    settings.disabledFolders = stringSet(json::field(json, "disabledFolders"), json::string);
+    // Mount points are paths, and a path need not be UTF-8.
+    settings.enabledExternalVolumes = stringSet(json::field(json, "enabledExternalVolumes"), json::filePath);
     if (const Json* scale = json::optionalField(json, "textScale")) {
         if (!scale->is_number()) throw DecodingError("Expected a number for \"textScale\"");
         settings.textScale = usableTextScale(scale->get<double>());
@@ -48,8 +49,8 @@ ScanSettings ScanSettings::fromJson(const Json& json) {
 
 Json ScanSettings::toJson() const {
     Json json = Json::object();
-    json["disabledFolders"] = stringArray(disabledFolders);
-    json["enabledExternalVolumes"] = stringArray(enabledExternalVolumes);
+    json["disabledFolders"] = stringArray(disabledFolders, json::stringValue);
+    json["enabledExternalVolumes"] = stringArray(enabledExternalVolumes, json::filePathValue);
     json::setOptional(json, "textScale", usableTextScale(textScale), json::numberValue);
     json::setOptional(json, "ownerName", ownerName, json::stringValue);
     return json;

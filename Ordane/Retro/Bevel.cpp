@@ -33,14 +33,18 @@ void paintBevel(QPainter& painter, const QRect& rect, BevelStyle style) {
 
 void paintFocusRect(QPainter& painter, const QRect& rect) {
     if (rect.width() < 2 || rect.height() < 2) return;
-    painter.save();
-    QPen pen(text, 1);
-    pen.setDashPattern({1.0, 1.0});
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5));
-    painter.restore();
+    // Dot by dot: a dashed pen comes out solid on scaled painters, and each dot is one pixel at any scale.
+    auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0) painter.fillRect(x, y, 1, 1, text);
+    };
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+        dot(x, rect.top());
+        dot(x, rect.bottom());
+    }
+    for (int y = rect.top() + 1; y < rect.bottom(); ++y) {
+        dot(rect.left(), y);
+        dot(rect.right(), y);
+    }
 }
 
 }  // namespace ordane::retro

@@ -55,7 +55,7 @@ void CheckBox::paintEvent(QPaintEvent*) {
         painter.drawText(box.translated(0, -1), Qt::AlignCenter, QStringLiteral("✓"));
     }
     if (text().isEmpty()) {
-        if (hasFocus()) paintFocusRect(painter, box.adjusted(2, 2, -2, -2));
+        if (hasFocus()) paintFocusRect(painter, box.adjusted(3, 3, -3, -3));
         return;
     }
     painter.setFont(font());

@@ -30,7 +30,6 @@ struct TextSize {
     double scale;
 };
 constexpr std::array<TextSize, 3> textSizes{{{"Regular", 1.0}, {"Bigger", 1.2}, {"Biggest", 1.4}}};
-const std::array<const char*, 6> standardFolders{"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"};
 constexpr int columnWidth = 360;
 
 QPointer<SettingsScreen> openWindowInstance;
@@ -127,9 +126,11 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state,
 
     auto* folders = new retro::GroupBox(QStringLiteral("Folders I look through"), this);
     folders->content()->setSpacing(6);
-    for (const char* folder : standardFolders) {
-        auto* check = new retro::CheckBox(QString::fromLatin1(folder), folders);
-        connect(check, &retro::CheckBox::toggled, this, [this, folder = std::string(folder)](bool on) {
+    // Labelled with the folders' own names; the settings keep their fixed keys.
+    const std::vector<URL> userFolders = state_.userFolders().all();
+    for (size_t i = 0; i < userFolders.size(); ++i) {
+        auto* check = new retro::CheckBox(QString::fromStdString(UserFolders::displayName(userFolders[i])), folders);
+        connect(check, &retro::CheckBox::toggled, this, [this, folder = std::string(UserFolders::settingsKeys[i])](bool on) {
             changeSettings([&](ScanSettings& settings) {
                 if (on) {
                     settings.disabledFolders.erase(folder);
@@ -220,8 +221,8 @@ void SettingsScreen::refresh() {
     }
     const QString name = retro::qtext(settings.ownerName.value_or(std::string()));
     if (ownerName_->text() != name) ownerName_->setText(name);
-    for (size_t i = 0; i < standardFolders.size(); ++i) {
-        folderChecks_[i]->showChecked(!settings.disabledFolders.contains(standardFolders[i]));
+    for (size_t i = 0; i < folderChecks_.size(); ++i) {
+        folderChecks_[i]->showChecked(!settings.disabledFolders.contains(UserFolders::settingsKeys[i]));
     }
     for (size_t i = 0; i < driveChecks_.size(); ++i) {
         driveChecks_[i]->showChecked(settings.enabledExternalVolumes.contains(volumes_[i].path));

@@ -25,8 +25,6 @@ namespace {
 
 constexpr int contentWidth = 470;
 constexpr int textWidth = 440;
-const QStringList standardFolders{QStringLiteral("Desktop"),  QStringLiteral("Documents"), QStringLiteral("Downloads"),
-                                  QStringLiteral("Movies"),   QStringLiteral("Music"),     QStringLiteral("Pictures")};
 
 }  // namespace
 
@@ -34,8 +32,10 @@ const QUrl WelcomeScreen::productPage{QStringLiteral("https://ordane.app/")};
 
 QStringList WelcomeScreen::enabledFolders(const AppState& state) {
     QStringList result;
-    for (const QString& name : standardFolders) {
-        if (!state.scanSettings().disabledFolders.contains(name.toStdString())) result << name;
+    const std::vector<URL> folders = state.userFolders().all();
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (state.scanSettings().disabledFolders.contains(UserFolders::settingsKeys[i])) continue;
+        result << QString::fromStdString(UserFolders::displayName(folders[i]));
     }
     return result;
 }

@@ -56,6 +56,14 @@ void saveQuietly(const ActionJournal& journal, const ActionPlan& plan) {
     }
 }
 
+void recordQuietly(const ActionJournal& journal, const ActionPlan& plan, const PlannedAction& action) {
+    try {
+        journal.record(plan, action);
+    } catch (const std::exception&) {
+        // The run goes on; the journal shows the action as it was.
+    }
+}
+
 // The current size of an item to be moved back; -1 when it can't be read.
 int64_t currentSize(platform::FileSystem& fileSystem, const URL& url) {
     try {
@@ -179,7 +187,7 @@ ActionPlan ActionExecutor::execute(const ActionPlan& plan, const ActionJournal& 
         if (!action.state.isPending()) continue;
         if (progress) progress(action, position, total);
         action.state = perform(action, working, activity);
-        saveQuietly(journal, working);
+        recordQuietly(journal, working, action);
     }
     journal.remove(working);
     return working;
@@ -223,8 +231,11 @@ URL ActionExecutor::moveToTrash(const URL& url, const PlannedAction& action) {
     }
 }
 
-ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& entry, ActivityStore& activity) {
+ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& asked, ActivityStore& activity) {
     std::lock_guard lock(mutex_);
+    const std::optional<ActivityEntry> stored = activity.entry(asked.id);
+    if (!stored) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
+    const ActivityEntry& entry = *stored;
     const auto* moved = std::get_if<ActivityEntry::Kind::Moved>(&entry.kind.value);
     if (!moved || !entry.undoable) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
     try {
@@ -238,8 +249,11 @@ ActionExecutor::ReversalResult ActionExecutor::undo(const ActivityEntry& entry, 
     return ReversalResult::done();
 }
 
-ActionExecutor::ReversalResult ActionExecutor::restoreFromTrash(const ActivityEntry& entry, ActivityStore& activity) {
+ActionExecutor::ReversalResult ActionExecutor::restoreFromTrash(const ActivityEntry& asked, ActivityStore& activity) {
     std::lock_guard lock(mutex_);
+    const std::optional<ActivityEntry> stored = activity.entry(asked.id);
+    if (!stored) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
+    const ActivityEntry& entry = *stored;
     const auto* trashed = std::get_if<ActivityEntry::Kind::Trashed>(&entry.kind.value);
     if (!trashed || !entry.undoable) return ReversalResult::notPossible(std::string(cantBeUndoneMessage));
     const std::string& trashedPath = trashed->trashURL.path();

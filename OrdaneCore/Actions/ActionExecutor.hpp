@@ -65,9 +65,10 @@ public:
                        const Progress& progress = {});
 
     // Moves a moved item back where it was, then takes away the folders its plan made for it that
-    // this leaves empty.
+    // this leaves empty. Only the entry's id counts: it is read again from the store under the
+    // lock, so a step asked for twice (a double click) is taken back once.
     ReversalResult undo(const ActivityEntry& entry, ActivityStore& activity);
-    // Moves a trashed item out of the Trash back to its former place.
+    // Moves a trashed item out of the Trash back to its former place; reads the entry as undo does.
     ReversalResult restoreFromTrash(const ActivityEntry& entry, ActivityStore& activity);
 
     // The text shown for a failure: a MoveError's sentence, otherwise the error's description.

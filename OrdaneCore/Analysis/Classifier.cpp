@@ -117,7 +117,7 @@ std::optional<Finding> Classifier::classifyRecord(const FileRecord& record, cons
 
     bool looseInDownloads = folders_.isInsideDownloads(record.url) && !record.isDirectory;
     std::string extension = record.url.pathExtension();
-    if (looseInDownloads && (extension == "dmg" || extension == "pkg" || extension == "mpkg") && age >= installerAge) {
+    if (looseInDownloads && isClearableInstallerExtension(extension) && age >= installerAge) {
         Finding finding = makeFinding(record, FindingCategory::downloadsCleanup, Recommendation::probablySafeToRemove,
                                       "This is an installer. Once the app is installed, you don't need it anymore.");
         finding.detail = platform::text::upperCased(extension) + " installer in Downloads, last changed " +
@@ -191,7 +191,9 @@ std::string_view Classifier::indefiniteArticle(std::string_view noun) {
 bool Classifier::isScreenshot(const FileRecord& record) {
     if (record.isDirectory) return false;
     std::string name = record.url.lastPathComponent();
-    for (std::string_view prefix : {"Screenshot", "Screen Shot", "CleanShot", "Screen Recording"}) {
+    // GNOME names its screen recordings "Screencast from …", KDE "Screencast_…".
+    for (std::string_view prefix :
+         {"Screenshot", "Screen Shot", "CleanShot", "Screen Recording", "Screencast from", "Screencast_"}) {
         if (name.rfind(prefix, 0) == 0) return true;
     }
     return false;

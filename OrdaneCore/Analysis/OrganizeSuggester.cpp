@@ -5,18 +5,17 @@ namespace ordane {
 std::optional<OrganizeSuggester::Suggestion> OrganizeSuggester::suggestion(const FileRecord& record) const {
     if (record.isDirectory || !folders.isInsideDownloads(record.url)) return std::nullopt;
     const URL* folder = nullptr;
-    const char* name = nullptr;
     switch (typeBucketForExtension(record.url.pathExtension())) {
-        case TypeBucket::documents: folder = &folders.documents; name = "Documents"; break;
-        case TypeBucket::photos: folder = &folders.pictures; name = "Pictures"; break;
-        case TypeBucket::videos: folder = &folders.movies; name = "Movies"; break;
-        case TypeBucket::audio: folder = &folders.music; name = "Music"; break;
+        case TypeBucket::documents: folder = &folders.documents; break;
+        case TypeBucket::photos: folder = &folders.pictures; break;
+        case TypeBucket::videos: folder = &folders.movies; break;
+        case TypeBucket::audio: folder = &folders.music; break;
         default: return std::nullopt;
     }
     // Subfolders of Downloads are not reproduced: everything lands in the one folder.
     URL destination = folder->appendingPathComponent("From Downloads", true)
                           .appendingPathComponent(record.url.lastPathComponent());
-    return Suggestion{destination, std::string(name) + " → From Downloads"};
+    return Suggestion{destination, UserFolders::displayName(*folder) + " → From Downloads"};
 }
 
 }  // namespace ordane

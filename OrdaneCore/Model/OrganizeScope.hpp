@@ -6,7 +6,7 @@
 namespace ordane {
 
 // Which files a filing proposal may touch: files lying directly in Desktop, Documents, Pictures,
-// Movies or Music, and files in Downloads (at any depth unless the flag is turned off).
+// Videos or Music, and files in Downloads (at any depth unless the flag is turned off).
 struct OrganizeScope {
     UserFolders folders;
     bool includeDownloadsSubfolders = true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane {
@@ -25,6 +26,18 @@ std::optional<CloudProvider> providerOfStorageName(std::string_view name) {
     return std::nullopt;
 }
 
+// The folders sync clients make in the home by default.
+constexpr std::array<std::pair<std::string_view, CloudProvider>, 2> homeSyncFolders{{
+    {"Dropbox", CloudProvider::dropbox},
+    {"OneDrive", CloudProvider::oneDrive},
+}};
+
+// FUSE file systems (the part of the type after "fuse.") whose files live on another machine.
+constexpr std::string_view networkFuseTypes[] = {
+    "rclone", "sshfs",     "gvfsd-fuse", "s3fs",     "gcsfuse",  "goofys",   "curlftpfs",
+    "davfs",  "onedriver", "smbnetfs",   "blobfuse", "blobfuse2", "google-drive-ocamlfuse",
+};
+
 void addOnce(std::vector<CloudProvider>& providers, CloudProvider provider) {
     if (std::find(providers.begin(), providers.end(), provider) == providers.end()) providers.push_back(provider);
 }
@@ -36,7 +49,78 @@ CloudStatus::CloudStatus(const URL& home) {
     if (homePath == "/") homePath.clear();
     mobileDocumentsPrefix_ = homePath + "/Library/Mobile Documents/";
     cloudStoragePrefix_ = homePath + "/Library/CloudStorage/";
-    dropboxPrefix_ = homePath + "/Dropbox/";
+    for (auto [name, provider] : homeSyncFolders) {
+        syncFolders_.push_back({homePath + "/" + std::string(name) + "/", provider});
+    }
+}
+
+CloudStatus::CloudStatus(const URL& home, platform::FileSystem& fileSystem, const std::string& mountTableSource)
+    : CloudStatus(home) {
+    const std::string homePath = home.standardized().path();
+    for (auto [name, provider] : homeSyncFolders) {
+        try {
+            addSyncFolder(fileSystem.canonicalPath(path::appending(homePath, name)), provider);
+        } catch (const platform::FileSystemError&) {
+            // Not there: nothing to resolve.
+        }
+    }
+    try {
+        networkDevices_ = networkDevices(platform::MountTable::read(fileSystem, mountTableSource));
+    } catch (const platform::FileSystemError&) {
+    }
+}
+
+std::optional<CloudProvider> CloudStatus::markedProvider(const std::vector<std::string>& hiddenNames) {
+    for (const std::string& name : hiddenNames) {
+        if (name == ".dropbox") return CloudProvider::dropbox;
+        bool syncJournal = (name.starts_with(".sync_") || name.starts_with("._sync_")) && name.ends_with(".db");
+        if (syncJournal || name == ".stfolder") return CloudProvider::other;
+    }
+    return std::nullopt;
+}
+
+void CloudStatus::addSyncFolder(const std::string& folder, CloudProvider provider) {
+    std::string prefix = folder == "/" ? folder : folder + "/";
+    for (const SyncFolder& known : syncFolders_) {
+        if (known.prefix == prefix) return;
+    }
+    syncFolders_.push_back({std::move(prefix), provider});
+}
+
+void CloudStatus::addSyncFolderHolding(const std::string& canonicalPath, platform::FileSystem& fileSystem) {
+    for (std::string folder = canonicalPath;; folder = path::parent(folder)) {
+        std::vector<std::string> hidden;
+        try {
+            for (std::string& name : fileSystem.listDirectory(folder)) {
+                if (name.starts_with('.')) hidden.push_back(std::move(name));
+            }
+        } catch (const platform::FileSystemError&) {
+        }
+        if (auto provider = markedProvider(hidden)) {
+            addSyncFolder(folder, *provider);
+            return;
+        }
+        if (folder == "/" || folder.empty()) return;
+    }
+}
+
+std::unordered_set<uint64_t> CloudStatus::networkDevices(const platform::MountTable& table) {
+    std::unordered_set<uint64_t> devices;
+    for (const auto& mount : table.mounts()) {
+        std::string_view type = mount.fileSystemType;
+        if (!type.starts_with("fuse.")) continue;
+        type.remove_prefix(5);
+        if (std::find(std::begin(networkFuseTypes), std::end(networkFuseTypes), type) != std::end(networkFuseTypes)) {
+            devices.insert(mount.device);
+        }
+    }
+    return devices;
+}
+
+bool CloudStatus::isElsewhere(std::string_view name, uint64_t device) const {
+    if (!networkDevices_.empty() && networkDevices_.contains(device)) return true;
+    std::string extension = path::extension(name);
+    return extension == "nextcloud" || extension == "owncloud";
 }
 
 std::vector<CloudProvider> CloudStatus::cloudRoots(const URL& home, platform::FileSystem& fileSystem) {
@@ -52,7 +136,9 @@ std::vector<CloudProvider> CloudStatus::cloudRoots(const URL& home, platform::Fi
     } catch (const platform::FileSystemError&) {
         // No CloudStorage folder, or one we can't read: no providers from it.
     }
-    if (fileSystem.existsFollowingLinks(path::appending(homePath, "Dropbox"))) addOnce(providers, CloudProvider::dropbox);
+    for (auto [name, provider] : homeSyncFolders) {
+        if (fileSystem.existsFollowingLinks(path::appending(homePath, name))) addOnce(providers, provider);
+    }
     return providers;
 }
 
@@ -71,8 +157,12 @@ std::optional<CloudProvider> CloudStatus::providerOfStandardizedPath(const std::
         std::string_view name = rest.substr(0, rest.find('/'));
         return providerOfStorageName(name).value_or(CloudProvider::other);
     }
-    if (path.starts_with(dropboxPrefix_)) return CloudProvider::dropbox;
-    return std::nullopt;
+    // The innermost sync folder holding the path.
+    const SyncFolder* found = nullptr;
+    for (const SyncFolder& folder : syncFolders_) {
+        if (path.starts_with(folder.prefix) && (!found || folder.prefix.size() > found->prefix.size())) found = &folder;
+    }
+    return found ? std::optional(found->provider) : std::nullopt;
 }
 
 CloudState CloudStatus::state(bool isUbiquitous, std::optional<platform::DownloadingStatus> downloadingStatus,

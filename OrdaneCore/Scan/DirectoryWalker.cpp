@@ -37,7 +37,7 @@ DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<plat
       fileSystem_(std::move(fileSystem)),
       clock_(std::move(clock)),
       readers_(readers),
-      cloudStatus_(home_),
+      cloudStatus_(home_, *fileSystem_),
       lastProgressAt_(clock_()) {}
 
 void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken) {
@@ -57,6 +57,7 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     if (rules_.isDenied(root) || rules_.isAppManagedBundle(root)) return;
     std::string rootPath = root.standardized().path();
     if (rules_.isProjectRoot(root, *fileSystem_)) addProjectRoot(rootPath);
+    noteSyncFolderHolding(rootPath);
     // Names are never "." or "..", so below a standardized root every item path is standardized.
     rootIsStandardized_ = rootPath == path::withoutTrailingSlash(root.path());
 
@@ -91,6 +92,9 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     // A plain folder is tested for project markers from its own listing, read before any of its
     // items comes, instead of looking its markers up one by one.
     enumerator->setFolderReadHandler([this](const std::string& path, const platform::DirectoryListing& listing) {
+        if (auto provider = CloudStatus::markedProvider(listing.hiddenNames)) {
+            cloudStatus_.addSyncFolder(platform::path::standardized(path), *provider);
+        }
         if (path != pendingProjectFolder_) return;
         pendingProjectFolder_.clear();
         if (rules_.isProjectRoot(URL::fileURL(path, true), listing, *fileSystem_)) {
@@ -251,6 +255,11 @@ FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t a
     result.modified = Date::fromUnix(item.status()->modified);
     result.isDirectory = isFolderLike;
     auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
+    if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
+        result.cloud = CloudState::cloudOnly;
+        result.cloudProvider = provider.value_or(CloudProvider::other);
+        return result;
+    }
     bool isOtherProvider = provider && *provider != CloudProvider::iCloudDrive;
     result.cloud = CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
                                       isOtherProvider);
@@ -295,6 +304,20 @@ void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
     projectRootPaths_.push_back(standardizedPath == "/" ? standardizedPath : standardizedPath + "/");
     projectRootIndex_[projectRootPaths_.back()] = projectRootPaths_.size() - 1;
     hasCachedProjectRoot_ = false;
+}
+
+void DirectoryWalker::noteSyncFolderHolding(const std::string& rootPath) {
+    // Whether a root syncs is decided where its links lead: ~/Documents may be a link into ~/Dropbox.
+    std::string canonical = rootPath;
+    try {
+        canonical = fileSystem_->canonicalPath(rootPath);
+    } catch (const FileSystemError&) {
+    }
+    cloudStatus_.addSyncFolderHolding(canonical, *fileSystem_);
+    if (canonical == rootPath) return;
+    if (auto provider = cloudStatus_.providerOfStandardizedPath(canonical + "/")) {
+        cloudStatus_.addSyncFolder(rootPath, *provider);
+    }
 }
 
 void DirectoryWalker::emitProgressIfDue(const Emit& emit) {

@@ -63,6 +63,7 @@ private:
     void record(FileRecord record, const Emit& emit);
     std::optional<URL> enclosingProjectRoot(const std::string& standardizedPath);
     void addProjectRoot(const std::string& standardizedPath);
+    void noteSyncFolderHolding(const std::string& rootPath);
     void emitProgressIfDue(const Emit& emit);
     void addIssue(ScanIssue::Kind kind, const std::string& path, std::string message);
 

@@ -19,7 +19,9 @@ ScanRules ScanRules::standard(const URL& home) {
                                         "migratedphotolibrary", "vmwarevm", "pvm", "utm", "vbox", "band",
                                         "logicx", "fcpbundle", "imovielibrary"};
     rules.projectMarkerNames = {".git",   "package.json",  "pyproject.toml", "requirements.txt", "Cargo.toml",
-                                "go.mod", "Package.swift", "Gemfile",        "composer.json"};
+                                "go.mod", "Package.swift", "Gemfile",        "composer.json",
+                                // Unpacked C and C++ source trees.
+                                "CMakeLists.txt", "meson.build", "configure.ac", "Makefile"};
     rules.projectMarkerExtensions = {"xcodeproj", "xcworkspace"};
     rules.recreatableDirNames = {"node_modules", ".venv",  "venv", "dist",        "build", ".build", "target",
                                  "DerivedData",  "Pods",   ".next", "__pycache__", ".tox",  ".gradle"};

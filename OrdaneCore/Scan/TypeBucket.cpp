@@ -17,20 +17,29 @@ const std::unordered_map<std::string, TypeBucket>& extensionTable() {
         };
         add(TypeBucket::documents,
             {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "txt", "rtf", "pages", "numbers", "key", "csv", "md",
-             "epub"});
+             "epub", "odt", "ods", "odp", "odg"});
         add(TypeBucket::photos, {"jpg", "jpeg", "png", "heic", "heif", "gif", "tiff", "tif", "bmp", "webp", "raw", "cr2",
                                  "nef", "svg", "psd"});
         add(TypeBucket::videos, {"mp4", "mov", "m4v", "avi", "mkv", "webm", "mpg", "mpeg", "wmv"});
         add(TypeBucket::audio, {"mp3", "m4a", "aac", "wav", "aiff", "flac", "ogg", "m4b"});
         add(TypeBucket::archives, {"zip", "tar", "gz", "tgz", "bz2", "xz", "7z", "rar"});
-        add(TypeBucket::installers, {"dmg", "pkg", "mpkg", "iso"});
-        add(TypeBucket::apps, {"app"});
+        add(TypeBucket::installers, {"dmg", "pkg", "mpkg", "iso", "deb", "rpm", "flatpakref", "snap", "run"});
+        // An AppImage is the program itself, not something that installs one.
+        add(TypeBucket::apps, {"app", "appimage"});
         return result;
     }();
     return *table;
 }
 
 }  // namespace
+
+bool isClearableInstallerExtension(std::string_view extension) {
+    // Disk images (iso) are installers too, but often kept on purpose.
+    for (std::string_view installer : {"dmg", "pkg", "mpkg", "deb", "rpm", "flatpakref", "snap", "run"}) {
+        if (extension == installer) return true;
+    }
+    return false;
+}
 
 TypeBucket typeBucketForExtension(std::string_view extension) {
     // The extension rule lower-cases; a bare extension is read as the name "x.<extension>".

@@ -26,6 +26,8 @@ struct EnumCases<TypeBucket> {
 
 // The bucket of an extension (any letter case); `other` when the table has none.
 TypeBucket typeBucketForExtension(std::string_view extension);
+// Whether a lower-case extension is an installer package that is done with once used (.dmg, .deb …).
+bool isClearableInstallerExtension(std::string_view extension);
 std::string_view displayName(TypeBucket bucket);
 
 }  // namespace ordane

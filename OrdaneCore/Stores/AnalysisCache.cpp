@@ -16,11 +16,14 @@ AnalysisCache::AnalysisCache(URL fileURL, std::shared_ptr<platform::FileSystem> 
 void AnalysisCache::loadIfNeeded() {
     if (loaded_) return;
     loaded_ = true;
-    auto stored = file_.load([](std::string_view text) {
+    // The text is given back as its entries are decoded, so that a load holds little more than
+    // the entries.
+    auto stored = file_.load([](std::string_view text, const StoreFile::Release& release) {
         std::unordered_map<std::string, Entry> result;
-        StoreFile::readEntries(text, fileVersion, "entries", Entry::read, [&result](std::string path, Entry entry) {
-            result.insert_or_assign(std::move(path), std::move(entry));
-        });
+        StoreFile::readEntries(
+            text, fileVersion, "entries", Entry::read,
+            [&result](std::string path, Entry entry) { result.insert_or_assign(std::move(path), std::move(entry)); },
+            release);
         return result;
     });
     if (stored) entries_ = std::move(*stored);

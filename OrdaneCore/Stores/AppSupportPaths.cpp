@@ -1,17 +1,29 @@
 #include "OrdaneCore/Stores/AppSupportPaths.hpp"
 
+#include "OrdanePlatform/Path/Path.hpp"
+
 namespace ordane {
 
-AppSupportPaths::AppSupportPaths(const URL& home)
-    : base(home.appendingPathComponent("Library/Application Support/Ordane", true)) {}
+namespace {
+URL ordaneFolder(const std::string& baseDirectory) {
+    return URL::fileURL(platform::path::appending(baseDirectory, "Ordane"), true);
+}
+}  // namespace
+
+AppSupportPaths::AppSupportPaths(const platform::XdgDirectories& directories)
+    : base(ordaneFolder(directories.dataHome)),
+      configFolder(ordaneFolder(directories.configHome)),
+      cacheFolder(ordaneFolder(directories.cacheHome)) {}
+
+AppSupportPaths::AppSupportPaths(const URL& home) : AppSupportPaths(platform::XdgDirectories::under(home.path())) {}
 
 URL AppSupportPaths::activityFile() const { return base.appendingPathComponent("activity.json"); }
 
-URL AppSupportPaths::settingsFile() const { return base.appendingPathComponent("settings.json"); }
+URL AppSupportPaths::settingsFile() const { return configFolder.appendingPathComponent("settings.json"); }
 
 URL AppSupportPaths::journalDirectory() const { return base.appendingPathComponent("journal", true); }
 
-URL AppSupportPaths::analysisCacheFile() const { return base.appendingPathComponent("analysis-cache.json"); }
+URL AppSupportPaths::analysisCacheFile() const { return cacheFolder.appendingPathComponent("analysis-cache.json"); }
 
 URL AppSupportPaths::folderCentroidsFile() const { return base.appendingPathComponent("folder-centroids.json"); }
 

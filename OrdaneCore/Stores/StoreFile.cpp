@@ -45,6 +45,24 @@ bool StoreFile::writePieces(const platform::FileSystem::Pieces& produce) {
     return writeWith([&](const std::string& path) { fileSystem_->writePiecesAtomically(path, produce); });
 }
 
+bool StoreFile::append(std::string_view bytes) {
+    return writeWith([&](const std::string& path) { fileSystem_->appendDurably(path, bytes); });
+}
+
+bool StoreFile::remove() {
+    if (setAsidePending_) {
+        if (!moveUnusableAside()) return false;
+        setAsidePending_ = false;
+        return true;
+    }
+    try {
+        fileSystem_->removeItem(fileURL_.path());
+    } catch (const FileSystemError& error) {
+        return error.errorNumber() == ENOENT;
+    }
+    return true;
+}
+
 bool StoreFile::writeWith(const std::function<void(const std::string&)>& writeAtomically) {
     const std::string& path = fileURL_.path();
     try {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -37,18 +38,31 @@ public:
 
     const URL& fileURL() const { return fileURL_; }
 
+    // Tells a text's reader that the bytes before an offset will not be looked at again.
+    using Release = std::function<void(size_t offset)>;
+
     // The decoded file, or nullopt when it is missing or can't be used. `decode` gets the whole
-    // text and throws (DecodingError or any other exception) when the text is unusable.
+    // text (and a Release, when it takes one, to give back memory as it reads) and throws
+    // (DecodingError or any other exception) when the text is unusable.
     template <class Decode>
-    auto load(Decode&& decode) -> std::optional<decltype(decode(std::string_view{}))> {
+    auto load(Decode&& decode) {
+        constexpr bool releases = std::is_invocable_v<Decode, std::string_view, const Release&>;
+        using Value = typename std::conditional_t<releases, std::invoke_result<Decode, std::string_view, const Release&>,
+                                                  std::invoke_result<Decode, std::string_view>>::type;
+        std::optional<Value> result;
         std::optional<platform::FileBytes> text = read();
-        if (!text) return std::nullopt;
+        if (!text) return result;
         try {
-            return decode(text->view());
+            if constexpr (releases) {
+                const Release release = [&text](size_t offset) { text->release(offset); };
+                result.emplace(decode(text->view(), release));
+            } else {
+                result.emplace(decode(text->view()));
+            }
         } catch (const std::exception&) {
             noteUnusable();
-            return std::nullopt;
         }
+        return result;
     }
 
     // Creates the parent folder (failure ignored), moves an unusable file aside first when the
@@ -56,6 +70,14 @@ public:
     bool write(const std::string& contents);
     // The same, with the contents handed over in pieces (an exception from `produce` writes nothing).
     bool writePieces(const platform::FileSystem::Pieces& produce);
+    // Adds the bytes at the end of the file, durably (creating folder and file when missing),
+    // after moving an unusable file aside when the policy asks for it. Returns whether they were added.
+    bool append(std::string_view bytes);
+    // Removes the file, or moves it aside when it was found unusable under `setAside`. Returns
+    // whether nothing is left at its name.
+    bool remove();
+    // The file was read, but what it holds can't all be used.
+    void markUnusable() { noteUnusable(); }
 
     // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}`. Throws DecodingError when
     // the text is malformed, the version is not exactly `version` or the member is missing.
@@ -63,16 +85,16 @@ public:
     // reads the values found so far strictly, for large files on several threads, so it must not
     // touch shared state; `add(std::string key, T value)` gets the results on the calling thread,
     // in file order. Entries may be added before a fault further on is found: on a throw, drop
-    // what was added.
+    // what was added. `release`, when given, learns how far the text has been read for good.
     template <class Decode, class Add>
     static void readEntries(std::string_view text, int64_t version, std::string_view member, Decode&& decode,
-                            Add&& add) {
+                            Add&& add, const Release& release = nullptr) {
         using Value = decltype(decode(std::declval<JsonReader&>()));
         struct Batch {
             Spans spans;
             std::vector<Value> values;
         };
-        forEachSpanBatch(text, version, member, [&decode, &add](Spans& spans, const Submit& submit) {
+        forEachSpanBatch(text, version, member, [&](Spans& spans, const Submit& submit) {
             auto batch = std::make_shared<Batch>();
             batch->spans = std::move(spans);
             submit(
@@ -84,9 +106,14 @@ public:
                         reader.finish();
                     }
                 },
-                [batch, &add] {
+                [batch, &add, &release, text] {
                     for (size_t k = 0; k < batch->values.size(); ++k) {
                         add(std::move(batch->spans[k].first), std::move(batch->values[k]));
+                    }
+                    // Batches finish in file order: every value before this one's end is decoded.
+                    if (release && !batch->spans.empty()) {
+                        const std::string_view last = batch->spans.back().second;
+                        release(static_cast<size_t>(last.data() + last.size() - text.data()));
                     }
                 });
         });

@@ -36,6 +36,17 @@ void FileSystem::writePiecesAtomically(const std::string& path, const Pieces& pr
     writeFileAtomically(path, contents);
 }
 
+void FileSystem::appendDurably(const std::string& path, std::string_view bytes) {
+    std::string contents;
+    try {
+        contents = readFile(path);
+    } catch (const FileSystemError& error) {
+        if (error.errorNumber() != ENOENT) throw;
+    }
+    contents.append(bytes);
+    writeFileAtomically(path, contents);
+}
+
 void FileSystem::createDirectories(const std::string& path) {
     std::string standardized = path::standardized(path);
     if (standardized.empty() || standardized == "/" || standardized == ".") return;

@@ -107,6 +107,11 @@ public:
     // the old file in place. The base gathers the pieces and calls writeFileAtomically.
     using Pieces = std::function<void(const std::function<void(std::string_view)>& write)>;
     virtual void writePiecesAtomically(const std::string& path, const Pieces& produce);
+    // Adds the bytes at the end of the file, creating it (0644) when missing, and returns once
+    // they are on disk; a file it creates is flushed into its folder too. A crash during the call
+    // may leave part of the bytes at the end. The base rewrites the whole file atomically, so
+    // stand-ins see only the calls they already know.
+    virtual void appendDurably(const std::string& path, std::string_view bytes);
 
     // Creates the folder and its missing parents; fine when it exists as a folder. Each folder it
     // makes is flushed into its parent, so that what is later saved in it survives a power

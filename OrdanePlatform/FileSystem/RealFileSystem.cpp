@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -12,10 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <mutex>
 #include <random>
-#include <thread>
 #include <vector>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -251,21 +249,6 @@ int openRegularFile(const std::string& path, struct stat& st) {
     return fd;
 }
 
-// Fills `buffer` from `offset` of the file; false when the file ends first.
-bool readAt(int fd, char* buffer, size_t count, off_t offset, const std::string& path) {
-    while (count > 0) {
-        ssize_t n = ::pread(fd, buffer, count, offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("read", path);
-        }
-        if (n == 0) return false;
-        buffer += n;
-        count -= static_cast<size_t>(n);
-        offset += n;
-    }
-    return true;
-}
 }  // namespace
 
 std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& path) {
@@ -276,45 +259,18 @@ std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& 
 }
 
 FileBytes RealFileSystem::readLargeFile(const std::string& path) {
-    constexpr size_t slice = size_t{8} << 20;
+    constexpr size_t mapFrom = size_t{16} << 20;
     struct stat st {};
     Descriptor file(openRegularFile(path, st));
     const auto size = static_cast<size_t>(std::max<off_t>(st.st_size, 0));
-    if (size < 2 * slice) return FileBytes(readFile(path));
-    // Fresh memory costs a fault per page and copying costs time: both are spread over a few
-    // threads, each filling its own slices. (Asking for large pages costs more than it saves
-    // when memory must be compacted for them.)
-    std::unique_ptr<char[]> buffer(new char[size]);
-    const size_t slices = (size + slice - 1) / slice;
-    std::atomic<size_t> next{0};
-    std::atomic<bool> shorter{false};
-    std::exception_ptr error;
-    std::mutex errorMutex;
-    auto reader = [&] {
-        for (size_t k = next++; k < slices && !shorter; k = next++) {
-            const size_t offset = k * slice;
-            try {
-                if (!readAt(file.get(), buffer.get() + offset, std::min(slice, size - offset), static_cast<off_t>(offset), path)) {
-                    shorter = true;
-                }
-            } catch (...) {
-                std::lock_guard lock(errorMutex);
-                if (!error) error = std::current_exception();
-                shorter = true;
-            }
-        }
-    };
-    {
-        std::vector<std::jthread> readers;
-        const size_t width = std::clamp<size_t>(std::thread::hardware_concurrency() / 2, 1, 4);
-        for (size_t k = 1; k < width; ++k) readers.emplace_back(reader);
-        reader();
-    }
-    if (error) std::rethrow_exception(error);
-    char probe;
-    // Changed while it was read: read it again the plain way, as it stands now.
-    if (shorter || readAt(file.get(), &probe, 1, static_cast<off_t>(size), path)) return FileBytes(readFile(path));
-    return FileBytes(std::move(buffer), size);
+    if (size < mapFrom) return FileBytes(readFile(path));
+    // Mapped, a large file costs no copy, and what was read can be given back as the reader goes
+    // on (a store's entries are decoded beside its text). The stores replace their files by
+    // renaming a new one over them, so the mapped file itself is never cut short.
+    void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
+    if (address == MAP_FAILED) fail("map", path);
+    ::madvise(address, size, MADV_SEQUENTIAL);
+    return FileBytes::mapped(static_cast<const char*>(address), size);
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::createNewFile(const std::string& path, uint32_t mode) {
@@ -358,6 +314,28 @@ void RealFileSystem::writePiecesAtomically(const std::string& path, const Pieces
     }
     std::string folder = path::parent(path);
     syncFolderIfPossible(folder.empty() ? "." : folder);
+}
+
+void RealFileSystem::appendDurably(const std::string& path, std::string_view bytes) {
+    bool created = true;
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0 && errno == EEXIST) {
+        created = false;
+        // O_NONBLOCK so that a FIFO put in its place cannot hang the open.
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd < 0) fail("open", path);
+    FdWritableFile file(fd, path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) fail("stat", path);
+    if (!S_ISREG(st.st_mode)) fail("open", path, EINVAL);
+    file.write(bytes.data(), bytes.size());
+    if (::fdatasync(fd) != 0) fail("fsync", path);
+    file.close();
+    if (created) {
+        std::string folder = path::parent(path);
+        syncFolderIfPossible(folder.empty() ? "." : folder);
+    }
 }
 
 void RealFileSystem::createDirectory(const std::string& path, uint32_t mode) {

@@ -17,6 +17,7 @@ public:
     FileBytes readLargeFile(const std::string& path) override;
     void writeFileAtomically(const std::string& path, const std::string& contents) override;
     void writePiecesAtomically(const std::string& path, const Pieces& produce) override;
+    void appendDurably(const std::string& path, std::string_view bytes) override;
     void createDirectory(const std::string& path, uint32_t mode) override;
     void moveNoReplace(const std::string& from, const std::string& to) override;
     void removeItem(const std::string& path) override;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "OrdanePlatform/Images/Leptonica.hpp"
+#include "OrdanePlatform/Text/Text.hpp"
 
 namespace ordane::platform {
 
@@ -107,6 +108,149 @@ std::string trimmedLine(const char* text) {
     return line.substr(start);
 }
 
+// A recognised word, its box in pixels of the picture the engine read.
+struct Word {
+    std::string text;
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    double confidence = 0;
+};
+struct Row {
+    std::vector<Word> words;
+    double xHeight = 0;  // a small letter's height, in pixels
+};
+
+// The words of each text line the engine found, in reading order, with the line's x-height.
+std::vector<Row> recognizedRows(tesseract::ResultIterator& iterator) {
+    constexpr auto wordLevel = tesseract::RIL_WORD;
+    std::vector<Row> rows;
+    bool rowStarts = true;
+    do {
+        if (iterator.IsAtBeginningOf(tesseract::RIL_TEXTLINE)) rowStarts = true;
+        if (iterator.Empty(wordLevel)) continue;
+        std::unique_ptr<char[]> text(iterator.GetUTF8Text(wordLevel));
+        Word word;
+        word.text = trimmedLine(text.get());
+        if (word.text.empty() || !iterator.BoundingBox(wordLevel, &word.left, &word.top, &word.right, &word.bottom)) {
+            continue;
+        }
+        word.confidence = std::clamp(iterator.Confidence(wordLevel) / 100.0, 0.0, 1.0);
+        if (rowStarts) {
+            float height = 0, descenders = 0, ascenders = 0;
+            iterator.RowAttributes(&height, &descenders, &ascenders);
+            rows.push_back(Row{{}, height - ascenders + descenders});
+        }
+        rowStarts = false;
+        rows.back().words.push_back(std::move(word));
+    } while (iterator.Next(wordLevel));
+    return rows;
+}
+
+bool hasLetterOrDigit(const Word& word) {
+    const std::u32string characters = text::codePoints(word.text);
+    return std::any_of(characters.begin(), characters.end(), text::isAlphanumeric);
+}
+
+// The engine joins words across wide gaps on one baseline: the items of a menu bar or toolbar,
+// the columns of a table. Words further apart than two x-heights (about one em; a space between
+// words is about a third of that) are separate lines. Marks read in such a gap (an "_" or "|"
+// from a separator or an icon) neither bridge it nor stay at the ends of the pieces.
+std::vector<Row> splitAtWideGaps(const Row& row) {
+    std::vector<Row> pieces;
+    const Word* previous = nullptr;
+    std::vector<Word> marks;  // symbols since the previous word
+    for (const Word& word : row.words) {
+        if (!hasLetterOrDigit(word)) {
+            if (previous) marks.push_back(word);
+            continue;
+        }
+        const bool wideGap = previous && row.xHeight > 0 && word.left - previous->right > 2 * row.xHeight;
+        if (!previous || wideGap) {
+            pieces.push_back(Row{{}, row.xHeight});
+        } else {
+            pieces.back().words.insert(pieces.back().words.end(), marks.begin(), marks.end());
+        }
+        marks.clear();
+        pieces.back().words.push_back(word);
+        previous = &word;
+    }
+    return pieces;
+}
+
+RecognizedLine lineOf(const std::vector<Word>& words, double width, double height) {
+    RecognizedLine line;
+    int left = words.front().left, top = words.front().top, right = words.front().right,
+        bottom = words.front().bottom;
+    double confidence = 0;
+    for (const Word& word : words) {
+        if (!line.text.empty()) line.text += ' ';
+        line.text += word.text;
+        left = std::min(left, word.left);
+        top = std::min(top, word.top);
+        right = std::max(right, word.right);
+        bottom = std::max(bottom, word.bottom);
+        confidence += word.confidence;
+    }
+    line.x = left / width;
+    line.y = top / height;
+    line.width = (right - left) / width;
+    line.height = (bottom - top) / height;
+    line.confidence = confidence / static_cast<double>(words.size());
+    return line;
+}
+
+struct WordShape {
+    int characters = 0;
+    int letters = 0;
+    int digits = 0;
+};
+
+WordShape shapeOf(std::string_view word) {
+    WordShape shape;
+    for (char32_t c : text::codePoints(word)) {
+        ++shape.characters;
+        if (text::isLetter(c)) {
+            ++shape.letters;
+        } else if (text::isNumber(c)) {
+            ++shape.digits;
+        }
+    }
+    return shape;
+}
+
+// Letters and digits make up most of a word: not a lone symbol, stray letter or run of marks.
+bool isWordShaped(const WordShape& shape) {
+    const int alphanumerics = shape.letters + shape.digits;
+    return alphanumerics >= 2 && alphanumerics * 2 >= shape.characters;
+}
+
+// A word that on its own shows its line is text. Photos of leaves, fur, sand or noise read as
+// short letter groups ("re", "oe", "rey") with confidences up to about 0.87, two-digit numbers up to
+// 0.92, and longer words below 0.7; real text on screens and pages reads at 0.9 and above.
+bool vouchesForLine(const Word& word) {
+    const WordShape shape = shapeOf(word.text);
+    if (!isWordShaped(shape)) return false;
+    const int alphanumerics = shape.letters + shape.digits;
+    if (shape.letters == 0 && alphanumerics < 3) return false;
+    return word.confidence >= (alphanumerics <= 3 ? 0.9 : 0.7);
+}
+
+// A line a person would call text: a word that vouches for it, or several word-shaped words read
+// with fair confidence together (a size such as "21 KB").
+bool looksLikeText(const std::vector<Word>& words) {
+    if (std::any_of(words.begin(), words.end(), vouchesForLine)) return true;
+    int shaped = 0;
+    double confidence = 0;
+    for (const Word& word : words) {
+        if (!isWordShaped(shapeOf(word.text))) continue;
+        ++shaped;
+        confidence += word.confidence;
+    }
+    return shaped >= 2 && confidence >= 0.8 * shaped;
+}
+
 }  // namespace
 
 std::optional<std::vector<RecognizedLine>> TextRecognizer::recognize(const RgbaImage& image, Layout layout,
@@ -141,27 +285,17 @@ std::optional<std::vector<RecognizedLine>> TextRecognizer::recognize(const RgbaI
     const int failed = engine->Recognize(&monitor);
     if (failed != 0 || deadline.reached()) return std::nullopt;
 
-    const double width = pixGetWidth(picture.get());
-    const double height = pixGetHeight(picture.get());
     std::vector<RecognizedLine> lines;
     std::unique_ptr<tesseract::ResultIterator> iterator(engine->GetIterator());
     if (!iterator) return lines;
-    constexpr auto level = tesseract::RIL_TEXTLINE;
-    do {
-        if (iterator->Empty(level)) continue;
-        std::unique_ptr<char[]> text(iterator->GetUTF8Text(level));
-        std::string string = trimmedLine(text.get());
-        int left = 0, top = 0, right = 0, bottom = 0;
-        if (string.empty() || !iterator->BoundingBox(level, &left, &top, &right, &bottom)) continue;
-        RecognizedLine line;
-        line.text = std::move(string);
-        line.x = left / width;
-        line.y = top / height;
-        line.width = (right - left) / width;
-        line.height = (bottom - top) / height;
-        line.confidence = std::clamp(iterator->Confidence(level) / 100.0, 0.0, 1.0);
-        lines.push_back(std::move(line));
-    } while (iterator->Next(level));
+    const double width = pixGetWidth(picture.get());
+    const double height = pixGetHeight(picture.get());
+    for (const Row& row : recognizedRows(*iterator)) {
+        // A page's rows stay whole: its columns (an item and its price) belong together.
+        for (const Row& piece : layout == Layout::sparseText ? splitAtWideGaps(row) : std::vector<Row>{row}) {
+            if (looksLikeText(piece.words)) lines.push_back(lineOf(piece.words, width, height));
+        }
+    }
     return lines;
 }
 

@@ -21,10 +21,13 @@ public:
         automatic,   // scanned pages: blocks, columns and paragraphs found by the engine
     };
 
-    // The lines found, in the engine's order; an empty list when there is no text. Nothing when
-    // the engine cannot be made, the picture is empty or the deadline is reached: recognition is
-    // asked to stop at its next step. Transparent pixels count as white; a picture under 1,000
-    // pixels high is read at twice its size.
+    // The lines found, in the engine's order; an empty list when there is no text. Only lines a
+    // person would call text are kept: the letter groups the engine reads into the grain of a
+    // photo are dropped. In sparse text, words of one line that stand far apart (menu items,
+    // table columns) are lines of their own. Nothing when the engine cannot be made, the picture
+    // is empty or the deadline is reached: recognition is asked to stop at its next step.
+    // Transparent pixels count as white; a picture under 1,000 pixels high is read at twice its
+    // size.
     static std::optional<std::vector<RecognizedLine>> recognize(const RgbaImage& image, Layout layout,
                                                                const Deadline& deadline);
 };

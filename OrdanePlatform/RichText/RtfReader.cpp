@@ -27,12 +27,18 @@ int hexValue(char c) {
     return -1;
 }
 
-// Destinations whose text is not part of the body.
+// Destinations whose text is not part of the body: tables, document information, pictures and
+// objects, headers and footers, footnotes and their separators, comments, index and contents
+// entries, old-style numbering definitions (the number itself is in \pntext), field instructions
+// (their shown result is in \fldrslt).
 bool isSkippedDestination(std::string_view word) {
-    static constexpr std::array<std::string_view, 24> words{
-        "fonttbl", "colortbl", "stylesheet", "info",    "pict",       "header",    "headerl",       "headerr",
-        "headerf", "footer",   "footerl",    "footerr", "footerf",    "listtable", "listoverridetable", "revtbl",
-        "rsidtbl", "xmlnstbl", "filetbl",    "object",  "themedata", "datastore", "latentstyles",  "fldinst"};
+    static constexpr std::array<std::string_view, 38> words{
+        "fonttbl",   "colortbl",          "stylesheet", "info",         "pict",     "nonshppict", "object",
+        "header",    "headerl",           "headerr",    "headerf",      "footer",   "footerl",    "footerr",
+        "footerf",   "listtable",         "revtbl",     "rsidtbl",      "xmlnstbl", "filetbl",    "themedata",
+        "datastore", "listoverridetable", "template",   "latentstyles", "fldinst",  "footnote",   "ftnsep",
+        "ftnsepc",   "ftncn",             "aftnsep",    "aftnsepc",     "aftncn",   "annotation", "xe",
+        "tc",        "tcn",               "pn"};
     for (std::string_view skipped : words) {
         if (word == skipped) return true;
     }
@@ -99,7 +105,7 @@ void RtfReader::byte(char c) {
             if (c == '\\') {
                 state_ = State::escape;
             } else if (c == '{') {
-                groups_.push_back(Group{group().skipped, group().fallbackLength});
+                groups_.push_back(group());
                 groupJustOpened_ = true;
                 fallbackLeft_ = 0;
             } else if (c == '}') {
@@ -157,7 +163,7 @@ void RtfReader::byte(char c) {
             }
             state_ = State::text;
             groupJustOpened_ = false;
-            if (countsAsFallback() || group().skipped) return;
+            if (countsAsFallback() || !group().shown()) return;
             codePageBytes_ += static_cast<char>(hex_ * 16 + value);
             return;
         }
@@ -175,7 +181,7 @@ bool RtfReader::countsAsFallback() {
 
 void RtfReader::plainByte(char c) {
     groupJustOpened_ = false;
-    if (countsAsFallback() || group().skipped) return;
+    if (countsAsFallback() || !group().shown()) return;
     const auto value = static_cast<unsigned char>(c);
     if (value >= 0x80) {
         codePageBytes_ += c;  // raw bytes some writers leave unescaped
@@ -206,9 +212,17 @@ void RtfReader::controlWord() {
     if (first && isSkippedDestination(word)) group().skipped = true;
     if (group().skipped) return;
 
-    if (word == "u" && parameter) {
+    // Hidden and deleted (tracked) text is character formatting: it lasts to its switch-off with a
+    // zero parameter, to \plain, or to the end of the group.
+    if (word == "v") {
+        group().hidden = parameter.value_or(1) != 0;
+    } else if (word == "deleted") {
+        group().deleted = parameter.value_or(1) != 0;
+    } else if (word == "plain") {
+        group().hidden = group().deleted = false;
+    } else if (word == "u" && parameter) {
         const int64_t unit = *parameter < 0 ? *parameter + 65536 : *parameter;
-        appendCodePoint(unit >= 0 && unit <= 0xFFFF ? static_cast<char32_t>(unit) : 0xFFFD);
+        if (group().shown()) appendCodePoint(unit >= 0 && unit <= 0xFFFF ? static_cast<char32_t>(unit) : 0xFFFD);
         fallbackLeft_ = group().fallbackLength;
     } else if (word == "uc" && parameter) {
         group().fallbackLength = static_cast<int>(std::clamp<int64_t>(*parameter, 0, 16));
@@ -217,7 +231,7 @@ void RtfReader::controlWord() {
     } else if (!codePageChosen_ && (word == "mac" || word == "pc" || word == "pca")) {
         setCodePage(word == "mac" ? 10000 : word == "pc" ? 437 : 850);
         codePageChosen_ = false;  // \ansicpg still wins
-    } else if (char32_t character = characterOf(word)) {
+    } else if (char32_t character = characterOf(word); character && group().shown()) {
         appendCodePoint(character);
     }
 }
@@ -228,7 +242,7 @@ void RtfReader::controlSymbol(char c) {
         return;
     }
     groupJustOpened_ = false;
-    if (countsAsFallback() || group().skipped) return;
+    if (countsAsFallback() || !group().shown()) return;
     switch (c) {
         case '\\':
         case '{':

@@ -14,7 +14,8 @@ namespace ordane::platform {
 // and symbols, \uN (its fallback characters skipped as \ucN says), \'hh bytes (read through the
 // document's code page, \ansicpgN, Windows-1252 by default) and \binN data. Destinations that
 // hold no body text (font, colour and style tables, document information, pictures, headers,
-// footers and every \* destination) are skipped. Paragraph and line ends become "\n", tabs "\t".
+// footers, footnotes, comments, field instructions and every \* destination) are skipped, and so
+// are hidden text (\v) and tracked deletions. Paragraph and line ends become "\n", tabs "\t".
 // Groups are kept on a list, not the call stack, so deep or unbalanced nesting is harmless.
 class RtfReader {
 public:
@@ -33,8 +34,11 @@ public:
 private:
     enum class State { start, text, escape, word, parameter, hexHigh, hexLow, binary };
     struct Group {
-        bool skipped = false;
+        bool skipped = false;  // a destination that is not body text
+        bool hidden = false;   // \v
+        bool deleted = false;  // \deleted: a tracked deletion
         int fallbackLength = 1;  // \ucN
+        bool shown() const { return !skipped && !hidden && !deleted; }
     };
 
     void byte(char c);

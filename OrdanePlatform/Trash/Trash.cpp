@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/System/XdgDirectories.hpp"
 #include "OrdanePlatform/Path/PercentEncoding.hpp"
 #include "OrdanePlatform/Trash/TrashInfo.hpp"
 
@@ -91,10 +92,8 @@ Trash::Trash(std::shared_ptr<FileSystem> fileSystem, std::string homeTrashDirect
       mountTableSource_(std::move(mountTableSource)) {}
 
 std::string Trash::homeTrashDirectory() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == '/') return path::appending(dataHome, "Trash");
     const char* home = std::getenv("HOME");
-    return path::appending(path::appending(home ? home : "/", ".local/share"), "Trash");
+    return path::appending(XdgDirectories::fromEnvironment(home ? home : "/").dataHome, "Trash");
 }
 
 Trash Trash::forCurrentUser(std::shared_ptr<FileSystem> fileSystem) {

@@ -332,13 +332,10 @@ bool OrganizePlanner::isNewFolder(const URL& destination) const {
 
 std::string OrganizePlanner::displayPath(const URL& destination) const {
     const std::string folder = standardizedPath(destination);
-    const std::pair<const char*, const URL*> labelled[] = {
-        {"Documents", &folders_.documents}, {"Pictures", &folders_.pictures}, {"Movies", &folders_.movies},
-        {"Music", &folders_.music},         {"Desktop", &folders_.desktop},   {"Downloads", &folders_.downloads},
-    };
-    for (const auto& [label, userFolder] : labelled) {
+    for (const URL* userFolder : {&folders_.documents, &folders_.pictures, &folders_.movies, &folders_.music,
+                                  &folders_.desktop, &folders_.downloads}) {
         if (!path::isInside(folder, userFolder->path())) continue;
-        std::string result = label;
+        std::string result = UserFolders::displayName(*userFolder);
         std::string_view rest = std::string_view(folder).substr(userFolder->path().size());
         size_t start = 0;
         while (start < rest.size()) {

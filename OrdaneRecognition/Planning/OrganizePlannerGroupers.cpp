@@ -172,15 +172,16 @@ std::vector<ProposedFolder> OrganizePlanner::mediaYearGroups(const std::vector<G
         if (bucket.files.size() < minimumMediaYearMembers) continue;
         const bool photos = bucket.type == TypeBucket::photos;
         const std::string year = std::to_string(bucket.year);
-        const URL folder = (photos ? folders_.pictures : folders_.movies).appendingPathComponent(year, true);
+        const URL& base = photos ? folders_.pictures : folders_.movies;
+        const URL folder = base.appendingPathComponent(year, true);
         const Group members = filesOutside(bucket.files, folder);
         if (members.size() < minimumMediaYearMembers) continue;
         const std::string count = std::to_string(members.size());
         const std::string rationale =
             photos ? "These " + count + " pictures are all from " + year +
-                         ". One folder per year keeps Pictures easy to scan."
+                         ". One folder per year keeps " + UserFolders::displayName(base) + " easy to scan."
                    : "These " + count + " videos are all from " + year +
-                         ". One folder per year keeps Movies easy to scan.";
+                         ". One folder per year keeps " + UserFolders::displayName(base) + " easy to scan.";
         result.push_back(makeProposedFolder(folder, members, ProposalSource::mediaDate, rationale,
                                             mediaDateConfidence, std::nullopt));
         claimAll(members, claimed);

@@ -7,6 +7,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +16,7 @@
 
 #include "OrdanePlatform/Text/Text.hpp"
 #include "Support/Command.hpp"
+#include "Support/SeededRandom.hpp"
 #include "Support/TempDir.hpp"
 
 namespace ordane::testing {
@@ -117,6 +119,67 @@ Surface drawScreenshot(const Screenshot& screenshot) {
     return surface;
 }
 
+double unitRandom(SeededRandom& random) { return static_cast<double>(random.below(1'000'000)) / 1'000'000; }
+
+void setRandomColour(cairo_t* cr, SeededRandom& random, double alpha = 1) {
+    cairo_set_source_rgba(cr, unitRandom(random), unitRandom(random), unitRandom(random), alpha);
+}
+
+void paintGradient(cairo_t* cr, SeededRandom& random, int width, int height) {
+    using Pattern = std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)>;
+    Pattern ramp(cairo_pattern_create_linear(unitRandom(random) * width, 0, unitRandom(random) * width, height),
+                 &cairo_pattern_destroy);
+    for (double stop : {0.0, 0.4, 0.7, 1.0}) {
+        cairo_pattern_add_color_stop_rgb(ramp.get(), stop, unitRandom(random), unitRandom(random), unitRandom(random));
+    }
+    cairo_set_source(cr, ramp.get());
+    cairo_paint(cr);
+}
+
+// Soft random blotches, many small ones over fewer big ones.
+void paintTexture(cairo_t* cr, SeededRandom& random, int width, int height) {
+    for (double radius = width / 8.0; radius >= 2; radius /= 2) {
+        const int count = static_cast<int>(std::min(4000.0, 0.5 * width * height / (radius * radius)));
+        for (int i = 0; i < count; ++i) {
+            setRandomColour(cr, random, 0.35);
+            cairo_arc(cr, unitRandom(random) * width, unitRandom(random) * height, radius * (0.5 + unitRandom(random)), 0,
+                      2 * M_PI);
+            cairo_fill(cr);
+        }
+    }
+}
+
+void paintShapes(cairo_t* cr, SeededRandom& random, int width, int height) {
+    for (int i = 0; i < 300; ++i) {
+        setRandomColour(cr, random, 0.4 + unitRandom(random) * 0.6);
+        const double x = unitRandom(random) * width;
+        const double y = unitRandom(random) * height;
+        const double size = 3 + unitRandom(random) * width / 6;
+        switch (random.below(3)) {
+            case 0: cairo_arc(cr, x, y, size / 2, 0, 2 * M_PI); cairo_fill(cr); break;
+            case 1: cairo_rectangle(cr, x, y, size, size * (0.2 + unitRandom(random))); cairo_fill(cr); break;
+            default:
+                cairo_set_line_width(cr, 1 + unitRandom(random) * 4);
+                cairo_move_to(cr, x, y);
+                cairo_line_to(cr, x + (unitRandom(random) - 0.5) * size, y + (unitRandom(random) - 0.5) * size);
+                cairo_stroke(cr);
+        }
+    }
+}
+
+void paintNoise(cairo_surface_t* surface, SeededRandom& random) {
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < cairo_image_surface_get_height(surface); ++row) {
+        auto* pixel = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(row) * stride);
+        for (int column = 0; column < cairo_image_surface_get_width(surface); ++column) {
+            pixel[column] = static_cast<uint32_t>(random.next()) | 0xFF000000u;
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
 std::string bigEndian32(uint32_t value) {
     std::string out;
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
@@ -194,8 +257,43 @@ NormalisedBox normalisedBox(const Screenshot& screenshot, const PlacedText& line
     return {line.x / screenshot.width, line.y / screenshot.height, line.size / screenshot.height};
 }
 
+std::vector<PlacedText> wordsInRow(const std::vector<std::string>& words, double x, double y, double size,
+                                   double gapInEms) {
+    auto surface = makeSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1));
+    auto cr = makeContext(surface.get());
+    setFont(cr.get(), size, false);
+    std::vector<PlacedText> row;
+    for (const std::string& word : words) {
+        row.push_back({word, x, y, size});
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr.get(), word.c_str(), &extents);
+        x += extents.x_advance + gapInEms * size;
+    }
+    return row;
+}
+
 void writeScreenshotPng(const std::string& path, const Screenshot& screenshot) {
     Surface surface = drawScreenshot(screenshot);
+    check(cairo_surface_write_to_png(surface.get(), path.c_str()), "writing " + path);
+}
+
+void writePhotoLikePng(const std::string& path, PhotoLike kind, uint64_t seed, int width, int height) {
+    auto surface = makeSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    auto cr = makeContext(surface.get());
+    SeededRandom random{seed | 1};
+    switch (kind) {
+        case PhotoLike::noise: paintNoise(surface.get(), random); break;
+        case PhotoLike::gradient: paintGradient(cr.get(), random, width, height); break;
+        case PhotoLike::texture:
+            paintGradient(cr.get(), random, width, height);
+            paintTexture(cr.get(), random, width, height);
+            break;
+        case PhotoLike::shapes:
+            paintGradient(cr.get(), random, width, height);
+            paintShapes(cr.get(), random, width, height);
+            break;
+    }
+    check(cairo_status(cr.get()), "drawing a picture");
     check(cairo_surface_write_to_png(surface.get(), path.c_str()), "writing " + path);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,10 +69,25 @@ struct NormalisedBox {
 };
 NormalisedBox normalisedBox(const Screenshot& screenshot, const PlacedText& line);
 
+// Words side by side on one row from (x, y), as a menu bar sets them: each starts `gapInEms` font
+// sizes after the end of the one before, measured in the font.
+std::vector<PlacedText> wordsInRow(const std::vector<std::string>& words, double x, double y, double size,
+                                   double gapInEms);
+
 void writeScreenshotPng(const std::string& path, const Screenshot& screenshot);
 void writeScreenshotJpeg(const std::string& path, const Screenshot& screenshot);
 // False (and no file) when libheif has no HEVC encoder here.
 bool writeScreenshotHeic(const std::string& path, const Screenshot& screenshot);
+
+// Pictures with no text that still give a recogniser edges to find, as photos do.
+enum class PhotoLike {
+    noise,     // every pixel a random colour
+    texture,   // random blotches at several scales, as foliage, gravel or fur
+    gradient,  // smooth sky-like colour ramps
+    shapes,    // many overlapping discs, boxes and thin strokes over a gradient
+};
+// The same picture for the same kind and seed.
+void writePhotoLikePng(const std::string& path, PhotoLike kind, uint64_t seed, int width = 1024, int height = 768);
 
 // Adds uncompressed text chunks (keyword, text) to a PNG file, after its header chunk.
 void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks);

@@ -18,7 +18,10 @@ namespace ordane::testing {
 class AppStateHome : public ::testing::Test {
 protected:
     std::string support(const std::string& name = "") const {
-        std::string base = home / "Library/Application Support/Ordane";
+        const char* folder = name == "settings.json"         ? ".config/Ordane"
+                             : name == "analysis-cache.json" ? ".cache/Ordane"
+                                                             : ".local/share/Ordane";
+        std::string base = home / folder;
         return name.empty() ? base : base + "/" + name;
     }
 

@@ -5,6 +5,7 @@
 #include "Ordane/App/ScanRoots.hpp"
 #include "Ordane/App/ScanSettings.hpp"
 #include "Ordane/App/ScopedVariable.hpp"
+#include "OrdaneCore/Stores/AppSupportPaths.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
@@ -39,6 +40,20 @@ TEST(HomeFolder, AnEmptyOverrideIsAbsentAndARelativeOneIsTakenFromTheCurrentFold
         EXPECT_EQ(HomeFolder::current().path(), c.expected.value_or(HomeFolder::user().path()));
     }
     ASSERT_EQ(::chdir(previous), 0);
+}
+
+TEST(HomeFolder, UnderAnOverrideOrdanesFoldersStayInThatHomeWhateverXdgSays) {
+    ScopedVariable data("XDG_DATA_HOME", "/elsewhere/data");
+    ScopedVariable config("XDG_CONFIG_HOME", "/elsewhere/config");
+    ScopedVariable home("HOME", "/home/jo");
+    {
+        ScopedVariable override("ORDANE_HOME", "/tmp/demo");
+        EXPECT_EQ(HomeFolder::directories(), platform::XdgDirectories::under("/tmp/demo"));
+        EXPECT_EQ(AppSupportPaths(HomeFolder::directories()).settingsFile().path(), "/tmp/demo/.config/Ordane/settings.json");
+    }
+    ScopedVariable noOverride("ORDANE_HOME", nullptr);
+    EXPECT_EQ(HomeFolder::directories(),
+              (platform::XdgDirectories{"/elsewhere/data", "/elsewhere/config", "/home/jo/.cache"}));
 }
 
 TEST(HomeFolder, TheRealHomeIsRecognisedThroughLinksAndOtherFoldersAreNot) {
@@ -116,8 +131,10 @@ TEST(ScanSettings, SavesSortedKeysWithoutAbsentOnesAndKeepsTheOldFileWhenAWriteF
     ASSERT_TRUE(ScanSettings{}.save(file));
     EXPECT_EQ(readFile(file.path()), "{\n  \"disabledFolders\": [],\n  \"enabledExternalVolumes\": []\n}");
 
-    ScanSettings full{{"Music", "Desktop"}, {"/media/b", "/media/a"}, 1.2, "Zoë"};
+    // A drive whose mount path is not UTF-8 is kept in the reversible form, so saving still works.
+    ScanSettings full{{"Music", "Desktop"}, {"/media/b", "/media/a", "/media/Caf\xE9"}, 1.2, "Zoë"};
     ASSERT_TRUE(full.save(file));
+    EXPECT_NE(readFile(file.path()).find("\"file:///media/Caf%E9\""), std::string::npos);
     EXPECT_EQ(ScanSettings::load(file), full);
     // A failed write reports it and leaves the old file.
     auto fs = std::make_shared<testing::FaultInjectingFileSystem>();

@@ -173,7 +173,7 @@ TEST_F(ScanRoad, BadRootsBecomeIssuesOrAreLeftOut) {
     testing::makeDirectories(home / "elsewhere");
     writeFile(home / "elsewhere/inside.txt", "x");
     platform::FileSystem::real()->createSymlink(home / "elsewhere", home / "Music");
-    writeFile(home / "Movies", "a file where a folder should be");
+    writeFile(home / "Videos", "a file where a folder should be");
     AppState state(loggingDependencies(log));
     state.setScanSettings(ScanSettings{{}, {home / "Downloads", home / "gone", home / "Music/../Music"},
                                        std::nullopt, std::nullopt});
@@ -188,7 +188,7 @@ TEST_F(ScanRoad, BadRootsBecomeIssuesOrAreLeftOut) {
     EXPECT_TRUE(paths.contains(home / "Music/inside.txt"));
     ASSERT_TRUE(state.summary());
     ASSERT_EQ(state.summary()->issues.size(), 1u);
-    EXPECT_EQ(state.summary()->issues[0].path, home / "Movies");
+    EXPECT_EQ(state.summary()->issues[0].path, home / "Videos");
 
     // With every folder off and no drive there is nothing to walk, and the road still ends on the dashboard.
     state.setScanSettings(ScanSettings{{"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"}, {},

@@ -21,7 +21,7 @@ ScreenTest::ScreenTest() {
     retro::installRetroLook();
     setCurrentTextScale(1.0);
     DesktopServices::setCurrent(&desktop);
-    for (const char* folder : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"}) {
+    for (const char* folder : {"Desktop", "Documents", "Downloads", "Videos", "Music", "Pictures"}) {
         makeDirectories(home / folder);
     }
     AppState::Dependencies dependencies;

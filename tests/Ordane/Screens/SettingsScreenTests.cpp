@@ -14,6 +14,7 @@ public:
 };
 
 TEST_F(SettingsScreenTest, TextSizeNameAndFoldersAreWrittenAtOnceAndTheCurrentScaleIsOutlined) {
+    writeFile(homePath(".config/user-dirs.dirs"), "XDG_VIDEOS_DIR=\"$HOME/Filme\"\n");
     SettingsScreen screen(*state);
     layOut(screen, QStringLiteral("settings"));
     auto* regular = withText(screen, QStringLiteral("Regular"));
@@ -53,6 +54,9 @@ TEST_F(SettingsScreenTest, TextSizeNameAndFoldersAreWrittenAtOnceAndTheCurrentSc
     EXPECT_NE(settingsFile().find("Downloads"), std::string::npos);
     click(downloads);
     EXPECT_TRUE(state->scanSettings().disabledFolders.empty());
+    // Shown by its own name, stored under the key the settings always used.
+    click(withText<retro::CheckBox>(screen, QStringLiteral("Filme")));
+    EXPECT_EQ(state->scanSettings().disabledFolders, std::set<std::string>{"Movies"});
 
     // A change made elsewhere shows here without writing anything back.
     ScanSettings settings = state->scanSettings();

@@ -9,12 +9,13 @@ namespace {
 
 using WelcomeScreenTest = ScreenTest;
 
-TEST_F(WelcomeScreenTest, ListsTheFoldersLeftOnAndFollowsTheSettings) {
+TEST_F(WelcomeScreenTest, ListsTheFoldersLeftOnByTheirOwnNamesAndFollowsTheSettings) {
+    writeFile(homePath(".config/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n");
     WelcomeScreen screen(*state);
     layOut(screen, QStringLiteral("welcome"));
     for (const auto& [disabled, shown] :
-         {std::pair{std::set<std::string>{}, "Desktop,Documents,Downloads,Movies,Music,Pictures"},
-          std::pair{std::set<std::string>{"Movies", "Music", "music"}, "Desktop,Documents,Downloads,Pictures"},
+         {std::pair{std::set<std::string>{}, "Desktop,Dokumente,Downloads,Videos,Musik,Pictures"},
+          std::pair{std::set<std::string>{"Movies", "Music", "music"}, "Desktop,Dokumente,Downloads,Pictures"},
           std::pair{std::set<std::string>{"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"}, ""}}) {
         ScanSettings settings = state->scanSettings();
         settings.disabledFolders = disabled;

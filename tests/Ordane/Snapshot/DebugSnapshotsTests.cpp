@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 // An old screenshot on the Desktop: the one thing a scan of `home` proposes to put in the Trash.
 std::string plantOldScreenshot(const std::string& home) {
-    for (const char* folder : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"}) {
+    for (const char* folder : {"Desktop", "Documents", "Downloads", "Videos", "Music", "Pictures"}) {
         fs::create_directories(fs::path(home) / folder);
     }
     std::string path = home + "/Desktop/Screenshot 2023-01-02 at 10.00.00.png";

@@ -56,6 +56,7 @@ TEST(ActionExecutor, MovesRunFirstThenTrashesAndAStoppedRunIsFinishedFromTheJour
     EXPECT_TRUE(w.fs->listDirectory(w.dir / "support/journal").empty());
 
     // The file keeps the order of the run.
+    w.activity.save();
     std::vector<ActivityEntry> inFile = json::array<ActivityEntry>(json::parse(readFile(w.dir / "support/activity.json")));
     ASSERT_EQ(inFile.size(), 4u);
     EXPECT_EQ(inFile[0].kind, ActivityEntry::Kind::moved(w.url("in/B.txt"), w.url("out/B.txt")));

@@ -82,12 +82,35 @@ TEST(ActionJournal, SavesOnePrettyFileNamedByTheUpperCaseIDAndLoadsPlansOldestFi
     EXPECT_TRUE(ActionJournal{URL::fileURL(f.dir / "missing", true)}.loadAll().empty());
 }
 
+// Each step of a run goes to the plan's log; loading applies it up to a line cut short, a new save
+// of the plan drops it, and removing the plan removes both.
+TEST(ActionJournal, StepsGoToThePlansLogWhichLoadingAppliesUpToALineCutShort) {
+    Records f;
+    ActionPlan plan = planCreatedAt(100);
+    plan.actions.push_back(planCreatedAt(100).actions[0]);
+    f.journal.save(plan);
+    ActionPlan run = plan;
+    run.actions[1].state = PlannedAction::State::skipped("gone");
+    f.journal.record(run, run.actions[1]);
+    const std::string log = f.journal.logURL(plan.id).path();
+    f.fs->appendDurably(log, R"({"id":")" + plan.actions[0].id.uuidString());
+    EXPECT_EQ(f.journal.loadAll(), std::vector<ActionPlan>{run});
+    f.journal.save(run);
+    EXPECT_FALSE(f.fs->exists(log));
+    run.actions[0].state = PlannedAction::State::failed("full");
+    f.journal.record(run, run.actions[0]);
+    EXPECT_EQ(f.journal.loadAll(), std::vector<ActionPlan>{run});
+    f.journal.remove(run);
+    EXPECT_TRUE(f.fs->listDirectory(f.dir / "journal").empty());
+}
+
 TEST(ActivityStore, NewestFirstWhileThePrettyFileKeepsAppendOrder) {
     Records f;
     EXPECT_TRUE(f.store.allEntries().empty());
     ActivityEntry sameA = entryAt(40);
     ActivityEntry sameB = entryAt(40);
     for (const ActivityEntry& entry : {entryAt(10), entryAt(30), entryAt(20), sameA, sameB}) f.store.append(entry);
+    f.store.save();
     EXPECT_TRUE(readFile(f.file).starts_with("[\n "));
     std::vector<ActivityEntry> newest = f.store.allEntries();
     EXPECT_EQ(datesOf(newest), (std::vector<double>{40, 40, 30, 20, 10}));
@@ -107,6 +130,8 @@ TEST(ActivityStore, AFileThatCantBeReadOrDecodedIsSetAsideNotReplaced) {
         EXPECT_TRUE(f.store.allEntries().empty());
         ActivityEntry entry = entryAt(5);
         f.store.append(entry);
+        EXPECT_EQ(f.fs->listDirectory(f.folder), (std::vector<std::string>{"activity.json", "activity.log"}));
+        f.store.save();
         EXPECT_EQ(entriesInFile(f.file), std::vector<ActivityEntry>{entry});
         std::vector<std::string> names = f.fs->listDirectory(f.folder);
         ASSERT_EQ(names.size(), 2u);
@@ -119,4 +144,58 @@ TEST(ActivityStore, AFileThatCantBeReadOrDecodedIsSetAsideNotReplaced) {
     writeFile(f.file, json::dumpPretty(json::array(earlier)));
     f.store.save();
     EXPECT_EQ(entriesInFile(f.file), earlier);
+}
+
+// Changes go to the log, on disk at once; the next load replays it over the file and folds it in.
+// A log already folded adds nothing twice, a last line cut short is dropped, and a log damaged
+// before its end is used up to the damage and moved aside.
+TEST(ActivityStore, TheLogIsReplayedOverTheFileOnceAndFoldedIntoIt) {
+    const ActivityEntry a = entryAt(1), b = entryAt(2), c = entryAt(3);
+    ActivityEntry bLater = b;
+    bLater.undoable = false;
+    bLater.undoableNote = "Taken back.";
+    auto append = [](int64_t at, const ActivityEntry& entry) {
+        Json change = Json::object();
+        change["at"] = at;
+        change["entry"] = entry.toJson();
+        return json::dumpCompact(json::tagged("append", change)) + "\n";
+    };
+    auto replace = [](const ActivityEntry& entry) { return json::dumpCompact(json::tagged("replace", entry.toJson())) + "\n"; };
+    struct Case {
+        const char* name;
+        std::vector<ActivityEntry> inFile;
+        std::string log;
+        std::vector<ActivityEntry> expected;
+        bool setAside;
+    };
+    const std::vector<Case> cases = {
+        {"log only", {}, append(0, a) + append(1, b), {a, b}, false},
+        {"folded before it was cleared", {a, bLater, c}, append(0, a) + append(1, b) + replace(bLater) + append(2, c),
+         {a, bLater, c}, false},
+        {"last line cut short", {a}, replace(a) + append(1, c) + append(2, b).substr(0, 40), {a, c}, false},
+        {"damaged before the end", {a}, append(1, b) + "{\"append\":{}}\n" + append(2, c), {a, b}, true},
+        {"a change of its own kind", {a}, "{\"remove\":{}}\n" + append(1, c), {a}, true},
+    };
+    for (const Case& test : cases) {
+        Records f;
+        if (!test.inFile.empty()) writeFile(f.file, json::dumpPretty(json::array(test.inFile)));
+        writeFile(f.folder + "/activity.log", test.log);
+        EXPECT_EQ(f.store.entry(c.id).has_value(), std::count(test.expected.begin(), test.expected.end(), c) == 1) << test.name;
+        EXPECT_EQ(entriesInFile(f.file), test.expected) << test.name;
+        std::vector<std::string> names = f.fs->listDirectory(f.folder);
+        ASSERT_EQ(names.size(), test.setAside ? 2u : 1u) << test.name;
+        if (test.setAside) {
+            EXPECT_TRUE(names[1].starts_with("activity.log.unreadable-")) << test.name;
+            EXPECT_EQ(readFile(f.folder + "/" + names[1]), test.log) << test.name;
+        }
+
+        // What comes next is logged, not yet written whole, and read back by the next store.
+        ActivityEntry changed = test.expected[0];
+        changed.undoable = false;
+        f.store.replace(changed);
+        f.store.append(b);
+        EXPECT_EQ(entriesInFile(f.file), test.expected) << test.name;
+        EXPECT_EQ(ActivityStore(URL::fileURL(f.file), f.fs).allEntries(), f.store.allEntries()) << test.name;
+        EXPECT_EQ(f.store.entry(changed.id), changed) << test.name;
+    }
 }

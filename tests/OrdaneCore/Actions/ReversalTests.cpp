@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <latch>
+#include <thread>
+
 #include "ActionWorkspace.hpp"
 #include "OrdanePlatform/FileSystem/ItemCopy.hpp"
 #include "Support/Command.hpp"
@@ -40,6 +43,7 @@ TEST(Undo, PutsAMovedItemBackUnderAFreeNameAndRecordsItOnce) {
     EXPECT_EQ(readFile(w.dir / "docs/bill.pdf"), "a new file");
     EXPECT_FALSE(w.fs->exists(w.dir / "Bills/bill.pdf"));
 
+    w.activity.save();
     std::vector<ActivityEntry> stored = json::array<ActivityEntry>(json::parse(readFile(w.dir / "support/activity.json")));
     ASSERT_EQ(stored.size(), 4u);
     EXPECT_EQ(stored[3].kind, ActivityEntry::Kind::undone(moved.id));
@@ -48,6 +52,34 @@ TEST(Undo, PutsAMovedItemBackUnderAFreeNameAndRecordsItOnce) {
 
     EXPECT_EQ(w.executor.undo(stored[3], w.activity), Result::notPossible(cantUndo));
     EXPECT_EQ(w.activity.allEntries().size(), 4u);
+}
+
+// A double click, or a row's Undo beside the undo of everything from today: each asks with the same
+// stale copy of the entry, all at once. The step is taken back once and its note stays.
+TEST(Reversal, OneEntryAskedForManyTimesAtOnceIsTakenBackOnce) {
+    for (bool trashed : {false, true}) {
+        SCOPED_TRACE(trashed ? "trashed" : "moved");
+        ActionWorkspace w;
+        writeFile(w.dir / "a.txt", "a");
+        ActivityEntry entry = w.runOne(trashed ? w.trashing("a.txt") : w.move("a.txt", "b/a.txt"));
+        constexpr int askers = 6;
+        std::latch start(askers);
+        std::vector<Result> results(askers);
+        {
+            std::vector<std::jthread> threads;
+            for (int i = 0; i < askers; ++i) {
+                threads.emplace_back([&, i] {
+                    start.arrive_and_wait();
+                    results[i] = trashed ? w.executor.restoreFromTrash(entry, w.activity) : w.executor.undo(entry, w.activity);
+                });
+            }
+        }
+        EXPECT_EQ(std::count(results.begin(), results.end(), Result::done()), 1);
+        EXPECT_EQ(std::count(results.begin(), results.end(), Result::notPossible(cantUndo)), askers - 1);
+        EXPECT_EQ(readFile(w.dir / "a.txt"), "a");
+        EXPECT_EQ(w.activity.entry(entry.id)->undoableNote, trashed ? "Taken back out of the Trash." : "Undone.");
+        EXPECT_EQ(w.activity.allEntries().size(), 2u);
+    }
 }
 
 // What can befall a trashed a.txt before it is restored. An item gone from the Trash ends the entry for good;

@@ -113,6 +113,13 @@ TEST(Classifier, InstallersInDownloadsAfterAWeek) {
     EXPECT_EQ(categoryOf(aged("Downloads/Tool.dmg", 6, 700'000'000)), C::biggestFiles);
     EXPECT_EQ(categoryOf(aged("Desktop/Tool.dmg", 60)), std::nullopt);
     EXPECT_EQ(categoryOf(aged("Downloadsfolder/Tool.dmg", 60)), std::nullopt);
+    EXPECT_EQ(classifyOne(aged("Downloads/tool_1.0_amd64.deb", 7))->detail,
+              "DEB installer in Downloads, last changed March 2024.");
+    for (const char* name : {"x.rpm", "x.flatpakref", "x.snap", "x.run"}) {
+        EXPECT_EQ(categoryOf(aged(std::string("Downloads/") + name, 8)), C::downloadsCleanup) << name;
+    }
+    // A program to run, not an installer to clear away.
+    EXPECT_EQ(categoryOf(aged("Downloads/Tool.AppImage", 40)), std::nullopt);
 }
 
 TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
@@ -146,6 +153,10 @@ TEST(Classifier, Screenshots) {
                    "A screenshot from November 2023. Old screenshots are usually one-and-done."));
     EXPECT_EQ(classifyOne(aged("Downloads/CleanShot x.png", 90))->recommendation, R::probablySafeToRemove);
     EXPECT_FALSE(classifyOne(aged("Documents/screenshot.png", 400)));
+    // GNOME's and KDE's screen recordings.
+    EXPECT_EQ(categoryOf(aged("Videos/Screencast from 2024-01-05 10-00-00.webm", 400)), C::screenshots);
+    EXPECT_EQ(categoryOf(aged("Videos/Screencast_20240105_100000.webm", 400)), C::screenshots);
+    EXPECT_NE(categoryOf(aged("Documents/Screencasting notes.txt", 800)), C::screenshots);
     FileRecord folder = folderRecord("Documents/Screenshots");
     folder.modified = daysAgo(400);
     EXPECT_FALSE(classifyOne(folder));
@@ -199,7 +210,7 @@ TEST(Classifier, NamesThatAreNotUTF8GiveReadableSentences) {
 TEST(OrganizeSuggester, FilesBelowDownloadsGoToTheirMediaFolderAndNothingElseDoes) {
     OrganizeSuggester suggester{paperFolders()};
     for (auto [path, folder, name] : std::vector<std::tuple<const char*, std::string, std::string>>{
-             {"Downloads/trip/day 2/beach.jpeg", "Pictures", "beach.jpeg"}, {"Downloads/CLIP.MP4", "Movies", "CLIP.MP4"},
+             {"Downloads/trip/day 2/beach.jpeg", "Pictures", "beach.jpeg"}, {"Downloads/CLIP.MP4", "Videos", "CLIP.MP4"},
              {"Downloads/song.flac", "Music", "song.flac"}}) {
         auto suggestion = suggester.suggestion(fileRecord(path));
         ASSERT_TRUE(suggestion) << path;

@@ -25,7 +25,7 @@ TEST(KeeperChoice, PlaceThenOriginalLookingNameThenOldestThenShallowest) {
     // Only the lowest code counts: directly on the Desktop (3) beats Downloads (4).
     EXPECT_EQ(keeper({fileRecord("Desktop/a.pdf"), fileRecord("Downloads/a.pdf")}),
               std::pair(int64_t{0}, std::string("I'd keep this copy. It's the one already filed in Desktop.")));
-    // Music, Movies and Pictures share a code, so two of them tie and the next rule decides.
+    // Music, Videos and Pictures share a code, so two of them tie and the next rule decides.
     EXPECT_EQ(keeper({fileRecord("Music/a copy.mp3"), fileRecord("Pictures/a.mp3")}), std::pair(int64_t{1}, originalName));
     EXPECT_EQ(keeper({fileRecord("Downloads/Invoice copy.pdf"), fileRecord("Downloads/Invoice.pdf")}),
               std::pair(int64_t{1}, originalName));

@@ -85,7 +85,7 @@ TEST(OrganizeScope, DownloadsAtAnyDepthOrDirectlyOtherFoldersDirectly) {
         {"/home/ana/Documents/caf\xE9.txt", true, true},
         {"/home/ana/Docum\xE9nts/a.txt", false, false},
     };
-    for (const char* folder : {"Desktop", "Documents", "Pictures", "Movies", "Music"}) {
+    for (const char* folder : {"Desktop", "Documents", "Pictures", "Videos", "Music"}) {
         cases.emplace_back(std::string("/home/ana/") + folder + "/file.txt", true, true);
         cases.emplace_back(std::string("/home/ana/") + folder + "/Sub/file.txt", false, false);
     }

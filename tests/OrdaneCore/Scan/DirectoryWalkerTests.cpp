@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -298,6 +299,56 @@ TEST(DirectoryWalker, CloudPlaceholdersAndProviders) {
     EXPECT_TRUE(walked.at(home / "Documents/offloaded.txt").isCloudOnly());
 }
 
+// The real file system with a mount table of the test's own.
+struct MountTableFileSystem : platform::RealFileSystem {
+    std::string mountInfo;
+    std::string readFile(const std::string& path) override {
+        return path == platform::MountTable::defaultSource ? mountInfo : RealFileSystem::readFile(path);
+    }
+};
+
+TEST(DirectoryWalker, LinuxSyncFoldersByTheirMarksThroughLinksAndFilesThatAreNotHere) {
+    Home home;
+    auto fs = std::make_shared<MountTableFileSystem>();
+    for (const char* marker : {"Nextcloud/.sync_4f2a.db", "Sync/.stfolder/x", "Work Dropbox/.dropbox", "Dropbox/.dropbox"}) {
+        writeFile(home / marker, "");
+    }
+    for (const char* file : {"Nextcloud/report.pdf", "Nextcloud/Film.mp4.nextcloud", "Sync/notes.txt",
+                             "Work Dropbox/plan.odt", "OneDrive/a.docx", "Dropbox/Documents/tax.pdf", "Loose/x.owncloud",
+                             "Loose/y.txt"}) {
+        writeFile(home / file, "content");
+    }
+    fs->createSymlink(home / "Dropbox/Documents", home / "Documents");
+    Walked walked = home.walk({home.folder("Nextcloud"), home.folder("Sync"), home.folder("Work Dropbox"),
+                               home.folder("OneDrive"), home.folder("Documents"), home.folder("Loose")},
+                              fs);
+    using P = CloudProvider;
+    using S = CloudState;
+    const std::vector<std::tuple<std::string, S, std::optional<P>>> expected{
+        {"Nextcloud/report.pdf", S::cloudDownloaded, P::other},
+        {"Nextcloud/Film.mp4.nextcloud", S::cloudOnly, P::other},
+        {"Sync/notes.txt", S::cloudDownloaded, P::other},
+        {"Work Dropbox/plan.odt", S::cloudDownloaded, P::dropbox},
+        {"OneDrive/a.docx", S::cloudDownloaded, P::oneDrive},
+        {"Documents/tax.pdf", S::cloudDownloaded, P::dropbox},  // ~/Documents links into ~/Dropbox
+        {"Loose/x.owncloud", S::cloudOnly, P::other},
+        {"Loose/y.txt", S::local, std::nullopt}};
+    for (const auto& [relative, state, provider] : expected) {
+        const FileRecord& record = walked.at(home / relative);
+        EXPECT_EQ(std::pair(record.cloud, record.cloudProvider), std::pair(state, provider)) << relative;
+    }
+
+    // On a network mount nothing is here, whatever its sizes say.
+    struct stat file {};
+    ASSERT_EQ(::stat((home / "Loose/y.txt").c_str(), &file), 0);
+    for (const auto& [type, state] : {std::pair{"fuse.sshfs", S::cloudOnly}, std::pair{"fuse.portal", S::local},
+                                      std::pair{"ext4", S::local}}) {
+        fs->mountInfo = "36 25 " + std::to_string(major(file.st_dev)) + ":" + std::to_string(minor(file.st_dev)) +
+                        " / " + home.dir.path() + " rw - " + type + " remote:/ rw\n";
+        EXPECT_EQ(home.walk({home.folder("Loose")}, fs).at(home / "Loose/y.txt").cloud, state) << type;
+    }
+}
+
 TEST(DirectoryWalker, SummaryAddsUpAndListsEveryRoot) {
     Home home;
     writeFile(home / "Documents/a.pdf", std::string(1234, 'a'));
@@ -425,7 +476,14 @@ TEST(ScanRules, ProjectRootFromAWalksListingAgreesWithTheLookups) {
     writeFile(dir / "linked/readme.txt", "");
     fs->createSymlink(dir / "rust/Cargo.toml", dir / "linked/go.mod");
     makeDirectories(dir / "empty");
-    std::map<std::string, bool> expected{{"rust", true},    {"xcode", true},  {"git", true},
+    // Unpacked C and C++ source trees.
+    for (const char* marker : {"cmake/CMakeLists.txt", "meson/meson.build", "autotools/configure.ac", "make/Makefile"}) {
+        writeFile(dir / marker, "");
+    }
+    writeFile(dir / "makeLower/makefile.txt", "");
+    std::map<std::string, bool> expected{{"cmake", true},   {"meson", true},  {"autotools", true},
+                                         {"make", true},    {"makeLower", false},
+                                         {"rust", true},    {"xcode", true},  {"git", true},
                                          {"gitBroken", false}, {"gitLinked", true}, {"hidden", false},
                                          {"plain", false},  {"linked", true}, {"empty", false}};
     for (const auto& [name, isRoot] : expected) {

@@ -50,6 +50,16 @@ TEST(UserFolders, LocationCodesAndContainingFoldersBelowAStandardizedHome) {
     EXPECT_TRUE(folders.isInsideDesktop(file("/Users/a/Desktop/x")));
 }
 
+TEST(UserFolders, AreTheFoldersUserDirsNamesWithDebiansDefaultsForTheRest) {
+    const URL home = URL::fileURL("/home/jo", true);
+    const UserFolders folders(home, {{"VIDEOS", "/srv/Filme"}, {"MUSIC", "/home/jo/Musik"}});
+    EXPECT_EQ(folders.movies.path(), "/srv/Filme");
+    EXPECT_EQ(folders.documents.path(), "/home/jo/Documents");
+    EXPECT_EQ(UserFolders(home).movies.path(), "/home/jo/Videos");
+    EXPECT_EQ(folders.containingFolderName(file("/srv/Filme/a.mkv")), "Filme");
+    EXPECT_EQ(folders.locationCode(file("/srv/Filme/a.mkv")), 1);
+}
+
 TEST(ScanRules, DeniedPathsAreWholePaths) {
     auto rules = ScanRules::standard(URL::fileURL("/Users/a/", true));
     for (const char* denied : {"/Users/a/Library", "/Users/a/Pictures/Photos Library.photoslibrary", "/usr"}) {
@@ -70,6 +80,14 @@ TEST(FileRecord, TypeBuckets) {
     EXPECT_EQ(record("/a/Tool.app", true, true).typeBucket(), TypeBucket::apps);
     EXPECT_EQ(record("/a/P.photoslibrary", true, true).typeBucket(), TypeBucket::other);
     EXPECT_EQ(typeBucketForExtension("JPEG"), TypeBucket::photos);
+    // Linux installers and office files; an AppImage is the program itself.
+    for (auto [extension, bucket] : {std::pair{"deb", TypeBucket::installers}, {"rpm", TypeBucket::installers},
+                                     {"flatpakref", TypeBucket::installers}, {"snap", TypeBucket::installers},
+                                     {"run", TypeBucket::installers}, {"AppImage", TypeBucket::apps},
+                                     {"odt", TypeBucket::documents}, {"ods", TypeBucket::documents},
+                                     {"odp", TypeBucket::documents}, {"ODG", TypeBucket::documents}}) {
+        EXPECT_EQ(typeBucketForExtension(extension), bucket) << extension;
+    }
     EXPECT_EQ(record("/a/b/x.txt").parentFolderName(), "b");
 }
 

@@ -142,14 +142,13 @@ TEST(NonUTF8Paths, RoundTripThroughEveryStoreOfTheUsersRecords) {
     EXPECT_THROW(json::filePath(Json("file:///home/a/%E")), DecodingError);
 }
 
-TEST(AppSupportPaths, NamesEveryFileBelowTheBaseFolder) {
+TEST(AppSupportPaths, RecordsSettingsAndCacheGoToTheDataConfigAndCacheFolders) {
     const AppSupportPaths paths(URL::fileURL("/tmp/h", true));
-    const std::string base = "/tmp/h/Library/Application Support/Ordane";
+    const std::string base = "/tmp/h/.local/share/Ordane";
     EXPECT_EQ(paths.base, URL::fileURL(base, true));
-    EXPECT_EQ(paths.base.absoluteString(), "file:///tmp/h/Library/Application%20Support/Ordane/");
-    EXPECT_EQ(paths.analysisCacheFile().path(), base + "/analysis-cache.json");
+    EXPECT_EQ(paths.analysisCacheFile().path(), "/tmp/h/.cache/Ordane/analysis-cache.json");
     EXPECT_EQ(paths.activityFile().path(), base + "/activity.json");
-    EXPECT_EQ(paths.settingsFile().path(), base + "/settings.json");
+    EXPECT_EQ(paths.settingsFile().path(), "/tmp/h/.config/Ordane/settings.json");
     EXPECT_EQ(paths.folderCentroidsFile().path(), base + "/folder-centroids.json");
     EXPECT_EQ(paths.filingPriorsFile().path(), base + "/filing-priors.json");
     EXPECT_EQ(paths.journalDirectory(), URL::fileURL(base + "/journal", true));
@@ -175,6 +174,6 @@ TEST(AppSupportPaths, EnsuringTheFoldersTwiceSucceedsAndAFailureIsThrownBeforeTh
     paths.ensureDirectories();
     EXPECT_TRUE(std::filesystem::is_directory(paths.journalDirectory().path()));
     TempDir blocked;
-    writeFile(blocked / "Library", "a file where a folder belongs");
+    writeFile(blocked / ".local", "a file where a folder belongs");
     EXPECT_THROW(AppSupportPaths(URL::fileURL(blocked.path(), true)).ensureDirectories(), platform::FileSystemError);
 }

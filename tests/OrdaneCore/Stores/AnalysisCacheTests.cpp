@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
@@ -66,7 +67,7 @@ AnalysisCache::Entry fullEntry(const std::string& path) {
 
 struct AnalysisCacheTest : ::testing::Test {
     TempDir dir;
-    std::string folder = dir / "Library/Application Support/Ordane";
+    std::string folder = dir / ".cache/Ordane";
     std::string path = folder + "/analysis-cache.json";
     std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
 
@@ -139,6 +140,34 @@ TEST_F(AnalysisCacheTest, EntriesRoundTripThroughACompactFile) {
     EXPECT_EQ(*hit, entry);
     EXPECT_EQ(cache->cachedInsight(record(file, 100, modified)), entry.insight);
     EXPECT_EQ(cache->cachedHashes(record(file, 100, modified)), (AnalysisCache::Hashes{hashA, hashB}));
+}
+
+// The stored form, byte for byte, and read back into the same bytes.
+TEST_F(AnalysisCacheTest, TheFileIsWrittenByteForByteAsPinned) {
+    const Date later{2.0e9};  // never pruned
+    auto full = fullEntry("/home/u/Taxes/2023.pdf");
+    full.lastSeen = later;
+    auto bare = bareEntry(7, Date{6.5e8 + 0.125}, later);
+    bare.detectorVersion = AnalysisCache::hashOnlyDetectorVersion;
+    bare.partialSHA256 = hashB;
+    const std::vector<std::tuple<std::string, AnalysisCache::Entry, std::string>> cases = {
+        {"/home/u/Taxes/2023.pdf", full,
+         R"({"version":3,"entries":{"/home/u/Taxes/2023.pdf":{"size":100,"mtime":7e+08,"schemaVersion":3,"detectorVersion":1,"fingerprint":{"termFrequency":{"indices":[3,70,4095],"values":[1.0,1.6931472,2.0986123]},"structural":{"characterCount":0,"contactInfoNearTop":false,"currencyCount":0,"currencyLineCount":0,"dateCount":0,"dateRangeCount":0,"hasMaskedAccountNumber":false,"headingCount":0,"lineCount":0,"numberedStepCount":0,"pageCount":2,"temperatureCount":0,"tocDotLeaderCount":0,"topRegionDensity":0.25,"unitOfMeasureCount":0},"entities":{"addressCount":0,"airportCodePairCount":0,"documentIDCount":0,"emailCount":0,"monthYearMentions":[],"organizationCount":0,"ownerNameNearTop":false,"percentageCount":0,"personCount":0,"personNearTop":false,"phoneCount":0,"yearMentions":[2021,2023]},"simHash":18446744073709551615},"sampleText":"Form 1040 \"Individual\" Income Tax Return\n2023 )"
+         "\xE2\x80\x94 caf\xC3\xA9"
+         R"(","sampleSource":"pdfText","insight":{"analyzerID":"rules-v1","groupKey":"series|1f","kind":"taxDocument","provenance":[{"ruleAnchor":{"kind":"taxDocument","note":"Form 1040"}},{"lexical":{"similarity":0.42}},{"family":{"memberCount":3}}],"suggestedFolder":"file:///home/u/Documents/Taxes/","tier":"confident","title":"2023 tax return","url":"file:///home/u/Taxes/2023.pdf"},"lastSeen":2e+09,"partialSHA256":"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa","fullSHA256":"0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"}}})"},
+        {"/home/u/caf\u00e9 \"q\".bin", bare,
+         "{\"version\":3,\"entries\":{\"/home/u/caf\xC3\xA9 \\\"q\\\".bin\":"
+         R"({"size":7,"mtime":650000000.125,"schemaVersion":3,"detectorVersion":0,"lastSeen":2e+09,"partialSHA256":"0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"}}})"},
+    };
+    for (const auto& [file, entry, golden] : cases) {
+        std::filesystem::remove(path);
+        for (int save = 0; save < 2; ++save) {
+            auto cache = make();  // the second time, loads the file and stores the same entry again
+            cache->store(entry, URL::fileURL(file));
+            cache->saveIfDirty();
+            EXPECT_EQ(ordane::testing::readFile(path), golden) << file << ", save " << save;
+        }
+    }
 }
 
 TEST_F(AnalysisCacheTest, InsightsOfAnotherDetectorAreNotUsed) {

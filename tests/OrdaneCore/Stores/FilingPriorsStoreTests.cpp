@@ -20,7 +20,7 @@ const std::string taxes = "/Users/a/Documents/Taxes";
 
 struct FilingPriorsStoreTest : ::testing::Test {
     TempDir dir;
-    std::string folder = dir / "Library/Application Support/Ordane";
+    std::string folder = dir / ".local/share/Ordane";
     std::string path = folder + "/filing-priors.json";
     std::shared_ptr<FaultInjectingFileSystem> fileSystem = std::make_shared<FaultInjectingFileSystem>();
     FilingPriorsStore store{URL::fileURL(path), fileSystem};

@@ -28,6 +28,21 @@ TEST(RtfReader, ReadsTextThroughEscapesCodePagesAndSkippedDestinations) {
         {"binary data skipped", R"({\rtf1 a{\pict\bin3 x}y}b})", "ab"},
         {"header skipped", R"({\rtf1{\header Page header}Text})", "Text"},
         {"unbalanced closing braces", R"({\rtf1 a}}}b)", "ab"},
+        {"hidden topic code", R"({\rtf1 {\uldb Introduction}{\v TOC_0}\par Next})", "Introduction\nNext"},
+        {"hidden until switched off", R"({\rtf1 a\v  code\par\'e9\u8364?\tab\v0  b})", "a b"},
+        {"hidden until plain", R"({\rtf1 a\v code\plain  b})", "a b"},
+        {"hidden until the group ends", R"({\rtf1 a{\b\v code}b})", "ab"},
+        {"paragraph reset keeps hidden", R"({\rtf1 a\v code\pard more\v0 b})", "ab"},
+        {"hidden with parameter", R"({\rtf1 a\v1 code\v0 b})", "ab"},
+        {"tracked deletion", R"({\rtf1 keep{\deleted gone} this})", "keep this"},
+        {"field result kept", R"({\rtf1 {\field{\*\fldinst HYPERLINK "x"}{\fldrslt Site}} ok})", "Site ok"},
+        {"old-style field instruction", R"({\rtf1 {\field{\fldinst PAGE}{\fldrslt 3}}})", "3"},
+        {"footnote", R"({\rtf1 Claim{\super\chftn}{\footnote\pard {\super\chftn} Source.} holds})",
+         "Claim holds"},
+        {"comment", R"({\rtf1 Text{\*\atnid J}{\annotation Check this} end})", "Text end"},
+        {"index and contents entries", R"({\rtf1 Tax{\xe {\txe Tax}}{\tc Heading} year})", "Tax year"},
+        {"numbering definition, number kept",
+         R"({\rtf1 {\pntext 1.\tab}{\pn\pnlvlbody{\pntxta .}}Item})", "1.\tItem"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RtfReader::readText(c.rtf), c.text) << c.name;

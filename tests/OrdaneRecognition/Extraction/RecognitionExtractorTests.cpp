@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "OrdaneRecognition/Extraction/ImageOCRExtractor.hpp"
 #include "OrdaneRecognition/Extraction/ScannedPDFOCRExtractor.hpp"
+#include "OrdaneRecognition/Extraction/ScreenshotDescriber.hpp"
 #include "OrdaneRecognition/Extraction/ExtractionFixtures.hpp"
 #include "Support/DocumentFixtures.hpp"
 #include "Support/TempDir.hpp"
@@ -49,6 +51,40 @@ TEST(ImageOCRExtractor, ReadsScreenshotLinesInReadingOrderWithTheirBoxes) {
         }
         EXPECT_EQ(sample->text, expectedText);
     }
+}
+
+TEST(ImageOCRExtractor, PicturesWithoutTextGiveNothing) {
+    TempDir dir;
+    for (PhotoLike kind : {PhotoLike::noise, PhotoLike::texture, PhotoLike::gradient, PhotoLike::shapes}) {
+        writePhotoLikePng(dir / "photo.png", kind, 7, 640, 480);
+        EXPECT_EQ(ImageOCRExtractor().extract(recordOf(dir / "photo.png"), ExtractionBudget()), std::nullopt)
+            << static_cast<int>(kind);
+    }
+}
+
+TEST(ImageOCRExtractor, MenuItemsReachTheDescriberAsLinesOfTheirOwn) {
+    TempDir dir;
+    const std::vector<std::string> menu{"File", "Edit", "Buffer", "View", "Page", "Add", "Help"};
+    Screenshot editor;
+    editor.width = 1280;
+    editor.height = 800;
+    editor.lines = wordsInRow(menu, 8, 4, 15, 1.3);  // the engine reads an "_" into the gap before "Help"
+    editor.lines.push_back({"Spring garden budget", 40, 400, 15, true});
+    editor.lines.push_back({"Beans, peas and onions go in after the last frost.", 40, 480, 11});
+    editor.lines.push_back({"Order seed potatoes before March.", 40, 510, 11});
+    writeScreenshotPng(dir / "editor.png", editor);
+
+    auto sample = ImageOCRExtractor().extract(recordOf(dir / "editor.png"), ExtractionBudget());
+    ASSERT_TRUE(sample);
+    size_t menuLines = 0;
+    for (const TextLine& line : sample->lines) {
+        if (line.y >= 0.05) continue;
+        ++menuLines;  // each a single item, boxed alone (a lone short item read with low confidence may be left out)
+        EXPECT_NE(std::find(menu.begin(), menu.end(), line.string), menu.end()) << line.string;
+        EXPECT_LT(line.width, 0.05) << line.string;
+    }
+    EXPECT_GE(menuLines, 5u);
+    EXPECT_EQ(ScreenshotDescriber::describeScreenshotText(sample->lines).phrase, "Spring garden budget");
 }
 
 TEST(ImageOCRExtractor, SortsLinesTopToBottomAndLeftToRightWithinATolerance) {

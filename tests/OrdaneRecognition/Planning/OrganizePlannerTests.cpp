@@ -25,7 +25,7 @@ PlannerFixture scannedHome() {
     }
     for (int i = 1; i <= 5; ++i) home.add("Pictures/IMG_000" + std::to_string(i) + ".jpg", 5000, in2021);
     for (int i = 1; i <= 5; ++i) home.add("Pictures/old" + std::to_string(i) + ".png", 1, in1985);  // too old
-    for (int i = 1; i <= 4; ++i) home.add("Movies/clip" + std::to_string(i) + ".mov", 1, in2021);  // too few
+    for (int i = 1; i <= 4; ++i) home.add("Videos/clip" + std::to_string(i) + ".mov", 1, in2021);  // too few
     for (const char* name : {"Report draft.docx", "Report v2.docx", "Report final.docx"}) {
         home.add(std::string("Desktop/") + name, 300);
         home.insight(std::string("Desktop/") + name).groupKey = "family|A1";
