@@ -20,10 +20,10 @@ protected:
         platform::FileStatus status = platform::FileSystem::real()->status(home / relative);
         Finding made;
         made.id = UUID::random();
-        made.record.id = UUID::random();
-        made.record.url = URL::fileURL(home / relative);
-        made.record.size = status.size;
-        made.record.modified = Date::fromUnix(status.modified);
+        made.record.setID(UUID::random());
+        made.record.setURL(URL::fileURL(home / relative));
+        made.record.setSize(status.size);
+        made.record.setModified(Date::fromUnix(status.modified));
         made.category = category;
         if (destination) made.suggestedDestination = URL::fileURL(home / *destination);
         made.recognitionKind = kind;
@@ -60,23 +60,23 @@ TEST_F(Approvals, ChecksLandInTheSetOfTheirCategoryBuildAPlanWithCloudWarningsAn
     EXPECT_EQ(state.approvedForMove(), (std::unordered_set<UUID>{invoice.id, screenshot.id, noDestination.id}));
     EXPECT_EQ(state.approvedForTrash(), std::unordered_set<UUID>{copy.id});
     EXPECT_EQ(moves.count(), 3);
-    EXPECT_EQ(state.approvedBytes(), copy.record.size + invoice.record.size + screenshot.record.size +
-                                         noDestination.record.size);
+    EXPECT_EQ(state.approvedBytes(), copy.record.size() + invoice.record.size() + screenshot.record.size() +
+                                         noDestination.record.size());
 
     ActionPlan plan = state.buildPlan();
     ASSERT_EQ(plan.actions.size(), 3u);
-    EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url, *invoice.suggestedDestination));
+    EXPECT_EQ(plan.actions[0].kind, PlannedAction::Kind::move(invoice.record.url(), *invoice.suggestedDestination));
     EXPECT_EQ(plan.actions[0].recognitionKind, "invoiceReceipt");
-    EXPECT_EQ(plan.actions[1].kind, PlannedAction::Kind::move(screenshot.record.url, *screenshot.suggestedDestination));
-    EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url));
+    EXPECT_EQ(plan.actions[1].kind, PlannedAction::Kind::move(screenshot.record.url(), *screenshot.suggestedDestination));
+    EXPECT_EQ(plan.actions[2].kind, PlannedAction::Kind::trash(copy.record.url()));
     EXPECT_EQ(plan.actions[2].recognitionKind, std::nullopt);
-    EXPECT_EQ(plan.actions[2].expectedSize, copy.record.size);
-    EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified);
+    EXPECT_EQ(plan.actions[2].expectedSize, copy.record.size());
+    EXPECT_EQ(plan.actions[2].expectedModified, copy.record.modified());
     for (const auto& [provider, name] :
          {std::pair{CloudProvider::dropbox, "Dropbox"}, std::pair{CloudProvider::iCloudDrive, "iCloud Drive"},
           std::pair{CloudProvider::oneDrive, "OneDrive"}, std::pair{CloudProvider::googleDrive, "Google Drive"},
           std::pair{CloudProvider::other, "a cloud service"}}) {
-        analysis.findings[0].record.cloudProvider = provider;
+        analysis.findings[0].record.setCloudProvider(provider);
         state.setAnalysis(analysis);
         plan = state.buildPlan();
         EXPECT_EQ(plan.actions[0].cloudWarning, std::nullopt);

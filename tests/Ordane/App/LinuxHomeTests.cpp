@@ -47,7 +47,7 @@ protected:
     const Finding* findingFor(const AppState& state, const std::string& relative) const {
         const auto& findings = state.analysis()->findings;
         auto found = std::find_if(findings.begin(), findings.end(),
-                                  [&](const Finding& f) { return f.record.url.path() == home / relative; });
+                                  [&](const Finding& f) { return f.record.path() == home / relative; });
         return found == findings.end() ? nullptr : &*found;
     }
 };
@@ -65,7 +65,7 @@ TEST_F(DebianHome, TheScanFollowsUserDirsAndSpeaksOfTheFoldersByTheirOwnNames) {
     ASSERT_TRUE(waitFor([&] { return state.stage() == AppState::Stage::dashboard; }));
     settle(state);
     ASSERT_TRUE(state.analysis());
-    for (const FileRecord& record : state.records()) EXPECT_FALSE(record.url.path().starts_with(home / "Movies/"));
+    for (const FileRecord& record : state.records()) EXPECT_FALSE(record.path().starts_with(home / "Movies/"));
 
     ASSERT_EQ(state.analysis()->exactGroups.size(), 1u);
     const Finding* first = findingFor(state, "Videos/Urlaub.mp4");

@@ -84,7 +84,7 @@ TEST_F(ScanRoad, GoesFromWelcomeThroughTheScanToADashboardWithTheFilingPlan) {
     Finding member;
     member.id = UUID::random();
     member.category = FindingCategory::organizeSuggestion;
-    member.record.url = notes;
+    member.record.setURL(notes);
     log->plan = [&](const ScanServices::PlanRequest& request) {
         ScanServices::PlanOutcome outcome;
         ProposedFolder folder;
@@ -183,7 +183,7 @@ TEST_F(ScanRoad, BadRootsBecomeIssuesOrAreLeftOut) {
     ASSERT_TRUE(waitFor([&] { return state.stage() == AppState::Stage::dashboard; }));
     settle(state);
     std::set<std::string> paths;
-    for (const FileRecord& record : state.records()) paths.insert(record.url.path());
+    for (const FileRecord& record : state.records()) paths.insert(record.path());
     EXPECT_EQ(paths.size(), state.records().size());  // nothing reported twice
     EXPECT_TRUE(paths.contains(home / "Music/inside.txt"));
     ASSERT_TRUE(state.summary());
@@ -236,7 +236,7 @@ TEST_F(WholeRoad, AGeneratedHomeGoesFromScanToPlanToCarriedOutMoves) {
     ASSERT_TRUE(waitFor([&] { return state.execution() && !state.execution()->isRunning(); }));
     settle(state);
     for (const Finding& member : members) {
-        EXPECT_FALSE(platform::FileSystem::real()->exists(member.record.url.path())) << member.record.url.path();
+        EXPECT_FALSE(platform::FileSystem::real()->exists(member.record.path())) << member.record.path();
         EXPECT_TRUE(platform::FileSystem::real()->exists(member.suggestedDestination->path()))
             << member.suggestedDestination->path();
     }

@@ -217,7 +217,7 @@ TEST_F(FileRowTest, ShowsTheFileAsTypedIndentsOnlyBesideACheckBoxAndPeeksOrRevea
     }
     EXPECT_EQ(desktop.previewed, (std::vector<QString>{path, path}));
     EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff  ·  December 5, 2025"));
-    finding.record.modified.reset();
+    finding.record.setModified(std::nullopt);
     EXPECT_EQ(FileRow::locationLine(finding.record), QStringLiteral("Tax <b>stuff"));
 }
 

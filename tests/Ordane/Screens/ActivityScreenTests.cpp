@@ -50,9 +50,9 @@ public:
             finding.id = UUID::random();
             finding.record = record;
             finding.category = FindingCategory::oldFiles;
-            if (record.url.lastPathComponent() != trashed) {
+            if (record.url().lastPathComponent() != trashed) {
                 finding.category = FindingCategory::organizeSuggestion;
-                finding.suggestedDestination = URL::fileURL(homePath("Documents/Filed/" + record.url.lastPathComponent()));
+                finding.suggestedDestination = URL::fileURL(homePath("Documents/Filed/" + record.url().lastPathComponent()));
             }
             analysis.findings.push_back(finding);
         }

@@ -140,7 +140,7 @@ TEST_F(CategoryScreenTest, RowsAndTheirViewStateOutliveRefreshesAndOnlyTheVisibl
         int previousY = std::numeric_limits<int>::min();
         for (retro::FileRow* row : rows) {
             EXPECT_TRUE(row->isVisibleTo(&screen));
-            EXPECT_TRUE(row->finding().record.url.lastPathComponent().find(text) != std::string::npos);
+            EXPECT_TRUE(row->finding().record.url().lastPathComponent().find(text) != std::string::npos);
             const int y = row->mapTo(&screen, QPoint()).y();
             EXPECT_GT(y, previousY);
             previousY = y;

@@ -26,7 +26,7 @@ TEST_F(ConfirmScreenTest, DoItCarriesOutOnlyWhatIsStillChecked) {
     scanHome();
     AnalysisResult analysis;
     for (const FileRecord& record : state->records()) {
-        analysis.findings.push_back(record.url.lastPathComponent() == "receipt.pdf"
+        analysis.findings.push_back(record.url().lastPathComponent() == "receipt.pdf"
                                         ? findingOf(record, FindingCategory::organizeSuggestion,
                                                     URL::fileURL(homePath("Documents/Receipts/receipt.pdf")))
                                         : findingOf(record, FindingCategory::oldFiles));

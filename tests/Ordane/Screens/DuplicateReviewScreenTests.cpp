@@ -43,7 +43,7 @@ TEST_F(DuplicateReviewTest, AScannedGroupOfThreeCopiesIsCheckedAndUncheckedAsOne
     click(withText(screen, QStringLiteral("Check All the Extra Copies (2)")));
     EXPECT_EQ(state->approvedForTrash().size(), 2u);
     for (auto* check : visible<retro::CheckBox>(screen)) EXPECT_TRUE(check->isChecked());
-    for (const Finding& finding : screen.extraCopyFindings()) EXPECT_NE(finding.record.url, group.keeper().url);
+    for (const Finding& finding : screen.extraCopyFindings()) EXPECT_NE(finding.record.url(), group.keeper().url());
 
     click(visible<retro::CheckBox>(screen).front());
     EXPECT_EQ(state->approvedForTrash().size(), 1u);

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -31,7 +32,7 @@ public:
         fresh.displayPath = "Documents → Receipts";
         for (const FileRecord& record : state->records()) {
             fresh.members.push_back(findingOf(record, FindingCategory::organizeSuggestion,
-                                              fresh.destination.appendingPathComponent(record.url.lastPathComponent())));
+                                              fresh.destination.appendingPathComponent(record.url().lastPathComponent())));
         }
         ProposedFolder existing;
         existing.id = UUID::random();
@@ -140,6 +141,17 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     QCoreApplication::sendEvent(name, &leave);
     QCoreApplication::processEvents();
     EXPECT_EQ(state->analysis()->organization->folders.front().destination.lastPathComponent(), "Old Bills");
+
+    // Tabbing out renames the folder, and the focus stays on the renamed box's next control.
+    screen.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    name = named<QLineEdit>(*box(screen, "Old Bills"), "folderName");  // the renamed box is a new one
+    name->setFocus();
+    name->setText(QStringLiteral("Tax Bills"));
+    QTest::keyClick(name, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(box(screen, "Tax Bills"));
+    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>(*box(screen, "Tax Bills"), "filesButton"));
 }
 
 }  // namespace

@@ -163,10 +163,10 @@ Finding findingOf(FileRecord record, FindingCategory category, std::optional<URL
 Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
                          Recommendation recommendation) {
     FileRecord record;
-    record.id = UUID::random();
-    record.url = URL::fileURL(path);
-    record.size = size;
-    record.modified = Date::fromUnix(1764892800);  // 2025-12-05
+    record.setID(UUID::random());
+    record.setURL(URL::fileURL(path));
+    record.setSize(size);
+    record.setModified(Date::fromUnix(1764892800));  // 2025-12-05
     Finding finding = findingOf(std::move(record), category);
     finding.recommendation = recommendation;
     finding.reason = "Because it is there.";

@@ -41,7 +41,7 @@ TEST(Analyzer, AFixtureHomeYieldsItsFindingsAndGroups) {
     f.add("Downloads/return 2023.pdf", taxReturn, 200);
     std::string photo = pattern(100'000, 2);
     f.add("Pictures/beach.jpg", photo, 400);
-    f.add("Desktop/Dropbox/beach.jpg", photo, 400).cloudProvider = CloudProvider::dropbox;
+    f.add("Desktop/Dropbox/beach.jpg", photo, 400).setCloudProvider(CloudProvider::dropbox);
     f.add("Documents/Report.pdf", pattern(9000, 3), 10);
     f.add("Documents/Report copy.pdf", pattern(9000, 4), 10);
     f.add("Documents/Report_v2.pdf", pattern(9100, 5), 10);
@@ -69,8 +69,8 @@ TEST(Analyzer, AFixtureHomeYieldsItsFindingsAndGroups) {
 
     // Exact groups: the beach photo frees more than the tax return.
     ASSERT_EQ(result.exactGroups.size(), 2u);
-    EXPECT_EQ(result.exactGroups[0].keeper().url.path(), f.home / "Pictures/beach.jpg");
-    EXPECT_EQ(result.exactGroups[1].keeper().url.path(), f.home / "Documents/Taxes/return 2023.pdf");
+    EXPECT_EQ(result.exactGroups[0].keeper().path(), f.home / "Pictures/beach.jpg");
+    EXPECT_EQ(result.exactGroups[1].keeper().path(), f.home / "Documents/Taxes/return 2023.pdf");
     // Every member of an exact group counts once as hashed whole, short files too.
     EXPECT_EQ(progress, (std::vector<std::pair<int64_t, int64_t>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
 
@@ -79,12 +79,12 @@ TEST(Analyzer, AFixtureHomeYieldsItsFindingsAndGroups) {
     ASSERT_EQ(result.nameGroups.size(), 2u);
     EXPECT_EQ(result.nameGroups[0].kind(), DuplicateKind::recurringSeries);
     EXPECT_EQ(result.nameGroups[1].kind(), DuplicateKind::versionSeries);
-    EXPECT_EQ(result.nameGroups[1].keeper().url.lastPathComponent(), "Report.pdf");
+    EXPECT_EQ(result.nameGroups[1].keeper().url().lastPathComponent(), "Report.pdf");
     EXPECT_FALSE(result.organization);
 
     // One finding at most per record, in record order; name groups give none.
     std::vector<std::string> found;
-    for (const Finding& finding : result.findings) found.push_back(finding.record.url.path().substr(f.home.path().size() + 1));
+    for (const Finding& finding : result.findings) found.push_back(finding.record.path().substr(f.home.path().size() + 1));
     ASSERT_EQ(found, (std::vector<std::string>{"Documents/Taxes/return 2023.pdf", "Downloads/return 2023.pdf",
                                                "Pictures/beach.jpg", "Desktop/Dropbox/beach.jpg", "Downloads/Tool.dmg",
                                                "Downloads/scan.pdf", "Desktop/old notes.txt"}));

@@ -44,15 +44,15 @@ const char* bigFileReason = "This one file takes up 500 MB. Worth a look. Only y
 TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
     URL root = URL::fileURL("/home/ann/Documents/code/site", true);
     FileRecord big = aged("Documents/code/site/assets/video.mp4", 400, 600'000'000);
-    big.projectContext = ProjectContext::sourceOfProject(root);
+    big.setProjectContext(ProjectContext::sourceOfProject(root));
     auto finding = classifyOne(big);
     EXPECT_EQ(role(finding), Role(C::biggestFiles, R::leaveAlone,
                                   "This is part of the software project \"site\", so I'm leaving it alone."));
-    EXPECT_EQ(finding->detail, big.url.path());
+    EXPECT_EQ(finding->detail, big.path());
 
     // Small files there get nothing from the rules, duplicates and old screenshots included.
     FileRecord shot = aged("Downloads/site/Screenshot 1.png", 400);
-    shot.projectContext = ProjectContext::sourceOfProject(root);
+    shot.setProjectContext(ProjectContext::sourceOfProject(root));
     DuplicateGroup group(UUID::random(), DuplicateKind::exact, {aged("Documents/Screenshot 1.png", 400), shot}, 0,
                          "Kept.", std::string(64, '0'));
     EXPECT_TRUE(paperClassifier().classify({shot}, {group}, {}).empty());
@@ -61,7 +61,7 @@ TEST(Classifier, SoftwareProjectsAreLeftAloneAndOnlyBigFilesMentioned) {
 TEST(Classifier, BigFilesAppBundlesAndRecreatableFolders) {
     EXPECT_FALSE(classifyOne(aged("Documents/a.bin", 1, 499'999'999)));
     FileRecord record = aged("Documents/a.bin", 1, 500'000'000);
-    record.allocatedSize = 4096;  // the threshold is on the logical size
+    record.setAllocatedSize(4096);  // the threshold is on the logical size
     EXPECT_EQ(role(classifyOne(record)), Role(C::biggestFiles, R::review, bigFileReason));
     EXPECT_FALSE(classifyOne(folderRecord("Documents/Big folder", 9'000'000'000)));
 
@@ -71,11 +71,11 @@ TEST(Classifier, BigFilesAppBundlesAndRecreatableFolders) {
                    "If you want to remove things, do it inside that app."));
     // A small app-managed package stops the rules, even where an old file would be mentioned.
     FileRecord small = folderRecord("Downloads/Old.photoslibrary", 1000, true);
-    small.modified = daysAgo(1000);
+    small.setModified(daysAgo(1000));
     EXPECT_FALSE(classifyOne(small));
 
     FileRecord folder = folderRecord("Documents/code/site/node_modules", 1'250'000);
-    folder.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true));
+    folder.setProjectContext(ProjectContext::recreatable("node_modules", URL::fileURL("/home/ann/Documents/code/site", true)));
     auto recreatable = classifyOne(folder);
     EXPECT_EQ(std::pair(recreatable->category, recreatable->recommendation), std::pair(C::recreatable, R::review));
     EXPECT_EQ(recreatable->detail,
@@ -86,7 +86,7 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
     FileRecord kept = aged("Documents/Taxes/return.pdf", 3);
     FileRecord copy = aged("Downloads/return.pdf", 3);
     FileRecord cloudCopy = aged("Desktop/return.pdf", 3);
-    cloudCopy.cloud = CloudState::cloudOnly;
+    cloudCopy.setCloud(CloudState::cloudOnly);
     DuplicateGroup group(UUID::random(), DuplicateKind::exact, {kept, copy, cloudCopy}, 0,
                          "I'd keep this copy. It's the one already filed in Documents.", std::string(64, 'a'));
     auto findings = paperClassifier().classify({kept, copy, cloudCopy}, {group}, {});
@@ -158,7 +158,7 @@ TEST(Classifier, Screenshots) {
     EXPECT_EQ(categoryOf(aged("Videos/Screencast_20240105_100000.webm", 400)), C::screenshots);
     EXPECT_NE(categoryOf(aged("Documents/Screencasting notes.txt", 800)), C::screenshots);
     FileRecord folder = folderRecord("Documents/Screenshots");
-    folder.modified = daysAgo(400);
+    folder.setModified(daysAgo(400));
     EXPECT_FALSE(classifyOne(folder));
 }
 
@@ -182,7 +182,7 @@ TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloadsCountingWholeDays) {
     EXPECT_FALSE(classifyOne(aged("Documents/todo.txt", 2000)));
     EXPECT_FALSE(classifyOne(aged("Desktop/todo.txt", 729)));
     FileRecord folder = folderRecord("Desktop/Old stuff");
-    folder.modified = daysAgo(3000);
+    folder.setModified(daysAgo(3000));
     EXPECT_FALSE(classifyOne(folder));
     // Never a negative age; unknown dates in words.
     EXPECT_EQ(paperClassifier().ageInDays(aged("a", -3)), 0);
@@ -194,7 +194,7 @@ TEST(Classifier, OldFilesOnlyOnTheDesktopAndInDownloadsCountingWholeDays) {
 TEST(Classifier, NamesThatAreNotUTF8GiveReadableSentences) {
     FileRecord big = aged("Documents/\xFF\xFE.bin", 1, 600'000'000);
     FileRecord project = aged("Documents/code/a.bin", 1, 600'000'000);
-    project.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents/code/\xC3x", true));
+    project.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents/code/\xC3x", true)));
     FileRecord kept = aged("/mnt/disk/\xE2\x82/a.bin", 1);
     FileRecord copy = aged("Documents/a.bin", 1);
     DuplicateGroup group(UUID::random(), DuplicateKind::exact, {kept, copy}, 0, "Kept.", std::string(64, '0'));

@@ -67,7 +67,7 @@ TEST(NameGroups, VersionAndCopyNamesInOneFolder) {
     // The report group frees 11,000 bytes, the notes group 9,000, the plan group 5,000.
     EXPECT_EQ(groups[0].kind(), DuplicateKind::versionSeries);
     EXPECT_EQ(memberNames(groups[0]), (std::vector<std::string>{"Report copy.pdf", "Report.pdf", "Report_v2.pdf"}));
-    EXPECT_EQ(groups[0].keeper().url.lastPathComponent(), "Report.pdf");
+    EXPECT_EQ(groups[0].keeper().url().lastPathComponent(), "Report.pdf");
     EXPECT_FALSE(groups[0].sha256());
     EXPECT_EQ(groups[0].keepReason(),
               "These look related but they aren't identical, so I won't guess. Take a look at them yourself before "
@@ -76,7 +76,7 @@ TEST(NameGroups, VersionAndCopyNamesInOneFolder) {
     EXPECT_EQ(memberNames(groups[1]), (std::vector<std::string>{"Notes (1).txt", "Notes.txt"}));
     EXPECT_EQ(groups[1].keepIndex(), 1);
     // Neither the stem's case nor the extension's separates.
-    EXPECT_EQ(groups[2].keeper().url.lastPathComponent(), "Plan.PDF");
+    EXPECT_EQ(groups[2].keeper().url().lastPathComponent(), "Plan.PDF");
 }
 
 TEST(NameGroups, LeavesOutExactMembersSmallCloudOnlyAndEmptyStems) {
@@ -90,11 +90,12 @@ TEST(NameGroups, LeavesOutExactMembersSmallCloudOnlyAndEmptyStems) {
                     .empty());
     FileRecord cloudA = fileRecord("Documents/b.txt");
     FileRecord cloudB = fileRecord("Documents/b copy.txt");
-    cloudA.cloud = cloudB.cloud = CloudState::cloudOnly;
+    cloudA.setCloud(CloudState::cloudOnly);
+    cloudB.setCloud(CloudState::cloudOnly);
     EXPECT_TRUE(finder().nameGroups({cloudA, cloudB}, {}).empty());
     EXPECT_TRUE(finder().nameGroups({fileRecord("Documents/ copy.txt"), fileRecord("Documents/ (1).txt")}, {}).empty());
     FileRecord project = fileRecord("Documents/c copy.txt");
-    project.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents", true));
+    project.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/home/ann/Documents", true)));
     EXPECT_TRUE(finder().nameGroups({fileRecord("Documents/c.txt"), project}, {}).empty());
     EXPECT_TRUE(finder().nameGroups({folderRecord("Documents/d"), folderRecord("Documents/d copy")}, {}).empty());
 }

@@ -16,10 +16,10 @@ using State = PlannedAction::State;
 namespace {
 FileRecord sized(int64_t size, int64_t allocated = 0) {
     FileRecord r;
-    r.id = UUID::random();
-    r.url = URL::fileURL("/a/" + std::to_string(size));
-    r.size = size;
-    r.allocatedSize = allocated;
+    r.setID(UUID::random());
+    r.setURL(URL::fileURL("/a/" + std::to_string(size)));
+    r.setSize(size);
+    r.setAllocatedSize(allocated);
     return r;
 }
 

@@ -20,10 +20,10 @@ std::string repeated(std::string_view piece, size_t count) {
 
 Finding member(const std::string& path, int64_t size, const URL& folder) {
     FileRecord record;
-    record.id = UUID::random();
-    record.url = URL::fileURL(path);
-    record.size = size;
-    URL destination = folder.appendingPathComponent(record.url.lastPathComponent());
+    record.setID(UUID::random());
+    record.setURL(URL::fileURL(path));
+    record.setSize(size);
+    URL destination = folder.appendingPathComponent(record.url().lastPathComponent());
     return Finding{UUID::random(), record, FindingCategory::organizeSuggestion, Recommendation::organize,
                    "These look like tax documents.", path + " → " + destination.path(), destination, std::nullopt,
                    "taxDocument"};

@@ -32,13 +32,13 @@ struct Walked {
 
     const FileRecord& at(const std::string& path) const {
         for (const auto& record : records) {
-            if (record.url.path() == path) return record;
+            if (record.path() == path) return record;
         }
         throw std::runtime_error("no record of " + path);
     }
     Paths paths() const {
         Paths result;
-        for (const auto& record : records) result.push_back(record.url.path());
+        for (const auto& record : records) result.push_back(record.path());
         return result;
     }
     std::vector<std::pair<Kind, std::string>> issues() const {
@@ -51,7 +51,13 @@ struct Walked {
 template <typename Items>
 size_t distinctIds(const Items& items) {
     std::set<UUID> ids;
-    for (const auto& item : items) ids.insert(item.id);
+    for (const auto& item : items) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(item)>, FileRecord>) {
+            ids.insert(item.id());
+        } else {
+            ids.insert(item.id);
+        }
+    }
     return ids.size();
 }
 
@@ -152,13 +158,13 @@ TEST(DirectoryWalker, ProjectsAndRecreatableFolders) {
         {"Code/target", ProjectContext::recreatable("target", home.folder("Code"))}};
     std::vector<std::pair<std::string, Context>> found;
     for (const auto& record : walked.records) {
-        found.emplace_back(record.url.path().substr(home.dir.path().size() + 1), record.projectContext);
+        found.emplace_back(record.path().substr(home.dir.path().size() + 1), record.fields().projectContext);
     }
     EXPECT_EQ(found, expected);
-    EXPECT_TRUE(walked.at(home / "Documents/ios/App.xcodeproj").isPackage);
+    EXPECT_TRUE(walked.at(home / "Documents/ios/App.xcodeproj").isPackage());
     const FileRecord& modules = walked.at(home / "Documents/app/node_modules");
     int64_t below = allocatedBelow(home / "Documents/app/node_modules");
-    EXPECT_EQ(std::pair(modules.size, modules.allocatedSize), std::pair(below, below));
+    EXPECT_EQ(std::pair(modules.size(), modules.allocatedSize()), std::pair(below, below));
 }
 
 TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
@@ -178,10 +184,10 @@ TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
     EXPECT_EQ(walked.paths(), (Paths{home / "Applications2/Setup.pkg", home / "Applications2/Tool.APP",
                                      home / "Pictures/Trip.photoslibrary", home / "Pictures/beach.JPG",
                                      home / "Music/song.mp3"}));
-    EXPECT_FALSE(walked.at(home / "Applications2/Setup.pkg").isPackage);
+    EXPECT_FALSE(walked.at(home / "Applications2/Setup.pkg").isPackage());
     for (const char* bundle : {"Applications2/Tool.APP", "Pictures/Trip.photoslibrary"}) {
-        EXPECT_TRUE(walked.at(home / bundle).isPackage) << bundle;
-        EXPECT_EQ(walked.at(home / bundle).size, allocatedBelow(home / bundle)) << bundle;  // hidden contents count
+        EXPECT_TRUE(walked.at(home / bundle).isPackage()) << bundle;
+        EXPECT_EQ(walked.at(home / bundle).size(), allocatedBelow(home / bundle)) << bundle;  // hidden contents count
     }
     EXPECT_TRUE(walked.summary->issues.empty());
 }
@@ -197,7 +203,7 @@ TEST(DirectoryWalker, SizingStopsAtTheEntryCap) {
     }
     Walked walked = home.walk({home.folder("Documents")});
     ASSERT_EQ(walked.records.size(), 1u);
-    EXPECT_EQ(walked.records[0].size, firstTen);
+    EXPECT_EQ(walked.records[0].size(), firstTen);
 }
 
 TEST(DirectoryWalker, LinksAndUnreadableItemsBecomeIssuesAndTheWalkGoesOn) {
@@ -293,9 +299,9 @@ TEST(DirectoryWalker, CloudPlaceholdersAndProviders) {
         {"Documents/offloaded.txt", S::cloudOnly, P::iCloudDrive}};
     for (const auto& [relative, state, provider] : expected) {
         const FileRecord& record = walked.at(home / relative);
-        EXPECT_EQ(std::pair(record.cloud, record.cloudProvider), std::pair(state, provider)) << relative;
+        EXPECT_EQ(std::pair(record.cloud(), record.cloudProvider()), std::pair(state, provider)) << relative;
     }
-    EXPECT_EQ(walked.at(home / oneDrive + "Keynote.key").size, 0);
+    EXPECT_EQ(walked.at(home / oneDrive + "Keynote.key").size(), 0);
     EXPECT_TRUE(walked.at(home / "Documents/offloaded.txt").isCloudOnly());
 }
 
@@ -335,7 +341,7 @@ TEST(DirectoryWalker, LinuxSyncFoldersByTheirMarksThroughLinksAndFilesThatAreNot
         {"Loose/y.txt", S::local, std::nullopt}};
     for (const auto& [relative, state, provider] : expected) {
         const FileRecord& record = walked.at(home / relative);
-        EXPECT_EQ(std::pair(record.cloud, record.cloudProvider), std::pair(state, provider)) << relative;
+        EXPECT_EQ(std::pair(record.cloud(), record.cloudProvider()), std::pair(state, provider)) << relative;
     }
 
     // On a network mount nothing is here, whatever its sizes say.
@@ -345,7 +351,7 @@ TEST(DirectoryWalker, LinuxSyncFoldersByTheirMarksThroughLinksAndFilesThatAreNot
                                       std::pair{"ext4", S::local}}) {
         fs->mountInfo = "36 25 " + std::to_string(major(file.st_dev)) + ":" + std::to_string(minor(file.st_dev)) +
                         " / " + home.dir.path() + " rw - " + type + " remote:/ rw\n";
-        EXPECT_EQ(home.walk({home.folder("Loose")}, fs).at(home / "Loose/y.txt").cloud, state) << type;
+        EXPECT_EQ(home.walk({home.folder("Loose")}, fs).at(home / "Loose/y.txt").cloud(), state) << type;
     }
 }
 
@@ -381,8 +387,8 @@ TEST(DirectoryWalker, SummaryAddsUpAndListsEveryRoot) {
 
     EXPECT_NO_THROW(walked.at(home / "Documents/bad\xff name.txt"));
     EXPECT_EQ(walked.at(home / "Documents/pipe").typeBucket(), TypeBucket::other);
-    EXPECT_EQ(walked.at(home / "Documents/stamped.txt").modified, Date::fromUnix(1000000000.25));
-    EXPECT_TRUE(walked.at(home / "Documents/dist").url.isDirectory());
+    EXPECT_EQ(walked.at(home / "Documents/stamped.txt").modified(), Date::fromUnix(1000000000.25));
+    EXPECT_TRUE(walked.at(home / "Documents/dist").url().isDirectory());
     EXPECT_EQ(distinctIds(walked.records), walked.records.size());
 }
 
@@ -407,7 +413,7 @@ TEST(DirectoryWalker, TotalsStopAtTheLargestSize) {
     }
     Walked walked = home.walk({home.folder("Documents")}, std::make_shared<HugeFileSystem>());
     constexpr int64_t largest = std::numeric_limits<int64_t>::max();
-    EXPECT_EQ(walked.at(home / "Documents/node_modules").size, largest);
+    EXPECT_EQ(walked.at(home / "Documents/node_modules").size(), largest);
     EXPECT_EQ(walked.summary->totalBytes, largest);
     EXPECT_EQ(walked.summary->byType.at(TypeBucket::other).bytes, largest);
 }
@@ -525,7 +531,7 @@ TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
     auto described = [&](unsigned readers) {
         Walked walked = home.walk({home.folder("Documents"), home.folder("Missing")}, fs,
                                   ticking(std::chrono::milliseconds(7)), {}, {}, readers);
-        for (auto& record : walked.records) record.id = UUID();
+        for (auto& record : walked.records) record.setID(UUID());
         for (auto& issue : walked.summary->issues) issue.id = UUID();
         walked.summary->startedAt = walked.summary->finishedAt = Date();
         return walked;

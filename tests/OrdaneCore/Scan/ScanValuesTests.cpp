@@ -20,10 +20,10 @@ URL file(const std::string& path) { return URL::fileURL(path); }
 
 FileRecord record(const std::string& path, bool isDirectory = false, bool isPackage = false) {
     FileRecord r;
-    r.id = UUID::random();
-    r.url = URL::fileURL(path, isDirectory);
-    r.isDirectory = isDirectory;
-    r.isPackage = isPackage;
+    r.setID(UUID::random());
+    r.setURL(URL::fileURL(path, isDirectory));
+    r.setIsDirectory(isDirectory);
+    r.setIsPackage(isPackage);
     return r;
 }
 
@@ -93,21 +93,21 @@ TEST(FileRecord, TypeBuckets) {
 
 TEST(FileRecord, JsonRoundTripAndShapeAndWrongTypesRefused) {
     FileRecord r = record("/Users/a/My Projects/app/node_modules", true);
-    r.size = 123;
-    r.allocatedSize = 4096;
-    r.modified = Date{700000000.5};
-    r.cloud = CloudState::cloudDownloaded;
-    r.cloudProvider = CloudProvider::dropbox;
-    r.projectContext = ProjectContext::recreatable("node_modules", URL::fileURL("/Users/a/My Projects/app", true));
+    r.setSize(123);
+    r.setAllocatedSize(4096);
+    r.setModified(Date{700000000.5});
+    r.setCloud(CloudState::cloudDownloaded);
+    r.setCloudProvider(CloudProvider::dropbox);
+    r.setProjectContext(ProjectContext::recreatable("node_modules", URL::fileURL("/Users/a/My Projects/app", true)));
     Json encoded = r.toJson();
     EXPECT_FALSE(encoded.contains("created"));
     EXPECT_EQ(encoded["projectContext"],
               json::parse(R"({"recreatable":{"kind":"node_modules","root":"file:///Users/a/My%20Projects/app/"}})"));
     EXPECT_EQ(FileRecord::fromJson(json::parse(json::dumpCompact(encoded))), r);
 
-    r.projectContext = ProjectContext::recreatable("dist", std::nullopt);
+    r.setProjectContext(ProjectContext::recreatable("dist", std::nullopt));
     EXPECT_EQ(r.toJson()["projectContext"], json::parse(R"({"recreatable":{"kind":"dist"}})"));
-    r.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/p", true));
+    r.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/p", true)));
     EXPECT_EQ(FileRecord::fromJson(r.toJson()), r);
     expectEachRefused<FileRecord>(record("/a/x.txt").toJson(),
                                   {{"/size", 1.5}, {"/cloud", "Local"}, {"/isDirectory", 0}, {"/url", "/a/x.txt"}, {"/id", "xyz"},

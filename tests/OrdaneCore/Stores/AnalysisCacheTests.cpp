@@ -23,10 +23,10 @@ const std::string hashB = "0123456789abcdef0123456789abcdef0123456789abcdef01234
 
 FileRecord record(const std::string& path, int64_t size, std::optional<Date> date) {
     FileRecord result;
-    result.id = UUID::random();
-    result.url = URL::fileURL(path);
-    result.size = size;
-    result.modified = date;
+    result.setID(UUID::random());
+    result.setURL(URL::fileURL(path));
+    result.setSize(size);
+    result.setModified(date);
     return result;
 }
 
@@ -86,7 +86,7 @@ TEST_F(AnalysisCacheTest, AnEntryHoldsWhileSizeAndDateMatchWithinOneSecond) {
         {record("/home/u/a.pdf", 101, modified), false},
         {record("/home/u/./a.pdf", 100, modified), false},  // the key is the path as found
         {record("/home/u/a.pdf", 100, std::nullopt), false}};
-    for (const auto& [item, hit] : cases) EXPECT_EQ(cache->cachedEntry(item).has_value(), hit) << item.url.path();
+    for (const auto& [item, hit] : cases) EXPECT_EQ(cache->cachedEntry(item).has_value(), hit) << item.path();
 
     auto other = bareEntry(100, modified);
     other.schemaVersion = 2;

@@ -16,10 +16,10 @@ namespace {
 
 FileRecord record(const std::string& path, int64_t size, std::optional<double> modifiedSince1970) {
     FileRecord result;
-    result.id = UUID::random();
-    result.url = URL::fileURL(path);
-    result.size = size;
-    if (modifiedSince1970) result.modified = Date::fromUnix(*modifiedSince1970);
+    result.setID(UUID::random());
+    result.setURL(URL::fileURL(path));
+    result.setSize(size);
+    if (modifiedSince1970) result.setModified(Date::fromUnix(*modifiedSince1970));
     return result;
 }
 

@@ -20,8 +20,8 @@ namespace {
 
 FileRecord named(const std::string& path, int64_t size = 100) {
     FileRecord record;
-    record.url = URL::fileURL(path);
-    record.size = size;
+    record.setURL(URL::fileURL(path));
+    record.setSize(size);
     return record;
 }
 

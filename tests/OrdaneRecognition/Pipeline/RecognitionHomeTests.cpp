@@ -115,7 +115,7 @@ TEST(RecognitionHome, AHomeOfRealDocumentsIsRecognisedThenAnsweredFromTheCache) 
 
     auto entry = [&](const std::string& relative) {
         for (const FileRecord& record : records) {
-            if (record.url.path() == home + "/" + relative) return cache.cachedEntry(record);
+            if (record.path() == home + "/" + relative) return cache.cachedEntry(record);
         }
         throw std::runtime_error("no record for " + relative);
     };

@@ -83,7 +83,7 @@ TEST(OrganizePlanner, AScannedHomeGivesEachGroupersFolderWithItsRationaleAndCoun
         EXPECT_EQ(folder.isNew, expected[i].isNew);
         EXPECT_EQ(memberNames(folder), expected[i].members);
         for (const Finding& member : folder.members) {
-            EXPECT_EQ(member.suggestedDestination, URL::fileURL(expected[i].path + "/" + member.record.url.lastPathComponent()));
+            EXPECT_EQ(member.suggestedDestination, URL::fileURL(expected[i].path + "/" + member.record.url().lastPathComponent()));
         }
     }
     EXPECT_EQ(outcome.proposal.folders[0].rationale,
@@ -188,7 +188,7 @@ TEST(OrganizePlanner, BadInputGivesAValidPlanWithUsableNames) {
         home.insight(std::string("Desktop/") + name).groupKey = "family|0";
     }
     for (int i = 0; i < 10000; ++i) home.add("Downloads/bulk/report-" + std::to_string(i % 7) + "x" + std::to_string(i) + ".pdf");
-    home.add("Desktop/odd\xC3.pdf").created = Date{std::numeric_limits<double>::quiet_NaN()};
+    home.add("Desktop/odd\xC3.pdf").setCreated(Date{std::numeric_limits<double>::quiet_NaN()});
 
     for (bool excludeEverything : {false, true}) {
         SCOPED_TRACE(excludeEverything);
