@@ -50,16 +50,16 @@ ReaderPool::~ReaderPool() = default;
 std::optional<ContentSample> ReaderPool::read(std::string_view extractor, const FileRecord& record,
                                               const ExtractionBudget& budget, std::stop_token stop) {
     std::unique_ptr<ReaderProcess> reader = borrow(stop);
-    const readerProtocol::Request request{std::string(extractor), record.url.path(), record.size, budget};
+    const readerProtocol::Request request{std::string(extractor), record.path(), record.size(), budget};
     const ReaderProcess::Reply reply =
         reader->exchange(readerProtocol::encode(request), deadlineFor(readerProtocol::answerLimit(extractor, budget), stop));
     switch (reply.outcome) {
         case Outcome::stopped:
             throw CancellationError();
         case Outcome::died:
-            throw ReaderFailure("the reader ended while reading " + record.url.path());
+            throw ReaderFailure("the reader ended while reading " + record.path());
         case Outcome::timedOut:
-            throw ReaderFailure("the reader did not answer in time for " + record.url.path());
+            throw ReaderFailure("the reader did not answer in time for " + record.path());
         case Outcome::answered:
             break;
     }
@@ -67,10 +67,10 @@ std::optional<ContentSample> ReaderPool::read(std::string_view extractor, const 
     try {
         answer = readerProtocol::decodeReply(reply.message);
     } catch (const platform::WireFormatError&) {
-        throw ReaderFailure("the reader gave a garbled answer for " + record.url.path());  // dropped with `reader`
+        throw ReaderFailure("the reader gave a garbled answer for " + record.path());  // dropped with `reader`
     }
     giveBack(std::move(reader));
-    if (answer.status == readerProtocol::Reply::Status::failed) throw ReaderFailure("the reader failed on " + record.url.path());
+    if (answer.status == readerProtocol::Reply::Status::failed) throw ReaderFailure("the reader failed on " + record.path());
     return std::move(answer.sample);
 }
 

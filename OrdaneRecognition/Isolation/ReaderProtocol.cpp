@@ -114,8 +114,7 @@ std::optional<std::chrono::nanoseconds> answerLimit(std::string_view extractor, 
 
 FileRecord recordOf(const Request& request) {
     FileRecord record;
-    record.url = URL::fileURL(request.path);
-    record.size = request.size;
+    record.setURL(URL::fileURL(request.path)).setSize(request.size);
     return record;
 }
 
