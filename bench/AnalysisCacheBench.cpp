@@ -178,8 +178,8 @@ void load(const URL& url, size_t count, Date now, Results& results) {
     double cpu = cpuSeconds();
     double callerCPU = cpuSeconds(RUSAGE_THREAD);
     FileRecord probe;
-    probe.url = URL::fileURL("/nowhere");
-    probe.modified = now;
+    probe.setURL(URL::fileURL("/nowhere"));
+    probe.setModified(now);
     (void)cache.cachedEntry(probe);  // the first use loads the file
     results.loadSeconds = seconds(start);
     results.loadCPU = cpuSeconds() - cpu;
@@ -200,9 +200,9 @@ void load(const URL& url, size_t count, Date now, Results& results) {
     for (size_t i = 0; i < count; ++i) {
         AnalysisCache::Entry expected = makeEntry(random, pathOf(i), now);
         FileRecord record;
-        record.url = URL::fileURL(pathOf(i));
-        record.size = expected.size;
-        record.modified = expected.mtime;
+        record.setURL(URL::fileURL(pathOf(i)));
+        record.setSize(expected.size);
+        record.setModified(expected.mtime);
         std::optional<AnalysisCache::Entry> found = cache.cachedEntry(record);
         if (found) expected.lastSeen = found->lastSeen;  // a hit refreshes it
         if (found != expected) ++results.mismatches;

@@ -21,11 +21,11 @@ std::vector<FileRecord> homeRecords(int count) {
         char name[64];
         snprintf(name, sizeof name, places[i % 5], i);
         FileRecord record;
-        record.id = UUID::random();
-        record.url = URL::fileURL(std::string("/home/ann/") + name);
-        record.size = i % 5 == 3 ? 700'000'000 : 20'000;
-        record.allocatedSize = record.size;
-        record.modified = now.adding(-86400.0 * (100 + i % 900));
+        record.setID(UUID::random());
+        record.setURL(URL::fileURL(std::string("/home/ann/") + name));
+        record.setSize(i % 5 == 3 ? 700'000'000 : 20'000);
+        record.setAllocatedSize(record.size());
+        record.setModified(now.adding(-86400.0 * (100 + i % 900)));
         records.push_back(record);
     }
     return records;

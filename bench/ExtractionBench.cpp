@@ -143,8 +143,8 @@ std::vector<std::string> runTesseract(const std::vector<std::string>& files, siz
 
 FileRecord recordOf(const std::string& path) {
     FileRecord record;
-    record.url = URL::fileURL(path);
-    record.size = static_cast<int64_t>(std::filesystem::file_size(path));
+    record.setURL(URL::fileURL(path));
+    record.setSize(static_cast<int64_t>(std::filesystem::file_size(path)));
     return record;
 }
 

@@ -48,16 +48,16 @@ AnalysisResult makeAnalysis(ScanSummary& summary) {
         const bool safe = category == largest && i % (largestCount / safeCount) == 0;
         Finding finding;
         finding.id = UUID::random();
-        finding.record.id = UUID::random();
-        finding.record.url = URL::fileURL("/home/someone/Documents/Folder " + std::to_string(i % 700) + "/a file named " +
+        finding.record.setID(UUID::random());
+        finding.record.url() = URL::fileURL("/home/someone/Documents/Folder " + std::to_string(i % 700) + "/a file named " +
                                           std::to_string(i) + (i % 3 ? ".pdf" : ".txt"));
-        finding.record.size = 1000 + int64_t(i) * 7919 % 9'000'000;
-        finding.record.allocatedSize = finding.record.size;
-        finding.record.modified = Date::fromUnix(1'600'000'000 + double(i) * 97);
+        finding.record.setSize(1000 + int64_t(i) * 7919 % 9'000'000);
+        finding.record.setAllocatedSize(finding.record.size());
+        finding.record.setModified(Date::fromUnix(1'600'000'000 + double(i) * 97));
         finding.category = category;
         finding.recommendation = safe ? Recommendation::probablySafeToRemove : Recommendation::review;
         finding.reason = "Not opened in a long while.";
-        summary.totalBytes += finding.record.size;
+        summary.totalBytes += finding.record.size();
         summary.byType[finding.record.typeBucket()].add(finding.record);
         analysis.findings.push_back(std::move(finding));
     }

@@ -116,7 +116,7 @@ void runTool(const std::vector<std::string>& arguments) {
 void compareFirstPass(const std::vector<FileRecord>& records, const std::string& scratch) {
     std::vector<FileRecord> pdfs;
     for (const FileRecord& record : records) {
-        if (record.ext() == "pdf" && record.size >= RecognitionPipeline::minDocumentSize) pdfs.push_back(record);
+        if (record.ext() == "pdf" && record.size() >= RecognitionPipeline::minDocumentSize) pdfs.push_back(record);
     }
     const Fingerprinter fingerprinter{OwnerIdentity(testing::recognitionHomeOwner)};
     ReadingPass pass{RecognitionPipeline::Readers::standard().documents, RecognitionPipeline::documentWidth,
@@ -126,7 +126,7 @@ void compareFirstPass(const std::vector<FileRecord>& records, const std::string&
     const double ours = secondsSince(start);
 
     start = Clock::now();
-    for (const FileRecord& pdf : pdfs) runTool({"pdftotext", "-q", "-l", "3", pdf.url.path(), scratch});
+    for (const FileRecord& pdf : pdfs) runTool({"pdftotext", "-q", "-l", "3", pdf.path(), scratch});
     const double peer = secondsSince(start);
     size_t read = 0;
     for (const FileReading& reading : readings) read += reading.outcome == FileReading::Outcome::read;

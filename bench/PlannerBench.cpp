@@ -64,11 +64,11 @@ private:
 
     FileRecord& add(Scan& scan, const std::string& relative, std::optional<Date> created) {
         FileRecord record;
-        record.id = UUID::random();
-        record.url = URL::fileURL("/home/bench/" + relative);
-        record.size = static_cast<int64_t>(1000 + below(5'000'000));
-        record.created = created;
-        record.modified = created;
+        record.setID(UUID::random());
+        record.setURL(URL::fileURL("/home/bench/" + relative));
+        record.setSize(static_cast<int64_t>(1000 + below(5'000'000)));
+        record.setCreated(created);
+        record.setModified(created);
         scan.records.push_back(std::move(record));
         return scan.records.back();
     }
@@ -103,17 +103,17 @@ private:
 
     // Recognition's view of some documents, and the analyzer's findings.
     void describe(Scan& scan, const FileRecord& record, int index) {
-        const bool inDownloads = record.url.path().starts_with("/home/bench/Downloads/");
+        const bool inDownloads = record.path().starts_with("/home/bench/Downloads/");
         if (index % 20 == 0) {
-            ContentInsight& insight = scan.insights[record.url];
-            insight.url = record.url;
+            ContentInsight& insight = scan.insights[record.url()];
+            insight.url = record.url();
             insight.kind = static_cast<DocKind>(below(11));
             insight.suggestedFolder = URL::fileURL("/home/bench/Documents/" + capitalized(words[below(8)]) + "s " +
                                                        std::to_string(below(40) * 5),
                                                    true);
         } else if (index % 50 == 1) {
-            ContentInsight& insight = scan.insights[record.url];
-            insight.url = record.url;
+            ContentInsight& insight = scan.insights[record.url()];
+            insight.url = record.url();
             insight.groupKey = "family|" + std::to_string(index / 200);  // families of about four
             if (index % 100 == 1) insight.title = "2023 " + capitalized(pick()) + " " + pick();
         }
@@ -124,7 +124,7 @@ private:
             finding.category = inDownloads ? FindingCategory::organizeSuggestion : FindingCategory::oldFiles;
             if (inDownloads) {
                 finding.suggestedDestination =
-                    URL::fileURL("/home/bench/Documents/From Downloads/" + record.url.lastPathComponent());
+                    URL::fileURL("/home/bench/Documents/From Downloads/" + record.url().lastPathComponent());
             }
             scan.findings.push_back(std::move(finding));
         }

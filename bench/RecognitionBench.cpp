@@ -86,7 +86,7 @@ std::vector<RecognitionEngine::Input> makeBatch(int count) {
         char name[64];
         snprintf(name, sizeof name, seed.fileName, i);
         RecognitionEngine::Input input;
-        input.record.url = URL::fileURL(std::string("/home/ann/Documents/") + name);
+        input.record.setURL(URL::fileURL(std::string("/home/ann/Documents/") + name));
         if (i % 100 == 99) {
             input.sample.text = pathological(i / 100);
         } else {
@@ -144,7 +144,7 @@ void stageShares(benchmark::State& state) {
             tables[EvidenceFamily::structural] = EvidenceScorer::structuralScores(input.fingerprint.structural);
             tables[EvidenceFamily::entity] = EvidenceScorer::entityScores(input.fingerprint.entities);
             tables[EvidenceFamily::filename] =
-                EvidenceScorer::filenameScores(platform::path::stem(input.record.url.path()));
+                EvidenceScorer::filenameScores(platform::path::stem(input.record.path()));
             scorers += secondsSince(start);
 
             start = std::chrono::steady_clock::now();

@@ -222,8 +222,8 @@ size_t checkSameFiles(const std::string& root) {
     std::vector<std::string> scanned;
     std::vector<std::string> sizedFolders;
     for (const auto& record : records) {
-        scanned.push_back(record.url.path());
-        if (record.isDirectory) sizedFolders.push_back(record.url.path() + "/");
+        scanned.push_back(record.path());
+        if (record.isDirectory()) sizedFolders.push_back(record.path() + "/");
     }
     std::sort(sizedFolders.begin(), sizedFolders.end());
     auto insideSized = [&](const std::string& path) {

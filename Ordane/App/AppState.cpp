@@ -38,17 +38,17 @@ std::string providerName(CloudProvider provider) {
 }
 
 std::optional<std::string> cloudWarning(const FileRecord& record) {
-    if (!record.cloudProvider) return std::nullopt;
-    return "Syncs with " + providerName(*record.cloudProvider) + ", so this change happens on your other devices too.";
+    if (!record.cloudProvider()) return std::nullopt;
+    return "Syncs with " + providerName(*record.cloudProvider()) + ", so this change happens on your other devices too.";
 }
 
 PlannedAction plannedAction(const Finding& finding, PlannedAction::Kind kind, std::optional<std::string> recognitionKind) {
     PlannedAction action;
     action.id = UUID::random();
     action.kind = std::move(kind);
-    action.sizeBytes = finding.record.size;
-    action.expectedSize = finding.record.size;
-    action.expectedModified = finding.record.modified;
+    action.sizeBytes = finding.record.size();
+    action.expectedSize = finding.record.size();
+    action.expectedModified = finding.record.modified();
     action.cloudWarning = cloudWarning(finding.record);
     action.recognitionKind = std::move(recognitionKind);
     action.state = PlannedAction::State::pending();
@@ -285,7 +285,7 @@ void AppState::startScan() {
                         if (isCurrentScan(generation)) setProgress(progress);
                     });
                 } else if (auto* record = std::get_if<FileRecord>(&event->value)) {
-                    bytes = saturatingAdd(bytes, record->size);
+                    bytes = saturatingAdd(bytes, record->size());
                     records.push_back(std::move(*record));
                 } else if (auto* summary = std::get_if<ScanSummary>(&event->value)) {
                     work_.post([this, generation, summary = *summary] {
@@ -403,8 +403,8 @@ std::vector<Finding> AppState::approvedMoveFindings() const { return findingsWit
 
 int64_t AppState::approvedBytes() const {
     int64_t total = 0;
-    for (const Finding& finding : approvedTrashFindings()) total = saturatingAdd(total, finding.record.size);
-    for (const Finding& finding : approvedMoveFindings()) total = saturatingAdd(total, finding.record.size);
+    for (const Finding& finding : approvedTrashFindings()) total = saturatingAdd(total, finding.record.size());
+    for (const Finding& finding : approvedMoveFindings()) total = saturatingAdd(total, finding.record.size());
     return total;
 }
 
@@ -415,10 +415,10 @@ ActionPlan AppState::buildPlan() const {
     for (const Finding& finding : approvedMoveFindings()) {
         if (!finding.suggestedDestination) continue;
         plan.actions.push_back(plannedAction(
-            finding, PlannedAction::Kind::move(finding.record.url, *finding.suggestedDestination), finding.recognitionKind));
+            finding, PlannedAction::Kind::move(finding.record.url(), *finding.suggestedDestination), finding.recognitionKind));
     }
     for (const Finding& finding : approvedTrashFindings()) {
-        plan.actions.push_back(plannedAction(finding, PlannedAction::Kind::trash(finding.record.url), std::nullopt));
+        plan.actions.push_back(plannedAction(finding, PlannedAction::Kind::trash(finding.record.url()), std::nullopt));
     }
     return plan;
 }

@@ -26,18 +26,18 @@ constexpr int sizeColumn = 70;
 }  // namespace
 
 QString FileRow::locationLine(const FileRecord& record) {
-    QString line = qtext(platform::path::lastComponent(platform::path::parent(record.url.path())));
-    if (record.modified) {
+    QString line = qtext(platform::path::lastComponent(platform::path::parent(record.path())));
+    if (record.modified()) {
         line += QStringLiteral("  ·  ") +
-                qtext(platform::DateTextFormatter::format(record.modified->secondsSince1970(), "yMMMMd"));
+                qtext(platform::DateTextFormatter::format(record.modified()->secondsSince1970(), "yMMMMd"));
     }
     return line;
 }
 
 FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget* parent)
     : QWidget(parent), finding_(finding) {
-    const QString path = qtext(finding.record.url.path());
-    const QString name = qtext(finding.record.url.lastPathComponent());
+    const QString path = qtext(finding.record.path());
+    const QString name = qtext(finding.record.url().lastPathComponent());
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(8, 6, 8, 6);
     column->setSpacing(4);
@@ -52,7 +52,7 @@ FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget
         line->addWidget(check_);
     }
     auto* icon = new QLabel(this);
-    icon->setPixmap(fileIcon(path, finding.record.isDirectory).pixmap(iconSize, iconSize));
+    icon->setPixmap(fileIcon(path, finding.record.isDirectory()).pixmap(iconSize, iconSize));
     icon->setFixedSize(iconSize, iconSize);
     line->addWidget(icon);
     auto* nameBlock = new QVBoxLayout;
@@ -66,7 +66,7 @@ FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget
         new Label(locationLine(finding.record), retro::font(QStringLiteral("Verdana"), 10), shadow, Label::Lines::elided, this));
     line->addLayout(nameBlock, 1);
     if (showBadge) line->addWidget(new RecommendationBadge(finding.recommendation, this));
-    auto* size = new Label(sizeText(finding.record.size), retro::font(QStringLiteral("Verdana"), 11), text, Label::Lines::one, this);
+    auto* size = new Label(sizeText(finding.record.size()), retro::font(QStringLiteral("Verdana"), 11), text, Label::Lines::one, this);
     size->setObjectName(QStringLiteral("fileSize"));
     size->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     size->setMinimumWidth(sizeColumn);
@@ -125,7 +125,7 @@ void FileRow::toggleDetails() {
 }
 
 void FileRow::openPreview() {
-    const QString path = qtext(finding_.record.url.path());
+    const QString path = qtext(finding_.record.path());
     previewPath_ = path;
     QPointer<FileRow> self(this);
     DesktopServices::current().preview(path, this, [self] {

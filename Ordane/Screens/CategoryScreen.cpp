@@ -229,7 +229,7 @@ void CategoryScreen::refreshList() {
     if (!trimmedQuery(searchText_).isEmpty()) {
         if (names_.size() != qsizetype(findings_.size())) {
             names_.reserve(qsizetype(findings_.size()));
-            for (const Finding& finding : findings_) names_ << retro::qtext(finding.record.url.lastPathComponent());
+            for (const Finding& finding : findings_) names_ << retro::qtext(finding.record.url().lastPathComponent());
         }
         filtered = matching(names_, searchText_);
     }

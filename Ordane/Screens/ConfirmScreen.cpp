@@ -47,7 +47,7 @@ public:
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(8);
-        const QString name = retro::qtext(finding.record.url.lastPathComponent());
+        const QString name = retro::qtext(finding.record.url().lastPathComponent());
         check_ = new retro::CheckBox(QString(), this);
         check_->setObjectName(QStringLiteral("reviewCheck"));
         check_->setAccessibleName(name);
@@ -61,24 +61,24 @@ public:
         texts->addWidget(nameLabel);
         QString place;
         if (trash) {
-            place = folderPlace(finding.record.url) + QStringLiteral(" → Trash");
+            place = folderPlace(finding.record.url()) + QStringLiteral(" → Trash");
         } else if (finding.suggestedDestination) {
-            place = folderPlace(finding.record.url) + arrow + folderPlace(*finding.suggestedDestination);
+            place = folderPlace(finding.record.url()) + arrow + folderPlace(*finding.suggestedDestination);
         }
         auto* placeLabel = new Label(place, verdana(11), retro::shadow, Label::Lines::elided, this);
         placeLabel->setObjectName(QStringLiteral("reviewPlace"));
         texts->addWidget(placeLabel);
-        if (finding.record.cloudProvider) {
+        if (finding.record.cloudProvider()) {
             texts->addWidget(new Label(QStringLiteral("Heads up: this syncs with ") +
-                                           providerWords(*finding.record.cloudProvider) +
+                                           providerWords(*finding.record.cloudProvider()) +
                                            QStringLiteral(", so it also happens on your other devices."),
                                        bold(11), retro::alert, Label::Lines::wrapped, this));
         }
         row->addLayout(texts, 1);
-        row->addWidget(new Label(retro::sizeText(finding.record.size), verdana(11), retro::text, Label::Lines::one, this),
+        row->addWidget(new Label(retro::sizeText(finding.record.size()), verdana(11), retro::text, Label::Lines::one, this),
                        0, Qt::AlignTop);
         auto* reveal = new BevelButton(QStringLiteral("Show in Folder"), BevelButton::Kind::plain, std::nullopt, this);
-        const QString path = retro::qtext(finding.record.url.path());
+        const QString path = retro::qtext(finding.record.path());
         connect(reveal, &BevelButton::clicked, this, [path] { DesktopServices::current().reveal(path); });
         row->addWidget(reveal, 0, Qt::AlignTop);
     }

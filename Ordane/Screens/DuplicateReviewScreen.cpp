@@ -53,11 +53,11 @@ constexpr std::array<NameSection, 3> nameSections{{
      "Take a look yourself before removing anything."},
 }};
 
-QString fileName(const FileRecord& record) { return retro::qtext(record.url.lastPathComponent()); }
+QString fileName(const FileRecord& record) { return retro::qtext(record.url().lastPathComponent()); }
 
 BevelButton* revealButton(const FileRecord& record, QWidget* parent) {
     auto* button = new BevelButton(QStringLiteral("Show in Folder"), BevelButton::Kind::plain, std::nullopt, parent);
-    const QString path = retro::qtext(record.url.path());
+    const QString path = retro::qtext(record.path());
     QObject::connect(button, &BevelButton::clicked, button, [path] { DesktopServices::current().reveal(path); });
     return button;
 }
@@ -80,7 +80,7 @@ QWidget* nameGroupBox(const DuplicateGroup& group, QWidget* parent) {
             row->addWidget(new Tag(QStringLiteral("NEWEST"), tagGreen, 4, 1, box));
         }
         row->addWidget(new Label(fileName(member), verdana(11), retro::text, Label::Lines::elided, box), 1);
-        row->addWidget(new Label(retro::sizeText(member.size), verdana(10), retro::shadow, Label::Lines::one, box));
+        row->addWidget(new Label(retro::sizeText(member.size()), verdana(10), retro::shadow, Label::Lines::one, box));
         row->addWidget(revealButton(member, box));
         box->box()->addLayout(row);
     }
@@ -125,7 +125,7 @@ public:
             path->setObjectName(QStringLiteral("memberPath"));
             row->addWidget(path, 1);
             auto* peek = new BevelButton(QStringLiteral("Peek"), BevelButton::Kind::plain, std::nullopt, this);
-            const QString memberFile = retro::qtext(member.url.path());
+            const QString memberFile = retro::qtext(member.path());
             connect(peek, &BevelButton::clicked, this, [this, memberFile] {
                 previewPath_ = memberFile;
                 DesktopServices::current().preview(memberFile, this, [guard = QPointer<QObject>(this), this] {
@@ -153,7 +153,7 @@ private:
 };
 
 QString DuplicateReviewScreen::memberPath(const FileRecord& record) {
-    const QString folder = homeRelativeFolder(platform::path::parent(record.url.path()));
+    const QString folder = homeRelativeFolder(platform::path::parent(record.path()));
     return folder.isEmpty() ? fileName(record) : folder + QLatin1Char('/') + fileName(record);
 }
 
@@ -226,7 +226,7 @@ const Finding* DuplicateReviewScreen::findingOf(const DuplicateGroup& group, con
     if (!state_.analysis() || found == findingsByGroup_.end()) return nullptr;
     for (size_t index : found->second) {
         const Finding& finding = state_.analysis()->findings[index];
-        if (finding.record.url == member.url) return &finding;
+        if (finding.record.url() == member.url()) return &finding;
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "Ordane/Screens/OrganizeScreen.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -265,14 +266,23 @@ void OrganizeScreen::refreshFolders() {
 
     static const std::vector<ProposedFolder> none;
     const std::vector<ProposedFolder>& folders = any ? proposal->folders : none;
+    // A rename on leaving the name field brings the folder back as a new box; the keyboard focus,
+    // already on the box's next control, moves over with it instead of being dropped with the old box.
+    const QWidget* focused = QApplication::focusWidget();
+    const QString focusedName = focused ? focused->objectName() : QString();
+    FolderBox* takesFocus = nullptr;
     boxes_.sync(
         listColumn_, 0, folders.size(), [&](size_t i) { return folders[i].id; },
         [&](size_t i, const FolderBox& box) { return box.folder() == folders[i]; },
         [&](size_t i, FolderBox* old) {
             auto* box = new FolderBox(state_, folders[i], list_);
             if (old) box->takeViewState(*old);  // a renamed folder keeps its open list
+            if (old && focused && old->isAncestorOf(focused)) takesFocus = box;
             return box;
         });
+    if (takesFocus && !focusedName.isEmpty()) {
+        if (auto* same = takesFocus->findChild<QWidget*>(focusedName)) same->setFocus(Qt::OtherFocusReason);
+    }
     for (auto& [id, box] : boxes_.byId()) box->refreshChecks();
 
     const int64_t leftover = any ? proposal->leftoverCount : 0;

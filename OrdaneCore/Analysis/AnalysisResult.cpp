@@ -13,7 +13,7 @@ std::vector<Finding> AnalysisResult::findingsInCategory(FindingCategory category
         if (finding.category == category) chosen.push_back(&finding);
     }
     std::stable_sort(chosen.begin(), chosen.end(),
-                     [](const Finding* a, const Finding* b) { return a->record.size > b->record.size; });
+                     [](const Finding* a, const Finding* b) { return a->record.size() > b->record.size(); });
     std::vector<Finding> result;
     result.reserve(chosen.size());
     for (const Finding* finding : chosen) result.push_back(*finding);
@@ -25,7 +25,7 @@ AnalysisResult::CategoryTotals AnalysisResult::categoryTotals(FindingCategory ca
     for (const Finding& finding : findings) {
         if (finding.category != category) continue;
         ++totals.count;
-        totals.bytes = saturatingAdd(totals.bytes, finding.record.size);
+        totals.bytes = saturatingAdd(totals.bytes, finding.record.size());
     }
     return totals;
 }
@@ -34,7 +34,7 @@ int64_t AnalysisResult::removableBytes() const {
     int64_t total = 0;
     for (const Finding& finding : findings) {
         if (finding.recommendation == Recommendation::probablySafeToRemove) {
-            total = saturatingAdd(total, finding.record.size);
+            total = saturatingAdd(total, finding.record.size());
         }
     }
     return total;

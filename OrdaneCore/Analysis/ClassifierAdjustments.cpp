@@ -32,7 +32,7 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
 std::optional<Finding> Classifier::recognitionFinding(const FileRecord& record, const ContentInsight* insight) const {
     if (!insight || insight->tier != ConfidenceTier::confident || !insight->suggestedFolder) return std::nullopt;
     const URL& folder = *insight->suggestedFolder;
-    std::string name = record.url.lastPathComponent();
+    std::string name = record.url().lastPathComponent();
     std::string recognizedAs = insight->title ? *insight->title : std::string(displayNoun(insight->kind));
     Finding finding{UUID::random(),
                     record,
@@ -40,7 +40,7 @@ std::optional<Finding> Classifier::recognitionFinding(const FileRecord& record, 
                     Recommendation::organize,
                     "I can put this in " + documentsRelativeLabel(folder) +
                         ". It just gets moved, never deleted, and you can undo it.",
-                    record.url.path() + " → " + path::appending(folder.path(), name) + "\nRecognized as: " + recognizedAs,
+                    record.path() + " → " + path::appending(folder.path(), name) + "\nRecognized as: " + recognizedAs,
                     folder.appendingPathComponent(name),
                     std::nullopt,
                     std::string(rawValue(insight->kind))};
@@ -82,19 +82,19 @@ std::optional<Finding> Classifier::screenshotRename(const FileRecord& record, co
                    Recommendation::organize,
                    "I read the text in this screenshot. Looks like it's about \"" + topic +
                        "\". I can rename it so you can find it later. The picture itself doesn't change.",
-                   record.url.lastPathComponent() + " → " + newName,
-                   record.url.deletingLastPathComponent().appendingPathComponent(newName),
+                   record.url().lastPathComponent() + " → " + newName,
+                   record.url().deletingLastPathComponent().appendingPathComponent(newName),
                    std::nullopt,
                    kind};
 }
 
 Finding Classifier::cloudWarning(Finding finding) {
-    if (!finding.record.cloudProvider) return finding;
+    if (!finding.record.cloudProvider()) return finding;
     if (finding.recommendation != Recommendation::organize &&
         finding.recommendation != Recommendation::probablySafeToRemove) {
         return finding;
     }
-    finding.reason += " Heads up, this folder syncs with " + std::string(displayName(*finding.record.cloudProvider)) +
+    finding.reason += " Heads up, this folder syncs with " + std::string(displayName(*finding.record.cloudProvider())) +
                       ". Anything that happens here also happens on your other devices.";
     finding.recommendation = Recommendation::review;
     finding.recognitionKind.reset();  // the recognition note sets it again when an insight applies

@@ -46,9 +46,9 @@ struct Prefix {
 };
 
 // Throws the file system's error.
-Prefix readPrefix(platform::FileSystem& fileSystem, const URL& url, char* buffer) {
+Prefix readPrefix(platform::FileSystem& fileSystem, const std::string& path, char* buffer) {
     constexpr size_t size = DuplicateFinder::partialHashLength;
-    auto file = fileSystem.openForReading(url.path());
+    auto file = fileSystem.openForReading(path);
     // Short reads happen (network file systems): only an empty read is the end.
     size_t length = FileHasher::readFull(*file, buffer, size);
     FileHasher::closeHandle(std::move(file));
@@ -127,7 +127,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     };
     std::vector<Sized> sized;
     for (size_t i = 0; i < records.size(); ++i) {
-        if (takesPart(records[i])) sized.push_back({records[i].size, i});
+        if (takesPart(records[i])) sized.push_back({records[i].size(), i});
     }
 
     std::vector<char> shared(sized.size(), 0);  // shares its size with another
@@ -145,7 +145,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             for (size_t i = job * statusJobSize; i < std::min(sized.size(), (job + 1) * statusJobSize); ++i) {
                 if (!shared[i]) continue;
                 try {
-                    platform::FileStatus status = fileSystem->status(records[sized[i].position].url.path());
+                    platform::FileStatus status = fileSystem->status(records[sized[i].position].path());
                     if (status.isRegular()) identities[i] = FileIdentity{status.device, status.inode};
                 } catch (const platform::FileSystemError&) {
                     // gone since the scan: it leaves the search
@@ -196,7 +196,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
                 const FileRecord& record = records[candidates[slot]];
                 Prefix prefix;
                 try {
-                    prefix = readPrefix(*fileSystem, record.url, starts.space());
+                    prefix = readPrefix(*fileSystem, record.path(), starts.space());
                 } catch (const platform::FileSystemError&) {
                     continue;  // unreadable: it leaves the search
                 }
@@ -206,7 +206,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
                     partial[slot] = Sha256::of(prefix.bytes, prefix.length);
                     starts.keep(prefix, partial[slot]);
                 }
-                bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size;
+                bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size();
                 partialKnown[slot] = wholeFile ? whole : start;
             }
         },
@@ -231,7 +231,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     };
     std::vector<Started> started;
     for (size_t slot = 0; slot < candidates.size(); ++slot) {
-        if (partialKnown[slot] != unknown) started.push_back({records[candidates[slot]].size, partial[slot], slot});
+        if (partialKnown[slot] != unknown) started.push_back({records[candidates[slot]].size(), partial[slot], slot});
     }
     std::vector<Digest>& full = partial;  // a slot's whole-file hash replaces its partial one
     std::vector<unsigned char> fullKnown(candidates.size(), 0);
@@ -263,7 +263,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     std::vector<unsigned char>().swap(partialKnown);
     // The biggest files first, so the last job to finish is a short one.
     std::stable_sort(wholeJobs.begin(), wholeJobs.end(), [&](const auto& a, const auto& b) {
-        return records[candidates[a.front()]].size > records[candidates[b.front()]].size;
+        return records[candidates[a.front()]].size() > records[candidates[b.front()]].size();
     });
 
     // Whole files, at most hashWidth jobs at once. Counting, progress and cache writes stay on this
@@ -280,7 +280,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         wholeJobs.size(), width, stop,
         [&](size_t job) {
             std::vector<std::string> paths;
-            for (size_t slot : wholeJobs[job]) paths.push_back(records[candidates[slot]].url.path());
+            for (size_t slot : wholeJobs[job]) paths.push_back(records[candidates[slot]].path());
             try {
                 return hasher.sha256(paths, stop);
             } catch (const CancellationError&) {
@@ -325,11 +325,11 @@ std::optional<DuplicateFinder::PartialHash> DuplicateFinder::partialHash(const F
     thread_local auto buffer = std::make_unique_for_overwrite<char[]>(partialHashLength);
     Prefix prefix;
     try {
-        prefix = readPrefix(*fileSystem, record.url, buffer.get());
+        prefix = readPrefix(*fileSystem, record.path(), buffer.get());
     } catch (const platform::FileSystemError&) {
         return std::nullopt;
     }
-    bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size;
+    bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size();
     return PartialHash{Sha256::hex(Sha256::of(prefix.bytes, prefix.length)), wholeFile};
 }
 

@@ -73,12 +73,12 @@ std::optional<size_t> uniqueMinimum(const std::vector<Value>& values) {
 DuplicateGroup nameGroup(std::vector<FileRecord> members) {
     GroupOrder::byPath(members);
     bool versioned = std::any_of(members.begin(), members.end(), [](const FileRecord& member) {
-        return suffixMatch(versionSuffix(), stemOf(member.url)).has_value();
+        return suffixMatch(versionSuffix(), stemOf(member.url())).has_value();
     });
     size_t keep = 0;
     size_t shortest = std::numeric_limits<size_t>::max();
     for (size_t i = 0; i < members.size(); ++i) {
-        size_t length = platform::text::characterCount(members[i].url.lastPathComponent());
+        size_t length = platform::text::characterCount(members[i].url().lastPathComponent());
         if (length < shortest) {
             shortest = length;
             keep = i;
@@ -99,16 +99,16 @@ DuplicateFinder::KeeperChoice DuplicateFinder::chooseKeeper(const std::vector<Fi
     std::vector<double> dates;
     std::vector<size_t> depths;
     for (const FileRecord& member : members) {
-        codes.push_back(folders.locationCode(member.url));
-        copyNamed.push_back(suffixMatch(copySuffix(), stemOf(member.url)) ? 1 : 0);
-        std::optional<Date> date = member.created ? member.created : member.modified;
+        codes.push_back(folders.locationCode(member.url()));
+        copyNamed.push_back(suffixMatch(copySuffix(), stemOf(member.url())) ? 1 : 0);
+        std::optional<Date> date = member.created() ? member.created() : member.modified();
         dates.push_back(date ? date->secondsSinceReferenceDate : std::numeric_limits<double>::infinity());
-        depths.push_back(componentCount(member.url.path()));
+        depths.push_back(componentCount(member.path()));
     }
     if (auto index = uniqueMinimum(codes)) {
         return {static_cast<int64_t>(*index),
                 "I'd keep this copy. It's the one already filed in " +
-                    folders.containingFolderName(members[*index].url) + "."};
+                    folders.containingFolderName(members[*index].url()) + "."};
     }
     if (auto index = uniqueMinimum(copyNamed)) {
         return {static_cast<int64_t>(*index), "I'd keep this copy. Its name looks like the original."};
@@ -143,8 +143,8 @@ std::string DuplicateFinder::normalizedStem(std::string_view fileName) {
 }
 
 bool DuplicateFinder::takesPart(const FileRecord& record) const {
-    return !record.isDirectory && !record.isPackage && record.size >= minimumSize && !record.isCloudOnly() &&
-           !record.projectContext;
+    return !record.isDirectory() && !record.isPackage() && record.size() >= minimumSize && !record.isCloudOnly() &&
+           !record.projectContext();
 }
 
 std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRecord>& records,
@@ -154,9 +154,9 @@ std::vector<DuplicateGroup> DuplicateFinder::nameGroups(const std::vector<FileRe
     // The folder, normalized stem and extension a record is grouped by; none when it takes no part.
     auto keyOf = [&](const FileRecord& record) -> std::optional<std::string> {
         if (!takesPart(record) || exactMembers.find(record)) return std::nullopt;
-        std::string stem = normalizedStem(record.url.lastPathComponent());
+        std::string stem = normalizedStem(record.url().lastPathComponent());
         if (stem.empty()) return std::nullopt;
-        return path::parent(record.url.path()) + "/" + stem + "." + record.url.pathExtension();
+        return path::parent(record.path()) + "/" + stem + "." + record.url().pathExtension();
     };
     // Records by the hash of their key; within a run of equal hashes the keys themselves decide.
     struct Keyed {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -14,8 +14,7 @@
 namespace ordane {
 
 // Where each member of the exact groups stands, found by a record's path. Most records are in no
-// group: their size alone says so, before any path is hashed. Refers to the groups' own paths,
-// so the groups must outlive it.
+// group: their size alone says so, before any path is built.
 class ExactMembers {
 public:
     struct Place {
@@ -28,21 +27,21 @@ public:
             if (groups[g].kind() != DuplicateKind::exact) continue;
             const auto& members = groups[g].members();
             for (size_t i = 0; i < members.size(); ++i) {
-                sizes_.insert(members[i].size);
-                places_.insert_or_assign(members[i].url.path(), Place{g, i});  // a later group wins
+                sizes_.insert(members[i].size());
+                places_.insert_or_assign(members[i].path(), Place{g, i});  // a later group wins
             }
         }
     }
 
     const Place* find(const FileRecord& record) const {
-        if (record.url.isDirectory() || !sizes_.count(record.size)) return nullptr;
-        auto place = places_.find(record.url.path());
+        if (record.urlIsDirectory() || !sizes_.count(record.size())) return nullptr;
+        auto place = places_.find(record.path());
         return place == places_.end() ? nullptr : &place->second;
     }
 
 private:
     std::unordered_set<int64_t> sizes_;
-    std::unordered_map<std::string_view, Place> places_;
+    std::unordered_map<std::string, Place> places_;
 };
 
 }  // namespace ordane

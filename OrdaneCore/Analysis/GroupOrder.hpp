@@ -35,7 +35,7 @@ struct GroupOrder {
     template <class Item, class RecordOf>
     static void byPath(std::vector<Item>& items, RecordOf record) {
         std::stable_sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-            return record(a).url.path() < record(b).url.path();
+            return FileRecord::pathLess(record(a), record(b));
         });
     }
 

@@ -19,7 +19,7 @@ bool isFamilyKey(const std::string& key) { return startsWith(key, "family|") || 
 std::unordered_set<URL> memberURLs(const std::vector<DuplicateGroup>& groups) {
     std::unordered_set<URL> urls;
     for (const DuplicateGroup& group : groups) {
-        for (const FileRecord& member : group.members()) urls.insert(member.url);
+        for (const FileRecord& member : group.members()) urls.insert(member.url());
     }
     return urls;
 }
@@ -35,7 +35,7 @@ std::vector<DuplicateGroup> InsightIntegrator::integrate(const std::vector<Conte
     std::unordered_map<URL, const FileRecord*> recordsByURL;
     for (const ContentInsight& insight : insights) recordsByURL.try_emplace(insight.url, nullptr);
     for (const FileRecord& record : records) {
-        auto entry = recordsByURL.find(record.url);
+        auto entry = recordsByURL.find(record.url());
         if (entry != recordsByURL.end() && !entry->second) entry->second = &record;  // the first stays
     }
 
@@ -71,7 +71,7 @@ DuplicateGroup InsightIntegrator::describeGroup(std::vector<Member> members) {
     size_t keep = 0;
     double newest = -std::numeric_limits<double>::infinity();
     for (size_t i = 0; i < members.size(); ++i) {
-        double modified = members[i].second.modified ? members[i].second.modified->secondsSinceReferenceDate
+        double modified = members[i].second.modified() ? members[i].second.modified()->secondsSinceReferenceDate
                                                       : -std::numeric_limits<double>::infinity();
         if (i == 0 || modified > newest) {
             newest = modified;
@@ -102,7 +102,7 @@ std::vector<DuplicateGroup> InsightIntegrator::removingFamilyOverlaps(const std:
     std::vector<DuplicateGroup> kept;
     for (const DuplicateGroup& group : nameGroups) {
         bool overlaps = std::any_of(group.members().begin(), group.members().end(),
-                                    [&](const FileRecord& member) { return familyMembers.count(member.url) > 0; });
+                                    [&](const FileRecord& member) { return familyMembers.count(member.url()) > 0; });
         if (!overlaps) kept.push_back(group);
     }
     return kept;

@@ -32,7 +32,7 @@ std::vector<FileRecord> DuplicateGroup::nonKeptMembers() const {
 int64_t DuplicateGroup::reclaimableBytes() const {
     int64_t total = 0;
     for (size_t i = 0; i < members_.size(); ++i) {
-        if (static_cast<int64_t>(i) != keepIndex_) total = saturatingAdd(total, members_[i].size);
+        if (static_cast<int64_t>(i) != keepIndex_) total = saturatingAdd(total, members_[i].size());
     }
     return total;
 }

@@ -40,10 +40,10 @@ std::string renamedDetail(std::string_view detail, const std::string& oldTarget,
 }
 
 Finding movedInto(const Finding& member, const URL& oldFolder, const URL& newFolder) {
-    const std::string fileName = member.record.url.lastPathComponent();
+    const std::string fileName = member.record.url().lastPathComponent();
     const URL oldTarget = member.suggestedDestination.value_or(oldFolder.appendingPathComponent(fileName));
     const bool isDirectory = member.suggestedDestination ? member.suggestedDestination->isDirectory()
-                                                         : member.record.isDirectory;
+                                                         : member.record.isDirectory();
     Finding result = member;
     result.suggestedDestination = newFolder.appendingPathComponent(fileName, isDirectory);
     if (result.detail) result.detail = renamedDetail(*result.detail, oldTarget.path(), result.suggestedDestination->path());

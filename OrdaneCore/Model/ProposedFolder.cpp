@@ -6,7 +6,7 @@ namespace ordane {
 
 int64_t ProposedFolder::totalBytes() const {
     int64_t total = 0;
-    for (const Finding& member : members) total = saturatingAdd(total, member.record.size);
+    for (const Finding& member : members) total = saturatingAdd(total, member.record.size());
     return total;
 }
 

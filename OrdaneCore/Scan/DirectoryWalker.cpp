@@ -231,15 +231,15 @@ void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optiona
                                   const Emit& emit, const std::stop_token& stopToken) {
     int64_t size = boundedSize(item.path, stopToken);
     FileRecord result = makeRecord(item, size, size, true);
-    result.isPackage = isPackage;
-    result.projectContext = std::move(context);
+    result.setIsPackage(isPackage);
+    result.setProjectContext(std::move(context));
     record(std::move(result), emit);
 }
 
 void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
     FileRecord result = makeRecord(item, item.status()->size, item.status()->allocatedSize, false);
     if (auto root = enclosingProjectRoot(standardizedPath_)) {
-        result.projectContext = ProjectContext::sourceOfProject(*root);
+        result.setProjectContext(ProjectContext::sourceOfProject(*root));
     }
     record(std::move(result), emit);
 }
@@ -247,29 +247,29 @@ void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
 FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t allocatedSize,
                                        bool isFolderLike) const {
     FileRecord result;
-    result.id = UUID::random();
-    result.url = URL::fileURL(item.path, isFolderLike);
-    result.size = size;
-    result.allocatedSize = allocatedSize;
-    result.created = dateFromUnix(item.status()->created);
-    result.modified = Date::fromUnix(item.status()->modified);
-    result.isDirectory = isFolderLike;
+    result.setURL(URL::fileURL(item.path, isFolderLike));
+    result.setID(UUID::random());
+    result.setSize(size);
+    result.setAllocatedSize(allocatedSize);
+    result.setCreated(dateFromUnix(item.status()->created));
+    result.setModified(Date::fromUnix(item.status()->modified));
+    result.setIsDirectory(isFolderLike);
     auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
-        result.cloud = CloudState::cloudOnly;
-        result.cloudProvider = provider.value_or(CloudProvider::other);
+        result.setCloud(CloudState::cloudOnly);
+        result.setCloudProvider(provider.value_or(CloudProvider::other));
         return result;
     }
     bool isOtherProvider = provider && *provider != CloudProvider::iCloudDrive;
-    result.cloud = CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
-                                      isOtherProvider);
-    result.cloudProvider = CloudStatus::recordedProvider(provider, item.entry->isUbiquitous);
+    result.setCloud(CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
+                                       isOtherProvider));
+    result.setCloudProvider(CloudStatus::recordedProvider(provider, item.entry->isUbiquitous));
     return result;
 }
 
 void DirectoryWalker::record(FileRecord result, const Emit& emit) {
     filesSeen_ += 1;
-    bytesSeen_ = saturatingAdd(bytesSeen_, result.size);
+    bytesSeen_ = saturatingAdd(bytesSeen_, result.size());
     byType_[result.typeBucket()].add(result);
     emit(ScanEvent{std::move(result)});
 }

@@ -27,8 +27,8 @@ ExistingFolders ExistingFolders::fromScan(const std::vector<FileRecord>& records
 
     ExistingFolders result;
     for (const FileRecord& record : records) {
-        const std::string itemPath = path::standardized(record.url.path());
-        if (record.isDirectory) result.insertStandardized(itemPath);
+        const std::string itemPath = path::standardized(record.path());
+        if (record.isDirectory()) result.insertStandardized(itemPath);
         const std::string* root = rootHolding(itemPath, rootPaths);
         if (!root || itemPath == *root) continue;
         // Climb from the parent to the root; a folder already held had its ancestors added with it.

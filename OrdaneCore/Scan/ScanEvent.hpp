@@ -71,7 +71,7 @@ struct CategoryStat {
 
     void add(const FileRecord& record) {
         count += 1;
-        bytes = saturatingAdd(bytes, record.size);
+        bytes = saturatingAdd(bytes, record.size());
     }
 
     bool operator==(const CategoryStat&) const = default;

@@ -30,12 +30,12 @@ void AnalysisCache::loadIfNeeded() {
 }
 
 AnalysisCache::Entry* AnalysisCache::validEntry(const FileRecord& record) {
-    if (!record.modified) return nullptr;
-    auto it = entries_.find(record.url.path());
+    if (!record.modified()) return nullptr;
+    auto it = entries_.find(record.path());
     if (it == entries_.end()) return nullptr;
     Entry& entry = it->second;
-    if (entry.schemaVersion != currentSchemaVersion || entry.size != record.size ||
-        !withinTolerance(*record.modified, entry.mtime)) {
+    if (entry.schemaVersion != currentSchemaVersion || entry.size != record.size() ||
+        !withinTolerance(*record.modified(), entry.mtime)) {
         return nullptr;
     }
     entry.lastSeen = Date::now();
@@ -81,7 +81,7 @@ AnalysisCache::Hashes AnalysisCache::cachedHashes(const FileRecord& record) {
     // Content hashes decide what is an "extra copy", so they need the exact modification date: a
     // same-size file renamed over this one within the tolerance must not pass for it.
     Entry* entry = validEntry(record);
-    if (!entry || entry->mtime != *record.modified) return Hashes{};
+    if (!entry || entry->mtime != *record.modified()) return Hashes{};
     return Hashes{entry->partialSHA256, entry->fullSHA256};
 }
 
@@ -89,19 +89,19 @@ void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<s
                                  const std::optional<std::string>& fullSHA256) {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
-    if (!record.modified) return;
+    if (!record.modified()) return;
     Entry* entry = validEntry(record);
     if (!entry) {
         Entry fresh;
-        fresh.size = record.size;
-        fresh.mtime = *record.modified;
+        fresh.size = record.size();
+        fresh.mtime = *record.modified();
         fresh.detectorVersion = hashOnlyDetectorVersion;
         fresh.lastSeen = Date::now();
-        entry = &entries_.insert_or_assign(record.url.path(), std::move(fresh)).first->second;
+        entry = &entries_.insert_or_assign(record.path(), std::move(fresh)).first->second;
     }
-    if (entry->mtime != *record.modified) {
+    if (entry->mtime != *record.modified()) {
         // Hashes kept from another modification date no longer describe this content.
-        entry->mtime = *record.modified;
+        entry->mtime = *record.modified();
         entry->partialSHA256.reset();
         entry->fullSHA256.reset();
     }

@@ -98,12 +98,12 @@ uint64_t FolderCentroidStore::membershipHash(const std::vector<FileRecord>& reco
     uint64_t hash = 0;
     for (const FileRecord& record : records) {
         int64_t seconds = 0;
-        if (record.modified) {
-            double since1970 = std::trunc(record.modified->secondsSince1970());
+        if (record.modified()) {
+            double since1970 = std::trunc(record.modified()->secondsSince1970());
             // A date no file system gives counts as none rather than overflowing the conversion.
             if (std::isfinite(since1970) && std::fabs(since1970) < 9.2e18) seconds = static_cast<int64_t>(since1970);
         }
-        std::string text = record.url.lastPathComponent() + "|" + std::to_string(record.size) + "|" +
+        std::string text = record.url().lastPathComponent() + "|" + std::to_string(record.size()) + "|" +
                            std::to_string(seconds);
         hash ^= StableHash::fnv1a64(text);
     }

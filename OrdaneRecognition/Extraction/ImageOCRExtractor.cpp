@@ -39,7 +39,7 @@ std::optional<ContentSample> ImageOCRExtractor::recognizeText(const FileRecord& 
                                                               std::stop_token stop) {
     return runWithTimeout(
         [&](const platform::Deadline& deadline) -> std::optional<ContentSample> {
-            std::optional<platform::RgbaImage> image = platform::ImageReader::read(record.url.path());
+            std::optional<platform::RgbaImage> image = platform::ImageReader::read(record.path());
             if (!image || deadline.reached()) return std::nullopt;
             auto recognized =
                 platform::TextRecognizer::recognize(*image, platform::TextRecognizer::Layout::sparseText, deadline);

@@ -14,7 +14,7 @@ std::optional<ContentSample> PDFTextExtractor::extract(const FileRecord& record,
                                                        std::stop_token stop) const {
     return runWithTimeout(
         [&](const platform::Deadline& deadline) {
-            return extractText(record.url, budget.maxPDFPages, budget.maxCharacters, deadline);
+            return extractText(record.url(), budget.maxPDFPages, budget.maxCharacters, deadline);
         },
         budget.perFileTimeout, std::move(stop));
 }

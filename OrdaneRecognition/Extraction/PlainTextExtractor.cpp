@@ -55,7 +55,7 @@ bool PlainTextExtractor::canHandle(const FileRecord& record) const {
 std::optional<ContentSample> PlainTextExtractor::extract(const FileRecord& record, const ExtractionBudget& budget,
                                                          std::stop_token stop) const {
     return runWithTimeout(
-        [&](const platform::Deadline& deadline) { return readText(record.url, budget.maxPlainTextBytes, record, deadline); },
+        [&](const platform::Deadline& deadline) { return readText(record.url(), budget.maxPlainTextBytes, record, deadline); },
         budget.perFileTimeout, std::move(stop));
 }
 
@@ -78,7 +78,7 @@ std::optional<ContentSample> PlainTextExtractor::readText(const URL& url, int64_
     if (platform::text::isValidUTF8(*bytes)) {
         text = std::move(*bytes);
     } else {
-        const bool stoppedAtLimit = static_cast<int64_t>(bytes->size()) == maxBytes && record.size > maxBytes;
+        const bool stoppedAtLimit = static_cast<int64_t>(bytes->size()) == maxBytes && record.size() > maxBytes;
         const size_t tail = stoppedAtLimit ? incompleteUTF8Tail(*bytes) : 0;
         std::string_view whole(*bytes);
         if (tail > 0 && platform::text::isValidUTF8(whole.substr(0, whole.size() - tail))) {
@@ -92,7 +92,7 @@ std::optional<ContentSample> PlainTextExtractor::readText(const URL& url, int64_
     ContentSample sample;
     sample.text = std::move(*text);
     sample.source = SampleSource::plainText;
-    sample.truncated = record.size > maxBytes;
+    sample.truncated = record.size() > maxBytes;
     return sample;
 }
 

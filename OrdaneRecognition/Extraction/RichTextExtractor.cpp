@@ -42,7 +42,7 @@ bool RichTextExtractor::canHandle(const FileRecord& record) const {
 std::optional<ContentSample> RichTextExtractor::extract(const FileRecord& record, const ExtractionBudget& budget,
                                                         std::stop_token stop) const {
     return runWithTimeout(
-        [&](const platform::Deadline& deadline) { return readText(record.url, budget.maxCharacters, deadline); },
+        [&](const platform::Deadline& deadline) { return readText(record.url(), budget.maxCharacters, deadline); },
         budget.perFileTimeout, std::move(stop));
 }
 

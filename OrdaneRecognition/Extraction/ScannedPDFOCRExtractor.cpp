@@ -10,7 +10,7 @@
 namespace ordane {
 
 bool ScannedPDFOCRExtractor::canHandle(const FileRecord& record) const {
-    return record.ext() == "pdf" && record.size <= maxFileSize;
+    return record.ext() == "pdf" && record.size() <= maxFileSize;
 }
 
 std::optional<ScannedPDFOCRExtractor::RenderedPages> ScannedPDFOCRExtractor::renderPages(
@@ -31,7 +31,7 @@ std::optional<ScannedPDFOCRExtractor::RenderedPages> ScannedPDFOCRExtractor::ren
 std::optional<ContentSample> ScannedPDFOCRExtractor::extract(const FileRecord& record, const ExtractionBudget& budget,
                                                              std::stop_token stop) const {
     std::optional<RenderedPages> rendered = runWithTimeout(
-        [&](const platform::Deadline& deadline) { return renderPages(record.url, deadline); }, budget.perFileTimeout,
+        [&](const platform::Deadline& deadline) { return renderPages(record.url(), deadline); }, budget.perFileTimeout,
         stop);
     if (!rendered) return std::nullopt;
 

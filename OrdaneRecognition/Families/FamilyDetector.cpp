@@ -40,13 +40,13 @@ std::vector<int64_t> distinctSorted(std::vector<int64_t> values) {
 }
 
 double ageCloseness(const FileRecord& a, const FileRecord& b) {
-    if (!a.modified || !b.modified) return 0;
-    const double days = std::fabs(a.modified->secondsSince(*b.modified)) / secondsPerDay;
+    if (!a.modified() || !b.modified()) return 0;
+    const double days = std::fabs(a.modified()->secondsSince(*b.modified())) / secondsPerDay;
     return std::exp(-days / ageScaleDays);
 }
 
 std::set<std::string> nameBigrams(const FileRecord& record) {
-    const std::string letters = foldedForMatching(platform::path::stem(record.url.path()));
+    const std::string letters = foldedForMatching(platform::path::stem(record.path()));
     return letters.empty() ? std::set<std::string>{} : FamilyDetector::bigrams(letters);
 }
 

@@ -97,9 +97,9 @@ std::map<DocKind, RecognitionEngine::Centroid> RecognitionEngine::centroids(std:
 ContentInsight RecognitionEngine::gatherEvidence(const Input& input, const RulePass& pass, const SparseVector* weighted,
                                                  const std::map<DocKind, Centroid>& centroids) const {
     const std::string& text = input.sample.text;
-    if (isTooShort(text, constants.minimumCharacters)) return undetermined(input.record.url);
+    if (isTooShort(text, constants.minimumCharacters)) return undetermined(input.record.url());
     const LanguageClass language = detectLanguage(text);
-    if (language == LanguageClass::unsupported) return undetermined(input.record.url);
+    if (language == LanguageClass::unsupported) return undetermined(input.record.url());
 
     Evidence evidence;
     KindScores& rule = evidence.tables[EvidenceFamily::rule];
@@ -111,7 +111,7 @@ ContentInsight RecognitionEngine::gatherEvidence(const Input& input, const RuleP
     evidence.tables[EvidenceFamily::structural] = EvidenceScorer::structuralScores(input.fingerprint.structural);
     evidence.tables[EvidenceFamily::entity] = EvidenceScorer::entityScores(input.fingerprint.entities);
     evidence.tables[EvidenceFamily::filename] =
-        EvidenceScorer::filenameScores(platform::path::stem(input.record.url.path()));
+        EvidenceScorer::filenameScores(platform::path::stem(input.record.path()));
     if (weighted && !centroids.empty()) {
         evidence.tables[EvidenceFamily::lexical] = lexicalScores(*weighted, centroids);
     } else {
@@ -122,9 +122,9 @@ ContentInsight RecognitionEngine::gatherEvidence(const Input& input, const RuleP
         EvidenceFusion::fuse(evidence.tables, evidence.anchoredKinds, evidence.unavailableFamilies, constants);
     ConfidenceTier tier = outcome.tier;
     if (language == LanguageClass::otherSupported && tier == ConfidenceTier::confident) tier = ConfidenceTier::tentative;
-    if (tier == ConfidenceTier::unknown) return undetermined(input.record.url);
+    if (tier == ConfidenceTier::unknown) return undetermined(input.record.url());
 
-    ContentInsight insight = undetermined(input.record.url);
+    ContentInsight insight = undetermined(input.record.url());
     insight.kind = outcome.kind;
     insight.tier = tier;
     if (outcome.kind == DocKind::resume && input.fingerprint.entities.ownerNameNearTop && !owner.fullName.empty()) {

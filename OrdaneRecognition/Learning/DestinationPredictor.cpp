@@ -66,8 +66,8 @@ std::optional<DestinationPredictor::Prediction> DestinationPredictor::predict(
 }
 
 bool DestinationPredictor::isInScope(const FileRecord& record) const {
-    if (scope) return scope->contains(record.url);
-    std::string file = record.url.standardized().path();
+    if (scope) return scope->contains(record.url());
+    std::string file = record.url().standardized().path();
     return path::isInside(file, folders.downloads.path()) || path::isInside(file, folders.desktop.path());
 }
 

@@ -31,7 +31,7 @@ FolderCentroidStore::FolderEntry computedEntry(const std::string& folder, uint64
 }  // namespace
 
 std::optional<std::string> FolderCentroidLearner::candidateFolder(const FileRecord& record) const {
-    std::string parent = path::parent(record.url.standardized().path());
+    std::string parent = path::parent(record.url().standardized().path());
     const std::string& documents = folders.documents.path();
     if (!path::isInside(parent, documents)) return std::nullopt;
     size_t depth = 0;
@@ -54,7 +54,7 @@ std::vector<FolderCentroidStore::FolderEntry> FolderCentroidLearner::learn(
     FolderCentroidStore& store) const {
     std::map<std::string, std::vector<const FileRecord*>> groups;
     for (const FileRecord& record : records) {
-        if (record.isDirectory || record.isPackage) continue;
+        if (record.isDirectory() || record.isPackage()) continue;
         if (auto folder = candidateFolder(record)) groups[*folder].push_back(&record);
     }
 
@@ -65,9 +65,9 @@ std::vector<FolderCentroidStore::FolderEntry> FolderCentroidLearner::learn(
         std::vector<FileRecord> eligible;
         std::vector<SparseVector> usable;
         for (const FileRecord* record : members) {
-            if (quarantinedURLs.contains(record->url)) continue;
+            if (quarantinedURLs.contains(record->url())) continue;
             eligible.push_back(*record);
-            if (auto it = vectors.find(record->url); it != vectors.end()) usable.push_back(it->second);
+            if (auto it = vectors.find(record->url()); it != vectors.end()) usable.push_back(it->second);
         }
         if (eligible.empty()) continue;
         uint64_t hash = FolderCentroidStore::membershipHash(eligible);

@@ -59,9 +59,9 @@ FileReading ReadingPass::read(const FileRecord& record, std::stop_token stop) co
 
 bool ReadingPass::isUnchanged(const FileRecord& record) const {
     try {
-        const platform::FileStatus status = fileSystem->linkStatus(record.url.path());
-        if (!status.isRegular() || status.size != record.size) return false;
-        return !record.modified || Date::fromUnix(status.modified) == *record.modified;
+        const platform::FileStatus status = fileSystem->linkStatus(record.path());
+        if (!status.isRegular() || status.size != record.size()) return false;
+        return !record.modified() || Date::fromUnix(status.modified) == *record.modified();
     } catch (const std::exception&) {
         return false;
     }

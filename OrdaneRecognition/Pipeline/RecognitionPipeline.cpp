@@ -28,9 +28,9 @@ using Input = RecognitionEngine::Input;
 using Outcome = FileReading::Outcome;
 
 bool isCandidate(const FileRecord& record) {
-    return !record.isDirectory && !record.isPackage && !record.isCloudOnly() && !record.projectContext &&
-           TextExtractors::documentExtensions().contains(record.ext()) && record.size >= RecognitionPipeline::minDocumentSize &&
-           record.size <= RecognitionPipeline::maxDocumentSize;
+    return !record.isDirectory() && !record.isPackage() && !record.isCloudOnly() && !record.projectContext() &&
+           TextExtractors::documentExtensions().contains(record.ext()) && record.size() >= RecognitionPipeline::minDocumentSize &&
+           record.size() <= RecognitionPipeline::maxDocumentSize;
 }
 
 // Every text of an insight goes into sentences and stored files: none may carry bytes that are not UTF-8.
@@ -89,14 +89,14 @@ void markFamilies(const std::vector<Input>& batch, const std::unordered_map<URL,
     std::vector<FamilyDetector::Member> members;
     members.reserve(batch.size());
     for (size_t i = 0; i < batch.size(); ++i) {
-        auto vector = vectors.find(batch[i].record.url);
+        auto vector = vectors.find(batch[i].record.url());
         members.push_back(FamilyDetector::Member{batch[i].record, batch[i].fingerprint,
                                                  vector == vectors.end() ? SparseVector{} : vector->second,
                                                  insights[i]});
     }
     for (const FamilyDetector::Family& family : FamilyDetector{}.detect(members)) {
         std::vector<URL> urls;
-        for (int64_t index : family.indices) urls.push_back(batch[static_cast<size_t>(index)].record.url);
+        for (int64_t index : family.indices) urls.push_back(batch[static_cast<size_t>(index)].record.url());
         const std::string key = FamilyKey::make(urls, family.isRecurringSeries);
         for (int64_t index : family.indices) {
             ContentInsight& insight = insights[static_cast<size_t>(index)];
@@ -113,7 +113,7 @@ void predictDestinations(const std::vector<FileRecord>& records, const Recogniti
     DestinationPredictor predictor{context.folders, learner.learn(records, vectors, *context.centroidStore),
                                    context.priors, context.scope};
     for (size_t i = 0; i < batch.size(); ++i) {
-        auto vector = vectors.find(batch[i].record.url);
+        auto vector = vectors.find(batch[i].record.url());
         auto prediction = predictor.predict(
             insights[i], batch[i].record,
             vector == vectors.end() ? std::nullopt : std::optional<SparseVector>(vector->second));
@@ -125,8 +125,8 @@ void predictDestinations(const std::vector<FileRecord>& records, const Recogniti
 
 AnalysisCache::Entry entryFor(const FileRecord& record) {
     AnalysisCache::Entry entry;
-    entry.size = record.size;
-    entry.mtime = *record.modified;
+    entry.size = record.size();
+    entry.mtime = *record.modified();
     entry.lastSeen = Date::now();
     return entry;
 }
@@ -147,8 +147,8 @@ RecognitionPipeline::RecognitionPipeline(OwnerIdentity owner, AnalysisCache& cac
 
 void RecognitionPipeline::sortNewestFirst(std::vector<FileRecord>& records) {
     std::stable_sort(records.begin(), records.end(), [](const FileRecord& a, const FileRecord& b) {
-        if (!b.modified) return a.modified.has_value();
-        return a.modified && *a.modified > *b.modified;
+        if (!b.modified()) return a.modified().has_value();
+        return a.modified() && *a.modified() > *b.modified();
     });
 }
 
@@ -167,7 +167,7 @@ std::vector<ContentInsight> RecognitionPipeline::run(const std::vector<FileRecor
     ReadingPass pass{readers.documents, documentWidth, budget, &fingerprinter, std::nullopt, readers.fileSystem};
     auto firstReadings = pass.run(run.toRead, progress, stop);
     collect(run.toRead, firstReadings, run, [&](const FileRecord& record) {
-        bool scanned = record.ext() == "pdf" && record.size <= maxScannedPDFSize;
+        bool scanned = record.ext() == "pdf" && record.size() <= maxScannedPDFSize;
         (scanned ? run.scannedPDFs : run.unreadable).push_back(record);
     });
 
@@ -185,7 +185,7 @@ std::vector<ContentInsight> RecognitionPipeline::run(const std::vector<FileRecor
     const CorpusStats stats = CorpusStats::build(termVectors);
     std::unordered_map<URL, SparseVector> vectors;
     for (const Input& input : run.batch) {
-        vectors[input.record.url] = SparseVector::weighted(stats.idf, input.fingerprint.termFrequency);
+        vectors[input.record.url()] = SparseVector::weighted(stats.idf, input.fingerprint.termFrequency);
     }
     std::vector<ContentInsight> insights = RecognitionEngine{owner, FusionConstants{}}.recognize(run.batch);
     markFamilies(run.batch, vectors, insights);
@@ -194,7 +194,7 @@ std::vector<ContentInsight> RecognitionPipeline::run(const std::vector<FileRecor
     for (size_t i = 0; i < run.batch.size(); ++i) {
         repairTexts(insights[i]);
         const Input& input = run.batch[i];
-        if (!input.record.modified) continue;
+        if (!input.record.modified()) continue;
         AnalysisCache::Entry entry = entryFor(input.record);
         entry.fingerprint = input.fingerprint;
         if (!isSensitive(insights[i].kind)) {
@@ -202,10 +202,10 @@ std::vector<ContentInsight> RecognitionPipeline::run(const std::vector<FileRecor
             entry.sampleSource = input.sample.source;
         }
         entry.insight = insights[i];
-        cache->store(std::move(entry), input.record.url);
+        cache->store(std::move(entry), input.record.url());
     }
     for (const FileRecord& record : run.unreadable) {
-        if (record.modified) cache->store(entryFor(record), record.url);
+        if (record.modified()) cache->store(entryFor(record), record.url());
     }
     cache->saveIfDirty();
 

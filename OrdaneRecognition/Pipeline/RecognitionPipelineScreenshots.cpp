@@ -23,9 +23,9 @@ constexpr std::string_view screenshotPrefixes[] = {"Screenshot", "Screen Shot", 
 // Whether the record is a screenshot as far as its values and name tell; nothing when only the
 // file's own metadata can.
 std::optional<bool> screenshotByNameAndValues(const FileRecord& record) {
-    if (record.isDirectory || record.isPackage || record.isCloudOnly() || record.projectContext) return false;
-    if (!TextExtractors::screenshotImageExtensions().contains(record.ext()) || record.size > RecognitionPipeline::maxScreenshotSize) return false;
-    const std::string name = record.url.lastPathComponent();
+    if (record.isDirectory() || record.isPackage() || record.isCloudOnly() || record.projectContext()) return false;
+    if (!TextExtractors::screenshotImageExtensions().contains(record.ext()) || record.size() > RecognitionPipeline::maxScreenshotSize) return false;
+    const std::string name = record.url().lastPathComponent();
     for (std::string_view prefix : screenshotPrefixes) {
         if (name.starts_with(prefix)) return true;
     }
@@ -34,7 +34,7 @@ std::optional<bool> screenshotByNameAndValues(const FileRecord& record) {
 
 bool metadataSaysScreenCapture(const FileRecord& record) {
     try {
-        auto metadata = FileMetadata::read(record.url);
+        auto metadata = FileMetadata::read(record.url());
         return metadata && metadata->isScreenCapture;
     } catch (const std::exception&) {
         return false;  // a picture whose metadata can't be read doesn't say it is a capture
@@ -43,7 +43,7 @@ bool metadataSaysScreenCapture(const FileRecord& record) {
 
 ContentInsight renameInsight(const FileRecord& record, std::string name) {
     ContentInsight insight;
-    insight.url = record.url;
+    insight.url = record.url();
     insight.suggestedName = std::move(name);
     insight.analyzerID = "rules-v1";
     return insight;
@@ -105,21 +105,21 @@ std::vector<ContentInsight> RecognitionPipeline::screenshotPhase(const std::vect
         const FileReading& reading = readings[i];
         // A stopped or timed-out reading is no answer, and an undated file can't be remembered.
         if (reading.outcome == FileReading::Outcome::notRead || reading.outcome == FileReading::Outcome::timedOut) continue;
-        if (!record.modified) continue;
+        if (!record.modified()) continue;
         std::optional<ContentInsight> proposal;
         if (reading.sample) {
             auto description = ScreenshotDescriber::describeScreenshotText(reading.sample->lines).phrase;
             if (description && !description->empty()) {
                 std::string name = screenshotRename(record, platform::text::validUTF8(*description));
-                if (name != record.url.lastPathComponent()) proposal = renameInsight(record, std::move(name));
+                if (name != record.url().lastPathComponent()) proposal = renameInsight(record, std::move(name));
             }
         }
         AnalysisCache::Entry entry;
-        entry.size = record.size;
-        entry.mtime = *record.modified;
+        entry.size = record.size();
+        entry.mtime = *record.modified();
         entry.insight = proposal;
         entry.lastSeen = Date::now();
-        cache->store(std::move(entry), record.url);
+        cache->store(std::move(entry), record.url());
         if (proposal) proposals.push_back(std::move(*proposal));
     }
     cache->saveIfDirty();
@@ -129,12 +129,12 @@ std::vector<ContentInsight> RecognitionPipeline::screenshotPhase(const std::vect
 
 std::string RecognitionPipeline::screenshotRename(const FileRecord& record, const std::string& description) {
     static const platform::text::Regex datePattern(R"((20\d{2}-\d{2}-\d{2}))");
-    const std::string fileName = record.url.lastPathComponent();
+    const std::string fileName = record.url().lastPathComponent();
     std::string dateText;
     if (auto match = datePattern.firstMatch(path::stem(fileName))) {
         dateText = match->text;
-    } else if (record.created) {
-        dateText = localDayText(*record.created).value_or("");
+    } else if (record.created()) {
+        dateText = localDayText(*record.created()).value_or("");
     }
     std::string name = "Screenshot - " + description;
     if (!dateText.empty()) name += " (" + dateText + ")";

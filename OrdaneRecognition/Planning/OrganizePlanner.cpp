@@ -28,7 +28,7 @@ struct Bucket {
 };
 
 const ContentInsight* insightOf(const FileRecord& record, const OrganizePlanner::InsightMap& insights) {
-    auto found = insights.find(record.url);
+    auto found = insights.find(record.url());
     return found == insights.end() ? nullptr : &found->second;
 }
 
@@ -36,10 +36,10 @@ std::string countText(size_t count) { return std::to_string(count); }
 
 // Points a member at its folder: the folder's rationale, and the file's name inside the folder.
 void directInto(Finding& member, const URL& folder, const std::string& rationale) {
-    const std::string name = member.record.url.lastPathComponent();
+    const std::string name = member.record.url().lastPathComponent();
     member.reason = rationale;
     // Shown to the user and stored: a name that is not UTF-8 is shown with replacement marks.
-    member.detail = text::validUTF8(member.record.url.path() + std::string(separator) + folder.path() + "/" + name);
+    member.detail = text::validUTF8(member.record.path() + std::string(separator) + folder.path() + "/" + name);
     member.suggestedDestination = folder.appendingPathComponent(name);
 }
 
@@ -97,7 +97,7 @@ OrganizePlanner::OrganizePlanner(UserFolders folders, OrganizeScope scope, Exist
 
 OrganizePlanner::FindingMap OrganizePlanner::firstFindingByURL(const std::vector<Finding>& findings) {
     FindingMap result;
-    for (const Finding& finding : findings) result.try_emplace(finding.record.url.path(), &finding);
+    for (const Finding& finding : findings) result.try_emplace(finding.record.path(), &finding);
     return result;
 }
 
@@ -105,10 +105,10 @@ OrganizePlanner::Candidates OrganizePlanner::candidates(const std::vector<FileRe
                                                         const FindingMap& findingsByURL) const {
     Candidates result;
     for (const FileRecord& record : records) {
-        if (record.isDirectory || record.isPackage || record.isCloudOnly()) continue;
-        if (record.projectContext) continue;
-        if (!scope_.contains(record.url)) continue;
-        auto found = findingsByURL.find(record.url.path());
+        if (record.isDirectory() || record.isPackage() || record.isCloudOnly()) continue;
+        if (record.projectContext()) continue;
+        if (!scope_.contains(record.url())) continue;
+        auto found = findingsByURL.find(record.path());
         if (found != findingsByURL.end()) {
             const FindingCategory category = found->second->category;
             if (category != FindingCategory::oldFiles && category != FindingCategory::organizeSuggestion) continue;
@@ -133,9 +133,9 @@ std::vector<OrganizePlanner::Group> OrganizePlanner::groups(const Candidates& ca
         }
     }
     // Sorted through their first paths, taken out once: comparing through the records is slower.
-    std::vector<std::pair<std::string_view, size_t>> order;
+    std::vector<std::pair<std::string, size_t>> order;
     order.reserve(result.size());
-    for (size_t i = 0; i < result.size(); ++i) order.emplace_back(result[i].front()->url.path(), i);
+    for (size_t i = 0; i < result.size(); ++i) order.emplace_back(result[i].front()->path(), i);
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Group> sorted;
     sorted.reserve(result.size());
@@ -168,10 +168,10 @@ OrganizePlanner::Outcome OrganizePlanner::plan(const std::vector<FileRecord>& re
     sortForDisplay(outcome.proposal.folders);
 
     // 4. Counts, and the analyzer's findings whose files the plan now places.
-    std::unordered_set<std::string_view> memberPaths;  // the members' files: no directory shares a file's path
+    std::unordered_set<std::string> memberPaths;  // the members' files: no directory shares a file's path
     size_t placed = 0;
     for (const ProposedFolder& folder : outcome.proposal.folders) {
-        for (const Finding& member : folder.members) memberPaths.insert(member.record.url.path());
+        for (const Finding& member : folder.members) memberPaths.insert(member.record.path());
         placed += folder.members.size();
     }
     outcome.proposal.scopedFileCount = static_cast<int64_t>(candidates.files.size());
@@ -179,7 +179,7 @@ OrganizePlanner::Outcome OrganizePlanner::plan(const std::vector<FileRecord>& re
     std::unordered_map<UUID, const Finding*> findingsByID;
     for (const Finding& finding : findings) findingsByID.try_emplace(finding.id, &finding);
     for (const UUID& id : candidates.findingIDs) {
-        if (memberPaths.contains(findingsByID.at(id)->record.url.path())) outcome.supersededIDs.insert(id);
+        if (memberPaths.contains(findingsByID.at(id)->record.path())) outcome.supersededIDs.insert(id);
     }
     return outcome;
 }
@@ -247,11 +247,11 @@ std::vector<ProposedFolder> OrganizePlanner::fromDownloadsGroups(const std::vect
     for (const Group& group : groups) {
         for (const FileRecord* file : group) {
             if (claimed.contains(file)) continue;
-            auto found = findingsByURL.find(file->url.path());
+            auto found = findingsByURL.find(file->url().path());
             if (found == findingsByURL.end()) continue;
             const Finding& finding = *found->second;
             if (finding.category != FindingCategory::organizeSuggestion || !finding.suggestedDestination) continue;
-            if (!folders_.isInsideDownloads(file->url)) continue;
+            if (!folders_.isInsideDownloads(file->url())) continue;
             const URL folder = finding.suggestedDestination->deletingLastPathComponent().standardized();
             Bucket& bucket = buckets[text::lowerCased(folder.path())];
             if (bucket.files.empty()) bucket.folder = folder;
@@ -300,7 +300,7 @@ OrganizePlanner::Group OrganizePlanner::filesOutside(const Group& files, const U
     const std::string folderPath = standardizedPath(folder);
     Group result;
     for (const FileRecord* file : files) {
-        if (path::parent(standardizedPath(file->url)) != folderPath) result.push_back(file);
+        if (path::parent(standardizedPath(file->url())) != folderPath) result.push_back(file);
     }
     return result;
 }

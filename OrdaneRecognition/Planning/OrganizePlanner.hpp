@@ -42,7 +42,7 @@ public:
     using Group = std::vector<const FileRecord*>;  // one family, or one single file
     using InsightMap = std::unordered_map<URL, ContentInsight>;
     // Keyed by the path of the finding's file (views into the findings, which must outlive it).
-    using FindingMap = std::unordered_map<std::string_view, const Finding*>;
+    using FindingMap = std::unordered_map<std::string, const Finding*>;
     // Files placed so far; a scan has one record per URL, so the record stands for its URL.
     using Claimed = std::unordered_set<const FileRecord*>;
 

@@ -65,14 +65,14 @@ std::vector<ProposedFolder> OrganizePlanner::familyGroups(const std::vector<Grou
     for (const Group& group : groups) {
         if (group.size() < minimumFamilyMembers) continue;
         if (anyClaimed(group, claimed)) continue;
-        auto first = insights.find(group.front()->url);
+        auto first = insights.find(group.front()->url());
         if (first == insights.end() || !first->second.groupKey) continue;
         const bool isSeries = first->second.groupKey->starts_with("series|");
 
         std::optional<DocKind> kind;
         std::optional<std::string> title;
         for (const FileRecord* file : group) {
-            auto found = insights.find(file->url);
+            auto found = insights.find(file->url());
             if (found == insights.end()) continue;
             if (!kind && found->second.kind != DocKind::unknown) kind = found->second.kind;
             if (!title && found->second.title) title = found->second.title;
@@ -106,7 +106,7 @@ std::vector<ProposedFolder> OrganizePlanner::sharedNameGroups(const std::vector<
     for (const Group& group : groups) {
         for (const FileRecord* file : group) {
             if (claimed.contains(file)) continue;
-            const std::string stem = text::validUTF8(path::stem(file->url.path()));
+            const std::string stem = text::validUTF8(path::stem(file->url().path()));
             std::vector<std::string> words = tokens(stem);
             while (!words.empty() && isAllNumbers(words.back())) words.pop_back();
             if (words.empty() || cameraPrefixes().contains(words.front())) continue;
@@ -156,7 +156,7 @@ std::vector<ProposedFolder> OrganizePlanner::mediaYearGroups(const std::vector<G
             if (claimed.contains(file)) continue;
             const TypeBucket type = file->typeBucket();
             if (type != TypeBucket::photos && type != TypeBucket::videos) continue;
-            const std::optional<Date> date = file->created ? file->created : file->modified;
+            const std::optional<Date> date = file->created() ? file->created() : file->modified();
             if (!date) continue;
             const std::optional<int> year = localYear(*date);
             if (!year || *year < firstMediaYear || *year > lastMediaYear) continue;

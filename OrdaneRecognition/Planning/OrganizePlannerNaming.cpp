@@ -105,7 +105,7 @@ std::optional<std::string> OrganizePlanner::familyFolderName(const std::optional
     std::vector<StemTokens> files;
     files.reserve(records.size());
     for (const FileRecord* record : records) {
-        const std::string stem = text::validUTF8(platform::path::stem(record->url.path()));
+        const std::string stem = text::validUTF8(platform::path::stem(record->url().path()));
         files.push_back(StemTokens{record, tokens(stem), stem});
     }
     std::vector<std::string> shared = files.front().tokens;

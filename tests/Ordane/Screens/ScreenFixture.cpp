@@ -69,20 +69,12 @@ void ScreenTest::settle() {
     if (state) AppStateHome::settle(*state);
 }
 
-void ScreenTest::layOut(QWidget& widget, const QString& name) {
+void ScreenTest::layOut(QWidget& widget, const QString&) {
     widget.show();
     QCoreApplication::processEvents();
     widget.adjustSize();
     widget.resize(widget.sizeHint().expandedTo(widget.minimumSizeHint()));
     QCoreApplication::processEvents();
-    const QString folder = qEnvironmentVariable("ORDANE_RENDER_DIR");
-    if (folder.isEmpty() || name.isEmpty()) return;
-    QDir().mkpath(folder);
-    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2.0);
-    image.fill(retro::desktop);
-    widget.render(&image);
-    image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {
@@ -163,10 +155,10 @@ Finding findingOf(FileRecord record, FindingCategory category, std::optional<URL
 Finding syntheticFinding(FindingCategory category, const std::string& path, int64_t size,
                          Recommendation recommendation) {
     FileRecord record;
-    record.id = UUID::random();
-    record.url = URL::fileURL(path);
-    record.size = size;
-    record.modified = Date::fromUnix(1764892800);  // 2025-12-05
+    record.setID(UUID::random());
+    record.setURL(URL::fileURL(path));
+    record.setSize(size);
+    record.setModified(Date::fromUnix(1764892800));  // 2025-12-05
     Finding finding = findingOf(std::move(record), category);
     finding.recommendation = recommendation;
     finding.reason = "Because it is there.";

@@ -27,20 +27,20 @@ inline const Date fixtureNow = Date::fromUnix(1710460800);
 inline FileRecord fileRecord(const std::string& path, int64_t size = 10000, std::optional<Date> modified = std::nullopt,
                              std::optional<Date> created = std::nullopt) {
     FileRecord record;
-    record.id = UUID::random();
-    record.url = URL::fileURL(path.front() == '/' ? path : std::string(paperHome) + "/" + path);
-    record.size = size;
-    record.allocatedSize = size;
-    record.modified = modified;
-    record.created = created;
+    record.setID(UUID::random());
+    record.setURL(URL::fileURL(path.front() == '/' ? path : std::string(paperHome) + "/" + path));
+    record.setSize(size);
+    record.setAllocatedSize(size);
+    record.setModified(modified);
+    record.setCreated(created);
     return record;
 }
 
 inline FileRecord folderRecord(const std::string& path, int64_t size = 10000, bool isPackage = false) {
     FileRecord record = fileRecord(path, size);
-    record.url = URL::fileURL(record.url.path(), true);
-    record.isDirectory = true;
-    record.isPackage = isPackage;
+    record.setURL(URL::fileURL(record.path(), true));
+    record.setIsDirectory(true);
+    record.setIsPackage(isPackage);
     return record;
 }
 
@@ -73,7 +73,7 @@ inline std::string pattern(size_t size, char seed) {
 
 inline std::vector<std::string> memberNames(const DuplicateGroup& group) {
     std::vector<std::string> names;
-    for (const FileRecord& member : group.members()) names.push_back(member.url.lastPathComponent());
+    for (const FileRecord& member : group.members()) names.push_back(member.url().lastPathComponent());
     return names;
 }
 

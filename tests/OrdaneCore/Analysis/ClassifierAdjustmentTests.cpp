@@ -23,11 +23,11 @@ Finding finding(const FileRecord& record, Recommendation recommendation, std::op
 
 TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocumentInPlaceOfOnlyAnOrganizeSuggestion) {
     FileRecord record = fileRecord("Downloads/scan 12.pdf", 10000, fixtureNow.adding(-40 * 86400.0));
-    ContentInsight insight = insightFor(record.url, DocKind::taxDocument, ConfidenceTier::confident);
+    ContentInsight insight = insightFor(record.url(), DocKind::taxDocument, ConfidenceTier::confident);
     insight.suggestedFolder = URL::fileURL("/home/ann/Documents/Taxes/2023", true);
     insight.provenance = {EvidenceClaim::ruleAnchor(DocKind::taxDocument, "it mentions a tax year")};
 
-    auto findings = classifier().classify({record}, {}, {{record.url, insight}});
+    auto findings = classifier().classify({record}, {}, {{record.url(), insight}});
     ASSERT_EQ(findings.size(), 1u);  // replaces the Downloads organize suggestion
     const Finding& f = findings[0];
     EXPECT_EQ(role(f), Role(FindingCategory::organizeSuggestion, Recommendation::organize,
@@ -44,16 +44,16 @@ TEST(RecognitionFinding, ConfidentInsightWithAFolderFilesTheDocumentInPlaceOfOnl
 
     // Only organize suggestions, or no finding at all, are replaced.
     FileRecord installer = fileRecord("Downloads/setup.dmg", 10000, fixtureNow.adding(-40 * 86400.0));
-    insight = insightFor(installer.url, DocKind::manualGuide, ConfidenceTier::confident);
+    insight = insightFor(installer.url(), DocKind::manualGuide, ConfidenceTier::confident);
     insight.suggestedFolder = URL::fileURL("/home/ann/Documents/Manuals", true);
-    findings = classifier().classify({installer}, {}, {{installer.url, insight}});
+    findings = classifier().classify({installer}, {}, {{installer.url(), insight}});
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].category, FindingCategory::downloadsCleanup);
 
     // A file the rules pass over (inside Documents, young) still gets the recognition finding.
     FileRecord letter = fileRecord("Documents/letter.pdf", 10000, fixtureNow);
-    insight.url = letter.url;
-    findings = classifier().classify({letter}, {}, {{letter.url, insight}});
+    insight.url = letter.url();
+    findings = classifier().classify({letter}, {}, {{letter.url(), insight}});
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].category, FindingCategory::organizeSuggestion);
 }
@@ -67,9 +67,9 @@ TEST(DocumentsRelativeLabel, OnlyDocumentsAndWhatLiesBelowIt) {
 
 TEST(ScreenshotRename, TopicAndDestination) {
     FileRecord shot = fileRecord("Desktop/Screenshot 2024-03-05 at 10.12.png", 10000, fixtureNow);
-    ContentInsight insight = insightFor(shot.url, DocKind::ticketItinerary, ConfidenceTier::tentative);
+    ContentInsight insight = insightFor(shot.url(), DocKind::ticketItinerary, ConfidenceTier::tentative);
     insight.suggestedName = "Screenshot - Flight booking (2024-03-05).png";
-    auto findings = classifier().classify({shot}, {}, {{shot.url, insight}});
+    auto findings = classifier().classify({shot}, {}, {{shot.url(), insight}});
     ASSERT_EQ(findings.size(), 1u);
     const Finding& f = findings[0];
     EXPECT_EQ(std::pair(f.category, f.recommendation), std::pair(FindingCategory::screenshotNaming, Recommendation::organize));
@@ -84,7 +84,7 @@ TEST(ScreenshotRename, TopicAndDestination) {
 
 TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
     FileRecord record = fileRecord("Documents/Dropbox/a.pdf");
-    record.cloudProvider = CloudProvider::dropbox;
+    record.setCloudProvider(CloudProvider::dropbox);
     Finding remove = finding(record, Recommendation::probablySafeToRemove);
     remove.recognitionKind = "letter";
     // The whole sentence is in the analyzer's test.
@@ -93,7 +93,7 @@ TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
     EXPECT_EQ(std::pair(warned.id, warned.groupID), std::pair(remove.id, remove.groupID));
     EXPECT_FALSE(warned.recognitionKind);
 
-    record.cloudProvider = CloudProvider::iCloudDrive;
+    record.setCloudProvider(CloudProvider::iCloudDrive);
     Finding organize = finding(record, Recommendation::organize);
     organize.suggestedDestination = URL::fileURL("/home/ann/Documents/Letters/a.pdf");
     warned = Classifier::cloudWarning(organize);
@@ -107,7 +107,7 @@ TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
 
 TEST(RecognitionNote, SensitiveDocumentsAreNeverSuggestedForRemovalAndOtherTiersAddOnlyTheirSource) {
     FileRecord record = fileRecord("Downloads/w2.pdf");
-    ContentInsight insight = insightFor(record.url, DocKind::taxDocument, ConfidenceTier::confident);
+    ContentInsight insight = insightFor(record.url(), DocKind::taxDocument, ConfidenceTier::confident);
     auto note = [&](Recommendation recommendation, std::optional<std::string> detail = "d") {
         return Classifier::recognitionNote(finding(record, recommendation, std::move(detail)), &insight);
     };

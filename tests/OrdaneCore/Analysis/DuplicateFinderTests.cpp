@@ -74,13 +74,13 @@ TEST(ExactGroups, SizeLimitAndWhoTakesPart) {
 
     FileRecord local = f.file("Documents/local.bin", pattern(9000, 2));
     FileRecord cloud = f.file("Documents/cloud.bin", pattern(9000, 2));
-    cloud.cloud = CloudState::cloudOnly;
+    cloud.setCloud(CloudState::cloudOnly);
     EXPECT_TRUE(f.run({local, cloud}).empty());
-    cloud.cloud = CloudState::cloudDownloaded;
+    cloud.setCloud(CloudState::cloudDownloaded);
     EXPECT_EQ(f.run({local, cloud}).size(), 1u);
 
     FileRecord project = f.file("Documents/code/asset.bin", pattern(9000, 2));
-    project.projectContext = ProjectContext::sourceOfProject(URL::fileURL(f.home / "Documents/code", true));
+    project.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL(f.home / "Documents/code", true)));
     EXPECT_TRUE(f.run({local, project}).empty());
 }
 
@@ -157,7 +157,7 @@ TEST(ExactGroups, PartialReadsGoOnUntil64KiBDespiteShortReads) {
     EXPECT_EQ(f.finder().partialHash(f.file("short.bin", "tiny")), (DuplicateFinder::PartialHash{sha256Text("tiny"), true}));
     // A file that is no longer as long as the scan saw it is not taken as read whole.
     FileRecord shrunk = f.file("shrunk.bin", "tiny");
-    shrunk.size = 5000;
+    shrunk.setSize(5000);
     EXPECT_FALSE(f.finder().partialHash(shrunk)->wholeFile);
     EXPECT_FALSE(f.finder().partialHash(f.file("exact.bin", pattern(65536, 1)))->wholeFile);
 }
@@ -179,8 +179,8 @@ TEST(ExactGroups, TwoPathsToOneFileAreNeverCopiesOfEachOther) {
     auto groups = f.run({hardLink, original, copy, throughLink});
     ASSERT_EQ(groups.size(), 1u);
     std::vector<std::string> paths;
-    for (const auto& member : groups[0].members()) paths.push_back(member.url.path());
-    EXPECT_EQ(paths, (std::vector<std::string>{copy.url.path(), hardLink.url.path()}));
+    for (const auto& member : groups[0].members()) paths.push_back(member.path());
+    EXPECT_EQ(paths, (std::vector<std::string>{copy.path(), hardLink.path()}));
 }
 
 TEST(ExactGroups, AStoppedSearchThrowsUnlessThereIsNothingToCompare) {
@@ -218,7 +218,7 @@ TEST(ExactGroups, TheCacheSparesReadsOfUnchangedFiles) {
     EXPECT_EQ(memberNames(warm[1]), memberNames(cold[1]));
 
     // A changed file misses the cache and is read again.
-    records[1].modified = Date{5000};
+    records[1].setModified(Date{5000});
     f.run(records, &cache);
     EXPECT_GT(f.fileSystem->calls(Operation::openForReading), opensBefore);
 }

@@ -14,7 +14,7 @@ const FileRecord a = fileRecord("Documents/a.pdf"), b = fileRecord("Documents/b.
 
 ContentInsight keyed(const FileRecord& record, DocKind kind, std::string key,
                      ConfidenceTier tier = ConfidenceTier::confident, std::optional<std::string> title = std::nullopt) {
-    ContentInsight insight = insightFor(record.url, kind, tier, std::move(key));
+    ContentInsight insight = insightFor(record.url(), kind, tier, std::move(key));
     insight.title = std::move(title);
     return insight;
 }
@@ -71,11 +71,11 @@ TEST(InsightIntegrator, TheNewestFileIsKept) {
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(memberNames(groups[0]), (Names{"1.pdf", "2.pdf", "3.pdf"}));
     EXPECT_EQ(groups[0].keepIndex(), 1);
-    b.modified.reset();
+    b.setModified(std::nullopt);
     EXPECT_EQ(InsightIntegrator::integrate({family(a), family(b), family(c)}, {a, b, c}, {})[0].keepIndex(), 2);
     // Undated members only: the first in path order.
-    a.modified.reset();
-    c.modified.reset();
+    a.setModified(std::nullopt);
+    c.setModified(std::nullopt);
     EXPECT_EQ(InsightIntegrator::integrate({family(a), family(b), family(c)}, {a, b, c}, {})[0].keepIndex(), 0);
 }
 

@@ -58,11 +58,11 @@ TEST(StoredForms, RecordsGroupsAndFindingsAreRewrittenByteForByte) {
     for (const std::string* text : {&exactGroup, &nameGroup}) expectRewrittenByteForByte<DuplicateGroup>(*text);
 
     FileRecord full = FileRecord::fromJson(json::parse(fullRecord));
-    EXPECT_EQ(full.url.path(), "/home/\xC3\xA9/p#25/node_modules");
-    EXPECT_TRUE(full.url.isDirectory());
-    EXPECT_EQ(full.size, 9007199254740993);
-    EXPECT_EQ(full.created, Date{-31536000.25});
-    EXPECT_EQ(full.cloudProvider, CloudProvider::googleDrive);
-    EXPECT_EQ(FileRecord::fromJson(json::parse(bareRecord)).url.path(), "/a b/\xFF%x");
+    EXPECT_EQ(full.path(), "/home/\xC3\xA9/p#25/node_modules");
+    EXPECT_TRUE(full.urlIsDirectory());
+    EXPECT_EQ(full.size(), 9007199254740993);
+    EXPECT_EQ(full.created(), Date{-31536000.25});
+    EXPECT_EQ(full.cloudProvider(), CloudProvider::googleDrive);
+    EXPECT_EQ(FileRecord::fromJson(json::parse(bareRecord)).path(), "/a b/\xFF%x");
     EXPECT_NE(FileRecord::fromJson(json::parse(projectRecord)), full);
 }

@@ -67,7 +67,7 @@ TEST(ScanEngine, ASlowConsumerStillGetsEveryRecordInWalkOrderThenTheSummary) {
     std::optional<ScanSummary> summary;
     while (auto event = stream.next()) {
         ASSERT_FALSE(summary) << "nothing may follow the summary";
-        if (auto* record = std::get_if<FileRecord>(&event->value)) paths.push_back(record->url.path());
+        if (auto* record = std::get_if<FileRecord>(&event->value)) paths.push_back(record->url().path());
         if (auto* last = std::get_if<ScanSummary>(&event->value)) summary = *last;
     }
     ASSERT_TRUE(summary);
@@ -86,7 +86,7 @@ TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {
     std::vector<std::string> paths;
     try {
         while (auto event = stream.next()) {
-            if (auto* record = std::get_if<FileRecord>(&event->value)) paths.push_back(record->url.path());
+            if (auto* record = std::get_if<FileRecord>(&event->value)) paths.push_back(record->url().path());
             ASSERT_FALSE(std::holds_alternative<ScanSummary>(event->value));
         }
         FAIL() << "the stream ended without the error";

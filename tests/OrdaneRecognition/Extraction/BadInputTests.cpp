@@ -103,7 +103,7 @@ TEST(ExtractionBadInput, EveryDamagedLockedEmptyOrHugeFileGivesNothing) {
         const auto taking = TextExtractors::forRecord(record);
         EXPECT_FALSE(taking.empty());
         for (const TextExtractor* extractor : taking) EXPECT_EQ(extractor->extract(record, ExtractionBudget()), std::nullopt);
-        std::optional<FileMetadata> metadata = FileMetadata::read(record.url);
+        std::optional<FileMetadata> metadata = FileMetadata::read(record.url());
         EXPECT_FALSE(metadata && metadata->isScreenCapture);
     }
 }

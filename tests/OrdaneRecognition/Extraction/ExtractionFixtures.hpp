@@ -11,9 +11,9 @@ namespace ordane::testing {
 // The record of a file written by a test, with its size on disk.
 inline FileRecord recordOf(const std::string& path) {
     FileRecord record;
-    record.url = URL::fileURL(path);
+    record.setURL(URL::fileURL(path));
     struct stat values {};
-    if (::stat(path.c_str(), &values) == 0) record.size = values.st_size;
+    if (::stat(path.c_str(), &values) == 0) record.setSize(values.st_size);
     return record;
 }
 

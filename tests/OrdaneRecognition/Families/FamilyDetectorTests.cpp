@@ -12,8 +12,8 @@ namespace {
 // A member whose every part score is 1 against a copy of itself (same name, date and features).
 Member member(const std::string& name, std::vector<float> vector, uint64_t simHash = 0x0101010101010101) {
     Member result;
-    result.record.url = URL::fileURL("/home/ada/Documents/" + name);
-    result.record.modified = Date{7e8};
+    result.record.setURL(URL::fileURL("/home/ada/Documents/" + name));
+    result.record.setModified(Date{7e8});
     std::vector<uint16_t> indices;
     for (size_t i = 0; i < vector.size(); ++i) indices.push_back(static_cast<uint16_t>(i));
     result.weighted = SparseVector::checkedPair(indices, vector);
@@ -68,11 +68,11 @@ TEST(FamilyDetector, KeptPairsChainAndTheWholeGroupIsValidated) {
 
     // A pair kept at 0.625 is too weak for a family of two (0.65).
     auto weak = member("Alpha.pdf", at(0.7));
-    weak.record.modified.reset();
+    weak.record.setModified(std::nullopt);
     weak.fingerprint.structural.headingCount = 1;
     weak.fingerprint.structural.lineCount = 1;
     auto base = member("Zulu.pdf", {1, 0});
-    base.record.modified.reset();
+    base.record.setModified(std::nullopt);
     EXPECT_NEAR(FamilyDetector::pairScore(base, weak), 0.625, 1e-6);
     EXPECT_TRUE(detector.detect({base, weak}).empty());
 }
@@ -121,7 +121,7 @@ TEST(FamilyDetector, AtLeastHalfThePairsInDifferentPeriodsMakeASeries) {
 TEST(FamilyDetector, FileNamesCompareByFoldedBigramsWithoutDigits) {
     auto named = [](const std::string& name) {
         FileRecord record;
-        record.url = URL::fileURL("/d/" + name);
+        record.setURL(URL::fileURL("/d/" + name));
         return record;
     };
     EXPECT_DOUBLE_EQ(FamilyDetector::filenameSimilarity(named("Statement 2024-01.pdf"), named("statement_2024-02.PDF")), 1);

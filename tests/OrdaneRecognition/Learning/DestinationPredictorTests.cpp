@@ -16,8 +16,8 @@ struct PredictorTest : ::testing::Test {
 
     FileRecord loose(const std::string& relative = "Downloads/scan.pdf") const {
         FileRecord record;
-        record.url = URL::fileURL(dir / relative);
-        record.size = 5000;
+        record.setURL(URL::fileURL(dir / relative));
+        record.setSize(5000);
         return record;
     }
     static ContentInsight insight(DocKind kind, std::optional<std::string> title = std::nullopt,

@@ -8,16 +8,17 @@ using namespace ordane;
 using ordane::testing::FaultInjectingFileSystem;
 using ordane::testing::TempDir;
 
+using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
 namespace {
 
 const URL home = URL::fileURL("/home/ada", true);
 
 FileRecord document(const std::string& relative, double modified = 1.7e9, int64_t size = 2000) {
     FileRecord record;
-    record.id = UUID::random();
-    record.url = URL::fileURL(home.path() + "/" + relative);
-    record.size = size;
-    record.modified = Date::fromUnix(modified);
+    record.setID(UUID::random());
+    record.setURL(URL::fileURL(home.path() + "/" + relative));
+    record.setSize(size);
+    record.setModified(Date::fromUnix(modified));
     return record;
 }
 
@@ -37,11 +38,11 @@ struct LearnerTest : ::testing::Test {
         std::unordered_map<URL, SparseVector> vectors;
         for (size_t i = 0; i < total; ++i) {
             records.push_back(document("Documents/" + name + "/doc" + std::to_string(i) + ".pdf"));
-            if (i < readable) vectors[records.back().url] = alike(static_cast<uint16_t>(i));
+            if (i < readable) vectors[records.back().url()] = alike(static_cast<uint16_t>(i));
         }
         return {records, vectors};
     }
-    int writes() const { return fileSystem->calls("writeFileAtomically"); }
+    int writes() const { return fileSystem->calls(Operation::writeFileAtomically); }
 };
 
 }  // namespace
@@ -88,9 +89,9 @@ TEST_F(LearnerTest, AFolderNeedsMoreThanFourVectorsForThreeFifthsOfItsFiles) {
 TEST_F(LearnerTest, QuarantinedFilesAreNeitherEligibleNorUsable) {
     auto [records, vectors] = folder("Taxes", 7, 5);
     // 5 of 7 qualifies; moving two readable files in makes it 3 of 5.
-    learner.quarantinedURLs = {records[0].url, records[1].url};
+    learner.quarantinedURLs = {records[0].url(), records[1].url()};
     EXPECT_TRUE(learner.learn(records, vectors, store).empty());
-    learner.quarantinedURLs = {records[5].url, records[6].url};
+    learner.quarantinedURLs = {records[5].url(), records[6].url()};
     auto learned = learner.learn(records, vectors, store);
     ASSERT_EQ(learned.size(), 1u);
     EXPECT_EQ(learned[0].membershipHash,
@@ -110,7 +111,7 @@ TEST_F(LearnerTest, AnUnchangedFolderIsReusedEvenWithoutItsVectors) {
     EXPECT_EQ(writes(), 1);
 
     // A touched member recomputes the folder, and then the missing vectors count.
-    records[0].modified = records[0].modified->adding(5);
+    records[0].setModified(records[0].modified()->adding(5));
     EXPECT_TRUE(learner.learn(records, {}, store).empty());
     EXPECT_TRUE(store.allEntries().empty());
     auto recomputed = learner.learn(records, vectors, store);
@@ -123,7 +124,7 @@ TEST_F(LearnerTest, IncoherentFoldersAreKeptButNotReturned) {
     std::unordered_map<URL, SparseVector> vectors;
     for (uint16_t i = 0; i < 6; ++i) {
         records.push_back(document("Documents/Misc/doc" + std::to_string(i) + ".txt"));
-        vectors[records.back().url] = SparseVector::checkedPair({uint16_t(10 * i)}, {1});  // nothing shared
+        vectors[records.back().url()] = SparseVector::checkedPair({uint16_t(10 * i)}, {1});  // nothing shared
     }
     EXPECT_TRUE(learner.learn(records, vectors, store).empty());
     ASSERT_EQ(store.allEntries().size(), 1u);

@@ -39,11 +39,11 @@ public:
                                          std::stop_token stop) const override {
         {
             std::lock_guard lock(mutex_);
-            paths_.push_back(record.url.path());
+            paths_.push_back(record.path());
         }
         if (onCall) onCall(record);
         checkCancellation(stop);
-        std::ifstream in(record.url.path(), std::ios::binary);
+        std::ifstream in(record.path(), std::ios::binary);
         std::string head(marker_.size() + 4096, '\0');
         in.read(head.data(), static_cast<std::streamsize>(head.size()));
         head.resize(static_cast<size_t>(in.gcount()));
@@ -101,7 +101,7 @@ struct PipelineTest : ::testing::Test {
     std::vector<FileRecord> records() { return scanRecords(home); }
     const FileRecord& find(const std::vector<FileRecord>& all, const std::string& path) {
         for (const FileRecord& record : all) {
-            if (record.url.path() == path) return record;
+            if (record.path() == path) return record;
         }
         throw std::runtime_error("no record for " + path);
     }
@@ -117,8 +117,8 @@ struct PipelineTest : ::testing::Test {
 
 FileRecord shot(const std::string& name, std::optional<double> created = std::nullopt) {
     FileRecord record;
-    record.url = URL::fileURL("/home/ada/Pictures/" + name);
-    if (created) record.created = Date::fromUnix(*created);
+    record.setURL(URL::fileURL("/home/ada/Pictures/" + name));
+    if (created) record.setCreated(Date::fromUnix(*created));
     return record;
 }
 
@@ -149,8 +149,8 @@ TEST_F(PipelineTest, OnlyDocumentsOfTheRightSizeAndPlaceAreRead) {
     const auto package = write("Desktop/package.txt", recipeText);
     auto all = records();
     for (FileRecord& record : all) {
-        if (record.url.path() == cloud) record.cloud = CloudState::cloudOnly;
-        if (record.url.path() == package) record.isPackage = true;
+        if (record.path() == cloud) record.setCloud(CloudState::cloudOnly);
+        if (record.path() == package) record.setIsPackage(true);
     }
 
     auto insights = pipeline.run(all, std::nullopt, {});
@@ -268,7 +268,7 @@ TEST_F(PipelineTest, ATimedOutScreenshotIsNotAnAnswer) {
     const size_t queued = 3 * std::max(1u, std::thread::hardware_concurrency());
     for (size_t i = 0; i < queued; ++i) write("Desktop/Screenshot queued " + std::to_string(i) + ".png", "no", 100);
     shots.onCall = [&](const FileRecord& record) {
-        std::this_thread::sleep_for(record.url.path() == slow ? 400ms : record.url.path() == blank ? 0ms : 150ms);
+        std::this_thread::sleep_for(record.path() == slow ? 400ms : record.path() == blank ? 0ms : 150ms);
     };
     auto all = records();
     pipeline.run(all, std::nullopt, {});
@@ -293,7 +293,7 @@ TEST_F(PipelineTest, FilesThatChangedOrVanishedSinceTheScanGiveNothing) {
     fs::remove(vanished);
     fs::resize_file(grown, 4096);
     text.onCall = [&](const FileRecord& record) {
-        if (record.url.path() == changing) fs::resize_file(changing, 3000);
+        if (record.path() == changing) fs::resize_file(changing, 3000);
     };
     auto insights = pipeline.run(all, std::nullopt, {});
     EXPECT_EQ(paths(insights), (std::set<std::string>{steady, oddName}));
@@ -331,6 +331,6 @@ TEST(ScreenshotRename, TheDateComesFromTheNameElseFromTheLocalCreationDay) {
     };
     for (const auto& [record, expected] : cases) {
         EXPECT_EQ(RecognitionPipeline::screenshotRename(record, "Invoice from Acme"), expected)
-            << record.url.path();
+            << record.path();
     }
 }

@@ -19,10 +19,10 @@ struct PlannerFixture {
     // A file below the home; `relative` as "Documents/a.pdf".
     FileRecord& add(const std::string& relative, int64_t size = 1000, std::optional<Date> created = std::nullopt) {
         FileRecord record;
-        record.id = UUID::random();
-        record.url = URL::fileURL(home.path() + "/" + relative);
-        record.size = size;
-        record.created = created;
+        record.setID(UUID::random());
+        record.setURL(URL::fileURL(home.path() + "/" + relative));
+        record.setSize(size);
+        record.setCreated(created);
         records.push_back(record);
         return records.back();
     }
@@ -37,7 +37,7 @@ struct PlannerFixture {
     Finding& finding(const std::string& relative, FindingCategory category,
                      std::optional<std::string> suggestedRelative = std::nullopt) {
         const URL url = URL::fileURL(home.path() + "/" + relative);
-        auto record = std::find_if(records.begin(), records.end(), [&](const FileRecord& r) { return r.url == url; });
+        auto record = std::find_if(records.begin(), records.end(), [&](const FileRecord& r) { return r.url() == url; });
         Finding result;
         result.id = UUID::random();
         result.record = *record;
@@ -64,7 +64,7 @@ inline const ProposedFolder* folderAt(const OrganizePlanner::Outcome& outcome, c
 
 inline std::vector<std::string> memberNames(const ProposedFolder& folder) {
     std::vector<std::string> names;
-    for (const Finding& member : folder.members) names.push_back(member.record.url.lastPathComponent());
+    for (const Finding& member : folder.members) names.push_back(member.record.url().lastPathComponent());
     return names;
 }
 
