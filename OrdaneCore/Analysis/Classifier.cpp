@@ -1,6 +1,7 @@
 #include "OrdaneCore/Analysis/Classifier.hpp"
 
 #include <cmath>
+#include <iterator>
 #include <string_view>
 
 #include "OrdaneCore/Analysis/ExactMembers.hpp"
@@ -53,9 +54,14 @@ std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records
     }
     ExactMembers members(exactGroups);
 
-    std::vector<Finding> findings;
+    // Collected in blocks and moved into a list of the exact size: a list grown one finding at a
+    // time ends up to twice as large as it needs, on a home of a million files a hundred MB.
+    constexpr size_t blockSize = 4096;
+    std::vector<std::vector<Finding>> blocks;
+    size_t count = 0;
     for (const FileRecord& record : records) {
-        auto insightEntry = insights.find(record.url());
+        // A record's URL is built to be looked up, so not when there is nothing to find.
+        auto insightEntry = insights.empty() ? insights.end() : insights.find(record.url());
         const ContentInsight* insight = insightEntry == insights.end() ? nullptr : &insightEntry->second;
         std::optional<DupRole> role;
         if (const ExactMembers::Place* place = members.find(record)) {
@@ -73,7 +79,16 @@ std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records
         if (insight && insight->suggestedName && (!finding || finding->category == FindingCategory::screenshots)) {
             if (auto renamed = screenshotRename(record, insight)) finding = std::move(renamed);
         }
-        if (finding) findings.push_back(displayable(recognitionNote(cloudWarning(std::move(*finding)), insight)));
+        if (!finding) continue;
+        if (blocks.empty() || blocks.back().size() == blockSize) blocks.emplace_back().reserve(blockSize);
+        blocks.back().push_back(displayable(recognitionNote(cloudWarning(std::move(*finding)), insight)));
+        ++count;
+    }
+    std::vector<Finding> findings;
+    findings.reserve(count);
+    for (std::vector<Finding>& block : blocks) {
+        std::move(block.begin(), block.end(), std::back_inserter(findings));
+        std::vector<Finding>().swap(block);
     }
     return findings;
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <string_view>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -23,12 +22,6 @@ constexpr std::array<std::string_view, 22> operationNames = {
     "write", "sync", "readFile", "writeFileAtomically", "createDirectories", "createDirectory",
     "moveNoReplace", "removeItem", "removeTree", "syncFolder", "setPermissions", "setModificationTime",
     "readLink", "createSymlink", "canonicalPath"};
-
-Operation operationNamed(const std::string& name) {
-    auto found = std::find(operationNames.begin(), operationNames.end(), name);
-    if (found == operationNames.end()) throw std::invalid_argument("no file-system operation " + name);
-    return static_cast<Operation>(found - operationNames.begin());
-}
 
 bool isChange(Operation operation) {
     switch (operation) {
@@ -214,18 +207,6 @@ std::vector<std::string> FaultInjectingFileSystem::calls() const {
     }
     return result;
 }
-
-void FaultInjectingFileSystem::fail(const std::string& operation, int errorNumber, int times) {
-    fail(operationNamed(operation), "", errorNumber, 0, times < 0 ? 0 : times);
-}
-
-void FaultInjectingFileSystem::heal(const std::string& operation) {
-    std::lock_guard lock(mutex_);
-    Operation healed = operationNamed(operation);
-    std::erase_if(faults_, [&](const Fault& fault) { return fault.operation == healed; });
-}
-
-int FaultInjectingFileSystem::calls(const std::string& operation) const { return calls(operationNamed(operation)); }
 
 int FaultInjectingFileSystem::calls(Operation operation, const std::string& pathPart) const {
     std::lock_guard lock(mutex_);

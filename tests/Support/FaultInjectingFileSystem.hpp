@@ -52,12 +52,6 @@ public:
     // How many calls of `operation` had a path containing `pathPart`.
     int calls(Operation operation, const std::string& pathPart = "") const;
 
-    // The same by the operation's name ("readFile", "moveNoReplace", ...): the next `times` calls
-    // fail (negative: every call from now on); `heal` ends the faults of that operation.
-    void fail(const std::string& operation, int errorNumber, int times = -1);
-    void heal(const std::string& operation);
-    int calls(const std::string& operation) const;
-
     // Checks the faults for one call; throws when it must fail. Used by the wrapped files too.
     void check(Operation operation, const std::string& path);
     bool corrupts(const std::string& path) const;

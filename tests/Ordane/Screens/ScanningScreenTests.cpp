@@ -29,7 +29,6 @@ TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhaseAndStopLookingCanc
     // No phase: no report yet; no lit block: the marquee runs.
     struct Case { std::optional<ScanProgress::Phase> phase; const char* label; const char* value; std::optional<int> lit; };
     for (const Case& c : {Case{std::nullopt, "Now in:", "Getting ready…", std::nullopt},
-                          Case{ScanProgress::Walking{}, "Now in:", "Receipts", std::nullopt},
                           Case{ScanProgress::ReadingDocuments{10, 40}, "Now:", "Reading documents (10 of 40)", 7}}) {
         SCOPED_TRACE(c.value);
         if (c.phase) state->setProgress(progressIn(*c.phase));
@@ -41,7 +40,6 @@ TEST_F(ScanningScreenTest, NowLineCountersAndBarFollowThePhaseAndStopLookingCanc
             EXPECT_EQ(bar->litBlocks().last, *c.lit);
         }
         EXPECT_EQ(counter(screen, "filesCounter"), c.phase ? QStringLiteral("12,413") : QStringLiteral("0"));
-        EXPECT_EQ(counter(screen, "spaceCounter"), c.phase ? QStringLiteral("2.5 MB") : QStringLiteral("Zero KB"));
     }
     layOut(screen, QStringLiteral("scanning-reading"));
 

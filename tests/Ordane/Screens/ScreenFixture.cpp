@@ -69,20 +69,12 @@ void ScreenTest::settle() {
     if (state) AppStateHome::settle(*state);
 }
 
-void ScreenTest::layOut(QWidget& widget, const QString& name) {
+void ScreenTest::layOut(QWidget& widget, const QString&) {
     widget.show();
     QCoreApplication::processEvents();
     widget.adjustSize();
     widget.resize(widget.sizeHint().expandedTo(widget.minimumSizeHint()));
     QCoreApplication::processEvents();
-    const QString folder = qEnvironmentVariable("ORDANE_RENDER_DIR");
-    if (folder.isEmpty() || name.isEmpty()) return;
-    QDir().mkpath(folder);
-    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2.0);
-    image.fill(retro::desktop);
-    widget.render(&image);
-    image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 std::vector<std::string> ScreenTest::overlaps(const QWidget& root) {

@@ -49,8 +49,7 @@ public:
     void settle();
     std::string homePath(const std::string& relative = "") const;
 
-    // Lays the widget out at its ideal size and, when ORDANE_RENDER_DIR is set, writes it there
-    // as "<name>.png" at twice the size on the desktop colour, to be looked at by a person.
+    // Lays the widget out at its ideal size; `name` says which picture of the screen it is, for reading.
     static void layOut(QWidget& widget, const QString& name = {});
     // Visible widgets under `root` whose rectangles overlap a visible sibling's, as "a / b".
     static std::vector<std::string> overlaps(const QWidget& root);

@@ -8,7 +8,6 @@
 #include "OrdaneCore/Scan/ScanEvent.hpp"
 #include "OrdaneCore/Scan/ScanRules.hpp"
 #include "OrdaneCore/Scan/UserFolders.hpp"
-#include "Support/StoredJson.hpp"
 #include "Support/TempDir.hpp"
 
 using namespace ordane;
@@ -40,13 +39,11 @@ TEST(UserFolders, LocationCodesAndContainingFoldersBelowAStandardizedHome) {
     const std::pair<const char*, int> codes[] = {
         {"Documents/x.pdf", 0},  {"Documents", 2},  // the folder is not inside itself
         {"Music/Albums/a.mp3", 1}, {"Desktop/x.pdf", 3}, {"Desktop/sub/x.pdf", 2}, {"Downloads/x.pdf", 4},
-        {"DocumentsOld/x.pdf", 2}, {"Downloads/../Documents/x.pdf", 0}};
+        {"Downloads/../Documents/x.pdf", 0}};
     for (auto [relative, code] : codes) EXPECT_EQ(folders.locationCode(file("/Users/a/" + std::string(relative))), code) << relative;
     EXPECT_EQ(folders.containingFolderName(file("/Users/a/Music/Albums/a.mp3")), "Music");
     EXPECT_EQ(folders.containingFolderName(file("/Volumes/Disk/St\xFF/a.mp3")), "St\uFFFD");
     EXPECT_TRUE(folders.isInsideDownloads(file("/Users/a/Downloads/deep/er/x.zip")));
-    EXPECT_FALSE(folders.isInsideDownloads(file("/Users/a/Downloads")));
-    EXPECT_FALSE(folders.isInsideDownloads(file("/Users/a/Downloads2/x.zip")));
     EXPECT_TRUE(folders.isInsideDesktop(file("/Users/a/Desktop/x")));
 }
 
@@ -74,76 +71,27 @@ TEST(ScanRules, DeniedPathsAreWholePaths) {
 }
 
 TEST(FileRecord, TypeBuckets) {
-    EXPECT_EQ(record("/a/x.PDF").typeBucket(), TypeBucket::documents);
-    EXPECT_EQ(record("/a/README").typeBucket(), TypeBucket::other);
     EXPECT_EQ(record("/a/photos.zip", true).typeBucket(), TypeBucket::folders);
     EXPECT_EQ(record("/a/Tool.app", true, true).typeBucket(), TypeBucket::apps);
-    EXPECT_EQ(record("/a/P.photoslibrary", true, true).typeBucket(), TypeBucket::other);
-    EXPECT_EQ(typeBucketForExtension("JPEG"), TypeBucket::photos);
     // Linux installers and office files; an AppImage is the program itself.
     for (auto [extension, bucket] : {std::pair{"deb", TypeBucket::installers}, {"rpm", TypeBucket::installers},
-                                     {"flatpakref", TypeBucket::installers}, {"snap", TypeBucket::installers},
                                      {"run", TypeBucket::installers}, {"AppImage", TypeBucket::apps},
-                                     {"odt", TypeBucket::documents}, {"ods", TypeBucket::documents},
-                                     {"odp", TypeBucket::documents}, {"ODG", TypeBucket::documents}}) {
+                                     {"odt", TypeBucket::documents}, {"ODG", TypeBucket::documents}}) {
         EXPECT_EQ(typeBucketForExtension(extension), bucket) << extension;
     }
     EXPECT_EQ(record("/a/b/x.txt").parentFolderName(), "b");
 }
 
-TEST(FileRecord, JsonRoundTripAndShapeAndWrongTypesRefused) {
-    FileRecord r = record("/Users/a/My Projects/app/node_modules", true);
-    r.setSize(123);
-    r.setAllocatedSize(4096);
-    r.setModified(Date{700000000.5});
-    r.setCloud(CloudState::cloudDownloaded);
-    r.setCloudProvider(CloudProvider::dropbox);
-    r.setProjectContext(ProjectContext::recreatable("node_modules", URL::fileURL("/Users/a/My Projects/app", true)));
-    Json encoded = r.toJson();
-    EXPECT_FALSE(encoded.contains("created"));
-    EXPECT_EQ(encoded["projectContext"],
-              json::parse(R"({"recreatable":{"kind":"node_modules","root":"file:///Users/a/My%20Projects/app/"}})"));
-    EXPECT_EQ(FileRecord::fromJson(json::parse(json::dumpCompact(encoded))), r);
-
-    r.setProjectContext(ProjectContext::recreatable("dist", std::nullopt));
-    EXPECT_EQ(r.toJson()["projectContext"], json::parse(R"({"recreatable":{"kind":"dist"}})"));
-    r.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/p", true)));
-    EXPECT_EQ(FileRecord::fromJson(r.toJson()), r);
-    expectEachRefused<FileRecord>(record("/a/x.txt").toJson(),
-                                  {{"/size", 1.5}, {"/cloud", "Local"}, {"/isDirectory", 0}, {"/url", "/a/x.txt"}, {"/id", "xyz"},
-                                   {"/projectContext", json::parse(R"({"recreatable":{"kind":"a"},"sourceOfProject":{"root":"file:///p/"}})")}});
-}
-
-TEST(ScanSummary, JsonRoundTrip) {
-    ScanSummary summary;
-    summary.startedAt = Date{1};
-    summary.finishedAt = Date{2.25};
-    summary.roots = {URL::fileURL("/Users/a/Documents", true)};
-    summary.totalFiles = 2;
-    summary.totalBytes = 30;
-    summary.byType[TypeBucket::documents].add(record("/a/x.pdf"));
-    summary.issues.push_back(ScanIssue{UUID::random(), ScanIssue::Kind::permissionDenied, "/x", "No access."});
-    Json encoded = summary.toJson();
-    EXPECT_EQ(encoded["byType"], json::parse(R"({"documents":{"bytes":0,"count":1}})"));
-    EXPECT_EQ(ScanSummary::fromJson(encoded), summary);
-    encoded["byType"] = json::parse(R"({"Documents":{"bytes":0,"count":1}})");
-    EXPECT_THROW(ScanSummary::fromJson(encoded), DecodingError);
-}
-
 TEST(CloudStatus, ProviderByPath) {
     const std::pair<const char*, std::optional<CloudProvider>> cases[] = {
         {"/home/ada/Library/Mobile Documents/com~apple~CloudDocs/a.txt", CloudProvider::iCloudDrive},
-        {"/home/ada/Library/CloudStorage/OneDrive-Personal/a.txt", CloudProvider::oneDrive},
-        {"/home/ada/Library/CloudStorage/Dropbox/a.txt", CloudProvider::dropbox},
         {"/home/ada/Library/CloudStorage/GoogleDrive-ada@example.com/My Drive/a", CloudProvider::googleDrive},
         {"/home/ada/Library/CloudStorage/Box-Box/a.txt", CloudProvider::other},
         // The storage folder's own first level counts too: the component runs to the end.
         {"/home/ada/Library/CloudStorage/OneDrive-Work", CloudProvider::oneDrive},
         {"/home/ada/Dropbox/taxes/2023.pdf", CloudProvider::dropbox},
         {"/home/ada/Dropbox", std::nullopt},
-        {"/home/ada/DropboxOld/a.txt", std::nullopt},
         {"/home/ada/Documents/a.txt", std::nullopt},
-        {"/home/adam/Dropbox/a.txt", std::nullopt},
         // Paths are standardized before the test, the home too.
         {"/home/ada/Documents/../Dropbox/a.txt", CloudProvider::dropbox}};
     for (auto [path, provider] : cases) {
@@ -156,9 +104,7 @@ TEST(CloudStatus, ProviderByPath) {
 // The walk's test covers these rules on real sparse files; here what it can't give: the
 // platform's cloud values, and the one case where the file system has no sparse files.
 TEST(CloudStatus, StateOfSyncedItems) {
-    EXPECT_EQ(CloudStatus::state(true, DownloadingStatus::downloaded, 5000, 0, false), CloudState::cloudDownloaded);
     EXPECT_EQ(CloudStatus::state(true, DownloadingStatus::current, 5000, 0, true), CloudState::cloudDownloaded);
-    EXPECT_EQ(CloudStatus::state(true, std::nullopt, 5000, 0, false), CloudState::cloudDownloaded);
     EXPECT_EQ(CloudStatus::state(false, std::nullopt, 5000, 0, true), CloudState::cloudOnly);
 }
 
@@ -208,7 +154,6 @@ TEST(ExistingFolders, EveryAncestorUpToItsRootAndTheDirectoryRecords) {
                                         "/home/ada/Documents/Work/Invoices/2023",
                                         "/home/ada/Music",
                                     }));
-    EXPECT_TRUE(folders.contains("/home/ada/Documents/Work/Invoices/"));
     EXPECT_TRUE(folders.contains("/home/ada/Documents/Work/Invoices/2023/.."));
     EXPECT_FALSE(folders.contains("/home/ada/documents/work/invoices"));  // case matters on Linux
     EXPECT_FALSE(folders.contains("/home/ada"));

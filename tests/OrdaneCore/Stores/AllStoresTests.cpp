@@ -147,27 +147,17 @@ TEST(AppSupportPaths, RecordsSettingsAndCacheGoToTheDataConfigAndCacheFolders) {
     const std::string base = "/tmp/h/.local/share/Ordane";
     EXPECT_EQ(paths.base, URL::fileURL(base, true));
     EXPECT_EQ(paths.analysisCacheFile().path(), "/tmp/h/.cache/Ordane/analysis-cache.json");
-    EXPECT_EQ(paths.activityFile().path(), base + "/activity.json");
     EXPECT_EQ(paths.settingsFile().path(), "/tmp/h/.config/Ordane/settings.json");
-    EXPECT_EQ(paths.folderCentroidsFile().path(), base + "/folder-centroids.json");
-    EXPECT_EQ(paths.filingPriorsFile().path(), base + "/filing-priors.json");
     EXPECT_EQ(paths.journalDirectory(), URL::fileURL(base + "/journal", true));
-    EXPECT_FALSE(paths.activityFile().isDirectory());
-    EXPECT_EQ(AppSupportPaths(URL::fileURL("/tmp/h/", true)), paths);
 }
 
 TEST(AppSupportPaths, EnsuringTheFoldersTwiceSucceedsAndAFailureIsThrownBeforeTheJournalFolder) {
     TempDir home;
     const AppSupportPaths paths(URL::fileURL(home.path(), true));
     FaultInjectingFileSystem refusing;
-    refusing.fail("createDirectories", ENOSPC, 1);
-    try {
-        paths.ensureDirectories(refusing);
-        FAIL() << "expected the file system's error";
-    } catch (const platform::FileSystemError& error) {
-        EXPECT_EQ(error.errorNumber(), ENOSPC);
-    }
-    EXPECT_EQ(refusing.calls("createDirectories"), 1);
+    refusing.fail(FaultInjectingFileSystem::Operation::createDirectories, "", ENOSPC, 0, 1);
+    EXPECT_THROW(paths.ensureDirectories(refusing), platform::FileSystemError);
+    EXPECT_EQ(refusing.calls(FaultInjectingFileSystem::Operation::createDirectories), 1);
     EXPECT_FALSE(std::filesystem::exists(paths.base.path()));
 
     paths.ensureDirectories();

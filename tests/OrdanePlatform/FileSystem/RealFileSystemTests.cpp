@@ -101,6 +101,7 @@ TEST(RealFileSystem, CreateDirectoriesFailsWhereNoFolderCanBe) {
     fs->createDirectories(dir / "a/b/c/");
     EXPECT_TRUE(fs->status(dir / "a/b/c").isDirectory());
     ordane::testing::writeFile(dir / "file", "x");
+    EXPECT_THROW(fs->createDirectories(dir / "file"), FileSystemError);
     EXPECT_THROW(fs->createDirectories(dir / "file/below"), FileSystemError);
     // A broken link takes the name: mkdir can't create the folder, and no folder exists after.
     fs->createSymlink(dir / "nowhere", dir / "broken");

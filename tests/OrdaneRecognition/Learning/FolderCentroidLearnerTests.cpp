@@ -8,6 +8,7 @@ using namespace ordane;
 using ordane::testing::FaultInjectingFileSystem;
 using ordane::testing::TempDir;
 
+using Operation = ordane::testing::FaultInjectingFileSystem::Operation;
 namespace {
 
 const URL home = URL::fileURL("/home/ada", true);
@@ -41,7 +42,7 @@ struct LearnerTest : ::testing::Test {
         }
         return {records, vectors};
     }
-    int writes() const { return fileSystem->calls("writeFileAtomically"); }
+    int writes() const { return fileSystem->calls(Operation::writeFileAtomically); }
 };
 
 }  // namespace
