@@ -23,6 +23,7 @@
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "OrdaneCore/Stores/FolderCentroidStore.hpp"
 #include "OrdaneRecognition/Fingerprint/Fingerprinter.hpp"
+#include "OrdaneRecognition/Isolation/ReaderPool.hpp"
 #include "OrdaneRecognition/Pipeline/ReadingPass.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
 #include "Support/RecognitionHome.hpp"
@@ -119,7 +120,11 @@ void compareFirstPass(const std::vector<FileRecord>& records, const std::string&
         if (record.ext() == "pdf" && record.size() >= RecognitionPipeline::minDocumentSize) pdfs.push_back(record);
     }
     const Fingerprinter fingerprinter{OwnerIdentity(testing::recognitionHomeOwner)};
-    ReadingPass pass{RecognitionPipeline::Readers::standard().documents, RecognitionPipeline::documentWidth,
+    // Read as the pipeline reads: in reader processes when the reader program is there.
+    const RecognitionPipeline::Readers readers = RecognitionPipeline::Readers::standard();
+    std::optional<ReaderPool> pool;
+    if (!readers.readerProgram.empty()) pool.emplace(readers.readerProgram);
+    ReadingPass pass{pool ? pool->isolating(readers.documents) : readers.documents, RecognitionPipeline::documentWidth,
                      ExtractionBudget{}, &fingerprinter, std::nullopt, platform::FileSystem::real()};
     auto start = Clock::now();
     auto readings = pass.run(pdfs, {}, {});
@@ -130,8 +135,9 @@ void compareFirstPass(const std::vector<FileRecord>& records, const std::string&
     const double peer = secondsSince(start);
     size_t read = 0;
     for (const FileReading& reading : readings) read += reading.outcome == FileReading::Outcome::read;
-    std::printf("\nfirst pass over the %zu PDFs (%zu with text): %.3f s, %.1f files/s (fingerprints included)\n",
-                pdfs.size(), read, ours, double(pdfs.size()) / ours);
+    std::printf("\nfirst pass over the %zu PDFs (%zu with text): %.3f s, %.1f files/s (fingerprints included, %s)\n",
+                pdfs.size(), read, ours, double(pdfs.size()) / ours,
+                pool ? "in reader processes" : "in this process");
     std::printf("pdftotext -l 3, one after another:          %.3f s, %.1f files/s\n", peer, double(pdfs.size()) / peer);
     std::printf("pdftotext / first pass: %.2f (target at least 3)\n", peer / ours);
 }

@@ -58,10 +58,11 @@ std::shared_ptr<FolderReadAhead::Walk> FolderReadAhead::attach(bool includeHidde
 
 void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
     bool wake = false;
+    Released released;
     {
         std::lock_guard lock(mutex_);
         auto task = tasks_.lower_bound(Key{walk->rank, {}});
-        while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++);
+        while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++, released);
         wake = readerWantedLocked();
     }
     if (wake) workAvailable_.notify_one();
@@ -69,6 +70,7 @@ void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
 
 void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Position& position) {
     bool wake = false;
+    Released released;
     {
         std::lock_guard lock(mutex_);
         auto task = tasks_.lower_bound(Key{walk->rank, position});
@@ -76,7 +78,7 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
             return key.rank == walk->rank && key.position.size() >= position.size() &&
                    std::equal(position.begin(), position.end(), key.position.begin());
         };
-        while (task != tasks_.end() && below(task->first)) eraseLocked(task++);
+        while (task != tasks_.end() && below(task->first)) eraseLocked(task++, released);
         wake = readerWantedLocked();
     }
     if (wake) workAvailable_.notify_one();
@@ -87,18 +89,19 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
     Key key{walk->rank, position};
     std::optional<Read> result;
     bool wake = false;
+    Released released;
     {
         std::unique_lock lock(mutex_);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
         auto found = tasks_.lower_bound(key);
-        while (first != found) eraseLocked(first++);
+        while (first != found) eraseLocked(first++, released);
         if (found == tasks_.end() || found->first.rank != walk->rank || found->first.position != position) {
             return std::nullopt;
         }
         if (found->second.path != path || found->second.state == State::queued) {
             // Cheaper read here and now than handed over.
-            eraseLocked(found);
+            eraseLocked(found, released);
         } else {
             consumerWaiting_ = true;
             readDone_.wait(lock, [&] { return found->second.state == State::ready; });
@@ -107,7 +110,7 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             found->second.read.listing.entries.clear();  // counted as moved out
             entriesHeld_ -= read.listing.entries.size();
             found->second.state = State::reading;  // erased as no longer held
-            eraseLocked(found);
+            eraseLocked(found, released);
             result = std::move(read);
         }
         wake = readerRunningLowLocked();
@@ -125,18 +128,17 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
     bool wake = false;
     {
         std::lock_guard lock(mutex_);
-        addLocked(std::move(subfolders));
+        addLocked(subfolders);
         wake = readerWantedLocked();
     }
     if (wake) workAvailable_.notify_one();
 }
 
-std::vector<FolderReadAhead::Subfolder> FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk,
-                                                                     const Key& key, const std::string& path,
-                                                                     const DirectoryListing& listing,
-                                                                     const std::vector<FolderIdentity>& ancestors,
-                                                                     bool whole) const {
-    std::vector<Subfolder> subfolders;
+FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key,
+                                                     const std::string& path, const DirectoryListing& listing,
+                                                     const std::vector<FolderIdentity>& ancestors,
+                                                     bool whole) const {
+    Tasks subfolders;
     for (size_t index = 0; index < listing.entries.size(); ++index) {
         const DirectoryEntry& entry = listing.entries[index];
         if (!entry.status || !entry.status->isDirectory()) continue;
@@ -148,33 +150,49 @@ std::vector<FolderReadAhead::Subfolder> FolderReadAhead::subfoldersOf(const std:
             if (walk->willEnter) descent = walk->willEnter(subfolder, entry, isPackage);
         }
         if (descent == Descent::skip) continue;
-        Subfolder added{Key{key.rank, key.position}, Task{}};
-        added.task.whole = descent == Descent::whole;
-        added.key.position.push_back(static_cast<uint32_t>(index));
-        added.task.walk = walk;
-        added.task.path = std::move(subfolder);
-        added.task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
-        added.task.ancestors = ancestors;
-        subfolders.push_back(std::move(added));
+        Key added{key.rank, {}};
+        added.position.reserve(key.position.size() + 1);
+        added.position = key.position;
+        added.position.push_back(static_cast<uint32_t>(index));
+        Task task;
+        task.whole = descent == Descent::whole;
+        task.walk = walk;
+        task.path = std::move(subfolder);
+        task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
+        task.ancestors = ancestors;
+        subfolders.emplace_hint(subfolders.end(), std::move(added), std::move(task));
     }
     return subfolders;
 }
 
-void FolderReadAhead::addLocked(std::vector<Subfolder> subfolders) {
-    for (auto& subfolder : subfolders) {
-        auto [task, added] = tasks_.emplace(std::move(subfolder.key), std::move(subfolder.task));
-        if (added) queued_.insert(task);
+void FolderReadAhead::addLocked(Tasks& subfolders) {
+    // Moves the nodes over; any already there stay behind in `subfolders`.
+    for (auto subfolder = subfolders.begin(); subfolder != subfolders.end();) {
+        auto next = std::next(subfolder);
+        auto added = tasks_.insert(subfolders.extract(subfolder));
+        if (added.inserted) {
+            queued_.insert(added.position);
+        } else {
+            subfolders.insert(std::move(added.node));
+        }
+        subfolder = next;
     }
 }
 
-void FolderReadAhead::eraseLocked(std::map<Key, Task>::iterator task) {
+void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
     // A task being read is simply forgotten: its reader finds it gone and drops the result.
     if (task->second.state == State::queued) queued_.erase(task);
     if (task->second.state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
-    tasks_.erase(task);
+    released.push_back(tasks_.extract(task));
 }
 
-bool FolderReadAhead::readerWantedLocked() { return idle_ > 0 && nextToRead() != tasks_.end(); }
+bool FolderReadAhead::readerWantedLocked() {
+    // A reader woken and not yet running is not woken again: it would only find no room left
+    // and go back to sleep.
+    if (idle_ <= waking_ || nextToRead() == tasks_.end()) return false;
+    ++waking_;
+    return true;
+}
 
 bool FolderReadAhead::readerRunningLowLocked() {
     // Waking a reader costs the walk's thread a system call: it waits until the folders read
@@ -182,7 +200,7 @@ bool FolderReadAhead::readerRunningLowLocked() {
     return tasks_.size() - queued_.size() < maxFoldersAhead / 2 && readerWantedLocked();
 }
 
-std::map<FolderReadAhead::Key, FolderReadAhead::Task>::iterator FolderReadAhead::nextToRead() {
+FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
     // The nearest folder in walk order, while not too much is read and not yet taken.
     if (queued_.empty() || entriesHeld_ >= maxEntriesHeld) return tasks_.end();
     if (tasks_.size() - queued_.size() >= maxFoldersAhead) return tasks_.end();
@@ -192,9 +210,12 @@ std::map<FolderReadAhead::Key, FolderReadAhead::Task>::iterator FolderReadAhead:
 void FolderReadAhead::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        std::map<Key, Task>::iterator task;
+        Tasks::iterator task;
         ++idle_;
-        workAvailable_.wait(lock, [&] { return stopping_ || (task = nextToRead()) != tasks_.end(); });
+        while (!stopping_ && (task = nextToRead()) == tasks_.end()) {
+            workAvailable_.wait(lock);
+            if (waking_ > 0) --waking_;  // woken, or now and then spuriously: then one more is woken
+        }
         --idle_;
         if (stopping_) return;
         queued_.erase(task);
@@ -204,7 +225,7 @@ void FolderReadAhead::work() {
         bool whole = task->second.whole;
         std::string path = task->second.path;
         FolderIdentity listedAs = task->second.listedAs;
-        std::vector<FolderIdentity> ancestors = task->second.ancestors;
+        std::vector<FolderIdentity> ancestors = std::move(task->second.ancestors);  // not needed there again
         // Each reader that finds work wakes the next while there is more: the walk's own thread
         // wakes at most one.
         bool wake = readerWantedLocked();
@@ -212,7 +233,7 @@ void FolderReadAhead::work() {
         if (wake) workAvailable_.notify_one();
 
         Read read;
-        std::vector<Subfolder> subfolders;
+        Tasks subfolders;
         try {
             read.listing = fileSystem_->readDirectory(path, whole || walk->includeHidden);
         } catch (...) {
@@ -232,12 +253,21 @@ void FolderReadAhead::work() {
 
         lock.lock();
         auto found = tasks_.find(key);
-        if (found == tasks_.end() || found->second.state != State::reading) continue;  // no longer wanted
-        entriesHeld_ += read.listing.entries.size();
-        found->second.read = std::move(read);
-        found->second.state = State::ready;
-        addLocked(std::move(subfolders));
-        if (consumerWaiting_) readDone_.notify_all();
+        bool wanted = found != tasks_.end() && found->second.state == State::reading;
+        if (wanted) {
+            entriesHeld_ += read.listing.entries.size();
+            found->second.read = std::move(read);
+            found->second.state = State::ready;
+            addLocked(subfolders);
+            if (consumerWaiting_) readDone_.notify_all();
+        }
+        if (!wanted || !subfolders.empty()) {
+            // What is no longer wanted is freed without holding up the others.
+            lock.unlock();
+            read = Read{};
+            subfolders.clear();
+            lock.lock();
+        }
     }
 }
 

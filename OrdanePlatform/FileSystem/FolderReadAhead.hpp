@@ -90,36 +90,39 @@ private:
         State state = State::queued;
         Read read;
     };
-    struct Subfolder {
-        Key key;
-        Task task;
-    };
+    using Tasks = std::map<Key, Task>;
+    // Tasks taken out of tasks_ under the lock and freed after it, so that the lock is not held
+    // while memory other threads allocated is given back.
+    using Released = std::vector<Tasks::node_type>;
 
     void work();
-    std::map<Key, Task>::iterator nextToRead();
-    std::vector<Subfolder> subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key,
-                                        const std::string& path, const DirectoryListing& listing,
-                                        const std::vector<FolderIdentity>& ancestors, bool whole) const;
-    bool readerWantedLocked();  // an idle reader and something for it to read
+    Tasks::iterator nextToRead();
+    // Built before taking the lock, so that adding them allocates nothing under it.
+    Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key, const std::string& path,
+                       const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
+                       bool whole) const;
+    // An idle reader not yet woken and something for it to read; the caller wakes one.
+    bool readerWantedLocked();
     bool readerRunningLowLocked();
-    void addLocked(std::vector<Subfolder> subfolders);
-    void eraseLocked(std::map<Key, Task>::iterator task);
+    void addLocked(Tasks& subfolders);
+    void eraseLocked(Tasks::iterator task, Released& released);
 
     std::shared_ptr<FileSystem> fileSystem_;
     std::mutex mutex_;
     std::condition_variable workAvailable_;
     std::condition_variable readDone_;
-    std::map<Key, Task> tasks_;  // queued, being read, and read but not yet taken
+    Tasks tasks_;  // queued, being read, and read but not yet taken
     struct ByKey {
-        bool operator()(std::map<Key, Task>::iterator a, std::map<Key, Task>::iterator b) const {
+        bool operator()(Tasks::iterator a, Tasks::iterator b) const {
             return a->first < b->first;
         }
     };
-    std::set<std::map<Key, Task>::iterator, ByKey> queued_;  // the tasks not yet started
+    std::set<Tasks::iterator, ByKey> queued_;  // the tasks not yet started
     size_t entriesHeld_ = 0;  // in tasks read and not yet taken
     uint64_t nextRank_ = UINT64_MAX;
     bool stopping_ = false;
-    unsigned idle_ = 0;  // readers waiting for work
+    unsigned idle_ = 0;    // readers waiting for work
+    unsigned waking_ = 0;  // of them, woken and not yet running
     bool consumerWaiting_ = false;
     std::vector<std::thread> threads_;
 };

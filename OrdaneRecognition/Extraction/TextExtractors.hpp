@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "OrdaneRecognition/Extraction/TextExtractor.hpp"
@@ -17,6 +19,11 @@ public:
     static const std::vector<const TextExtractor*>& all();
     // The extractors that take the record, in the order above.
     static std::vector<const TextExtractor*> forRecord(const FileRecord& record);
+    // The shared extractors by name ("pdfText", "imageText", "scannedPDF", "plainText",
+    // "richText"), as reader processes are told which one to use; nothing for another name, or
+    // for an extractor that is not one of the shared ones.
+    static const TextExtractor* named(std::string_view name);
+    static std::optional<std::string_view> nameOf(const TextExtractor* extractor);
 
     // Extensions whose text is read for recognition: pdf, txt, md, text, rtf, docx.
     static const std::set<std::string>& documentExtensions();

@@ -6,6 +6,7 @@
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
+#include "OrdaneRecognition/Isolation/ReaderPool.hpp"
 
 namespace ordane {
 
@@ -39,6 +40,14 @@ FileReading ReadingPass::read(const FileRecord& record, std::stop_token stop) co
         if (!isUnchanged(record)) return {};
     } catch (const CancellationError&) {
         return {};
+    } catch (const ReaderUnavailable&) {
+        return {};  // nothing was learned about the file
+    } catch (const ReaderFailure&) {
+        // A reader that died on the file, or was killed for not answering, found it unreadable,
+        // however long that took: it would do the same at the next scan.
+        if (stop.stop_requested()) return {};
+        result.outcome = Outcome::unreadable;
+        return result;
     } catch (const std::bad_alloc&) {
         throw;  // running out of memory says nothing about the file: never remember it as unreadable
     } catch (const std::exception&) {

@@ -5,16 +5,13 @@
 #include <utility>
 
 #include "OrdaneCore/Vectors/CorpusStats.hpp"
+#include "OrdanePlatform/Process/ReaderProcess.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
-#include "OrdaneRecognition/Extraction/ImageOCRExtractor.hpp"
-#include "OrdaneRecognition/Extraction/PDFTextExtractor.hpp"
-#include "OrdaneRecognition/Extraction/PlainTextExtractor.hpp"
-#include "OrdaneRecognition/Extraction/RichTextExtractor.hpp"
-#include "OrdaneRecognition/Extraction/ScannedPDFOCRExtractor.hpp"
 #include "OrdaneRecognition/Extraction/TextExtractors.hpp"
 #include "OrdaneRecognition/Families/FamilyDetector.hpp"
 #include "OrdaneRecognition/Families/FamilyKey.hpp"
 #include "OrdaneRecognition/Fingerprint/Fingerprinter.hpp"
+#include "OrdaneRecognition/Isolation/ReaderPool.hpp"
 #include "OrdaneRecognition/Kinds/RecognitionEngine.hpp"
 #include "OrdaneRecognition/Learning/DestinationPredictor.hpp"
 #include "OrdaneRecognition/Learning/FolderCentroidLearner.hpp"
@@ -134,12 +131,12 @@ AnalysisCache::Entry entryFor(const FileRecord& record) {
 }  // namespace
 
 RecognitionPipeline::Readers RecognitionPipeline::Readers::standard() {
-    static const PDFTextExtractor pdfText;
-    static const RichTextExtractor richText;
-    static const PlainTextExtractor plainText;
-    static const ScannedPDFOCRExtractor scannedPDF;
-    static const ImageOCRExtractor imageText;
-    return Readers{{&pdfText, &richText, &plainText}, {&scannedPDF}, &imageText, platform::FileSystem::real()};
+    auto named = TextExtractors::named;
+    return Readers{{named("pdfText"), named("richText"), named("plainText")},
+                   {named("scannedPDF")},
+                   named("imageText"),
+                   platform::FileSystem::real(),
+                   platform::ReaderProcess::besideThisProgram(readerProgramName)};
 }
 
 RecognitionPipeline::RecognitionPipeline(OwnerIdentity owner, AnalysisCache& cache)
@@ -157,14 +154,21 @@ std::vector<ContentInsight> RecognitionPipeline::run(const std::vector<FileRecor
                                                      const Progress& progress, std::stop_token stop) const {
     std::vector<FileRecord> candidates;
     std::copy_if(records.begin(), records.end(), std::back_inserter(candidates), isCandidate);
-    std::vector<ContentInsight> screenshotInsights = screenshotPhase(records, progress, stop);
+    // Started lazily: a run answered from the cache starts no reader process.
+    std::optional<ReaderPool> readerPool;
+    if (!readers.readerProgram.empty()) readerPool.emplace(readers.readerProgram);
+    ReaderPool* pool = readerPool ? &*readerPool : nullptr;
+    auto chain = [&](const std::vector<const TextExtractor*>& extractors) {
+        return pool ? pool->isolating(extractors) : extractors;
+    };
+    std::vector<ContentInsight> screenshotInsights = screenshotPhase(records, pool, progress, stop);
     if (candidates.empty()) return screenshotInsights;
 
     Run run;
     lookUp(*cache, candidates, run);
 
     const Fingerprinter fingerprinter{owner};
-    ReadingPass pass{readers.documents, documentWidth, budget, &fingerprinter, std::nullopt, readers.fileSystem};
+    ReadingPass pass{chain(readers.documents), documentWidth, budget, &fingerprinter, std::nullopt, readers.fileSystem};
     auto firstReadings = pass.run(run.toRead, progress, stop);
     collect(run.toRead, firstReadings, run, [&](const FileRecord& record) {
         bool scanned = record.ext() == "pdf" && record.size() <= maxScannedPDFSize;
@@ -174,7 +178,7 @@ std::vector<ContentInsight> RecognitionPipeline::run(const std::vector<FileRecor
     // PDFs beyond the newest 50 are neither read nor remembered: they come back at the next scan.
     sortNewestFirst(run.scannedPDFs);
     if (run.scannedPDFs.size() > maxScannedPDFsPerRun) run.scannedPDFs.resize(maxScannedPDFsPerRun);
-    pass.chain = readers.scannedPDFs;
+    pass.chain = chain(readers.scannedPDFs);
     pass.width = scannedPDFWidth;
     auto secondReadings = pass.run(run.scannedPDFs, progress, stop);
     collect(run.scannedPDFs, secondReadings, run, [&](const FileRecord& record) { run.unreadable.push_back(record); });

@@ -24,6 +24,8 @@
 
 namespace ordane {
 
+class ReaderPool;
+
 // Turns the records of one finished scan into insights: which screenshots deserve a better name,
 // what kind each readable document is, which documents form a family and where a loose document
 // could be filed. Reads files only through the text extractors, never writes a user file, and keeps
@@ -52,10 +54,15 @@ public:
         const TextExtractor* screenshots = nullptr;     // text recognition of one picture
         // Asked whether a file is still what the scan saw before and after it is read.
         std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real();
+        // The reader program in whose processes the shared extractors open files (ordane-reader
+        // beside the running program); empty: they read in this process. Other extractors always
+        // read in this process.
+        std::string readerProgram;
 
         static Readers standard();
     };
 
+    static constexpr const char* readerProgramName = "ordane-reader";
     static constexpr int64_t minDocumentSize = 1'024;
     static constexpr int64_t maxDocumentSize = 50'000'000;
     static constexpr int64_t maxScannedPDFSize = 20'000'000;
@@ -95,8 +102,8 @@ public:
 
 private:
     // Rename proposals for the screenshots among the records: new ones first, then cached ones.
-    std::vector<ContentInsight> screenshotPhase(const std::vector<FileRecord>& records, const Progress& progress,
-                                                std::stop_token stop) const;
+    std::vector<ContentInsight> screenshotPhase(const std::vector<FileRecord>& records, ReaderPool* readerPool,
+                                                const Progress& progress, std::stop_token stop) const;
     // Most recently modified first, a missing date last; equal dates keep their order.
     static void sortNewestFirst(std::vector<FileRecord>& records);
 };

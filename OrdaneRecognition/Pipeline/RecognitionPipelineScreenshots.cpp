@@ -9,6 +9,7 @@
 #include "OrdaneRecognition/Extraction/FileMetadata.hpp"
 #include "OrdaneRecognition/Extraction/ScreenshotDescriber.hpp"
 #include "OrdaneRecognition/Extraction/TextExtractors.hpp"
+#include "OrdaneRecognition/Isolation/ReaderPool.hpp"
 #include "OrdaneRecognition/Pipeline/ReadingPass.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
 
@@ -73,7 +74,7 @@ bool RecognitionPipeline::isScreenshot(const FileRecord& record) {
 }
 
 std::vector<ContentInsight> RecognitionPipeline::screenshotPhase(const std::vector<FileRecord>& records,
-                                                                 const Progress& progress,
+                                                                 ReaderPool* readerPool, const Progress& progress,
                                                                  std::stop_token stop) const {
     std::vector<FileRecord> screenshots;
     for (const FileRecord& record : records) {
@@ -95,7 +96,8 @@ std::vector<ContentInsight> RecognitionPipeline::screenshotPhase(const std::vect
     if (toRead.size() > maxScreenshotsPerRun) toRead.resize(maxScreenshotsPerRun);
 
     // One recognition per core: each worker borrows its own engine.
-    ReadingPass pass{{readers.screenshots}, std::max(1u, std::thread::hardware_concurrency()), budget, nullptr,
+    const TextExtractor* reader = readerPool ? readerPool->isolating(readers.screenshots) : readers.screenshots;
+    ReadingPass pass{{reader}, std::max(1u, std::thread::hardware_concurrency()), budget, nullptr,
                      budget.ocrTimeout, readers.fileSystem};
     std::vector<FileReading> readings = pass.run(toRead, progress, stop);
 

@@ -84,7 +84,7 @@ struct PipelineTest : ::testing::Test {
     ScriptedExtractor shots{{"png", "jpg", "jpeg", "heic"}, "shot:", SampleSource::ocr};
     RecognitionPipeline pipeline{OwnerIdentity("Ann Lee"), cache};
 
-    void SetUp() override { pipeline.readers = {{&text}, {&scans}, &shots, platform::FileSystem::real()}; }
+    void SetUp() override { pipeline.readers = {{&text}, {&scans}, &shots, platform::FileSystem::real(), ""}; }
 
     // A file of exactly `size` bytes (at least 1,024 by default), holding `contents` then zeros.
     std::string write(const std::string& relative, const std::string& contents, int64_t size = 2048,

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "OrdaneCore/Model/ContentSample.hpp"
+#include "OrdaneCore/Scan/FileRecord.hpp"
+#include "OrdaneRecognition/Extraction/ExtractionBudget.hpp"
+#include "OrdaneRecognition/Extraction/TextExtractor.hpp"
+
+namespace ordane::platform {
+class ReaderProcess;
+}
+
+namespace ordane {
+
+// The reader died on the file, or didn't answer in time and was killed: the file is unreadable.
+class ReaderFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// No reader process could be started: nothing is known about the file.
+class ReaderUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reader processes for one recognition run. Untrusted files are opened there, not in the
+// program: a reader that crashes, hangs or floods costs one file. Readers start when a file is
+// first read (a run answered from the cache starts none), at most one per file being read at
+// once, and are reused file after file; one that dies or is killed is dropped, and the next file
+// starts another. The destructor ends them all at once.
+class ReaderPool {
+public:
+    // `program` is the reader program (ordane-reader, or a test's), given `arguments`.
+    explicit ReaderPool(std::string program, std::vector<std::string> arguments = {});
+    ~ReaderPool();
+    ReaderPool(const ReaderPool&) = delete;
+    ReaderPool& operator=(const ReaderPool&) = delete;
+
+    // Reads the file with the shared extractor of that name in a reader, within the extractor's
+    // answer limit. Nothing when the extractor gave nothing. Throws ReaderFailure, ReaderUnavailable,
+    // or CancellationError when `stop` is requested (the reader is killed at once).
+    std::optional<ContentSample> read(std::string_view extractor, const FileRecord& record,
+                                      const ExtractionBudget& budget, std::stop_token stop);
+
+    // An extractor that reads through this pool when `extractor` is one of the shared ones
+    // (TextExtractors::named); any other one is given back as it is. Lives as long as the pool.
+    const TextExtractor* isolating(const TextExtractor* extractor);
+    std::vector<const TextExtractor*> isolating(const std::vector<const TextExtractor*>& extractors);
+
+    // Readers started so far.
+    size_t startedCount() const;
+
+private:
+    class Isolated;
+
+    std::unique_ptr<platform::ReaderProcess> borrow(std::stop_token stop);
+    void giveBack(std::unique_ptr<platform::ReaderProcess> reader);
+
+    const std::string program_;
+    const std::vector<std::string> arguments_;
+    mutable std::mutex mutex_;  // guards the members below
+    std::vector<std::unique_ptr<platform::ReaderProcess>> idle_;
+    size_t started_ = 0;
+    bool unavailable_ = false;
+    std::deque<std::unique_ptr<Isolated>> isolated_;
+};
+
+}  // namespace ordane

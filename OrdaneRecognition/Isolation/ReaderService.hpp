@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+
+#include "OrdaneRecognition/Isolation/ReaderProtocol.hpp"
+
+namespace ordane {
+
+// The reader process's side: confines itself, says it is ready, then reads file after file with
+// the extractor each request names until the pipeline closes the channel.
+class ReaderService {
+public:
+    // Called with each request before it is read. Only a test's reader program passes one.
+    using BeforeReading = std::function<void(const readerProtocol::Request&)>;
+
+    // The whole life of a reader process; returns its exit status (never returns normally
+    // otherwise: the process ends with _exit, running no exit handlers).
+    static int main(char** argv, const BeforeReading& beforeReading = {});
+
+    // Reads one file as the request asks; every failure of the extractor is a `failed` reply.
+    static readerProtocol::Reply answer(const readerProtocol::Request& request);
+};
+
+}  // namespace ordane

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+#include "Support/RecognitionHome.hpp"
+#include "Support/TempDir.hpp"
+
+using namespace ordane;
+using namespace ordane::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string faultyReader = ORDANE_FAULTY_READER;
+
+struct HomeRun {
+    std::map<std::string, ContentInsight> insights;  // by path
+    Json cache;                                      // the cache file, without its dates of last use
+};
+
+HomeRun runOn(const std::string& home, const std::string& support, const std::string& readerProgram,
+              const ExtractionBudget& budget = {}, const RecognitionPipeline::Progress& progress = {},
+              std::stop_token stop = {}) {
+    AnalysisCache cache(URL::fileURL(support + "/analysis-cache.json"));
+    RecognitionPipeline pipeline(OwnerIdentity(recognitionHomeOwner), cache);
+    pipeline.readers.readerProgram = readerProgram;
+    pipeline.budget = budget;
+    HomeRun run;
+    for (ContentInsight& insight : pipeline.run(scanRecords(home), std::nullopt, progress, stop)) {
+        EXPECT_TRUE(run.insights.emplace(insight.url.path(), std::move(insight)).second);
+    }
+    run.cache = json::parse(readFile(support + "/analysis-cache.json"));
+    for (auto& [path, entry] : run.cache["entries"].items()) entry.erase("lastSeen");
+    return run;
+}
+
+// Every file below the folder with its content.
+std::map<std::string, std::string> contents(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (!item.is_directory()) files[item.path()] = readFile(item.path());
+    }
+    return files;
+}
+
+}  // namespace
+
+TEST(ReaderIsolation, ReadersGiveWhatReadingInTheProgramGivesAndAWarmRunNeedsNone) {
+    TempDir dir;
+    writeRecognitionHome(dir / "home");
+    const std::string reader = RecognitionPipeline::Readers::standard().readerProgram;
+    ASSERT_FALSE(reader.empty()) << "ordane-reader beside the test program";
+    const HomeRun inProgram = runOn(dir / "home", dir / "in-program", "");
+    const HomeRun isolated = runOn(dir / "home", dir / "isolated", reader);
+    EXPECT_EQ(isolated.insights, inProgram.insights);
+    EXPECT_GT(isolated.cache["entries"].size(), 20u);
+    EXPECT_EQ(isolated.cache["entries"].size(), inProgram.cache["entries"].size());
+    for (const auto& [path, entry] : inProgram.cache["entries"].items()) {
+        EXPECT_EQ(isolated.cache["entries"].value(path, Json()).dump(), entry.dump()) << path;
+    }
+    // Everything is in the cache: no reader is needed, so one that can't start changes nothing.
+    EXPECT_EQ(runOn(dir / "home", dir / "isolated", dir / "no-such-reader").insights, isolated.insights);
+}
+
+TEST(ReaderIsolation, AFileThatCrashesHangsOrFloodsItsReaderCostsOnlyThatFile) {
+    TempDir dir;
+    const std::string home = dir / "home";
+    writeRecognitionHome(home);
+    const std::vector<std::string> marked{"Documents/reader-crash.pdf", "Documents/reader-hang.txt",
+                                          "Downloads/reader-flood.docx", "Desktop/Screenshot reader-crash.png"};
+    for (const std::string& name : marked) writeFile(home + "/" + name, std::string(4096, 'x'));
+    const auto before = contents(home);
+    ExtractionBudget budget;
+    budget.perFileTimeout = std::chrono::seconds(1);
+
+    const HomeRun run = runOn(home, dir / "support", faultyReader, budget);
+    EXPECT_EQ(contents(home), before) << "nothing written in the home";
+    for (const std::string& name : marked) {
+        EXPECT_FALSE(run.insights.contains(home + "/" + name)) << name;
+        // Remembered as unreadable, so the next scan doesn't open it again.
+        const Json& entry = run.cache["entries"].at(home + "/" + name);
+        EXPECT_FALSE(entry.contains("fingerprint") || entry.contains("sampleText") || entry.contains("insight")) << entry;
+    }
+    // Readers were replaced and went on: text, Word, scanned PDFs and screenshots were all read.
+    EXPECT_EQ(run.insights.at(home + "/Downloads/Banana Bread.txt").kind, DocKind::recipe);
+    EXPECT_EQ(run.insights.at(home + "/Desktop/Resume Ann Lee.docx").kind, DocKind::resume);
+    EXPECT_TRUE(run.insights.contains(home + "/Downloads/Lease scan.pdf"));
+    EXPECT_TRUE(run.insights.at(home + "/Desktop/Screenshot 2024-03-07 at 10.15.22.png").suggestedName);
+}
+
+TEST(ReaderIsolation, StoppingEndsAReaderThatHangsAtOnce) {
+    TempDir dir;
+    writeFile(dir / "home/Documents/notes.txt", "Notes for the meeting.\n" + std::string(2000, 'a'));
+    writeFile(dir / "home/Documents/reader-hang.txt", std::string(4096, 'x'));
+    ExtractionBudget budget;
+    budget.perFileTimeout = std::chrono::hours(1);
+    std::stop_source stop;
+    // The other file's answer comes while the marked one hangs: the stop must not wait an hour.
+    const HomeRun run = runOn(dir / "home", dir / "support", faultyReader, budget,
+                              [&](int64_t, int64_t) { stop.request_stop(); }, stop.get_token());
+    EXPECT_FALSE(run.cache["entries"].contains(dir / "home/Documents/reader-hang.txt"));
+}
