@@ -1,6 +1,7 @@
-// Writes a home folder of generated files that looks lived in: documents of a few kinds, screenshots,
-// duplicates, installers, an unpacked archive, a software project and old files. Every file is made
-// here; ages are set relative to today so the same findings come up whenever it runs.
+// Writes a home folder of generated files that looks lived in: loose documents of several kinds, a
+// folder of filed recipes, screenshots, duplicates, installers, an unpacked archive, a software
+// project and old files. Every file is made here; ages are set relative to today so the same
+// findings come up whenever it runs.
 //
 //   ordane-demo-home [--small] FOLDER
 //
@@ -166,7 +167,7 @@ struct Recipe {
     std::string note;
 };
 
-// Appends `text` broken at spaces into lines of at most `width` bytes, as a page or a typed note shows it.
+// Appends `text` broken at spaces into lines of at most `width` bytes, so that each line fits on the page.
 void appendWrapped(std::vector<std::string>& lines, const std::string& text, size_t width = 64) {
     std::string line;
     size_t start = 0;
