@@ -70,6 +70,17 @@ TEST(KindRule, AnchorsGateSignalsAndScoresAreShareOfTotalWeight) {
         {DocKind::recipe, "Ingredients\n2 onions\nSauté the onions.", 2.0 / 3.0, {"it has an ingredients list"}},
         {DocKind::idCertificate, "Certificate of Completion\nThe estate of the late owner; it expires", 2.5 / 4.0,
          {"it's worded like a certificate or ID"}},
+        // Word endings count; words that merely contain a phrase do not.
+        {DocKind::ticketItinerary, "Itinerary\nDeparture 09:10, arrival 11:00\nSeats 12A, 12B; gates close at 8:50",
+         3.0 / 4.5, {"it reads like travel or event paperwork", "it lists seat or gate details"}},
+        {DocKind::ticketItinerary, "Itinerary\nDeparture 09:10, arrival 11:00\nNavigate to the aggregate seat",
+         2.0 / 4.5, {"it reads like travel or event paperwork"}},
+        {DocKind::resume, "Resumes\nAna Ruiz, designer", 2.0 / 3.5, {resumeNote}},
+        {DocKind::legalContract, "WHEREAS the Tenant is indemnifying the Landlord", 2.0 / 4.5,
+         {"it's written in contract language"}},
+        {DocKind::legalContract, "WHEREAS the rent was thereby raised", 0, {}},
+        {DocKind::taxDocument, "Tax year 2023\nFirst wages paid", 2.5 / 5.0,
+         {"it contains the exact wording tax forms use"}},
     };
     for (const Case& c : cases) {
         const KindRule::Evaluation evaluation =
