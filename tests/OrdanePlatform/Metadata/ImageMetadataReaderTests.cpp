@@ -5,6 +5,7 @@
 
 #include "OrdanePlatform/Metadata/ImageMetadataReader.hpp"
 #include "Support/DocumentFixtures.hpp"
+#include "Support/SeededRandom.hpp"
 #include "Support/TempDir.hpp"
 
 using namespace ordane::platform;
@@ -206,4 +207,30 @@ TEST(ImageMetadataReader, DamagedAndHostileFilesGiveNothingWithinTheCap) {
         EXPECT_EQ(ImageMetadataReader::read(pictures.dir / name), std::nullopt) << name;
         EXPECT_LE(bytesReadByProcess() - before, int64_t(ImageMetadataReader::readCap) + 4096) << name;
     }
+}
+
+TEST(ImageMetadataReader, RandomlyDamagedPicturesStayWithinTheirBytesAndTheCap) {
+    Pictures pictures;
+    const std::string xmp = xmpPacket({{"xmp:CreatorTool", "grim"}, {"dc:creator", "<rdf:Seq><rdf:li>Ann</rdf:li></rdf:Seq>"}});
+    const std::string originals[] = {
+        readFile(pictures.jpegWith("marked.jpg", exifSegment({"Spectacle", "Kim", "Screenshot", 500, false}) + xmpSegment(xmp))),
+        readFile(pictures.pngWith("marked.png", pngChunk("eXIf", exifBlock({"ksnip", "", "Screenshot", 0, true})) +
+                                                    pngInternationalText("XML:com.adobe.xmp", xmp))),
+    };
+    SeededRandom random{0x5EED};
+    const int64_t before = bytesReadByProcess();
+    int read = 0;
+    for (int round = 0; round < 400; ++round) {
+        for (const std::string& original : originals) {
+            std::string damaged = original;
+            // A few bytes of the first kilobytes changed, where the lengths and offsets are.
+            for (int flips = 1 + int(random.below(4)); flips > 0; --flips) {
+                damaged[random.below(std::min<size_t>(damaged.size(), 2048))] = static_cast<char>(random.next());
+            }
+            writeFile(pictures.dir / "damaged", damaged);
+            read += ImageMetadataReader::read(pictures.dir / "damaged").has_value();
+        }
+    }
+    EXPECT_GT(read, 0);  // most damage leaves some field readable
+    EXPECT_LE(bytesReadByProcess() - before, 800 * int64_t(originals[0].size() + originals[1].size()));
 }
