@@ -57,35 +57,53 @@ Prefix readPrefix(platform::FileSystem& fileSystem, const std::string& path, cha
 
 // Starts already read in one partial-hash job, so a copy's start is compared, not hashed again.
 // Each start is read straight into the job's store and stays there when it is new, so nothing is
-// copied. The store is the thread's, kept between jobs.
+// copied. Only starts of one size are kept (a copy has its original's size), so the store holds
+// one size's starts at a time. The store is the thread's, kept between jobs.
 class KnownStarts {
 public:
-    static constexpr size_t budget = 4u << 20;  // bytes kept per job
+    static constexpr size_t budget = 4u << 20;  // bytes kept per size
 
-    KnownStarts() {
+    // `resume` is where the hash of a full 64 KiB start is kept for the whole-file stage, by slot:
+    // only while another file of the size has been seen with the same start.
+    explicit KnownStarts(std::vector<std::unique_ptr<Sha256>>& resume) : resume_(resume) {
         thread_local auto store = std::make_unique_for_overwrite<char[]>(budget + DuplicateFinder::partialHashLength);
         store_ = store.get();
+    }
+    ~KnownStarts() { forget(); }
+    KnownStarts(const KnownStarts&) = delete;
+    KnownStarts& operator=(const KnownStarts&) = delete;
+
+    // Starts of another size are never copies of the ones kept: they are let go.
+    void beginSize(int64_t size) {
+        if (size == size_) return;
+        forget();
+        size_ = size;
     }
 
     // Where to read the next start.
     char* space() { return store_ + used_; }
 
-    // The digest of an equal start read before, for the start just read into space().
-    const Digest* find(const Prefix& prefix) const {
+    // The partial digest of the start just read into space() for `slot`: an equal start's, or its own.
+    Digest digest(const Prefix& prefix, size_t slot) {
         uint64_t mark = markOf(prefix);
-        for (const Known& known : known_) {
+        for (Known& known : known_) {
             if (known.mark == mark && known.length == prefix.length &&
                 std::memcmp(store_ + known.offset, prefix.bytes, prefix.length) == 0) {
-                return &known.digest;
+                ++known.uses;
+                return known.digest;
             }
         }
-        return nullptr;
-    }
-    // Keeps the start just read into space(), while the budget lasts.
-    void keep(const Prefix& prefix, const Digest& digest) {
-        if (used_ + prefix.length > budget) return;
-        known_.push_back({markOf(prefix), used_, prefix.length, digest});
+        if (used_ + prefix.length > budget) return Sha256::of(prefix.bytes, prefix.length);
+        Sha256 running;
+        running.update(prefix.bytes, prefix.length);
+        // A full start may go on to the whole-file stage: its state spares reading it again there.
+        if (prefix.length == static_cast<size_t>(DuplicateFinder::partialHashLength)) {
+            resume_[slot] = std::make_unique<Sha256>(running);
+        }
+        Digest digest = running.finish();
+        known_.push_back({mark, used_, prefix.length, digest, slot, 1});
         used_ += prefix.length;
+        return digest;
     }
 
 private:
@@ -94,7 +112,17 @@ private:
         size_t offset;
         size_t length;
         Digest digest;
+        size_t slot;  // the first file read with this start
+        int uses;
     };
+    // A start no other file of the size shared goes no further: its state is not needed.
+    void forget() {
+        for (const Known& known : known_) {
+            if (known.uses < 2) resume_[known.slot].reset();
+        }
+        known_.clear();
+        used_ = 0;
+    }
     // A cheap look at both ends, so most different starts never reach memcmp.
     static uint64_t markOf(const Prefix& prefix) {
         uint64_t head = 0, tail = 0;
@@ -102,14 +130,17 @@ private:
         if (prefix.length >= 8) std::memcpy(&tail, prefix.bytes + prefix.length - 8, 8);
         return head * 0x9E3779B97F4A7C15ull ^ tail;
     }
+    std::vector<std::unique_ptr<Sha256>>& resume_;
     char* store_ = nullptr;
     size_t used_ = 0;
+    int64_t size_ = -1;
     std::vector<Known> known_;
 };
 
 // Files per job: status questions, partial hashes, whole-file hashes (of one size and start).
 constexpr size_t statusJobSize = 512;
 constexpr size_t partialJobSize = 256;
+constexpr size_t maximumPartialJobSize = 1024;  // a longer run of one size is cut
 constexpr size_t wholeJobSize = 16;
 
 size_t blockCount(size_t count, size_t blockSize) { return (count + blockSize - 1) / blockSize; }
@@ -173,11 +204,12 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     if (candidates.empty()) return {};
     checkCancellation(stop);
 
-    // The first 64 KiB of each remaining file, at most hashWidth jobs at once, each job files of one
-    // size; a file that short has been read whole, and its hash is its whole-file hash too.
+    // The first 64 KiB of each remaining file, at most hashWidth jobs at once; a file that short
+    // has been read whole, and its hash is its whole-file hash too.
     enum Known : unsigned char { unknown, start, whole };
     std::vector<Digest> partial(candidates.size());
     std::vector<unsigned char> partialKnown(candidates.size(), unknown);
+    std::vector<std::unique_ptr<Sha256>> resume(candidates.size());  // see KnownStarts
     std::vector<size_t> toRead;
     for (size_t slot = 0; slot < candidates.size(); ++slot) {
         if (auto hash = cachedHash(cache, records[candidates[slot]], false)) {
@@ -187,32 +219,37 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             toRead.push_back(slot);
         }
     }
+    // Job j reads toRead[bounds[j]] up to toRead[bounds[j + 1]]: whole runs of one size where they
+    // fit, so that copies meet in one job and their start is hashed once.
+    auto sizeAt = [&](size_t i) { return records[candidates[toRead[i]]].size(); };
+    std::vector<size_t> bounds = {0};
+    for (size_t i = 1; i < toRead.size(); ++i) {
+        size_t count = i - bounds.back();
+        if ((count >= partialJobSize && sizeAt(i) != sizeAt(i - 1)) || count >= maximumPartialJobSize) bounds.push_back(i);
+    }
+    bounds.push_back(toRead.size());
     platform::BoundedParallel::runIndices(
-        blockCount(toRead.size(), partialJobSize), width, stop,
+        toRead.empty() ? 0 : bounds.size() - 1, width, stop,
         [&](size_t job) {
-            KnownStarts starts;
-            for (size_t i = job * partialJobSize; i < std::min(toRead.size(), (job + 1) * partialJobSize); ++i) {
+            KnownStarts starts(resume);
+            for (size_t i = bounds[job]; i < bounds[job + 1]; ++i) {
                 size_t slot = toRead[i];
                 const FileRecord& record = records[candidates[slot]];
+                starts.beginSize(record.size());
                 Prefix prefix;
                 try {
                     prefix = readPrefix(*fileSystem, record.path(), starts.space());
                 } catch (const platform::FileSystemError&) {
                     continue;  // unreadable: it leaves the search
                 }
-                if (const Digest* known = starts.find(prefix)) {
-                    partial[slot] = *known;
-                } else {
-                    partial[slot] = Sha256::of(prefix.bytes, prefix.length);
-                    starts.keep(prefix, partial[slot]);
-                }
+                partial[slot] = starts.digest(prefix, slot);
                 bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size();
                 partialKnown[slot] = wholeFile ? whole : start;
             }
         },
         [&](size_t job) {
             if (!cache) return;
-            for (size_t i = job * partialJobSize; i < std::min(toRead.size(), (job + 1) * partialJobSize); ++i) {
+            for (size_t i = bounds[job]; i < bounds[job + 1]; ++i) {
                 size_t slot = toRead[i];
                 if (partialKnown[slot] == unknown) continue;
                 std::string hash = Sha256::hex(partial[slot]);
@@ -222,6 +259,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         });
     checkCancellation(stop);
     std::vector<size_t>().swap(toRead);
+    std::vector<size_t>().swap(bounds);
 
     // Whole files of one size and start: known already, or to be hashed side by side.
     struct Started {
@@ -235,13 +273,20 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     }
     std::vector<Digest>& full = partial;  // a slot's whole-file hash replaces its partial one
     std::vector<unsigned char> fullKnown(candidates.size(), 0);
-    std::vector<std::vector<size_t>> wholeJobs;  // slots
+    struct WholeJob {
+        std::vector<size_t> slots;
+        std::optional<LockstepHasher::SharedStart> start;  // their first 64 KiB, hashed at the partial stage
+    };
+    std::vector<WholeJob> wholeJobs;
     int64_t readWholeAlready = 0;
     int64_t toHash = 0;
     SharedRuns::forEach(started, [](const Started& s) { return std::pair(s.size, s.digest); }, [&](auto begin, auto end) {
         std::vector<size_t> pending;
+        std::optional<LockstepHasher::SharedStart> shared;
         for (auto it = begin; it != end; ++it) {
             size_t slot = it->position;
+            if (resume[slot] && !shared) shared = LockstepHasher::SharedStart{std::move(*resume[slot]), partialHashLength};
+            resume[slot].reset();
             if (partialKnown[slot] == whole) {
                 fullKnown[slot] = 1;
                 ++readWholeAlready;
@@ -255,15 +300,17 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         toHash += static_cast<int64_t>(pending.size());
         for (size_t first = 0; first < pending.size(); first += wholeJobSize) {
             size_t last = std::min(pending.size(), first + wholeJobSize);
-            wholeJobs.emplace_back(pending.begin() + static_cast<std::ptrdiff_t>(first),
-                                   pending.begin() + static_cast<std::ptrdiff_t>(last));
+            wholeJobs.push_back({std::vector<size_t>(pending.begin() + static_cast<std::ptrdiff_t>(first),
+                                                     pending.begin() + static_cast<std::ptrdiff_t>(last)),
+                                 shared});
         }
     });
     std::vector<Started>().swap(started);
     std::vector<unsigned char>().swap(partialKnown);
+    decltype(resume)().swap(resume);
     // The biggest files first, so the last job to finish is a short one.
-    std::stable_sort(wholeJobs.begin(), wholeJobs.end(), [&](const auto& a, const auto& b) {
-        return records[candidates[a.front()]].size() > records[candidates[b.front()]].size();
+    std::stable_sort(wholeJobs.begin(), wholeJobs.end(), [&](const WholeJob& a, const WholeJob& b) {
+        return records[candidates[a.slots.front()]].size() > records[candidates[b.slots.front()]].size();
     });
 
     // Whole files, at most hashWidth jobs at once. Counting, progress and cache writes stay on this
@@ -279,10 +326,13 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     platform::BoundedParallel::run<std::vector<std::optional<Digest>>>(
         wholeJobs.size(), width, stop,
         [&](size_t job) {
+            const WholeJob& work = wholeJobs[job];
             std::vector<std::string> paths;
-            for (size_t slot : wholeJobs[job]) paths.push_back(records[candidates[slot]].path());
+            for (size_t slot : work.slots) paths.push_back(records[candidates[slot]].path());
+            // A file no longer as long as the scan saw it has changed since: it leaves the search.
+            auto length = static_cast<uint64_t>(records[candidates[work.slots.front()]].size());
             try {
-                return hasher.sha256(paths, stop);
+                return hasher.sha256(paths, stop, work.start ? &*work.start : nullptr, length);
             } catch (const CancellationError&) {
                 return std::vector<std::optional<Digest>>(paths.size());  // stopped: they leave the search
             }
@@ -292,7 +342,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
                 ++done;
                 if (progress) progress(done, total);
                 if (!digests[i]) continue;  // unreadable: it leaves the search
-                size_t slot = wholeJobs[job][i];
+                size_t slot = wholeJobs[job].slots[i];
                 full[slot] = *digests[i];
                 fullKnown[slot] = 1;
                 if (cache) cache->recordHashes(records[candidates[slot]], std::nullopt, Sha256::hex(*digests[i]));

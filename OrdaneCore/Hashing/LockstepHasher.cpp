@@ -27,6 +27,7 @@ struct Member {
     std::unique_ptr<platform::ReadableFile> file;
     char* chunk = nullptr;
     size_t length = 0;
+    uint64_t total = 0;  // bytes of the file so far, the shared start included
 };
 
 // Members whose contents have agreed so far, with the hash of what they share.
@@ -38,7 +39,8 @@ struct Agreeing {
 }  // namespace
 
 std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vector<std::string>& paths,
-                                                                  std::stop_token stop) const {
+                                                                  std::stop_token stop, const SharedStart* start,
+                                                                  std::optional<uint64_t> length) const {
     std::vector<std::optional<Sha256::Digest>> digests(paths.size());
     if (paths.empty()) return digests;
     const size_t chunkSize = std::clamp(bufferBudget / paths.size(), minimumChunk, maximumChunk);
@@ -46,10 +48,18 @@ std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vec
 
     std::vector<Member> members(paths.size());
     std::vector<Agreeing> open(1);
+    if (start) open[0].hash = start->hash;
     for (size_t i = 0; i < paths.size(); ++i) {
         members[i].chunk = buffers + i * chunkSize;
         try {
             members[i].file = fileSystem_->openForReading(paths[i]);
+            if (start) {
+                members[i].total = members[i].file->skip(start->length);
+                if (members[i].total < start->length) {  // shorter now than the start it shared
+                    members[i].file.reset();
+                    continue;
+                }
+            }
             open[0].members.push_back(i);
         } catch (const platform::FileSystemError&) {
             // unreadable: no digest
@@ -65,6 +75,7 @@ std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vec
                 Member& member = members[index];
                 try {
                     member.length = FileHasher::readFull(*member.file, member.chunk, chunkSize);
+                    member.total += member.length;
                     readable.push_back(index);
                 } catch (const platform::FileSystemError&) {
                     member.file.reset();
@@ -89,7 +100,7 @@ std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vec
                 if (first.length == 0) {
                     Sha256::Digest digest = part.hash.finish();
                     for (size_t index : part.members) {
-                        digests[index] = digest;
+                        if (!length || members[index].total == *length) digests[index] = digest;
                         members[index].file.reset();
                     }
                 } else {

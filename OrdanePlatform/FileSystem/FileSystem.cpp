@@ -1,10 +1,22 @@
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane::platform {
+
+uint64_t ReadableFile::skip(uint64_t count) {
+    char buffer[16384];
+    uint64_t skipped = 0;
+    while (skipped < count) {
+        size_t got = read(buffer, static_cast<size_t>(std::min<uint64_t>(count - skipped, sizeof buffer)));
+        if (got == 0) break;
+        skipped += got;
+    }
+    return skipped;
+}
 
 DirectoryListing FileSystem::readDirectory(const std::string& path, bool includeHidden) {
     FileStatus folder = status(path);

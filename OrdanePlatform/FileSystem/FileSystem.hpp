@@ -61,6 +61,9 @@ public:
     virtual ~ReadableFile() = default;
     // Reads up to `count` bytes; returns 0 at end of file. Throws FileSystemError.
     virtual size_t read(char* buffer, size_t count) = 0;
+    // Moves on up to `count` bytes without handing them out; returns how many there were (fewer
+    // only at the end of the file). The base reads them and throws them away.
+    virtual uint64_t skip(uint64_t count);
 };
 
 // A newly created file for writing.

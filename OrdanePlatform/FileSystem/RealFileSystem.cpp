@@ -123,6 +123,17 @@ public:
         }
     }
 
+    uint64_t skip(uint64_t count) override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) fail("read", path_);
+        off_t position = ::lseek(fd_, 0, SEEK_CUR);
+        if (position < 0) fail("read", path_);
+        uint64_t left = st.st_size > position ? static_cast<uint64_t>(st.st_size - position) : 0;
+        uint64_t skipped = std::min(count, left);
+        if (::lseek(fd_, static_cast<off_t>(skipped), SEEK_CUR) < 0) fail("read", path_);
+        return skipped;
+    }
+
 private:
     int fd_;
     std::string path_;

@@ -46,6 +46,8 @@ public:
         owner_.check(Operation::read, path_);
         return inner_->read(buffer, count);
     }
+    // The real file's own skip (no bytes pass through here), so reading stays what is counted.
+    uint64_t skip(uint64_t count) override { return inner_->skip(count); }
 
 private:
     FaultInjectingFileSystem& owner_;

@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
@@ -32,6 +36,43 @@ public:
         reader->inner = FaultInjectingFileSystem::openForReading(path);
         return reader;
     }
+};
+
+// Counts the bytes reads hand out, per path, and lets a test change a file when it is opened again.
+class ReadCountingFileSystem : public FaultInjectingFileSystem {
+public:
+    std::function<void(const std::string& path)> onReopen;
+
+    std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+        if (onReopen && calls(Operation::openForReading, path) > 0) onReopen(path);
+        struct Counted : platform::ReadableFile {
+            ReadCountingFileSystem* owner = nullptr;
+            std::string path;
+            std::unique_ptr<platform::ReadableFile> inner;
+            size_t read(char* buffer, size_t count) override {
+                size_t got = inner->read(buffer, count);
+                std::lock_guard lock(owner->mutex_);
+                owner->bytes_[path] += static_cast<int64_t>(got);
+                return got;
+            }
+            uint64_t skip(uint64_t count) override { return inner->skip(count); }
+        };
+        auto counted = std::make_unique<Counted>();
+        counted->owner = this;
+        counted->path = path;
+        counted->inner = FaultInjectingFileSystem::openForReading(path);
+        return counted;
+    }
+
+    int64_t bytesRead(const std::string& path) const {
+        std::lock_guard lock(mutex_);
+        auto found = bytes_.find(path);
+        return found == bytes_.end() ? 0 : found->second;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::string, int64_t> bytes_;
 };
 
 std::string sha256Text(const std::string& bytes) {
@@ -221,4 +262,51 @@ TEST(ExactGroups, TheCacheSparesReadsOfUnchangedFiles) {
     records[1].setModified(Date{5000});
     f.run(records, &cache);
     EXPECT_GT(f.fileSystem->calls(Operation::openForReading), opensBefore);
+}
+
+// The first 64 KiB read at the partial stage are not read again for the whole-file hash: every
+// file is read once from start to end (a file that differs early, only that far).
+TEST(ExactGroups, EachFileIsReadOnceFromStartToEnd) {
+    Fixture f;
+    auto counting = std::make_shared<ReadCountingFileSystem>();
+    f.fileSystem = counting;
+    std::string base = pattern(300'000, 21);
+    std::string impostor = base;
+    impostor.back() ^= 1;
+    std::string exact = pattern(65'536, 22);
+    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("b.bin", base), f.file("c.bin", impostor),
+                                       f.file("d.bin", exact), f.file("e.bin", exact),
+                                       f.file("f.bin", pattern(300'000, 23))};
+    auto groups = f.run(records);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(memberNames(groups[0]), (std::vector<std::string>{"a.bin", "b.bin"}));
+    EXPECT_EQ(groups[0].sha256(), sha256Text(base));
+    EXPECT_EQ(memberNames(groups[1]), (std::vector<std::string>{"d.bin", "e.bin"}));
+    EXPECT_EQ(groups[1].sha256(), sha256Text(exact));
+    for (const FileRecord& record : records) {
+        EXPECT_EQ(counting->bytesRead(record.path()), record.name() == "f.bin" ? 65'536 : record.size()) << record.name();
+    }
+}
+
+// A file cut short or grown between the partial and the whole-file stage has changed since the
+// scan: it leaves the search, and is never taken for a copy of what it used to start with.
+TEST(ExactGroups, AFileChangedBetweenTheStagesLeavesTheSearch) {
+    Fixture f;
+    auto counting = std::make_shared<ReadCountingFileSystem>();
+    f.fileSystem = counting;
+    std::string base = pattern(100'000, 24);
+    std::string start = base.substr(0, 65'536);
+    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("a2.bin", base), f.file("cut.bin", base),
+                                       f.file("grown.bin", base), f.file("d.bin", start), f.file("e.bin", start)};
+    counting->onReopen = [&](const std::string& path) {
+        if (path == f.home / "cut.bin") {
+            ASSERT_EQ(::truncate(path.c_str(), 30'000), 0);
+        }
+        if (path == f.home / "grown.bin") std::ofstream(path, std::ios::app) << "more";
+    };
+    auto groups = f.run(records);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(memberNames(groups[0]), (std::vector<std::string>{"a.bin", "a2.bin"}));
+    EXPECT_EQ(memberNames(groups[1]), (std::vector<std::string>{"d.bin", "e.bin"}));
+    EXPECT_EQ(groups[1].sha256(), sha256Text(start));
 }

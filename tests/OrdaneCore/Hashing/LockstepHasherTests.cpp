@@ -72,6 +72,41 @@ TEST(LockstepHasher, EachFileGetsItsOwnDigest) {
     EXPECT_THROW(LockstepHasher(fileSystem).sha256({paths[0], paths[1]}, stop.get_token()), CancellationError);
 }
 
+// Going on from the hash of a start the files share, each file is read from there on and still
+// gets its own whole digest; a file shorter than the start, or not of the given length, gets none.
+TEST(LockstepHasher, GoesOnFromASharedStart) {
+    TempDir dir;
+    const size_t startLength = 65536;
+    const size_t size = 2 * LockstepHasher::maximumChunk + 5;
+    std::string base = bytes(size, 3);
+    std::string changedLater = base;
+    changedLater[startLength + 10] ^= 1;
+    std::vector<std::string> contents = {base, changedLater, base.substr(0, startLength), base.substr(0, 1000),
+                                         base.substr(0, size - 1), base};
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < contents.size(); ++i) {
+        paths.push_back(dir / ("s" + std::to_string(i)));
+        writeFile(paths.back(), contents[i]);
+    }
+    auto fileSystem = std::make_shared<FaultInjectingFileSystem>();
+    LockstepHasher::SharedStart start;
+    start.hash.update(base.data(), startLength);
+    start.length = startLength;
+
+    auto digests = LockstepHasher(fileSystem).sha256(paths, {}, &start);
+    ASSERT_EQ(digests.size(), contents.size());
+    for (size_t i : {0, 1, 2, 4, 5}) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(digests[i]);
+        EXPECT_EQ(*digests[i], Sha256::of(contents[i].data(), contents[i].size()));
+    }
+    EXPECT_FALSE(digests[3]) << "shorter than the start it was said to share";
+    // The start given is not used up: it serves the next call as well, here with a length to hold to.
+    digests = LockstepHasher(fileSystem).sha256(paths, {}, &start, size);
+    for (size_t i = 0; i < contents.size(); ++i) EXPECT_EQ(digests[i].has_value(), contents[i].size() == size) << i;
+    EXPECT_EQ(digests[0], digests[5]);
+}
+
 TEST(Sha256, HexRoundTripAndRefusals) {
     Sha256::Digest digest = Sha256::of("abc", 3);
     std::string hex = Sha256::hex(digest);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
@@ -108,4 +110,33 @@ TEST(RealFileSystem, CreateDirectoriesFailsWhereNoFolderCanBe) {
     EXPECT_THROW(fs->createDirectories(dir / "broken"), FileSystemError);
     EXPECT_THROW(fs->createDirectories(dir / "broken/below"), FileSystemError);
     EXPECT_FALSE(fs->exists(dir / "nowhere"));
+}
+
+// Skipping moves the reading position as reading would, says how much there was past the end, and
+// a reader that only knows how to read (the base) skips the same way.
+TEST(RealFileSystem, SkipMovesOnLikeReadingAndStopsAtTheEnd) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    ordane::testing::writeFile(dir / "ten.txt", "0123456789");
+    struct ReadOnly : ordane::platform::ReadableFile {
+        std::unique_ptr<ordane::platform::ReadableFile> inner;
+        size_t read(char* buffer, size_t count) override { return inner->read(buffer, std::min<size_t>(count, 3)); }
+    };
+    for (bool base : {false, true}) {
+        SCOPED_TRACE(base);
+        std::unique_ptr<ordane::platform::ReadableFile> file = fs->openForReading(dir / "ten.txt");
+        if (base) {
+            auto readOnly = std::make_unique<ReadOnly>();
+            readOnly->inner = std::move(file);
+            file = std::move(readOnly);
+        }
+        char buffer[16] = {};
+        EXPECT_EQ(file->skip(0), 0u);
+        EXPECT_EQ(file->skip(4), 4u);
+        ASSERT_EQ(file->read(buffer, 2), 2u);
+        EXPECT_EQ(std::string(buffer, 2), "45");
+        EXPECT_EQ(file->skip(100), 4u);
+        EXPECT_EQ(file->read(buffer, sizeof buffer), 0u);
+        EXPECT_EQ(file->skip(1), 0u);
+    }
 }
