@@ -1,7 +1,7 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -93,7 +93,7 @@ TEST_F(TrashTest, TheDeletionDateIsTheLocalTimeOfTheMove) {
     ASSERT_TRUE(info);
     std::vector<std::string> local;
     for (std::time_t second = before; second <= after; ++second) local.push_back(utcText(second - 5 * 3600));
-    EXPECT_NE(std::find(local.begin(), local.end(), info->deletionDate), local.end()) << info->deletionDate;
+    EXPECT_THAT(local, ::testing::Contains(info->deletionDate));
 }
 
 TEST_F(TrashTest, HomeTrashHoldsTheItemAndAnInfoFileNamingItsPlace) {
