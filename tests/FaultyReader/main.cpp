@@ -1,11 +1,15 @@
 // The reader program of the tests: the real reader, except on files whose names ask it to fail
 // the ways a hostile file can make a parser fail: "reader-crash" (a fault inside the read),
 // "reader-hang" (a stalled mount, or a loop outside the deadline checks) and "reader-flood"
-// (allocation without end). Built only with the tests; the installed reader has no such names.
+// (allocation without end). With "--refuse=<extractor>" every read by that extractor fails, as
+// one does where the reader's confinement or a library differs from the program's. Built only
+// with the tests; the installed reader has no such names.
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -13,7 +17,12 @@
 #include "OrdaneRecognition/Isolation/ReaderService.hpp"
 
 int main(int, char** argv) {
-    return ordane::ReaderService::main(argv, [](const ordane::readerProtocol::Request& request) {
+    std::string refused;
+    for (char** argument = argv + 1; *argument; ++argument) {
+        if (std::string_view(*argument).starts_with("--refuse=")) refused = *argument + std::strlen("--refuse=");
+    }
+    return ordane::ReaderService::main(argv, [refused](const ordane::readerProtocol::Request& request) {
+        if (request.extractor == refused) throw std::runtime_error("refused " + refused);
         const std::string name = ordane::platform::path::lastComponent(request.path);
         if (name.find("reader-crash") != std::string::npos) {
             volatile int* volatile nowhere = nullptr;
