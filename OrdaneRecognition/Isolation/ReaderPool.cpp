@@ -136,7 +136,7 @@ std::unique_ptr<ReaderProcess> ReaderPool::borrow(std::stop_token stop) {
     if (said.failure) giveUp("the reader program " + program_ + " failed its check: " + *said.failure);
     if (said.withoutFilter && !saidWithoutFilter_) {
         saidWithoutFilter_ = true;
-        say("documents are read without the system-call filter: " + *said.withoutFilter);
+        say("reader processes run without their system-call filter: " + *said.withoutFilter);
     }
     return reader;
 }
@@ -144,7 +144,7 @@ std::unique_ptr<ReaderProcess> ReaderPool::borrow(std::stop_token stop) {
 void ReaderPool::giveUp(const std::string& reason) {
     if (!unavailable_) {
         unavailable_ = reason;
-        say("documents are read in this process, not in reader processes: " + reason);
+        say("reading files in this process, not in reader processes: " + reason);
     }
     throw ReaderUnavailable(*unavailable_);
 }

@@ -3,8 +3,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "OrdanePlatform/Ocr/TextRecognizer.hpp"
 #include "OrdanePlatform/Process/ReaderProcess.hpp"

@@ -52,7 +52,7 @@ size_t occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-const std::string readInThisProcess = "ordane: documents are read in this process, not in reader processes: ";
+const std::string readInThisProcess = "ordane: reading files in this process, not in reader processes: ";
 
 // Every file below the folder with its content.
 std::map<std::string, std::string> contents(const std::string& folder) {
@@ -154,4 +154,23 @@ TEST(ReaderIsolation, WhereNoReaderCanStartTheProgramReadsEveryFileItselfAndSays
             EXPECT_EQ(run.cache["entries"].value(path, Json()).dump(), entry.dump()) << path;
         }
     }
+}
+
+TEST(ReaderIsolation, ReadersThatCannotLoadTheirFilterStillReadAndThatIsSaidOnce) {
+    TempDir dir;
+    writeRecognitionHome(dir / "home");
+    const HomeRun inProgram = runOn(dir / "home", dir / "in-program", "");
+    // Text the program would read; its reader crashes on it.
+    const std::string marked = dir / "home/Documents/reader-crash.txt";
+    writeFile(marked, "Notes for the meeting.\n" + std::string(4096, 'a'));
+    ::testing::internal::CaptureStderr();
+    const HomeRun run = runOn(dir / "home", dir / "support",
+                              readerScript(dir.path(), "unfiltered", "exec " + faultyReader + " --no-filters \"$@\""));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(occurrences(said, "ordane: reader processes run without their system-call filter: "), 1u) << said;
+    EXPECT_EQ(occurrences(said, readInThisProcess), 0u) << said;
+    EXPECT_FALSE(run.insights.contains(marked));
+    ASSERT_TRUE(run.cache["entries"].contains(marked));
+    EXPECT_FALSE(run.cache["entries"][marked].contains("fingerprint")) << "crashed in a reader";
+    EXPECT_EQ(run.insights, inProgram.insights);
 }
