@@ -16,7 +16,6 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "OrdanePlatform/Images/Leptonica.hpp"
@@ -44,8 +43,9 @@ std::optional<std::string> modelsFor(std::string_view language) {
 }
 
 // Idle engines, kept for the life of the process: every English one, and the most recently given
-// back of the others, so that a home with pictures in several languages doesn't end up holding an
-// engine per language per thread.
+// back of the others, twice as many as were ever busy at once (two for a reader process, which
+// reads one file at a time), so that a home with pictures in many languages doesn't end up
+// holding an engine per language per thread.
 class EnginePool {
 public:
     // An idle engine that has loaded `models`, or a new one; nothing when they can't be loaded.
@@ -53,7 +53,10 @@ public:
         {
             std::lock_guard lock(mutex_);
             if (unavailable_.count(models)) return nullptr;
-            if (std::unique_ptr<Engine> engine = takeIdle(models)) return engine;
+            if (std::unique_ptr<Engine> engine = takeIdle(models)) {
+                countBusy();
+                return engine;
+            }
         }
         auto engine = std::make_unique<Engine>();
         // Progress and resolution notes go to the debug file, which is standard error by default.
@@ -65,6 +68,8 @@ public:
             return nullptr;
         }
         engine->SetVariable("debug_file", "/dev/null");
+        std::lock_guard lock(mutex_);
+        countBusy();
         return engine;
     }
 
@@ -72,12 +77,13 @@ public:
         engine->Clear();
         std::unique_ptr<Engine> dropped;  // ended outside the lock
         std::lock_guard lock(mutex_);
+        --busy_;
         if (models == englishModels) {
             english_.push_back(std::move(engine));
             return;
         }
         others_.emplace_back(models, std::move(engine));
-        if (others_.size() > keptOthers()) {
+        if (others_.size() > 2 * mostBusy_) {
             dropped = std::move(others_.front().second);
             others_.pop_front();
         }
@@ -101,12 +107,14 @@ private:
         return nullptr;
     }
 
-    static size_t keptOthers() { return std::max(1u, std::thread::hardware_concurrency()); }
+    void countBusy() { mostBusy_ = std::max(mostBusy_, ++busy_); }
 
     std::mutex mutex_;
     std::vector<std::unique_ptr<Engine>> english_;
     std::deque<std::pair<std::string, std::unique_ptr<Engine>>> others_;  // the longest idle first
     std::set<std::string> unavailable_;
+    size_t busy_ = 0;
+    size_t mostBusy_ = 0;
 };
 
 // Never destroyed: tesseract's own dictionary cache, which the engines share, may be gone by then.

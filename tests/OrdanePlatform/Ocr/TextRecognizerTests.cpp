@@ -26,8 +26,8 @@ TEST(TextRecognizer, EveryLanguageReadsWithItsModelAndEnginesStayRightWhenOldOne
     ASSERT_EQ(german->size(), 1u);
     EXPECT_EQ(german->front().text, "Größe der Straße");
 
-    // More languages than this machine's cores (mostly): idle engines of other languages are
-    // dropped oldest first, German's among them, and one made again reads as before.
+    // More languages than are kept idle (two, after one reading at a time): idle engines of other
+    // languages are dropped oldest first, German's among them, and one made again reads as before.
     for (const char* language : {"fr", "de", "es", "it", "pt", "nl", "sv", "no", "da", "tr", "pl", "en"}) {
         auto lines = read(*image, language);
         ASSERT_TRUE(lines) << language;
