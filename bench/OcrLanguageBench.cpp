@@ -78,10 +78,9 @@ const platform::RgbaImage& picture(const std::string& name) {
 }
 
 std::string englishText(const std::string& name) {
+    const auto lines = platform::TextRecognizer::recognize(picture(name), Layout::sparseText, platform::Deadline());
     std::string text;
-    for (const auto& line : *platform::TextRecognizer::recognize(picture(name), Layout::sparseText, platform::Deadline())) {
-        text += line.text + "\n";
-    }
+    for (const auto& line : lines.value()) text += line.text + "\n";
     return text;
 }
 
