@@ -321,7 +321,8 @@ std::optional<std::vector<RecognizedLine>> TextRecognizer::recognize(const RgbaI
                                                                     const Deadline& deadline,
                                                                     std::string_view language) {
     const std::optional<std::string> models = modelsFor(language);
-    if (!models || image.empty() || image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4 ||
+    if (!models || image.empty() ||
+        image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4 ||
         deadline.reached()) {
         return std::nullopt;
     }

@@ -15,9 +15,9 @@ namespace ordane::platform {
 // borrows an idle engine of its language (or makes one when all are busy) and gives it back, so
 // every thread recognising a language at a time has its own. Engines for languages other than
 // English are made only when first asked for, and only so many of them are kept idle (twice as
-// many as were ever busy at once), the ones given back longest ago going first. The process must run with
-// OMP_THREAD_LIMIT=1 (see restartWithOneOpenMPThread), or each engine starts its own pool of
-// threads on top of ours.
+// many as were ever busy at once), the ones given back longest ago going first. The process must
+// run with OMP_THREAD_LIMIT=1 (see restartWithOneOpenMPThread), or each engine starts its own
+// pool of threads on top of ours.
 class TextRecognizer {
 public:
     enum class Layout {

@@ -83,16 +83,13 @@ TEST(LanguageAwareOCR, EnglishIsReadOnceAndOtherSupportedLanguagesAgainWithTheir
             EXPECT_NE(reading->lines, *english);
         }
     }
-    // A picture without text is one reading, in English; a language without a model reads nothing.
+    // A picture without text is one reading, in English.
     writePhotoLikePng(dir / "photo.png", PhotoLike::gradient, 3, 320, 240);
     auto photo = platform::ImageReader::read(dir / "photo.png");
     ASSERT_TRUE(photo);
     auto reading = LanguageAwareOCR::recognize(*photo, platform::TextRecognizer::Layout::sparseText,
                                                platform::Deadline());
     EXPECT_EQ(reading, (LanguageAwareOCR::Reading{{}, "en"}));
-    EXPECT_EQ(platform::TextRecognizer::recognize(*photo, platform::TextRecognizer::Layout::sparseText,
-                                                  platform::Deadline(), "xx"),
-              std::nullopt);
 }
 
 TEST(LanguageAwareOCR, AScannedGermanLetterKeepsItsUmlautsAndSharpS) {
