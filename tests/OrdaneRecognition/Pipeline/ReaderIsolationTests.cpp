@@ -6,6 +6,7 @@
 #include <map>
 
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+#include "Support/DocumentFixtures.hpp"
 #include "Support/RecognitionHome.hpp"
 #include "Support/TempDir.hpp"
 
@@ -173,4 +174,27 @@ TEST(ReaderIsolation, ReadersThatCannotLoadTheirFilterStillReadAndThatIsSaidOnce
     ASSERT_TRUE(run.cache["entries"].contains(marked));
     EXPECT_FALSE(run.cache["entries"][marked].contains("fingerprint")) << "crashed in a reader";
     EXPECT_EQ(run.insights, inProgram.insights);
+}
+
+TEST(ReaderIsolation, AReaderLoadsTheModelOfTheLanguageItReads) {
+    TempDir dir;
+    const std::string home = dir / "home";
+    fs::create_directories(home + "/Documents");
+    fs::create_directories(home + "/Desktop");
+    writeScannedPdf(home + "/Documents/Brief.pdf",
+                    {{"Sehr geehrte Frau Müller,", "vielen Dank für Ihre Nachricht vom Dienstag.",
+                      "Die Übergabe der Schlüssel erfolgt am Montag.", "Mit freundlichen Grüßen"}});
+    Screenshot shot;
+    shot.lines = {{"Einstellungen für Größe", 300, 60, 38, true},
+                  {"Die Schriftgröße gilt für alle Fenster.", 80, 200, 24},
+                  {"Änderungen werden sofort übernommen.", 80, 280, 24}};
+    writeScreenshotPng(home + "/Desktop/Screenshot 2024-05-02 at 09.12.44.png", shot);
+
+    const HomeRun run = runOn(home, dir / "support", RecognitionPipeline::Readers::standard().readerProgram);
+    const Json& letter = run.cache["entries"].at(home + "/Documents/Brief.pdf");
+    ASSERT_TRUE(letter.contains("sampleText")) << letter;
+    EXPECT_NE(letter["sampleText"].get<std::string>().find("Übergabe der Schlüssel"), std::string::npos) << letter;
+    EXPECT_NE(letter["sampleText"].get<std::string>().find("Grüßen"), std::string::npos) << letter;
+    EXPECT_EQ(run.insights.at(home + "/Desktop/Screenshot 2024-05-02 at 09.12.44.png").suggestedName,
+              "Screenshot - Einstellungen für Größe (2024-05-02).png");
 }
