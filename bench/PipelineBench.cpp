@@ -4,7 +4,8 @@
 //
 // Prints, per run, the time of each phase (each phase ends with its last progress report; the last
 // one runs from there to the end: recognition, families, learning, prediction, cache writes), files
-// per second for each reading pass, and the bytes read (rchar and read_bytes of /proc/self/io).
+// per second for each reading pass, the bytes read (rchar and read_bytes of /proc/self/io), and how
+// many documents were recognised as each kind.
 //
 //   PipelineBench [--documents N] [--screenshots N] [--dir PATH] [--keep]
 #include <spawn.h>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -100,6 +102,18 @@ void timedRun(const char* label, RecognitionPipeline& pipeline, const std::vecto
         previous = phase.end;
     }
     std::printf("  recognition, families, folders, cache: %.3f s\n", total - previous);
+    // What the documents were recognised as (confident ones in brackets).
+    std::map<DocKind, std::pair<size_t, size_t>> kinds;
+    for (const ContentInsight& insight : insights) {
+        auto& [count, confident] = kinds[insight.kind];
+        ++count;
+        confident += insight.tier == ConfidenceTier::confident;
+    }
+    std::printf("  kinds:");
+    for (const auto& [kind, counts] : kinds) {
+        std::printf(" %s %zu (%zu)", std::string(rawValue(kind)).c_str(), counts.first, counts.second);
+    }
+    std::printf("\n");
 }
 
 void runTool(const std::vector<std::string>& arguments) {

@@ -48,7 +48,6 @@ void OrdaneApp::comeForward() {
 
 void OrdaneApp::openSettings() {
     SettingsScreen* settings = SettingsScreen::openWindow(*state_);
-    settings->adjustSize();
     const QRect main = root_->frameGeometry();
     QPoint place(main.right() + 12, main.top());
     if (QScreen* screen = root_->screen()) {

@@ -63,15 +63,32 @@ RootView::RootView(AppState& state, QWidget* parent) : QWidget(parent), state_(s
     stack_ = new QVBoxLayout;
     stack_->setContentsMargins(0, 0, 0, 0);
     column->addLayout(stack_, 1);
-    column->addWidget(new retro::StatusBar(
-        {QStringLiteral("Ordane, a Velmora product"),
-         QStringLiteral("Nothing ever gets deleted. At most, files go to the Trash, and you can pull them back out.")},
-        this));
+    buildStatusBar();
     for (auto changed : {&AppState::executionChanged, &AppState::routeChanged, &AppState::stageChanged}) {
         connect(&state_, changed, this, &RootView::scheduleChoice);
     }
-    connect(&state_, &AppState::uiRefreshChanged, this, [this] { showChoice(true); });
+    connect(&state_, &AppState::uiRefreshChanged, this, [this] {
+        showChoice(true);
+        buildStatusBar();
+    });
     showChoice(false);
+}
+
+void RootView::buildStatusBar() {
+    // Its fonts are taken at the text scale of the moment it is built.
+    auto* next = new retro::StatusBar(
+        {QStringLiteral("Ordane, a Velmora product"),
+         QStringLiteral("Nothing ever gets deleted. At most, files go to the Trash, and you can pull them back out.")},
+        this);
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    if (statusBar_) {
+        delete column->replaceWidget(statusBar_, next);
+        delete statusBar_;
+    } else {
+        column->addWidget(next);
+    }
+    statusBar_ = next;
+    statusBar_->show();
 }
 
 void RootView::paintEvent(QPaintEvent*) {

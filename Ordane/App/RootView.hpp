@@ -31,7 +31,8 @@ ScreenChoice chooseScreen(const AppState& state);
 QWidget* makeScreen(const ScreenChoice& choice, AppState& state, QWidget* parent = nullptr);
 
 // The main window's content: the chosen screen on the desktop colour above a status bar. It keeps
-// the screen while the choice stays, and builds every screen anew when the state's uiRefresh changes.
+// the screen while the choice stays, and builds the screen and the status bar anew when the state's
+// uiRefresh changes.
 class RootView : public QWidget {
     Q_OBJECT
 public:
@@ -53,10 +54,12 @@ private:
     void scheduleChoice();
     // Shows the chosen screen; `rebuild` replaces it even when the choice stays.
     void showChoice(bool rebuild);
+    void buildStatusBar();
 
     AppState& state_;
     QVBoxLayout* stack_;
     QWidget* screen_ = nullptr;
+    QWidget* statusBar_ = nullptr;
     std::optional<ScreenChoice> choice_;
     bool choicePending_ = false;
 };

@@ -5,6 +5,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ordane::retro {
 
@@ -21,7 +22,7 @@ ScrollArea::ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle
         scroll_->setFrameShape(QFrame::NoFrame);
         scroll_->setWidgetResizable(true);
         scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         scroll_->setWidget(content_);
         if (background_) {
             QPalette palette = scroll_->viewport()->palette();
@@ -33,6 +34,7 @@ ScrollArea::ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle
         content_->setAutoFillBackground(false);
         box->addWidget(scroll_);
         content_->installEventFilter(this);
+        updateFocusStop();
     }
     // Shown directly, the content's height follows its width (wrapped texts): a fixed policy would cap
     // it at the height it needs at its preferred width and squeeze it at any narrower one.
@@ -59,8 +61,20 @@ QSize ScrollArea::minimumSizeHint() const {
     return {content_->minimumSizeHint().width() + bar + 2 * frameWidth(), sizeHint().height()};
 }
 
+void ScrollArea::updateFocusStop() {
+    // The keys go to the controls in the list, which scroll into view as they get the focus; only a
+    // list of bare text takes them itself, to be scrolled.
+    const QList<QWidget*> children = content_->findChildren<QWidget*>();
+    const bool controls = std::any_of(children.begin(), children.end(),
+                                      [](const QWidget* child) { return child->focusPolicy() & Qt::TabFocus; });
+    scroll_->setFocusPolicy(controls ? Qt::NoFocus : Qt::StrongFocus);
+}
+
 bool ScrollArea::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == content_ && event->type() == QEvent::LayoutRequest) updateGeometry();
+    if (watched == content_ && event->type() == QEvent::LayoutRequest) {
+        updateGeometry();
+        updateFocusStop();
+    }
     // The height hint depends on the width; once the real width is known, ask again.
     if (watched == content_ && event->type() == QEvent::Resize &&
         static_cast<QResizeEvent*>(event)->oldSize().width() != content_->width()) {

@@ -8,7 +8,8 @@
 
 namespace ordane::retro {
 
-// A vertical scroll view at most `maxHeight` px high that is only as high as its content needs.
+// A vertical scroll view at most `maxHeight` px high that is only as high as its content needs; its
+// scroll bar shows only when there is something to scroll.
 // When ORDANE_SNAPSHOT_DIR is set (looked up when it is built) the content is shown directly at
 // full height, so an off-screen image shows all of it, unless it is a list without end.
 class ScrollArea : public QWidget {
@@ -33,6 +34,8 @@ protected:
 private:
     int frameWidth() const { return bevel_ ? 2 : 0; }
     int contentHeight(int width) const;
+    // The scroll view is a stop of the Tab key only while the content holds no control that is one.
+    void updateFocusStop();
 
     QWidget* content_;
     int maxHeight_;

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "Ordane/App/AppState.hpp"
@@ -71,13 +72,25 @@ SettingsScreen* SettingsScreen::openWindow(AppState& state) {
 SettingsScreen* SettingsScreen::openedWindow() { return openWindowInstance; }
 
 SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state, parent) {
-    auto* body = new QWidget(this);
+    buildBody();
+    follow({&AppState::scanSettingsChanged});
+    // The window stays open over a text-size change, so it builds its controls again at the new size.
+    connect(&state_, &AppState::uiRefreshChanged, this, &SettingsScreen::rebuild);
+    rebuildDrives();
+    refreshNow();
+}
+
+void SettingsScreen::buildBody() {
+    sizeButtons_.clear();
+    folderChecks_.clear();
+    body_ = new QWidget(this);
+    QWidget* body = body_;
     layout()->addWidget(body);
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(14);
 
-    auto* sizes = new retro::GroupBox(QStringLiteral("Text size"), this);
+    auto* sizes = new retro::GroupBox(QStringLiteral("Text size"), body);
     auto* sizeRow = new TextSizeRow(sizes);
     sizeRow->setObjectName(QStringLiteral("textSizeRow"));
     auto* sizeLayout = new QHBoxLayout(sizeRow);
@@ -96,7 +109,7 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state,
     sizes->content()->addWidget(sizeRow);
     column->addWidget(sizes);
 
-    auto* name = new retro::GroupBox(QStringLiteral("Your name"), this);
+    auto* name = new retro::GroupBox(QStringLiteral("Your name"), body);
     name->content()->setSpacing(6);
     name->content()->addWidget(explanation(
         QStringLiteral("I use your name to spot your own documents, like all the versions of a resume. Leave it blank "
@@ -124,7 +137,7 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state,
     name->content()->addWidget(field);
     column->addWidget(name);
 
-    auto* folders = new retro::GroupBox(QStringLiteral("Folders I look through"), this);
+    auto* folders = new retro::GroupBox(QStringLiteral("Folders I look through"), body);
     folders->content()->setSpacing(6);
     // Labelled with the folders' own names; the settings keep their fixed keys.
     const std::vector<URL> userFolders = state_.userFolders().all();
@@ -144,19 +157,52 @@ SettingsScreen::SettingsScreen(AppState& state, QWidget* parent) : Screen(state,
     }
     column->addWidget(folders);
 
-    drives_ = new retro::GroupBox(QStringLiteral("External drives"), this);
+    drives_ = new retro::GroupBox(QStringLiteral("External drives"), body);
     drives_->setObjectName(QStringLiteral("drives"));
     drives_->content()->setSpacing(6);
     column->addWidget(drives_);
 
     column->addWidget(new Label(QStringLiteral("Changes apply to the next scan."),
-                                retro::font(QStringLiteral("Verdana"), 10), retro::shadow, Label::Lines::one, this));
+                                retro::font(QStringLiteral("Verdana"), 10), retro::shadow, Label::Lines::one, body));
     column->addStretch(1);
-
-    follow({&AppState::scanSettingsChanged});
     keepWidth(this, columnWidth, body);
+}
+
+std::vector<QWidget*> SettingsScreen::focusStops() const {
+    std::vector<QWidget*> stops(sizeButtons_.begin(), sizeButtons_.end());
+    stops.push_back(ownerName_);
+    stops.insert(stops.end(), folderChecks_.begin(), folderChecks_.end());
+    stops.insert(stops.end(), driveChecks_.begin(), driveChecks_.end());
+    return stops;
+}
+
+void SettingsScreen::rebuild() {
+    const QPoint place = pos();
+    const std::vector<QWidget*> before = focusStops();
+    const QWidget* focused = focusWidget();
+    const auto stop = std::find(before.begin(), before.end(), focused);
+    // Also when the window is in the background: the control gets the keys once it is active again.
+    const bool hadFocus = focused && stop != before.end();
+    const int cursor = ownerName_->cursorPosition();
+
+    // The press on a text-size button that brought us here is still running inside the old body.
+    layout()->removeWidget(body_);
+    body_->hide();
+    body_->deleteLater();
+    buildBody();
     rebuildDrives();
     refreshNow();
+    body_->show();  // now, not on the next turn: only a shown control takes the focus
+    ownerName_->setCursorPosition(cursor);
+    if (hadFocus) {
+        const std::vector<QWidget*> after = focusStops();
+        const auto index = size_t(stop - before.begin());
+        if (index < after.size()) after[index]->setFocus(Qt::OtherFocusReason);
+    }
+    if (isWindow()) {
+        fitWindow();
+        move(place);
+    }
 }
 
 template <class Edit>
@@ -173,6 +219,13 @@ void SettingsScreen::showEvent(QShowEvent* event) {
     volumes_ = state_.mountedExternalVolumes();
     rebuildDrives();
     refreshNow();
+    fitWindow();
+}
+
+void SettingsScreen::fitWindow() {
+    // Not adjustSize(): it keeps a window within two thirds of the screen, which cuts off the
+    // wrapped explanations at the larger text sizes.
+    if (isWindow()) resize(sizeHint());
 }
 
 void SettingsScreen::rebuildDrives() {
@@ -186,8 +239,14 @@ void SettingsScreen::rebuildDrives() {
         rows->addWidget(new Label(QStringLiteral("No external drives are plugged in right now."),
                                   retro::font(QStringLiteral("Verdana"), 11), retro::shadow, Label::Lines::wrapped,
                                   drives_));
-        return;
+    } else {
+        addDriveChecks(rows);
     }
+    // Shown now rather than on the next turn, so that fitting the window counts them.
+    for (int i = 0; i < rows->count(); ++i) rows->itemAt(i)->widget()->show();
+}
+
+void SettingsScreen::addDriveChecks(QVBoxLayout* rows) {
     rows->addWidget(explanation(QStringLiteral("Off unless you turn one on. Same rules as everywhere else. Nothing "
                                                "gets removed without you."),
                                 drives_));

@@ -7,6 +7,7 @@
 #include "OrdanePlatform/Volumes/ExternalVolumes.hpp"
 
 class QLineEdit;
+class QVBoxLayout;
 
 namespace ordane {
 
@@ -35,10 +36,20 @@ protected:
     void refresh() override;
 
 private:
+    void buildBody();
+    // Builds every control again at the current text scale, in the same place, with the same
+    // control focused.
+    void rebuild();
+    // The controls that take the keyboard, in the order they are built.
+    std::vector<QWidget*> focusStops() const;
+    // As a window: as high as the content needs at its width.
+    void fitWindow();
     void rebuildDrives();
+    void addDriveChecks(QVBoxLayout* rows);
     template <class Edit>
     void changeSettings(Edit edit);
 
+    QWidget* body_ = nullptr;
     std::vector<retro::BevelButton*> sizeButtons_;
     QLineEdit* ownerName_;
     std::vector<retro::CheckBox*> folderChecks_;

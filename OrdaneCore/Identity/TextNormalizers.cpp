@@ -15,10 +15,28 @@ struct WordText {
     std::u32string characters;
     std::vector<bool> boundary;  // one more than characters: boundary[i] is before characters[i]
 
+    // A hit that starts where a word starts and ends where a word ends.
     bool containsWords(std::u32string_view needle) const {
+        return findsFromWordStart(needle, [&](size_t at) { return boundary[at + needle.size()]; });
+    }
+
+    // A hit that starts where a word starts and either ends where a word ends or stays inside that
+    // one word: "annlee" is found in "AnnLeeResume" but not in "Ann Leeds", which it would leave
+    // part-way through the second word.
+    bool containsWordStart(std::u32string_view needle) const {
+        return findsFromWordStart(needle, [&](size_t at) {
+            const auto first = boundary.begin() + static_cast<std::ptrdiff_t>(at);
+            const auto last = first + static_cast<std::ptrdiff_t>(needle.size());
+            return *last || std::find(first + 1, last, true) == last;
+        });
+    }
+
+  private:
+    template <typename EndsWell>
+    bool findsFromWordStart(std::u32string_view needle, EndsWell endsWell) const {
         if (needle.empty()) return false;
         for (size_t at = characters.find(needle); at != std::u32string::npos; at = characters.find(needle, at + 1)) {
-            if (boundary[at] && boundary[at + needle.size()]) return true;
+            if (boundary[at] && endsWell(at)) return true;
         }
         return false;
     }
@@ -77,7 +95,7 @@ bool containsFolded(std::string_view text, const std::vector<std::string>& varia
     return std::any_of(variants.begin(), variants.end(), [&](const std::string& variant) {
         const std::u32string needle = text::codePoints(variant);
         const bool hasSpace = needle.find(U' ') != std::u32string::npos;
-        return (hasSpace ? spaced : joined).containsWords(needle);
+        return hasSpace ? spaced.containsWords(needle) : joined.containsWordStart(needle);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ordane::platform {
@@ -22,12 +23,15 @@ struct EmbeddedMetadata {
     bool operator==(const EmbeddedMetadata&) const = default;
 };
 
+// The text as a field holds it: valid UTF-8, trimmed; nothing when blank.
+std::optional<std::string> nonBlankText(std::string_view value);
+
 // Readers of embedded metadata. Each gives nothing when the file cannot be read or carries none
 // of the fields; a damaged field is left out without affecting the others.
 class EmbeddedMetadataReader {
 public:
-    // PNG text chunks (tEXt, zTXt, iTXt: Software, Title, Author) read by us, and the XMP and
-    // Exif fields of PNG, JPEG and other formats exiv2 knows.
+    // PNG text chunks (tEXt, zTXt, iTXt: Software, Title, Author), and the XMP and Exif fields of
+    // PNG and JPEG, read within a fixed number of bytes (ImageMetadataReader).
     static std::optional<EmbeddedMetadata> readImage(const std::string& path);
     // The document information dictionary and page count, through poppler; nothing when locked.
     static std::optional<EmbeddedMetadata> readPdf(const std::string& path);

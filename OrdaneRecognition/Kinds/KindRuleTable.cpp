@@ -5,10 +5,10 @@
 // syntax matched against the raw text, case-sensitively unless they say "(?i)" or are built with
 // the case-insensitive option.
 //
-// Lists marked `words` match whole words only, where a bare substring would find a short word
-// inside unrelated ones ("irs" in "first", "hereby" in "thereby", "gate" in "navigate", "state
-// of" in "estate of", "resume" in "resumed"); the other lists keep substring matching so that
-// plurals and inflections ("deposits", "patients") still count.
+// In lists marked `wordStart` a phrase must begin where a word begins, where a bare substring would
+// find a short word inside unrelated ones ("irs" in "first", "hereby" in "thereby", "gate" in
+// "navigate", "state of" in "estate of"). It may still end inside a word, so plurals and endings
+// ("seats", "flights", "resumes") count as they do in the other lists ("deposits", "patients").
 
 namespace ordane {
 
@@ -17,7 +17,7 @@ namespace {
 using Region = TextRegion;
 using platform::text::RegexOptions;
 
-constexpr auto words = TextMatcher::Boundary::wholeWords;
+constexpr auto wordStart = TextMatcher::Boundary::wordStart;
 constexpr auto none = RegexOptions::none;
 constexpr auto caseInsensitive = RegexOptions::caseInsensitive;
 
@@ -27,7 +27,7 @@ std::vector<KindRule> makeTable() {
         {DocKind::resume, 2.0,
          {M::regex(R"((?im)^\s{0,4}((work|professional|employment)\s)?(experience|history)\s*$)", none, Region::all, 1),
           M::regex(R"((?im)^\s{0,4}(education|skills)\s*$)", none, Region::all, 2),
-          M::phrases({"curriculum vitae", "résumé", "resume"}, Region::head, 1, words)},
+          M::phrases({"curriculum vitae", "résumé", "resume"}, Region::head, 1, wordStart)},
          "it has resume-style sections like Experience and Education",
          {{M::regex(R"(\b(19|20)\d{2}\s*[–—-]\s*((19|20)\d{2}|present|current)\b)", caseInsensitive, Region::all, 2),
            1.0, "it lists employment-style date ranges"},
@@ -43,7 +43,7 @@ std::vector<KindRule> makeTable() {
          {{M::phrases({"wages", "federal income tax", "adjusted gross income", "taxable income",
                        "internal revenue service", "irs", "employer identification number", "filing status",
                        "standard deduction", "withheld"},
-                      Region::all, 2, words),
+                      Region::all, 2, wordStart),
            1.5, "it mentions tax-return terms"},
           {M::regex(R"(\b\d{3}-\d{2}-\d{4}\b|\bXXX-XX-\d{4}\b|\*{3}-\*{2}-\d{4})", none, Region::all, 1), 1.0,
            "it has a Social-Security-style number"}}},
@@ -84,7 +84,7 @@ std::vector<KindRule> makeTable() {
         {DocKind::legalContract, 2.0,
          {M::phrases({"hereinafter", "whereas", "hereby", "indemnify", "indemnification", "governing law",
                       "witnesseth", "notary public", "power of attorney", "terms and conditions"},
-                     Region::all, 2, words),
+                     Region::all, 2, wordStart),
           M::regex(R"((?i)\bthis (agreement|contract|lease) is (made|entered into)\b)", none, Region::all, 1)},
          "it's written in contract language",
          {{M::regex(R"((?im)^\s*(article|section)\s+[\dIVX]+[.:])", none, Region::all, 2), 1.5,
@@ -125,7 +125,7 @@ std::vector<KindRule> makeTable() {
            "it shows a route between airports"},
           {M::phrases({"gate", "seat", "flight", "terminal", "cabin", "fare", "admit one", "admission", "venue",
                        "doors open"},
-                      Region::all, 2, words),
+                      Region::all, 2, wordStart),
            1.0, "it lists seat or gate details"}}},
 
         {DocKind::idCertificate, 2.5,
@@ -134,7 +134,7 @@ std::vector<KindRule> makeTable() {
          "it's worded like a certificate or ID",
          {{M::phrases({"issued by", "date of issue", "expiration date", "expires", "registrar", "state of",
                        "county of", "certificate number", "license number"},
-                      Region::all, 2, words),
+                      Region::all, 2, wordStart),
            1.5, "it carries issue and expiry details"}}},
     };
 }

@@ -34,8 +34,18 @@ char32_t codePointAt(std::string_view text, size_t at) {
 
 bool isWordCharacter(char32_t c) { return c != 0 && text::isAlphanumeric(c); }
 
+// A hit of `word` that starts a word and whose end `endsWell` accepts.
+template <typename EndsWell>
+bool containsFromWordStart(std::string_view text, std::string_view word, EndsWell endsWell) {
+    if (word.empty()) return false;
+    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+        if (!isWordCharacter(codePointBefore(text, at)) && endsWell(at + word.size())) return true;
+    }
+    return false;
+}
+
 bool occurs(std::string_view searched, const std::string& phrase, TextMatcher::Boundary boundary) {
-    if (boundary == TextMatcher::Boundary::wholeWords) return TextMatcher::containsWord(searched, phrase);
+    if (boundary == TextMatcher::Boundary::wordStart) return TextMatcher::containsWordStart(searched, phrase);
     return searched.find(phrase) != std::string_view::npos;
 }
 
@@ -157,13 +167,11 @@ std::vector<std::string> TextMatcher::topLevelAlternatives(std::string_view patt
 }
 
 bool TextMatcher::containsWord(std::string_view text, std::string_view word) {
-    if (word.empty()) return false;
-    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
-        if (!isWordCharacter(codePointBefore(text, at)) && !isWordCharacter(codePointAt(text, at + word.size()))) {
-            return true;
-        }
-    }
-    return false;
+    return containsFromWordStart(text, word, [&](size_t end) { return !isWordCharacter(codePointAt(text, end)); });
+}
+
+bool TextMatcher::containsWordStart(std::string_view text, std::string_view word) {
+    return containsFromWordStart(text, word, [](size_t) { return true; });
 }
 
 }  // namespace ordane

@@ -16,8 +16,8 @@ namespace ordane {
 struct TextMatcher {
     // How a phrase must sit in the text to count.
     enum class Boundary {
-        anywhere,    // a plain substring
-        wholeWords,  // starts and ends at a word boundary: "gate" is not found in "navigate"
+        anywhere,   // a plain substring
+        wordStart,  // starts where a word starts, may end inside one: "gate" is found in "gates", not in "navigate"
     };
 
     // Phrases are searched in the prepared (folded, lower-cased) text and stored exactly as
@@ -60,6 +60,9 @@ struct TextMatcher {
     // True when `word` occurs in `text` with no letter or digit right before or right after it.
     // Both are compared byte for byte, so give them in the same (folded) form.
     static bool containsWord(std::string_view text, std::string_view word);
+    // True when `word` occurs in `text` with no letter or digit right before it; it may run on
+    // into a longer word ("seat" in "seats").
+    static bool containsWordStart(std::string_view text, std::string_view word);
 
     bool operator==(const TextMatcher&) const = default;
 };

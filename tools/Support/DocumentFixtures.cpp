@@ -360,14 +360,99 @@ std::string pngChunk(const std::string& type, const std::string& data) {
     return bigEndian32(static_cast<uint32_t>(data.size())) + type + data + bigEndian32(checksum(type + data));
 }
 
-void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks) {
+void insertPngChunks(const std::string& path, const std::string& chunks) {
     std::string png = readFile(path);
     constexpr size_t afterHeader = 8 + 25;  // signature, then IHDR (4 + 4 + 13 + 4)
     if (png.size() < afterHeader) throw std::runtime_error("not a PNG: " + path);
+    png.insert(afterHeader, chunks);
+    writeFile(path, png);
+}
+
+void addPngTextChunks(const std::string& path, const std::vector<std::pair<std::string, std::string>>& chunks) {
     std::string inserted;
     for (const auto& [keyword, text] : chunks) inserted += pngChunk("tEXt", keyword + std::string(1, '\0') + text);
-    png.insert(afterHeader, inserted);
-    writeFile(path, png);
+    insertPngChunks(path, inserted);
+}
+
+std::string pngInternationalText(const std::string& keyword, const std::string& text) {
+    // keyword, then no compression, no method, no language tag, no translated keyword
+    return pngChunk("iTXt", keyword + std::string(5, '\0') + text);
+}
+
+std::string exifBlock(const ExifFields& fields) {
+    auto number = [&](uint32_t value, int size) {
+        std::string out;
+        for (int i = 0; i < size; ++i) {
+            const int shift = 8 * (fields.bigEndian ? size - 1 - i : i);
+            out += static_cast<char>((value >> shift) & 0xFF);
+        }
+        return out;
+    };
+    struct Entry {
+        uint16_t tag, type;
+        std::string value;  // ASCII text with its NUL, undefined bytes, or a LONG
+    };
+    std::vector<Entry> first{{0x010F, 2, std::string("Generated", 10)}};
+    if (!fields.software.empty()) first.push_back({0x0131, 2, fields.software + '\0'});
+    if (!fields.artist.empty()) first.push_back({0x013B, 2, fields.artist + '\0'});
+    std::vector<Entry> exif;
+    if (!fields.userComment.empty()) {
+        first.push_back({0x8769, 4, {}});  // its offset is known once the directories are laid out
+        exif.push_back({0x9286, 7, std::string("ASCII\0\0\0", 8) + fields.userComment});
+    }
+    std::vector<Entry> thumbnail;
+    if (fields.thumbnailBytes > 0) thumbnail = {{0x0201, 4, {}}, {0x0202, 4, number(uint32_t(fields.thumbnailBytes), 4)}};
+
+    auto directorySize = [](const std::vector<Entry>& entries) { return entries.empty() ? 0 : 2 + 12 * entries.size() + 4; };
+    const size_t firstAt = 8, exifAt = firstAt + directorySize(first), thumbnailAt = exifAt + directorySize(exif);
+    size_t dataAt = thumbnailAt + directorySize(thumbnail);
+    std::string data;
+    auto directory = [&](std::vector<Entry>& entries, size_t next) {
+        std::string out = number(uint32_t(entries.size()), 2);
+        for (Entry& entry : entries) {
+            if (entry.tag == 0x8769) entry.value = number(uint32_t(exifAt), 4);
+            if (entry.tag == 0x0201) entry.value = number(uint32_t(dataAt + data.size()), 4);  // the thumbnail goes last
+            const size_t count = entry.type == 4 ? 1 : entry.value.size();
+            out += number(entry.tag, 2) + number(entry.type, 2) + number(uint32_t(count), 4);
+            if (entry.value.size() <= 4) {
+                out += entry.value + std::string(4 - entry.value.size(), '\0');
+            } else {
+                out += number(uint32_t(dataAt + data.size()), 4);
+                data += entry.value;
+            }
+        }
+        return out + number(uint32_t(next), 4);
+    };
+    std::string block = (fields.bigEndian ? std::string("MM\0*", 4) : std::string("II*\0", 4)) + number(8, 4);
+    block += directory(first, thumbnail.empty() ? 0 : thumbnailAt);
+    if (!exif.empty()) block += directory(exif, 0);
+    if (!thumbnail.empty()) block += directory(thumbnail, 0);
+    return block + data + std::string(fields.thumbnailBytes, '\x55');
+}
+
+std::string xmpPacket(const std::vector<std::pair<std::string, std::string>>& properties) {
+    std::string packet =
+        "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+        "<rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" "
+        "xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+        "xmlns:exif=\"http://ns.adobe.com/exif/1.0/\">\n";
+    for (const auto& [name, value] : properties) packet += "<" + name + ">" + value + "</" + name + ">\n";
+    return packet + "</rdf:Description></rdf:RDF></x:xmpmeta>\n<?xpacket end=\"w\"?>";
+}
+
+std::string jpegSegment(unsigned char marker, const std::string& payload) {
+    const auto length = static_cast<uint32_t>(payload.size() + 2);
+    if (length > 0xFFFF) throw std::runtime_error("a JPEG segment holds at most 65533 bytes");
+    return std::string{'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8), static_cast<char>(length & 0xFF)} +
+           payload;
+}
+
+void insertJpegSegments(const std::string& path, const std::string& segments) {
+    std::string jpeg = readFile(path);
+    if (!jpeg.starts_with("\xFF\xD8")) throw std::runtime_error("not a JPEG: " + path);
+    jpeg.insert(2, segments);
+    writeFile(path, jpeg);
 }
 
 std::string blankPng(int width, int height) {

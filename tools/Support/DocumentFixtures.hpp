@@ -97,6 +97,29 @@ std::string pngChunk(const std::string& type, const std::string& data);
 // (a 30,000-pixel square is a decompression bomb of 900 million pixels in about 100 KB).
 std::string blankPng(int width, int height);
 
+// Chunks (made with pngChunk) put into a PNG file right after its header chunk.
+void insertPngChunks(const std::string& path, const std::string& chunks);
+// An uncompressed iTXt chunk with UTF-8 text, as XMP is kept in a PNG ("XML:com.adobe.xmp").
+std::string pngInternationalText(const std::string& keyword, const std::string& text);
+
+// The Exif fields a camera or a capture tool writes; empty ones are left out.
+struct ExifFields {
+    std::string software;
+    std::string artist;
+    std::string userComment;    // in the Exif directory, marked as ASCII
+    size_t thumbnailBytes = 0;  // a thumbnail of this size after the directories, as cameras keep one
+    bool bigEndian = false;
+};
+// The TIFF structure Exif is kept in (without the "Exif\0\0" that precedes it in a JPEG).
+std::string exifBlock(const ExifFields& fields);
+// An XMP packet whose one description holds these properties: (qualified name, XML of the value).
+// The prefixes xmp, tiff, dc, exif and rdf are declared.
+std::string xmpPacket(const std::vector<std::pair<std::string, std::string>>& properties);
+// A JPEG marker segment with its length.
+std::string jpegSegment(unsigned char marker, const std::string& payload);
+// Segments put into a JPEG file right after its start-of-image marker.
+void insertJpegSegments(const std::string& path, const std::string& segments);
+
 // A zip archive of the given members (name, contents), written with libzip.
 void writeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members);
 

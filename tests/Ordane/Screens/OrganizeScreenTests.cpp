@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "Ordane/Retro/FileRow.hpp"
@@ -123,6 +125,37 @@ TEST_F(OrganizeScreenTest, FolderChecksApproveEveryFileTheReviewButtonCountsThem
     QCoreApplication::processEvents();
     ASSERT_TRUE(box(screen, "Tax Bills"));
     EXPECT_EQ(QApplication::focusWidget(), named<QWidget>(*box(screen, "Tax Bills"), "filesButton"));
+}
+
+// Every Tab stop is a control that shows it has the keys; the list itself is none, and its scroll bar
+// shows only when the list is longer than its well.
+TEST_F(OrganizeScreenTest, TheListIsNoTabStopAndScrollsOnlyWhenItOverflows) {
+    planFromScan();
+    OrganizeScreen screen(*state);
+    layOut(screen);
+    screen.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    auto* well = screen.findChild<QScrollArea*>();
+    ASSERT_TRUE(well);
+    EXPECT_FALSE(well->verticalScrollBar()->isVisible());
+
+    named<QWidget>(screen, "backButton")->setFocus();
+    std::vector<QWidget*> stops;
+    for (int i = 0; i < 20 && (stops.empty() || QApplication::focusWidget() != stops.front()); ++i) {
+        stops.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_GE(stops.size(), 6u);  // two folder checks, a name, two file buttons, Back
+    for (QWidget* stop : stops) {
+        EXPECT_TRUE(qobject_cast<retro::BevelButton*>(stop) || qobject_cast<retro::CheckBox*>(stop) ||
+                    qobject_cast<QLineEdit*>(stop))
+            << stop->metaObject()->className();
+    }
+
+    // 50 rows of photos do not fit in the well.
+    click(named<QWidget>(*box(screen, "Pictures"), "filesButton"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(well->verticalScrollBar()->isVisible());
 }
 
 }  // namespace

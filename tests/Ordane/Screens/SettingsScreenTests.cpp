@@ -1,7 +1,9 @@
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
 #include "Ordane/App/TextScale.hpp"
+#include "Ordane/Retro/Fonts.hpp"
 #include "Ordane/Screens/ScreenFixture.hpp"
 #include "Ordane/Screens/SettingsScreen.hpp"
 
@@ -48,6 +50,54 @@ TEST_F(SettingsScreenTest, DrivesAreSwitchedByPath) {
     click(withText<retro::CheckBox>(screen, QStringLiteral("STICK")));
     EXPECT_EQ(state->scanSettings().enabledExternalVolumes, std::set<std::string>{"/media/ann/STICK"});
     EXPECT_FALSE(withText<retro::CheckBox>(screen, QStringLiteral("4A2B-1C3D"))->isChecked());
+}
+
+// An open window follows a text-size change where it stands, with the same control focused.
+TEST_F(SettingsScreenTest, AnOpenWindowTakesANewTextSizeInPlaceKeepingTheFocus) {
+    SettingsScreen* window = SettingsScreen::openWindow(*state);
+    window->move(140, 90);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const QPoint place = window->pos();
+    const int regularHeight = window->height();
+
+    click(withText(*window, QStringLiteral("Biggest")));
+    ASSERT_EQ(SettingsScreen::openedWindow(), window);
+    EXPECT_EQ(withText<retro::CheckBox>(*window, QStringLiteral("Downloads"))->font(),
+              retro::font(QStringLiteral("Verdana"), 12));
+    EXPECT_GT(window->height(), regularHeight);
+    EXPECT_GE(window->height(), window->sizeHint().height());
+    EXPECT_EQ(overlaps(*window), std::vector<std::string>{});  // nothing cut off at the new height
+    EXPECT_EQ(window->pos(), place);
+    auto* focused = qobject_cast<retro::BevelButton*>(QApplication::focusWidget());
+    ASSERT_TRUE(focused);
+    EXPECT_EQ(focused->text(), QStringLiteral("Biggest"));
+    EXPECT_TRUE(focused->isVisibleTo(window));
+    EXPECT_TRUE(focused->isOutlined());
+
+    // Typing in the name field, then a size change from elsewhere: the field keeps the keys and the caret.
+    const std::vector<QLineEdit*> names = visible<QLineEdit>(*window, QStringLiteral("ownerName"));
+    ASSERT_EQ(names.size(), 1u);  // the controls built at the old size are gone from sight
+    QLineEdit* name = names.front();
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("Ann"));
+    name->setCursorPosition(1);
+    state->updateScanSettings(1.2);
+    QCoreApplication::processEvents();
+    auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(field);
+    EXPECT_TRUE(field->isVisibleTo(window));
+    EXPECT_EQ(field->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(field->cursorPosition(), 1);
+    EXPECT_EQ(window->pos(), place);
+    delete window;
+
+    // Opened afresh at the biggest size, it is as high as its content too.
+    state->updateScanSettings(1.4);
+    window = SettingsScreen::openWindow(*state);
+    QCoreApplication::processEvents();
+    EXPECT_GE(window->height(), window->sizeHint().height());
+    EXPECT_EQ(overlaps(*window), std::vector<std::string>{});
+    delete window;
 }
 
 }  // namespace

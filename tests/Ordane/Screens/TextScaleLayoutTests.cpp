@@ -1,4 +1,7 @@
+#include "Ordane/App/RootView.hpp"
 #include "Ordane/App/TextScale.hpp"
+#include "Ordane/Retro/Fonts.hpp"
+#include "Ordane/Retro/StatusBar.hpp"
 #include "Ordane/Screens/CategoryScreen.hpp"
 #include "Ordane/Screens/DashboardScreen.hpp"
 #include "Ordane/Screens/ScanningScreen.hpp"
@@ -54,6 +57,37 @@ TEST_F(TextScaleLayoutTest, EveryScreenLaysOutWithoutOverlapAtHalfAndTripleText)
         EXPECT_EQ(overlaps(list), std::vector<std::string>{}) << "category at " << scale;
         state->setAnalysis(scanned);
     }
+}
+
+// The status bar sits outside the screens, but its cells take the new size with them.
+TEST_F(TextScaleLayoutTest, TheStatusBarFollowsATextSizeChangeWithTheScreen) {
+    RootView root(*state);
+    layOut(root);
+    const auto bar = [&root]() -> retro::StatusBar* {
+        const std::vector<retro::StatusBar*> bars = visible<retro::StatusBar>(root);
+        return bars.size() == 1 ? bars.front() : nullptr;
+    };
+    const auto cellFonts = [](const QWidget& statusBar) {
+        std::vector<double> sizes;
+        for (QLabel* cell : visible<QLabel>(statusBar)) sizes.push_back(cell->font().pointSizeF());
+        return sizes;
+    };
+    ASSERT_TRUE(bar());
+    const double regular = retro::font(QStringLiteral("Verdana"), 11).pointSizeF();
+    EXPECT_EQ(cellFonts(*bar()), std::vector<double>(2, regular));
+    const int regularHeight = bar()->sizeHint().height();
+
+    state->updateScanSettings(1.4);
+    QCoreApplication::processEvents();
+    const double biggest = retro::font(QStringLiteral("Verdana"), 11).pointSizeF();
+    ASSERT_GT(biggest, regular);
+    ASSERT_TRUE(bar());
+    EXPECT_EQ(cellFonts(*bar()), std::vector<double>(2, biggest));
+    EXPECT_GT(bar()->sizeHint().height(), regularHeight);
+    EXPECT_EQ(labelTexts(*bar()),
+              (std::vector<QString>{QStringLiteral("Ordane, a Velmora product"),
+                                    QStringLiteral("Nothing ever gets deleted. At most, files go to the Trash, and "
+                                                   "you can pull them back out.")}));
 }
 
 }  // namespace

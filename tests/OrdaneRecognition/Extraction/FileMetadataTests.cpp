@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <exiv2/exiv2.hpp>
-
 #include "OrdaneRecognition/Extraction/FileMetadata.hpp"
+#include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
 #include "Support/DocumentFixtures.hpp"
 #include "Support/TempDir.hpp"
 
@@ -26,12 +25,10 @@ TEST(FileMetadata, ReadsWhatPicturesDocumentsAndPDFsCarry) {
     writeScreenshotPng(dir / "capture.png", shot);
     addPngTextChunks(dir / "capture.png", {{"Software", "gnome-screenshot"}, {"Title", "Window"}, {"Author", "Ann"}});
     writeScreenshotPng(dir / "commented.png", shot);
-    {
-        auto image = Exiv2::ImageFactory::open(dir / "commented.png");
-        image->readMetadata();
-        image->xmpData()["Xmp.exif.UserComment"] = "Screenshot";
-        image->writeMetadata();
-    }
+    insertPngChunks(dir / "commented.png",
+                    pngInternationalText("XML:com.adobe.xmp",
+                                         xmpPacket({{"exif:UserComment",
+                                                     "<rdf:Alt><rdf:li xml:lang=\"x-default\">Screenshot</rdf:li></rdf:Alt>"}})));
     writeScreenshotPng(dir / "bare.png", shot);
     PdfProperties properties{"Annual report", "Bo Lind", "Report Writer 2"};
     writeTextPdf(dir / "report.pdf", numberedPages(4), {}, properties);
@@ -63,4 +60,34 @@ TEST(FileMetadata, ReadsWhatPicturesDocumentsAndPDFsCarry) {
     }
     EXPECT_EQ(FileMetadata::read(URL::fileURL(dir / "bare.png")), std::nullopt);
     EXPECT_EQ(FileMetadata::read(URL::fileURL(dir / "notes.txt")), std::nullopt);
+}
+
+TEST(FileMetadata, PhotosMarkedByACaptureToolAreScreenshotsWhateverTheirName) {
+    TempDir dir;
+    writeScreenshotJpeg(dir / "template.jpg", Screenshot{64, 48, {}});
+    const std::string jpeg = readFile(dir / "template.jpg");
+    auto jpegWith = [&](const std::string& name, const std::string& payload) {
+        writeFile(dir / name, jpeg.substr(0, 2) + jpegSegment(0xE1, payload) + jpeg.substr(2));
+    };
+    const std::string exif("Exif\0\0", 6), xmp("http://ns.adobe.com/xap/1.0/\0", 29);
+    jpegWith("IMG_0001.jpg", exif + exifBlock({"Spectacle 23.08", "", "", 8000, false}));
+    jpegWith("IMG_0002.JPG", exif + exifBlock({"", "", "Screenshot", 0, true}));
+    jpegWith("IMG_0003.jpeg", xmp + xmpPacket({{"xmp:CreatorTool", "flameshot 12.1"}}));
+    jpegWith("IMG_0004.jpg", exif + exifBlock({"Camera firmware 1.2", "", "", 8000, false}));
+    jpegWith("screenshot-lower.jpg", exif + exifBlock({"GIMP 2.10", "", "", 0, false}));
+    writeScreenshotPng(dir / "export.png", Screenshot{64, 48, {}});
+    addPngTextChunks(dir / "export.png", {{"Software", "gnome-screenshot"}});
+    const struct {
+        const char* name;
+        bool isScreenshot;
+    } cases[] = {
+        {"IMG_0001.jpg", true},  {"IMG_0002.JPG", true},          {"IMG_0003.jpeg", true},
+        {"IMG_0004.jpg", false}, {"screenshot-lower.jpg", false}, {"export.png", true},
+    };
+    for (const auto& c : cases) {
+        FileRecord record;
+        record.setURL(URL::fileURL(dir / c.name));
+        record.setSize(static_cast<int64_t>(readFile(dir / c.name).size()));
+        EXPECT_EQ(RecognitionPipeline::isScreenshot(record), c.isScreenshot) << c.name;
+    }
 }

@@ -88,3 +88,32 @@ TEST(EvidenceFusion, WeighsFamiliesIntoKindAndTier) {
         EXPECT_TRUE(std::isfinite(outcome.combined) && std::isfinite(outcome.margin)) << c.name;
     }
 }
+
+// Just below and just above the combined score a confident decision needs, once through agreement
+// and once through an anchor.
+TEST(EvidenceFusion, ConfidenceBeginsAtSevenTenthsCombined) {
+    const auto everyFamily = [](double score) {
+        FamilyTables tables;
+        for (F family : allCases<F>()) tables[family] = {{K::recipe, score}};
+        return tables;
+    };
+    struct Case {
+        FamilyTables tables;
+        std::set<K> anchoredKinds;
+        std::set<F> unavailable;
+        double combined;
+        ConfidenceTier tier;
+    };
+    const Case cases[] = {
+        {everyFamily(0.69), {}, {}, 0.69, ConfidenceTier::tentative},
+        {everyFamily(0.71), {}, {}, 0.71, ConfidenceTier::confident},
+        {{{F::rule, {{K::recipe, 0.75}}}}, {K::recipe}, {F::lexical}, 0.675, ConfidenceTier::tentative},
+        {{{F::rule, {{K::recipe, 0.8}}}}, {K::recipe}, {F::lexical}, 0.72, ConfidenceTier::confident},
+    };
+    for (const Case& c : cases) {
+        const FusionOutcome outcome = EvidenceFusion::fuse(c.tables, c.anchoredKinds, c.unavailable, FusionConstants{});
+        EXPECT_NEAR(outcome.combined, c.combined, 1e-12) << c.combined;
+        EXPECT_EQ(outcome.tier, c.tier) << c.combined;
+        EXPECT_EQ(outcome.kind, K::recipe) << c.combined;
+    }
+}

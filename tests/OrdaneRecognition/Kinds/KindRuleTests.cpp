@@ -70,6 +70,17 @@ TEST(KindRule, AnchorsGateSignalsAndScoresAreShareOfTotalWeight) {
         {DocKind::recipe, "Ingredients\n2 onions\nSauté the onions.", 2.0 / 3.0, {"it has an ingredients list"}},
         {DocKind::idCertificate, "Certificate of Completion\nThe estate of the late owner; it expires", 2.5 / 4.0,
          {"it's worded like a certificate or ID"}},
+        // Word endings count; words that merely contain a phrase do not.
+        {DocKind::ticketItinerary, "Itinerary\nDeparture 09:10, arrival 11:00\nSeats 12A, 12B; gates close at 8:50",
+         3.0 / 4.5, {"it reads like travel or event paperwork", "it lists seat or gate details"}},
+        {DocKind::ticketItinerary, "Itinerary\nDeparture 09:10, arrival 11:00\nNavigate to the aggregate seat",
+         2.0 / 4.5, {"it reads like travel or event paperwork"}},
+        {DocKind::resume, "Resumes\nAna Ruiz, designer", 2.0 / 3.5, {resumeNote}},
+        {DocKind::legalContract, "WHEREAS the Tenant is indemnifying the Landlord", 2.0 / 4.5,
+         {"it's written in contract language"}},
+        {DocKind::legalContract, "WHEREAS the rent was thereby raised", 0, {}},
+        {DocKind::taxDocument, "Tax year 2023\nFirst wages paid", 2.5 / 5.0,
+         {"it contains the exact wording tax forms use"}},
     };
     for (const Case& c : cases) {
         const KindRule::Evaluation evaluation =
@@ -77,5 +88,31 @@ TEST(KindRule, AnchorsGateSignalsAndScoresAreShareOfTotalWeight) {
         EXPECT_EQ(evaluation.anchorHit, c.score > 0) << c.text;
         EXPECT_DOUBLE_EQ(evaluation.score, c.score) << c.text;
         EXPECT_EQ(evaluation.notes, c.notes) << c.text;
+    }
+}
+
+// With no signal holding, a rule scores its anchor weight over its total weight: a changed anchor
+// weight shows here even where the full score stays 1.0.
+TEST(KindRule, AnAnchorAloneScoresItsShareOfTheRulesTotalWeight) {
+    const std::pair<DocKind, std::pair<const char*, double>> cases[] = {
+        {DocKind::resume, {"Curriculum Vitae\nAna Ruiz", 2.0 / 3.5}},
+        {DocKind::taxDocument, {"Your tax return for this year", 2.5 / 5.0}},
+        {DocKind::bankStatement, {"Statement period: May\nEnding balance: 12.00", 2.0 / 4.0}},
+        {DocKind::invoiceReceipt, {"Invoice No. 7\nThanks", 2.2 / 4.7}},
+        {DocKind::medical, {"Patient: Al\nDiagnosis: flu", 2.0 / 4.5}},
+        {DocKind::legalContract, {"WHEREAS the parties hereby agree", 2.0 / 4.5}},
+        {DocKind::letter, {"Dear Ms. Novak,\nThank you for the tour.\nTom", 2.0 / 4.0}},
+        {DocKind::recipe, {"Ingredients\n2 eggs", 2.0 / 3.0}},
+        {DocKind::manualGuide, {"Quick start\nPlug in the kettle.", 2.0 / 4.5}},
+        {DocKind::ticketItinerary, {"Reservation for two\nArrival at noon", 2.0 / 4.5}},
+        {DocKind::idCertificate, {"This is to certify that Al swims", 2.5 / 4.0}},
+    };
+    ASSERT_EQ(std::size(cases), KindRule::all().size());
+    for (const auto& [kind, textAndScore] : cases) {
+        const KindRule& rule = KindRule::all().at(static_cast<size_t>(kind));
+        const KindRule::Evaluation evaluation = rule.evaluate(PreparedText::prepare(textAndScore.first));
+        EXPECT_TRUE(evaluation.anchorHit) << textAndScore.first;
+        EXPECT_DOUBLE_EQ(evaluation.score, textAndScore.second) << textAndScore.first;
+        EXPECT_EQ(evaluation.notes, std::vector<std::string>{rule.anchorNote}) << textAndScore.first;
     }
 }

@@ -28,7 +28,7 @@ const std::string filler(420, '-');  // pushes what follows out of the 400-chara
 TEST(TextMatcher, PhraseSetsCountDistinctFoldedPhrasesInTheirRegion) {
     using M = TextMatcher;
     const auto all = TextRegion::all;
-    const auto words = M::Boundary::wholeWords;
+    const auto wordStart = M::Boundary::wordStart;
     expectAnswers({
         {M::phrases({"tax year", "tax return"}, all, 2), "Tax year, tax year and TAX YEAR", false},
         {M::phrases({"tax year", "tax return"}, all, 2), "tax return for the tax year", true},
@@ -40,10 +40,18 @@ TEST(TextMatcher, PhraseSetsCountDistinctFoldedPhrasesInTheirRegion) {
         {M::phrases({"receipt"}, TextRegion::head, 1), filler + "receipt", false},
         {M::phrases({"receipt"}, all, 1), filler + "receipt", true},
         {M::phrases({"gate"}, all, 1), "navigate the aggregate", true},
-        {M::phrases({"gate", "state of"}, all, 1, words), "navigate to gate2, gateé or the estate of Al", false},
-        {M::phrases({"gate"}, all, 1, words), "Boarding at GATE B12", true},
-        {M::phrases({"resume", "irs"}, all, 1, words), "Work resumed first, theirs later", false},
-        {M::phrases({"resume"}, all, 1, words), "RÉSUMÉ — Ana Ruiz", true},
+        // A phrase must start a word but may end inside one, so endings count and inner hits do not.
+        {M::phrases({"gate", "state of"}, all, 1, wordStart), "navigate the aggregate, the estate of Al", false},
+        {M::phrases({"irs"}, all, 1, wordStart), "first, theirs, stairs", false},
+        {M::phrases({"gate"}, all, 1, wordStart), "Boarding at GATE B12", true},
+        {M::phrases({"resume"}, all, 1, wordStart), "RÉSUMÉ — Ana Ruiz", true},
+        {M::phrases({"seat", "gate", "fare"}, all, 3, wordStart), "Seats 4A, 4B; gates close early; fares: $90", true},
+        {M::phrases({"gate", "resume"}, all, 2, wordStart), "gate2 and the resumed talks", true},
+        {M::phrases({"gate", "resume"}, all, 2, wordStart), "gate and the unresumed talks", false},
+        {M::phrases({"admit one"}, all, 1, wordStart), "readmit one; admit ones", true},
+        {M::phrases({"admit one"}, all, 1, wordStart), "readmit one", false},
+        {M::phrases({"gate"}, all, 1, wordStart), "Ωgate, 4gate", false},  // letters and digits of any script
+        {M::phrases({"gate"}, all, 1, wordStart), "Ω-gates", true},
         {M::phrases({"anything"}, all, 1), "", false},
     });
 }
