@@ -136,8 +136,9 @@ private:
     qint64 longest_ = 0;
 };
 
+// Every change the workers make reaches the main thread as an event: sleep until the next one.
 void runUntil(const std::function<bool()>& done) {
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // Carries the plan out as the window's confirmation does; the seconds it took.
