@@ -1,6 +1,6 @@
 #include "Ordane/Screens/LazyColumn.hpp"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QResizeEvent>
 
@@ -81,8 +81,7 @@ void LazyColumn::placeRows() {
                 row = old->second;
                 rows_.erase(old);
             } else {
-                row = makeRow(i);
-                ++rowsBuilt_;
+                row = buildRow(i);
             }
             kept.emplace(id, row);
             const int height = rowHeight(*row, width());
@@ -98,9 +97,65 @@ void LazyColumn::placeRows() {
         computeTops();
         if (totalHeight() != before) updateGeometry();
     }
-    for (auto& [id, row] : rows_) delete row;
+    // The row holding the keyboard focus stays while its item does, in sight or not: the focus
+    // goes on from it.
+    const QWidget* focused = QApplication::focusWidget();
+    for (auto& [id, row] : rows_) {
+        size_t i = 0;
+        if (focused && row->isAncestorOf(focused) && indexOf(id, i) && rowShows(i, *row)) {
+            row->setGeometry(0, tops_[i], width(), tops_[i + 1] - tops_[i]);
+            kept.emplace(id, row);
+        } else {
+            delete row;
+        }
+    }
     rows_ = std::move(kept);
     placing_ = false;
+}
+
+QWidget* LazyColumn::buildRow(size_t i) {
+    ++rowsBuilt_;
+    return makeRow(i);
+}
+
+bool LazyColumn::indexOf(const UUID& id, size_t& index) const {
+    for (size_t i = 0, count = itemCount(); i < count; ++i) {
+        if (itemID(i) == id) {
+            index = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LazyColumn::focusNextPrevChild(bool next) {
+    QWidget* focused = QApplication::focusWidget();
+    const size_t count = itemCount();
+    size_t from = count;
+    for (const auto& [id, row] : rows_) {
+        if (focused && row->isAncestorOf(focused) && indexOf(id, from)) break;
+    }
+    auto isStop = [](const QWidget* child) { return bool(child->focusPolicy() & Qt::TabFocus); };
+    // Rows without a control are passed over, as the focus would pass them; a few screens' worth at most.
+    for (size_t step = 1; from < count && step <= 100; ++step) {
+        if (next ? from + step >= count : step > from) break;
+        const size_t i = next ? from + step : from - step;
+        auto found = rows_.find(itemID(i));
+        QWidget* row = found != rows_.end() ? found->second : nullptr;
+        if (!row) {
+            row = buildRow(i);
+            row->setGeometry(0, tops_[i], width(), tops_[i + 1] - tops_[i]);
+            row->show();
+            rows_.emplace(itemID(i), row);
+        }
+        const QList<QWidget*> controls = row->findChildren<QWidget*>();
+        auto control = std::find_if(controls.begin(), controls.end(), isStop);
+        if (control == controls.end()) continue;
+        // Made after the rows around it, it would otherwise come last in the window's order.
+        next ? setTabOrder(focused, *control) : setTabOrder(*control, focused);
+        break;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void LazyColumn::reload() {
@@ -110,7 +165,7 @@ void LazyColumn::reload() {
     if (totalHeight() != before) {
         updateGeometry();
         // What a layout would post: whoever holds the column hears that its height changed.
-        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+        QApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
     }
 }
 

@@ -47,6 +47,9 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    // Tab from the first or last row in sight goes on into the next row with a control: that row
+    // is built first, and the scroll view then brings it into sight.
+    bool focusNextPrevChild(bool next) override;
     // The holder's resizes change what is in sight.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -65,6 +68,9 @@ private:
     void computeTops();
     // Builds, places and deletes rows so that exactly those in sight exist.
     void placeRows();
+    QWidget* buildRow(size_t i);
+    // The position of the item with that id, when there is one.
+    bool indexOf(const UUID& id, size_t& index) const;
     // The part of the column, in its own coordinates, that its parent shows.
     std::pair<int, int> band() const;
 

@@ -250,5 +250,40 @@ TEST_F(ActivityScreenTest, AfterUndoAllTheListIsTheOneAFreshScreenShowsAtEverySc
     }));
 }
 
+
+// Rows out of sight don't exist until they scroll in: the Tab key still walks down the whole list.
+TEST_F(ActivityScreenTest, TheTabKeyGoesOnIntoRowsNotYetInSight) {
+    std::vector<ActivityEntry> entries = manyMoves(60);
+    for (size_t i = 1; i < entries.size(); i += 3) entries[i].undoable = false;  // rows without a button between
+    state->setActivityEntries(entries);
+    ActivityScreen screen(*state);
+    layOut(screen);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    std::vector<retro::BevelButton*> buttons = rowButtons(screen);
+    ASSERT_FALSE(buttons.empty());
+    buttons.front()->setFocus(Qt::TabFocusReason);
+    std::vector<QString> reached;
+    for (int press = 0; press < 30; ++press) {
+        QWidget* row = QApplication::focusWidget() ? QApplication::focusWidget()->parentWidget() : nullptr;
+        ASSERT_TRUE(row && row->objectName() == QStringLiteral("activityRow")) << press;
+        reached.push_back(textOf(*row, "sentence"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCoreApplication::processEvents();
+    }
+    // Every entry with a button, in list order, each brought into sight.
+    std::vector<QString> expected;
+    for (size_t i = 0; expected.size() < reached.size(); ++i) {
+        if (entries[i].undoable) expected.push_back(ActivityScreen::sentence(entries[i]));
+    }
+    EXPECT_EQ(reached, expected);
+    EXPECT_GT(scrollBar(screen).value(), 0);
+
+    // The last press went on to the next row; Shift+Tab comes back, and back again past rows out of sight.
+    scrollTo(screen, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(textOf(*QApplication::focusWidget()->parentWidget(), "sentence"), reached.back());
+}
+
 }  // namespace
 }  // namespace ordane::testing
