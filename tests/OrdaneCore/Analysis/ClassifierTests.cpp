@@ -87,7 +87,7 @@ TEST(Classifier, RulesByPlaceAgeAndSize) {
               "DEB installer in Downloads, last changed March 2024.");
     EXPECT_EQ(classifyOne(aged("Downloads/lease.pdf", 30))->suggestedDestination->path(),
               "/home/ann/Documents/From Downloads/lease.pdf");
-    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.substr(0, 30), "This looks like an audio file ");
+    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.str().substr(0, 30), "This looks like an audio file ");
     EXPECT_EQ(paperClassifier().ageInDays(aged("a", -3)), 0);  // never a negative age
 }
 
