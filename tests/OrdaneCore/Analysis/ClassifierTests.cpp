@@ -126,6 +126,27 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
     EXPECT_TRUE(paperClassifier().classify({copy}, {named}, {}).empty());
 }
 
+TEST(Classifier, FindingsThatSayTheSameShareOneCopyOfIt) {
+    FileRecord kept = aged("Documents/a.pdf", 3);
+    FileRecord copy = aged("Downloads/a.pdf", 3);
+    FileRecord other = aged("Documents/b.pdf", 3);
+    FileRecord otherCopy = aged("Desktop/b.pdf", 3);
+    FileRecord thirdCopy = aged("Desktop/b copy.pdf", 3);
+    const std::string filed = "I'd keep this copy. It's the one already filed in Documents.";
+    DuplicateGroup first(UUID::random(), DuplicateKind::exact, {kept, copy}, 0, filed, std::string(64, 'a'));
+    DuplicateGroup second(UUID::random(), DuplicateKind::exact, {other, otherCopy, thirdCopy}, 0, filed,
+                          std::string(64, 'b'));
+    auto findings = paperClassifier().classify({kept, copy, other, otherCopy, thirdCopy}, {first, second}, {});
+    ASSERT_EQ(findings.size(), 5u);
+    EXPECT_TRUE(findings[0].reason.sharesStorageWith(findings[2].reason));  // both keepers, two groups
+    for (size_t copyAt : {3u, 4u}) EXPECT_TRUE(findings[1].reason.sharesStorageWith(findings[copyAt].reason));
+    EXPECT_EQ(findings[4].reason, "This is an exact copy of the one in Documents. If you remove it, that one stays put.");
+    // The detail is the file's own path, kept as the record rather than as a text of its own.
+    EXPECT_EQ(findings[4].detail, "/home/ann/Desktop/b copy.pdf");
+    EXPECT_FALSE(findings[4].detail->stored());
+    EXPECT_EQ(Finding::fromJson(findings[4].toJson()), findings[4]);
+}
+
 TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {
     TempDir home;
     Classifier classifier(UserFolders(URL::fileURL(home.path(), true)), ScanRules::fixture(), fixtureNow);
