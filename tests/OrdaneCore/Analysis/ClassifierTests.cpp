@@ -126,6 +126,22 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
     EXPECT_TRUE(paperClassifier().classify({copy}, {named}, {}).empty());
 }
 
+TEST(Classifier, AFileMetInTwoGroupsTakesItsPlaceInTheLaterOne) {
+    FileRecord twice = aged("Documents/a.pdf", 3);
+    FileRecord keptFirst = aged("Documents/Taxes/a.pdf", 3);
+    FileRecord keptLater = aged("Pictures/a.pdf", 3);
+    DuplicateGroup first(UUID::random(), DuplicateKind::exact, {twice, keptFirst}, 0, "First.", std::string(64, 'a'));
+    DuplicateGroup later(UUID::random(), DuplicateKind::exact, {keptLater, twice}, 0, "Later.", std::string(64, 'b'));
+    // Same name and size, another folder: in no group.
+    FileRecord namesake = aged("Downloads/a.pdf", 3);
+    auto findings = paperClassifier().classify({twice, namesake}, {first, later}, {});
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].record, twice);
+    EXPECT_EQ(findings[0].groupID, later.id());
+    EXPECT_EQ(role(findings[0]), Role(C::duplicates, R::probablySafeToRemove,
+                                      "This is an exact copy of the one in Pictures. If you remove it, that one stays put."));
+}
+
 TEST(Classifier, FindingsThatSayTheSameShareOneCopyOfIt) {
     FileRecord kept = aged("Documents/a.pdf", 3);
     FileRecord copy = aged("Downloads/a.pdf", 3);
