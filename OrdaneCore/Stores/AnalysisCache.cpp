@@ -218,19 +218,18 @@ void AnalysisCache::pruneLocked() {
     const Date cutoff = Date::now().adding(-pruneAge);
     std::erase_if(entries_, [cutoff](const auto& item) { return !(item.second.lastSeen() > cutoff); });
     if (entries_.size() > maxEntries) {
-        // Newest first; among equal dates the smaller path stays, so the choice is repeatable.
-        std::vector<std::pair<Date, const std::string*>> order;
+        // Newest first; among equal dates the smaller path stays, so the choice is repeatable. The
+        // dropped ones go by position: a home's worth of paths is not copied to drop them.
+        using Position = decltype(entries_)::iterator;
+        std::vector<std::pair<Date, Position>> order;
         order.reserve(entries_.size());
-        for (const auto& [path, entry] : entries_) order.emplace_back(entry.lastSeen(), &path);
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) order.emplace_back(it->second.lastSeen(), it);
         auto newerFirst = [](const auto& a, const auto& b) {
             if (a.first != b.first) return a.first > b.first;
-            return *a.second < *b.second;
+            return a.second->first < b.second->first;
         };
         std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(maxEntries), order.end(), newerFirst);
-        std::vector<std::string> dropped;
-        dropped.reserve(order.size() - maxEntries);
-        for (size_t k = maxEntries; k < order.size(); ++k) dropped.push_back(*order[k].second);
-        for (const std::string& path : dropped) entries_.erase(path);
+        for (size_t k = maxEntries; k < order.size(); ++k) entries_.erase(order[k].second);
     }
     if (entries_.size() != before) dirty_ = true;
 }
