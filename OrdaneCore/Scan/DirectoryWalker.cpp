@@ -23,6 +23,17 @@ constexpr auto progressInterval = std::chrono::milliseconds(100);
 // issue's path keeps the exact bytes.
 std::string shown(std::string_view name) { return platform::text::validUTF8(name); }
 
+// The top folder of a mounted file system: on another device than the folder above it, or "/".
+bool isVolumeTop(platform::FileSystem& fileSystem, const std::string& folder) {
+    try {
+        platform::FileStatus own = fileSystem.status(folder);
+        platform::FileStatus above = fileSystem.status(path::appending(folder, ".."));
+        return own.device != above.device || own.inode == above.inode;
+    } catch (const FileSystemError&) {
+        return false;
+    }
+}
+
 std::optional<Date> dateFromUnix(std::optional<double> seconds) {
     if (!seconds) return std::nullopt;
     return Date::fromUnix(*seconds);
@@ -81,7 +92,7 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
         enumerator->readAheadOn(*readAhead_, [this](const std::string& path, const platform::DirectoryEntry& entry,
                                                     bool isPackage) {
             URL url = URL::fileURL(path, true);
-            if (rules_.isDenied(url)) return Descent::skip;
+            if (rules_.isDenied(url) || isVolumeSystemFolder(path, entry.name)) return Descent::skip;
             if (isPackage || rules_.isAppManagedBundle(url) || rules_.isRecreatableDirName(entry.name)) {
                 return Descent::whole;
             }
@@ -159,7 +170,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
 void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                                   const std::stop_token& stopToken) {
     URL url = URL::fileURL(item.path, true);
-    if (rules_.isDenied(url)) {
+    if (rules_.isDenied(url) || isVolumeSystemFolder(item.path, item.name())) {
         enumerator.skipDescendants();
         return;
     }
@@ -178,6 +189,11 @@ void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumera
     }
     pendingProjectFolder_ = item.path;  // tested when the enumerator reads it, next
     emitProgressIfDue(emit);
+}
+
+bool DirectoryWalker::isVolumeSystemFolder(const std::string& path, std::string_view name) const {
+    // A drive formatted elsewhere brings them; only at its top are they that system's own.
+    return rules_.isVolumeSystemFolderName(name) && isVolumeTop(*fileSystem_, path::parent(path));
 }
 
 void DirectoryWalker::reportUnreadableValues(const Item& item) {

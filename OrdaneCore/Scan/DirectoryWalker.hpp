@@ -53,6 +53,8 @@ private:
                const std::stop_token& stopToken);
     void visitFolder(const Item& item, platform::DirectoryEnumerator& enumerator, const Emit& emit,
                      const std::stop_token& stopToken);
+    // A folder another system keeps at the top of a drive (lost+found and the like).
+    bool isVolumeSystemFolder(const std::string& path, std::string_view name) const;
     void reportUnreadableValues(const Item& item);
     bool enumerationIssue(const std::string& path, int errorNumber, ErrorBox& box);
     int64_t boundedSize(const std::string& folder, const std::stop_token& stopToken);

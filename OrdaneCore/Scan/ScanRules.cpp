@@ -25,6 +25,7 @@ ScanRules ScanRules::standard(const URL& home) {
     rules.projectMarkerExtensions = {"xcodeproj", "xcworkspace"};
     rules.recreatableDirNames = {"node_modules", ".venv",  "venv", "dist",        "build", ".build", "target",
                                  "DerivedData",  "Pods",   ".next", "__pycache__", ".tox",  ".gradle"};
+    rules.volumeSystemFolderNames = {"lost+found", "system volume information", "$recycle.bin"};
     return rules;
 }
 
@@ -83,6 +84,14 @@ bool ScanRules::isAppManagedBundle(const URL& url) const {
 
 bool ScanRules::isRecreatableDirName(std::string_view name) const {
     return recreatableDirNames.count(std::string(name)) > 0;
+}
+
+bool ScanRules::isVolumeSystemFolderName(std::string_view name) const {
+    std::string lower(name);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return volumeSystemFolderNames.count(lower) > 0;
 }
 
 }  // namespace ordane

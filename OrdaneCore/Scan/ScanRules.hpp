@@ -18,6 +18,9 @@ struct ScanRules {
     std::unordered_set<std::string> projectMarkerNames;
     std::unordered_set<std::string> projectMarkerExtensions;     // lower-case
     std::unordered_set<std::string> recreatableDirNames;         // exact, case-sensitive
+    // What other systems keep at the top of a drive, passed over there like denied folders.
+    // Lower-case; matched ignoring ASCII case, as those systems name them either way.
+    std::unordered_set<std::string> volumeSystemFolderNames;
     int64_t boundedSizeEntryCap = 50000;
 
     // The defaults for a home folder.
@@ -34,6 +37,7 @@ struct ScanRules {
     bool isDenied(const URL& url) const;
     bool isAppManagedBundle(const URL& url) const;
     bool isRecreatableDirName(std::string_view name) const;
+    bool isVolumeSystemFolderName(std::string_view name) const;
 
     bool operator==(const ScanRules&) const = default;
 };

@@ -83,9 +83,14 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
     readAhead = false;
     if (readAhead_) {
         if (auto read = readAhead_->take(readAheadWalk_, position, path)) {
-            readAhead = true;
             if (read->error) std::rethrow_exception(read->error);
-            return std::move(read->listing);
+            if (stillAtItsPath(path, read->listing)) {
+                readAhead = true;
+                return std::move(read->listing);
+            }
+            // Another folder took the name (or none has it) since that read: it and what was read
+            // below it are out of date, and the folder is read again as if never read ahead.
+            readAhead_->dropBelow(readAheadWalk_, position);
         }
     }
     return fileSystem_->readDirectory(path, !options_.skipsHiddenFiles);
@@ -119,6 +124,15 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
         readAhead_->readSubfoldersAhead(readAheadWalk_, position, path, listing, ancestors, within_);
     }
     stack_.push_back(Frame{path, std::move(listing), 0, std::move(position)});
+}
+
+bool DirectoryEnumerator::stillAtItsPath(const std::string& path, const DirectoryListing& listing) const {
+    try {
+        FileStatus now = fileSystem_->linkStatus(path);
+        return now.device == listing.device && now.inode == listing.inode;
+    } catch (const FileSystemError&) {
+        return false;
+    }
 }
 
 bool DirectoryEnumerator::isAncestor(const DirectoryListing& listing) const {

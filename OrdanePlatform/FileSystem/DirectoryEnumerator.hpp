@@ -48,8 +48,9 @@ public:
 
     // Has the folders it will enter read on `readAhead`'s threads before it gets to them; the
     // items, their order and the errors stay the same. `willEnter` tells which folders the caller
-    // will not skip (called on those threads). Set before the first `next()`; `readAhead` must
-    // outlive the enumerator.
+    // will not skip (called on those threads). A listing read ahead is used only when the folder
+    // at its path is still the one read (device and inode) as the walk gets there; otherwise the
+    // folder is read again. Set before the first `next()`; `readAhead` must outlive the enumerator.
     void readAheadOn(FolderReadAhead& readAhead, FolderReadAhead::WillEnter willEnter = nullptr);
     // Reads ahead as part of `outer`'s walk, for an enumerator (without options) of the folder
     // `outer` returned last, for which `outer`'s WillEnter answered `whole`. No effect when
@@ -80,6 +81,8 @@ private:
     // `listedAs`: the identity the folder had in its parent's listing (none for the root).
     void descendInto(const std::string& path, std::optional<Identity> listedAs, FolderReadAhead::Position position);
     DirectoryListing read(const std::string& path, const FolderReadAhead::Position& position, bool& readAhead);
+    // Whether the folder at `path` is still the one `listing` was read from.
+    bool stillAtItsPath(const std::string& path, const DirectoryListing& listing) const;
     bool isAncestor(const DirectoryListing& listing) const;
 
     std::shared_ptr<FileSystem> fileSystem_;

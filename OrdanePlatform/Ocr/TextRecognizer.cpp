@@ -10,9 +10,13 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <iterator>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "OrdanePlatform/Images/Leptonica.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
@@ -23,35 +27,94 @@ namespace {
 
 using Engine = tesseract::TessBaseAPI;
 
-// Idle engines, kept for the life of the process.
+constexpr std::string_view englishModels = "eng";
+
+// The models an engine loads for a language named by its ISO 639-1 code: English alone, or the
+// language's own model first with English after it. Nothing for a language we have no model for.
+std::optional<std::string> modelsFor(std::string_view language) {
+    static constexpr std::pair<std::string_view, std::string_view> models[] = {
+        {"fr", "fra"}, {"de", "deu"}, {"es", "spa"}, {"it", "ita"}, {"pt", "por"}, {"nl", "nld"},
+        {"sv", "swe"}, {"no", "nor"}, {"da", "dan"}, {"tr", "tur"}, {"pl", "pol"}};
+    if (language == "en") return std::string(englishModels);
+    for (const auto& [code, model] : models) {
+        if (code == language) return std::string(model) + "+eng";
+    }
+    return std::nullopt;
+}
+
+// Idle engines, kept for the life of the process: every English one, and the most recently given
+// back of the others, twice as many as were ever busy at once (two for a reader process, which
+// reads one file at a time), so that a home with pictures in many languages doesn't end up
+// holding an engine per language per thread.
 class EnginePool {
 public:
-    std::unique_ptr<Engine> take() {
+    // An idle engine that has loaded `models`, or a new one; nothing when they can't be loaded.
+    std::unique_ptr<Engine> take(const std::string& models) {
         {
             std::lock_guard lock(mutex_);
-            if (!idle_.empty()) {
-                std::unique_ptr<Engine> engine = std::move(idle_.back());
-                idle_.pop_back();
+            if (unavailable_.count(models)) return nullptr;
+            if (std::unique_ptr<Engine> engine = takeIdle(models)) {
+                countBusy();
                 return engine;
             }
         }
         auto engine = std::make_unique<Engine>();
         // Progress and resolution notes go to the debug file, which is standard error by default.
         engine->SetVariable("debug_file", "/dev/null");
-        if (engine->Init(nullptr, "eng") != 0) return nullptr;
+        if (engine->Init(nullptr, models.c_str()) != 0) {
+            // A model that isn't installed stays missing: don't look for its file on every picture.
+            std::lock_guard lock(mutex_);
+            unavailable_.insert(models);
+            return nullptr;
+        }
         engine->SetVariable("debug_file", "/dev/null");
+        std::lock_guard lock(mutex_);
+        countBusy();
         return engine;
     }
 
-    void give(std::unique_ptr<Engine> engine) {
+    void give(const std::string& models, std::unique_ptr<Engine> engine) {
         engine->Clear();
+        std::unique_ptr<Engine> dropped;  // ended outside the lock
         std::lock_guard lock(mutex_);
-        idle_.push_back(std::move(engine));
+        --busy_;
+        if (models == englishModels) {
+            english_.push_back(std::move(engine));
+            return;
+        }
+        others_.emplace_back(models, std::move(engine));
+        if (others_.size() > 2 * mostBusy_) {
+            dropped = std::move(others_.front().second);
+            others_.pop_front();
+        }
     }
 
 private:
+    std::unique_ptr<Engine> takeIdle(const std::string& models) {
+        std::unique_ptr<Engine> engine;
+        if (models == englishModels) {
+            if (english_.empty()) return nullptr;
+            engine = std::move(english_.back());
+            english_.pop_back();
+            return engine;
+        }
+        for (auto idle = others_.rbegin(); idle != others_.rend(); ++idle) {
+            if (idle->first != models) continue;
+            engine = std::move(idle->second);
+            others_.erase(std::next(idle).base());
+            return engine;
+        }
+        return nullptr;
+    }
+
+    void countBusy() { mostBusy_ = std::max(mostBusy_, ++busy_); }
+
     std::mutex mutex_;
-    std::vector<std::unique_ptr<Engine>> idle_;
+    std::vector<std::unique_ptr<Engine>> english_;
+    std::deque<std::pair<std::string, std::unique_ptr<Engine>>> others_;  // the longest idle first
+    std::set<std::string> unavailable_;
+    size_t busy_ = 0;
+    size_t mostBusy_ = 0;
 };
 
 // Never destroyed: tesseract's own dictionary cache, which the engines share, may be gone by then.
@@ -62,15 +125,16 @@ EnginePool& enginePool() {
 
 class BorrowedEngine {
 public:
-    BorrowedEngine() : engine_(enginePool().take()) {}
+    explicit BorrowedEngine(std::string models) : models_(std::move(models)), engine_(enginePool().take(models_)) {}
     ~BorrowedEngine() {
-        if (engine_) enginePool().give(std::move(engine_));
+        if (engine_) enginePool().give(models_, std::move(engine_));
     }
     BorrowedEngine(const BorrowedEngine&) = delete;
     BorrowedEngine& operator=(const BorrowedEngine&) = delete;
     Engine* get() const { return engine_.get(); }
 
 private:
+    std::string models_;
     std::unique_ptr<Engine> engine_;
 };
 
@@ -254,8 +318,11 @@ bool looksLikeText(const std::vector<Word>& words) {
 }  // namespace
 
 std::optional<std::vector<RecognizedLine>> TextRecognizer::recognize(const RgbaImage& image, Layout layout,
-                                                                    const Deadline& deadline) {
-    if (image.empty() || image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4 ||
+                                                                    const Deadline& deadline,
+                                                                    std::string_view language) {
+    const std::optional<std::string> models = modelsFor(language);
+    if (!models || image.empty() ||
+        image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4 ||
         deadline.reached()) {
         return std::nullopt;
     }
@@ -272,7 +339,7 @@ std::optional<std::vector<RecognizedLine>> TextRecognizer::recognize(const RgbaI
     }
     if (deadline.reached()) return std::nullopt;
 
-    BorrowedEngine borrowed;
+    BorrowedEngine borrowed(*models);
     Engine* engine = borrowed.get();
     if (!engine) return std::nullopt;
     engine->SetPageSegMode(layout == Layout::sparseText ? tesseract::PSM_SPARSE_TEXT : tesseract::PSM_AUTO);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "OrdanePlatform/Concurrency/Deadline.hpp"
@@ -9,11 +10,14 @@
 
 namespace ordane::platform {
 
-// Text recognition with tesseract and its English model. Loading the model costs far more than
-// recognising a page, so engines are made once and kept: each call borrows an idle engine (or
-// makes one when all are busy) and gives it back, so every thread recognising at a time has its
-// own. The process must run with OMP_THREAD_LIMIT=1 (see restartWithOneOpenMPThread), or each
-// engine starts its own pool of threads on top of ours.
+// Text recognition with tesseract, in English or in one of the languages named below. Loading a
+// model costs far more than recognising a page, so engines are made once and kept: each call
+// borrows an idle engine of its language (or makes one when all are busy) and gives it back, so
+// every thread recognising a language at a time has its own. Engines for languages other than
+// English are made only when first asked for, and only so many of them are kept idle (twice as
+// many as were ever busy at once), the ones given back longest ago going first. The process must
+// run with OMP_THREAD_LIMIT=1 (see restartWithOneOpenMPThread), or each engine starts its own
+// pool of threads on top of ours.
 class TextRecognizer {
 public:
     enum class Layout {
@@ -28,8 +32,15 @@ public:
     // is empty or the deadline is reached: recognition is asked to stop at its next step.
     // Transparent pixels count as white; a picture under 1,000 pixels high is read at twice its
     // size.
+    //
+    // `language` is the ISO 639-1 code of the text's language. "en" reads with the English model
+    // alone. French, German, Spanish, Italian, Portuguese, Dutch, Swedish, Norwegian, Danish,
+    // Turkish and Polish ("fr", "de", "es", "it", "pt", "nl", "sv", "no", "da", "tr", "pl") read
+    // with that language's model, helped by the English one for the words it reads poorly (names,
+    // product words). Any other code, or a model that is not installed, gives nothing.
     static std::optional<std::vector<RecognizedLine>> recognize(const RgbaImage& image, Layout layout,
-                                                               const Deadline& deadline);
+                                                               const Deadline& deadline,
+                                                               std::string_view language = "en");
 };
 
 // libgomp reads OMP_THREAD_LIMIT once, when the process starts. When it is not "1", sets it and

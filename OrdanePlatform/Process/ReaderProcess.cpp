@@ -206,8 +206,7 @@ std::string ReaderProcess::besideThisProgram(const std::string& name) {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return {};
-    const std::filesystem::path candidate = self.parent_path() / name;
-    return ::access(candidate.c_str(), X_OK) == 0 ? candidate.string() : std::string();
+    return (self.parent_path() / name).string();
 }
 
 }  // namespace ordane::platform

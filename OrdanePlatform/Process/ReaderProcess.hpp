@@ -51,7 +51,8 @@ public:
     // The helper's side: answers each request on channelFd until the other end closes it.
     static void serve(const std::function<std::string(std::string_view request)>& answer);
 
-    // The program called `name` in the folder of the running program, or nothing when there is none.
+    // The program called `name` in the folder of the running program, whether it is there or not
+    // (its owner says so when it can't be started); nothing when the running program can't be found.
     static std::string besideThisProgram(const std::string& name);
 
 private:

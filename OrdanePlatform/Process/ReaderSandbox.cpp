@@ -1,5 +1,6 @@
 #include "OrdanePlatform/Process/ReaderSandbox.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <sched.h>
@@ -10,9 +11,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <system_error>
+#include <vector>
 
 #include "OrdanePlatform/Process/ReaderProcess.hpp"
 
@@ -22,8 +26,23 @@ namespace {
 
 [[noreturn]] void fail(int error, const char* what) { throw std::system_error(error, std::generic_category(), what); }
 
+// For libseccomp's calls, which return the negated error.
 void check(int result, const char* what) {
     if (result != 0) fail(result < 0 ? -result : result, what);
+}
+
+// The descriptors above `lowest` as /proc lists them; nothing when /proc can't be read.
+std::optional<std::vector<int>> listedDescriptors(int lowest) {
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder) return std::nullopt;
+    std::vector<int> found;
+    while (const dirent* entry = ::readdir(folder)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && fd >= lowest && fd != ::dirfd(folder)) found.push_back(int(fd));
+    }
+    ::closedir(folder);
+    return found;
 }
 
 int64_t currentAddressSpace() {
@@ -123,13 +142,32 @@ void installFilter() {
 
 }  // namespace
 
-void ReaderSandbox::enter() {
-    check(::close_range(ReaderProcess::channelFd + 1, ~0U, 0), "close_range");
+void ReaderSandbox::closeInheritedDescriptors() {
+    constexpr int lowest = ReaderProcess::channelFd + 1;
+    // Missing before Linux 5.9, and refused (EPERM) by the filters of older container runtimes.
+    if (::close_range(lowest, ~0U, 0) == 0) return;
+    if (std::optional<std::vector<int>> listed = listedDescriptors(lowest)) {
+        for (int fd : *listed) ::close(fd);
+        return;
+    }
+    rlimit open{};
+    if (::getrlimit(RLIMIT_NOFILE, &open) != 0) fail(errno, "getrlimit(RLIMIT_NOFILE)");
+    for (rlim_t fd = lowest; fd < open.rlim_cur; ++fd) ::close(static_cast<int>(fd));
+}
+
+std::optional<std::string> ReaderSandbox::enter() {
+    closeInheritedDescriptors();
     limit(RLIMIT_CORE, 0, "setrlimit(RLIMIT_CORE)");
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) fail(errno, "PR_SET_NO_NEW_PRIVS");
     // Measured from here because a sanitizer build reserves terabytes of shadow memory at start.
     limit(RLIMIT_AS, static_cast<rlim_t>(currentAddressSpace() + addressSpaceHeadroom), "setrlimit(RLIMIT_AS)");
-    installFilter();
+    try {
+        installFilter();
+    } catch (const std::system_error& error) {
+        // Some containers and kernels allow no filter; the reader is still worth more than none.
+        return error.what();
+    }
+    return std::nullopt;
 }
 
 void ReaderSandbox::limitCpuTime(std::chrono::seconds allowance) {

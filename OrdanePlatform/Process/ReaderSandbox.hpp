@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace ordane::platform {
 
@@ -17,8 +19,14 @@ public:
 
     // Closes every descriptor above the channel, turns off core files, sets no-new-privileges and
     // the address-space limit, and installs the system-call filter. Call once, single-threaded,
-    // after the program's libraries are loaded. Throws std::system_error.
-    static void enter();
+    // after the program's libraries are loaded. Where the kernel or a container refuses the filter,
+    // the other limits still hold: the result then says why the filter is missing (nothing when it
+    // is in place). Throws std::system_error when another limit can't be set.
+    static std::optional<std::string> enter();
+
+    // Closes every descriptor above the channel, one by one where close_range is missing
+    // (kernels before 5.9).
+    static void closeInheritedDescriptors();
 
     // CPU time for the next piece of work: the helper gets SIGXCPU (and ends) once it has used
     // `allowance` more than it has so far. Also ends a helper orphaned in a loop.

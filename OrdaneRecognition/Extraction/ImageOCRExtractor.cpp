@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "OrdanePlatform/Images/ImageReader.hpp"
-#include "OrdanePlatform/Ocr/TextRecognizer.hpp"
+#include "OrdaneRecognition/Extraction/LanguageAwareOCR.hpp"
 #include "OrdaneRecognition/Extraction/TimedExtraction.hpp"
 
 namespace ordane {
@@ -42,11 +42,11 @@ std::optional<ContentSample> ImageOCRExtractor::recognizeText(const FileRecord& 
             std::optional<platform::RgbaImage> image = platform::ImageReader::read(record.path());
             if (!image || deadline.reached()) return std::nullopt;
             auto recognized =
-                platform::TextRecognizer::recognize(*image, platform::TextRecognizer::Layout::sparseText, deadline);
-            if (!recognized || recognized->empty()) return std::nullopt;
+                LanguageAwareOCR::recognize(*image, platform::TextRecognizer::Layout::sparseText, deadline);
+            if (!recognized || recognized->lines.empty()) return std::nullopt;
 
             std::vector<TextLine> lines;
-            for (platform::RecognizedLine& found : *recognized) {
+            for (platform::RecognizedLine& found : recognized->lines) {
                 lines.push_back({std::move(found.text), found.x, found.y, found.width, found.height, found.confidence});
             }
             sortInReadingOrder(lines);

@@ -15,7 +15,8 @@ public:
     std::optional<ContentSample> extract(const FileRecord& record, const ExtractionBudget& budget,
                                          std::stop_token stop = {}) const override;
 
-    // Reads the picture and recognises its lines within ocrTimeout (no page or character limit).
+    // Reads the picture and recognises its lines in their language (LanguageAwareOCR) within
+    // ocrTimeout (no page or character limit).
     // The lines read top to bottom, and left to right where their tops lie within 0.01 of each
     // other; the text is their strings joined with "\n". Nothing for an unreadable picture, one
     // without text, or a time out. Throws CancellationError when `stop` is requested.

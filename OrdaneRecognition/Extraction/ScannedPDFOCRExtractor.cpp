@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "OrdanePlatform/Ocr/TextRecognizer.hpp"
 #include "OrdanePlatform/Pdf/PdfDocument.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
+#include "OrdaneRecognition/Extraction/LanguageAwareOCR.hpp"
 #include "OrdaneRecognition/Extraction/TimedExtraction.hpp"
 
 namespace ordane {
@@ -37,12 +37,12 @@ std::optional<ContentSample> ScannedPDFOCRExtractor::extract(const FileRecord& r
 
     std::string text;
     for (const platform::RgbaImage& image : rendered->images) {
-        auto lines = platform::TextRecognizer::recognize(image, platform::TextRecognizer::Layout::automatic,
-                                                         deadlineAfter(budget.ocrTimeout, stop));
+        auto reading = LanguageAwareOCR::recognize(image, platform::TextRecognizer::Layout::automatic,
+                                                   deadlineAfter(budget.ocrTimeout, stop));
         checkCancellation(stop);
-        if (!lines) continue;
+        if (!reading) continue;
         std::string pageText;
-        for (const platform::RecognizedLine& line : *lines) {
+        for (const platform::RecognizedLine& line : reading->lines) {
             if (!pageText.empty()) pageText += '\n';
             pageText += line.text;
         }

@@ -25,8 +25,8 @@ public:
     };
 
     bool canHandle(const FileRecord& record) const override;
-    // Renders within perFileTimeout, then recognises each page within ocrTimeout (a page whose
-    // recognition fails or runs out of time adds nothing). The page texts joined with "\n", cut
+    // Renders within perFileTimeout, then recognises each page in its language (LanguageAwareOCR)
+    // within ocrTimeout (a page whose recognition fails or runs out of time adds nothing). The page texts joined with "\n", cut
     // to maxCharacters; `truncated` when the document has more pages than were rendered. Nothing
     // with fewer than 50 characters.
     std::optional<ContentSample> extract(const FileRecord& record, const ExtractionBudget& budget,

@@ -1,11 +1,15 @@
 #include "OrdaneRecognition/Isolation/ReaderPool.hpp"
 
+#include <cstdio>
+
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Process/ReaderProcess.hpp"
 #include "OrdanePlatform/Process/WireFormat.hpp"
 #include "OrdaneRecognition/Extraction/TextExtractors.hpp"
 #include "OrdaneRecognition/Extraction/TimedExtraction.hpp"
 #include "OrdaneRecognition/Isolation/ReaderProtocol.hpp"
+#include "OrdaneRecognition/Isolation/ReaderSelfCheck.hpp"
+#include "OrdaneRecognition/Isolation/ReaderService.hpp"
 
 namespace ordane {
 
@@ -14,8 +18,11 @@ namespace {
 using platform::ReaderProcess;
 using Outcome = ReaderProcess::Outcome;
 
-// A reader says it is ready once it has confined itself; a sanitizer build under load is slow to start.
+// A reader says it is ready once it has confined itself and read its samples; a sanitizer build
+// under load is slow to start.
 constexpr std::chrono::seconds startLimit{30};
+
+void say(const std::string& line) { std::fprintf(stderr, "ordane: %s\n", line.c_str()); }
 
 platform::Deadline deadlineFor(std::optional<std::chrono::nanoseconds> limit, std::stop_token stop) {
     return limit ? deadlineAfter(*limit, std::move(stop)) : platform::Deadline(std::move(stop));
@@ -29,9 +36,14 @@ public:
         : inner_(inner), name_(name), pool_(pool) {}
 
     bool canHandle(const FileRecord& record) const override { return inner_->canHandle(record); }
+    // Where no reader can start, the file is read here, within the same budget.
     std::optional<ContentSample> extract(const FileRecord& record, const ExtractionBudget& budget,
                                          std::stop_token stop) const override {
-        return pool_.read(name_, record, budget, std::move(stop));
+        try {
+            return pool_.read(name_, record, budget, stop);
+        } catch (const ReaderUnavailable&) {
+            return inner_->extract(record, budget, std::move(stop));
+        }
     }
 
     const TextExtractor* inner() const { return inner_; }
@@ -75,30 +87,66 @@ std::optional<ContentSample> ReaderPool::read(std::string_view extractor, const 
 }
 
 std::unique_ptr<ReaderProcess> ReaderPool::borrow(std::stop_token stop) {
+    std::vector<std::string> arguments;
     {
         std::lock_guard lock(mutex_);
-        if (unavailable_) throw ReaderUnavailable("no reader could be started");
         if (!idle_.empty()) {
             std::unique_ptr<ReaderProcess> reader = std::move(idle_.back());
             idle_.pop_back();
             return reader;
         }
+        if (unavailable_) throw ReaderUnavailable(*unavailable_);
         ++started_;
+        try {
+            if (!samples_) samples_.emplace();
+        } catch (const std::system_error& error) {
+            giveUp("its samples could not be written (" + std::string(error.what()) + ")");
+        }
+        arguments = arguments_;
+        arguments.push_back(std::string(ReaderService::samplesOption) + samples_->path());
     }
     std::unique_ptr<ReaderProcess> reader;
     ReaderProcess::Reply greeting;
     try {
-        reader = std::make_unique<ReaderProcess>(program_, arguments_);
+        reader = std::make_unique<ReaderProcess>(program_, arguments);
         greeting = reader->receive(deadlineAfter(startLimit, stop));
-    } catch (const std::system_error&) {
-    }
-    if (greeting.outcome == Outcome::stopped) throw CancellationError();
-    if (greeting.outcome != Outcome::answered) {
+    } catch (const std::system_error& error) {
         std::lock_guard lock(mutex_);
-        unavailable_ = true;
-        throw ReaderUnavailable("the reader program " + program_ + " did not start");
+        giveUp("the reader program " + program_ + " could not be started (" + error.code().message() + ")");
+    }
+    switch (greeting.outcome) {
+        case Outcome::stopped:
+            throw CancellationError();
+        case Outcome::died:
+        case Outcome::timedOut: {
+            std::lock_guard lock(mutex_);
+            giveUp("the reader program " + program_ +
+                   (greeting.outcome == Outcome::died ? " ended before it was ready" : " was not ready in time"));
+        }
+        case Outcome::answered:
+            break;
+    }
+    readerProtocol::Greeting said;
+    try {
+        said = readerProtocol::decodeGreeting(greeting.message);
+    } catch (const platform::WireFormatError&) {
+        said.failure = "its greeting was garbled";
+    }
+    std::lock_guard lock(mutex_);
+    if (said.failure) giveUp("the reader program " + program_ + " failed its check: " + *said.failure);
+    if (said.withoutFilter && !saidWithoutFilter_) {
+        saidWithoutFilter_ = true;
+        say("reader processes run without their system-call filter: " + *said.withoutFilter);
     }
     return reader;
+}
+
+void ReaderPool::giveUp(const std::string& reason) {
+    if (!unavailable_) {
+        unavailable_ = reason;
+        say("reading files in this process, not in reader processes: " + reason);
+    }
+    throw ReaderUnavailable(*unavailable_);
 }
 
 void ReaderPool::giveBack(std::unique_ptr<ReaderProcess> reader) {

@@ -14,6 +14,7 @@
 #include "OrdaneCore/Scan/FileRecord.hpp"
 #include "OrdaneRecognition/Extraction/ExtractionBudget.hpp"
 #include "OrdaneRecognition/Extraction/TextExtractor.hpp"
+#include "OrdaneRecognition/Isolation/ReaderSelfCheck.hpp"
 
 namespace ordane::platform {
 class ReaderProcess;
@@ -27,7 +28,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// No reader process could be started: nothing is known about the file.
+// No reader process could be started (nor passed its check): nothing is known about the file.
 class ReaderUnavailable : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -38,6 +39,11 @@ public:
 // first read (a run answered from the cache starts none), at most one per file being read at
 // once, and are reused file after file; one that dies or is killed is dropped, and the next file
 // starts another. The destructor ends them all at once.
+//
+// A reader counts as started once it has read the built-in samples of its self-check. When one
+// can't start, the pool says why on standard error, once, and from then on its extractors read in
+// this process (a reader can't do worse than the program, so no file is found unreadable for a
+// reader's sake). A reader that runs without its system-call filter is said so once too.
 class ReaderPool {
 public:
     // `program` is the reader program (ordane-reader, or a test's), given `arguments`.
@@ -47,13 +53,15 @@ public:
     ReaderPool& operator=(const ReaderPool&) = delete;
 
     // Reads the file with the shared extractor of that name in a reader, within the extractor's
-    // answer limit. Nothing when the extractor gave nothing. Throws ReaderFailure, ReaderUnavailable,
-    // or CancellationError when `stop` is requested (the reader is killed at once).
+    // answer limit. Nothing when the extractor gave nothing. Throws ReaderFailure, ReaderUnavailable
+    // (the reader program can't start: read the file otherwise), or CancellationError when `stop`
+    // is requested (the reader is killed at once).
     std::optional<ContentSample> read(std::string_view extractor, const FileRecord& record,
                                       const ExtractionBudget& budget, std::stop_token stop);
 
     // An extractor that reads through this pool when `extractor` is one of the shared ones
-    // (TextExtractors::named); any other one is given back as it is. Lives as long as the pool.
+    // (TextExtractors::named), or with `extractor` itself where no reader can start; any other
+    // one is given back as it is. Lives as long as the pool.
     const TextExtractor* isolating(const TextExtractor* extractor);
     std::vector<const TextExtractor*> isolating(const std::vector<const TextExtractor*>& extractors);
 
@@ -65,13 +73,17 @@ private:
 
     std::unique_ptr<platform::ReaderProcess> borrow(std::stop_token stop);
     void giveBack(std::unique_ptr<platform::ReaderProcess> reader);
+    // Under `mutex_`: no reader will be started in this run; says why the first time. Throws ReaderUnavailable.
+    [[noreturn]] void giveUp(const std::string& reason);
 
     const std::string program_;
     const std::vector<std::string> arguments_;
     mutable std::mutex mutex_;  // guards the members below
     std::vector<std::unique_ptr<platform::ReaderProcess>> idle_;
     size_t started_ = 0;
-    bool unavailable_ = false;
+    std::optional<std::string> unavailable_;  // why no reader can start
+    bool saidWithoutFilter_ = false;
+    std::optional<ReaderSelfCheck::Folder> samples_;
     std::deque<std::unique_ptr<Isolated>> isolated_;
 };
 

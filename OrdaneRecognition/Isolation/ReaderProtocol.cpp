@@ -52,6 +52,19 @@ void expectEnd(const ByteReader& in) {
     if (!in.atEnd()) throw WireFormatError("bytes after the message");
 }
 
+void put(ByteWriter& out, const std::optional<std::string>& text) {
+    out.boolean(text.has_value());
+    if (text) out.string(*text);
+}
+
+std::optional<std::string> optionalText(ByteReader& in) {
+    if (!in.boolean()) return std::nullopt;
+    return in.string();
+}
+
+// Says that the bytes are a greeting, not the first bytes of a stray answer.
+constexpr std::string_view greetingMark = "ordane-reader";
+
 }  // namespace
 
 std::string encode(const Request& request) {
@@ -98,6 +111,24 @@ Reply decodeReply(std::string_view bytes) {
     if (reply.status == Reply::Status::sample) reply.sample = sample(in);
     expectEnd(in);
     return reply;
+}
+
+std::string encode(const Greeting& greeting) {
+    ByteWriter out;
+    out.string(greetingMark);
+    put(out, greeting.failure);
+    put(out, greeting.withoutFilter);
+    return out.take();
+}
+
+Greeting decodeGreeting(std::string_view bytes) {
+    ByteReader in(bytes);
+    if (in.string() != greetingMark) throw WireFormatError("not a greeting");
+    Greeting greeting;
+    greeting.failure = optionalText(in);
+    greeting.withoutFilter = optionalText(in);
+    expectEnd(in);
+    return greeting;
 }
 
 std::optional<std::chrono::nanoseconds> answerLimit(std::string_view extractor, const ExtractionBudget& budget) {

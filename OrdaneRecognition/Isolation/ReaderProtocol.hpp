@@ -33,11 +33,21 @@ struct Reply {
     bool operator==(const Reply&) const = default;
 };
 
+// A reader's first message, once it has confined itself and checked that it can read.
+struct Greeting {
+    std::optional<std::string> failure;        // it can't read, and ends: why
+    std::optional<std::string> withoutFilter;  // ready, but without its system-call filter: why
+
+    bool operator==(const Greeting&) const = default;
+};
+
 std::string encode(const Request& request);
 std::string encode(const Reply& reply);
+std::string encode(const Greeting& greeting);
 // Throw platform::WireFormatError for bytes that are not a whole message.
 Request decodeRequest(std::string_view bytes);
 Reply decodeReply(std::string_view bytes);
+Greeting decodeGreeting(std::string_view bytes);
 
 // How long the named extractor may take before its reader is given up on: its own limit from the
 // budget (a scanned PDF renders, then recognises each drawn page) plus `answerGrace`, because the

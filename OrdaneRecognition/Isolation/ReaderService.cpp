@@ -4,16 +4,31 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "OrdanePlatform/Ocr/TextRecognizer.hpp"
 #include "OrdanePlatform/Process/ReaderProcess.hpp"
 #include "OrdanePlatform/Process/ReaderSandbox.hpp"
 #include "OrdanePlatform/Process/WireFormat.hpp"
 #include "OrdaneRecognition/Extraction/TextExtractors.hpp"
+#include "OrdaneRecognition/Isolation/ReaderSelfCheck.hpp"
 
 namespace ordane {
 
 using readerProtocol::Reply;
+
+namespace {
+
+std::string samplesFolder(char** argv) {
+    const std::string_view option = ReaderService::samplesOption;
+    for (char** argument = argv + 1; *argument; ++argument) {
+        if (std::string_view(*argument).starts_with(option)) return *argument + option.size();
+    }
+    return {};
+}
+
+}  // namespace
 
 Reply ReaderService::answer(const readerProtocol::Request& request) {
     const TextExtractor* extractor = TextExtractors::named(request.extractor);
@@ -33,9 +48,25 @@ Reply ReaderService::answer(const readerProtocol::Request& request) {
 
 int ReaderService::main(char** argv, const BeforeReading& beforeReading) {
     platform::restartWithOneOpenMPThread(argv);
+    auto read = [&](const readerProtocol::Request& request) {
+        if (beforeReading) beforeReading(request);
+        return answer(request);
+    };
+    readerProtocol::Greeting greeting;
     try {
-        platform::ReaderSandbox::enter();
-        platform::frame::write(platform::ReaderProcess::channelFd, "ready");
+        greeting.withoutFilter = platform::ReaderSandbox::enter();
+        const std::string samples = samplesFolder(argv);
+        if (samples.empty()) {
+            greeting.failure = "no samples to check itself with";
+        } else {
+            greeting.failure = ReaderSelfCheck::run(samples, read);
+        }
+    } catch (const std::exception& error) {
+        greeting.failure = error.what();
+    }
+    try {
+        platform::frame::write(platform::ReaderProcess::channelFd, readerProtocol::encode(greeting));
+        if (greeting.failure) ::_exit(1);
         platform::ReaderProcess::serve([&](std::string_view bytes) {
             readerProtocol::Request request;
             try {
@@ -43,8 +74,7 @@ int ReaderService::main(char** argv, const BeforeReading& beforeReading) {
             } catch (const platform::WireFormatError&) {
                 return readerProtocol::encode(Reply{Reply::Status::failed, std::nullopt});
             }
-            if (beforeReading) beforeReading(request);
-            return readerProtocol::encode(answer(request));
+            return readerProtocol::encode(read(request));
         });
     } catch (const std::exception& error) {
         std::fprintf(stderr, "ordane-reader: %s\n", error.what());

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 
 #include "OrdaneRecognition/Isolation/ReaderProtocol.hpp"
 
 namespace ordane {
 
-// The reader process's side: confines itself, says it is ready, then reads file after file with
-// the extractor each request names until the pipeline closes the channel.
+// The reader process's side: confines itself, reads the samples of its self-check, says it is
+// ready (or why it can't read, and ends), then reads file after file with the extractor each
+// request names until the pipeline closes the channel.
 class ReaderService {
 public:
+    // The argument that names the folder of the self-check's samples: "--samples=<folder>".
+    static constexpr std::string_view samplesOption = "--samples=";
+
     // Called with each request before it is read. Only a test's reader program passes one.
     using BeforeReading = std::function<void(const readerProtocol::Request&)>;
 

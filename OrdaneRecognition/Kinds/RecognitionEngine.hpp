@@ -84,6 +84,12 @@ struct RecognitionEngine {
     // The language gate, over the first 1,000 characters of the raw text.
     static LanguageClass detectLanguage(std::string_view rawText);
     static LanguageClass detectLanguage(std::string_view rawText, const platform::LanguageRecognizer& recognizer);
+    // What the gate reads: the dominant language of the first 1,000 characters (an ISO 639-1
+    // code), or nothing when there is none; and the class of such a language.
+    static std::optional<std::string> dominantLanguage(std::string_view rawText);
+    static std::optional<std::string> dominantLanguage(std::string_view rawText,
+                                                       const platform::LanguageRecognizer& recognizer);
+    static LanguageClass languageClass(const std::optional<std::string>& language);
 
     // The title of a decided document; `prepared` is the folded form of the input's text.
     static std::optional<std::string> kindPhrase(DocKind kind, const Input& input, const PreparedText& prepared,

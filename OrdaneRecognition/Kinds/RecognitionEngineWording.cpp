@@ -43,13 +43,24 @@ const std::vector<std::string>& RecognitionEngine::bankNames() {
 }
 
 LanguageClass RecognitionEngine::detectLanguage(std::string_view rawText) {
-    return detectLanguage(rawText, platform::Cld2LanguageRecognizer::shared());
+    return languageClass(dominantLanguage(rawText));
 }
 
 LanguageClass RecognitionEngine::detectLanguage(std::string_view rawText,
                                                 const platform::LanguageRecognizer& recognizer) {
-    const std::optional<std::string> language =
-        recognizer.dominantLanguage(platform::text::prefix(rawText, languageSampleCharacters));
+    return languageClass(dominantLanguage(rawText, recognizer));
+}
+
+std::optional<std::string> RecognitionEngine::dominantLanguage(std::string_view rawText) {
+    return dominantLanguage(rawText, platform::Cld2LanguageRecognizer::shared());
+}
+
+std::optional<std::string> RecognitionEngine::dominantLanguage(std::string_view rawText,
+                                                               const platform::LanguageRecognizer& recognizer) {
+    return recognizer.dominantLanguage(platform::text::prefix(rawText, languageSampleCharacters));
+}
+
+LanguageClass RecognitionEngine::languageClass(const std::optional<std::string>& language) {
     if (!language || *language == "en") return LanguageClass::english;
     const bool supported = std::find(std::begin(otherSupportedLanguages), std::end(otherSupportedLanguages),
                                      *language) != std::end(otherSupportedLanguages);

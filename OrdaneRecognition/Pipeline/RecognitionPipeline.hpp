@@ -55,8 +55,8 @@ public:
         // Asked whether a file is still what the scan saw before and after it is read.
         std::shared_ptr<platform::FileSystem> fileSystem = platform::FileSystem::real();
         // The reader program in whose processes the shared extractors open files (ordane-reader
-        // beside the running program); empty: they read in this process. Other extractors always
-        // read in this process.
+        // beside the running program); empty: they read in this process, as they do (saying why
+        // on standard error) when no reader can start. Other extractors always read in this process.
         std::string readerProgram;
 
         static Readers standard();

@@ -199,3 +199,24 @@ TEST(ActivityStore, TheLogIsReplayedOverTheFileOnceAndFoldedIntoIt) {
         EXPECT_EQ(f.store.entry(changed.id), changed) << test.name;
     }
 }
+
+// The append that reaches the fold writes the list whole and clears the log: the entry it brings
+// must be in that list, whether the store is closed then or after one more.
+TEST(ActivityStore, EveryEntryAppendedUpToAndPastTheFoldIsThereAfterClosing) {
+    for (size_t count : {ActivityStore::minimumLinesBeforeFold, ActivityStore::minimumLinesBeforeFold + 1}) {
+        TempDir dir("/dev/shm");  // a thousand appends, each flushed to disk: in memory they are quick
+        URL file = URL::fileURL(dir / "activity.json");
+        std::vector<ActivityEntry> appended;
+        {
+            ActivityStore store(file);
+            for (size_t i = 0; i < count; ++i) {
+                appended.push_back(entryAt(static_cast<double>(i)));
+                store.append(appended.back());
+            }
+        }
+        std::vector<ActivityEntry> loaded = ActivityStore(file).allEntries();
+        std::reverse(loaded.begin(), loaded.end());
+        ASSERT_EQ(loaded.size(), count);
+        EXPECT_EQ(loaded, appended) << count;
+    }
+}

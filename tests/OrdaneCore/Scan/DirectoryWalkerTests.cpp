@@ -3,15 +3,18 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
 #include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
 #include "Support/FolderFaultFileSystem.hpp"
+#include "Support/LoopVolume.hpp"
 #include "Support/TempDir.hpp"
 
 using namespace ordane;
@@ -112,6 +115,26 @@ int64_t allocatedBelow(const std::string& folder) {
     return total;
 }
 
+// Folder reads as FolderFaultFileSystem makes them, with `top` a file system mounted on its folder.
+struct DriveAt : FolderFaultFileSystem {
+    std::string top;
+    platform::FileStatus status(const std::string& path) override {
+        platform::FileStatus result = FolderFaultFileSystem::status(path);
+        if (path == top) result.device ^= 0x10000;
+        return result;
+    }
+};
+
+// Waits until every path has been read (or begun to be), a few seconds at most.
+bool readsReach(FolderFaultFileSystem& fs, const Paths& paths) {
+    for (int wait = 0; wait < 1000; ++wait) {
+        Paths reads = fs.reads();
+        auto read = [&](const std::string& path) { return std::find(reads.begin(), reads.end(), path) != reads.end(); };
+        if (std::all_of(paths.begin(), paths.end(), read)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -528,5 +551,79 @@ TEST(DirectoryWalker, AWalkReadingAheadStopsPromptly) {
         size_t passed = 1 + 11 * (recordsAtStop / 10 + 1);
         EXPECT_LE(fs->reads().size() - readsBefore, passed + platform::FolderReadAhead::maxFoldersAhead + 4) << stopAt;
         EXPECT_LT(fs->reads().size() - readsBefore, 1 + 80 * 11u) << stopAt;
+    }
+}
+
+// What another system keeps at the top of a drive is passed over there, with no record and no
+// issue (an ordinary user can't open lost+found); the same names elsewhere are plain folders.
+TEST(DirectoryWalker, OtherSystemsFoldersAtTheTopOfADriveArePassedOverQuietly) {
+    auto fill = [](const std::string& top) {
+        for (const char* file : {"lost+found/#12", "System Volume Information/IndexerVolumeGuid",
+                                 "$RECYCLE.BIN/S-1-5-21/$R1.txt", "$Recycle.Bin/desktop.ini", "Photos/a.jpg",
+                                 "Photos/lost+found/kept.txt"}) {
+            writeFile(top + "/" + file, "x");
+        }
+    };
+    auto fs = std::make_shared<DriveAt>();
+    Home home;
+    fs->top = home / "Drive";
+    fill(fs->top);
+    writeFile(home / "Documents/lost+found/kept.txt", "x");
+    writeFile(home / "Documents/$RECYCLE.BIN/kept.txt", "x");
+    fs->failures[fs->top + "/lost+found"] = EACCES;
+    for (unsigned readers : {0u, 4u}) {
+        Walked walked = home.walk({home.folder("Documents"), home.folder("Drive")}, fs, std::chrono::steady_clock::now,
+                                  {}, {}, readers);
+        EXPECT_EQ(walked.paths(), (Paths{home / "Documents/$RECYCLE.BIN/kept.txt", home / "Documents/lost+found/kept.txt",
+                                         fs->top + "/Photos/a.jpg", fs->top + "/Photos/lost+found/kept.txt"}))
+            << readers;
+        EXPECT_TRUE(walked.issues().empty()) << readers;
+    }
+
+    // A real drive, whose lost+found its own formatting made.
+    ordane::testing::LoopVolume drive;
+    if (!drive.mounted()) GTEST_SKIP() << drive.whyNot();
+    fill(drive.mountPoint());
+    auto user = std::make_shared<FolderFaultFileSystem>();
+    user->failures[drive.mountPoint() + "/lost+found"] = EACCES;
+    Walked walked = home.walk({URL::fileURL(drive.mountPoint(), true)}, user);
+    EXPECT_EQ(walked.paths(), (Paths{drive.mountPoint() + "/Photos/a.jpg", drive.mountPoint() + "/Photos/lost+found/kept.txt"}));
+    EXPECT_TRUE(walked.issues().empty());
+}
+
+// A folder replaced after it was read ahead and before the walk reaches it is not walked from that
+// listing: it is reported as a folder swapped since it was listed, and a build folder is sized
+// from what is there now, as when nothing reads ahead.
+TEST(DirectoryWalker, AFolderReplacedAfterItWasReadAheadIsNotWalkedFromItsOldListing) {
+    for (unsigned readers : {0u, 1u, 4u}) {
+        Home home;
+        TempDir aside;
+        writeFile(home / "Documents/a/first.txt", "1");
+        writeFile(home / "Documents/b/old.txt", "old");
+        writeFile(home / "Documents/b/inner/deep.txt", "deep");
+        writeFile(home / "Documents/a/node_modules/m/x.js", std::string(9000, 'x'));
+        auto fs = std::make_shared<FolderFaultFileSystem>();
+        bool swapped = false;
+        bool readAhead = true;
+        auto swapAfterFirstRecord = [&](const Walked& walked) {
+            if (swapped || walked.records.empty()) return;
+            swapped = true;
+            // A read below b and below node_modules comes only after they were read.
+            if (readers > 0) {
+                readAhead = readsReach(*fs, {home / "Documents/b/inner", home / "Documents/a/node_modules/m"});
+            }
+            std::filesystem::rename(home / "Documents/b", aside / "b");
+            writeFile(home / "Documents/b/new.txt", "new");
+            std::filesystem::rename(home / "Documents/a/node_modules", aside / "node_modules");
+            writeFile(home / "Documents/a/node_modules/n/y.js", "y");
+        };
+        Walked walked = home.walk({home.folder("Documents")}, fs, std::chrono::steady_clock::now, {},
+                                  swapAfterFirstRecord, readers);
+        ASSERT_TRUE(readAhead) << readers;
+        EXPECT_EQ(walked.paths(), (Paths{home / "Documents/a/first.txt", home / "Documents/a/node_modules"})) << readers;
+        EXPECT_EQ(walked.at(home / "Documents/a/node_modules").size(), allocatedBelow(home / "Documents/a/node_modules"))
+            << readers;
+        EXPECT_EQ(walked.issues(), (std::vector<std::pair<Kind, std::string>>{{Kind::unreadable, home / "Documents/b"}}))
+            << readers;
     }
 }

@@ -1,7 +1,10 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 
 #include "OrdanePlatform/Trash/Trash.hpp"
 #include "OrdanePlatform/Trash/TrashInfo.hpp"
@@ -49,7 +52,49 @@ struct TrashTest : ::testing::Test {
     Trash trash{fs, dir / "data/Trash", 1234};
 };
 
+// The process's time zone for one test; the tests run in UTC otherwise.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TimeZone() {
+        if (old_) {
+            ::setenv("TZ", old_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+std::string utcText(std::time_t time) {
+    std::tm utc{};
+    ::gmtime_r(&time, &utc);
+    char text[32];
+    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc));
+}
+
 }  // namespace
+
+// The desktop's Trash reads the deletion date as local time, so west of UTC it is hours behind.
+TEST_F(TrashTest, TheDeletionDateIsTheLocalTimeOfTheMove) {
+    TimeZone fiveHoursWest("<-05>5");
+    writeFile(dir / "docs/a.txt", "a");
+    std::time_t before = std::time(nullptr);
+    trash.trashItem(dir / "docs/a.txt");
+    std::time_t after = std::time(nullptr);
+    auto info = TrashInfo::parse(readFile(dir / "data/Trash/info/a.txt.trashinfo"));
+    ASSERT_TRUE(info);
+    std::vector<std::string> local;
+    for (std::time_t second = before; second <= after; ++second) local.push_back(utcText(second - 5 * 3600));
+    EXPECT_THAT(local, ::testing::Contains(info->deletionDate));
+}
 
 TEST_F(TrashTest, HomeTrashHoldsTheItemAndAnInfoFileNamingItsPlace) {
     writeFile(dir / "docs/a b.txt", "contents");

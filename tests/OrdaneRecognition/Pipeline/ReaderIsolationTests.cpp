@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <map>
 
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
+#include "Support/DocumentFixtures.hpp"
 #include "Support/RecognitionHome.hpp"
 #include "Support/TempDir.hpp"
 
@@ -36,6 +39,22 @@ HomeRun runOn(const std::string& home, const std::string& support, const std::st
     return run;
 }
 
+// A reader program that is a shell script in the folder.
+std::string readerScript(const std::string& folder, const std::string& name, const std::string& body) {
+    const std::string path = folder + "/" + name;
+    writeFile(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+const std::string readInThisProcess = "ordane: reading files in this process, not in reader processes: ";
+
 // Every file below the folder with its content.
 std::map<std::string, std::string> contents(const std::string& folder) {
     std::map<std::string, std::string> files;
@@ -53,7 +72,9 @@ TEST(ReaderIsolation, ReadersGiveWhatReadingInTheProgramGivesAndAWarmRunNeedsNon
     const std::string reader = RecognitionPipeline::Readers::standard().readerProgram;
     ASSERT_FALSE(reader.empty()) << "ordane-reader beside the test program";
     const HomeRun inProgram = runOn(dir / "home", dir / "in-program", "");
+    ::testing::internal::CaptureStderr();
     const HomeRun isolated = runOn(dir / "home", dir / "isolated", reader);
+    EXPECT_EQ(occurrences(::testing::internal::GetCapturedStderr(), "ordane: "), 0u) << "the reader passed its check";
     EXPECT_EQ(isolated.insights, inProgram.insights);
     EXPECT_GT(isolated.cache["entries"].size(), 20u);
     EXPECT_EQ(isolated.cache["entries"].size(), inProgram.cache["entries"].size());
@@ -101,4 +122,79 @@ TEST(ReaderIsolation, StoppingEndsAReaderThatHangsAtOnce) {
     const HomeRun run = runOn(dir / "home", dir / "support", faultyReader, budget,
                               [&](int64_t, int64_t) { stop.request_stop(); }, stop.get_token());
     EXPECT_FALSE(run.cache["entries"].contains(dir / "home/Documents/reader-hang.txt"));
+}
+
+// A reader that is missing, ends at start or fails its own check (here: its picture reading, or its
+// PDF reading, refused as a confinement or library mismatch refuses it) is not used: the program
+// reads every file itself, within the same budget, says why on one line, and marks nothing
+// unreadable that the program can read.
+TEST(ReaderIsolation, WhereNoReaderCanStartTheProgramReadsEveryFileItselfAndSaysWhyOnce) {
+    TempDir dir;
+    writeRecognitionHome(dir / "home");
+    const HomeRun inProgram = runOn(dir / "home", dir / "in-program", "");
+    const struct {
+        std::string name, program, reason;
+    } readers[] = {
+        {"missing", dir / "no-such-reader", "could not be started (No such file or directory)"},
+        {"ends at start", readerScript(dir.path(), "ends", "exit 1"), "ended before it was ready"},
+        {"refuses pictures", readerScript(dir.path(), "pictures", "exec " + faultyReader + " --refuse=imageText \"$@\""),
+         "failed its check: could not read its sample check.png"},
+        {"refuses PDF text", readerScript(dir.path(), "pdf", "exec " + faultyReader + " --refuse=pdfText \"$@\""),
+         "failed its check: could not read its sample check.pdf"},
+    };
+    for (const auto& reader : readers) {
+        SCOPED_TRACE(reader.name);
+        ::testing::internal::CaptureStderr();
+        const HomeRun run = runOn(dir / "home", dir / ("support " + reader.name), reader.program);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(occurrences(said, readInThisProcess), 1u) << said;
+        EXPECT_EQ(occurrences(said, reader.reason), 1u) << said;
+        EXPECT_EQ(run.insights, inProgram.insights);
+        EXPECT_EQ(run.cache["entries"].size(), inProgram.cache["entries"].size());
+        for (const auto& [path, entry] : inProgram.cache["entries"].items()) {
+            EXPECT_EQ(run.cache["entries"].value(path, Json()).dump(), entry.dump()) << path;
+        }
+    }
+}
+
+TEST(ReaderIsolation, ReadersThatCannotLoadTheirFilterStillReadAndThatIsSaidOnce) {
+    TempDir dir;
+    writeRecognitionHome(dir / "home");
+    const HomeRun inProgram = runOn(dir / "home", dir / "in-program", "");
+    // Text the program would read; its reader crashes on it.
+    const std::string marked = dir / "home/Documents/reader-crash.txt";
+    writeFile(marked, "Notes for the meeting.\n" + std::string(4096, 'a'));
+    ::testing::internal::CaptureStderr();
+    const HomeRun run = runOn(dir / "home", dir / "support",
+                              readerScript(dir.path(), "unfiltered", "exec " + faultyReader + " --no-filters \"$@\""));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(occurrences(said, "ordane: reader processes run without their system-call filter: "), 1u) << said;
+    EXPECT_EQ(occurrences(said, readInThisProcess), 0u) << said;
+    EXPECT_FALSE(run.insights.contains(marked));
+    ASSERT_TRUE(run.cache["entries"].contains(marked));
+    EXPECT_FALSE(run.cache["entries"][marked].contains("fingerprint")) << "crashed in a reader";
+    EXPECT_EQ(run.insights, inProgram.insights);
+}
+
+TEST(ReaderIsolation, AReaderLoadsTheModelOfTheLanguageItReads) {
+    TempDir dir;
+    const std::string home = dir / "home";
+    fs::create_directories(home + "/Documents");
+    fs::create_directories(home + "/Desktop");
+    writeScannedPdf(home + "/Documents/Brief.pdf",
+                    {{"Sehr geehrte Frau Müller,", "vielen Dank für Ihre Nachricht vom Dienstag.",
+                      "Die Übergabe der Schlüssel erfolgt am Montag.", "Mit freundlichen Grüßen"}});
+    Screenshot shot;
+    shot.lines = {{"Einstellungen für Größe", 300, 60, 38, true},
+                  {"Die Schriftgröße gilt für alle Fenster.", 80, 200, 24},
+                  {"Änderungen werden sofort übernommen.", 80, 280, 24}};
+    writeScreenshotPng(home + "/Desktop/Screenshot 2024-05-02 at 09.12.44.png", shot);
+
+    const HomeRun run = runOn(home, dir / "support", RecognitionPipeline::Readers::standard().readerProgram);
+    const Json& letter = run.cache["entries"].at(home + "/Documents/Brief.pdf");
+    ASSERT_TRUE(letter.contains("sampleText")) << letter;
+    EXPECT_NE(letter["sampleText"].get<std::string>().find("Übergabe der Schlüssel"), std::string::npos) << letter;
+    EXPECT_NE(letter["sampleText"].get<std::string>().find("Grüßen"), std::string::npos) << letter;
+    EXPECT_EQ(run.insights.at(home + "/Desktop/Screenshot 2024-05-02 at 09.12.44.png").suggestedName,
+              "Screenshot - Einstellungen für Größe (2024-05-02).png");
 }
