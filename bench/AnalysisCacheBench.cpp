@@ -259,7 +259,15 @@ void run(size_t count) {
 
 int main(int argc, char** argv) {
     std::vector<size_t> counts;
-    for (int i = 1; i < argc; ++i) counts.push_back(std::strtoull(argv[i], nullptr, 10));
+    for (int i = 1; i < argc; ++i) {
+        char* end = nullptr;
+        const unsigned long long count = std::strtoull(argv[i], &end, 10);
+        if (end == argv[i] || *end != '\0' || count == 0) {
+            std::fprintf(stderr, "usage: %s [entry count ...]  (default: 10000 100000)\n", argv[0]);
+            return 2;
+        }
+        counts.push_back(count);
+    }
     if (counts.empty()) counts = {10'000, 100'000};
     for (size_t count : counts) run(count);
     return 0;
