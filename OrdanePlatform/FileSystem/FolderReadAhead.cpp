@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "OrdanePlatform/FileSystem/Packages.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -17,12 +18,16 @@ constexpr size_t maxEntriesHeld = size_t{1} << 17;
 // The lock is held for a few hundred nanoseconds at a time, by the walk's thread and every
 // reader: waiting that long costs less than sleeping, which costs both sides a system call and
 // the sleeper a trip through the scheduler.
+void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
 void lockSoon(std::mutex& mutex) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (mutex.try_lock()) return;
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
+        relax();
     }
     mutex.lock();
 }
@@ -81,7 +86,7 @@ void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
         auto lock = lockedSoon(mutex_);
         auto task = tasks_.lower_bound(Key{walk->rank, {}});
         while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++, released);
-        wake = readerWantedLocked();
+        wake = readerRunningLowLocked();
     }
     if (wake) workAvailable_.notify_one();
 }
@@ -97,19 +102,24 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
                    std::equal(position.begin(), position.end(), key.position.begin());
         };
         while (task != tasks_.end() && below(task->first)) eraseLocked(task++, released);
-        wake = readerWantedLocked();
+        // Room made is no work added: readers are woken as for a take.
+        wake = readerRunningLowLocked();
     }
     if (wake) workAvailable_.notify_one();
 }
 
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
-                                                           const Position& position, const std::string& path) {
+                                                           const Position& position, const std::string& path,
+                                                           std::vector<DirectoryListing>& used) {
     Key key{walk->rank, position};
     std::optional<Read> result;
     bool wake = false;
     Released released;
     {
         auto lock = lockedSoon(mutex_);
+        // Swapped, so that neither side allocates here; the few a reader has not yet picked up
+        // stay with the walk, which frees them itself.
+        if (used_.empty() && !threads_.empty()) used_.swap(used);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
         auto found = tasks_.lower_bound(key);
@@ -121,6 +131,14 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
         } else {
+            // Most reads end within microseconds: looking again for a moment costs less than
+            // sleeping and being woken. (Only this thread erases tasks, so `found` stays.)
+            auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
+            while (found->second.state != State::ready && std::chrono::steady_clock::now() < giveUpAt) {
+                lock.unlock();
+                for (int pause = 0; pause < 16; ++pause) relax();
+                lock = lockedSoon(mutex_);
+            }
             consumerWaiting_ = true;
             readDone_.wait(lock, [&] { return found->second.state == State::ready; });
             consumerWaiting_ = false;
@@ -132,6 +150,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             result = std::move(read);
         }
         wake = readerRunningLowLocked();
+        // Most were made on the readers' threads: freed there too, by the next reader that
+        // picks up a folder.
+        if (!threads_.empty() && forReadersToFree_.empty()) forReadersToFree_.swap(released);
     }
     if (wake) workAvailable_.notify_one();
     return result;
@@ -226,6 +247,8 @@ FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
 }
 
 void FolderReadAhead::work() {
+    std::vector<DirectoryListing> used;
+    Released released;
     auto lock = lockedSoon(mutex_);
     for (;;) {
         Tasks::iterator task;
@@ -244,11 +267,15 @@ void FolderReadAhead::work() {
         std::string path = task->second.path;
         FolderIdentity listedAs = task->second.listedAs;
         std::vector<FolderIdentity> ancestors = std::move(task->second.ancestors);  // not needed there again
+        if (!used_.empty()) used.swap(used_);
+        if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
         // wakes at most one.
         bool wake = readerWantedLocked();
         lock.unlock();
         if (wake) workAvailable_.notify_one();
+        used.clear();  // capacity kept, for the next swap
+        released.clear();
 
         Read read;
         Tasks subfolders;
