@@ -3,7 +3,6 @@
 #include <pthread.h>
 
 #include <algorithm>
-#include <chrono>
 
 #include "OrdanePlatform/FileSystem/Packages.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -18,16 +17,12 @@ constexpr size_t maxEntriesHeld = size_t{1} << 17;
 // The lock is held for a few hundred nanoseconds at a time, by the walk's thread and every
 // reader: waiting that long costs less than sleeping, which costs both sides a system call and
 // the sleeper a trip through the scheduler.
-void relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
-
 void lockSoon(std::mutex& mutex) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (mutex.try_lock()) return;
-        relax();
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
     }
     mutex.lock();
 }
@@ -131,14 +126,6 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
         } else {
-            // Most reads end within microseconds: looking again for a moment costs less than
-            // sleeping and being woken. (Only this thread erases tasks, so `found` stays.)
-            auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
-            while (found->second.state != State::ready && std::chrono::steady_clock::now() < giveUpAt) {
-                lock.unlock();
-                for (int pause = 0; pause < 16; ++pause) relax();
-                lock = lockedSoon(mutex_);
-            }
             consumerWaiting_ = true;
             readDone_.wait(lock, [&] { return found->second.state == State::ready; });
             consumerWaiting_ = false;
