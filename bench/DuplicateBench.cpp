@@ -320,6 +320,21 @@ void printGroups(const std::vector<DuplicateGroup>& groups) {
     }
 }
 
+// The process's peak resident size so far (VmHWM), in MB.
+double residentPeakSoFar() {
+    std::ifstream file("/proc/self/status");
+    std::string key;
+    while (file >> key) {
+        if (key == "VmHWM:") {
+            double kilobytes = 0;
+            file >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+        file.ignore(1 << 16, '\n');
+    }
+    return 0;
+}
+
 double cpuSecondsSoFar() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -338,16 +353,18 @@ int child(const std::string& mode, const std::string& home, const std::string& c
     } else if (mode == "bare") {
         printGroups(analyzer.analyze(testing::scanRecords(home), Date::now(), {}, nullptr, nullptr).exactGroups);
     } else if (mode == "stages") {
-        // Wall and CPU time of each stage, and the heap in use after it.
+        // Wall and CPU time of each stage, the heap in use after it and the resident peak up to it.
         struct Mark {
             Clock::time_point wall;
             double cpu;
             double heap;
+            double peak;
         };
         std::vector<Mark> marks;
         auto mark = [&] {
             struct mallinfo2 heap = ::mallinfo2();
-            marks.push_back({Clock::now(), cpuSecondsSoFar(), static_cast<double>(heap.uordblks + heap.hblkhd) / 1e6});
+            marks.push_back({Clock::now(), cpuSecondsSoFar(), static_cast<double>(heap.uordblks + heap.hblkhd) / 1e6,
+                             residentPeakSoFar()});
         };
         mark();
         std::vector<FileRecord> records = testing::scanRecords(home);
@@ -362,8 +379,9 @@ int child(const std::string& mode, const std::string& home, const std::string& c
         mark();
         std::fprintf(stderr, "%zu", records.size());
         for (size_t i = 1; i < marks.size(); ++i) {
-            std::fprintf(stderr, " %.3f %.3f %.1f", std::chrono::duration<double>(marks[i].wall - marks[i - 1].wall).count(),
-                         marks[i].cpu - marks[i - 1].cpu, marks[i].heap);
+            std::fprintf(stderr, " %.3f %.3f %.1f %.1f",
+                         std::chrono::duration<double>(marks[i].wall - marks[i - 1].wall).count(),
+                         marks[i].cpu - marks[i - 1].cpu, marks[i].heap, marks[i].peak);
         }
         std::fprintf(stderr, "\n");
         printGroups(exact);
@@ -538,20 +556,23 @@ int main(int argc, char** argv) {
         {
             std::ifstream file(base + "/stages.txt");
             size_t records = 0;
-            double wall[4] = {}, cpu[4] = {}, heap[4] = {};
+            double wall[4] = {}, cpu[4] = {}, heap[4] = {}, peak[4] = {};
             bool read = static_cast<bool>(file >> records);
-            for (int i = 0; i < 4; ++i) read = read && (file >> wall[i] >> cpu[i] >> heap[i]);
+            for (int i = 0; i < 4; ++i) read = read && (file >> wall[i] >> cpu[i] >> heap[i] >> peak[i]);
             if (read) {
                 const char* names[4] = {"scan", "duplicate search", "name groups", "classification"};
-                std::printf("stages of the last run without a cache (wall, CPU, heap in use after it):\n");
+                std::printf("stages of the last run without a cache (wall, CPU, heap in use after it, resident peak so "
+                            "far):\n");
                 for (int i = 0; i < 4; ++i) {
-                    std::printf("  %-17s %7.3f s %7.3f s %8.1f MB\n", names[i], wall[i], cpu[i], heap[i]);
+                    std::printf("  %-17s %7.3f s %7.3f s %8.1f MB %8.1f MB\n", names[i], wall[i], cpu[i], heap[i], peak[i]);
                 }
                 std::printf("  names + classification / search (CPU): %.2f\n", (cpu[2] + cpu[3]) / cpu[1]);
                 std::printf("  scan against find -type f: wall %.2fx, CPU %.2fx\n", wall[0] / find.seconds,
                             cpu[0] / find.cpuSeconds);
-                std::printf("  heap per file after the scan %.0f bytes, after classification %.0f bytes\n",
-                            heap[0] * 1e6 / static_cast<double>(records), heap[3] * 1e6 / static_cast<double>(records));
+                auto perFile = [&](double megabytes) { return megabytes * 1e6 / static_cast<double>(records); };
+                std::printf("  heap per file after the scan %.0f bytes, after the search %.0f bytes, after "
+                            "classification %.0f bytes\n",
+                            perFile(heap[0]), perFile(heap[1]), perFile(heap[3]));
             }
         }
         std::printf("groups agree (Ordane's runs, jdupes%s): yes; find lists as many files as the scan: %s\n",

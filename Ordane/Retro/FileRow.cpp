@@ -81,7 +81,7 @@ FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget
     column->addLayout(line);
 
     const int indent = checkable ? reasonIndent : 0;
-    auto* reason = new Label(qtext(finding.reason), retro::font(QStringLiteral("Verdana"), 11), withOpacity(text, 0.8),
+    auto* reason = new Label(qtext(finding.reason.str()), retro::font(QStringLiteral("Verdana"), 11), withOpacity(text, 0.8),
                              Label::Lines::wrapped, this);
     reason->setObjectName(QStringLiteral("reason"));
     reason->setLineSpacing(2);
@@ -99,7 +99,7 @@ FileRow::FileRow(const Finding& finding, bool checkable, bool showBadge, QWidget
         connect(detailsButton_, &LinkButton::clicked, this, &FileRow::toggleDetails);
 
         auto* block = new Panel(light, std::nullopt, QMargins(6, 6, 6, 6), QBoxLayout::TopToBottom, this);
-        auto* detail = new Label(qtext(*finding.detail), fontAtFixedSize(QStringLiteral("Menlo"), 10), shadow,
+        auto* detail = new Label(qtext(finding.detail->str()), fontAtFixedSize(QStringLiteral("Menlo"), 10), shadow,
                                  Label::Lines::wrapped, block);
         detail->setObjectName(QStringLiteral("detail"));
         detail->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -10,12 +10,12 @@
 namespace ordane::retro {
 
 ScrollArea::ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle> bevel,
-                       const std::optional<QColor>& background, QWidget* parent)
+                       const std::optional<QColor>& background, QWidget* parent, InSnapshots inSnapshots)
     : QWidget(parent), content_(content), maxHeight_(maxHeight), bevel_(bevel), background_(background) {
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(frameWidth(), frameWidth(), frameWidth(), frameWidth());
     box->setSpacing(0);
-    if (qEnvironmentVariableIsSet("ORDANE_SNAPSHOT_DIR")) {
+    if (inSnapshots == InSnapshots::whole && qEnvironmentVariableIsSet("ORDANE_SNAPSHOT_DIR")) {
         box->addWidget(content_);
     } else {
         scroll_ = new QScrollArea(this);

@@ -4,6 +4,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
 #include "Ordane/App/AppState.hpp"
 #include "Ordane/Retro/BevelButton.hpp"
 #include "Ordane/Retro/Fonts.hpp"
@@ -12,6 +16,7 @@
 #include "Ordane/Retro/Panel.hpp"
 #include "Ordane/Retro/ScrollArea.hpp"
 #include "Ordane/Retro/Wording.hpp"
+#include "Ordane/Screens/LazyColumn.hpp"
 #include "Ordane/Screens/ListWell.hpp"
 #include "OrdanePlatform/Format/DateTextFormatter.hpp"
 
@@ -42,6 +47,17 @@ QString doneText(const ActivityEntry& entry) {
         return QStringLiteral("Done. The file is back out of the Trash, right where it used to be.");
     }
     return QStringLiteral("Done. ");
+}
+
+// Today in the user's calendar and time zone, as seconds since 1970: [start, end).
+std::pair<double, double> today() {
+    const QDate date = QDate::currentDate();
+    return {double(date.startOfDay().toSecsSinceEpoch()), double(date.addDays(1).startOfDay().toSecsSinceEpoch())};
+}
+
+bool isTodaysUndoable(const ActivityEntry& entry, const std::pair<double, double>& day) {
+    const double seconds = std::trunc(entry.date.secondsSince1970());
+    return entry.undoable && isReversible(entry) && seconds >= day.first && seconds < day.second;
 }
 
 }  // namespace
@@ -83,6 +99,12 @@ public:
     }
 
     const ActivityEntry& entry() const { return entry_; }
+    // Rows of entries with the same note and the same button are equally high.
+    static size_t shapeOf(const ActivityEntry& entry) {
+        const size_t note = entry.undoableNote ? std::hash<std::string>{}(*entry.undoableNote) << 1 | 1 : 0;
+        const std::optional<QString> label = buttonLabel(entry);
+        return note * 3 + (!label ? 0 : std::holds_alternative<Kind::Moved>(entry.kind.value) ? 1 : 2);
+    }
     void showBusy(bool busy, bool anyReversal) {
         if (!button_) return;
         button_->setTextIfChanged(busy ? QStringLiteral("Working…") : *buttonLabel(entry_));
@@ -92,6 +114,34 @@ public:
 private:
     ActivityEntry entry_;
     BevelButton* button_ = nullptr;
+};
+
+// The rows of the state's list, built only for the part of it in sight.
+class ActivityScreen::List : public LazyColumn {
+public:
+    explicit List(ActivityScreen& screen) : screen_(screen) { setObjectName(QStringLiteral("list")); }
+
+    void showBusy() {
+        for (auto& [id, row] : rows()) static_cast<Row*>(row)->showBusy(screen_.busyRow_ == id, screen_.reversing());
+    }
+
+protected:
+    size_t itemCount() const override { return entries().size(); }
+    UUID itemID(size_t i) const override { return entries()[i].id; }
+    size_t shapeOf(size_t i) const override { return Row::shapeOf(entries()[i]); }
+    bool rowShows(size_t i, const QWidget& row) const override {
+        return static_cast<const Row&>(row).entry() == entries()[i];
+    }
+    QWidget* makeRow(size_t i) override {
+        auto* row = new Row(screen_, entries()[i], this);
+        row->showBusy(screen_.busyRow_ == entries()[i].id, screen_.reversing());
+        return row;
+    }
+
+private:
+    const std::vector<ActivityEntry>& entries() const { return screen_.state_.activityEntries(); }
+
+    ActivityScreen& screen_;
 };
 
 QString ActivityScreen::sentence(const ActivityEntry& entry) {
@@ -147,13 +197,9 @@ ActivityScreen::ActivityScreen(AppState& state, QWidget* parent) : Screen(state,
     noticePanel_->box()->addWidget(noticeLabel_);
     column->addWidget(noticePanel_);
 
-    list_ = new QWidget;
-    list_->setObjectName(QStringLiteral("list"));
-    listColumn_ = new QVBoxLayout(list_);
-    listColumn_->setContentsMargins(0, 0, 0, 0);
-    listColumn_->setSpacing(0);
-    listColumn_->addStretch(1);
-    scroll_ = makeListWell(list_, contentWidth, listHeight, content);
+    list_ = new List(*this);
+    // The list never ends: a snapshot shows the well as the window does, not thousands of rows.
+    scroll_ = makeListWell(list_, contentWidth, listHeight, content, retro::ScrollArea::InSnapshots::scrolled);
     column->addWidget(scroll_);
 
     empty_ = new retro::Panel(retro::window, retro::BevelStyle::sunkenWell, QMargins(30, 30, 30, 30),
@@ -182,12 +228,10 @@ ActivityScreen::ActivityScreen(AppState& state, QWidget* parent) : Screen(state,
 }
 
 std::vector<ActivityEntry> ActivityScreen::todaysUndoableEntries() const {
-    const QDate today = QDate::currentDate();
+    const auto day = today();
     std::vector<ActivityEntry> result;
     for (const ActivityEntry& entry : state_.activityEntries()) {
-        if (!entry.undoable || !isReversible(entry)) continue;
-        const QDateTime when = QDateTime::fromSecsSinceEpoch(qint64(entry.date.secondsSince1970()));
-        if (when.date() == today) result.push_back(entry);
+        if (isTodaysUndoable(entry, day)) result.push_back(entry);
     }
     return result;
 }
@@ -249,11 +293,14 @@ void ActivityScreen::refresh() {
     noticePanel_->setVisible(notice_.has_value());
     if (notice_) noticeLabel_->setTextIfChanged(*notice_);
     refreshRows();
-    const size_t today = todaysUndoableEntries().size();
-    undoAll_->setVisible(today >= 2);
+    const auto day = today();
+    const auto& entries = state_.activityEntries();
+    const auto count = std::count_if(entries.begin(), entries.end(),
+                                     [&day](const ActivityEntry& entry) { return isTodaysUndoable(entry, day); });
+    undoAll_->setVisible(count >= 2);
     undoAll_->setTextIfChanged(busyUndoingAll_ ? QStringLiteral("Working…")
                                                : QStringLiteral("Undo Everything From Today (") +
-                                                     QString::number(today) + QStringLiteral(")"));
+                                                     QString::number(count) + QStringLiteral(")"));
     undoAll_->setEnabled(!reversing());
 }
 
@@ -261,11 +308,8 @@ void ActivityScreen::refreshRows() {
     const std::vector<ActivityEntry>& entries = state_.activityEntries();
     scroll_->setVisible(!entries.empty());
     empty_->setVisible(entries.empty());
-    rows_.sync(
-        listColumn_, 0, entries.size(), [&](size_t i) { return entries[i].id; },
-        [&](size_t i, const Row& row) { return row.entry() == entries[i]; },
-        [&](size_t i, Row*) { return new Row(*this, entries[i], list_); });
-    for (auto& [id, row] : rows_.byId()) row->showBusy(busyRow_ == id, reversing());
+    list_->reload();
+    list_->showBusy();
 }
 
 }  // namespace ordane

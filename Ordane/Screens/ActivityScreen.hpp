@@ -2,14 +2,10 @@
 
 #include <QString>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
-#include "Ordane/Screens/KeyedWidgets.hpp"
 #include "Ordane/Screens/Screen.hpp"
 #include "OrdaneCore/Model/ActivityEntry.hpp"
-
-class QVBoxLayout;
 
 namespace ordane {
 
@@ -50,6 +46,7 @@ protected:
 
 private:
     class Row;
+    class List;
 
     const ActivityEntry* currentEntry(const UUID& id) const;
     void undoNext(std::vector<UUID> ids, size_t next, int64_t putBack, int64_t notPutBack);
@@ -62,12 +59,10 @@ private:
 
     retro::Panel* noticePanel_;
     retro::Label* noticeLabel_;
-    QWidget* list_;
-    QVBoxLayout* listColumn_;
+    List* list_;
     retro::ScrollArea* scroll_;
     retro::Panel* empty_;
     retro::BevelButton* undoAll_;
-    KeyedWidgets<Row> rows_;
 };
 
 }  // namespace ordane

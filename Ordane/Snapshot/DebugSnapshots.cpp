@@ -186,16 +186,26 @@ void DebugSnapshots::endToEnd() {
     state_.setActivityEntries(state_.activityStore().allEntries());
     render(ScreenChoice::of(Kind::activity), QStringLiteral("08-activity"));
 
+    const int undone = undoEveryUndoable(state_);
+    print("E2E: undid " + std::to_string(undone) + " entries");
+}
+
+int DebugSnapshots::undoEveryUndoable(AppState& state) {
     int undone = 0;
-    const std::vector<ActivityEntry> entries = state_.activityEntries();
+    const std::vector<ActivityEntry> entries = state.activityEntries();
     for (const ActivityEntry& entry : entries) {
         if (!entry.undoable) continue;
+        // Awaited: the loop ends with the answer, not at the next look at the clock.
+        QEventLoop answered;
         bool finished = false;
-        state_.undo(entry, nullptr, [&finished](const ActionExecutor::ReversalResult&) { finished = true; });
-        waitUntil([&finished] { return finished; });
+        state.undo(entry, nullptr, [&](const ActionExecutor::ReversalResult&) {
+            finished = true;
+            answered.quit();
+        });
+        if (!finished) answered.exec();
         ++undone;
     }
-    print("E2E: undid " + std::to_string(undone) + " entries");
+    return undone;
 }
 
 }  // namespace ordane

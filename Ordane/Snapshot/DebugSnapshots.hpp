@@ -39,6 +39,9 @@ public:
     // as `folder`/`name`.png, replacing any file there. Returns the image's pixel size, or none
     // when it could not be written.
     static std::optional<QSize> renderPng(QWidget& screen, const QString& folder, const QString& name);
+    // Takes back every undoable entry of the state's list, newest first, each awaited before the
+    // next; how many it asked for.
+    static int undoEveryUndoable(AppState& state);
 
 private:
     DebugSnapshots(const Options& options, std::ostream& out, AppState& state)

@@ -286,8 +286,7 @@ void ActionExecutor::recordReversal(const ActivityEntry& entry, std::string_view
     ActivityEntry reversed = entry;
     reversed.undoable = false;
     reversed.undoableNote = std::string(note);
-    activity.replace(reversed);
-    activity.append(newEntry(std::move(reversal), entry.sizeBytes));
+    activity.replaceAndAppend(reversed, newEntry(std::move(reversal), entry.sizeBytes));
 }
 
 }  // namespace ordane

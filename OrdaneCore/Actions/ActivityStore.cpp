@@ -63,12 +63,14 @@ void ActivityStore::append(const ActivityEntry& entry) {
     loadIfNeeded();
     const int64_t at = static_cast<int64_t>(entries_.size());
     add(entry);
-    record([&] {
-        Json change = Json::object();
-        change["at"] = at;
-        change["entry"] = entry.toJson();
-        return json::tagged(appended, std::move(change));
-    });
+    record({[&] { return appendedChange(at, entry); }});
+}
+
+Json ActivityStore::appendedChange(int64_t at, const ActivityEntry& entry) {
+    Json change = Json::object();
+    change["at"] = at;
+    change["entry"] = entry.toJson();
+    return json::tagged(appended, std::move(change));
 }
 
 void ActivityStore::replace(const ActivityEntry& entry) {
@@ -77,7 +79,21 @@ void ActivityStore::replace(const ActivityEntry& entry) {
     auto found = positions_.find(entry.id);
     if (found == positions_.end()) return;
     entries_[found->second] = entry;
-    record([&] { return json::tagged(replaced, entry.toJson()); });
+    record({[&] { return json::tagged(replaced, entry.toJson()); }});
+}
+
+void ActivityStore::replaceAndAppend(const ActivityEntry& replacement, const ActivityEntry& entry) {
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    std::vector<std::function<Json()>> changes;
+    if (auto found = positions_.find(replacement.id); found != positions_.end()) {
+        entries_[found->second] = replacement;
+        changes.push_back([&] { return json::tagged(replaced, replacement.toJson()); });
+    }
+    const int64_t at = static_cast<int64_t>(entries_.size());
+    add(entry);
+    changes.push_back([&] { return appendedChange(at, entry); });
+    record(changes);
 }
 
 std::optional<ActivityEntry> ActivityStore::entry(const UUID& id) {
@@ -158,20 +174,21 @@ bool ActivityStore::replay(std::string_view line) {
     }
 }
 
-void ActivityStore::record(const std::function<Json()>& change) {
+void ActivityStore::record(const std::vector<std::function<Json()>>& changes) {
     // Folded once the log holds a quarter of the list: the whole writes then cost each change a
     // bounded share, and a load replays few lines.
     const size_t foldAt = std::max(minimumLinesBeforeFold, entries_.size() / 4);
-    if (logUsable_ && logLines_ + 1 < foldAt) {
-        std::string line;
+    if (logUsable_ && logLines_ + changes.size() < foldAt) {
+        std::string lines;
         try {
-            line = json::dumpCompact(change());
+            for (const auto& change : changes) lines += json::dumpCompact(change()) + '\n';
         } catch (const std::exception&) {
             return;  // nothing is written rather than a line that can't be read back
         }
-        line += '\n';
-        if (log_.append(line)) {
-            ++logLines_;
+        // A crash within the write leaves the last line cut short, which a load drops: the changes
+        // before it stand, as if the crash had come between two writes.
+        if (log_.append(lines)) {
+            logLines_ += changes.size();
             return;
         }
         // Part of the line may have reached the log: it must not be added to before it is cleared.

@@ -41,6 +41,9 @@ public:
     void append(const ActivityEntry& entry);
     // Puts the entry in place of the stored one with its id and records it; nothing when no such id.
     void replace(const ActivityEntry& entry);
+    // replace(replacement), then append(entry), both on disk in one write: a reversal costs one
+    // flush, not two.
+    void replaceAndAppend(const ActivityEntry& replacement, const ActivityEntry& entry);
     std::optional<ActivityEntry> entry(const UUID& id);
     // Writes the whole list to activity.json (read first when it hasn't been) and clears the log;
     // failures are silent and the list in memory keeps the change.
@@ -55,8 +58,11 @@ private:
     // Applies one log line; false when it isn't one.
     bool replay(std::string_view line);
     void add(const ActivityEntry& entry);
-    // Logs one change, or writes the whole list when the log can't be used or is due to be folded.
-    void record(const std::function<Json()>& change);
+    // Logs the changes in one write, or writes the whole list when the log can't be used or is due
+    // to be folded.
+    void record(const std::vector<std::function<Json()>>& changes);
+    // The log line of an entry added at position `at`.
+    static Json appendedChange(int64_t at, const ActivityEntry& entry);
     bool fold();
 
     std::mutex mutex_;

@@ -30,11 +30,25 @@ std::string_view organizeNoun(TypeBucket bucket) {
 }
 
 // Names on disk need not be UTF-8, but what a person reads, and what is stored as JSON, must be.
-Finding displayable(Finding finding) {
-    finding.reason = platform::text::validUTF8(finding.reason);
-    if (finding.detail) finding.detail = platform::text::validUTF8(*finding.detail);
-    return finding;
+FindingText displayable(FindingText text) {
+    auto chars = text.stored();
+    if (!chars || platform::text::isValidUTF8(*chars)) return text;  // a record's path is checked when made
+    return platform::text::validUTF8(*chars);
 }
+
+// The findings of a scan say one of a few sentences, most of them: each sentence is kept once.
+class SharedSentences {
+public:
+    FindingText shared(FindingText text) {
+        auto chars = text.stored();
+        if (!chars || chars->empty()) return text;
+        // The key views the characters of the text kept beside it.
+        return seen_.try_emplace(*chars, text).first->second;
+    }
+
+private:
+    std::unordered_map<std::string_view, FindingText> seen_;
+};
 
 }  // namespace
 
@@ -44,13 +58,19 @@ Classifier::Classifier(UserFolders folders, ScanRules rules, Date now, std::shar
 std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records,
                                           const std::vector<DuplicateGroup>& exactGroups,
                                           const std::unordered_map<URL, ContentInsight>& insights) const {
-    std::vector<std::string> copyReasons;
+    SharedSentences sentences;
+    // Per group: the keeper's reason and the copies' reason.
+    std::vector<std::pair<FindingText, FindingText>> roleReasons;
+    roleReasons.reserve(exactGroups.size());
     for (const DuplicateGroup& group : exactGroups) {
-        copyReasons.push_back(group.kind() != DuplicateKind::exact
-                                  ? std::string()
-                                  : "This is an exact copy of the one in " +
-                                        folders_.containingFolderName(group.keeper().url()) +
-                                        ". If you remove it, that one stays put.");
+        if (group.kind() != DuplicateKind::exact) {
+            roleReasons.emplace_back();
+            continue;
+        }
+        roleReasons.emplace_back(sentences.shared(displayable(group.keepReason())),
+                                 sentences.shared(displayable("This is an exact copy of the one in " +
+                                                              folders_.containingFolderName(group.keeper().url()) +
+                                                              ". If you remove it, that one stays put.")));
     }
     ExactMembers members(exactGroups);
 
@@ -67,8 +87,8 @@ std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records
         if (const ExactMembers::Place* place = members.find(record)) {
             const DuplicateGroup& group = exactGroups[place->group];
             bool isKeeper = static_cast<int64_t>(place->member) == group.keepIndex();
-            role = DupRole{group.id(), isKeeper, isKeeper ? group.keepReason() : copyReasons[place->group],
-                           DuplicateKind::exact};
+            const auto& [keeperReason, copyReason] = roleReasons[place->group];
+            role = DupRole{group.id(), isKeeper, isKeeper ? keeperReason : copyReason, DuplicateKind::exact};
         }
 
         std::optional<Finding> finding = classifyRecord(record, role ? &*role : nullptr);
@@ -81,7 +101,10 @@ std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records
         }
         if (!finding) continue;
         if (blocks.empty() || blocks.back().size() == blockSize) blocks.emplace_back().reserve(blockSize);
-        blocks.back().push_back(displayable(recognitionNote(cloudWarning(std::move(*finding)), insight)));
+        Finding made = recognitionNote(cloudWarning(std::move(*finding)), insight);
+        made.reason = sentences.shared(displayable(std::move(made.reason)));
+        if (made.detail) made.detail = displayable(std::move(*made.detail));
+        blocks.back().push_back(std::move(made));
         ++count;
     }
     std::vector<Finding> findings;
@@ -94,9 +117,9 @@ std::vector<Finding> Classifier::classify(const std::vector<FileRecord>& records
 }
 
 Finding Classifier::makeFinding(const FileRecord& record, FindingCategory category, Recommendation recommendation,
-                                std::string reason) const {
-    return Finding{UUID::random(), record, category, recommendation, std::move(reason), record.path(),
-                   std::nullopt, std::nullopt, std::nullopt};
+                                FindingText reason) const {
+    return Finding{UUID::random(), record,       category,     recommendation, std::move(reason),
+                   FindingText::pathOf(record), std::nullopt, std::nullopt,   std::nullopt};
 }
 
 std::optional<Finding> Classifier::classifyRecord(const FileRecord& record, const DupRole* role) const {

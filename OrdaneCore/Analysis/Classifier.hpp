@@ -30,11 +30,11 @@ public:
     static constexpr int64_t oldScreenshotAge = 90;
     static constexpr int64_t oldFileAge = 730;
 
-    // A member's part in an exact duplicate group.
+    // A member's part in an exact duplicate group; the reason is shared by the group's copies.
     struct DupRole {
         UUID groupID;
         bool isKeeper = false;
-        std::string reason;
+        FindingText reason;
         DuplicateKind kind = DuplicateKind::exact;
     };
 
@@ -69,7 +69,7 @@ public:
 
 private:
     Finding makeFinding(const FileRecord& record, FindingCategory category, Recommendation recommendation,
-                        std::string reason) const;
+                        FindingText reason) const;
 
     UserFolders folders_;
     ScanRules rules_;

@@ -1,4 +1,5 @@
 // The classifier's adjustments by recognition insights and cloud syncing.
+#include <array>
 #include <string_view>
 
 #include "OrdaneCore/Analysis/Classifier.hpp"
@@ -27,6 +28,19 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
     return result;
 }
 
+// One shared text per kind, so a finding's kind costs no text of its own.
+const FindingText& kindText(DocKind kind) {
+    static const auto texts = [] {
+        std::array<FindingText, EnumCases<DocKind>::cases.size()> made;
+        for (size_t i = 0; i < made.size(); ++i) made[i] = FindingText(EnumCases<DocKind>::cases[i].second);
+        return made;
+    }();
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (EnumCases<DocKind>::cases[i].first == kind) return texts[i];
+    }
+    return texts.back();  // not reached: every kind is a case
+}
+
 }  // namespace
 
 std::optional<Finding> Classifier::recognitionFinding(const FileRecord& record, const ContentInsight* insight) const {
@@ -43,7 +57,7 @@ std::optional<Finding> Classifier::recognitionFinding(const FileRecord& record, 
                     record.path() + " → " + path::appending(folder.path(), name) + "\nRecognized as: " + recognizedAs,
                     folder.appendingPathComponent(name),
                     std::nullopt,
-                    std::string(rawValue(insight->kind))};
+                    kindText(insight->kind)};
     return finding;
 }
 
@@ -74,8 +88,8 @@ std::optional<Finding> Classifier::screenshotRename(const FileRecord& record, co
     if (size_t at = topic.find(marker); at != std::string::npos) topic = topic.substr(at + marker.size());
     if (auto date = trailingDate.firstMatch(topic)) topic.erase(date->begin, date->end - date->begin);
 
-    std::optional<std::string> kind;
-    if (insight->kind != DocKind::unknown) kind = std::string(rawValue(insight->kind));
+    std::optional<FindingText> kind;
+    if (insight->kind != DocKind::unknown) kind = kindText(insight->kind);
     return Finding{UUID::random(),
                    record,
                    FindingCategory::screenshotNaming,
@@ -115,8 +129,8 @@ Finding Classifier::recognitionNote(Finding finding, const ContentInsight* insig
     std::string source = insight->analyzerID == "rules-v1" ? "the text inside the file" : insight->analyzerID;
     std::string evidence = joined(ExplanationRenderer::renderClaims(insight->provenance, source), "\n");
     std::string detail = finding.detail ? *finding.detail + "\n" + evidence : evidence;
-    finding.detail = detail.empty() ? std::nullopt : std::optional<std::string>(detail);
-    finding.recognitionKind = std::string(rawValue(insight->kind));
+    finding.detail = detail.empty() ? std::nullopt : std::optional<FindingText>(detail);
+    finding.recognitionKind = kindText(insight->kind);
     return finding;
 }
 

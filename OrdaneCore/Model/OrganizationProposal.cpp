@@ -46,7 +46,7 @@ Finding movedInto(const Finding& member, const URL& oldFolder, const URL& newFol
                                                          : member.record.isDirectory();
     Finding result = member;
     result.suggestedDestination = newFolder.appendingPathComponent(fileName, isDirectory);
-    if (result.detail) result.detail = renamedDetail(*result.detail, oldTarget.path(), result.suggestedDestination->path());
+    if (result.detail) result.detail = renamedDetail(result.detail->str(), oldTarget.path(), result.suggestedDestination->path());
     return result;
 }
 

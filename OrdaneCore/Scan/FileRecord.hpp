@@ -94,6 +94,7 @@ public:
     struct Folder;
 
 private:
+    friend class FindingText;  // keeps a record as one tagged pointer to its item
     explicit FileRecord(Item* item) : item_(item) {}
     Item& mutableItem();
     Item* item_;

@@ -4,11 +4,102 @@
 #include <cmath>
 #include <vector>
 
+#include "OrdaneCore/Hashing/Sha256.hpp"
+
 namespace ordane {
 
 namespace {
 bool withinTolerance(Date a, Date b) { return std::fabs(a.secondsSince(b)) <= AnalysisCache::modificationTolerance; }
+
+// A digest written in the one form the file takes (none for anything else, which stays text).
+bool digestOf(const std::optional<std::string>& hash, std::optional<Sha256::Digest>& digest) {
+    if (!hash) return true;
+    digest = Sha256::fromHex(*hash);
+    return digest.has_value();
+}
+
+std::optional<std::string> hexOf(const std::optional<Sha256::Digest>& digest) {
+    if (!digest) return std::nullopt;
+    return Sha256::hex(*digest);
+}
 }  // namespace
+
+AnalysisCache::Stored::Stored(Entry entry) {
+    bool hashesOnly = !entry.fingerprint && !entry.sampleText && !entry.sampleSource && !entry.insight &&
+                      digestOf(entry.partialSHA256, partial_) && digestOf(entry.fullSHA256, full_);
+    if (!hashesOnly) {
+        partial_.reset();
+        full_.reset();
+        whole_ = std::make_unique<Entry>(std::move(entry));
+        return;
+    }
+    size_ = entry.size;
+    mtime_ = entry.mtime;
+    lastSeen_ = entry.lastSeen;
+    schemaVersion_ = entry.schemaVersion;
+    detectorVersion_ = entry.detectorVersion;
+}
+
+AnalysisCache::Entry AnalysisCache::Stored::entry() const {
+    if (whole_) return *whole_;
+    Entry entry;
+    entry.size = size_;
+    entry.mtime = mtime_;
+    entry.lastSeen = lastSeen_;
+    entry.schemaVersion = schemaVersion_;
+    entry.detectorVersion = detectorVersion_;
+    entry.partialSHA256 = hexOf(partial_);
+    entry.fullSHA256 = hexOf(full_);
+    return entry;
+}
+
+void AnalysisCache::Stored::appendJson(std::string& out) const {
+    if (whole_) {
+        whole_->appendJson(out);
+    } else {
+        entry().appendJson(out);
+    }
+}
+
+AnalysisCache::Hashes AnalysisCache::Stored::hashes() const {
+    if (whole_) return Hashes{whole_->partialSHA256, whole_->fullSHA256};
+    return Hashes{hexOf(partial_), hexOf(full_)};
+}
+
+void AnalysisCache::Stored::setLastSeen(Date date) { (whole_ ? whole_->lastSeen : lastSeen_) = date; }
+
+void AnalysisCache::Stored::setMtime(Date date) {
+    if (whole_) {
+        whole_->mtime = date;
+        whole_->partialSHA256.reset();
+        whole_->fullSHA256.reset();
+    } else {
+        mtime_ = date;
+        partial_.reset();
+        full_.reset();
+    }
+}
+
+void AnalysisCache::Stored::setHashes(const std::optional<std::string>& partial, const std::optional<std::string>& full) {
+    if (!whole_) {
+        std::optional<Digest> partialDigest = partial_;
+        std::optional<Digest> fullDigest = full_;
+        if (digestOf(partial, partialDigest) && digestOf(full, fullDigest)) {
+            partial_ = partialDigest;
+            full_ = fullDigest;
+            return;
+        }
+        makeWhole();  // a hash in another form is kept as it came, and refused when written
+    }
+    if (partial) whole_->partialSHA256 = partial;
+    if (full) whole_->fullSHA256 = full;
+}
+
+void AnalysisCache::Stored::makeWhole() {
+    whole_ = std::make_unique<Entry>(entry());
+    partial_.reset();
+    full_.reset();
+}
 
 AnalysisCache::AnalysisCache(URL fileURL, std::shared_ptr<platform::FileSystem> fileSystem)
     : file_(std::move(fileURL), std::move(fileSystem), StoreFile::Unusable::rebuild) {}
@@ -19,26 +110,26 @@ void AnalysisCache::loadIfNeeded() {
     // The text is given back as its entries are decoded, so that a load holds little more than
     // the entries.
     auto stored = file_.load([](std::string_view text, const StoreFile::Release& release) {
-        std::unordered_map<std::string, Entry> result;
+        std::unordered_map<std::string, Stored> result;
         StoreFile::readEntries(
             text, fileVersion, "entries", Entry::read,
-            [&result](std::string path, Entry entry) { result.insert_or_assign(std::move(path), std::move(entry)); },
+            [&result](std::string path, Entry entry) { result.insert_or_assign(std::move(path), Stored(std::move(entry))); },
             release);
         return result;
     });
     if (stored) entries_ = std::move(*stored);
 }
 
-AnalysisCache::Entry* AnalysisCache::validEntry(const FileRecord& record) {
+AnalysisCache::Stored* AnalysisCache::validEntry(const FileRecord& record) {
     if (!record.modified()) return nullptr;
     auto it = entries_.find(record.path());
     if (it == entries_.end()) return nullptr;
-    Entry& entry = it->second;
-    if (entry.schemaVersion != currentSchemaVersion || entry.size != record.size() ||
-        !withinTolerance(*record.modified(), entry.mtime)) {
+    Stored& entry = it->second;
+    if (entry.schemaVersion() != currentSchemaVersion || entry.size() != record.size() ||
+        !withinTolerance(*record.modified(), entry.mtime())) {
         return nullptr;
     }
-    entry.lastSeen = Date::now();
+    entry.setLastSeen(Date::now());
     dirty_ = true;
     return &entry;
 }
@@ -46,16 +137,17 @@ AnalysisCache::Entry* AnalysisCache::validEntry(const FileRecord& record) {
 std::optional<AnalysisCache::Entry> AnalysisCache::cachedEntry(const FileRecord& record) {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
-    if (Entry* entry = validEntry(record)) return *entry;
+    if (Stored* entry = validEntry(record)) return entry->entry();
     return std::nullopt;
 }
 
 std::optional<ContentInsight> AnalysisCache::cachedInsight(const FileRecord& record) {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
-    Entry* entry = validEntry(record);
-    if (!entry || entry->detectorVersion != currentDetectorVersion) return std::nullopt;
-    return entry->insight;
+    Stored* entry = validEntry(record);
+    const Entry* whole = entry ? entry->whole() : nullptr;  // an entry of hashes alone has no insight
+    if (!whole || whole->detectorVersion != currentDetectorVersion) return std::nullopt;
+    return whole->insight;
 }
 
 void AnalysisCache::store(Entry entry, const URL& url) {
@@ -63,14 +155,15 @@ void AnalysisCache::store(Entry entry, const URL& url) {
     loadIfNeeded();
     auto it = entries_.find(url.path());
     if (it != entries_.end()) {
-        const Entry& old = it->second;
-        if (old.size == entry.size && old.mtime == entry.mtime) {  // hashes need the exact date
-            if (!entry.partialSHA256) entry.partialSHA256 = old.partialSHA256;
-            if (!entry.fullSHA256) entry.fullSHA256 = old.fullSHA256;
+        const Stored& old = it->second;
+        if (old.size() == entry.size && old.mtime() == entry.mtime) {  // hashes need the exact date
+            Hashes kept = old.hashes();
+            if (!entry.partialSHA256) entry.partialSHA256 = std::move(kept.partial);
+            if (!entry.fullSHA256) entry.fullSHA256 = std::move(kept.full);
         }
-        it->second = std::move(entry);
+        it->second = Stored(std::move(entry));
     } else {
-        entries_.emplace(url.path(), std::move(entry));
+        entries_.emplace(url.path(), Stored(std::move(entry)));
     }
     dirty_ = true;
 }
@@ -80,9 +173,9 @@ AnalysisCache::Hashes AnalysisCache::cachedHashes(const FileRecord& record) {
     loadIfNeeded();
     // Content hashes decide what is an "extra copy", so they need the exact modification date: a
     // same-size file renamed over this one within the tolerance must not pass for it.
-    Entry* entry = validEntry(record);
-    if (!entry || entry->mtime != *record.modified()) return Hashes{};
-    return Hashes{entry->partialSHA256, entry->fullSHA256};
+    Stored* entry = validEntry(record);
+    if (!entry || entry->mtime() != *record.modified()) return Hashes{};
+    return entry->hashes();
 }
 
 void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<std::string>& partialSHA256,
@@ -90,23 +183,18 @@ void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<s
     std::lock_guard lock(mutex_);
     loadIfNeeded();
     if (!record.modified()) return;
-    Entry* entry = validEntry(record);
+    Stored* entry = validEntry(record);
     if (!entry) {
         Entry fresh;
         fresh.size = record.size();
         fresh.mtime = *record.modified();
         fresh.detectorVersion = hashOnlyDetectorVersion;
         fresh.lastSeen = Date::now();
-        entry = &entries_.insert_or_assign(record.path(), std::move(fresh)).first->second;
+        entry = &entries_.insert_or_assign(record.path(), Stored(std::move(fresh))).first->second;
     }
-    if (entry->mtime != *record.modified()) {
-        // Hashes kept from another modification date no longer describe this content.
-        entry->mtime = *record.modified();
-        entry->partialSHA256.reset();
-        entry->fullSHA256.reset();
-    }
-    if (partialSHA256) entry->partialSHA256 = partialSHA256;
-    if (fullSHA256) entry->fullSHA256 = fullSHA256;
+    // Hashes kept from another modification date no longer describe this content.
+    if (entry->mtime() != *record.modified()) entry->setMtime(*record.modified());
+    entry->setHashes(partialSHA256, fullSHA256);
     dirty_ = true;
 }
 
@@ -115,7 +203,7 @@ void AnalysisCache::saveIfDirty() {
     loadIfNeeded();
     if (!dirty_) return;
     pruneLocked();
-    file_.writeCompact(fileVersion, "entries", entries_, [](std::string& out, const Entry& entry) { entry.appendJson(out); });
+    file_.writeCompact(fileVersion, "entries", entries_, [](std::string& out, const Stored& entry) { entry.appendJson(out); });
     dirty_ = false;
 }
 
@@ -128,21 +216,20 @@ void AnalysisCache::prune() {
 void AnalysisCache::pruneLocked() {
     const size_t before = entries_.size();
     const Date cutoff = Date::now().adding(-pruneAge);
-    std::erase_if(entries_, [cutoff](const auto& item) { return !(item.second.lastSeen > cutoff); });
+    std::erase_if(entries_, [cutoff](const auto& item) { return !(item.second.lastSeen() > cutoff); });
     if (entries_.size() > maxEntries) {
-        // Newest first; among equal dates the smaller path stays, so the choice is repeatable.
-        std::vector<std::pair<Date, const std::string*>> order;
+        // Newest first; among equal dates the smaller path stays, so the choice is repeatable. The
+        // dropped ones go by position: a home's worth of paths is not copied to drop them.
+        using Position = decltype(entries_)::iterator;
+        std::vector<std::pair<Date, Position>> order;
         order.reserve(entries_.size());
-        for (const auto& [path, entry] : entries_) order.emplace_back(entry.lastSeen, &path);
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) order.emplace_back(it->second.lastSeen(), it);
         auto newerFirst = [](const auto& a, const auto& b) {
             if (a.first != b.first) return a.first > b.first;
-            return *a.second < *b.second;
+            return a.second->first < b.second->first;
         };
         std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(maxEntries), order.end(), newerFirst);
-        std::vector<std::string> dropped;
-        dropped.reserve(order.size() - maxEntries);
-        for (size_t k = maxEntries; k < order.size(); ++k) dropped.push_back(*order[k].second);
-        for (const std::string& path : dropped) entries_.erase(path);
+        for (size_t k = maxEntries; k < order.size(); ++k) entries_.erase(order[k].second);
     }
     if (entries_.size() != before) dirty_ = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -89,13 +90,50 @@ public:
     void prune();
 
 private:
+    // What is kept of an entry. The duplicate search leaves an entry with hashes alone for most
+    // files of a home, hundreds of thousands of them: such an entry is kept small, its digests as
+    // bytes. An entry that holds more (a reading of the file) is kept whole.
+    class Stored {
+    public:
+        explicit Stored(Entry entry);
+
+        Entry entry() const;
+        void appendJson(std::string& out) const;
+        const Entry* whole() const { return whole_.get(); }
+
+        int64_t size() const { return whole_ ? whole_->size : size_; }
+        Date mtime() const { return whole_ ? whole_->mtime : mtime_; }
+        int64_t schemaVersion() const { return whole_ ? whole_->schemaVersion : schemaVersion_; }
+        Date lastSeen() const { return whole_ ? whole_->lastSeen : lastSeen_; }
+        Hashes hashes() const;
+
+        void setLastSeen(Date date);
+        // A new modification date drops the hashes of the old one.
+        void setMtime(Date date);
+        // Sets the hashes given; an absent one stays as it is.
+        void setHashes(const std::optional<std::string>& partial, const std::optional<std::string>& full);
+
+    private:
+        using Digest = std::array<unsigned char, 32>;
+        void makeWhole();
+
+        std::unique_ptr<Entry> whole_;
+        int64_t size_ = 0;
+        Date mtime_;
+        Date lastSeen_;
+        int64_t schemaVersion_ = 0;
+        int64_t detectorVersion_ = 0;
+        std::optional<Digest> partial_;
+        std::optional<Digest> full_;
+    };
+
     void loadIfNeeded();
-    Entry* validEntry(const FileRecord& record);
+    Stored* validEntry(const FileRecord& record);
     void pruneLocked();
 
     std::mutex mutex_;
     StoreFile file_;
-    std::unordered_map<std::string, Entry> entries_;
+    std::unordered_map<std::string, Stored> entries_;
     bool loaded_ = false;
     bool dirty_ = false;
 };

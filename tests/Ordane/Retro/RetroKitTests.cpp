@@ -86,6 +86,15 @@ TEST(ScrollArea, CapsItsHeightUnlessTheSnapshotAsksForEverything) {
         QCoreApplication::processEvents();
         EXPECT_EQ(area.sizeHint().height(), snapshot ? 900 : 420) << snapshot;
         EXPECT_EQ(area.scrollView() == nullptr, snapshot);
+
+        // A list without end scrolls in snapshots as well.
+        auto* endless = new QWidget;
+        endless->setFixedSize(300, 900);
+        ScrollArea scrolled(endless, 420, std::nullopt, std::nullopt, nullptr, ScrollArea::InSnapshots::scrolled);
+        scrolled.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(scrolled.sizeHint().height(), 420) << snapshot;
+        EXPECT_NE(scrolled.scrollView(), nullptr) << snapshot;
     }
 }
 

@@ -1,6 +1,10 @@
 #include <QElapsedTimer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "Ordane/Retro/BevelButton.hpp"
 #include "Ordane/Retro/Label.hpp"
@@ -31,6 +35,40 @@ public:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
         settle();
+    }
+    // Each row in sight of the list's scroll view, top to bottom: where it sits, its texts, its button.
+    static std::vector<std::string> rowsInSight(const QWidget& screen) {
+        std::vector<QWidget*> rows = visible<QWidget>(screen, QStringLiteral("activityRow"));
+        std::sort(rows.begin(), rows.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
+        std::vector<std::string> described;
+        for (QWidget* row : rows) {
+            std::string line = std::to_string(row->y()) + "+" + std::to_string(row->height());
+            for (const QString& text : labelTexts(*row)) line += " | " + text.toStdString();
+            for (auto* button : visible<retro::BevelButton>(*row)) line += " [" + button->text().toStdString() + "]";
+            described.push_back(line);
+        }
+        return described;
+    }
+    static QScrollBar& scrollBar(const QWidget& screen) {
+        auto* view = screen.findChild<QScrollArea*>();
+        EXPECT_TRUE(view);
+        return *view->verticalScrollBar();
+    }
+    static void scrollTo(const QWidget& screen, int value) {
+        scrollBar(screen).setValue(value);
+        QCoreApplication::processEvents();
+    }
+    // Moves of today, newest first, as a list the executor could have written.
+    static std::vector<ActivityEntry> manyMoves(int count) {
+        std::vector<ActivityEntry> entries;
+        const Date now = Date::now();
+        for (int i = 0; i < count; ++i) {
+            const URL from = URL::fileURL("/h/Downloads/letter " + std::to_string(i) + ".pdf");
+            const URL to = URL::fileURL("/h/Documents/Letters/letter " + std::to_string(i) + ".pdf");
+            entries.push_back({UUID::random(), Date::fromUnix(now.secondsSince1970() - i), ActivityEntry::Kind::moved(from, to),
+                               10, true, {}, {}});
+        }
+        return entries;
     }
     int undoneCount() const {
         int count = 0;
@@ -144,6 +182,107 @@ TEST_F(ActivityScreenTest, OnlyTodaysMovesAndTrashedFilesCountForUndoAll) {
     EXPECT_EQ(screen.todaysUndoableEntries().size(), 1u);
     EXPECT_FALSE(undoAll(screen));
     EXPECT_EQ(rowButtons(screen).size(), 2u);
+}
+
+
+TEST_F(ActivityScreenTest, ALongListHasRowsOnlyInSightAndAnUndoBuildsOnlyTheRowsItChanged) {
+    std::vector<ActivityEntry> entries = manyMoves(3000);
+    state->setActivityEntries(entries);
+    ActivityScreen screen(*state);
+    layOut(screen);
+    const std::vector<QWidget*> before = visible<QWidget>(screen, QStringLiteral("activityRow"));
+    ASSERT_FALSE(before.empty());
+    EXPECT_LE(before.size(), 12u);  // a 400-point well holds about nine
+    EXPECT_EQ(undoAll(screen)->text(), QStringLiteral("Undo Everything From Today (3000)"));
+
+    // One undo as the executor records it: the old entry loses its button, a note tops the list.
+    entries[0].undoable = false;
+    entries[0].undoableNote = "Undone.";
+    entries.insert(entries.begin(), {UUID::random(), Date::now(), ActivityEntry::Kind::undone(entries[0].id), 10, true, {}, {}});
+    state->setActivityEntries(entries);
+    QCoreApplication::processEvents();
+    const std::set<QWidget*> kept(before.begin(), before.end());
+    const std::vector<QWidget*> after = visible<QWidget>(screen, QStringLiteral("activityRow"));
+    EXPECT_LE(std::count_if(after.begin(), after.end(), [&](QWidget* row) { return !kept.contains(row); }), 2);
+    EXPECT_EQ(undoAll(screen)->text(), QStringLiteral("Undo Everything From Today (2999)"));
+
+    ActivityScreen fresh(*state);
+    layOut(fresh);
+    EXPECT_EQ(rowsInSight(screen), rowsInSight(fresh));
+    EXPECT_EQ(rowsInSight(screen).front().rfind("0+", 0), 0u);
+
+    // At the end of the list: its oldest entry, and the rows run without a gap to the column's foot.
+    scrollTo(screen, scrollBar(screen).maximum());
+    std::vector<QWidget*> last = visible<QWidget>(screen, QStringLiteral("activityRow"));
+    std::sort(last.begin(), last.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(textOf(*last.back(), "sentence"), QStringLiteral("Moved letter 2999.pdf into Letters"));
+    EXPECT_EQ(last.back()->geometry().bottom() + 1, last.back()->parentWidget()->height());
+    for (size_t i = 1; i < last.size(); ++i) EXPECT_EQ(last[i - 1]->geometry().bottom() + 1, last[i]->y());
+}
+
+TEST_F(ActivityScreenTest, AfterUndoAllTheListIsTheOneAFreshScreenShowsAtEveryScrollPosition) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 14; ++i) names.push_back("letter " + std::to_string(i) + ".pdf");
+    runPlan(names, "old note.txt");
+    ActivityScreen screen(*state);
+    layOut(screen);
+    scrollTo(screen, scrollBar(screen).maximum() / 2);  // where a user may have left it
+    click(undoAll(screen));
+    finish(screen);
+    EXPECT_EQ(notice(screen), QStringLiteral("Done. 15 items put back the way they were."));
+    EXPECT_EQ(undoneCount(), 14);
+
+    ActivityScreen fresh(*state);
+    layOut(fresh);
+    ASSERT_EQ(scrollBar(screen).maximum(), scrollBar(fresh).maximum());
+    ASSERT_GT(scrollBar(fresh).maximum(), 0);
+    for (int position : {0, scrollBar(fresh).maximum() / 3, scrollBar(fresh).maximum()}) {
+        scrollTo(screen, position);
+        scrollTo(fresh, position);
+        EXPECT_EQ(rowsInSight(screen), rowsInSight(fresh)) << position;
+    }
+
+    // The notes the undo wrote are on the rows of the entries it took back.
+    const std::vector<std::string> bottom = rowsInSight(screen);
+    EXPECT_TRUE(std::any_of(bottom.begin(), bottom.end(), [](const std::string& row) {
+        return row.find(" | Undone.") != std::string::npos || row.find(" | Taken back out of the Trash.") != std::string::npos;
+    }));
+}
+
+
+// Rows out of sight don't exist until they scroll in: the Tab key still walks down the whole list.
+TEST_F(ActivityScreenTest, TheTabKeyGoesOnIntoRowsNotYetInSight) {
+    std::vector<ActivityEntry> entries = manyMoves(60);
+    for (size_t i = 1; i < entries.size(); i += 3) entries[i].undoable = false;  // rows without a button between
+    state->setActivityEntries(entries);
+    ActivityScreen screen(*state);
+    layOut(screen);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    std::vector<retro::BevelButton*> buttons = rowButtons(screen);
+    ASSERT_FALSE(buttons.empty());
+    buttons.front()->setFocus(Qt::TabFocusReason);
+    std::vector<QString> reached;
+    for (int press = 0; press < 30; ++press) {
+        QWidget* row = QApplication::focusWidget() ? QApplication::focusWidget()->parentWidget() : nullptr;
+        ASSERT_TRUE(row && row->objectName() == QStringLiteral("activityRow")) << press;
+        reached.push_back(textOf(*row, "sentence"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCoreApplication::processEvents();
+    }
+    // Every entry with a button, in list order, each brought into sight.
+    std::vector<QString> expected;
+    for (size_t i = 0; expected.size() < reached.size(); ++i) {
+        if (entries[i].undoable) expected.push_back(ActivityScreen::sentence(entries[i]));
+    }
+    EXPECT_EQ(reached, expected);
+    EXPECT_GT(scrollBar(screen).value(), 0);
+
+    // The last press went on to the next row; Shift+Tab comes back, and back again past rows out of sight.
+    scrollTo(screen, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(textOf(*QApplication::focusWidget()->parentWidget(), "sentence"), reached.back());
 }
 
 }  // namespace

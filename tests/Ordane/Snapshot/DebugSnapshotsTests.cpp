@@ -90,6 +90,51 @@ TEST_F(DebugSnapshotsScreenTest, TheActivityImageShowsEveryRowWhole) {
     setCurrentTextScale(1.0);
 }
 
+// The list never ends: its image is the window's well, however many entries it holds.
+TEST_F(DebugSnapshotsScreenTest, TheActivityImageIsNoLargerForThousandsOfEntriesThanForAScreenful) {
+    TempDir images;
+    ScopedVariable snapshots(DebugSnapshots::folderVariable, images.path().c_str());
+    std::vector<QSize> sizes;
+    for (int count : {30, 3000}) {
+        std::vector<ActivityEntry> entries;
+        for (int i = 0; i < count; ++i) {
+            const URL from = URL::fileURL("/h/Downloads/file " + std::to_string(i) + ".txt");
+            entries.push_back({UUID::random(), Date::now(), ActivityEntry::Kind::trashed(from, from), 10, true, {}, {}});
+        }
+        state->setActivityEntries(entries);
+        std::unique_ptr<QWidget> screen(makeScreen(ScreenChoice::of(ScreenChoice::Kind::activity), *state));
+        const std::optional<QSize> size =
+            DebugSnapshots::renderPng(*screen, QString::fromStdString(images.path()), QStringLiteral("a"));
+        ASSERT_TRUE(size) << count;
+        sizes.push_back(*size);
+        EXPECT_LE(visible<QWidget>(*screen, QStringLiteral("activityRow")).size(), 12u) << count;
+    }
+    EXPECT_EQ(sizes[0], sizes[1]);
+}
+
+// Each undo of the run is awaited: the next starts when the answer is in, with no clock to wait for.
+TEST_F(DebugSnapshotsScreenTest, TheRunsUndoAwaitsEachAnswerWithoutAClock) {
+    struct TimerCount : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            timers += event->type() == QEvent::Timer;
+            return false;
+        }
+        int timers = 0;
+    };
+    std::vector<ActivityEntry> entries;
+    for (int i = 0; i < 40; ++i) {
+        // Notes about earlier undos: undoable by their flag, answered without touching a file.
+        entries.push_back({UUID::random(), Date::now(), ActivityEntry::Kind::undone(UUID::random()), 10, true, {}, {}});
+    }
+    state->setActivityEntries(entries);
+    settle();
+    TimerCount count;
+    QCoreApplication::instance()->installEventFilter(&count);
+    EXPECT_EQ(DebugSnapshots::undoEveryUndoable(*state), 40);
+    QCoreApplication::instance()->removeEventFilter(&count);
+    EXPECT_LT(count.timers, 40);
+}
+
 TEST(DebugSnapshots, OnlyASubstituteHomeThatIsNotTheRealOneIsChangedAndItComesBackWhole) {
     struct Case {
         const char* name;

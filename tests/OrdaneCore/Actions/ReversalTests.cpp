@@ -54,6 +54,63 @@ TEST(Undo, PutsAMovedItemBackUnderAFreeNameAndRecordsItOnce) {
     EXPECT_EQ(w.activity.allEntries().size(), 4u);
 }
 
+// Both records of a reversal go to the log in one flush, and a store opened afresh reads both back.
+TEST(Reversal, RecordsItsTwoChangesInOneWriteThatALaterLoadReadsBack) {
+    ActionWorkspace w;
+    writeFile(w.dir / "docs/bill.pdf", "bill");
+    writeFile(w.dir / "b.txt", "b");
+    ActivityEntry moved = w.runOne(w.move("docs/bill.pdf", "Bills/bill.pdf"));
+    ActivityEntry trashed = w.runOne(w.trashing("b.txt"));
+    for (const ActivityEntry& entry : {moved, trashed}) {
+        const int writes = w.fs->calls(Operation::writeFileAtomically, "activity.");
+        const bool isMove = std::holds_alternative<ActivityEntry::Kind::Moved>(entry.kind.value);
+        EXPECT_EQ(isMove ? w.executor.undo(entry, w.activity) : w.executor.restoreFromTrash(entry, w.activity),
+                  Result::done());
+        EXPECT_EQ(w.fs->calls(Operation::writeFileAtomically, "activity."), writes + 1) << isMove;
+    }
+    std::vector<ActivityEntry> reread = ActivityStore(w.activity.fileURL(), platform::FileSystem::real()).allEntries();
+    ASSERT_EQ(reread.size(), 4u);
+    EXPECT_EQ(reread, w.activity.allEntries());
+    EXPECT_EQ(reread[0].kind, ActivityEntry::Kind::restoredFromTrash(trashed.id));
+    EXPECT_EQ(reread[1].kind, ActivityEntry::Kind::undone(moved.id));
+    EXPECT_EQ(reread[2].id, trashed.id);
+    EXPECT_EQ(reread[2].undoableNote, "Taken back out of the Trash.");
+    EXPECT_EQ(reread[3].id, moved.id);
+    EXPECT_EQ(reread[3].undoableNote, "Undone.");
+    EXPECT_FALSE(reread[2].undoable || reread[3].undoable);
+}
+
+// A crash or a power failure at any step of an undo and a restore: each file is whole at one of its
+// places, and what the list read afresh calls taken back is back.
+TEST(Reversal, ACrashAtAnyStepLeavesTheFilesWholeAndTheRecordsTruthful) {
+    atEveryCrashPoint([](const CrashPoint& point) {
+        ActionWorkspace w;
+        writeFile(w.dir / "docs/bill.pdf", "bill");
+        writeFile(w.dir / "b.txt", "b");
+        ActivityEntry moved = w.runOne(w.move("docs/bill.pdf", "Bills/bill.pdf"));
+        ActivityEntry trashed = w.runOne(w.trashing("b.txt"));
+        const auto& trashedKind = std::get<ActivityEntry::Kind::Trashed>(trashed.kind.value);
+        point.arm(*w.fs);
+        const bool crashed = crashes([&] {
+            (void)w.executor.undo(moved, w.activity);
+            (void)w.executor.restoreFromTrash(trashed, w.activity);
+        });
+        auto real = platform::FileSystem::real();
+        auto at = [&](const std::string& path, const std::string& contents) {
+            return real->exists(path) && readFile(path) == contents;
+        };
+        EXPECT_NE(at(w.dir / "docs/bill.pdf", "bill"), at(w.dir / "Bills/bill.pdf", "bill")) << point.when();
+        EXPECT_NE(at(w.dir / "b.txt", "b"), at(trashedKind.trashURL.path(), "b")) << point.when();
+        for (const ActivityEntry& entry : ActivityStore{w.activity.fileURL(), real}.allEntries()) {
+            const bool takenBack = !entry.undoable && (entry.id == moved.id || entry.id == trashed.id);
+            const bool isMove = entry.id == moved.id;
+            EXPECT_TRUE(!takenBack || at(w.dir / (isMove ? "docs/bill.pdf" : "b.txt"), isMove ? "bill" : "b"))
+                << point.when();
+        }
+        return crashed;
+    });
+}
+
 // A double click, or a row's Undo beside the undo of everything from today: each asks with the same
 // stale copy of the entry, all at once. The step is taken back once and its note stays.
 TEST(Reversal, OneEntryAskedForManyTimesAtOnceIsTakenBackOnce) {

@@ -92,7 +92,7 @@ TEST(CloudWarning, OnlyActionsThatWouldSyncAreHeldBack) {
         original.suggestedDestination = URL::fileURL("/home/ann/Documents/Letters/a.pdf");
         Finding warned = Classifier::cloudWarning(original);
         EXPECT_EQ(std::pair(warned.recommendation, warned.recognitionKind),
-                  std::pair(Recommendation::review, std::optional<std::string>()));
+                  std::pair(Recommendation::review, std::optional<FindingText>()));
         EXPECT_EQ(std::tie(warned.id, warned.groupID, warned.suggestedDestination),
                   std::tie(original.id, original.groupID, original.suggestedDestination));
     }
@@ -127,7 +127,7 @@ TEST(RecognitionNote, SensitiveDocumentsAreNeverSuggestedForRemovalAndOtherTiers
     insight.provenance = {EvidenceClaim::filename("the name says letter")};
     Finding noted = Classifier::recognitionNote(original, &insight);
     EXPECT_EQ(std::tie(noted.reason, noted.recognitionKind), std::tuple("Reason.", "letter"));
-    EXPECT_NE(noted.detail->find("using imported-v2."), std::string::npos);
+    EXPECT_NE(noted.detail->str().find("using imported-v2."), std::string::npos);
 }
 
 // The kind or title with its article, the strongest reason, and a closing line when all kinds of content agree.

@@ -87,7 +87,7 @@ TEST(Classifier, RulesByPlaceAgeAndSize) {
               "DEB installer in Downloads, last changed March 2024.");
     EXPECT_EQ(classifyOne(aged("Downloads/lease.pdf", 30))->suggestedDestination->path(),
               "/home/ann/Documents/From Downloads/lease.pdf");
-    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.substr(0, 30), "This looks like an audio file ");
+    EXPECT_EQ(classifyOne(aged("Downloads/song.mp3", 31))->reason.str().substr(0, 30), "This looks like an audio file ");
     EXPECT_EQ(paperClassifier().ageInDays(aged("a", -3)), 0);  // never a negative age
 }
 
@@ -124,6 +124,43 @@ TEST(Classifier, ExactDuplicatesGetTheirRoles) {
     // Name groups give no roles.
     DuplicateGroup named(UUID::random(), DuplicateKind::similarName, {kept, copy}, 0, "", std::nullopt);
     EXPECT_TRUE(paperClassifier().classify({copy}, {named}, {}).empty());
+}
+
+TEST(Classifier, AFileMetInTwoGroupsTakesItsPlaceInTheLaterOne) {
+    FileRecord twice = aged("Documents/a.pdf", 3);
+    FileRecord keptFirst = aged("Documents/Taxes/a.pdf", 3);
+    FileRecord keptLater = aged("Pictures/a.pdf", 3);
+    DuplicateGroup first(UUID::random(), DuplicateKind::exact, {twice, keptFirst}, 0, "First.", std::string(64, 'a'));
+    DuplicateGroup later(UUID::random(), DuplicateKind::exact, {keptLater, twice}, 0, "Later.", std::string(64, 'b'));
+    // Same name and size, another folder: in no group.
+    FileRecord namesake = aged("Downloads/a.pdf", 3);
+    auto findings = paperClassifier().classify({twice, namesake}, {first, later}, {});
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].record, twice);
+    EXPECT_EQ(findings[0].groupID, later.id());
+    EXPECT_EQ(role(findings[0]), Role(C::duplicates, R::probablySafeToRemove,
+                                      "This is an exact copy of the one in Pictures. If you remove it, that one stays put."));
+}
+
+TEST(Classifier, FindingsThatSayTheSameShareOneCopyOfIt) {
+    FileRecord kept = aged("Documents/a.pdf", 3);
+    FileRecord copy = aged("Downloads/a.pdf", 3);
+    FileRecord other = aged("Documents/b.pdf", 3);
+    FileRecord otherCopy = aged("Desktop/b.pdf", 3);
+    FileRecord thirdCopy = aged("Desktop/b copy.pdf", 3);
+    const std::string filed = "I'd keep this copy. It's the one already filed in Documents.";
+    DuplicateGroup first(UUID::random(), DuplicateKind::exact, {kept, copy}, 0, filed, std::string(64, 'a'));
+    DuplicateGroup second(UUID::random(), DuplicateKind::exact, {other, otherCopy, thirdCopy}, 0, filed,
+                          std::string(64, 'b'));
+    auto findings = paperClassifier().classify({kept, copy, other, otherCopy, thirdCopy}, {first, second}, {});
+    ASSERT_EQ(findings.size(), 5u);
+    EXPECT_TRUE(findings[0].reason.sharesStorageWith(findings[2].reason));  // both keepers, two groups
+    for (size_t copyAt : {3u, 4u}) EXPECT_TRUE(findings[1].reason.sharesStorageWith(findings[copyAt].reason));
+    EXPECT_EQ(findings[4].reason, "This is an exact copy of the one in Documents. If you remove it, that one stays put.");
+    // The detail is the file's own path, kept as the record rather than as a text of its own.
+    EXPECT_EQ(findings[4].detail, "/home/ann/Desktop/b copy.pdf");
+    EXPECT_FALSE(findings[4].detail->stored());
+    EXPECT_EQ(Finding::fromJson(findings[4].toJson()), findings[4]);
 }
 
 TEST(Classifier, ZipsInDownloadsAndTheirUnpackedCopies) {

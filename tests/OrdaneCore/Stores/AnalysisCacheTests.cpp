@@ -305,6 +305,34 @@ TEST_F(AnalysisCacheTest, EntriesThatCannotBeWrittenDoNotBlockTheSave) {
     EXPECT_EQ(ordane::testing::readFile(path).find("null"), std::string::npos);
 }
 
+TEST_F(AnalysisCacheTest, HashesInAnotherFormAreServedAsTheyCameButNeverWritten) {
+    const std::string upper(64, 'A');
+    auto cache = make();
+    auto good = record("/good", 100, modified);
+    auto odd = record("/odd", 100, modified);
+    cache->recordHashes(good, hashA, std::nullopt);
+    cache->recordHashes(odd, hashB, std::nullopt);
+    cache->recordHashes(odd, std::nullopt, upper);  // after a well-formed one
+    cache->recordHashes(good, std::nullopt, hashB);
+    EXPECT_EQ(cache->cachedHashes(good), (AnalysisCache::Hashes{hashA, hashB}));
+    EXPECT_EQ(cache->cachedHashes(odd), (AnalysisCache::Hashes{hashB, upper}));
+    auto stored = cache->cachedEntry(odd);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->fullSHA256, upper);
+    EXPECT_EQ(stored->detectorVersion, AnalysisCache::hashOnlyDetectorVersion);
+
+    // A new modification date drops both, whatever their form.
+    auto touched = record("/odd", 100, modified.adding(0.5));
+    cache->recordHashes(touched, std::nullopt, hashA);
+    EXPECT_EQ(cache->cachedHashes(touched), (AnalysisCache::Hashes{std::nullopt, hashA}));
+    cache->recordHashes(touched, "abc", std::nullopt);
+    cache->saveIfDirty();
+
+    auto reloaded = make();
+    EXPECT_EQ(reloaded->cachedHashes(good), (AnalysisCache::Hashes{hashA, hashB}));
+    EXPECT_FALSE(reloaded->cachedEntry(touched));
+}
+
 TEST_F(AnalysisCacheTest, FileErrorsAreSwallowed) {
     {
         auto cache = make();
