@@ -89,11 +89,15 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     // The folders the walk sizes are listed whole.
     using Descent = platform::FolderReadAhead::Descent;
     if (readAhead_) {
-        enumerator->readAheadOn(*readAhead_, [this](const std::string& path, const platform::DirectoryEntry& entry,
-                                                    bool isPackage) {
-            URL url = URL::fileURL(path, true);
-            if (rules_.isDenied(url) || isVolumeSystemFolder(path, entry.name)) return Descent::skip;
-            if (isPackage || rules_.isAppManagedBundle(url) || rules_.isRecreatableDirName(entry.name)) {
+        // Taken along: a reader may still be at this root's folders when the next root starts.
+        bool standardized = rootIsStandardized_;
+        enumerator->readAheadOn(*readAhead_, [this, standardized](const std::string& path,
+                                                                  const platform::DirectoryEntry& entry, bool isPackage) {
+            if (rules_.isDeniedPath(standardized ? path : path::standardized(path)) ||
+                isVolumeSystemFolder(path, entry.name)) {
+                return Descent::skip;
+            }
+            if (isPackage || rules_.isAppManagedBundleName(entry.name) || rules_.isRecreatableDirName(entry.name)) {
                 return Descent::whole;
             }
             return Descent::enter;
@@ -147,10 +151,9 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
     }
     if (item.isPackage) {
         enumerator.skipDescendants();
-        URL url = URL::fileURL(item.path, true);
-        if (rules_.isDenied(url)) return;
+        if (rules_.isDeniedPath(standardizedPath_)) return;
         std::optional<ProjectContext> context;
-        if (!rules_.isAppManagedBundle(url)) {
+        if (!rules_.isAppManagedBundleName(item.name())) {
             if (auto root = enclosingProjectRoot(standardizedPath_)) {
                 context = ProjectContext::sourceOfProject(*root);
             }
@@ -169,12 +172,11 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
 
 void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                                   const std::stop_token& stopToken) {
-    URL url = URL::fileURL(item.path, true);
-    if (rules_.isDenied(url) || isVolumeSystemFolder(item.path, item.name())) {
+    if (rules_.isDeniedPath(standardizedPath_) || isVolumeSystemFolder(item.path, item.name())) {
         enumerator.skipDescendants();
         return;
     }
-    if (rules_.isAppManagedBundle(url)) {
+    if (rules_.isAppManagedBundleName(item.name())) {
         // A bundle the file system does not flag as a package.
         enumerator.skipDescendants();
         recordSized(item, true, std::nullopt, emit, stopToken);

@@ -76,10 +76,18 @@ bool ScanRules::isProjectRoot(const URL& folder, const platform::DirectoryListin
     return false;
 }
 
-bool ScanRules::isDenied(const URL& url) const { return deniedPaths.count(url.standardized().path()) > 0; }
+bool ScanRules::isDenied(const URL& url) const { return isDeniedPath(url.standardized().path()); }
+
+bool ScanRules::isDeniedPath(const std::string& standardizedPath) const {
+    return deniedPaths.count(standardizedPath) > 0;
+}
 
 bool ScanRules::isAppManagedBundle(const URL& url) const {
     return appManagedBundleExtensions.count(url.pathExtension()) > 0;
+}
+
+bool ScanRules::isAppManagedBundleName(std::string_view name) const {
+    return appManagedBundleExtensions.count(path::extension(name)) > 0;
 }
 
 bool ScanRules::isRecreatableDirName(std::string_view name) const {

@@ -36,6 +36,9 @@ struct ScanRules {
                        platform::FileSystem& fileSystem) const;
     bool isDenied(const URL& url) const;
     bool isAppManagedBundle(const URL& url) const;
+    // The same two for a walk, which knows an item's standardized path and name without a URL.
+    bool isDeniedPath(const std::string& standardizedPath) const;
+    bool isAppManagedBundleName(std::string_view name) const;
     bool isRecreatableDirName(std::string_view name) const;
     bool isVolumeSystemFolderName(std::string_view name) const;
 

@@ -43,7 +43,18 @@ bool isClearableInstallerExtension(std::string_view extension) {
 
 TypeBucket typeBucketForExtension(std::string_view extension) {
     // The extension rule lower-cases; a bare extension is read as the name "x.<extension>".
-    std::string lowered = platform::path::extension("x." + std::string(extension));
+    // Asked of every record: the usual plain ASCII extension is lower-cased here, to the same.
+    bool plain = !extension.empty();
+    for (char c : extension) plain = plain && static_cast<unsigned char>(c) < 0x80 && c != '.' && c != '/';
+    std::string lowered;
+    if (plain) {
+        lowered = extension;
+        for (char& c : lowered) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+    } else {
+        lowered = platform::path::extension("x." + std::string(extension));
+    }
     auto it = extensionTable().find(lowered);
     return it == extensionTable().end() ? TypeBucket::other : it->second;
 }

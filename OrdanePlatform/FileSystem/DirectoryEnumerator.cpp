@@ -62,6 +62,7 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     while (!finished_ && !stack_.empty()) {
         Frame& top = stack_.back();
         if (top.nextIndex == top.listing.entries.size()) {
+            if (top.wasReadAhead) used_.push_back(std::move(top.listing));
             stack_.pop_back();
             continue;
         }
@@ -82,7 +83,7 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
                                            bool& readAhead) {
     readAhead = false;
     if (readAhead_) {
-        if (auto read = readAhead_->take(readAheadWalk_, position, path)) {
+        if (auto read = readAhead_->take(readAheadWalk_, position, path, used_)) {
             if (read->error) std::rethrow_exception(read->error);
             if (stillAtItsPath(path, read->listing)) {
                 readAhead = true;
@@ -123,7 +124,7 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
         ancestors.push_back(Identity{listing.device, listing.inode});
         readAhead_->readSubfoldersAhead(readAheadWalk_, position, path, listing, ancestors, within_);
     }
-    stack_.push_back(Frame{path, std::move(listing), 0, std::move(position)});
+    stack_.push_back(Frame{path, std::move(listing), 0, std::move(position), wasReadAhead});
 }
 
 bool DirectoryEnumerator::stillAtItsPath(const std::string& path, const DirectoryListing& listing) const {

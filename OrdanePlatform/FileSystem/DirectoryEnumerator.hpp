@@ -76,6 +76,7 @@ private:
         DirectoryListing listing;
         size_t nextIndex = 0;
         FolderReadAhead::Position position;  // kept only when reading ahead
+        bool wasReadAhead = false;
     };
 
     // `listedAs`: the identity the folder had in its parent's listing (none for the root).
@@ -99,6 +100,7 @@ private:
     std::shared_ptr<FolderReadAhead::Walk> readAheadWalk_;
     bool within_ = false;                // part of another enumerator's walk
     FolderReadAhead::Position base_;     // then the root's place in that walk
+    std::vector<DirectoryListing> used_;  // read ahead and done with, to give back
 };
 
 }  // namespace ordane::platform

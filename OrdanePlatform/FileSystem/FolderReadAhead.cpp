@@ -14,6 +14,24 @@ namespace {
 // Entries read and not yet taken, beyond which nothing more is read ahead (memory).
 constexpr size_t maxEntriesHeld = size_t{1} << 17;
 
+// The lock is held for a few hundred nanoseconds at a time, by the walk's thread and every
+// reader: waiting that long costs less than sleeping, which costs both sides a system call and
+// the sleeper a trip through the scheduler.
+void lockSoon(std::mutex& mutex) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (mutex.try_lock()) return;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+    mutex.lock();
+}
+
+std::unique_lock<std::mutex> lockedSoon(std::mutex& mutex) {
+    lockSoon(mutex);
+    return std::unique_lock<std::mutex>(mutex, std::adopt_lock);
+}
+
 }  // namespace
 
 struct FolderReadAhead::Walk {
@@ -38,7 +56,7 @@ FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigne
 
 FolderReadAhead::~FolderReadAhead() {
     {
-        std::lock_guard lock(mutex_);
+        auto lock = lockedSoon(mutex_);
         stopping_ = true;
     }
     workAvailable_.notify_all();
@@ -51,7 +69,7 @@ std::shared_ptr<FolderReadAhead::Walk> FolderReadAhead::attach(bool includeHidde
     walk->includeHidden = includeHidden;
     walk->entersPackages = entersPackages;
     walk->willEnter = std::move(willEnter);
-    std::lock_guard lock(mutex_);
+    auto lock = lockedSoon(mutex_);
     walk->rank = nextRank_--;
     return walk;
 }
@@ -60,10 +78,10 @@ void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
     bool wake = false;
     Released released;
     {
-        std::lock_guard lock(mutex_);
+        auto lock = lockedSoon(mutex_);
         auto task = tasks_.lower_bound(Key{walk->rank, {}});
         while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++, released);
-        wake = readerWantedLocked();
+        wake = readerRunningLowLocked();
     }
     if (wake) workAvailable_.notify_one();
 }
@@ -72,26 +90,31 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
     bool wake = false;
     Released released;
     {
-        std::lock_guard lock(mutex_);
+        auto lock = lockedSoon(mutex_);
         auto task = tasks_.lower_bound(Key{walk->rank, position});
         auto below = [&](const Key& key) {
             return key.rank == walk->rank && key.position.size() >= position.size() &&
                    std::equal(position.begin(), position.end(), key.position.begin());
         };
         while (task != tasks_.end() && below(task->first)) eraseLocked(task++, released);
-        wake = readerWantedLocked();
+        // Room made is no work added: readers are woken as for a take.
+        wake = readerRunningLowLocked();
     }
     if (wake) workAvailable_.notify_one();
 }
 
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
-                                                           const Position& position, const std::string& path) {
+                                                           const Position& position, const std::string& path,
+                                                           std::vector<DirectoryListing>& used) {
     Key key{walk->rank, position};
     std::optional<Read> result;
     bool wake = false;
     Released released;
     {
-        std::unique_lock lock(mutex_);
+        auto lock = lockedSoon(mutex_);
+        // Swapped, so that neither side allocates here; the few a reader has not yet picked up
+        // stay with the walk, which frees them itself.
+        if (used_.empty() && !threads_.empty()) used_.swap(used);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
         auto found = tasks_.lower_bound(key);
@@ -114,6 +137,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             result = std::move(read);
         }
         wake = readerRunningLowLocked();
+        // Most were made on the readers' threads: freed there too, by the next reader that
+        // picks up a folder.
+        if (!threads_.empty() && forReadersToFree_.empty()) forReadersToFree_.swap(released);
     }
     if (wake) workAvailable_.notify_one();
     return result;
@@ -127,7 +153,7 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
     if (subfolders.empty()) return;
     bool wake = false;
     {
-        std::lock_guard lock(mutex_);
+        auto lock = lockedSoon(mutex_);
         addLocked(subfolders);
         wake = readerWantedLocked();
     }
@@ -208,7 +234,9 @@ FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
 }
 
 void FolderReadAhead::work() {
-    std::unique_lock lock(mutex_);
+    std::vector<DirectoryListing> used;
+    Released released;
+    auto lock = lockedSoon(mutex_);
     for (;;) {
         Tasks::iterator task;
         ++idle_;
@@ -226,11 +254,15 @@ void FolderReadAhead::work() {
         std::string path = task->second.path;
         FolderIdentity listedAs = task->second.listedAs;
         std::vector<FolderIdentity> ancestors = std::move(task->second.ancestors);  // not needed there again
+        if (!used_.empty()) used.swap(used_);
+        if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
         // wakes at most one.
         bool wake = readerWantedLocked();
         lock.unlock();
         if (wake) workAvailable_.notify_one();
+        used.clear();  // capacity kept, for the next swap
+        released.clear();
 
         Read read;
         Tasks subfolders;
@@ -251,7 +283,7 @@ void FolderReadAhead::work() {
             }
         }
 
-        lock.lock();
+        lock = lockedSoon(mutex_);
         auto found = tasks_.find(key);
         bool wanted = found != tasks_.end() && found->second.state == State::reading;
         if (wanted) {
@@ -266,7 +298,7 @@ void FolderReadAhead::work() {
             lock.unlock();
             read = Read{};
             subfolders.clear();
-            lock.lock();
+            lock = lockedSoon(mutex_);
         }
     }
 }

@@ -62,7 +62,10 @@ public:
     void detach(const std::shared_ptr<Walk>& walk);
     // The read of the folder at `position`, when it was read (or is being read) ahead; its
     // subfolders are then already on the way. Folders before it in walk order are dropped.
-    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path);
+    // `used`: listings taken before and done with, given back to be freed on a reader's thread
+    // (the memory is theirs); left empty.
+    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path,
+                             std::vector<DirectoryListing>& used);
     // After the enumerator read a folder itself: reads ahead the subfolders it will enter (all of
     // them, with hidden items, when the folder is listed `whole`). `ancestors`: the identities of
     // the folder's ancestors and its own.
@@ -124,6 +127,8 @@ private:
     unsigned idle_ = 0;    // readers waiting for work
     unsigned waking_ = 0;  // of them, woken and not yet running
     bool consumerWaiting_ = false;
+    std::vector<DirectoryListing> used_;  // given back, for the next reader to free
+    Released forReadersToFree_;           // tasks taken, likewise
     std::vector<std::thread> threads_;
 };
 

@@ -1,5 +1,6 @@
 #include "OrdanePlatform/Path/Path.hpp"
 
+#include <cstring>
 #include <vector>
 
 #include "OrdanePlatform/Text/Text.hpp"
@@ -46,10 +47,17 @@ std::string_view trimmed(std::string_view path) {
     return path;
 }
 
+// string_view::rfind goes a byte at a time; a walk asks this of every item's path.
+size_t lastIndexOf(std::string_view text, char c) {
+    if (text.empty()) return std::string_view::npos;
+    const void* found = ::memrchr(text.data(), c, text.size());
+    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
+}
+
 std::string_view lastComponentView(std::string_view path) {
     path = trimmed(path);
     if (path == "/") return {};
-    size_t slash = path.rfind('/');
+    size_t slash = lastIndexOf(path, '/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
@@ -96,7 +104,7 @@ std::string appending(std::string_view folder, std::string_view component) {
 
 namespace {
 size_t extensionDot(std::string_view name) {
-    size_t dot = name.rfind('.');
+    size_t dot = lastIndexOf(name, '.');
     if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return std::string_view::npos;
     return dot;
 }

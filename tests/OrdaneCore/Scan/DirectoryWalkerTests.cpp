@@ -201,6 +201,27 @@ TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
     EXPECT_TRUE(walked.summary->issues.empty());
 }
 
+TEST(DirectoryWalker, DeniedFoldersAndBundlesBelowARootGivenRoundaboutAreKnownByTheirStandardPath) {
+    Home home;
+    writeFile(home / "Documents/private/secret.txt", "s");
+    writeFile(home / "Documents/deep/private/kept.txt", "k");  // the same name elsewhere is walked
+    writeFile(home / "Documents/Trip.PhotosLibrary/database/photos.db", std::string(5000, 'x'));
+    writeFile(home / "Documents/notes.txt", "n");
+    home.rules.deniedPaths.insert(home / "Documents/private");
+    std::string given = home / "Music/../Documents";
+    makeDirectories(home / "Music");
+    for (unsigned readers : {0u, 2u}) {
+        auto fs = std::make_shared<FolderFaultFileSystem>();
+        Walked walked = home.walk({URL::fileURL(given, true)}, fs, std::chrono::steady_clock::now, {}, {}, readers);
+        EXPECT_EQ(walked.paths(), (Paths{given + "/Trip.PhotosLibrary", given + "/deep/private/kept.txt",
+                                         given + "/notes.txt"}))
+            << readers << " readers";
+        EXPECT_TRUE(walked.at(given + "/Trip.PhotosLibrary").isPackage());
+        auto reads = fs->reads();
+        EXPECT_EQ(std::count(reads.begin(), reads.end(), given + "/private"), 0) << readers << " readers";
+    }
+}
+
 TEST(DirectoryWalker, SizingStopsAtTheEntryCap) {
     Home home;
     home.rules.boundedSizeEntryCap = 10;

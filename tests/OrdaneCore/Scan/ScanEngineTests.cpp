@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -75,6 +76,30 @@ TEST(ScanEngine, ASlowConsumerStillGetsEveryRecordInWalkOrderThenTheSummary) {
     EXPECT_EQ(summary->totalFiles, 3000);
     EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end()));  // d0/f0 … in walk order
     EXPECT_EQ(paths.front(), f.dir / "root/d0/f0");
+}
+
+TEST(ScanEngine, AnEagerConsumerGetsEveryRecordOnceInWalkOrderBeforeTheSummary) {
+    // A consumer asking all the time keeps taking the buffer while the walk adds to it, so that
+    // records often wait for a later event to go in.
+    Fixture f;
+    f.makeWideTree();
+    for (int round = 0; round < 5; ++round) {
+        ScanStream stream = f.scan();
+        std::vector<std::string> paths;
+        int summaries = 0;
+        while (auto event = stream.next()) {
+            if (auto* record = std::get_if<FileRecord>(&event->value)) {
+                ASSERT_EQ(summaries, 0) << "a record after the summary";
+                paths.push_back(record->url().path());
+            }
+            if (std::holds_alternative<ScanSummary>(event->value)) ++summaries;
+        }
+        EXPECT_EQ(summaries, 1);
+        ASSERT_EQ(paths.size(), 3000u);
+        EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end()));
+        EXPECT_EQ(std::adjacent_find(paths.begin(), paths.end()), paths.end());  // none twice
+        EXPECT_EQ(paths.back(), f.dir / "root/d9/f99");
+    }
 }
 
 TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {

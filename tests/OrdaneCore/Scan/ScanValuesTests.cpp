@@ -79,6 +79,12 @@ TEST(FileRecord, TypeBuckets) {
                                      {"odt", TypeBucket::documents}, {"ODG", TypeBucket::documents}}) {
         EXPECT_EQ(typeBucketForExtension(extension), bucket) << extension;
     }
+    // What is not a plain extension is read as a name's: the part after its last dot, if any.
+    for (auto [extension, bucket] : {std::pair{"tar.GZ", TypeBucket::archives}, {"photos/jpg", TypeBucket::other},
+                                     {"", TypeBucket::other}, {"jpg.", TypeBucket::other},
+                                     {"JPEG", TypeBucket::photos}, {"J\xc3\x89PG", TypeBucket::other}}) {
+        EXPECT_EQ(typeBucketForExtension(extension), bucket) << extension;
+    }
     EXPECT_EQ(record("/a/b/x.txt").parentFolderName(), "b");
 }
 
