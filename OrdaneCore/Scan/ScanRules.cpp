@@ -1,6 +1,7 @@
 #include "OrdaneCore/Scan/ScanRules.hpp"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "OrdanePlatform/Path/Path.hpp"
 
@@ -41,6 +42,34 @@ bool hasMarkerExtension(const std::unordered_set<std::string>& extensions, const
     return name.front() != '.' && extensions.count(path::extension(name)) > 0;
 }
 
+// The shortest and longest of some texts, in bytes.
+struct Lengths {
+    size_t shortest = SIZE_MAX;
+    size_t longest = 0;
+    bool none() const { return shortest > longest; }
+    bool holds(size_t length) const { return length >= shortest && length <= longest; }
+};
+
+Lengths lengthsOf(const std::unordered_set<std::string>& texts) {
+    Lengths lengths;
+    for (const std::string& text : texts) {
+        lengths.shortest = std::min(lengths.shortest, text.size());
+        lengths.longest = std::max(lengths.longest, text.size());
+    }
+    return lengths;
+}
+
+// path::extension's rule for a single name, as written and without copying it.
+std::string_view extensionOfName(std::string_view name) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return {};
+    return name.substr(dot + 1);
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const {
@@ -60,18 +89,29 @@ bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSyste
 
 bool ScanRules::isProjectRoot(const URL& folder, const platform::DirectoryListing& listing,
                               platform::FileSystem& fileSystem) const {
-    const auto& entries = listing.entries;
-    for (const std::string& name : projectMarkerNames) {
-        auto entry = std::lower_bound(entries.begin(), entries.end(), name,
-                                      [](const platform::DirectoryEntry& e, const std::string& n) { return e.name < n; });
-        bool listed = entry != entries.end() && entry->name == name;
-        if (listed && entry->status && !entry->status->isSymlink()) return true;
-        bool hidden = std::binary_search(listing.hiddenNames.begin(), listing.hiddenNames.end(), name);
-        // A link counts only when it leads somewhere, like the existence test above.
-        if ((listed || hidden) && fileSystem.existsFollowingLinks(path::appending(folder.path(), name))) return true;
-    }
-    for (const auto& entry : entries) {
+    // Asked of every folder a walk enters: a name or extension of another length than every
+    // marker's is passed over without hashing it. Lower-casing keeps the length of ASCII only.
+    Lengths names = lengthsOf(projectMarkerNames);
+    Lengths extensions = lengthsOf(projectMarkerExtensions);
+    auto isMarkerName = [&](const std::string& name) {
+        return names.holds(name.size()) && projectMarkerNames.count(name) > 0;
+    };
+    // A link counts only when it leads somewhere, like the existence test above.
+    auto existsThere = [&](const std::string& name) {
+        return fileSystem.existsFollowingLinks(path::appending(folder.path(), name));
+    };
+    for (const auto& entry : listing.entries) {
+        if (isMarkerName(entry.name)) {
+            if (entry.status && !entry.status->isSymlink()) return true;
+            if (existsThere(entry.name)) return true;
+        }
+        if (extensions.none()) continue;
+        std::string_view written = extensionOfName(entry.name);
+        if (isAscii(written) && !extensions.holds(written.size())) continue;
         if (hasMarkerExtension(projectMarkerExtensions, entry.name)) return true;
+    }
+    for (const std::string& name : listing.hiddenNames) {
+        if (isMarkerName(name) && existsThere(name)) return true;
     }
     return false;
 }

@@ -501,6 +501,46 @@ TEST(ScanRules, ProjectRootFromAWalksListingAgreesWithTheLookups) {
     EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "missing", true), *fs));
 }
 
+// The listing test passes most names over by their length alone: names and extensions that differ
+// from a marker only in case, by a character, or in bytes once lower-cased must still be told.
+TEST(ScanRules, ProjectRootFromAListingTellsNamesCloseToTheMarkers) {
+    TempDir dir;
+    auto fs = platform::FileSystem::real();
+    auto rules = ScanRules::fixture();
+    writeFile(dir / "upper/Tool.XCWORKSPACE", "");
+    writeFile(dir / "longer/App.xcodeprojs", "");
+    writeFile(dir / "shorter/App.xcodepro", "");
+    writeFile(dir / "noDot/xcodeproj", "");
+    writeFile(dir / "leadingDot/.xcodeproj", "");
+    writeFile(dir / "nameCase/Package.json", "");
+    writeFile(dir / "nameLonger/package.json5", "");
+    writeFile(dir / "hiddenOnly/.git", "gitdir: elsewhere");
+    writeFile(dir / "many/a.txt", "");
+    writeFile(dir / "many/zz.pdf", "");
+    writeFile(dir / "many/pyproject.toml", "");
+    std::map<std::string, bool> expected{{"upper", true},      {"longer", false},
+                                         {"shorter", false},    {"noDot", false},     {"leadingDot", false},
+                                         {"nameCase", false},   {"nameLonger", false}, {"hiddenOnly", true},
+                                         {"many", true}};
+    for (const auto& [name, isRoot] : expected) {
+        URL folder = URL::fileURL(dir / name, true);
+        EXPECT_EQ(rules.isProjectRoot(folder, *fs), isRoot) << name;
+        EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), false), *fs), isRoot) << name;
+        EXPECT_EQ(rules.isProjectRoot(folder, fs->readDirectory(folder.path(), true), *fs), isRoot) << name;
+    }
+    // Lower-cased, the Kelvin sign (three bytes) is a one-byte "k": the name is longer than the
+    // marker it matches.
+    writeFile(dir / "kelvin/App.\u212aPROJ", "");
+    rules.projectMarkerExtensions = {"kproj"};
+    URL kelvin = URL::fileURL(dir / "kelvin", true);
+    EXPECT_TRUE(rules.isProjectRoot(kelvin, *fs));
+    EXPECT_TRUE(rules.isProjectRoot(kelvin, fs->readDirectory(kelvin.path(), false), *fs));
+    // With no marker extensions, names alone decide.
+    rules.projectMarkerExtensions.clear();
+    EXPECT_FALSE(rules.isProjectRoot(URL::fileURL(dir / "upper", true), fs->readDirectory(dir / "upper", false), *fs));
+    EXPECT_TRUE(rules.isProjectRoot(URL::fileURL(dir / "many", true), fs->readDirectory(dir / "many", false), *fs));
+}
+
 // Many folders with every kind of item and fault: reading folders ahead on other threads changes
 // no event and no order.
 TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
