@@ -119,8 +119,15 @@ std::unordered_set<uint64_t> CloudStatus::networkDevices(const platform::MountTa
 
 bool CloudStatus::isElsewhere(std::string_view name, uint64_t device) const {
     if (!networkDevices_.empty() && networkDevices_.contains(device)) return true;
+    constexpr std::string_view nextcloud = "nextcloud";
+    constexpr std::string_view owncloud = "owncloud";
+    // Asked of every item: most extensions differ in length from both.
+    auto quick = path::nameExtension(name);
+    if (quick.ascii && quick.written.size() != nextcloud.size() && quick.written.size() != owncloud.size()) {
+        return false;
+    }
     std::string extension = path::extension(name);
-    return extension == "nextcloud" || extension == "owncloud";
+    return extension == nextcloud || extension == owncloud;
 }
 
 std::vector<CloudProvider> CloudStatus::cloudRoots(const URL& home, platform::FileSystem& fileSystem) {

@@ -59,17 +59,6 @@ Lengths lengthsOf(const std::unordered_set<std::string>& texts) {
     return lengths;
 }
 
-// path::extension's rule for a single name, as written and without copying it.
-std::string_view extensionOfName(std::string_view name) {
-    size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return {};
-    return name.substr(dot + 1);
-}
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 }  // namespace
 
 bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSystem) const {
@@ -90,7 +79,7 @@ bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSyste
 bool ScanRules::isProjectRoot(const URL& folder, const platform::DirectoryListing& listing,
                               platform::FileSystem& fileSystem) const {
     // Asked of every folder a walk enters: a name or extension of another length than every
-    // marker's is passed over without hashing it. Lower-casing keeps the length of ASCII only.
+    // marker's is passed over without hashing it.
     Lengths names = lengthsOf(projectMarkerNames);
     Lengths extensions = lengthsOf(projectMarkerExtensions);
     auto isMarkerName = [&](const std::string& name) {
@@ -106,8 +95,8 @@ bool ScanRules::isProjectRoot(const URL& folder, const platform::DirectoryListin
             if (existsThere(entry.name)) return true;
         }
         if (extensions.none()) continue;
-        std::string_view written = extensionOfName(entry.name);
-        if (isAscii(written) && !extensions.holds(written.size())) continue;
+        auto extension = path::nameExtension(entry.name);
+        if (extension.ascii && !extensions.holds(extension.written.size())) continue;
         if (hasMarkerExtension(projectMarkerExtensions, entry.name)) return true;
     }
     for (const std::string& name : listing.hiddenNames) {

@@ -1,5 +1,7 @@
 #include "OrdanePlatform/Path/Path.hpp"
 
+#include <algorithm>
+
 #include <cstring>
 #include <vector>
 
@@ -114,6 +116,15 @@ std::string extensionAsWritten(std::string_view path) {
     std::string_view name = lastComponentView(path);
     size_t dot = extensionDot(name);
     return dot == std::string_view::npos ? "" : std::string(name.substr(dot + 1));
+}
+
+NameExtension nameExtension(std::string_view name) {
+    size_t dot = extensionDot(name);
+    if (dot == std::string_view::npos) return {};
+    NameExtension extension{name.substr(dot + 1)};
+    extension.ascii = std::all_of(extension.written.begin(), extension.written.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return extension;
 }
 
 std::string extension(std::string_view path) {

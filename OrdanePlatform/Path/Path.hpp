@@ -44,6 +44,15 @@ std::string extension(std::string_view path);
 // Extension as written (not lower-cased); "" when none.
 std::string extensionAsWritten(std::string_view path);
 
+// The extension of a single name (no "/") as written, within it; "" when none. When it is ASCII,
+// extension() is the same text with A-Z lowered, of the same length: names compared with a few
+// known extensions are mostly told apart by that length without a copy.
+struct NameExtension {
+    std::string_view written;
+    bool ascii = true;
+};
+NameExtension nameExtension(std::string_view name);
+
 // The last component without its extension (and without the ".").
 std::string stem(std::string_view path);
 

@@ -114,6 +114,19 @@ TEST(CloudStatus, StateOfSyncedItems) {
     EXPECT_EQ(CloudStatus::state(false, std::nullopt, 5000, 0, true), CloudState::cloudOnly);
 }
 
+// Placeholders of the sync clients are told by their extension, in any case; most names are
+// passed over by the extension's length, which must not let a near miss through.
+TEST(CloudStatus, PlaceholdersByTheirExtensionInAnyCase) {
+    TempDir dir;
+    CloudStatus status(URL::fileURL(dir.path(), true));
+    const std::vector<std::pair<std::string, bool>> expected{
+        {"Film.mp4.nextcloud", true}, {"Notes.OWNCLOUD", true},    {"a.NextCloud", true},
+        {"a.nextclou", false},        {"a.nextclouds", false},     {"a.owncloudx", false},
+        {".nextcloud", false},        {"nextcloud", false},        {"a.nextcloud.txt", false},
+        {"a.cloud", false},           {"a.\u00e9owncloud", false}, {"a.nextcl\u00f6ud", false}};
+    for (const auto& [name, elsewhere] : expected) EXPECT_EQ(status.isElsewhere(name, UINT64_MAX), elsewhere) << name;
+}
+
 TEST(CloudStatus, CloudRootsInTheOrderFoundEachOnce) {
     TempDir dir;
     auto fs = platform::FileSystem::real();

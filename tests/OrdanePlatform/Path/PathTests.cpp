@@ -57,6 +57,12 @@ TEST(Path, ExtensionFollowsOneRule) {
     EXPECT_EQ(path::extension("/a.d/README"), "");    // only the last component counts
     EXPECT_EQ(path::extension("/a/Photos Library.photoslibrary/"), "photoslibrary");
     EXPECT_EQ(path::extensionAsWritten("/a/Report.PDF"), "PDF");
+    for (std::string_view name : {"Report.PDF", "archive.tar.gz", ".bashrc", "name.", "README", "x.\u00c9T\u00c9"}) {
+        auto extension = path::nameExtension(name);
+        EXPECT_EQ(extension.written, path::extensionAsWritten(name)) << name;
+    }
+    EXPECT_FALSE(path::nameExtension("x.\u00c9T\u00c9").ascii);
+    EXPECT_TRUE(path::nameExtension("Report.PDF").ascii);
     EXPECT_EQ(path::stem("/a/Report.final.PDF"), "Report.final");
     EXPECT_EQ(path::stem("/a/.bashrc"), ".bashrc");
 }
