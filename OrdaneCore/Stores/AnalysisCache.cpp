@@ -109,11 +109,13 @@ void AnalysisCache::loadIfNeeded() {
     loaded_ = true;
     // The text is given back as its entries are decoded, so that a load holds little more than
     // the entries.
-    auto stored = file_.load([](std::string_view text, const StoreFile::Release& release) {
-        std::unordered_map<std::string, Stored> result;
+    auto stored = file_.load([this](std::string_view text, const StoreFile::Release& release) {
+        Entries result;
         StoreFile::readEntries(
             text, fileVersion, "entries", Entry::read,
-            [&result](std::string path, Entry entry) { result.insert_or_assign(std::move(path), Stored(std::move(entry))); },
+            [this, &result](const std::string& path, Entry entry) {
+                result.insert_or_assign(SharedFolderPath(path, folders_), Stored(std::move(entry)));
+            },
             release);
         return result;
     });
@@ -122,7 +124,8 @@ void AnalysisCache::loadIfNeeded() {
 
 AnalysisCache::Stored* AnalysisCache::validEntry(const FileRecord& record) {
     if (!record.modified()) return nullptr;
-    auto it = entries_.find(record.path());
+    const std::string path = record.path();
+    auto it = entries_.find(std::string_view(path));
     if (it == entries_.end()) return nullptr;
     Stored& entry = it->second;
     if (entry.schemaVersion() != currentSchemaVersion || entry.size() != record.size() ||
@@ -153,7 +156,7 @@ std::optional<ContentInsight> AnalysisCache::cachedInsight(const FileRecord& rec
 void AnalysisCache::store(Entry entry, const URL& url) {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
-    auto it = entries_.find(url.path());
+    auto it = entries_.find(std::string_view(url.path()));
     if (it != entries_.end()) {
         const Stored& old = it->second;
         if (old.size() == entry.size && old.mtime() == entry.mtime) {  // hashes need the exact date
@@ -163,7 +166,7 @@ void AnalysisCache::store(Entry entry, const URL& url) {
         }
         it->second = Stored(std::move(entry));
     } else {
-        entries_.emplace(url.path(), Stored(std::move(entry)));
+        entries_.emplace(SharedFolderPath(url.path(), folders_), Stored(std::move(entry)));
     }
     dirty_ = true;
 }
@@ -190,7 +193,7 @@ void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<s
         fresh.mtime = *record.modified();
         fresh.detectorVersion = hashOnlyDetectorVersion;
         fresh.lastSeen = Date::now();
-        entry = &entries_.insert_or_assign(record.path(), Stored(std::move(fresh))).first->second;
+        entry = &entries_.insert_or_assign(SharedFolderPath(record.path(), folders_), Stored(std::move(fresh))).first->second;
     }
     // Hashes kept from another modification date no longer describe this content.
     if (entry->mtime() != *record.modified()) entry->setMtime(*record.modified());

@@ -16,6 +16,7 @@
 #include "OrdaneCore/Model/ContentInsight.hpp"
 #include "OrdaneCore/Model/SampleSource.hpp"
 #include "OrdaneCore/Scan/FileRecord.hpp"
+#include "OrdaneCore/Stores/SharedFolderPath.hpp"
 #include "OrdaneCore/Stores/StoreFile.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
@@ -131,9 +132,13 @@ private:
     Stored* validEntry(const FileRecord& record);
     void pruneLocked();
 
+    using Entries = std::unordered_map<SharedFolderPath, Stored, SharedFolderPath::Hash, SharedFolderPath::Equal>;
+
     std::mutex mutex_;
     StoreFile file_;
-    std::unordered_map<std::string, Stored> entries_;
+    // Declared before the entries, whose keys point into it.
+    SharedFolderPath::Folders folders_;
+    Entries entries_;
     bool loaded_ = false;
     bool dirty_ = false;
 };

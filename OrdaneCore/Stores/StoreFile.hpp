@@ -152,12 +152,17 @@ public:
             items.size(), writeChunkSize,
             [&items, &append](size_t begin, size_t end, std::string& piece) {
                 // Each member goes in as "," + key + ":" + value; the very first comma is dropped.
+                std::string keyText;  // for keys that are not kept as one text
                 for (size_t k = begin; k < end; ++k) {
                     const auto& [key, value] = *items[k];
                     const size_t mark = piece.size();
                     try {
                         piece += ',';
-                        json::appendString(piece, key);
+                        if constexpr (std::is_convertible_v<decltype(key), std::string_view>) {
+                            json::appendString(piece, key);
+                        } else {
+                            json::appendString(piece, key.text(keyText));
+                        }
                         piece += ':';
                         append(piece, value);
                     } catch (const std::exception&) {
