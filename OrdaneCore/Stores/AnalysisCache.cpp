@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "OrdaneCore/Hashing/Sha256.hpp"
@@ -12,6 +13,8 @@ namespace {
 bool withinTolerance(Date a, Date b) { return std::fabs(a.secondsSince(b)) <= AnalysisCache::modificationTolerance; }
 
 // A digest written in the one form the file takes (none for anything else, which stays text).
+bool fitsInt32(int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
 bool digestOf(const std::optional<std::string>& hash, std::optional<Sha256::Digest>& digest) {
     if (!hash) return true;
     digest = Sha256::fromHex(*hash);
@@ -26,6 +29,7 @@ std::optional<std::string> hexOf(const std::optional<Sha256::Digest>& digest) {
 
 AnalysisCache::Stored::Stored(Entry entry) {
     bool hashesOnly = !entry.fingerprint && !entry.sampleText && !entry.sampleSource && !entry.insight &&
+                      fitsInt32(entry.schemaVersion) && fitsInt32(entry.detectorVersion) &&
                       digestOf(entry.partialSHA256, partial_) && digestOf(entry.fullSHA256, full_);
     if (!hashesOnly) {
         partial_.reset();
@@ -36,8 +40,8 @@ AnalysisCache::Stored::Stored(Entry entry) {
     size_ = entry.size;
     mtime_ = entry.mtime;
     lastSeen_ = entry.lastSeen;
-    schemaVersion_ = entry.schemaVersion;
-    detectorVersion_ = entry.detectorVersion;
+    schemaVersion_ = static_cast<int32_t>(entry.schemaVersion);
+    detectorVersion_ = static_cast<int32_t>(entry.detectorVersion);
 }
 
 AnalysisCache::Entry AnalysisCache::Stored::entry() const {

@@ -122,8 +122,9 @@ private:
         int64_t size_ = 0;
         Date mtime_;
         Date lastSeen_;
-        int64_t schemaVersion_ = 0;
-        int64_t detectorVersion_ = 0;
+        // Versions are small numbers; an entry with one that does not fit is kept whole.
+        int32_t schemaVersion_ = 0;
+        int32_t detectorVersion_ = 0;
         std::optional<Digest> partial_;
         std::optional<Digest> full_;
     };
