@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -69,6 +70,8 @@ public:
     // policy asks for it, then writes atomically. Returns whether the file was written.
     bool write(const std::string& contents);
     // The same, with the contents handed over in pieces (an exception from `produce` writes nothing).
+    // The file it replaces is let go on a thread of its own: for a large file, that is much of
+    // the time of a save.
     bool writePieces(const platform::FileSystem::Pieces& produce);
     // Adds the bytes at the end of the file, durably (creating folder and file when missing),
     // after moving an unusable file aside when the policy asks for it. Returns whether they were added.
@@ -231,6 +234,9 @@ private:
     std::shared_ptr<platform::FileSystem> fileSystem_;
     Unusable policy_;
     bool setAsidePending_ = false;
+    // Closes the replaced file, the last hold on it, so the system frees it there (joined on
+    // destruction and before the next one starts).
+    std::jthread releaser_;
 };
 
 }  // namespace ordane
