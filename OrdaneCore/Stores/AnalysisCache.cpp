@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "OrdaneCore/Hashing/Sha256.hpp"
@@ -12,6 +13,8 @@ namespace {
 bool withinTolerance(Date a, Date b) { return std::fabs(a.secondsSince(b)) <= AnalysisCache::modificationTolerance; }
 
 // A digest written in the one form the file takes (none for anything else, which stays text).
+bool fitsInt32(int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
 bool digestOf(const std::optional<std::string>& hash, std::optional<Sha256::Digest>& digest) {
     if (!hash) return true;
     digest = Sha256::fromHex(*hash);
@@ -26,6 +29,7 @@ std::optional<std::string> hexOf(const std::optional<Sha256::Digest>& digest) {
 
 AnalysisCache::Stored::Stored(Entry entry) {
     bool hashesOnly = !entry.fingerprint && !entry.sampleText && !entry.sampleSource && !entry.insight &&
+                      fitsInt32(entry.schemaVersion) && fitsInt32(entry.detectorVersion) &&
                       digestOf(entry.partialSHA256, partial_) && digestOf(entry.fullSHA256, full_);
     if (!hashesOnly) {
         partial_.reset();
@@ -36,8 +40,8 @@ AnalysisCache::Stored::Stored(Entry entry) {
     size_ = entry.size;
     mtime_ = entry.mtime;
     lastSeen_ = entry.lastSeen;
-    schemaVersion_ = entry.schemaVersion;
-    detectorVersion_ = entry.detectorVersion;
+    schemaVersion_ = static_cast<int32_t>(entry.schemaVersion);
+    detectorVersion_ = static_cast<int32_t>(entry.detectorVersion);
 }
 
 AnalysisCache::Entry AnalysisCache::Stored::entry() const {
@@ -109,11 +113,13 @@ void AnalysisCache::loadIfNeeded() {
     loaded_ = true;
     // The text is given back as its entries are decoded, so that a load holds little more than
     // the entries.
-    auto stored = file_.load([](std::string_view text, const StoreFile::Release& release) {
-        std::unordered_map<std::string, Stored> result;
+    auto stored = file_.load([this](std::string_view text, const StoreFile::Release& release) {
+        Entries result;
         StoreFile::readEntries(
             text, fileVersion, "entries", Entry::read,
-            [&result](std::string path, Entry entry) { result.insert_or_assign(std::move(path), Stored(std::move(entry))); },
+            [this, &result](const std::string& path, Entry entry) {
+                result.insert_or_assign(SharedFolderPath(path, folders_), Stored(std::move(entry)));
+            },
             release);
         return result;
     });
@@ -122,7 +128,8 @@ void AnalysisCache::loadIfNeeded() {
 
 AnalysisCache::Stored* AnalysisCache::validEntry(const FileRecord& record) {
     if (!record.modified()) return nullptr;
-    auto it = entries_.find(record.path());
+    const std::string path = record.path();
+    auto it = entries_.find(std::string_view(path));
     if (it == entries_.end()) return nullptr;
     Stored& entry = it->second;
     if (entry.schemaVersion() != currentSchemaVersion || entry.size() != record.size() ||
@@ -153,7 +160,7 @@ std::optional<ContentInsight> AnalysisCache::cachedInsight(const FileRecord& rec
 void AnalysisCache::store(Entry entry, const URL& url) {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
-    auto it = entries_.find(url.path());
+    auto it = entries_.find(std::string_view(url.path()));
     if (it != entries_.end()) {
         const Stored& old = it->second;
         if (old.size() == entry.size && old.mtime() == entry.mtime) {  // hashes need the exact date
@@ -163,7 +170,7 @@ void AnalysisCache::store(Entry entry, const URL& url) {
         }
         it->second = Stored(std::move(entry));
     } else {
-        entries_.emplace(url.path(), Stored(std::move(entry)));
+        entries_.emplace(SharedFolderPath(url.path(), folders_), Stored(std::move(entry)));
     }
     dirty_ = true;
 }
@@ -190,7 +197,7 @@ void AnalysisCache::recordHashes(const FileRecord& record, const std::optional<s
         fresh.mtime = *record.modified();
         fresh.detectorVersion = hashOnlyDetectorVersion;
         fresh.lastSeen = Date::now();
-        entry = &entries_.insert_or_assign(record.path(), Stored(std::move(fresh))).first->second;
+        entry = &entries_.insert_or_assign(SharedFolderPath(record.path(), folders_), Stored(std::move(fresh))).first->second;
     }
     // Hashes kept from another modification date no longer describe this content.
     if (entry->mtime() != *record.modified()) entry->setMtime(*record.modified());

@@ -16,6 +16,7 @@
 #include "OrdaneCore/Model/ContentInsight.hpp"
 #include "OrdaneCore/Model/SampleSource.hpp"
 #include "OrdaneCore/Scan/FileRecord.hpp"
+#include "OrdaneCore/Stores/SharedFolderPath.hpp"
 #include "OrdaneCore/Stores/StoreFile.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
 
@@ -121,8 +122,9 @@ private:
         int64_t size_ = 0;
         Date mtime_;
         Date lastSeen_;
-        int64_t schemaVersion_ = 0;
-        int64_t detectorVersion_ = 0;
+        // Versions are small numbers; an entry with one that does not fit is kept whole.
+        int32_t schemaVersion_ = 0;
+        int32_t detectorVersion_ = 0;
         std::optional<Digest> partial_;
         std::optional<Digest> full_;
     };
@@ -131,9 +133,13 @@ private:
     Stored* validEntry(const FileRecord& record);
     void pruneLocked();
 
+    using Entries = std::unordered_map<SharedFolderPath, Stored, SharedFolderPath::Hash, SharedFolderPath::Equal>;
+
     std::mutex mutex_;
     StoreFile file_;
-    std::unordered_map<std::string, Stored> entries_;
+    // Declared before the entries, whose keys point into it.
+    SharedFolderPath::Folders folders_;
+    Entries entries_;
     bool loaded_ = false;
     bool dirty_ = false;
 };

@@ -42,7 +42,17 @@ bool StoreFile::write(const std::string& contents) {
 }
 
 bool StoreFile::writePieces(const platform::FileSystem::Pieces& produce) {
-    return writeWith([&](const std::string& path) { fileSystem_->writePiecesAtomically(path, produce); });
+    // Renaming over a file drops its last name; when nothing else holds it, the rename itself
+    // frees the file and its cached pages, a long pause for hundreds of megabytes.
+    std::unique_ptr<platform::ReadableFile> replaced;
+    try {
+        replaced = fileSystem_->openForReading(fileURL_.path());
+    } catch (const std::exception&) {
+        // Missing or not a file: nothing to hold on to.
+    }
+    const bool written = writeWith([&](const std::string& path) { fileSystem_->writePiecesAtomically(path, produce); });
+    if (replaced) releaser_ = std::jthread([file = std::move(replaced)]() mutable { file.reset(); });
+    return written;
 }
 
 bool StoreFile::append(std::string_view bytes) {

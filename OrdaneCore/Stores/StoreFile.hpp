@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -69,6 +70,8 @@ public:
     // policy asks for it, then writes atomically. Returns whether the file was written.
     bool write(const std::string& contents);
     // The same, with the contents handed over in pieces (an exception from `produce` writes nothing).
+    // The file it replaces is let go on a thread of its own: for a large file, that is much of
+    // the time of a save.
     bool writePieces(const platform::FileSystem::Pieces& produce);
     // Adds the bytes at the end of the file, durably (creating folder and file when missing),
     // after moving an unusable file aside when the policy asks for it. Returns whether they were added.
@@ -152,12 +155,17 @@ public:
             items.size(), writeChunkSize,
             [&items, &append](size_t begin, size_t end, std::string& piece) {
                 // Each member goes in as "," + key + ":" + value; the very first comma is dropped.
+                std::string keyText;  // for keys that are not kept as one text
                 for (size_t k = begin; k < end; ++k) {
                     const auto& [key, value] = *items[k];
                     const size_t mark = piece.size();
                     try {
                         piece += ',';
-                        json::appendString(piece, key);
+                        if constexpr (std::is_convertible_v<decltype(key), std::string_view>) {
+                            json::appendString(piece, key);
+                        } else {
+                            json::appendString(piece, key.text(keyText));
+                        }
                         piece += ':';
                         append(piece, value);
                     } catch (const std::exception&) {
@@ -226,6 +234,9 @@ private:
     std::shared_ptr<platform::FileSystem> fileSystem_;
     Unusable policy_;
     bool setAsidePending_ = false;
+    // Closes the replaced file, the last hold on it, so the system frees it there (joined on
+    // destruction and before the next one starts).
+    std::jthread releaser_;
 };
 
 }  // namespace ordane

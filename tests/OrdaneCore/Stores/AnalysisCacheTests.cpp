@@ -365,3 +365,47 @@ TEST_F(AnalysisCacheTest, ConcurrentCallersWaitTheirTurn) {
     cache->saveIfDirty();
     EXPECT_EQ(Json::parse(ordane::testing::readFile(path))["entries"].size(), 800u);
 }
+
+// Keys keep their folder apart from their name; paths that differ only in where the last "/" falls
+// must stay apart, in memory and through the file.
+TEST_F(AnalysisCacheTest, PathsOfNeighbouringFoldersStayApart) {
+    const std::vector<std::string> paths = {"/a/b", "/a/bc", "/a/b/c", "/a-b/c", "/a/b-c", "relative", "/top"};
+    {
+        auto cache = make();
+        for (size_t k = 0; k < paths.size(); ++k) {
+            cache->store(bareEntry(static_cast<int64_t>(100 + k)), URL::fileURL(paths[k]));
+        }
+        for (size_t k = 0; k < paths.size(); ++k) {
+            EXPECT_TRUE(cache->cachedEntry(record(paths[k], static_cast<int64_t>(100 + k), modified))) << paths[k];
+            EXPECT_FALSE(cache->cachedEntry(record(paths[k], static_cast<int64_t>(200 + k), modified))) << paths[k];
+        }
+        cache->saveIfDirty();
+    }
+    auto loaded = make();
+    for (size_t k = 0; k < paths.size(); ++k) {
+        auto hit = loaded->cachedEntry(record(paths[k], static_cast<int64_t>(100 + k), modified));
+        ASSERT_TRUE(hit) << paths[k];
+        EXPECT_EQ(hit->size, static_cast<int64_t>(100 + k));
+    }
+    EXPECT_FALSE(loaded->cachedEntry(record("/a/c", 100, modified)));
+}
+
+// An entry of hashes alone is kept small, but never at the cost of a version it was given.
+TEST_F(AnalysisCacheTest, HashOnlyEntriesKeepVersionsOfAnySize) {
+    auto entry = bareEntry(100, modified, Date::now());
+    entry.detectorVersion = int64_t{1} << 40;
+    entry.partialSHA256 = hashA;
+    {
+        auto cache = make();
+        cache->store(entry, URL::fileURL("/home/u/big.bin"));
+        auto hit = cache->cachedEntry(record("/home/u/big.bin", 100, modified));
+        ASSERT_TRUE(hit);
+        EXPECT_EQ(hit->detectorVersion, int64_t{1} << 40);
+        cache->saveIfDirty();
+    }
+    EXPECT_NE(ordane::testing::readFile(path).find("\"detectorVersion\":1099511627776,"), std::string::npos);
+    auto hit = make()->cachedEntry(record("/home/u/big.bin", 100, modified));
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->detectorVersion, int64_t{1} << 40);
+    EXPECT_EQ(hit->partialSHA256, hashA);
+}

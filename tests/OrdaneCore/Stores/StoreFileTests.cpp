@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <vector>
 
 #include "OrdaneCore/Stores/StoreFile.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
@@ -181,4 +184,51 @@ TEST(StoreFile, EachSetAsideGetsItsOwnName) {
     std::multiset<std::string> contents;
     for (const auto& item : std::filesystem::directory_iterator(dir.path())) contents.insert(ordane::testing::readFile(item.path()));
     EXPECT_EQ(contents, (std::multiset<std::string>{"{}", "broken 0", "broken 1", "broken 2"}));
+}
+
+namespace {
+// Notes on which thread each file it opened for reading is let go.
+class ClosingWatcher : public ordane::testing::FaultInjectingFileSystem {
+public:
+    std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+        struct Watched : platform::ReadableFile {
+            std::unique_ptr<platform::ReadableFile> inner;
+            ClosingWatcher* watcher;
+            size_t read(char* buffer, size_t count) override { return inner->read(buffer, count); }
+            ~Watched() override {
+                std::lock_guard lock(watcher->mutex);
+                watcher->closedOn.push_back(std::this_thread::get_id());
+            }
+        };
+        auto inner = FaultInjectingFileSystem::openForReading(path);
+        auto file = std::make_unique<Watched>();
+        file->inner = std::move(inner);
+        file->watcher = this;
+        return file;
+    }
+    std::mutex mutex;
+    std::vector<std::thread::id> closedOn;
+};
+}  // namespace
+
+TEST(StoreFile, LetsGoOfTheReplacedFileOffTheCallersThread) {
+    TempDir dir;
+    const std::string path = dir / "store.json";
+    auto fileSystem = std::make_shared<ClosingWatcher>();
+    auto piece = [](std::string text) {
+        return [text](const std::function<void(std::string_view)>& write) { write(text); };
+    };
+    {
+        StoreFile file(URL::fileURL(path), fileSystem, StoreFile::Unusable::rebuild);
+        EXPECT_TRUE(file.writePieces(piece("first")));  // nothing to replace yet
+        EXPECT_TRUE(file.writePieces(piece("second")));
+        EXPECT_EQ(ordane::testing::readFile(path), "second");
+        // A replaced file that can't be opened changes nothing about the write.
+        fileSystem->fail(Operation::openForReading, "store.json", EACCES);
+        EXPECT_TRUE(file.writePieces(piece("third")));
+        EXPECT_EQ(ordane::testing::readFile(path), "third");
+    }
+    std::lock_guard lock(fileSystem->mutex);
+    ASSERT_EQ(fileSystem->closedOn.size(), 1u);
+    EXPECT_NE(fileSystem->closedOn[0], std::this_thread::get_id());
 }
