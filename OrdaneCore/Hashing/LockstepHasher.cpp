@@ -76,6 +76,11 @@ std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vec
                 try {
                     member.length = FileHasher::readFull(*member.file, member.chunk, chunkSize);
                     member.total += member.length;
+                    // Grown since the scan (a download, a log): no digest, and no reading on to its end.
+                    if (length && member.total > *length) {
+                        member.file.reset();
+                        continue;
+                    }
                     readable.push_back(index);
                 } catch (const platform::FileSystemError&) {
                     member.file.reset();

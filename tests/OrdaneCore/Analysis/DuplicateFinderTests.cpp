@@ -14,6 +14,7 @@
 #include "OrdaneCore/Analysis/DuplicateFinder.hpp"
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Hashing/FileHasher.hpp"
+#include "OrdaneCore/Hashing/LockstepHasher.hpp"
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
 #include "Support/TempDir.hpp"
@@ -302,11 +303,13 @@ TEST(ExactGroups, AFileChangedBetweenTheStagesLeavesTheSearch) {
         if (path == f.home / "cut.bin") {
             ASSERT_EQ(::truncate(path.c_str(), 30'000), 0);
         }
-        if (path == f.home / "grown.bin") std::ofstream(path, std::ios::app) << "more";
+        if (path == f.home / "grown.bin") std::ofstream(path, std::ios::app) << std::string(4'000'000, 'g');
     };
     auto groups = f.run(records);
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(memberNames(groups[0]), (std::vector<std::string>{"a.bin", "a2.bin"}));
     EXPECT_EQ(memberNames(groups[1]), (std::vector<std::string>{"d.bin", "e.bin"}));
     EXPECT_EQ(groups[1].sha256(), sha256Text(start));
+    // A file still growing is given up on once it passes its old length, not read to its new end.
+    EXPECT_LT(counting->bytesRead(f.home / "grown.bin"), static_cast<int64_t>(base.size() + LockstepHasher::maximumChunk));
 }
