@@ -16,8 +16,7 @@ namespace ordane {
 
 // What the walk's thread and the consumer share. Either side may outlive the other.
 //
-// Every event is put in the buffer at once (a record that finds the consumer taking the buffer
-// goes in with the next event, or at the end), but a waiting consumer is woken only for a batch, for
+// Every event is put in the buffer at once, but a waiting consumer is woken only for a batch, for
 // an event other than a record, or at the end; it also looks on its own every few milliseconds.
 // So a consumer that keeps up is not woken once per record, and one whose walk hangs in the file
 // system still gets what was found before.
@@ -34,14 +33,6 @@ struct ScanStream::Channel {
     std::exception_ptr error;
     std::stop_source stop;
     bool dropped = false;  // used by the walk's thread alone
-    std::vector<ScanEvent> held;  // records not yet in the buffer, in order; the walk's thread alone
-
-    void handOverLocked() {
-        if (held.empty()) return;
-        sinceWake += held.size();
-        for (ScanEvent& event : held) events.push_back(std::move(event));
-        held.clear();
-    }
 
     void add(ScanEvent&& event) {
         // Nobody is listening any more; the walk stops at its next check.
@@ -50,20 +41,13 @@ struct ScanStream::Channel {
             return;
         }
         bool urgent = !std::holds_alternative<FileRecord>(event.value);
-        // A record finding the consumer at the buffer waits beside it for the next event instead
-        // of putting the walk to sleep until the consumer lets go.
-        std::unique_lock lock(mutex, std::defer_lock);
-        if (urgent) {
-            lock.lock();
-        } else if (!lock.try_lock()) {
-            held.push_back(std::move(event));
-            return;
+        bool wake = false;
+        {
+            std::lock_guard lock(mutex);
+            events.push_back(std::move(event));
+            wake = consumerWaiting && (urgent || ++sinceWake >= wakeBatch);
+            if (wake) sinceWake = 0;
         }
-        handOverLocked();
-        events.push_back(std::move(event));
-        bool wake = consumerWaiting && (urgent || ++sinceWake >= wakeBatch);
-        if (wake) sinceWake = 0;
-        lock.unlock();
         if (wake) ready.notify_one();
     }
 
@@ -73,7 +57,6 @@ struct ScanStream::Channel {
         if (!failure && dropped) failure = std::make_exception_ptr(CancellationError());
         {
             std::lock_guard lock(mutex);
-            if (!dropped) handOverLocked();
             finished = true;
             error = std::move(failure);
         }

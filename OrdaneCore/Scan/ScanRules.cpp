@@ -124,11 +124,12 @@ bool ScanRules::isRecreatableDirName(std::string_view name) const {
 }
 
 bool ScanRules::isVolumeSystemFolderName(std::string_view name) const {
-    std::string lower(name);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    // Asked of every folder the walk meets: compared in place (the known names are lower-case).
+    auto sameLetter = [](char c, char known) { return (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) == known; };
+    for (const std::string& known : volumeSystemFolderNames) {
+        if (std::equal(name.begin(), name.end(), known.begin(), known.end(), sameLetter)) return true;
     }
-    return volumeSystemFolderNames.count(lower) > 0;
+    return false;
 }
 
 }  // namespace ordane

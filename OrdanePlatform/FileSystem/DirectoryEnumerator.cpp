@@ -83,7 +83,9 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
                                            bool& readAhead) {
     readAhead = false;
     if (readAhead_) {
-        if (auto read = readAhead_->take(readAheadWalk_, position, path, used_)) {
+        auto read = readAhead_->take(readAheadWalk_, position, path, used_);
+        used_.clear();  // not handed back when no reader was free to take them: freed here, not kept
+        if (read) {
             if (read->error) std::rethrow_exception(read->error);
             if (stillAtItsPath(path, read->listing)) {
                 readAhead = true;
