@@ -9,8 +9,11 @@
 #include "Ordane/App/SingleInstance.hpp"
 #include "Ordane/Retro/Look.hpp"
 #include "Ordane/Snapshot/DebugSnapshots.hpp"
+#include "OrdanePlatform/Ocr/TextRecognizer.hpp"
 
 int main(int argc, char** argv) {
+    // Where no reader process can start, pictures are read here: one OpenMP thread per engine.
+    ordane::platform::restartWithOneOpenMPThread(argv);
     const bool snapshot = ordane::DebugSnapshots::requested();
     // The scripted run opens no window, so it needs no display.
     if (snapshot) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -18,7 +18,7 @@ std::optional<FileMetadata> FileMetadata::read(const URL& url) {
     using platform::EmbeddedMetadataReader;
     const std::string ext = url.pathExtension();
     std::optional<platform::EmbeddedMetadata> embedded;
-    if (ext == "png" || ext == "jpg" || ext == "jpeg" || ext == "heic") {
+    if (ext == "png" || ext == "jpg" || ext == "jpeg") {  // no Linux capture tool marks a HEIC
         embedded = EmbeddedMetadataReader::readImage(url.path());
     } else if (ext == "pdf") {
         embedded = EmbeddedMetadataReader::readPdf(url.path());

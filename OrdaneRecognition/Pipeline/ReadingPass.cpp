@@ -40,8 +40,6 @@ FileReading ReadingPass::read(const FileRecord& record, std::stop_token stop) co
         if (!isUnchanged(record)) return {};
     } catch (const CancellationError&) {
         return {};
-    } catch (const ReaderUnavailable&) {
-        return {};  // nothing was learned about the file
     } catch (const ReaderFailure&) {
         // A reader that died on the file, or was killed for not answering, found it unreadable,
         // however long that took: it would do the same at the next scan.
