@@ -50,7 +50,9 @@ QSize ScrollArea::sizeHint() const {
     if (!scroll_) return QWidget::sizeHint();
     const int bar = scroll_->verticalScrollBar()->sizeHint().width();
     const QSize content = content_->sizeHint().expandedTo(content_->minimumSize());
-    const int inner = width() > 0 ? width() - 2 * frameWidth() - bar : content.width();
+    // The bar shows only when there is something to scroll; without it the content has its room.
+    const int shownBar = scroll_->verticalScrollBar()->isVisibleTo(scroll_) ? bar : 0;
+    const int inner = width() > 0 ? width() - 2 * frameWidth() - shownBar : content.width();
     const int height = std::min(contentHeight(inner), maxHeight_);
     return {content.width() + bar + 2 * frameWidth(), height + 2 * frameWidth()};
 }

@@ -51,6 +51,7 @@ void LazyColumn::computeTops() {
     const size_t count = itemCount();
     tops_.assign(count + 1, 0);
     for (size_t i = 0; i < count; ++i) tops_[i + 1] = tops_[i] + heightOf(i);
+    topsWidth_ = width();
 }
 
 std::pair<int, int> LazyColumn::band() const {
@@ -70,6 +71,7 @@ void LazyColumn::placeRows() {
     // A row whose real height differs from the estimate moves the rows under it: place them again.
     for (int pass = 0; pass < 3; ++pass) {
         bool moved = false;
+        rows_.merge(kept);  // a row placed by an earlier pass may now lie out of sight
         size_t i = size_t(std::upper_bound(tops_.begin(), tops_.end(), top) - tops_.begin());
         i = i > 0 ? i - 1 : 0;
         for (; i < count && tops_[i] < bottom; ++i) {
@@ -174,7 +176,8 @@ QSize LazyColumn::sizeHint() const { return {minimumWidth(), heightForWidth(std:
 QSize LazyColumn::minimumSizeHint() const { return {minimumWidth_, 0}; }
 
 int LazyColumn::heightForWidth(int width) const {
-    if (width == measuredWidth_ && tops_.size() == itemCount() + 1) return totalHeight();
+    // The tops are for the column's own width; another width is measured apart.
+    if (width == topsWidth_ && tops_.size() == itemCount() + 1) return totalHeight();
     measureAt(width);
     int total = 0;
     for (size_t i = 0, count = itemCount(); i < count; ++i) total += heightOf(i);

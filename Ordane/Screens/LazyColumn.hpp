@@ -76,6 +76,7 @@ private:
 
     std::unordered_map<UUID, QWidget*> rows_;
     std::vector<int> tops_;
+    int topsWidth_ = -1;  // the width `tops_` were laid out at
     size_t rowsBuilt_ = 0;
     bool placing_ = false;
     QWidget* holder_ = nullptr;
