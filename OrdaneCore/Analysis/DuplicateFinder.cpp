@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <unordered_map>
+#include <tuple>
 #include <utility>
 
 #include "OrdaneCore/Analysis/GroupOrder.hpp"
@@ -25,10 +25,6 @@ struct FileIdentity {
     uint64_t device = 0;
     uint64_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
-};
-
-struct FileIdentityHash {
-    size_t operator()(const FileIdentity& id) const noexcept { return std::hash<uint64_t>{}(id.inode * 31 + id.device); }
 };
 
 std::optional<Digest> cachedHash(AnalysisCache* cache, const FileRecord& record, bool whole) {
@@ -157,6 +153,8 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         size_t position;  // the record's
     };
     std::vector<Sized> sized;
+    sized.reserve(static_cast<size_t>(
+        std::count_if(records.begin(), records.end(), [this](const FileRecord& record) { return takesPart(record); })));
     for (size_t i = 0; i < records.size(); ++i) {
         if (takesPart(records[i])) sized.push_back({records[i].size(), i});
     }
@@ -184,56 +182,72 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             }
         },
         [](size_t) {});
+    // The first path of each file, found by sorting, not with a map of every file.
+    std::vector<uint32_t> byIdentity;
+    for (size_t i = 0; i < sized.size(); ++i) {
+        if (identities[i]) byIdentity.push_back(static_cast<uint32_t>(i));
+    }
+    std::sort(byIdentity.begin(), byIdentity.end(), [&](uint32_t a, uint32_t b) {
+        const FileIdentity& x = *identities[a];
+        const FileIdentity& y = *identities[b];
+        return std::tie(x.device, x.inode, a) < std::tie(y.device, y.inode, b);
+    });
+    for (size_t k = 1; k < byIdentity.size(); ++k) {
+        if (*identities[byIdentity[k]] == *identities[byIdentity[k - 1]]) identities[byIdentity[k]].reset();
+    }
+    std::vector<uint32_t>().swap(byIdentity);
+    size_t candidateCount = 0;
+    for (const auto& identity : identities) candidateCount += identity ? 1 : 0;
     std::vector<size_t> candidates;  // records, by size, then by position
-    std::unordered_map<FileIdentity, size_t, FileIdentityHash> seen;
+    candidates.reserve(candidateCount);
     for (size_t begin = 0; begin < sized.size();) {
         size_t end = begin + 1;
         while (end < sized.size() && sized[end].size == sized[begin].size) ++end;
         size_t first = candidates.size();
         for (size_t i = begin; i < end; ++i) {
-            if (identities[i] && seen.try_emplace(*identities[i], sized[i].position).second) {
-                candidates.push_back(sized[i].position);
-            }
+            if (identities[i]) candidates.push_back(sized[i].position);
         }
         if (candidates.size() - first < 2) candidates.resize(first);
         begin = end;
     }
     std::vector<std::optional<FileIdentity>>().swap(identities);
     std::vector<Sized>().swap(sized);
-    decltype(seen)().swap(seen);
     if (candidates.empty()) return {};
     checkCancellation(stop);
 
     // The first 64 KiB of each remaining file, at most hashWidth jobs at once; a file that short
     // has been read whole, and its hash is its whole-file hash too.
-    enum Known : unsigned char { unknown, start, whole };
+    enum Known : unsigned char { unknown, start, whole, cachedStart };
     std::vector<Digest> partial(candidates.size());
     std::vector<unsigned char> partialKnown(candidates.size(), unknown);
     std::vector<std::unique_ptr<Sha256>> resume(candidates.size());  // see KnownStarts
-    std::vector<size_t> toRead;
+    size_t toRead = 0;
     for (size_t slot = 0; slot < candidates.size(); ++slot) {
         if (auto hash = cachedHash(cache, records[candidates[slot]], false)) {
             partial[slot] = *hash;
-            partialKnown[slot] = start;
+            partialKnown[slot] = cachedStart;
         } else {
-            toRead.push_back(slot);
+            ++toRead;
         }
     }
-    // Job j reads toRead[bounds[j]] up to toRead[bounds[j + 1]]: whole runs of one size where they
-    // fit, so that copies meet in one job and their start is hashed once.
-    auto sizeAt = [&](size_t i) { return records[candidates[toRead[i]]].size(); };
+    // Job j reads the slots from bounds[j] up to bounds[j + 1] whose start is not known yet: whole
+    // runs of one size where they fit, so that copies meet in one job and their start is hashed once.
+    auto sizeAt = [&](size_t slot) { return records[candidates[slot]].size(); };
     std::vector<size_t> bounds = {0};
-    for (size_t i = 1; i < toRead.size(); ++i) {
-        size_t count = i - bounds.back();
-        if ((count >= partialJobSize && sizeAt(i) != sizeAt(i - 1)) || count >= maximumPartialJobSize) bounds.push_back(i);
+    for (size_t slot = 0, count = 0; slot < candidates.size(); ++slot) {
+        if ((count >= partialJobSize && sizeAt(slot) != sizeAt(slot - 1)) || count >= maximumPartialJobSize) {
+            bounds.push_back(slot);
+            count = 0;
+        }
+        if (partialKnown[slot] == unknown) ++count;
     }
-    bounds.push_back(toRead.size());
+    bounds.push_back(candidates.size());
     platform::BoundedParallel::runIndices(
-        toRead.empty() ? 0 : bounds.size() - 1, width, stop,
+        toRead == 0 ? 0 : bounds.size() - 1, width, stop,
         [&](size_t job) {
             KnownStarts starts(resume);
-            for (size_t i = bounds[job]; i < bounds[job + 1]; ++i) {
-                size_t slot = toRead[i];
+            for (size_t slot = bounds[job]; slot < bounds[job + 1]; ++slot) {
+                if (partialKnown[slot] != unknown) continue;
                 const FileRecord& record = records[candidates[slot]];
                 starts.beginSize(record.size());
                 Prefix prefix;
@@ -249,28 +263,22 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         },
         [&](size_t job) {
             if (!cache) return;
-            for (size_t i = bounds[job]; i < bounds[job + 1]; ++i) {
-                size_t slot = toRead[i];
-                if (partialKnown[slot] == unknown) continue;
+            for (size_t slot = bounds[job]; slot < bounds[job + 1]; ++slot) {
+                if (partialKnown[slot] != start && partialKnown[slot] != whole) continue;
                 std::string hash = Sha256::hex(partial[slot]);
                 cache->recordHashes(records[candidates[slot]], hash,
                                     partialKnown[slot] == whole ? std::optional<std::string>(hash) : std::nullopt);
             }
         });
     checkCancellation(stop);
-    std::vector<size_t>().swap(toRead);
     std::vector<size_t>().swap(bounds);
 
-    // Whole files of one size and start: known already, or to be hashed side by side.
+    // Whole files of one size and start: known already, or to be hashed side by side. The slots
+    // lie in order of size, so each size's starts are sorted on their own, not all at once.
     struct Started {
-        int64_t size;
         Digest digest;
         size_t position;  // the slot's
     };
-    std::vector<Started> started;
-    for (size_t slot = 0; slot < candidates.size(); ++slot) {
-        if (partialKnown[slot] != unknown) started.push_back({records[candidates[slot]].size(), partial[slot], slot});
-    }
     std::vector<Digest>& full = partial;  // a slot's whole-file hash replaces its partial one
     std::vector<unsigned char> fullKnown(candidates.size(), 0);
     struct WholeJob {
@@ -280,31 +288,42 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     std::vector<WholeJob> wholeJobs;
     int64_t readWholeAlready = 0;
     int64_t toHash = 0;
-    SharedRuns::forEach(started, [](const Started& s) { return std::pair(s.size, s.digest); }, [&](auto begin, auto end) {
-        std::vector<size_t> pending;
-        std::optional<LockstepHasher::SharedStart> shared;
-        for (auto it = begin; it != end; ++it) {
-            size_t slot = it->position;
-            if (resume[slot] && !shared) shared = LockstepHasher::SharedStart{std::move(*resume[slot]), partialHashLength};
-            resume[slot].reset();
-            if (partialKnown[slot] == whole) {
-                fullKnown[slot] = 1;
-                ++readWholeAlready;
-            } else if (auto hash = cachedHash(cache, records[candidates[slot]], true)) {
-                full[slot] = *hash;
-                fullKnown[slot] = 1;
-            } else {
-                pending.push_back(slot);
+    std::vector<Started> started;
+    for (size_t begin = 0; begin < candidates.size();) {
+        const int64_t size = records[candidates[begin]].size();
+        size_t end = begin + 1;
+        while (end < candidates.size() && records[candidates[end]].size() == size) ++end;
+        started.clear();
+        for (size_t slot = begin; slot < end; ++slot) {
+            if (partialKnown[slot] != unknown) started.push_back({partial[slot], slot});
+        }
+        begin = end;
+        SharedRuns::forEach(started, [](const Started& s) { return s.digest; }, [&](auto first, auto last) {
+            std::vector<size_t> pending;
+            std::optional<LockstepHasher::SharedStart> shared;
+            for (auto it = first; it != last; ++it) {
+                size_t slot = it->position;
+                if (resume[slot] && !shared) shared = LockstepHasher::SharedStart{std::move(*resume[slot]), partialHashLength};
+                resume[slot].reset();
+                if (partialKnown[slot] == whole) {
+                    fullKnown[slot] = 1;
+                    ++readWholeAlready;
+                } else if (auto hash = cachedHash(cache, records[candidates[slot]], true)) {
+                    full[slot] = *hash;
+                    fullKnown[slot] = 1;
+                } else {
+                    pending.push_back(slot);
+                }
             }
-        }
-        toHash += static_cast<int64_t>(pending.size());
-        for (size_t first = 0; first < pending.size(); first += wholeJobSize) {
-            size_t last = std::min(pending.size(), first + wholeJobSize);
-            wholeJobs.push_back({std::vector<size_t>(pending.begin() + static_cast<std::ptrdiff_t>(first),
-                                                     pending.begin() + static_cast<std::ptrdiff_t>(last)),
-                                 shared});
-        }
-    });
+            toHash += static_cast<int64_t>(pending.size());
+            for (size_t from = 0; from < pending.size(); from += wholeJobSize) {
+                size_t to = std::min(pending.size(), from + wholeJobSize);
+                wholeJobs.push_back({std::vector<size_t>(pending.begin() + static_cast<std::ptrdiff_t>(from),
+                                                         pending.begin() + static_cast<std::ptrdiff_t>(to)),
+                                     shared});
+            }
+        });
+    }
     std::vector<Started>().swap(started);
     std::vector<unsigned char>().swap(partialKnown);
     decltype(resume)().swap(resume);
@@ -350,25 +369,40 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             std::vector<std::optional<Digest>>().swap(digests);
         });
 
+    decltype(wholeJobs)().swap(wholeJobs);
+
+    // The groups. What the search worked with is let go first: the cache is at its fullest now.
     struct Hashed {
         Digest digest;
         size_t position;  // the record's
     };
     std::vector<Hashed> hashed;
+    hashed.reserve(static_cast<size_t>(std::count(fullKnown.begin(), fullKnown.end(), 1)));
     for (size_t slot = 0; slot < candidates.size(); ++slot) {
         if (fullKnown[slot]) hashed.push_back({full[slot], candidates[slot]});
     }
-    std::vector<std::pair<size_t, DuplicateGroup>> ordered;
+    std::vector<Digest>().swap(partial);
+    std::vector<unsigned char>().swap(fullKnown);
+    std::vector<size_t>().swap(candidates);
+    size_t groupCount = 0;
+    SharedRuns::forEach(hashed, [](const Hashed& h) { return h.digest; }, [&](auto, auto) { ++groupCount; });
+    std::vector<DuplicateGroup> groups;
+    std::vector<size_t> firsts;
+    groups.reserve(groupCount);
+    firsts.reserve(groupCount);
     SharedRuns::forEach(hashed, [](const Hashed& h) { return h.digest; }, [&](auto begin, auto end) {
         std::vector<FileRecord> sorted;
+        sorted.reserve(static_cast<size_t>(end - begin));
         for (auto it = begin; it != end; ++it) sorted.push_back(records[it->position]);
         GroupOrder::byPath(sorted);
         KeeperChoice keeper = chooseKeeper(sorted);
-        ordered.emplace_back(begin->position, DuplicateGroup(UUID::random(), DuplicateKind::exact, std::move(sorted),
-                                                             keeper.keepIndex, std::move(keeper.keepReason),
-                                                             Sha256::hex(begin->digest)));
+        firsts.push_back(begin->position);
+        groups.emplace_back(UUID::random(), DuplicateKind::exact, std::move(sorted), keeper.keepIndex,
+                            std::move(keeper.keepReason), Sha256::hex(begin->digest));
     });
-    return GroupOrder::byFirstRecordThenReclaimableBytes(std::move(ordered));
+    std::vector<Hashed>().swap(hashed);
+    GroupOrder::byFirstRecordThenReclaimableBytes(groups, firsts);
+    return groups;
 }
 
 std::optional<DuplicateFinder::PartialHash> DuplicateFinder::partialHash(const FileRecord& record) const {

@@ -3,106 +3,181 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "OrdaneCore/Hashing/Sha256.hpp"
+#include "OrdanePlatform/System/FreedMemory.hpp"
 
 namespace ordane {
 
 namespace {
 bool withinTolerance(Date a, Date b) { return std::fabs(a.secondsSince(b)) <= AnalysisCache::modificationTolerance; }
 
-// A digest written in the one form the file takes (none for anything else, which stays text).
-bool fitsInt32(int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+bool fitsBits(int64_t value, int bits) { return value >= 0 && value < (int64_t{1} << bits); }
 
+// A digest written in the one form the file takes (none for anything else, which stays text).
 bool digestOf(const std::optional<std::string>& hash, std::optional<Sha256::Digest>& digest) {
     if (!hash) return true;
     digest = Sha256::fromHex(*hash);
     return digest.has_value();
 }
-
-std::optional<std::string> hexOf(const std::optional<Sha256::Digest>& digest) {
-    if (!digest) return std::nullopt;
-    return Sha256::hex(*digest);
-}
 }  // namespace
 
 AnalysisCache::Stored::Stored(Entry entry) {
-    bool hashesOnly = !entry.fingerprint && !entry.sampleText && !entry.sampleSource && !entry.insight &&
-                      fitsInt32(entry.schemaVersion) && fitsInt32(entry.detectorVersion) &&
-                      digestOf(entry.partialSHA256, partial_) && digestOf(entry.fullSHA256, full_);
-    if (!hashesOnly) {
-        partial_.reset();
-        full_.reset();
-        whole_ = std::make_unique<Entry>(std::move(entry));
+    std::optional<Digest> partial;
+    std::optional<Digest> full;
+    bool small = !entry.fingerprint && !entry.sampleText && !entry.sampleSource && !entry.insight &&
+                 fitsBits(entry.size, compactSizeBits) && fitsBits(entry.schemaVersion, compactSchemaVersionBits) &&
+                 fitsBits(entry.detectorVersion, compactDetectorVersionBits) && digestOf(entry.partialSHA256, partial) &&
+                 digestOf(entry.fullSHA256, full);
+    if (!small) {
+        becomeWhole(std::make_unique<Entry>(std::move(entry)));
         return;
     }
-    size_ = entry.size;
+    size_ = static_cast<uint64_t>(entry.size);
+    schemaVersion_ = static_cast<uint64_t>(entry.schemaVersion);
+    detectorVersion_ = static_cast<uint64_t>(entry.detectorVersion);
     mtime_ = entry.mtime;
     lastSeen_ = entry.lastSeen;
-    schemaVersion_ = static_cast<int32_t>(entry.schemaVersion);
-    detectorVersion_ = static_cast<int32_t>(entry.detectorVersion);
+    placeDigests(partial, full);
+}
+
+AnalysisCache::Stored::Stored(Stored&& other) noexcept { takeFrom(other); }
+
+AnalysisCache::Stored& AnalysisCache::Stored::operator=(Stored&& other) noexcept {
+    if (this != &other) {
+        release();
+        takeFrom(other);
+    }
+    return *this;
+}
+
+AnalysisCache::Stored::~Stored() { release(); }
+
+void AnalysisCache::Stored::takeFrom(Stored& other) {
+    size_ = other.size_;
+    schemaVersion_ = other.schemaVersion_;
+    detectorVersion_ = other.detectorVersion_;
+    hasPartial_ = other.hasPartial_;
+    hasFull_ = other.hasFull_;
+    apart_ = other.apart_;
+    isWhole_ = other.isWhole_;
+    mtime_ = other.mtime_;
+    lastSeen_ = other.lastSeen_;
+    std::memcpy(digest_, other.digest_, sizeof digest_);
+    // The heap block, if any, is this one's now.
+    other.hasPartial_ = 0;
+    other.hasFull_ = 0;
+    other.apart_ = 0;
+    other.isWhole_ = 0;
+}
+
+void AnalysisCache::Stored::release() {
+    if (isWhole_) delete wholeEntry();
+    if (apart_) delete[] digestsApart();
+    isWhole_ = 0;
+    apart_ = 0;
+    hasPartial_ = 0;
+    hasFull_ = 0;
+}
+
+void AnalysisCache::Stored::becomeWhole(std::unique_ptr<Entry> entry) {
+    release();
+    placePointer(entry.release());
+    isWhole_ = 1;
+}
+
+void AnalysisCache::Stored::makeWhole() { becomeWhole(std::make_unique<Entry>(entry())); }
+
+std::optional<AnalysisCache::Stored::Digest> AnalysisCache::Stored::partialDigest() const {
+    if (!hasPartial_) return std::nullopt;
+    Digest digest;
+    std::memcpy(digest.data(), apart_ ? digestsApart() : digest_, digest.size());
+    return digest;
+}
+
+std::optional<AnalysisCache::Stored::Digest> AnalysisCache::Stored::fullDigest() const {
+    if (!hasFull_) return std::nullopt;
+    Digest digest;
+    std::memcpy(digest.data(), apart_ ? digestsApart() + digest.size() : digest_, digest.size());
+    return digest;
+}
+
+void AnalysisCache::Stored::placeDigests(const std::optional<Digest>& partial, const std::optional<Digest>& full) {
+    std::unique_ptr<unsigned char[]> both;
+    if (partial && full && *partial != *full) {
+        both = std::make_unique<unsigned char[]>(2 * partial->size());
+        std::memcpy(both.get(), partial->data(), partial->size());
+        std::memcpy(both.get() + partial->size(), full->data(), full->size());
+    }
+    release();
+    hasPartial_ = partial.has_value();
+    hasFull_ = full.has_value();
+    if (both) {
+        placePointer(both.release());
+        apart_ = 1;
+    } else if (partial || full) {
+        const Digest& digest = partial ? *partial : *full;  // the same when both are given
+        std::memcpy(digest_, digest.data(), digest.size());
+    }
 }
 
 AnalysisCache::Entry AnalysisCache::Stored::entry() const {
-    if (whole_) return *whole_;
+    if (isWhole_) return *wholeEntry();
     Entry entry;
-    entry.size = size_;
+    entry.size = static_cast<int64_t>(size_);
     entry.mtime = mtime_;
     entry.lastSeen = lastSeen_;
-    entry.schemaVersion = schemaVersion_;
-    entry.detectorVersion = detectorVersion_;
-    entry.partialSHA256 = hexOf(partial_);
-    entry.fullSHA256 = hexOf(full_);
+    entry.schemaVersion = static_cast<int64_t>(schemaVersion_);
+    entry.detectorVersion = static_cast<int64_t>(detectorVersion_);
+    Hashes hashes = this->hashes();
+    entry.partialSHA256 = std::move(hashes.partial);
+    entry.fullSHA256 = std::move(hashes.full);
     return entry;
 }
 
 void AnalysisCache::Stored::appendJson(std::string& out) const {
-    if (whole_) {
-        whole_->appendJson(out);
+    if (isWhole_) {
+        wholeEntry()->appendJson(out);
     } else {
         entry().appendJson(out);
     }
 }
 
 AnalysisCache::Hashes AnalysisCache::Stored::hashes() const {
-    if (whole_) return Hashes{whole_->partialSHA256, whole_->fullSHA256};
-    return Hashes{hexOf(partial_), hexOf(full_)};
+    if (isWhole_) return Hashes{wholeEntry()->partialSHA256, wholeEntry()->fullSHA256};
+    Hashes result;
+    if (auto digest = partialDigest()) result.partial = Sha256::hex(*digest);
+    if (auto digest = fullDigest()) result.full = Sha256::hex(*digest);
+    return result;
 }
 
-void AnalysisCache::Stored::setLastSeen(Date date) { (whole_ ? whole_->lastSeen : lastSeen_) = date; }
+void AnalysisCache::Stored::setLastSeen(Date date) { (isWhole_ ? wholeEntry()->lastSeen : lastSeen_) = date; }
 
 void AnalysisCache::Stored::setMtime(Date date) {
-    if (whole_) {
-        whole_->mtime = date;
-        whole_->partialSHA256.reset();
-        whole_->fullSHA256.reset();
+    if (isWhole_) {
+        wholeEntry()->mtime = date;
+        wholeEntry()->partialSHA256.reset();
+        wholeEntry()->fullSHA256.reset();
     } else {
         mtime_ = date;
-        partial_.reset();
-        full_.reset();
+        release();
     }
 }
 
 void AnalysisCache::Stored::setHashes(const std::optional<std::string>& partial, const std::optional<std::string>& full) {
-    if (!whole_) {
-        std::optional<Digest> partialDigest = partial_;
-        std::optional<Digest> fullDigest = full_;
-        if (digestOf(partial, partialDigest) && digestOf(full, fullDigest)) {
-            partial_ = partialDigest;
-            full_ = fullDigest;
+    if (!isWhole_) {
+        std::optional<Digest> partialGiven;
+        std::optional<Digest> fullGiven;
+        if (digestOf(partial, partialGiven) && digestOf(full, fullGiven)) {
+            placeDigests(partialGiven ? partialGiven : partialDigest(), fullGiven ? fullGiven : fullDigest());
             return;
         }
         makeWhole();  // a hash in another form is kept as it came, and refused when written
     }
-    if (partial) whole_->partialSHA256 = partial;
-    if (full) whole_->fullSHA256 = full;
-}
-
-void AnalysisCache::Stored::makeWhole() {
-    whole_ = std::make_unique<Entry>(entry());
-    partial_.reset();
-    full_.reset();
+    if (partial) wholeEntry()->partialSHA256 = partial;
+    if (full) wholeEntry()->fullSHA256 = full;
 }
 
 AnalysisCache::AnalysisCache(URL fileURL, std::shared_ptr<platform::FileSystem> fileSystem)
@@ -239,6 +314,8 @@ void AnalysisCache::pruneLocked() {
         for (size_t k = maxEntries; k < order.size(); ++k) entries_.erase(order[k].second);
     }
     if (entries_.size() != before) dirty_ = true;
+    // A first search of a large home leaves many more entries than are kept.
+    if (before - entries_.size() >= releaseAfterDropping) platform::returnFreedMemory();
 }
 
 }  // namespace ordane

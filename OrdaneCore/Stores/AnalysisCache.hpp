@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -36,6 +37,11 @@ public:
     static constexpr double modificationTolerance = 1.0;  // seconds
     static constexpr double pruneAge = 7'776'000;         // 90 days
     static constexpr size_t maxEntries = 100'000;
+    // Widths of the size and versions of an entry of hashes alone as it is kept in memory; an entry
+    // with a value beyond them (or below 0) is kept whole.
+    static constexpr int compactSizeBits = 48;
+    static constexpr int compactSchemaVersionBits = 4;
+    static constexpr int compactDetectorVersionBits = 8;
 
     struct Entry {
         int64_t size = 0;
@@ -92,20 +98,30 @@ public:
 
 private:
     // What is kept of an entry. The duplicate search leaves an entry with hashes alone for most
-    // files of a home, hundreds of thousands of them: such an entry is kept small, its digests as
-    // bytes. An entry that holds more (a reading of the file) is kept whole.
+    // files of a home, hundreds of thousands of them: such an entry is kept in 56 bytes, its size,
+    // versions and flags in one word and one digest in place. That is all most files need: a file
+    // within the first 64 KiB has one hash for both, and a longer one has its partial hash alone
+    // until it meets a copy. Two different digests are kept together on the heap. An entry that
+    // holds more (a reading of the file), or a value this form can't hold exactly, is kept whole.
+    // Either heap block is pointed to from the digest's place.
     class Stored {
     public:
         explicit Stored(Entry entry);
+        Stored(Stored&& other) noexcept;
+        Stored& operator=(Stored&& other) noexcept;
+        Stored(const Stored&) = delete;
+        Stored& operator=(const Stored&) = delete;
+        ~Stored();
 
         Entry entry() const;
         void appendJson(std::string& out) const;
-        const Entry* whole() const { return whole_.get(); }
+        // The entry when it is kept whole; null for one of hashes alone.
+        const Entry* whole() const { return isWhole_ ? wholeEntry() : nullptr; }
 
-        int64_t size() const { return whole_ ? whole_->size : size_; }
-        Date mtime() const { return whole_ ? whole_->mtime : mtime_; }
-        int64_t schemaVersion() const { return whole_ ? whole_->schemaVersion : schemaVersion_; }
-        Date lastSeen() const { return whole_ ? whole_->lastSeen : lastSeen_; }
+        int64_t size() const { return isWhole_ ? wholeEntry()->size : static_cast<int64_t>(size_); }
+        Date mtime() const { return isWhole_ ? wholeEntry()->mtime : mtime_; }
+        int64_t schemaVersion() const { return isWhole_ ? wholeEntry()->schemaVersion : schemaVersion_; }
+        Date lastSeen() const { return isWhole_ ? wholeEntry()->lastSeen : lastSeen_; }
         Hashes hashes() const;
 
         void setLastSeen(Date date);
@@ -116,18 +132,40 @@ private:
 
     private:
         using Digest = std::array<unsigned char, 32>;
+        Entry* wholeEntry() const { return pointerInPlace<Entry>(); }
+        unsigned char* digestsApart() const { return pointerInPlace<unsigned char>(); }
+        template <class T>
+        T* pointerInPlace() const {
+            T* pointer = nullptr;
+            std::memcpy(&pointer, digest_, sizeof pointer);
+            return pointer;
+        }
+        void placePointer(const void* pointer) { std::memcpy(digest_, &pointer, sizeof pointer); }
+        std::optional<Digest> partialDigest() const;
+        std::optional<Digest> fullDigest() const;
+        void becomeWhole(std::unique_ptr<Entry> entry);
         void makeWhole();
+        // Keeps these digests, in the small form, in place of the ones kept.
+        void placeDigests(const std::optional<Digest>& partial, const std::optional<Digest>& full);
+        void takeFrom(Stored& other);
+        // Frees the heap block, if any; the hashes go with it.
+        void release();
 
-        std::unique_ptr<Entry> whole_;
-        int64_t size_ = 0;
+        uint64_t size_ : compactSizeBits = 0;
+        uint64_t schemaVersion_ : compactSchemaVersionBits = 0;
+        uint64_t detectorVersion_ : compactDetectorVersionBits = 0;
+        uint64_t hasPartial_ : 1 = 0;
+        uint64_t hasFull_ : 1 = 0;
+        uint64_t apart_ : 1 = 0;  // both digests, different, on the heap
+        uint64_t isWhole_ : 1 = 0;
         Date mtime_;
         Date lastSeen_;
-        // Versions are small numbers; an entry with one that does not fit is kept whole.
-        int32_t schemaVersion_ = 0;
-        int32_t detectorVersion_ = 0;
-        std::optional<Digest> partial_;
-        std::optional<Digest> full_;
+        alignas(void*) unsigned char digest_[32] = {};  // the one digest; or the heap block's pointer
     };
+    static_assert(sizeof(Stored) == 56, "a map node of a key and an entry of hashes fits a 112-byte block");
+
+    // Dropping this many entries at once gives their memory back to the system.
+    static constexpr size_t releaseAfterDropping = 10'000;
 
     void loadIfNeeded();
     Stored* validEntry(const FileRecord& record);

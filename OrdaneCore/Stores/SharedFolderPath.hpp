@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -57,9 +58,32 @@ public:
         bool operator()(std::string_view a, const SharedFolderPath& b) const { return b == a; }
     };
 
+    // A name in 24 bytes: up to 23 bytes are kept in place, a longer one on the heap. Most file
+    // names fit, where a std::string keeps only 15 bytes in place and is larger itself.
+    class Name {
+    public:
+        Name() : Name(std::string_view()) {}
+        explicit Name(std::string_view text);
+        Name(const Name& other) : Name(other.view()) {}
+        Name(Name&& other) noexcept;
+        Name& operator=(const Name& other);
+        Name& operator=(Name&& other) noexcept;
+        ~Name();
+
+        std::string_view view() const;
+
+    private:
+        static constexpr size_t inlineCapacity = 23;
+        static constexpr unsigned char onHeap = 0xFF;  // in the last byte; an inline name keeps its spare room there
+        bool isOnHeap() const { return bytes_[inlineCapacity] == onHeap; }
+        void release();
+
+        alignas(char*) unsigned char bytes_[inlineCapacity + 1] = {};
+    };
+
 private:
     const std::string* folder_ = nullptr;
-    std::string name_;
+    Name name_;
 };
 
 }  // namespace ordane

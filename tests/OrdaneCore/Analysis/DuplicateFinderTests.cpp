@@ -313,3 +313,51 @@ TEST(ExactGroups, AFileChangedBetweenTheStagesLeavesTheSearch) {
     // A file still growing is given up on once it passes its old length, not read to its new end.
     EXPECT_LT(counting->bytesRead(f.home / "grown.bin"), static_cast<int64_t>(base.size() + LockstepHasher::maximumChunk));
 }
+
+// Groups that free as many bytes as one another come in the order their first member was met;
+// one that frees more comes before them all.
+TEST(ExactGroups, GroupsThatFreeAlikeKeepTheOrderOfTheirFirstMembers) {
+    Fixture f;
+    std::vector<FileRecord> records;
+    auto add = [&](char seed, const char* copy) {
+        records.push_back(f.file(std::string("Documents/") + char('a' + seed) + copy, pattern(5000, seed)));
+    };
+    for (auto [seed, copy] : std::vector<std::pair<char, const char*>>{
+             {3, "1"}, {1, "1"}, {5, "1"}, {0, "1"}, {1, "2"}, {3, "2"}, {0, "2"}, {5, "2"},
+             {2, "1"}, {4, "1"}, {2, "2"}, {4, "2"}, {9, "1"}, {9, "2"}, {9, "3"}}) {
+        add(seed, copy);
+    }
+    auto groups = f.run(records);
+    std::vector<std::string> firsts;
+    for (const auto& group : groups) firsts.push_back(memberNames(group).front());
+    EXPECT_EQ(firsts, (std::vector<std::string>{"j1", "d1", "b1", "f1", "a1", "c1", "e1"}));
+}
+
+// A cache that knows the start of some files only: the others are read, and every group is found.
+TEST(ExactGroups, ACacheThatKnowsSomeStartsOnly) {
+    Fixture f;
+    AnalysisCache cache(URL::fileURL(f.home / "cache.json"));
+    std::vector<FileRecord> records;
+    for (int k = 0; k < 12; ++k) {
+        records.push_back(f.file("Documents/copy" + std::to_string(k), pattern(6000 + 1000 * (k / 4), char(k / 2))));
+    }
+    auto expected = f.run(records);
+    ASSERT_EQ(expected.size(), 6u);
+    for (size_t k = 0; k < records.size(); k += 3) {
+        cache.recordHashes(records[k], sha256Text(pattern(6000 + 1000 * (k / 4), char(k / 2))), std::nullopt);
+    }
+    const int opensBefore = f.fileSystem->calls(Operation::openForReading);
+    auto groups = f.run(records, &cache);
+    ASSERT_EQ(groups.size(), expected.size());
+    for (size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_EQ(memberNames(groups[g]), memberNames(expected[g]));
+        EXPECT_EQ(groups[g].sha256(), expected[g].sha256());
+    }
+    // Known starts are not read at the partial stage; those files are read whole once, later.
+    EXPECT_EQ(f.fileSystem->calls(Operation::openForReading) - opensBefore, 12);
+    for (size_t k = 0; k < records.size(); ++k) {
+        auto entry = cache.cachedEntry(records[k]);
+        ASSERT_TRUE(entry) << k;
+        EXPECT_EQ(entry->fullSHA256, sha256Text(pattern(6000 + 1000 * (k / 4), char(k / 2)))) << k;
+    }
+}

@@ -409,3 +409,131 @@ TEST_F(AnalysisCacheTest, HashOnlyEntriesKeepVersionsOfAnySize) {
     EXPECT_EQ(hit->detectorVersion, int64_t{1} << 40);
     EXPECT_EQ(hit->partialSHA256, hashA);
 }
+
+namespace {
+
+// What a hit gives back, apart from the `lastSeen` the hit itself refreshes.
+AnalysisCache::Entry withoutLastSeen(AnalysisCache::Entry entry) {
+    entry.lastSeen = Date{};
+    return entry;
+}
+
+// Hash-only entries, entries with a reading of the file, and entries whose values are at or just
+// past the edges of the small form an entry of hashes alone is kept in.
+std::vector<std::pair<std::string, AnalysisCache::Entry>> entriesOfEveryForm() {
+    std::vector<std::pair<std::string, AnalysisCache::Entry>> cases;
+    auto add = [&](const std::string& name, AnalysisCache::Entry entry) { cases.emplace_back("/home/u/" + name, entry); };
+    const Date oddDate{7.0e8 + 0.123456789};
+    auto hashes = [&](std::optional<std::string> partial, std::optional<std::string> full) {
+        AnalysisCache::Entry entry = bareEntry(4096, oddDate, Date::now().adding(-0.000123));
+        entry.detectorVersion = AnalysisCache::hashOnlyDetectorVersion;
+        entry.partialSHA256 = std::move(partial);
+        entry.fullSHA256 = std::move(full);
+        return entry;
+    };
+    add("both.bin", hashes(hashA, hashB));
+    add("both alike.bin", hashes(hashB, hashB));
+    add("partial.bin", hashes(hashB, std::nullopt));
+    add("full.bin", hashes(std::nullopt, hashA));
+    add("neither.bin", hashes(std::nullopt, std::nullopt));
+    add("reading.pdf", fullEntry("/home/u/reading.pdf"));
+    auto textOnly = hashes(std::nullopt, hashB);
+    textOnly.sampleText = "";
+    add("text only.txt", textOnly);
+    auto sourceOnly = hashes(hashA, std::nullopt);
+    sourceOnly.sampleSource = SampleSource::pdfText;
+    add("source only.txt", sourceOnly);
+    const int64_t sizeLimit = int64_t{1} << AnalysisCache::compactSizeBits;
+    for (int64_t size : {int64_t{0}, sizeLimit - 1, sizeLimit, int64_t{-1}, INT64_MAX, INT64_MIN}) {
+        auto entry = hashes(hashA, hashB);
+        entry.size = size;
+        add("size " + std::to_string(size), entry);
+    }
+    const int64_t schemaLimit = int64_t{1} << AnalysisCache::compactSchemaVersionBits;
+    for (int64_t version : {int64_t{0}, schemaLimit - 1, schemaLimit, int64_t{-1}, int64_t{1} << 40}) {
+        auto entry = hashes(hashB, hashA);
+        entry.schemaVersion = version;
+        add("schema " + std::to_string(version), entry);
+    }
+    const int64_t detectorLimit = int64_t{1} << AnalysisCache::compactDetectorVersionBits;
+    for (int64_t version : {detectorLimit - 1, detectorLimit, int64_t{-1}, int64_t{1} << 40}) {
+        auto entry = hashes(hashA, std::nullopt);
+        entry.detectorVersion = version;
+        add("detector " + std::to_string(version), entry);
+    }
+    return cases;
+}
+
+}  // namespace
+
+// Every form of entry comes back exactly as it was stored, from memory and through the file.
+TEST_F(AnalysisCacheTest, EntriesOfEveryFormRoundTripExactly) {
+    const auto cases = entriesOfEveryForm();
+    {
+        auto cache = make();
+        for (const auto& [file, entry] : cases) cache->store(entry, URL::fileURL(file));
+        for (const auto& [file, entry] : cases) {
+            // A hit needs the current schema and the size it was made for.
+            if (entry.schemaVersion != AnalysisCache::currentSchemaVersion) continue;
+            auto hit = cache->cachedEntry(record(file, entry.size, entry.mtime));
+            ASSERT_TRUE(hit) << file;
+            EXPECT_EQ(withoutLastSeen(*hit), withoutLastSeen(entry)) << file;
+            EXPECT_EQ(cache->cachedHashes(record(file, entry.size, entry.mtime)),
+                      (AnalysisCache::Hashes{entry.partialSHA256, entry.fullSHA256}))
+                << file;
+        }
+    }
+    {
+        // Unused, they keep the `lastSeen` they came with.
+        auto cache = make();
+        for (const auto& [file, entry] : cases) cache->store(entry, URL::fileURL(file));
+        cache->saveIfDirty();
+    }
+    Json written = Json::parse(ordane::testing::readFile(path))["entries"];
+    ASSERT_EQ(written.size(), cases.size());
+    for (const auto& [file, entry] : cases) EXPECT_EQ(AnalysisCache::Entry::fromJson(written[file]), entry) << file;
+    // Loaded and written again: the same entries.
+    auto reloaded = make();
+    reloaded->store(bareEntry(), URL::fileURL("/home/u/other.bin"));
+    reloaded->saveIfDirty();
+    written = Json::parse(ordane::testing::readFile(path))["entries"];
+    ASSERT_EQ(written.size(), cases.size() + 1);
+    for (const auto& [file, entry] : cases) EXPECT_EQ(AnalysisCache::Entry::fromJson(written[file]), entry) << file;
+}
+
+// New hashes and a new modification date change only what they name, in every form; a hash in
+// another form than lower-case hexadecimal is kept as it came.
+TEST_F(AnalysisCacheTest, HashesAndDatesChangeOnlyWhatTheyName) {
+    const std::string upper(64, 'F');
+    for (const auto& [file, original] : entriesOfEveryForm()) {
+        if (original.schemaVersion != AnalysisCache::currentSchemaVersion) continue;
+        auto cache = make();
+        cache->store(original, URL::fileURL(file));
+        AnalysisCache::Entry expected = original;
+        auto same = record(file, original.size, original.mtime);
+        auto check = [&](const char* step) {
+            auto hit = cache->cachedEntry(same);
+            ASSERT_TRUE(hit) << file << ": " << step;
+            EXPECT_EQ(withoutLastSeen(*hit), withoutLastSeen(expected)) << file << ": " << step;
+        };
+        cache->recordHashes(same, hashB, std::nullopt);
+        expected.partialSHA256 = hashB;
+        check("a new partial hash");
+        cache->recordHashes(same, std::nullopt, hashA);
+        expected.fullSHA256 = hashA;
+        check("a new full hash");
+        // Within the tolerance the entry stays, but its hashes belonged to the old date.
+        same = record(file, original.size, original.mtime.adding(0.75));
+        cache->recordHashes(same, std::nullopt, hashB);
+        expected.mtime = original.mtime.adding(0.75);
+        expected.partialSHA256.reset();
+        expected.fullSHA256 = hashB;
+        check("a new date");
+        cache->recordHashes(same, upper, std::nullopt);
+        expected.partialSHA256 = upper;
+        check("a hash in another form");
+        cache->recordHashes(same, std::nullopt, hashA);
+        expected.fullSHA256 = hashA;
+        check("a hash after one in another form");
+    }
+}

@@ -14,7 +14,11 @@ namespace {
 
 const std::vector<std::string> samplePaths = {
     "/home/ann/Documents/report.pdf", "/home/ann/Documents/a", "/home/ann/Documents", "/home/ann/Documents/",
-    "/x", "/", "", "relative", "a/b", "/a-b/c", "/a/b", "/a/bc", "/a/b/c", "/home/ann/Résumé café/Lettre €.txt"};
+    "/x", "/", "", "relative", "a/b", "/a-b/c", "/a/b", "/a/bc", "/a/b/c", "/home/ann/Résumé café/Lettre €.txt",
+    // Names around the length kept in place (23 bytes), and far beyond it.
+    "/d/fifteen-bytes.txt", "/d/sixteen--bytes.txt", "/d/twenty-two-bytes.pdf", "/d/twenty-three-bytes.pdf",
+    "/d/twenty-four---bytes.pdf", "/d/twenty-three-bytes.pd", "twenty-three-bytes-name", "twenty-four-bytes-name!!",
+    "/d/" + std::string(300, 'n') + ".bin"};
 
 TEST(SharedFolderPath, KeepsEveryPathWholeAndMatchesOnlyItself) {
     SharedFolderPath::Folders folders;
@@ -27,6 +31,37 @@ TEST(SharedFolderPath, KeepsEveryPathWholeAndMatchesOnlyItself) {
             EXPECT_EQ(key == std::string_view(other), path == other) << path << " against " << other;
             EXPECT_EQ(key == SharedFolderPath(other, folders), path == other) << path << " against " << other;
             EXPECT_EQ(SharedFolderPath::Equal{}(std::string_view(other), key), path == other);
+        }
+    }
+}
+
+// Keys are copied, moved and assigned over one another as a map rehashes and replaces entries;
+// each keeps its own text, short or long, and a moved-from key stays usable.
+TEST(SharedFolderPath, CopiesAndMovesKeepTheirOwnText) {
+    SharedFolderPath::Folders folders;
+    const std::string shortPath = "/home/ann/a.txt";
+    const std::string longPath = "/home/ann/" + std::string(40, 'L') + ".txt";
+    for (const std::string& path : {shortPath, longPath}) {
+        for (const std::string& other : {shortPath, longPath}) {
+            SharedFolderPath original(path, folders);
+            SharedFolderPath copy = original;
+            EXPECT_EQ(copy.string(), path);
+            SharedFolderPath target(other, folders);
+            target = copy;
+            EXPECT_EQ(target.string(), path);
+            EXPECT_EQ(copy.string(), path);
+            SharedFolderPath moved = std::move(copy);
+            EXPECT_EQ(moved.string(), path);
+            SharedFolderPath movedOver(other, folders);
+            movedOver = std::move(moved);
+            EXPECT_EQ(movedOver.string(), path);
+            moved = SharedFolderPath(other, folders);  // a moved-from key can be given a new path
+            EXPECT_EQ(moved.string(), other);
+            SharedFolderPath& alias = movedOver;
+            movedOver = alias;
+            EXPECT_EQ(movedOver.string(), path);
+            EXPECT_EQ(original.string(), path);
+            EXPECT_TRUE(original == movedOver);
         }
     }
 }
