@@ -2,7 +2,6 @@
 
 #include <compare>
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
