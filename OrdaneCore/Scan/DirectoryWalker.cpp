@@ -265,7 +265,7 @@ void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
 FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t allocatedSize,
                                        bool isFolderLike) const {
     FileRecord result;
-    result.setURL(URL::fileURL(item.path, isFolderLike));
+    result.setPath(item.path, isFolderLike);
     result.setID(UUID::random());
     result.setSize(size);
     result.setAllocatedSize(allocatedSize);

@@ -66,6 +66,8 @@ public:
 
     FileRecord& setID(const UUID& id);
     FileRecord& setURL(const URL& url);
+    // setURL(URL::fileURL(path, urlIsDirectory)) without making the URL.
+    FileRecord& setPath(std::string_view path, bool urlIsDirectory);
     FileRecord& setSize(int64_t size);
     FileRecord& setAllocatedSize(int64_t allocatedSize);
     FileRecord& setCreated(std::optional<Date> created);

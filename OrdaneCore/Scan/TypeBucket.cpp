@@ -1,6 +1,7 @@
 #include "OrdaneCore/Scan/TypeBucket.hpp"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -9,11 +10,12 @@ namespace ordane {
 
 namespace {
 
-const std::unordered_map<std::string, TypeBucket>& extensionTable() {
+// Keys are the literals below, so the table is looked up with a view, without a copy.
+const std::unordered_map<std::string_view, TypeBucket>& extensionTable() {
     static const auto* table = [] {
-        auto* result = new std::unordered_map<std::string, TypeBucket>();
-        auto add = [&](TypeBucket bucket, std::initializer_list<const char*> extensions) {
-            for (const char* extension : extensions) result->emplace(extension, bucket);
+        auto* result = new std::unordered_map<std::string_view, TypeBucket>();
+        auto add = [&](TypeBucket bucket, std::initializer_list<std::string_view> extensions) {
+            for (std::string_view extension : extensions) result->emplace(extension, bucket);
         };
         add(TypeBucket::documents,
             {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "txt", "rtf", "pages", "numbers", "key", "csv", "md",
@@ -31,6 +33,9 @@ const std::unordered_map<std::string, TypeBucket>& extensionTable() {
     return *table;
 }
 
+// No extension in the table is longer: a longer one is "other" without a copy or a lookup.
+constexpr size_t longestExtension = 10;
+
 }  // namespace
 
 bool isClearableInstallerExtension(std::string_view extension) {
@@ -44,16 +49,22 @@ bool isClearableInstallerExtension(std::string_view extension) {
 TypeBucket typeBucketForExtension(std::string_view extension) {
     // The extension rule lower-cases; a bare extension is read as the name "x.<extension>".
     // Asked of every record: the usual plain ASCII extension is lower-cased here, to the same.
+    if (extension.empty()) return TypeBucket::other;  // what "x." would give
     bool plain = !extension.empty();
     for (char c : extension) plain = plain && static_cast<unsigned char>(c) < 0x80 && c != '.' && c != '/';
-    std::string lowered;
+    std::string other;
+    std::string_view lowered;
+    char buffer[longestExtension];
     if (plain) {
-        lowered = extension;
-        for (char& c : lowered) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (extension.size() > longestExtension) return TypeBucket::other;
+        for (size_t i = 0; i < extension.size(); ++i) {
+            char c = extension[i];
+            buffer[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         }
+        lowered = std::string_view(buffer, extension.size());
     } else {
-        lowered = platform::path::extension("x." + std::string(extension));
+        other = platform::path::extension("x." + std::string(extension));
+        lowered = other;
     }
     auto it = extensionTable().find(lowered);
     return it == extensionTable().end() ? TypeBucket::other : it->second;

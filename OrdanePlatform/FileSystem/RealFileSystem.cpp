@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -84,6 +85,33 @@ int openFolder(const std::string& path) {
     return fd;
 }
 
+// Sorts names bytewise, as std::sort would, by their first eight bytes as one number first: most
+// names differ there, and comparing numbers costs a fraction of comparing strings (every folder
+// of a scan is sorted).
+void sortBytewise(std::vector<std::string>& names) {
+    if (names.size() < 2) return;
+    struct Key {
+        uint64_t prefix;  // the first eight bytes, big-endian, zero-padded (names hold no NUL)
+        uint32_t index;
+    };
+    std::vector<Key> keys(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        unsigned char bytes[8] = {};
+        std::memcpy(bytes, names[i].data(), std::min<size_t>(names[i].size(), 8));
+        uint64_t prefix = 0;
+        for (unsigned char byte : bytes) prefix = prefix << 8 | byte;
+        keys[i] = Key{prefix, static_cast<uint32_t>(i)};
+    }
+    std::sort(keys.begin(), keys.end(), [&names](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return names[a.index] < names[b.index];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const Key& key : keys) sorted.push_back(std::move(names[key.index]));
+    names.swap(sorted);
+}
+
 // All names of an open folder but "." and "..", sorted; names starting with "." go to `hidden`
 // when given. Read with getdents64 straight into a buffer: a scan reads every folder once and
 // the directory stream's extra calls would be a fifth of its system calls.
@@ -105,8 +133,8 @@ std::vector<std::string> readNames(int fd, const std::string& path, std::vector<
             (hidden && name.front() == '.' ? *hidden : names).emplace_back(name);
         }
     }
-    std::sort(names.begin(), names.end());
-    if (hidden) std::sort(hidden->begin(), hidden->end());
+    sortBytewise(names);
+    if (hidden) sortBytewise(*hidden);
     return names;
 }
 
