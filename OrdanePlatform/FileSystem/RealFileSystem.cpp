@@ -94,7 +94,8 @@ void sortBytewise(std::vector<std::string>& names) {
         uint64_t prefix;  // the first eight bytes, big-endian, zero-padded (names hold no NUL)
         uint32_t index;
     };
-    std::vector<Key> keys(names.size());
+    thread_local std::vector<Key> keys;  // kept: one folder after another is sorted on a thread
+    keys.resize(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         unsigned char bytes[8] = {};
         std::memcpy(bytes, names[i].data(), std::min<size_t>(names[i].size(), 8));
@@ -106,10 +107,20 @@ void sortBytewise(std::vector<std::string>& names) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
         return names[a.index] < names[b.index];
     });
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (const Key& key : keys) sorted.push_back(std::move(names[key.index]));
-    names.swap(sorted);
+    // Each name moved to its place by following the permutation's cycles: no second vector.
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i].index == i) continue;
+        std::string held = std::move(names[i]);
+        size_t at = i;
+        while (keys[at].index != i) {
+            size_t from = keys[at].index;
+            names[at] = std::move(names[from]);
+            keys[at].index = static_cast<uint32_t>(at);
+            at = from;
+        }
+        names[at] = std::move(held);
+        keys[at].index = static_cast<uint32_t>(at);
+    }
 }
 
 // All names of an open folder but "." and "..", sorted; names starting with "." go to `hidden`
@@ -125,6 +136,10 @@ std::vector<std::string> readNames(int fd, const std::string& path, std::vector<
             fail("list", path);
         }
         if (filled == 0) break;
+        // An entry takes at least 24 bytes: room for all of them at once instead of growing by
+        // steps (still doubling, for a folder that takes many reads).
+        size_t room = names.size() + static_cast<size_t>(filled) / 24;
+        if (room > names.capacity()) names.reserve(std::max(room, 2 * names.capacity()));
         for (ssize_t offset = 0; offset < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;

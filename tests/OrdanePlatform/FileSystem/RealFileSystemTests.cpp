@@ -117,6 +117,16 @@ TEST(RealFileSystem, ListingsAreInBytewiseOrderWhateverThePrefixesTheNamesShare)
     all.insert(all.end(), hidden.begin(), hidden.end());
     std::sort(all.begin(), all.end());
     EXPECT_EQ(fs->listDirectory(dir.path()), all);
+
+    // A folder too large to list in one read: every name, once, in order.
+    fs->createDirectories(dir / "many");
+    std::vector<std::string> many;
+    for (int i = 2999; i >= 0; --i) {
+        many.push_back("a-rather-long-name-to-fill-the-buffer-" + std::to_string(i * 7919 % 3001));
+        ordane::testing::writeFile(dir / ("many/" + many.back()), "");
+    }
+    std::sort(many.begin(), many.end());
+    EXPECT_EQ(fs->listDirectory(dir / "many"), many);
 }
 
 TEST(RealFileSystem, RemoveTreeRemovesLinksWithoutFollowingThem) {
