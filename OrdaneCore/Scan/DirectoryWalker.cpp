@@ -303,6 +303,9 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
     std::optional<size_t> newest;
     for (size_t slash = standardizedPath.find('/'); slash != std::string::npos;
          slash = standardizedPath.find('/', slash + 1)) {
+        // Only a prefix as long as some stored root can be one; most are not looked up at all.
+        if (slash + 1 >= projectRootLengths_.size()) break;
+        if (!projectRootLengths_[slash + 1]) continue;
         auto stored = projectRootIndex_.find(std::string_view(standardizedPath).substr(0, slash + 1));
         if (stored != projectRootIndex_.end() && (!newest || stored->second > *newest)) newest = stored->second;
     }
@@ -321,6 +324,9 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
 void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
     projectRootPaths_.push_back(standardizedPath == "/" ? standardizedPath : standardizedPath + "/");
     projectRootIndex_[projectRootPaths_.back()] = projectRootPaths_.size() - 1;
+    size_t length = projectRootPaths_.back().size();
+    if (length >= projectRootLengths_.size()) projectRootLengths_.resize(length + 1);
+    projectRootLengths_[length] = true;
     hasCachedProjectRoot_ = false;
 }
 

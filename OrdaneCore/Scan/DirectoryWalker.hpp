@@ -89,6 +89,7 @@ private:
     };
     // Each stored path → its last place in projectRootPaths_.
     std::unordered_map<std::string, size_t, PathHash, std::equal_to<>> projectRootIndex_;
+    std::vector<bool> projectRootLengths_;  // [n]: some stored path is n bytes long
 
     std::string currentFolder_;
     bool rootIsStandardized_ = false;
