@@ -248,41 +248,40 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
                                   const Emit& emit, const std::stop_token& stopToken) {
     int64_t size = boundedSize(item.path, stopToken);
-    FileRecord result = makeRecord(item, size, size, true);
-    result.setIsPackage(isPackage);
-    result.setProjectContext(std::move(context));
-    record(std::move(result), emit);
+    FileRecord::Fields values = recordValues(item, size, size, true);
+    values.isPackage = isPackage;
+    values.projectContext = std::move(context);
+    record(FileRecord(item.path, true, values), emit);
 }
 
 void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
-    FileRecord result = makeRecord(item, item.status()->size, item.status()->allocatedSize, false);
+    FileRecord::Fields values = recordValues(item, item.status()->size, item.status()->allocatedSize, false);
     if (auto root = enclosingProjectRoot(standardizedPath_)) {
-        result.setProjectContext(ProjectContext::sourceOfProject(*root));
+        values.projectContext = ProjectContext::sourceOfProject(*root);
     }
-    record(std::move(result), emit);
+    record(FileRecord(item.path, false, values), emit);
 }
 
-FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t allocatedSize,
-                                       bool isFolderLike) const {
-    FileRecord result;
-    result.setPath(item.path, isFolderLike);
-    result.setID(UUID::random());
-    result.setSize(size);
-    result.setAllocatedSize(allocatedSize);
-    result.setCreated(dateFromUnix(item.status()->created));
-    result.setModified(Date::fromUnix(item.status()->modified));
-    result.setIsDirectory(isFolderLike);
+FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size, int64_t allocatedSize,
+                                                 bool isFolderLike) const {
+    FileRecord::Fields values;
+    values.id = UUID::random();
+    values.size = size;
+    values.allocatedSize = allocatedSize;
+    values.created = dateFromUnix(item.status()->created);
+    values.modified = Date::fromUnix(item.status()->modified);
+    values.isDirectory = isFolderLike;
     auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
-        result.setCloud(CloudState::cloudOnly);
-        result.setCloudProvider(provider.value_or(CloudProvider::other));
-        return result;
+        values.cloud = CloudState::cloudOnly;
+        values.cloudProvider = provider.value_or(CloudProvider::other);
+        return values;
     }
     bool isOtherProvider = provider && *provider != CloudProvider::iCloudDrive;
-    result.setCloud(CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
-                                       isOtherProvider));
-    result.setCloudProvider(CloudStatus::recordedProvider(provider, item.entry->isUbiquitous));
-    return result;
+    values.cloud = CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
+                                      isOtherProvider);
+    values.cloudProvider = CloudStatus::recordedProvider(provider, item.entry->isUbiquitous);
+    return values;
 }
 
 void DirectoryWalker::record(FileRecord result, const Emit& emit) {

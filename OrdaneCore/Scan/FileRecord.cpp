@@ -115,6 +115,17 @@ struct FileRecord::Item {
     static bool isEmpty(const Item* item);
     bool has(Flag flag) const { return (flags & flag) != 0; }
     void set(Flag flag, bool on) { flags = static_cast<uint8_t>(on ? flags | flag : flags & ~flag); }
+    void setCreated(std::optional<Date> date) {
+        set(hasCreated, date.has_value());
+        created = date ? date->secondsSinceReferenceDate : 0;
+    }
+    void setModified(std::optional<Date> date) {
+        set(hasModified, date.has_value());
+        modified = date ? date->secondsSinceReferenceDate : 0;
+    }
+    void setProvider(std::optional<CloudProvider> cloudProvider) {
+        provider = cloudProvider ? static_cast<uint8_t>(static_cast<uint8_t>(*cloudProvider) + 1) : 0;
+    }
 };
 
 namespace {
@@ -153,19 +164,21 @@ FileRecord::Item* FileRecord::Item::retain(Item* item) {
 
 FileRecord::FileRecord() : item_(emptyItem()) {}
 
-FileRecord::FileRecord(const Fields& fields) : FileRecord() {
-    setURL(fields.url);
-    Item& item = *item_;
+FileRecord::FileRecord(const Fields& fields) : FileRecord(fields.url.path(), fields.url.isDirectory(), fields) {}
+
+FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields) : FileRecord() {
+    setPath(path, urlIsDirectory);
+    Item& item = *item_;  // new, so not shared: set in place
     item.id = fields.id;
     item.size = fields.size;
     item.allocatedSize = fields.allocatedSize;
-    setCreated(fields.created);
-    setModified(fields.modified);
+    item.setCreated(fields.created);
+    item.setModified(fields.modified);
     item.set(directory, fields.isDirectory);
     item.set(package, fields.isPackage);
     item.cloud = fields.cloud;
-    setCloudProvider(fields.cloudProvider);
-    setProjectContext(fields.projectContext);
+    item.setProvider(fields.cloudProvider);
+    if (fields.projectContext) item.project = new ProjectContext(*fields.projectContext);
 }
 
 FileRecord::FileRecord(const FileRecord& other) noexcept : item_(Item::retain(other.item_)) {}
@@ -276,16 +289,12 @@ FileRecord& FileRecord::setAllocatedSize(int64_t allocatedSize) {
 }
 
 FileRecord& FileRecord::setCreated(std::optional<Date> created) {
-    Item& item = mutableItem();
-    item.set(hasCreated, created.has_value());
-    item.created = created ? created->secondsSinceReferenceDate : 0;
+    mutableItem().setCreated(created);
     return *this;
 }
 
 FileRecord& FileRecord::setModified(std::optional<Date> modified) {
-    Item& item = mutableItem();
-    item.set(hasModified, modified.has_value());
-    item.modified = modified ? modified->secondsSinceReferenceDate : 0;
+    mutableItem().setModified(modified);
     return *this;
 }
 
@@ -305,7 +314,7 @@ FileRecord& FileRecord::setCloud(CloudState cloud) {
 }
 
 FileRecord& FileRecord::setCloudProvider(std::optional<CloudProvider> provider) {
-    mutableItem().provider = provider ? static_cast<uint8_t>(static_cast<uint8_t>(*provider) + 1) : 0;
+    mutableItem().setProvider(provider);
     return *this;
 }
 

@@ -102,9 +102,22 @@ TEST(FileRecord, APathSetDirectlyMakesTheSameRecordAsItsURL) {
             UUID id = UUID::random();
             FileRecord fromURL;
             fromURL.setURL(URL::fileURL(path, isDirectory)).setID(id).setSize(7).setIsDirectory(isDirectory);
+            fromURL.setAllocatedSize(4096).setModified(Date{12.5}).setIsPackage(isDirectory);
+            fromURL.setCloud(CloudState::cloudDownloaded).setCloudProvider(CloudProvider::dropbox);
+            fromURL.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/p", true)));
             FileRecord fromPath;
             fromPath.setPath(path, isDirectory).setID(id).setSize(7).setIsDirectory(isDirectory);
+            fromPath.setAllocatedSize(4096).setModified(Date{12.5}).setIsPackage(isDirectory);
+            fromPath.setCloud(CloudState::cloudDownloaded).setCloudProvider(CloudProvider::dropbox);
+            fromPath.setProjectContext(ProjectContext::sourceOfProject(URL::fileURL("/p", true)));
+            // In one step, as a walk builds them, from the values alone or with their URL.
+            FileRecord::Fields values = fromURL.fields();
+            FileRecord::Fields withoutURL = values;
+            withoutURL.url = URL::fileURL("/elsewhere/else.txt");
             SCOPED_TRACE(path + (isDirectory ? " (folder)" : ""));
+            EXPECT_EQ(FileRecord(path, isDirectory, withoutURL), fromURL);
+            EXPECT_EQ(FileRecord(path, isDirectory, withoutURL).toJson(), fromURL.toJson());
+            EXPECT_EQ(FileRecord(values), fromURL);
             EXPECT_EQ(fromPath, fromURL);
             EXPECT_EQ(fromPath.url(), fromURL.url());
             EXPECT_EQ(fromPath.path(), fromURL.path());
