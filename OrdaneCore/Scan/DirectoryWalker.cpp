@@ -1,6 +1,7 @@
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
 
 #include <cerrno>
+#include <cstring>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Foundation/SaturatingAdd.hpp"
@@ -294,8 +295,11 @@ void DirectoryWalker::record(FileRecord result, const Emit& emit) {
 std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& standardizedPath) {
     // Whether a stored "root/" is a prefix depends only on the item's folder, and siblings come
     // together, so the answer for the last folder is kept until another root is found.
-    std::string_view parent(standardizedPath);
-    parent = parent.substr(0, parent.rfind('/'));  // a key for the folder; no trailing "/" below a root
+    // A key for the folder; no trailing "/" below a root. memrchr: rfind goes a byte at a time.
+    const void* lastSlash = ::memrchr(standardizedPath.data(), '/', standardizedPath.size());
+    std::string_view parent(standardizedPath.data(),
+                            lastSlash ? static_cast<size_t>(static_cast<const char*>(lastSlash) - standardizedPath.data())
+                                      : standardizedPath.size());
     if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
     // The newest stored root that is a prefix: a stored path ends in "/", so only the path's own
     // prefixes up to each "/" can match; looked up instead of comparing every stored root.

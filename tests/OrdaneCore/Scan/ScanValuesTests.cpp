@@ -209,7 +209,8 @@ TEST(CloudStatus, PlaceholdersByTheirExtensionInAnyCase) {
         {"Film.mp4.nextcloud", true}, {"Notes.OWNCLOUD", true},    {"a.NextCloud", true},
         {"a.nextclou", false},        {"a.nextclouds", false},     {"a.owncloudx", false},
         {".nextcloud", false},        {"nextcloud", false},        {"a.nextcloud.txt", false},
-        {"a.cloud", false},           {"a.\u00e9owncloud", false}, {"a.nextcl\u00f6ud", false}};
+        {"a.cloud", false},           {"a.\u00e9owncloud", false}, {"a.nextcl\u00f6ud", false},
+        {"a.owncl\u00f6\u00f0", false}, {"a.nextcloud ", false},    {"a.nextclouD", true}};
     for (const auto& [name, elsewhere] : expected) EXPECT_EQ(status.isElsewhere(name, UINT64_MAX), elsewhere) << name;
 }
 
