@@ -50,6 +50,10 @@ public:
     // it, and returns its text: a fast first pass over a large file, whose spans a strict read
     // then decodes. Never reads past the text; may accept a span the strict read refuses.
     std::string_view skimValue();
+    // Where the value starting at `position` (no whitespace first) ends, as skimValue finds it;
+    // npos when the text ends inside a string or container. A scalar may run to the end of the
+    // text, where more of it could follow.
+    static size_t skimEnd(std::string_view text, size_t position);
     // Reads a null if one comes next; optional members that are null count as absent.
     bool readNull();
 

@@ -171,6 +171,15 @@ TEST(JsonReader, WalksMembersOneByOneAndSkimsWhereEachValueEnds) {
     EXPECT_EQ(found, (std::vector<std::string_view>{numbers, "[0]"}));
 }
 
+TEST(JsonReader, SkimEndFindsWhereAValueEndsOrThatTheTextStopsInsideIt) {
+    constexpr size_t inside = std::string_view::npos;
+    const std::pair<std::string_view, size_t> cases[] = {
+        {R"("ab\"c" ,)", 7}, {R"("a\\" x)", 5}, {R"("ab\)", inside}, {R"("ab)", inside}, {R"("ab\")", inside},
+        {"[1,[2]", inside},   {R"({"a":"}"}x)", 9}, {R"({"a":"}\"})", inside}, {"12", 2}, {"12,", 2},
+        {"-1e5]", 4},         {"true }", 4},       {"", 0}};
+    for (const auto& [text, end] : cases) EXPECT_EQ(JsonReader::skimEnd(text, 0), end) << text;
+}
+
 TEST(JsonReader, RefusesMalformedText) {
     // The fuzz below compares the rest with the tree parser.
     for (const char* text : {"", "[1,]", "{a:1}", "01", "NaN", "1e400", "\"\\ud800\\u0041\"", "\"a\nb\"",
