@@ -483,47 +483,123 @@ private:
     std::vector<std::pair<std::unique_ptr<char[]>, size_t>> spare_;
 };
 
+// Reads a text ahead on a thread of its own, piece by piece, each into a buffer with room in
+// front for what the piece before leaves over (an entry's worth, or a piece's when smaller).
+class PieceReader {
+public:
+    struct Piece {
+        std::shared_ptr<char> bytes;
+        size_t start = 0;  // where the text begins in `bytes`
+        size_t size = 0;   // less than a whole piece only at the end
+    };
+
+    PieceReader(const StoreFile::Source& source, size_t size, PiecePool& pool)
+        : source_(source), size_(size), room_(std::min(size, roomBefore)), pool_(pool), thread_([this] { run(); }) {}
+
+    ~PieceReader() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    // The next piece; rethrows what reading threw.
+    Piece next() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !ready_.empty() || error_; });
+        if (ready_.empty()) std::rethrow_exception(error_);
+        Piece piece = std::move(ready_.front());
+        ready_.pop_front();
+        changed_.notify_all();
+        return piece;
+    }
+
+private:
+    static constexpr size_t ahead = 4;
+    static constexpr size_t roomBefore = size_t{64} << 10;
+
+    void run() {
+        try {
+            for (bool atEnd = false; !atEnd;) {
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [this] { return stopping_ || ready_.size() < ahead; });
+                    if (stopping_) return;
+                }
+                Piece piece{pool_.take(room_ + size_), room_, 0};
+                while (piece.size < size_ && !atEnd) {
+                    const size_t count = source_(piece.bytes.get() + room_ + piece.size, size_ - piece.size);
+                    piece.size += count;
+                    atEnd = count == 0;
+                }
+                std::lock_guard lock(mutex_);
+                ready_.push_back(std::move(piece));
+                changed_.notify_all();
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            error_ = std::current_exception();
+            changed_.notify_all();
+        }
+    }
+
+    const StoreFile::Source& source_;
+    const size_t size_;
+    const size_t room_;
+    PiecePool& pool_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Piece> ready_;
+    bool stopping_ = false;
+    std::exception_ptr error_;
+    std::thread thread_;  // last: it starts once the rest is made
+};
+
 }  // namespace
 
 std::string StoreFile::readKey(std::string_view text) { return readKeyText(text); }
 
 void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t version, std::string_view member,
                                  const std::function<void(Spans&, std::shared_ptr<const char>&, const Submit&)>& batch) {
-    // Declared first, so it outlives every job that still holds a piece.
+    chunkSize = std::max<size_t>(chunkSize, 1);
+    // Declared first, so it outlives every job and the reader, which hold pieces.
     PiecePool pool;
     OrderedJobs jobs(parallelWidth());
     const Submit submit = [&jobs](std::function<void()> work, std::function<void()> finish) {
         jobs.submit(std::move(work), std::move(finish));
     };
+    PieceReader reader(source, chunkSize, pool);
     EntryFinder finder(member);
-    chunkSize = std::max<size_t>(chunkSize, 1);
-    size_t capacity = chunkSize;
-    std::shared_ptr<char> piece = pool.take(capacity);
-    size_t filled = 0;
+    // The end of the last piece that no entry used yet: it goes in front of the next piece.
+    std::shared_ptr<char> held;
+    std::string_view rest;
     for (;;) {
-        bool atEnd = false;
-        while (filled < capacity && !atEnd) {
-            const size_t count = source(piece.get() + filled, capacity - filled);
-            filled += count;
-            atEnd = count == 0;
+        PieceReader::Piece piece = reader.next();
+        const bool atEnd = piece.size < chunkSize;
+        if (!rest.empty()) {
+            if (rest.size() <= piece.start) {
+                piece.start -= rest.size();
+            } else {
+                // Longer than the room before the piece: one entry spans several pieces.
+                std::shared_ptr<char> joined = pool.take(rest.size() + piece.size);
+                std::copy_n(piece.bytes.get() + piece.start, piece.size, joined.get() + rest.size());
+                piece.bytes = std::move(joined);
+                piece.start = 0;
+            }
+            std::copy_n(rest.data(), rest.size(), piece.bytes.get() + piece.start);
+            piece.size += rest.size();
         }
         Spans spans;
-        const size_t used = finder.find(std::string_view(piece.get(), filled), atEnd, spans);
-        // What is not used yet starts the next piece, which is larger when one entry fills this one.
-        const size_t rest = filled - used;
-        std::shared_ptr<char> next;
-        if (!atEnd) {
-            capacity = std::max(chunkSize, 2 * rest);
-            next = pool.take(capacity);
-            std::copy_n(piece.get() + used, rest, next.get());
-        }
+        const std::string_view text(piece.bytes.get() + piece.start, piece.size);
+        rest = text.substr(finder.find(text, atEnd, spans));
+        held = piece.bytes;
         if (!spans.empty()) {
-            std::shared_ptr<const char> text = std::move(piece);
-            batch(spans, text, submit);
+            std::shared_ptr<const char> handed = std::move(piece.bytes);
+            batch(spans, handed, submit);
         }
         if (atEnd) break;
-        piece = std::move(next);
-        filled = rest;
     }
     finder.finish(version);
     jobs.finishAll();
