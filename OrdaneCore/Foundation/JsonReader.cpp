@@ -555,6 +555,70 @@ uint64_t JsonReader::readUInt64() {
     return value;
 }
 
+size_t JsonReader::usualElementEnd(bool fractions, size_t maxDigits, ShortNumber& number) const {
+    constexpr size_t unusual = std::string_view::npos;
+    const size_t end = text_.size();
+    size_t k = position_;
+    number.negative = k < end && text_[k] == '-';
+    if (number.negative) ++k;
+    const size_t first = k;
+    number.digits = 0;
+    if (k < end && text_[k] == '0') {
+        ++k;
+    } else {
+        for (; k < end && isDigit(text_[k]) && k - first < maxDigits; ++k) number.digits = number.digits * 10 + static_cast<uint64_t>(text_[k] - '0');
+    }
+    size_t count = k - first;
+    number.scale = 0;
+    if (fractions && count > 0 && k < end && text_[k] == '.') {
+        const size_t start = ++k;
+        for (; k < end && isDigit(text_[k]) && count + (k - start) < maxDigits; ++k) {
+            number.digits = number.digits * 10 + static_cast<uint64_t>(text_[k] - '0');
+        }
+        if (k == start) return unusual;
+        number.scale = -static_cast<int64_t>(k - start);
+    }
+    if (count == 0 || k >= end || (text_[k] != ',' && text_[k] != ']')) return unusual;
+    return k;
+}
+
+template <class T, class Convert>
+void JsonReader::readNumberArray(std::vector<T>& values, bool fractions, size_t maxDigits, Convert&& convert,
+                                 T (JsonReader::*read)()) {
+    values.clear();
+    expect('[');
+    if (closeIfEmpty(']')) return;
+    for (;;) {
+        ShortNumber number;
+        const size_t end = usualElementEnd(fractions, maxDigits, number);
+        if (end != std::string_view::npos) {
+            values.push_back(convert(number));
+            position_ = end + 1;
+            if (text_[end] == ']') return;
+            continue;
+        }
+        values.push_back((this->*read)());
+        if (!continueAfterElement(']')) return;
+    }
+}
+
+void JsonReader::readInt64Array(std::vector<int64_t>& values) {
+    // Up to 18 digits fit whatever they are.
+    readNumberArray(values, false, 18, [](const ShortNumber& number) {
+        const auto value = static_cast<int64_t>(number.digits);
+        return number.negative ? -value : value;
+    }, &JsonReader::readInt64);
+}
+
+void JsonReader::readDoubleArray(std::vector<double>& values) {
+    // Up to 15 digits are exact in a double, and one division by an exact power of ten rounds
+    // the quotient correctly, as strtod does.
+    readNumberArray(values, true, 15, [](const ShortNumber& number) {
+        const double value = static_cast<double>(number.digits) / powersOfTen[-number.scale];
+        return number.negative ? -value : value;
+    }, &JsonReader::readDouble);
+}
+
 double JsonReader::readDouble() {
     if (char c = peek(); c != '-' && !isDigit(c)) throw DecodingError("Expected a number");
     // An integer too gives the correctly rounded double, as widening the tree parser's integer does.

@@ -60,26 +60,23 @@ T required(std::optional<T>&& value, std::string_view key) {
 
 // Read into a vector kept by the thread, then copied at their exact size: one allocation per
 // array instead of a doubling series, and no unused capacity held by the loaded cache.
-template <class T, class ReadElement>
-std::vector<T> readArray(JsonReader& reader, ReadElement&& readElement) {
-    thread_local std::vector<T> scratch;
-    scratch.clear();
-    reader.forEachElement([&] { scratch.push_back(readElement()); });
-    return std::vector<T>(scratch.begin(), scratch.end());
-}
-
 SparseVector readSparseVector(JsonReader& reader) {
+    thread_local std::vector<int64_t> wideIndices;
+    thread_local std::vector<double> wideValues;
     std::optional<std::vector<uint16_t>> indices;
     std::optional<std::vector<float>> values;
     reader.forEachMember([&](std::string key) {
         if (key == "indices") {
-            indices = readArray<uint16_t>(reader, [&reader] {
-                int64_t index = reader.readInt64();
+            reader.readInt64Array(wideIndices);
+            indices.emplace(wideIndices.size());
+            std::transform(wideIndices.begin(), wideIndices.end(), indices->begin(), [](int64_t index) {
                 if (index < 0 || index >= SparseVector::dimension) throw DecodingError("Term bucket out of range");
                 return static_cast<uint16_t>(index);
             });
         } else if (key == "values") {
-            values = readArray<float>(reader, [&reader] { return json::float32FromDouble(reader.readDouble()); });
+            reader.readDoubleArray(wideValues);
+            values.emplace(wideValues.size());
+            std::transform(wideValues.begin(), wideValues.end(), values->begin(), json::float32FromDouble);
         } else {
             reader.skipValue();
         }
