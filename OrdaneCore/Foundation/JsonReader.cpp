@@ -557,28 +557,33 @@ uint64_t JsonReader::readUInt64() {
 
 size_t JsonReader::usualElementEnd(bool fractions, size_t maxDigits, ShortNumber& number) const {
     constexpr size_t unusual = std::string_view::npos;
+    // Kept in locals: a store through `number` could alias the text and force it to be read again.
+    const char* const text = text_.data();
     const size_t end = text_.size();
     size_t k = position_;
-    number.negative = k < end && text_[k] == '-';
-    if (number.negative) ++k;
+    const bool negative = k < end && text[k] == '-';
+    if (negative) ++k;
     const size_t first = k;
-    number.digits = 0;
-    if (k < end && text_[k] == '0') {
+    uint64_t digits = 0;
+    if (k < end && text[k] == '0') {
         ++k;
     } else {
-        for (; k < end && isDigit(text_[k]) && k - first < maxDigits; ++k) number.digits = number.digits * 10 + static_cast<uint64_t>(text_[k] - '0');
+        const size_t last = std::min(end, first + maxDigits);
+        for (; k < last && isDigit(text[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
     }
-    size_t count = k - first;
-    number.scale = 0;
-    if (fractions && count > 0 && k < end && text_[k] == '.') {
+    const size_t count = k - first;
+    int64_t scale = 0;
+    if (fractions && count > 0 && k < end && text[k] == '.') {
         const size_t start = ++k;
-        for (; k < end && isDigit(text_[k]) && count + (k - start) < maxDigits; ++k) {
-            number.digits = number.digits * 10 + static_cast<uint64_t>(text_[k] - '0');
-        }
+        const size_t last = std::min(end, start + (maxDigits - count));
+        for (; k < last && isDigit(text[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
         if (k == start) return unusual;
-        number.scale = -static_cast<int64_t>(k - start);
+        scale = -static_cast<int64_t>(k - start);
     }
-    if (count == 0 || k >= end || (text_[k] != ',' && text_[k] != ']')) return unusual;
+    if (count == 0 || k >= end || (text[k] != ',' && text[k] != ']')) return unusual;
+    number.negative = negative;
+    number.digits = digits;
+    number.scale = scale;
     return k;
 }
 

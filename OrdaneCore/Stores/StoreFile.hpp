@@ -138,6 +138,7 @@ public:
                         batch->values.emplace_back(std::move(key), std::move(value));
                     }
                     // Decoded, the piece can take more of the file.
+                    Spans().swap(batch->spans);
                     batch->text.reset();
                 },
                 [batch, &add] {
@@ -223,8 +224,8 @@ public:
         return result;
     }
 
-    // Pieces of about a megabyte: a few hundred entries of an analysis cache each, and the
-    // bytes a scan has just read are still in the processor's cache.
+    // Pieces of a megabyte: a few hundred entries of an analysis cache each, and the few pieces
+    // in flight add little to what a load holds.
     static constexpr size_t readChunkSize = size_t{1} << 20;
 
 private:
