@@ -577,17 +577,23 @@ void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t
     std::string_view rest;
     for (;;) {
         PieceReader::Piece piece = reader.next();
-        const bool atEnd = piece.size < chunkSize;
-        if (!rest.empty()) {
-            if (rest.size() <= piece.start) {
-                piece.start -= rest.size();
-            } else {
-                // Longer than the room before the piece: one entry spans several pieces.
-                std::shared_ptr<char> joined = pool.take(rest.size() + piece.size);
-                std::copy_n(piece.bytes.get() + piece.start, piece.size, joined.get() + rest.size());
-                piece.bytes = std::move(joined);
-                piece.start = 0;
+        bool atEnd = piece.size < chunkSize;
+        if (rest.size() > piece.start) {
+            // One item spans several pieces: at least twice what was left over is gathered before
+            // looking again, so a long item is copied and scanned a few times, not once a piece.
+            std::shared_ptr<char> joined = pool.take(2 * rest.size() + chunkSize);
+            std::copy_n(rest.data(), rest.size(), joined.get());
+            size_t size = rest.size();
+            for (;;) {
+                std::copy_n(piece.bytes.get() + piece.start, piece.size, joined.get() + size);
+                size += piece.size;
+                if (atEnd || size >= 2 * rest.size()) break;
+                piece = reader.next();
+                atEnd = piece.size < chunkSize;
             }
+            piece = PieceReader::Piece{std::move(joined), 0, size};
+        } else if (!rest.empty()) {
+            piece.start -= rest.size();
             std::copy_n(rest.data(), rest.size(), piece.bytes.get() + piece.start);
             piece.size += rest.size();
         }

@@ -275,6 +275,17 @@ TEST(StoreFile, EntriesReadInPiecesAreTheSameWhereverAPieceEnds) {
             EXPECT_EQ(readInPieces(awkward, chunkSize, 3), whole);
         }
     }
+    // Entries far longer than a piece, between short ones.
+    std::string line;
+    for (int k = 0; line.size() < 300000; ++k) line += "word " + std::to_string(k) + (k % 7 == 0 ? "\\n\\\"" : "");
+    std::string numbers = "7";
+    while (numbers.size() < 200000) numbers += ",7";
+    const std::string longEntries =
+        R"({"version":3,"entries":{"/a":1,"/long":")" + line + R"(","/b":[)" + numbers + R"(],"/c":2}})";
+    const Entries expected = readInPieces(longEntries, StoreFile::readChunkSize);
+    ASSERT_EQ(expected.size(), 4u);
+    EXPECT_EQ(expected[1].second, json::parse(longEntries)["entries"]["/long"]);
+    for (size_t chunkSize : {size_t{100}, size_t{4096}, size_t{70000}}) EXPECT_EQ(readInPieces(longEntries, chunkSize), expected) << chunkSize;
 }
 
 TEST(StoreFile, ATextCutShortOrDamagedIsRefusedWhereverAPieceEnds) {
