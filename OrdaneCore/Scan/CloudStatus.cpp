@@ -121,7 +121,11 @@ bool CloudStatus::isElsewhere(std::string_view name, uint64_t device) const {
     if (!networkDevices_.empty() && networkDevices_.contains(device)) return true;
     constexpr std::string_view nextcloud = "nextcloud";
     constexpr std::string_view owncloud = "owncloud";
-    // Asked of every item: most extensions differ in length from both.
+    // Asked of every item: both end in "d", which most names do not (a name ending in a byte
+    // above 0x7f goes the long way); most other extensions differ in length from both.
+    if (name.empty()) return false;
+    char last = name.back();
+    if (static_cast<unsigned char>(last) < 0x80 && last != 'd' && last != 'D') return false;
     auto quick = path::nameExtension(name);
     if (quick.ascii && quick.written.size() != nextcloud.size() && quick.written.size() != owncloud.size()) {
         return false;

@@ -1,6 +1,7 @@
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
 
 #include <cerrno>
+#include <cstring>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Foundation/SaturatingAdd.hpp"
@@ -248,41 +249,40 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
                                   const Emit& emit, const std::stop_token& stopToken) {
     int64_t size = boundedSize(item.path, stopToken);
-    FileRecord result = makeRecord(item, size, size, true);
-    result.setIsPackage(isPackage);
-    result.setProjectContext(std::move(context));
-    record(std::move(result), emit);
+    FileRecord::Fields values = recordValues(item, size, size, true);
+    values.isPackage = isPackage;
+    values.projectContext = std::move(context);
+    record(FileRecord(item.path, true, values), emit);
 }
 
 void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
-    FileRecord result = makeRecord(item, item.status()->size, item.status()->allocatedSize, false);
+    FileRecord::Fields values = recordValues(item, item.status()->size, item.status()->allocatedSize, false);
     if (auto root = enclosingProjectRoot(standardizedPath_)) {
-        result.setProjectContext(ProjectContext::sourceOfProject(*root));
+        values.projectContext = ProjectContext::sourceOfProject(*root);
     }
-    record(std::move(result), emit);
+    record(FileRecord(item.path, false, values), emit);
 }
 
-FileRecord DirectoryWalker::makeRecord(const Item& item, int64_t size, int64_t allocatedSize,
-                                       bool isFolderLike) const {
-    FileRecord result;
-    result.setURL(URL::fileURL(item.path, isFolderLike));
-    result.setID(UUID::random());
-    result.setSize(size);
-    result.setAllocatedSize(allocatedSize);
-    result.setCreated(dateFromUnix(item.status()->created));
-    result.setModified(Date::fromUnix(item.status()->modified));
-    result.setIsDirectory(isFolderLike);
+FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size, int64_t allocatedSize,
+                                                 bool isFolderLike) const {
+    FileRecord::Fields values;
+    values.id = UUID::random();
+    values.size = size;
+    values.allocatedSize = allocatedSize;
+    values.created = dateFromUnix(item.status()->created);
+    values.modified = Date::fromUnix(item.status()->modified);
+    values.isDirectory = isFolderLike;
     auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
-        result.setCloud(CloudState::cloudOnly);
-        result.setCloudProvider(provider.value_or(CloudProvider::other));
-        return result;
+        values.cloud = CloudState::cloudOnly;
+        values.cloudProvider = provider.value_or(CloudProvider::other);
+        return values;
     }
     bool isOtherProvider = provider && *provider != CloudProvider::iCloudDrive;
-    result.setCloud(CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
-                                       isOtherProvider));
-    result.setCloudProvider(CloudStatus::recordedProvider(provider, item.entry->isUbiquitous));
-    return result;
+    values.cloud = CloudStatus::state(item.entry->isUbiquitous, item.entry->downloadingStatus, size, allocatedSize,
+                                      isOtherProvider);
+    values.cloudProvider = CloudStatus::recordedProvider(provider, item.entry->isUbiquitous);
+    return values;
 }
 
 void DirectoryWalker::record(FileRecord result, const Emit& emit) {
@@ -295,14 +295,20 @@ void DirectoryWalker::record(FileRecord result, const Emit& emit) {
 std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& standardizedPath) {
     // Whether a stored "root/" is a prefix depends only on the item's folder, and siblings come
     // together, so the answer for the last folder is kept until another root is found.
-    std::string_view parent(standardizedPath);
-    parent = parent.substr(0, parent.rfind('/'));  // a key for the folder; no trailing "/" below a root
+    // A key for the folder; no trailing "/" below a root. memrchr: rfind goes a byte at a time.
+    const void* lastSlash = ::memrchr(standardizedPath.data(), '/', standardizedPath.size());
+    std::string_view parent(standardizedPath.data(),
+                            lastSlash ? static_cast<size_t>(static_cast<const char*>(lastSlash) - standardizedPath.data())
+                                      : standardizedPath.size());
     if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
     // The newest stored root that is a prefix: a stored path ends in "/", so only the path's own
     // prefixes up to each "/" can match; looked up instead of comparing every stored root.
     std::optional<size_t> newest;
     for (size_t slash = standardizedPath.find('/'); slash != std::string::npos;
          slash = standardizedPath.find('/', slash + 1)) {
+        // Only a prefix as long as some stored root can be one; most are not looked up at all.
+        if (slash + 1 >= projectRootLengths_.size()) break;
+        if (!projectRootLengths_[slash + 1]) continue;
         auto stored = projectRootIndex_.find(std::string_view(standardizedPath).substr(0, slash + 1));
         if (stored != projectRootIndex_.end() && (!newest || stored->second > *newest)) newest = stored->second;
     }
@@ -321,6 +327,9 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
 void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
     projectRootPaths_.push_back(standardizedPath == "/" ? standardizedPath : standardizedPath + "/");
     projectRootIndex_[projectRootPaths_.back()] = projectRootPaths_.size() - 1;
+    size_t length = projectRootPaths_.back().size();
+    if (length >= projectRootLengths_.size()) projectRootLengths_.resize(length + 1);
+    projectRootLengths_[length] = true;
     hasCachedProjectRoot_ = false;
 }
 

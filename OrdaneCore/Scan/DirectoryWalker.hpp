@@ -61,7 +61,8 @@ private:
     void recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context, const Emit& emit,
                      const std::stop_token& stopToken);
     void recordFile(const Item& item, const Emit& emit);
-    FileRecord makeRecord(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike) const;
+    // All of a record's values but its path (the item's) and its project context.
+    FileRecord::Fields recordValues(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike) const;
     void record(FileRecord record, const Emit& emit);
     std::optional<URL> enclosingProjectRoot(const std::string& standardizedPath);
     void addProjectRoot(const std::string& standardizedPath);
@@ -89,6 +90,7 @@ private:
     };
     // Each stored path → its last place in projectRootPaths_.
     std::unordered_map<std::string, size_t, PathHash, std::equal_to<>> projectRootIndex_;
+    std::vector<bool> projectRootLengths_;  // [n]: some stored path is n bytes long
 
     std::string currentFolder_;
     bool rootIsStandardized_ = false;

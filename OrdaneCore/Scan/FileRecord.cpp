@@ -103,24 +103,39 @@ struct FileRecord::Item {
         std::memcpy(reinterpret_cast<char*>(item + 1), name.data(), name.size());
         return item;
     }
+    static Item* retain(Item* item);
     static void release(Item* item) {
-        if (item && item->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        if (item && !isEmpty(item) && item->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             Folder::release(item->folder);
             delete item->project;
             item->~Item();
             ::operator delete(item);
         }
     }
+    static bool isEmpty(const Item* item);
     bool has(Flag flag) const { return (flags & flag) != 0; }
     void set(Flag flag, bool on) { flags = static_cast<uint8_t>(on ? flags | flag : flags & ~flag); }
+    void setCreated(std::optional<Date> date) {
+        set(hasCreated, date.has_value());
+        created = date ? date->secondsSinceReferenceDate : 0;
+    }
+    void setModified(std::optional<Date> date) {
+        set(hasModified, date.has_value());
+        modified = date ? date->secondsSinceReferenceDate : 0;
+    }
+    void setProvider(std::optional<CloudProvider> cloudProvider) {
+        provider = cloudProvider ? static_cast<uint8_t>(static_cast<uint8_t>(*cloudProvider) + 1) : 0;
+    }
 };
 
 namespace {
 
 // The root's path "/" is the folder "" and the name "".
 std::pair<std::string_view, std::string_view> split(std::string_view path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos) return {std::string_view(), path};
+    // memrchr: rfind goes a byte at a time, and every record a walk makes is split.
+    const void* found = path.empty() ? nullptr : ::memrchr(path.data(), '/', path.size());
+    if (!found) return {std::string_view(), path};
+    size_t slash = static_cast<size_t>(static_cast<const char*>(found) - path.data());
     return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
@@ -129,41 +144,51 @@ std::pair<std::string_view, std::string_view> split(std::string_view path) {
 namespace {
 
 // What a default record holds, and a moved-from one: shared, never freed, copied before any change.
+// Not counted: every move makes a default record, and a count on one item would be a memory
+// location all threads that move records write to.
 FileRecord::Item* emptyItem() {
-    static FileRecord::Item* const empty = FileRecord::Item::make("", nullptr, FileRecord::Folder::make(""));
+    static FileRecord::Item* const empty = [] {
+        FileRecord::Item* item = FileRecord::Item::make("", nullptr, FileRecord::Folder::make(""));
+        item->references = 2;  // never 1: always copied before a change
+        return item;
+    }();
     return empty;
 }
 
 }  // namespace
 
-FileRecord::FileRecord() : item_(emptyItem()) { item_->references.fetch_add(1, std::memory_order_relaxed); }
+bool FileRecord::Item::isEmpty(const Item* item) { return item == emptyItem(); }
 
-FileRecord::FileRecord(const Fields& fields) : FileRecord() {
-    setURL(fields.url);
-    Item& item = *item_;
+FileRecord::Item* FileRecord::Item::retain(Item* item) {
+    if (!isEmpty(item)) item->references.fetch_add(1, std::memory_order_relaxed);
+    return item;
+}
+
+FileRecord::FileRecord() : item_(emptyItem()) {}
+
+FileRecord::FileRecord(const Fields& fields) : FileRecord(fields.url.path(), fields.url.isDirectory(), fields) {}
+
+FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields) : FileRecord() {
+    setPath(path, urlIsDirectory);
+    Item& item = *item_;  // new, so not shared: set in place
     item.id = fields.id;
     item.size = fields.size;
     item.allocatedSize = fields.allocatedSize;
-    setCreated(fields.created);
-    setModified(fields.modified);
+    item.setCreated(fields.created);
+    item.setModified(fields.modified);
     item.set(directory, fields.isDirectory);
     item.set(package, fields.isPackage);
     item.cloud = fields.cloud;
-    setCloudProvider(fields.cloudProvider);
-    setProjectContext(fields.projectContext);
+    item.setProvider(fields.cloudProvider);
+    if (fields.projectContext) item.project = new ProjectContext(*fields.projectContext);
 }
 
-FileRecord::FileRecord(const FileRecord& other) noexcept : item_(other.item_) {
-    item_->references.fetch_add(1, std::memory_order_relaxed);
-}
+FileRecord::FileRecord(const FileRecord& other) noexcept : item_(Item::retain(other.item_)) {}
 
 FileRecord::FileRecord(FileRecord&& other) noexcept : FileRecord() { std::swap(item_, other.item_); }
 
 FileRecord& FileRecord::operator=(const FileRecord& other) noexcept {
-    if (item_ != other.item_) {
-        other.item_->references.fetch_add(1, std::memory_order_relaxed);
-        Item::release(std::exchange(item_, other.item_));
-    }
+    if (item_ != other.item_) Item::release(std::exchange(item_, Item::retain(other.item_)));
     return *this;
 }
 
@@ -241,11 +266,17 @@ FileRecord& FileRecord::setID(const UUID& id) {
     return *this;
 }
 
-FileRecord& FileRecord::setURL(const URL& url) {
-    auto [folder, name] = split(url.path());
+// A URL's path always starts with "/" and has no trailing "/".
+FileRecord& FileRecord::setURL(const URL& url) { return setPath(url.path(), url.isDirectory()); }
+
+FileRecord& FileRecord::setPath(std::string_view path, bool urlIsDirectory) {
+    // A walk's paths are already as a URL keeps them: absolute, without a trailing "/".
+    bool asURLKeepsIt = !path.empty() && path.front() == '/' && (path.size() == 1 || path.back() != '/');
+    if (!asURLKeepsIt) return setURL(URL::fileURL(path, urlIsDirectory));
+    auto [folder, name] = split(path);
     Item* item = Item::make(name, item_, Folder::shared(folder));
     Item::release(std::exchange(item_, item));
-    item_->set(directoryURL, url.isDirectory());
+    item_->set(directoryURL, urlIsDirectory);
     return *this;
 }
 
@@ -260,16 +291,12 @@ FileRecord& FileRecord::setAllocatedSize(int64_t allocatedSize) {
 }
 
 FileRecord& FileRecord::setCreated(std::optional<Date> created) {
-    Item& item = mutableItem();
-    item.set(hasCreated, created.has_value());
-    item.created = created ? created->secondsSinceReferenceDate : 0;
+    mutableItem().setCreated(created);
     return *this;
 }
 
 FileRecord& FileRecord::setModified(std::optional<Date> modified) {
-    Item& item = mutableItem();
-    item.set(hasModified, modified.has_value());
-    item.modified = modified ? modified->secondsSinceReferenceDate : 0;
+    mutableItem().setModified(modified);
     return *this;
 }
 
@@ -289,7 +316,7 @@ FileRecord& FileRecord::setCloud(CloudState cloud) {
 }
 
 FileRecord& FileRecord::setCloudProvider(std::optional<CloudProvider> provider) {
-    mutableItem().provider = provider ? static_cast<uint8_t>(static_cast<uint8_t>(*provider) + 1) : 0;
+    mutableItem().setProvider(provider);
     return *this;
 }
 
@@ -303,6 +330,10 @@ std::string FileRecord::ext() const { return platform::path::extension(item_->na
 
 TypeBucket FileRecord::typeBucket() const {
     if (isDirectory() && !isPackage()) return TypeBucket::folders;
+    // Asked of every record a walk makes: an ASCII extension is looked up as it stands, without
+    // a lower-cased copy (the lookup lowers it the same way).
+    auto extension = platform::path::nameExtension(item_->name());
+    if (extension.ascii) return typeBucketForExtension(extension.written);
     return typeBucketForExtension(ext());
 }
 

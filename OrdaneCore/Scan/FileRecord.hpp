@@ -37,6 +37,9 @@ public:
 
     FileRecord();  // the nil id, the URL of "/", nothing else set
     FileRecord(const Fields& fields);
+    // The record of the item at `path` (as setPath takes it) with the other values of `fields`,
+    // whose `url` is not read: a walk builds one for every item it finds, without a URL.
+    FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields);
     FileRecord(const FileRecord& other) noexcept;
     FileRecord(FileRecord&& other) noexcept;
     FileRecord& operator=(const FileRecord& other) noexcept;
@@ -66,6 +69,8 @@ public:
 
     FileRecord& setID(const UUID& id);
     FileRecord& setURL(const URL& url);
+    // setURL(URL::fileURL(path, urlIsDirectory)) without making the URL.
+    FileRecord& setPath(std::string_view path, bool urlIsDirectory);
     FileRecord& setSize(int64_t size);
     FileRecord& setAllocatedSize(int64_t allocatedSize);
     FileRecord& setCreated(std::optional<Date> created);

@@ -1,7 +1,10 @@
 #include "OrdaneCore/Scan/TypeBucket.hpp"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 
 #include "OrdanePlatform/Path/Path.hpp"
 
@@ -9,15 +12,31 @@ namespace ordane {
 
 namespace {
 
-const std::unordered_map<std::string, TypeBucket>& extensionTable() {
-    static const auto* table = [] {
-        auto* result = new std::unordered_map<std::string, TypeBucket>();
-        auto add = [&](TypeBucket bucket, std::initializer_list<const char*> extensions) {
-            for (const char* extension : extensions) result->emplace(extension, bucket);
-        };
-        add(TypeBucket::documents,
-            {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "txt", "rtf", "pages", "numbers", "key", "csv", "md",
-             "epub", "odt", "ods", "odp", "odg"});
+// No extension in the table is longer: a longer one is "other" without a copy or a lookup.
+constexpr size_t longestExtension = 10;
+
+// Asked of every record a walk makes: the lower-cased extension's bytes as one number index a
+// small table (open addressing), instead of hashing text. Two numbers hold the longest.
+struct PackedExtension {
+    uint64_t head = 0;  // bytes 0-7, zero-padded (extensions hold no NUL)
+    uint64_t tail = 0;  // bytes 8-9
+    bool operator==(const PackedExtension&) const = default;
+};
+
+PackedExtension packed(std::string_view lowered) {
+    char bytes[16] = {};
+    std::memcpy(bytes, lowered.data(), lowered.size());
+    PackedExtension result;
+    std::memcpy(&result.head, bytes, 8);
+    std::memcpy(&result.tail, bytes + 8, 8);
+    return result;
+}
+
+class ExtensionTable {
+public:
+    ExtensionTable() {
+        add(TypeBucket::documents, {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "txt", "rtf", "pages", "numbers",
+                                    "key", "csv", "md", "epub", "odt", "ods", "odp", "odg"});
         add(TypeBucket::photos, {"jpg", "jpeg", "png", "heic", "heif", "gif", "tiff", "tif", "bmp", "webp", "raw", "cr2",
                                  "nef", "svg", "psd"});
         add(TypeBucket::videos, {"mp4", "mov", "m4v", "avi", "mkv", "webm", "mpg", "mpeg", "wmv"});
@@ -26,9 +45,43 @@ const std::unordered_map<std::string, TypeBucket>& extensionTable() {
         add(TypeBucket::installers, {"dmg", "pkg", "mpkg", "iso", "deb", "rpm", "flatpakref", "snap", "run"});
         // An AppImage is the program itself, not something that installs one.
         add(TypeBucket::apps, {"app", "appimage"});
-        return result;
-    }();
-    return *table;
+    }
+
+    // `lowered`: at most longestExtension bytes.
+    TypeBucket find(std::string_view lowered) const {
+        PackedExtension key = packed(lowered);
+        for (size_t slot = slotOf(key);; slot = (slot + 1) % slots_.size()) {
+            if (!slots_[slot].used) return TypeBucket::other;
+            if (slots_[slot].key == key) return slots_[slot].bucket;
+        }
+    }
+
+private:
+    struct Slot {
+        PackedExtension key;
+        TypeBucket bucket = TypeBucket::other;
+        bool used = false;
+    };
+
+    static size_t slotOf(const PackedExtension& key) {
+        return static_cast<size_t>(((key.head ^ key.tail * 31) * 0x9E3779B97F4A7C15ULL) >> 57);  // 128 slots
+    }
+
+    void add(TypeBucket bucket, std::initializer_list<std::string_view> extensions) {
+        for (std::string_view extension : extensions) {
+            PackedExtension key = packed(extension);
+            size_t slot = slotOf(key);
+            while (slots_[slot].used) slot = (slot + 1) % slots_.size();
+            slots_[slot] = Slot{key, bucket, true};
+        }
+    }
+
+    std::array<Slot, 128> slots_{};  // about half used: probes stay short
+};
+
+const ExtensionTable& extensionTable() {
+    static const ExtensionTable table;
+    return table;
 }
 
 }  // namespace
@@ -43,20 +96,23 @@ bool isClearableInstallerExtension(std::string_view extension) {
 
 TypeBucket typeBucketForExtension(std::string_view extension) {
     // The extension rule lower-cases; a bare extension is read as the name "x.<extension>".
-    // Asked of every record: the usual plain ASCII extension is lower-cased here, to the same.
-    bool plain = !extension.empty();
-    for (char c : extension) plain = plain && static_cast<unsigned char>(c) < 0x80 && c != '.' && c != '/';
-    std::string lowered;
-    if (plain) {
-        lowered = extension;
-        for (char& c : lowered) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-    } else {
-        lowered = platform::path::extension("x." + std::string(extension));
+    // The usual plain ASCII extension is lower-cased here, to the same, in the same pass that
+    // tells it is plain.
+    if (extension.empty()) return TypeBucket::other;  // what "x." would give
+    char lowered[longestExtension];
+    bool plain = true;
+    for (size_t i = 0; plain && i < extension.size(); ++i) {
+        char c = extension[i];
+        plain = static_cast<unsigned char>(c) < 0x80 && c != '.' && c != '/';
+        if (i < longestExtension) lowered[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    auto it = extensionTable().find(lowered);
-    return it == extensionTable().end() ? TypeBucket::other : it->second;
+    if (plain) {
+        if (extension.size() > longestExtension) return TypeBucket::other;
+        return extensionTable().find(std::string_view(lowered, extension.size()));
+    }
+    std::string other = platform::path::extension("x." + std::string(extension));
+    if (other.empty() || other.size() > longestExtension) return TypeBucket::other;
+    return extensionTable().find(other);
 }
 
 std::string_view displayName(TypeBucket bucket) {

@@ -67,7 +67,10 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
             continue;
         }
         const DirectoryEntry& entry = top.listing.entries[top.nextIndex++];
-        current_.path = path::appending(top.path, entry.name);
+        // Built in place: the buffer is kept from item to item.
+        current_.path.assign(top.path);
+        if (current_.path.empty() || current_.path.back() != '/') current_.path += '/';
+        current_.path += entry.name;
         current_.entry = &entry;
         bool isFolder = entry.status && entry.status->isDirectory();
         current_.isPackage = isFolder && isPackageFolder(entry.name);

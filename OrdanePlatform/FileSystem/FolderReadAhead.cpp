@@ -191,15 +191,24 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
     return subfolders;
 }
 
+bool FolderReadAhead::ByKey::operator()(Tasks::iterator a, Tasks::iterator b) const { return a->first < b->first; }
+
 void FolderReadAhead::addLocked(Tasks& subfolders) {
-    // Moves the nodes over; any already there stay behind in `subfolders`.
+    // Moves the nodes over; any already there stay behind in `subfolders`. A folder's subfolders
+    // come in order and nothing lies between them yet, so each goes right after the one before
+    // (a hint that is wrong only costs the usual search).
+    auto hint = tasks_.end();
+    auto queueHint = queued_.end();
     for (auto subfolder = subfolders.begin(); subfolder != subfolders.end();) {
         auto next = std::next(subfolder);
-        auto added = tasks_.insert(subfolders.extract(subfolder));
-        if (added.inserted) {
-            queued_.insert(added.position);
+        auto node = subfolders.extract(subfolder);
+        auto added = tasks_.insert(hint, std::move(node));
+        if (node.empty()) {
+            added->second.queuedAt = queued_.insert(queueHint, added);
+            hint = std::next(added);
+            queueHint = std::next(added->second.queuedAt);
         } else {
-            subfolders.insert(std::move(added.node));
+            subfolders.insert(std::move(node));
         }
         subfolder = next;
     }
@@ -207,7 +216,7 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
 
 void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
     // A task being read is simply forgotten: its reader finds it gone and drops the result.
-    if (task->second.state == State::queued) queued_.erase(task);
+    if (task->second.state == State::queued) queued_.erase(task->second.queuedAt);
     if (task->second.state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
     released.push_back(tasks_.extract(task));
 }
@@ -246,7 +255,7 @@ void FolderReadAhead::work() {
         }
         --idle_;
         if (stopping_) return;
-        queued_.erase(task);
+        queued_.erase(task->second.queuedAt);
         task->second.state = State::reading;
         Key key = task->first;
         auto walk = task->second.walk;

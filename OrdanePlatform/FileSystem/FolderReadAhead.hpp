@@ -84,6 +84,12 @@ private:
         }
     };
     enum class State { queued, reading, ready };
+    struct Task;
+    using Tasks = std::map<Key, Task>;
+    struct ByKey {
+        bool operator()(Tasks::iterator a, Tasks::iterator b) const;
+    };
+    using Queue = std::set<Tasks::iterator, ByKey>;
     struct Task {
         std::shared_ptr<const Walk> walk;
         std::string path;
@@ -91,9 +97,9 @@ private:
         std::vector<FolderIdentity> ancestors;
         bool whole = false;
         State state = State::queued;
+        Queue::iterator queuedAt;  // its place in queued_, while queued
         Read read;
     };
-    using Tasks = std::map<Key, Task>;
     // Tasks taken out of tasks_ under the lock and freed after it, so that the lock is not held
     // while memory other threads allocated is given back.
     using Released = std::vector<Tasks::node_type>;
@@ -115,12 +121,7 @@ private:
     std::condition_variable workAvailable_;
     std::condition_variable readDone_;
     Tasks tasks_;  // queued, being read, and read but not yet taken
-    struct ByKey {
-        bool operator()(Tasks::iterator a, Tasks::iterator b) const {
-            return a->first < b->first;
-        }
-    };
-    std::set<Tasks::iterator, ByKey> queued_;  // the tasks not yet started
+    Queue queued_;  // the tasks not yet started
     size_t entriesHeld_ = 0;  // in tasks read and not yet taken
     uint64_t nextRank_ = UINT64_MAX;
     bool stopping_ = false;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -83,9 +84,41 @@ int openFolder(const std::string& path) {
     return fd;
 }
 
-// All names of an open folder but "." and "..", sorted; names starting with "." go to `hidden`
-// when given. Read with getdents64 straight into a buffer: a scan reads every folder once and
-// the directory stream's extra calls would be a fifth of its system calls.
+// The order of `names` bytewise, as std::sort would put them: found by their first eight bytes
+// as one number first, as most names differ there and comparing numbers costs a fraction of
+// comparing strings (every folder of a scan is sorted). Valid until the next call on the thread.
+struct SortKey {
+    uint64_t prefix;  // the first eight bytes, big-endian, zero-padded (names hold no NUL)
+    uint32_t index;   // into names
+};
+const std::vector<SortKey>& bytewiseOrder(const std::vector<std::string>& names) {
+    thread_local std::vector<SortKey> keys;  // kept: one folder after another is sorted on a thread
+    keys.resize(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        unsigned char bytes[8] = {};
+        std::memcpy(bytes, names[i].data(), std::min<size_t>(names[i].size(), 8));
+        uint64_t prefix = 0;
+        for (unsigned char byte : bytes) prefix = prefix << 8 | byte;
+        keys[i] = SortKey{prefix, static_cast<uint32_t>(i)};
+    }
+    std::sort(keys.begin(), keys.end(), [&names](const SortKey& a, const SortKey& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return names[a.index] < names[b.index];
+    });
+    return keys;
+}
+
+void sortBytewise(std::vector<std::string>& names) {
+    if (names.size() < 2) return;
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const SortKey& key : bytewiseOrder(names)) sorted.push_back(std::move(names[key.index]));
+    names.swap(sorted);
+}
+
+// All names of an open folder but "." and "..", in the folder's order; names starting with "."
+// go to `hidden` when given, sorted. Read with getdents64 straight into a buffer: a scan reads
+// every folder once and the directory stream's extra calls would be a fifth of its system calls.
 std::vector<std::string> readNames(int fd, const std::string& path, std::vector<std::string>* hidden = nullptr) {
     std::vector<std::string> names;
     alignas(dirent64) char buffer[32768];
@@ -96,6 +129,10 @@ std::vector<std::string> readNames(int fd, const std::string& path, std::vector<
             fail("list", path);
         }
         if (filled == 0) break;
+        // An entry takes at least 24 bytes: room for all of them at once instead of growing by
+        // steps (still doubling, for a folder that takes many reads).
+        size_t room = names.size() + static_cast<size_t>(filled) / 24;
+        if (room > names.capacity()) names.reserve(std::max(room, 2 * names.capacity()));
         for (ssize_t offset = 0; offset < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
@@ -104,8 +141,7 @@ std::vector<std::string> readNames(int fd, const std::string& path, std::vector<
             (hidden && name.front() == '.' ? *hidden : names).emplace_back(name);
         }
     }
-    std::sort(names.begin(), names.end());
-    if (hidden) std::sort(hidden->begin(), hidden->end());
+    if (hidden) sortBytewise(*hidden);
     return names;
 }
 
@@ -220,7 +256,9 @@ bool RealFileSystem::exists(const std::string& path) {
 
 std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
     Descriptor folder(openFolder(path));
-    return readNames(folder.get(), path);
+    std::vector<std::string> names = readNames(folder.get(), path);
+    sortBytewise(names);
+    return names;
 }
 
 DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
@@ -235,7 +273,9 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
     listing.inode = identity.stx_ino;
     std::vector<std::string> names = readNames(fd, path, includeHidden ? nullptr : &listing.hiddenNames);
     listing.entries.reserve(names.size());
-    for (std::string& name : names) {
+    // Each name moved straight from where the folder gave it to its place in the listing.
+    for (const SortKey& key : bytewiseOrder(names)) {
+        std::string& name = names[key.index];
         DirectoryEntry entry;
         struct statx sx {};
         if (int error = statxAt(fd, name.c_str(), false, sx)) {

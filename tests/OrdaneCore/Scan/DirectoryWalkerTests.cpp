@@ -180,6 +180,28 @@ TEST(DirectoryWalker, ProjectsAndRecreatableFolders) {
     EXPECT_EQ(std::pair(modules.size(), modules.allocatedSize()), std::pair(below, below));
 }
 
+// Project roots are matched by their paths' lengths first: folders as long as a root, roots
+// inside roots, and a root met again after a sibling must still give the innermost root.
+TEST(DirectoryWalker, NestedProjectsGiveTheInnermostRootWhateverTheLengthsOfTheirPaths) {
+    Home home;
+    for (const char* file : {"Documents/p1/package.json", "Documents/p1/a.txt", "Documents/p1/p2/go.mod",
+                             "Documents/p1/p2/deep/b.txt", "Documents/p1/q2/c.txt", "Documents/px/d.txt",
+                             "Documents/px/p1/e.txt", "Documents/p3/Gemfile", "Documents/p3/p1/f.txt"}) {
+        writeFile(home / file, "x");
+    }
+    Walked walked = home.walk({home.folder("Documents")});
+    auto contextOf = [&](const char* file) -> std::optional<ProjectContext> {
+        return walked.at(home / file).fields().projectContext;
+    };
+    auto source = [&](const char* root) { return ProjectContext::sourceOfProject(home.folder(root)); };
+    EXPECT_EQ(contextOf("Documents/p1/a.txt"), source("Documents/p1"));
+    EXPECT_EQ(contextOf("Documents/p1/p2/deep/b.txt"), source("Documents/p1/p2"));
+    EXPECT_EQ(contextOf("Documents/p1/q2/c.txt"), source("Documents/p1"));
+    EXPECT_EQ(contextOf("Documents/px/d.txt"), std::nullopt);
+    EXPECT_EQ(contextOf("Documents/px/p1/e.txt"), std::nullopt);
+    EXPECT_EQ(contextOf("Documents/p3/p1/f.txt"), source("Documents/p3"));
+}
+
 TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
     Home home;
     for (const char* file : {"Applications2/Tool.APP/Contents/MacOS/tool", "Applications2/Tool.APP/Contents/.hidden-resource",

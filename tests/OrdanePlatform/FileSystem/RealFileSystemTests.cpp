@@ -81,6 +81,50 @@ TEST(RealFileSystem, StatusDoesNotFollowLinks) {
                          {"broken", false}, {"chained", true}, {"file", std::nullopt}, {"link", true}}));
 }
 
+// Names sharing their first eight bytes, shorter than eight, and with bytes above 0x7f come in
+// plain unsigned byte order, hidden names too (a folder's names are sorted by a prefix first).
+TEST(RealFileSystem, ListingsAreInBytewiseOrderWhateverThePrefixesTheNamesShare) {
+    TempDir dir;
+    auto fs = FileSystem::real();
+    std::vector<std::string> names = {"abcdefgh", "abcdefgh0", "abcdefgi", "abcdefg", "abcdefgh\xff", "abcdefgh~",
+                                      "B", "a", "\xc3\xa9t\xc3\xa9", "\x7f", "zz", "\xff\xfe", "abcdefgh\x01"};
+    std::vector<std::string> hidden = {".b", ".a", ".abcdefgh1", ".abcdefgh0", ".\xff"};
+    // Enough names with long common prefixes that the sort goes past its small-range path.
+    uint32_t state = 12345;
+    for (int i = 0; i < 300; ++i) {
+        state = state * 1103515245 + 12345;
+        std::string name = "common-prefix-" + std::string(1 + state % 3, static_cast<char>('a' + (state >> 8) % 3));
+        name += std::to_string(state % 997);
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    for (const auto& name : names) ordane::testing::writeFile(dir / name, "x");
+    for (const auto& name : hidden) ordane::testing::writeFile(dir / name, "x");
+
+    std::vector<std::string> visible = names;
+    std::sort(visible.begin(), visible.end());
+    std::sort(hidden.begin(), hidden.end());
+    auto listing = fs->readDirectory(dir.path(), false);
+    std::vector<std::string> listed;
+    for (const auto& entry : listing.entries) listed.push_back(entry.name);
+    EXPECT_EQ(listed, visible);
+    EXPECT_EQ(listing.hiddenNames, hidden);
+
+    std::vector<std::string> all = visible;
+    all.insert(all.end(), hidden.begin(), hidden.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(fs->listDirectory(dir.path()), all);
+
+    // A folder too large to list in one read: every name, once, in order.
+    fs->createDirectories(dir / "many");
+    std::vector<std::string> many;
+    for (int i = 2999; i >= 0; --i) {
+        many.push_back("a-rather-long-name-to-fill-the-buffer-" + std::to_string(i * 7919 % 3001));
+        ordane::testing::writeFile(dir / ("many/" + many.back()), "");
+    }
+    std::sort(many.begin(), many.end());
+    EXPECT_EQ(fs->listDirectory(dir / "many"), many);
+}
+
 TEST(RealFileSystem, RemoveTreeRemovesLinksWithoutFollowingThem) {
     TempDir dir;
     TempDir outside;
