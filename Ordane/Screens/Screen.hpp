@@ -22,6 +22,8 @@ class Screen : public QWidget {
 public:
     explicit Screen(AppState& state, QWidget* parent = nullptr);
     retro::RetroWindow* retroWindow() const { return window_; }
+    // Whether a refresh is waiting for the next turn of the event loop.
+    bool refreshPending() const { return refreshPending_; }
     // As wide as the content asks, and as high as its wrapped texts need at that width.
     QSize sizeHint() const override;
 

@@ -16,6 +16,7 @@ namespace ordane {
 
 namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
 // Exact doubles: a mantissa below 2^53 scaled by one of these is one correctly rounded operation
 // on two exact doubles, so it equals what strtod gives.
@@ -110,7 +111,9 @@ bool JsonReader::closeIfEmpty(char close) {
 }
 
 bool JsonReader::continueAfterElement(char close) {
-    char c = peek();
+    // Compact text: the separator comes straight after the element.
+    char c = position_ < text_.size() ? text_[position_] : ' ';
+    if (isSpace(c)) c = peek();
     ++position_;
     if (c == ',') return true;
     if (c == close) return false;
@@ -133,7 +136,7 @@ Json JsonReader::readValue() { return readValue(0); }
 
 namespace {
 // The first '"', '{', '}', '[' or ']' at or after `position`: inside a container nothing else
-// matters to a skim. Sixteen bytes at a time over the numbers that fill most of a large file.
+// matters to a skim. Thirty-two bytes at a time over the numbers that fill most of a large file.
 size_t nextStructural(std::string_view text, size_t position) {
     // Setting bit 0x20 folds '[' onto '{' and ']' onto '}'.
 #ifdef __SSE2__
@@ -141,17 +144,39 @@ size_t nextStructural(std::string_view text, size_t position) {
     const __m128i open = _mm_set1_epi8('{');
     const __m128i close = _mm_set1_epi8('}');
     const __m128i quote = _mm_set1_epi8('"');
-    while (position + 16 <= text.size()) {
-        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + position));
+    auto found = [&](size_t at) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
         __m128i folded = _mm_or_si128(bytes, fold);
-        __m128i found = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(folded, open), _mm_cmpeq_epi8(folded, close)),
-                                     _mm_cmpeq_epi8(bytes, quote));
-        if (int mask = _mm_movemask_epi8(found)) return position + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-        position += 16;
+        return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(folded, open), _mm_cmpeq_epi8(folded, close)),
+                                              _mm_cmpeq_epi8(bytes, quote)));
+    };
+    while (position + 32 <= text.size()) {
+        const auto mask = static_cast<unsigned>(found(position)) | (static_cast<unsigned>(found(position + 16)) << 16);
+        if (mask != 0) return position + static_cast<size_t>(__builtin_ctz(mask));
+        position += 32;
     }
 #endif
     auto structural = [](char c) { return c == '"' || (c | 0x20) == '{' || (c | 0x20) == '}'; };
     while (position < text.size() && !structural(text[position])) ++position;
+    return position;
+}
+
+// The first '"' or '\\' at or after `position`: where a string may end, for a skim.
+size_t nextQuoteOrEscape(std::string_view text, size_t position) {
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    auto found = [&](size_t at) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+    };
+    while (position + 32 <= text.size()) {
+        const auto mask = static_cast<unsigned>(found(position)) | (static_cast<unsigned>(found(position + 16)) << 16);
+        if (mask != 0) return position + static_cast<size_t>(__builtin_ctz(mask));
+        position += 32;
+    }
+#endif
+    while (position < text.size() && text[position] != '"' && text[position] != '\\') ++position;
     return position;
 }
 }  // namespace
@@ -159,42 +184,52 @@ size_t nextStructural(std::string_view text, size_t position) {
 std::string_view JsonReader::skimValue() {
     skipWhitespace();
     const size_t start = position_;
-    const size_t end = text_.size();
+    const size_t end = skimEnd(text_, start);
+    if (end == std::string_view::npos) {
+        position_ = text_.size();
+        fail("unexpected end");
+    }
+    position_ = end;
+    return text_.substr(start, end - start);
+}
+
+size_t JsonReader::skimEnd(std::string_view text, size_t position) {
+    constexpr size_t incomplete = std::string_view::npos;
+    const size_t end = text.size();
     size_t depth = 0;
-    while (position_ < end) {
+    while (position < end) {
         if (depth > 0) {
-            position_ = nextStructural(text_, position_);
-            if (position_ >= end) break;
+            position = nextStructural(text, position);
+            if (position >= end) break;
         }
-        char c = text_[position_];
+        char c = text[position];
         if (c == '"') {
-            ++position_;
+            ++position;
             for (;;) {
-                position_ += json::plainRunLength(text_.substr(position_));
-                if (position_ >= end) fail("unterminated string");
-                char stop = text_[position_++];
+                position = nextQuoteOrEscape(text, position);
+                if (position >= end) return incomplete;
+                char stop = text[position++];
                 if (stop == '"') break;
                 if (stop != '\\') continue;
-                if (position_ >= end) fail("unterminated escape");
-                ++position_;  // the escaped character, whatever it is
+                if (position >= end) return incomplete;
+                ++position;  // the escaped character, whatever it is
             }
-            if (depth == 0) break;
+            if (depth == 0) return position;
             continue;
         }
         if (c == '{' || c == '[') {
             ++depth;
         } else if (c == '}' || c == ']') {
-            if (depth == 0) break;  // the end of the enclosing value: a scalar ended here
-            ++position_;
-            if (--depth == 0) break;
+            if (depth == 0) return position;  // the end of the enclosing value: a scalar ended here
+            ++position;
+            if (--depth == 0) return position;
             continue;
         } else if (depth == 0 && (c == ',' || c == ' ' || c == '\n' || c == '\r' || c == '\t')) {
-            break;
+            return position;
         }
-        ++position_;
+        ++position;
     }
-    if (depth > 0) fail("unexpected end");
-    return text_.substr(start, position_ - start);
+    return depth > 0 ? incomplete : position;
 }
 
 bool JsonReader::readNull() {
@@ -249,10 +284,16 @@ std::string JsonReader::readString() {
 }
 
 std::string JsonReader::readStringBody() {
+    const size_t start = position_;
     ++position_;  // the opening quote
     std::string out;
     for (;;) {
         size_t run = json::plainRunLength(text_.substr(position_));
+        if (out.empty() && position_ + run < text_.size() && text_[position_ + run] == '\\') {
+            // Escapes only shorten a string: its written length is room enough, taken at once.
+            const size_t end = skimEnd(text_, start);
+            if (end != std::string_view::npos) out.reserve(end - start);
+        }
         out.append(text_.data() + position_, run);
         position_ += run;
         if (position_ >= text_.size()) fail("unterminated string");
@@ -512,6 +553,75 @@ uint64_t JsonReader::readUInt64() {
     auto result = std::from_chars(token.text.data(), token.text.data() + token.text.size(), value);
     if (result.ec != std::errc()) throw DecodingError("Integer out of range");
     return value;
+}
+
+size_t JsonReader::usualElementEnd(bool fractions, size_t maxDigits, ShortNumber& number) const {
+    constexpr size_t unusual = std::string_view::npos;
+    // Kept in locals: a store through `number` could alias the text and force it to be read again.
+    const char* const text = text_.data();
+    const size_t end = text_.size();
+    size_t k = position_;
+    const bool negative = k < end && text[k] == '-';
+    if (negative) ++k;
+    const size_t first = k;
+    uint64_t digits = 0;
+    if (k < end && text[k] == '0') {
+        ++k;
+    } else {
+        const size_t last = std::min(end, first + maxDigits);
+        for (; k < last && isDigit(text[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
+    }
+    const size_t count = k - first;
+    int64_t scale = 0;
+    if (fractions && count > 0 && k < end && text[k] == '.') {
+        const size_t start = ++k;
+        const size_t last = std::min(end, start + (maxDigits - count));
+        for (; k < last && isDigit(text[k]); ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
+        if (k == start) return unusual;
+        scale = -static_cast<int64_t>(k - start);
+    }
+    if (count == 0 || k >= end || (text[k] != ',' && text[k] != ']')) return unusual;
+    number.negative = negative;
+    number.digits = digits;
+    number.scale = scale;
+    return k;
+}
+
+template <class T, class Convert>
+void JsonReader::readNumberArray(std::vector<T>& values, bool fractions, size_t maxDigits, Convert&& convert,
+                                 T (JsonReader::*read)()) {
+    values.clear();
+    expect('[');
+    if (closeIfEmpty(']')) return;
+    for (;;) {
+        ShortNumber number;
+        const size_t end = usualElementEnd(fractions, maxDigits, number);
+        if (end != std::string_view::npos) {
+            values.push_back(convert(number));
+            position_ = end + 1;
+            if (text_[end] == ']') return;
+            continue;
+        }
+        values.push_back((this->*read)());
+        if (!continueAfterElement(']')) return;
+    }
+}
+
+void JsonReader::readInt64Array(std::vector<int64_t>& values) {
+    // Up to 18 digits fit whatever they are.
+    readNumberArray(values, false, 18, [](const ShortNumber& number) {
+        const auto value = static_cast<int64_t>(number.digits);
+        return number.negative ? -value : value;
+    }, &JsonReader::readInt64);
+}
+
+void JsonReader::readDoubleArray(std::vector<double>& values) {
+    // Up to 15 digits are exact in a double, and one division by an exact power of ten rounds
+    // the quotient correctly, as strtod does.
+    readNumberArray(values, true, 15, [](const ShortNumber& number) {
+        const double value = static_cast<double>(number.digits) / powersOfTen[-number.scale];
+        return number.negative ? -value : value;
+    }, &JsonReader::readDouble);
 }
 
 double JsonReader::readDouble() {

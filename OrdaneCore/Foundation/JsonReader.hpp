@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "OrdaneCore/Foundation/Json.hpp"
 
@@ -50,6 +51,10 @@ public:
     // it, and returns its text: a fast first pass over a large file, whose spans a strict read
     // then decodes. Never reads past the text; may accept a span the strict read refuses.
     std::string_view skimValue();
+    // Where the value starting at `position` (no whitespace first) ends, as skimValue finds it;
+    // npos when the text ends inside a string or container. A scalar may run to the end of the
+    // text, where more of it could follow.
+    static size_t skimEnd(std::string_view text, size_t position);
     // Reads a null if one comes next; optional members that are null count as absent.
     bool readNull();
 
@@ -59,6 +64,10 @@ public:
     int64_t readInt64();
     uint64_t readUInt64();
     double readDouble();
+    // An array read into `values` as forEachElement with readInt64 (readDouble) on each element
+    // would read it, faster for the long arrays of a large file.
+    void readInt64Array(std::vector<int64_t>& values);
+    void readDoubleArray(std::vector<double>& values);
 
     // The double nearest to the text of a JSON number, as strtod gives it, without its cost for
     // short decimals. Throws DecodingError when out of range.
@@ -88,6 +97,13 @@ private:
         bool integral = true;
     };
     bool readShortNumber(ShortNumber& number);
+    // Where the usual element of a number array ends: a short decimal (at most `maxDigits`
+    // digits, a fraction only with `fractions`) followed at once by "," or "]"; npos for
+    // anything else, which the general reads take.
+    size_t usualElementEnd(bool fractions, size_t maxDigits, ShortNumber& number) const;
+    template <class T, class Convert>
+    void readNumberArray(std::vector<T>& values, bool fractions, size_t maxDigits, Convert&& convert,
+                         T (JsonReader::*read)());
 
     Json readValue(int depth);
     std::string readStringBody();

@@ -186,19 +186,17 @@ AnalysisCache::AnalysisCache(URL fileURL, std::shared_ptr<platform::FileSystem> 
 void AnalysisCache::loadIfNeeded() {
     if (loaded_) return;
     loaded_ = true;
-    // The text is given back as its entries are decoded, so that a load holds little more than
-    // the entries.
-    auto stored = file_.load([this](std::string_view text, const StoreFile::Release& release) {
-        Entries result;
-        StoreFile::readEntries(
-            text, fileVersion, "entries", Entry::read,
-            [this, &result](const std::string& path, Entry entry) {
-                result.insert_or_assign(SharedFolderPath(path, folders_), Stored(std::move(entry)));
-            },
-            release);
-        return result;
-    });
-    if (stored) entries_ = std::move(*stored);
+    // Read piece by piece as its entries are decoded, so that a load holds little more than the
+    // entries.
+    // Entries are made ready to keep on the decoding threads; only the keys, whose folders are
+    // shared, are made in turn.
+    Entries result;
+    const bool read = file_.loadEntries(
+        fileVersion, "entries", [](JsonReader& reader) { return Stored(Entry::read(reader)); },
+        [this, &result](std::string path, Stored entry) {
+            result.insert_or_assign(SharedFolderPath(path, folders_), std::move(entry));
+        });
+    if (read) entries_ = std::move(result);
 }
 
 AnalysisCache::Stored* AnalysisCache::validEntry(const FileRecord& record) {

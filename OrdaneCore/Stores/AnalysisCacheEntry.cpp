@@ -6,6 +6,8 @@
 namespace ordane {
 
 using Entry = AnalysisCache::Entry;
+// Keys are matched as views: lengths first, so most names are passed over without a comparison.
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -60,26 +62,23 @@ T required(std::optional<T>&& value, std::string_view key) {
 
 // Read into a vector kept by the thread, then copied at their exact size: one allocation per
 // array instead of a doubling series, and no unused capacity held by the loaded cache.
-template <class T, class ReadElement>
-std::vector<T> readArray(JsonReader& reader, ReadElement&& readElement) {
-    thread_local std::vector<T> scratch;
-    scratch.clear();
-    reader.forEachElement([&] { scratch.push_back(readElement()); });
-    return std::vector<T>(scratch.begin(), scratch.end());
-}
-
 SparseVector readSparseVector(JsonReader& reader) {
+    thread_local std::vector<int64_t> wideIndices;
+    thread_local std::vector<double> wideValues;
     std::optional<std::vector<uint16_t>> indices;
     std::optional<std::vector<float>> values;
     reader.forEachMember([&](std::string key) {
-        if (key == "indices") {
-            indices = readArray<uint16_t>(reader, [&reader] {
-                int64_t index = reader.readInt64();
+        if (key == "indices"sv) {
+            reader.readInt64Array(wideIndices);
+            indices.emplace(wideIndices.size());
+            std::transform(wideIndices.begin(), wideIndices.end(), indices->begin(), [](int64_t index) {
                 if (index < 0 || index >= SparseVector::dimension) throw DecodingError("Term bucket out of range");
                 return static_cast<uint16_t>(index);
             });
-        } else if (key == "values") {
-            values = readArray<float>(reader, [&reader] { return json::float32FromDouble(reader.readDouble()); });
+        } else if (key == "values"sv) {
+            reader.readDoubleArray(wideValues);
+            values.emplace(wideValues.size());
+            std::transform(wideValues.begin(), wideValues.end(), values->begin(), json::float32FromDouble);
         } else {
             reader.skipValue();
         }
@@ -95,13 +94,13 @@ Fingerprint readFingerprint(JsonReader& reader) {
     std::optional<EntitySignature> entities;
     std::optional<uint64_t> simHash;
     reader.forEachMember([&](std::string key) {
-        if (key == "termFrequency") {
+        if (key == "termFrequency"sv) {
             terms = readSparseVector(reader);
-        } else if (key == "structural") {
+        } else if (key == "structural"sv) {
             structural = StructuralFeatures::fromJson(reader.readValue());
-        } else if (key == "entities") {
+        } else if (key == "entities"sv) {
             entities = EntitySignature::fromJson(reader.readValue());
-        } else if (key == "simHash") {
+        } else if (key == "simHash"sv) {
             simHash = reader.readUInt64();
         } else {
             reader.skipValue();
@@ -166,31 +165,31 @@ Entry Entry::read(JsonReader& reader) {
     std::optional<int64_t> size, schemaVersion, detectorVersion;
     std::optional<double> mtime, lastSeen;
     reader.forEachMember([&](std::string key) {
-        if (key == "size") {
+        if (key == "size"sv) {
             size = reader.readInt64();
-        } else if (key == "mtime") {
+        } else if (key == "mtime"sv) {
             mtime = reader.readDouble();
-        } else if (key == "schemaVersion") {
+        } else if (key == "schemaVersion"sv) {
             schemaVersion = reader.readInt64();
-        } else if (key == "detectorVersion") {
+        } else if (key == "detectorVersion"sv) {
             detectorVersion = reader.readInt64();
-        } else if (key == "lastSeen") {
+        } else if (key == "lastSeen"sv) {
             lastSeen = reader.readDouble();
-        } else if (key == "fingerprint") {
+        } else if (key == "fingerprint"sv) {
             readOptional(reader, entry.fingerprint, readFingerprint);
-        } else if (key == "sampleText") {
+        } else if (key == "sampleText"sv) {
             readOptional(reader, entry.sampleText, [](JsonReader& r) { return r.readString(); });
-        } else if (key == "sampleSource") {
+        } else if (key == "sampleSource"sv) {
             readOptional(reader, entry.sampleSource, [](JsonReader& r) {
                 auto source = enumFromRaw<SampleSource>(r.readString());
                 if (!source) throw DecodingError("Unknown sample source");
                 return *source;
             });
-        } else if (key == "insight") {
+        } else if (key == "insight"sv) {
             readOptional(reader, entry.insight, [](JsonReader& r) { return ContentInsight::fromJson(r.readValue()); });
-        } else if (key == "partialSHA256") {
+        } else if (key == "partialSHA256"sv) {
             readOptional(reader, entry.partialSHA256, readHash);
-        } else if (key == "fullSHA256") {
+        } else if (key == "fullSHA256"sv) {
             readOptional(reader, entry.fullSHA256, readHash);
         } else {
             reader.skipValue();

@@ -39,31 +39,37 @@ public:
 
     const URL& fileURL() const { return fileURL_; }
 
-    // Tells a text's reader that the bytes before an offset will not be looked at again.
-    using Release = std::function<void(size_t offset)>;
-
     // The decoded file, or nullopt when it is missing or can't be used. `decode` gets the whole
-    // text (and a Release, when it takes one, to give back memory as it reads) and throws
-    // (DecodingError or any other exception) when the text is unusable.
+    // text and throws (DecodingError or any other exception) when the text is unusable.
     template <class Decode>
     auto load(Decode&& decode) {
-        constexpr bool releases = std::is_invocable_v<Decode, std::string_view, const Release&>;
-        using Value = typename std::conditional_t<releases, std::invoke_result<Decode, std::string_view, const Release&>,
-                                                  std::invoke_result<Decode, std::string_view>>::type;
-        std::optional<Value> result;
-        std::optional<platform::FileBytes> text = read();
+        std::optional<std::invoke_result_t<Decode, std::string_view>> result;
+        std::optional<std::string> text = read();
         if (!text) return result;
         try {
-            if constexpr (releases) {
-                const Release release = [&text](size_t offset) { text->release(offset); };
-                result.emplace(decode(text->view(), release));
-            } else {
-                result.emplace(decode(text->view()));
-            }
+            result.emplace(decode(std::string_view(*text)));
         } catch (const std::exception&) {
             noteUnusable();
         }
         return result;
+    }
+
+    // Reads the entries of the file as readEntries does, while the file is still being read, a
+    // piece of `chunkSize` bytes at a time, so the whole text is never held. Returns whether all
+    // were read; on false (a missing or unusable file) drop whatever was added.
+    template <class Decode, class Add>
+    bool loadEntries(int64_t version, std::string_view member, Decode&& decode, Add&& add,
+                     size_t chunkSize = readChunkSize) {
+        std::unique_ptr<platform::ReadableFile> file = openToRead();
+        if (!file) return false;
+        try {
+            readEntries([&file](char* buffer, size_t count) { return file->read(buffer, count); }, chunkSize, version,
+                        member, decode, add);
+            return true;
+        } catch (const std::exception&) {
+            noteUnusable();
+            return false;
+        }
     }
 
     // Creates the parent folder (failure ignored), moves an unusable file aside first when the
@@ -84,40 +90,59 @@ public:
 
     // Reads `{"version": <version>, "<member>": {<key>: <value>, ...}}`. Throws DecodingError when
     // the text is malformed, the version is not exactly `version` or the member is missing.
-    // The calling thread only finds where each entry's value lies; meanwhile `decode(JsonReader&)`
-    // reads the values found so far strictly, for large files on several threads, so it must not
-    // touch shared state; `add(std::string key, T value)` gets the results on the calling thread,
-    // in file order. Entries may be added before a fault further on is found: on a throw, drop
-    // what was added. `release`, when given, learns how far the text has been read for good.
+    // The calling thread only finds where each entry lies; meanwhile `decode(JsonReader&)` reads
+    // the keys and values found so far strictly, for large files on several threads, so it must
+    // not touch shared state; `add(std::string key, T value)` gets the results one at a time, in
+    // file order, on any of those threads (all done on return). Entries may be added before a
+    // fault further on is found: on a throw, drop what was added.
     template <class Decode, class Add>
     static void readEntries(std::string_view text, int64_t version, std::string_view member, Decode&& decode,
-                            Add&& add, const Release& release = nullptr) {
+                            Add&& add) {
+        readEntries(
+            [&text](char* buffer, size_t count) {
+                count = std::min(count, text.size());
+                std::copy_n(text.data(), count, buffer);
+                text.remove_prefix(count);
+                return count;
+            },
+            readChunkSize, version, member, decode, add);
+    }
+
+    // A text read in order: `read(buffer, count)` fills up to `count` bytes, 0 at the end.
+    using Source = std::function<size_t(char* buffer, size_t count)>;
+
+    // The same from a text handed over in pieces, read `chunkSize` bytes at a time (an entry
+    // longer than that is read whole all the same).
+    template <class Decode, class Add>
+    static void readEntries(const Source& source, size_t chunkSize, int64_t version, std::string_view member,
+                            Decode&& decode, Add&& add) {
         using Value = decltype(decode(std::declval<JsonReader&>()));
         struct Batch {
             Spans spans;
-            std::vector<Value> values;
+            std::shared_ptr<const char> text;  // the piece the spans lie in
+            std::vector<std::pair<std::string, Value>> values;
         };
-        forEachSpanBatch(text, version, member, [&](Spans& spans, const Submit& submit) {
+        forEachSpanBatch(source, chunkSize, version, member,
+                         [&](Spans& spans, std::shared_ptr<const char>& text, const Submit& submit) {
             auto batch = std::make_shared<Batch>();
             batch->spans = std::move(spans);
+            batch->text = std::move(text);
             submit(
                 [batch, &decode] {
                     batch->values.reserve(batch->spans.size());
-                    for (const auto& span : batch->spans) {
-                        JsonReader reader(span.second);
-                        batch->values.push_back(decode(reader));
+                    for (const auto& [keyText, valueText] : batch->spans) {
+                        std::string key = readKey(keyText);
+                        JsonReader reader(valueText);
+                        Value value = decode(reader);
                         reader.finish();
+                        batch->values.emplace_back(std::move(key), std::move(value));
                     }
+                    // Decoded, the piece can take more of the file.
+                    Spans().swap(batch->spans);
+                    batch->text.reset();
                 },
-                [batch, &add, &release, text] {
-                    for (size_t k = 0; k < batch->values.size(); ++k) {
-                        add(std::move(batch->spans[k].first), std::move(batch->values[k]));
-                    }
-                    // Batches finish in file order: every value before this one's end is decoded.
-                    if (release && !batch->spans.empty()) {
-                        const std::string_view last = batch->spans.back().second;
-                        release(static_cast<size_t>(last.data() + last.size() - text.data()));
-                    }
+                [batch, &add] {
+                    for (auto& [key, value] : batch->values) add(std::move(key), std::move(value));
                 });
         });
     }
@@ -199,8 +224,11 @@ public:
         return result;
     }
 
+    // Pieces of a megabyte: a few hundred entries of an analysis cache each, and the few pieces
+    // in flight add little to what a load holds.
+    static constexpr size_t readChunkSize = size_t{1} << 20;
+
 private:
-    static constexpr size_t readChunkSize = 512;
     // Written pieces are smaller: the few pieces in flight are all the memory a save adds.
     static constexpr size_t writeChunkSize = 64;
 
@@ -215,17 +243,25 @@ private:
     bool writeWith(const std::function<void(const std::string&)>& writeAtomically);
     static size_t parallelWidth();
     static std::string header(int64_t version, std::string_view member);
-    using Spans = std::vector<std::pair<std::string, std::string_view>>;
-    // Hands on a job: `work()` runs on a worker thread, then `finish()` on the calling thread,
-    // after the finish of every job handed on before it.
+    // The key's and the value's text of each entry.
+    using Spans = std::vector<std::pair<std::string_view, std::string_view>>;
+    // Hands on a job: `work()` runs on a worker thread, then `finish()`, after the finish of
+    // every job handed on before it and never alongside another.
     using Submit = std::function<void(std::function<void()> work, std::function<void()> finish)>;
-    // Finds the key and value text of each entry of `member` on the calling thread and hands them
-    // to `batch(Spans&, submit)` a few hundred at a time, as they are found, then checks the
-    // version. Jobs submitted run alongside; all are finished (or the first fault thrown) on return.
-    static void forEachSpanBatch(std::string_view text, int64_t version, std::string_view member,
-                                 const std::function<void(Spans&, const Submit&)>& batch);
+    // Reads the text from `source` piece by piece, finds the key and value text of each entry of
+    // `member` on the calling thread and hands those of each piece, with the piece, to
+    // `batch(Spans&, text, submit)`, then checks the version. The piece goes back to be filled
+    // again once `text` is let go. Jobs submitted run alongside; all are finished (or the first
+    // fault thrown) on return.
+    static void forEachSpanBatch(
+        const Source& source, size_t chunkSize, int64_t version, std::string_view member,
+        const std::function<void(Spans&, std::shared_ptr<const char>&, const Submit&)>& batch);
+    // The text of a JSON string, strictly.
+    static std::string readKey(std::string_view text);
     // The file's text; nullopt when missing, and when unreadable (noted as unusable).
-    std::optional<platform::FileBytes> read();
+    std::optional<std::string> read();
+    // The file opened to be read; null when missing, and when unreadable (noted as unusable).
+    std::unique_ptr<platform::ReadableFile> openToRead();
     void noteUnusable();
     // Renames the unusable file to a free "<name>.unreadable-<UTC time>" name beside it.
     bool moveUnusableAside();

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -191,6 +190,14 @@ public:
             }
             data += n;
             count -= static_cast<size_t>(n);
+            written_ += static_cast<uint64_t>(n);
+        }
+        // A large file goes to the disk while the rest is still being written, so that the sync
+        // at its end waits for the last part only. The sync alone makes it durable.
+        if (written_ - writingFrom_ >= writeBackStep) {
+            ::sync_file_range(fd_, static_cast<off_t>(writingFrom_), static_cast<off_t>(written_ - writingFrom_),
+                              SYNC_FILE_RANGE_WRITE);
+            writingFrom_ = written_;
         }
     }
 
@@ -205,8 +212,12 @@ public:
     }
 
 private:
+    static constexpr uint64_t writeBackStep = uint64_t{8} << 20;
+
     int fd_;
     std::string path_;
+    uint64_t written_ = 0;
+    uint64_t writingFrom_ = 0;  // where the bytes not yet sent to the disk start
 };
 
 std::string temporarySibling(const std::string& path) {
@@ -307,21 +318,6 @@ std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& 
     int fd = openRegularFile(path, st);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::make_unique<FdReadableFile>(fd, path);
-}
-
-FileBytes RealFileSystem::readLargeFile(const std::string& path) {
-    constexpr size_t mapFrom = size_t{16} << 20;
-    struct stat st {};
-    Descriptor file(openRegularFile(path, st));
-    const auto size = static_cast<size_t>(std::max<off_t>(st.st_size, 0));
-    if (size < mapFrom) return FileBytes(readFile(path));
-    // Mapped, a large file costs no copy, and what was read can be given back as the reader goes
-    // on (a store's entries are decoded beside its text). The stores replace their files by
-    // renaming a new one over them, so the mapped file itself is never cut short.
-    void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-    if (address == MAP_FAILED) fail("map", path);
-    ::madvise(address, size, MADV_SEQUENTIAL);
-    return FileBytes::mapped(static_cast<const char*>(address), size);
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::createNewFile(const std::string& path, uint32_t mode) {

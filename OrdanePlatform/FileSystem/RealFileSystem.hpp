@@ -14,7 +14,6 @@ public:
     std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path, uint32_t mode) override;
     std::string readFile(const std::string& path) override;
-    FileBytes readLargeFile(const std::string& path) override;
     void writeFileAtomically(const std::string& path, const std::string& contents) override;
     void writePiecesAtomically(const std::string& path, const Pieces& produce) override;
     void appendDurably(const std::string& path, std::string_view bytes) override;

@@ -27,14 +27,17 @@ public:
         auto* label = screen.findChild<retro::Label*>(QStringLiteral("notice"));
         return label && label->isVisibleTo(&screen) ? label->text() : QString();
     }
-    // Until the screen's reversals and the state's work are all over.
+    // Until the screen's reversals and the state's work are all over, and the screen shows it.
     void finish(const ActivityScreen& screen) {
         QElapsedTimer timer;
         timer.start();
-        while ((screen.reversing() || state->hasBackgroundWork()) && timer.elapsed() < 20000) {
+        while ((screen.reversing() || state->hasBackgroundWork() || screen.refreshPending()) &&
+               timer.elapsed() < 20000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
         settle();
+        // The refresh's new list height is laid out, and its rows placed, in later passes.
+        for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
     }
     // Each row in sight of the list's scroll view, top to bottom: where it sits, its texts, its button.
     static std::vector<std::string> rowsInSight(const QWidget& screen) {

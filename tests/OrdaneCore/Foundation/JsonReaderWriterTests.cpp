@@ -171,6 +171,15 @@ TEST(JsonReader, WalksMembersOneByOneAndSkimsWhereEachValueEnds) {
     EXPECT_EQ(found, (std::vector<std::string_view>{numbers, "[0]"}));
 }
 
+TEST(JsonReader, SkimEndFindsWhereAValueEndsOrThatTheTextStopsInsideIt) {
+    constexpr size_t inside = std::string_view::npos;
+    const std::pair<std::string_view, size_t> cases[] = {
+        {R"("ab\"c" ,)", 7}, {R"("a\\" x)", 5}, {R"("ab\)", inside}, {R"("ab)", inside}, {R"("ab\")", inside},
+        {"[1,[2]", inside},   {R"({"a":"}"}x)", 9}, {R"({"a":"}\"})", inside}, {"12", 2}, {"12,", 2},
+        {"-1e5]", 4},         {"true }", 4},       {"", 0}};
+    for (const auto& [text, end] : cases) EXPECT_EQ(JsonReader::skimEnd(text, 0), end) << text;
+}
+
 TEST(JsonReader, RefusesMalformedText) {
     // The fuzz below compares the rest with the tree parser.
     for (const char* text : {"", "[1,]", "{a:1}", "01", "NaN", "1e400", "\"\\ud800\\u0041\"", "\"a\nb\"",
@@ -247,6 +256,43 @@ TEST(JsonReaderFuzz, AcceptsAndRefusesExactlyWhatTheTreeParserDoes) {
             expectTypedReadAgrees<double>(text, json::number, &JsonReader::readDouble);
             expectTypedReadAgrees<std::string>(text, json::string, &JsonReader::readString);
         }
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
+TEST(JsonReaderFuzz, NumberArraysReadAsTheirElementsOneByOne) {
+    Random random{0xC2B2AE3D27D4EB4Full};
+    const std::vector<std::string> elements = {
+        "0", "-0", "7", "-12", "01", "-", "1.", ".5", "0.5", "-0.0", "1.6931472", "2.0986123", "12.50", "1e5", "1E-2",
+        "123456789012345", "1234567890123456", "9007199254740993", "0.1234567890123456", "99999999999999.9",
+        "9223372036854775807", "-9223372036854775808", "9223372036854775808", "123456789012345678", "true", "\"1\""};
+    auto element = [&] { return random.percent(30) ? random.pick(elements) : randomNumber(random); };
+    for (size_t round = 0; round < 6000; ++round) {
+        std::string text = "[";
+        for (size_t k = 0, count = random.below(6); k < count; ++k) text += (k > 0 ? "," + space(random) : "") + element();
+        text += space(random) + "]";
+        if (round % 4 == 3) text = mutate(random, text);
+        SCOPED_TRACE(text);
+        // The same values, or a refusal from both.
+        auto expectAgree = [&text]<class T>(void (JsonReader::*readArray)(std::vector<T>&), T (JsonReader::*readOne)()) {
+            auto wholeRead = [&text](const std::function<void(JsonReader&)>& readAll) {
+                JsonReader reader(text);
+                readAll(reader);
+                reader.finish();
+            };
+            EXPECT_EQ(attempt<std::vector<T>>([&] {
+                          std::vector<T> values{T{1}};  // replaced, not added to
+                          wholeRead([&](JsonReader& reader) { (reader.*readArray)(values); });
+                          return values;
+                      }),
+                      attempt<std::vector<T>>([&] {
+                          std::vector<T> values;
+                          wholeRead([&](JsonReader& reader) { reader.forEachElement([&] { values.push_back((reader.*readOne)()); }); });
+                          return values;
+                      }));
+        };
+        expectAgree(&JsonReader::readDoubleArray, &JsonReader::readDouble);
+        expectAgree(&JsonReader::readInt64Array, &JsonReader::readInt64);
         if (::testing::Test::HasFailure()) break;
     }
 }

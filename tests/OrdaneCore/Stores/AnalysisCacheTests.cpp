@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 #include "OrdaneCore/Stores/AnalysisCache.hpp"
 #include "Support/FaultInjectingFileSystem.hpp"
@@ -269,6 +270,61 @@ TEST_F(AnalysisCacheTest, DamagedFilesGiveAnEmptyCache) {
         EXPECT_TRUE(make()->cachedEntry(record("/new", 100, modified)));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
     }
+}
+
+namespace {
+// Shortens the file it reads to half its length after handing out the first bytes, as someone
+// else writing over it would.
+struct ShorteningFileSystem : FaultInjectingFileSystem {
+    std::unique_ptr<platform::ReadableFile> openForReading(const std::string& path) override {
+        struct Shortened : platform::ReadableFile {
+            std::unique_ptr<platform::ReadableFile> inner;
+            std::string path;
+            bool first = true;
+            size_t read(char* buffer, size_t count) override {
+                const size_t got = inner->read(buffer, std::min<size_t>(count, 4096));
+                if (std::exchange(first, false)) std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+                return got;
+            }
+        };
+        auto file = std::make_unique<Shortened>();
+        file->inner = FaultInjectingFileSystem::openForReading(path);
+        file->path = path;
+        return file;
+    }
+};
+}  // namespace
+
+TEST_F(AnalysisCacheTest, AFileThatFailsOrShrinksWhileItIsReadGivesAnEmptyCacheRebuiltAtTheNextSave) {
+    // Larger than the pieces the file is read in, so that it fails part way.
+    constexpr int count = 4000;
+    {
+        auto cache = make();
+        for (int i = 0; i < count; ++i) cache->store(fullEntry("/f" + std::to_string(i)), URL::fileURL("/f" + std::to_string(i)));
+        cache->saveIfDirty();
+    }
+    const std::string good = ordane::testing::readFile(path);
+    ASSERT_GT(good.size(), 2 * StoreFile::readChunkSize);
+    auto shortening = std::make_shared<ShorteningFileSystem>();
+    for (bool shrinks : {false, true}) {
+        SCOPED_TRACE(shrinks);
+        ordane::testing::writeFile(path, good);
+        if (!shrinks) fileSystem->fail(Operation::read, "analysis-cache", EIO, 1, 1);
+        std::shared_ptr<platform::FileSystem> reading = shrinks ? shortening : fileSystem;
+        AnalysisCache cache(URL::fileURL(path), reading);
+        EXPECT_FALSE(cache.cachedEntry(record("/f0", 100, modified)));
+        fileSystem->clearFaults();
+        EXPECT_FALSE(cache.cachedEntry(record("/f" + std::to_string(count - 1), 100, modified)));
+        cache.store(bareEntry(), URL::fileURL("/new"));
+        cache.saveIfDirty();
+        auto rebuilt = make();
+        EXPECT_TRUE(rebuilt->cachedEntry(record("/new", 100, modified)));
+        EXPECT_FALSE(rebuilt->cachedEntry(record("/f0", 100, modified)));
+    }
+    // Read whole, every entry is there.
+    ordane::testing::writeFile(path, good);
+    auto cache = make();
+    for (int i = 0; i < count; i += 97) EXPECT_TRUE(cache->cachedEntry(record("/f" + std::to_string(i), 100, modified))) << i;
 }
 
 TEST_F(AnalysisCacheTest, EntriesThatCannotBeWrittenDoNotBlockTheSave) {

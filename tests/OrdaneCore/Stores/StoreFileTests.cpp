@@ -232,3 +232,82 @@ TEST(StoreFile, LetsGoOfTheReplacedFileOffTheCallersThread) {
     ASSERT_EQ(fileSystem->closedOn.size(), 1u);
     EXPECT_NE(fileSystem->closedOn[0], std::this_thread::get_id());
 }
+
+namespace {
+using Entries = std::vector<std::pair<std::string, Json>>;
+
+// The entries of version 3 read from pieces of `chunkSize` bytes, the text handed over at most
+// `most` bytes a read.
+Entries readInPieces(std::string_view text, size_t chunkSize, size_t most = SIZE_MAX) {
+    Entries result;
+    StoreFile::readEntries(
+        [&text, most](char* buffer, size_t count) {
+            count = std::min({count, most, text.size()});
+            std::copy_n(text.data(), count, buffer);
+            text.remove_prefix(count);
+            return count;
+        },
+        chunkSize, 3, "entries", [](JsonReader& reader) { return reader.readValue(); },
+        [&result](std::string key, Json value) { result.emplace_back(std::move(key), std::move(value)); });
+    return result;
+}
+
+// Pieces may end inside a key, a string, an escape, a number, a literal or between tokens.
+const std::string awkward = "\xEF\xBB\xBF" R"( { "before" : [1, {"x": "}\""}], "entries" : {)"
+                            R"("/a": {"n": -12.5e-3, "s": "line\nquote\" back\\ {[\u00e9 \ud83d\ude00"},)"
+                            R"("/b\u00e9" : 123456789 ,"/c":[[],{},"",0,-0.0,1E+2,true,false,null],)"
+                            "\"/d\\\\\\\"\": \"\\\\\"\n\t,\"/e\": 7}, \"version\": 3 , \"after\": \"x\\\"y\" }  \n";
+}  // namespace
+
+TEST(StoreFile, EntriesReadInPiecesAreTheSameWhereverAPieceEnds) {
+    const Entries whole = readInPieces(awkward, StoreFile::readChunkSize);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : whole) {
+        keys.push_back(key);
+        EXPECT_EQ(value, json::parse(awkward)["entries"][key]) << key;
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"/a", "/b\u00e9", "/c", "/d\\\"", "/e"}));
+    for (size_t chunkSize = 1; chunkSize <= awkward.size() + 1; ++chunkSize) {
+        SCOPED_TRACE(chunkSize);
+        EXPECT_EQ(readInPieces(awkward, chunkSize), whole);
+        // Reads that hand over less than asked fill a piece all the same.
+        if (chunkSize % 16 == 0) {
+            EXPECT_EQ(readInPieces(awkward, chunkSize, 3), whole);
+        }
+    }
+    // Entries far longer than a piece, between short ones.
+    std::string line;
+    for (int k = 0; line.size() < 300000; ++k) line += "word " + std::to_string(k) + (k % 7 == 0 ? "\\n\\\"" : "");
+    std::string numbers = "7";
+    while (numbers.size() < 200000) numbers += ",7";
+    const std::string longEntries =
+        R"({"version":3,"entries":{"/a":1,"/long":")" + line + R"(","/b":[)" + numbers + R"(],"/c":2}})";
+    const Entries expected = readInPieces(longEntries, StoreFile::readChunkSize);
+    ASSERT_EQ(expected.size(), 4u);
+    EXPECT_EQ(expected[1].second, json::parse(longEntries)["entries"]["/long"]);
+    for (size_t chunkSize : {size_t{100}, size_t{4096}, size_t{70000}}) EXPECT_EQ(readInPieces(longEntries, chunkSize), expected) << chunkSize;
+}
+
+TEST(StoreFile, ATextCutShortOrDamagedIsRefusedWhereverAPieceEnds) {
+    const std::string text = awkward;
+    for (size_t length = 0; length < text.size(); ++length) {
+        // Only the whitespace after the last brace may go.
+        if (text.find_first_not_of(" \n", length) == std::string::npos) break;
+        SCOPED_TRACE(length);
+        for (size_t chunkSize : {size_t{1}, size_t{7}, StoreFile::readChunkSize}) {
+            EXPECT_THROW(readInPieces(std::string_view(text).substr(0, length), chunkSize), DecodingError) << chunkSize;
+        }
+    }
+    const std::pair<std::string, std::string> damage[] = {
+        {"-12.5e-3", "-12.5e-"}, {"123456789 ,", "123456789 :"}, {"\\u00e9\"", "\\u00g9\""}, {"\\ud83d\\ude00", "\\ud83d"},
+        {"\"/e\"", "/e"},         {"7}", "7]"},                  {"\"version\": 3", "\"version\": 2"},
+        {"}  \n", "} x"},         {"\"/a\": ", "\"/a\" "}};
+    for (const auto& [from, to] : damage) {
+        SCOPED_TRACE(to);
+        std::string damaged = text;
+        damaged.replace(damaged.find(from), from.size(), to);
+        for (size_t chunkSize : {size_t{1}, size_t{5}, size_t{64}, StoreFile::readChunkSize}) {
+            EXPECT_THROW(readInPieces(damaged, chunkSize), DecodingError) << chunkSize;
+        }
+    }
+}
