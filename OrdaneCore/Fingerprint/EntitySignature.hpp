@@ -7,6 +7,8 @@
 
 namespace ordane {
 
+class JsonReader;
+
 // Counts of named things in a document's text, kept in its fingerprint.
 struct EntitySignature {
     int64_t personCount = 0;
@@ -25,6 +27,8 @@ struct EntitySignature {
     // Every key is required when reading; empty year lists are written as empty arrays.
     Json toJson() const;
     static EntitySignature fromJson(const Json& value);
+    // The same reading straight from the text, without a tree.
+    static EntitySignature read(JsonReader& reader);
 
     bool operator==(const EntitySignature&) const = default;
 };

@@ -6,6 +6,8 @@
 
 namespace ordane {
 
+class JsonReader;
+
 // Layout counts of a document's text, kept in its fingerprint.
 struct StructuralFeatures {
     int64_t pageCount = 0;
@@ -27,6 +29,8 @@ struct StructuralFeatures {
     // Every key is required when reading.
     Json toJson() const;
     static StructuralFeatures fromJson(const Json& value);
+    // The same reading straight from the text, without a tree.
+    static StructuralFeatures read(JsonReader& reader);
 
     bool operator==(const StructuralFeatures&) const = default;
 };

@@ -120,11 +120,26 @@ bool JsonReader::continueAfterElement(char close) {
     fail(std::string("expected ',' or '") + close + "'");
 }
 
-std::string JsonReader::readKey() {
+std::string_view JsonReader::readKey() {
     if (peek() != '"') fail("expected a key");
-    std::string key = readStringBody();
+    // The usual key has no escapes: read in place, with no string built.
+    const size_t start = position_ + 1;
+    const size_t run = json::plainRunLength(text_.substr(start));
+    std::string_view key;
+    if (start + run < text_.size() && text_[start + run] == '"') {
+        key = text_.substr(start, run);
+        position_ = start + run + 1;
+        if (!json::isValidUTF8(key)) fail("string is not valid UTF-8");
+    } else {
+        keyBuffer_ = readStringBody();
+        key = keyBuffer_;
+    }
     expect(':');
     return key;
+}
+
+void JsonReader::missingKey(std::string_view key) {
+    throw DecodingError("Missing key \"" + std::string(key) + "\"");
 }
 
 void JsonReader::finish() {
@@ -247,7 +262,7 @@ Json JsonReader::readValue(int depth) {
             Json object = Json::object();
             if (closeIfEmpty('}')) return object;
             do {
-                std::string key = readKey();
+                std::string key(readKey());
                 object[std::move(key)] = readValue(depth + 1);
             } while (continueAfterElement('}'));
             return object;
@@ -276,6 +291,19 @@ Json JsonReader::readValue(int depth) {
             if (c == '-' || isDigit(c)) return readNumber();
             fail("unexpected character");
     }
+}
+
+bool JsonReader::readBool() {
+    const char c = peek();
+    if (c == 't') {
+        expectWord("true");
+        return true;
+    }
+    if (c == 'f') {
+        expectWord("false");
+        return false;
+    }
+    throw DecodingError("Expected a Boolean");
 }
 
 std::string JsonReader::readString() {

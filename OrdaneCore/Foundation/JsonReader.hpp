@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,17 +25,40 @@ public:
     // A leading UTF-8 byte order mark is skipped, as the tree parser skips it.
     explicit JsonReader(std::string_view text) : text_(text), position_(text.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
 
-    // Reads an object, calling `member(std::string key)` for each member; `member` must read the
-    // member's value (with readValue, skipValue or forEachMember).
+    // Reads an object, calling `member(std::string_view key)` for each member; `member` must read
+    // the member's value (with readValue, skipValue or forEachMember). The key is valid until the
+    // value is read: it points into the text, or into a buffer when it had escapes.
     template <class Member>
     void forEachMember(Member&& member) {
         enterObject();
         if (closeIfEmpty('}')) return;
         do {
-            std::string key = readKey();
-            member(std::move(key));
+            member(readKey());
         } while (continueAfterElement('}'));
     }
+
+    // Reads an object whose members named in `keys` are all required, calling `member(index)` to
+    // read the value of keys[index]; other members are read and passed over. Throws DecodingError
+    // naming the first of `keys` missing.
+    template <size_t count, class Member>
+    void readRequiredMembers(const std::array<std::string_view, count>& keys, Member&& member) {
+        static_assert(count <= 64);
+        uint64_t seen = 0;
+        forEachMember([&](std::string_view key) {
+            for (size_t k = 0; k < count; ++k) {
+                if (key == keys[k]) {
+                    member(k);
+                    seen |= uint64_t{1} << k;
+                    return;
+                }
+            }
+            skipValue();
+        });
+        for (size_t k = 0; k < count; ++k) {
+            if ((seen & (uint64_t{1} << k)) == 0) missingKey(keys[k]);
+        }
+    }
+    [[noreturn]] static void missingKey(std::string_view key);
 
     // Reads an array, calling `element()` for each element, which must read it.
     template <class Element>
@@ -57,10 +82,20 @@ public:
     static size_t skimEnd(std::string_view text, size_t position);
     // Reads a null if one comes next; optional members that are null count as absent.
     bool readNull();
+    // An optional member: null reads as absent, anything else as `read(*this)` gives it.
+    template <class T, class Read>
+    void readOptional(std::optional<T>& target, Read&& read) {
+        if (readNull()) {
+            target.reset();
+        } else {
+            target = read(*this);
+        }
+    }
 
     // Typed reads, as strict as json::string, json::int64, json::uint64 and json::number on the
     // value `readValue` would give.
     std::string readString();
+    bool readBool();
     int64_t readInt64();
     uint64_t readUInt64();
     double readDouble();
@@ -77,7 +112,7 @@ public:
 
 private:
     void enterObject();
-    std::string readKey();
+    std::string_view readKey();
     bool closeIfEmpty(char close);
     // After an element: true on ",", false on `close`.
     bool continueAfterElement(char close);
@@ -119,6 +154,7 @@ private:
 
     std::string_view text_;
     size_t position_;
+    std::string keyBuffer_;  // the last key read that had escapes
 };
 
 }  // namespace ordane

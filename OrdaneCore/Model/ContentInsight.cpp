@@ -1,5 +1,9 @@
 #include "OrdaneCore/Model/ContentInsight.hpp"
 
+#include <array>
+
+#include "OrdaneCore/Foundation/JsonReader.hpp"
+
 namespace ordane {
 
 Json ContentInsight::toJson() const {
@@ -32,6 +36,70 @@ ContentInsight ContentInsight::fromJson(const Json& value) {
         json::array<EvidenceClaim>(json::field(value, "provenance")),
         json::string(json::field(value, "analyzerID")),
     };
+}
+
+namespace {
+
+URL readURL(JsonReader& reader) {
+    auto result = URL::fromAbsoluteString(reader.readString());
+    if (!result) throw DecodingError("Expected an absolute file URL");
+    return *result;
+}
+
+template <class E>
+E readEnumeration(JsonReader& reader) {
+    const std::string raw = reader.readString();
+    auto result = enumFromRaw<E>(raw);
+    if (!result) throw DecodingError("Unknown case \"" + raw + "\"");
+    return *result;
+}
+
+constexpr std::array<std::string_view, 5> requiredKeys{"url", "kind", "tier", "provenance", "analyzerID"};
+
+}  // namespace
+
+ContentInsight ContentInsight::read(JsonReader& reader) {
+    auto readString = [](JsonReader& r) { return r.readString(); };
+    ContentInsight insight;
+    uint32_t seen = 0;
+    reader.forEachMember([&](std::string_view key) {
+        if (key == "url") {
+            insight.url = readURL(reader);
+            seen |= 1;
+        } else if (key == "kind") {
+            insight.kind = readEnumeration<DocKind>(reader);
+            seen |= 2;
+        } else if (key == "tier") {
+            insight.tier = readEnumeration<ConfidenceTier>(reader);
+            seen |= 4;
+        } else if (key == "provenance") {
+            // Gathered in a vector kept by the thread, then moved at their exact count.
+            thread_local std::vector<EvidenceClaim> claims;
+            claims.clear();
+            reader.forEachElement([&] { claims.push_back(EvidenceClaim::fromJson(reader.readValue())); });
+            insight.provenance.assign(std::make_move_iterator(claims.begin()), std::make_move_iterator(claims.end()));
+            seen |= 8;
+        } else if (key == "analyzerID") {
+            insight.analyzerID = reader.readString();
+            seen |= 16;
+        } else if (key == "title") {
+            reader.readOptional(insight.title, readString);
+        } else if (key == "subjectName") {
+            reader.readOptional(insight.subjectName, readString);
+        } else if (key == "groupKey") {
+            reader.readOptional(insight.groupKey, readString);
+        } else if (key == "suggestedName") {
+            reader.readOptional(insight.suggestedName, readString);
+        } else if (key == "suggestedFolder") {
+            reader.readOptional(insight.suggestedFolder, readURL);
+        } else {
+            reader.skipValue();
+        }
+    });
+    for (size_t k = 0; k < requiredKeys.size(); ++k) {
+        if ((seen & (1u << k)) == 0) JsonReader::missingKey(requiredKeys[k]);
+    }
+    return insight;
 }
 
 }  // namespace ordane

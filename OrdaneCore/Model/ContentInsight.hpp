@@ -11,6 +11,8 @@
 
 namespace ordane {
 
+class JsonReader;
+
 // What recognition believes one file to be, and the evidence behind it. Stored in the analysis cache.
 struct ContentInsight {
     URL url;
@@ -29,6 +31,8 @@ struct ContentInsight {
 
     Json toJson() const;
     static ContentInsight fromJson(const Json& json);  // throws DecodingError
+    // The same reading straight from the text; only the evidence claims are built as trees.
+    static ContentInsight read(JsonReader& reader);
 };
 
 }  // namespace ordane

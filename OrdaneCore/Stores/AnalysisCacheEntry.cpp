@@ -67,7 +67,7 @@ SparseVector readSparseVector(JsonReader& reader) {
     thread_local std::vector<double> wideValues;
     std::optional<std::vector<uint16_t>> indices;
     std::optional<std::vector<float>> values;
-    reader.forEachMember([&](std::string key) {
+    reader.forEachMember([&](std::string_view key) {
         if (key == "indices"sv) {
             reader.readInt64Array(wideIndices);
             indices.emplace(wideIndices.size());
@@ -93,13 +93,13 @@ Fingerprint readFingerprint(JsonReader& reader) {
     std::optional<StructuralFeatures> structural;
     std::optional<EntitySignature> entities;
     std::optional<uint64_t> simHash;
-    reader.forEachMember([&](std::string key) {
+    reader.forEachMember([&](std::string_view key) {
         if (key == "termFrequency"sv) {
             terms = readSparseVector(reader);
         } else if (key == "structural"sv) {
-            structural = StructuralFeatures::fromJson(reader.readValue());
+            structural = StructuralFeatures::read(reader);
         } else if (key == "entities"sv) {
-            entities = EntitySignature::fromJson(reader.readValue());
+            entities = EntitySignature::read(reader);
         } else if (key == "simHash"sv) {
             simHash = reader.readUInt64();
         } else {
@@ -114,16 +114,6 @@ std::string readHash(JsonReader& reader) {
     std::string hash = reader.readString();
     if (!isSHA256Hex(hash)) throw DecodingError("Not a SHA-256 digest in lower-case hexadecimal");
     return hash;
-}
-
-// An optional member: null reads as absent.
-template <class T, class Read>
-void readOptional(JsonReader& reader, std::optional<T>& target, Read&& read) {
-    if (reader.readNull()) {
-        target.reset();
-    } else {
-        target = read(reader);
-    }
 }
 
 }  // namespace
@@ -164,7 +154,7 @@ Entry Entry::read(JsonReader& reader) {
     Entry entry;
     std::optional<int64_t> size, schemaVersion, detectorVersion;
     std::optional<double> mtime, lastSeen;
-    reader.forEachMember([&](std::string key) {
+    reader.forEachMember([&](std::string_view key) {
         if (key == "size"sv) {
             size = reader.readInt64();
         } else if (key == "mtime"sv) {
@@ -176,21 +166,21 @@ Entry Entry::read(JsonReader& reader) {
         } else if (key == "lastSeen"sv) {
             lastSeen = reader.readDouble();
         } else if (key == "fingerprint"sv) {
-            readOptional(reader, entry.fingerprint, readFingerprint);
+            reader.readOptional(entry.fingerprint, readFingerprint);
         } else if (key == "sampleText"sv) {
-            readOptional(reader, entry.sampleText, [](JsonReader& r) { return r.readString(); });
+            reader.readOptional(entry.sampleText, [](JsonReader& r) { return r.readString(); });
         } else if (key == "sampleSource"sv) {
-            readOptional(reader, entry.sampleSource, [](JsonReader& r) {
+            reader.readOptional(entry.sampleSource, [](JsonReader& r) {
                 auto source = enumFromRaw<SampleSource>(r.readString());
                 if (!source) throw DecodingError("Unknown sample source");
                 return *source;
             });
         } else if (key == "insight"sv) {
-            readOptional(reader, entry.insight, [](JsonReader& r) { return ContentInsight::fromJson(r.readValue()); });
+            reader.readOptional(entry.insight, ContentInsight::read);
         } else if (key == "partialSHA256"sv) {
-            readOptional(reader, entry.partialSHA256, readHash);
+            reader.readOptional(entry.partialSHA256, readHash);
         } else if (key == "fullSHA256"sv) {
-            readOptional(reader, entry.fullSHA256, readHash);
+            reader.readOptional(entry.fullSHA256, readHash);
         } else {
             reader.skipValue();
         }

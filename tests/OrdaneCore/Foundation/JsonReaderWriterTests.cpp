@@ -146,13 +146,15 @@ TEST(JsonReader, WalksMembersOneByOneAndSkimsWhereEachValueEnds) {
     JsonReader reader(R"({"version": 3, "entries": {"/a": {"n": 1}, "/b": [2]}, "skipped": {"x": [1, {"y": 2}]},)"
                       R"( "a": [1, "]}\"", {"b": {}}], "c" : "x,}" , "d": -12.5e3, "e": {"f": "\\"}, "g": true})");
     std::vector<std::string> seen;
-    reader.forEachMember([&](std::string key) {
+    reader.forEachMember([&](std::string_view key) {
         if (key == "entries") {
-            reader.forEachMember([&](std::string path) { seen.push_back(path + "=" + reader.readValue().dump()); });
+            reader.forEachMember([&](std::string_view path) {
+                seen.push_back(std::string(path) + "=" + reader.readValue().dump());
+            });
         } else if (key == "skipped") {
             reader.skipValue();
         } else if (key != "version") {
-            seen.push_back(key + "=" + std::string(reader.skimValue()));
+            seen.push_back(std::string(key) + "=" + std::string(reader.skimValue()));
         } else {
             EXPECT_EQ(reader.readInt64(), 3);
         }
@@ -167,8 +169,56 @@ TEST(JsonReader, WalksMembersOneByOneAndSkimsWhereEachValueEnds) {
     const std::string document = "{\"a\":" + numbers + ",\"b\":[0]}";
     JsonReader vectors(document);
     std::vector<std::string_view> found;
-    vectors.forEachMember([&](std::string) { found.push_back(vectors.skimValue()); });
+    vectors.forEachMember([&](std::string_view) { found.push_back(vectors.skimValue()); });
     EXPECT_EQ(found, (std::vector<std::string_view>{numbers, "[0]"}));
+}
+
+TEST(JsonReader, KeysWithEscapesAndRequiredMembersReadAsTheTreeReadsThem) {
+    // An escaped key is decoded; a nested object's keys don't disturb the outer key being matched.
+    JsonReader reader(R"({"k\u0065y\"1": {"\u00e9": 1, "plain": 2}, "key\"1": 3})");
+    std::vector<std::string> keys;
+    reader.forEachMember([&](std::string_view key) {
+        keys.emplace_back(key);
+        if (reader.readNull()) return;
+        if (key == "key\"1" && keys.size() == 1) {
+            reader.forEachMember([&](std::string_view inner) {
+                keys.emplace_back(inner);
+                (void)reader.readInt64();
+            });
+        } else {
+            EXPECT_EQ(reader.readInt64(), 3);
+        }
+    });
+    EXPECT_EQ(keys, (std::vector<std::string>{"key\"1", "\xc3\xa9", "plain", "key\"1"}));
+    EXPECT_THROW(JsonReader("{\"\xff\": 1}").forEachMember([](std::string_view) {}), DecodingError);
+
+    for (std::string_view text : {"true", "false", "null", "1", "\"true\"", "tru", "[true]", "falsey"}) {
+        SCOPED_TRACE(text);
+        expectTypedReadAgrees<bool>(text, json::boolean, &JsonReader::readBool);
+    }
+
+    constexpr std::array<std::string_view, 2> required{"a", "b"};
+    auto readPair = [&](std::string_view text) {
+        std::pair<int64_t, bool> pair{};
+        JsonReader pairs(text);
+        pairs.readRequiredMembers(required, [&](size_t k) {
+            if (k == 0) pair.first = pairs.readInt64();
+            if (k == 1) pair.second = pairs.readBool();
+        });
+        pairs.finish();
+        return pair;
+    };
+    EXPECT_EQ(readPair(R"({"x": [{}], "b": true, "a": 7})"), std::make_pair(int64_t{7}, true));
+    EXPECT_EQ(readPair(R"({"a": 1, "b": false, "a": 2})"), std::make_pair(int64_t{2}, false));
+    try {
+        readPair(R"({"b": true, "c": 1})");
+        ADD_FAILURE() << "a missing key was accepted";
+    } catch (const DecodingError& error) {
+        EXPECT_STREQ(error.what(), "Missing key \"a\"");
+    }
+    EXPECT_THROW(readPair(R"({"a": 1, "b": null})"), DecodingError);
+    EXPECT_THROW(readPair(R"({"a": 1, "b": true, "x": tru})"), DecodingError);
+    EXPECT_THROW(readPair(R"([1, true])"), DecodingError);
 }
 
 TEST(JsonReader, SkimEndFindsWhereAValueEndsOrThatTheTextStopsInsideIt) {

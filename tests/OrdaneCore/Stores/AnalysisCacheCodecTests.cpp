@@ -75,11 +75,27 @@ Entry anyEntry(Random& random) {
             fingerprint.termFrequency.indices.push_back(index);
             fingerprint.termFrequency.values.push_back(anyFloat(random));
         }
-        fingerprint.structural.pageCount = anyInteger(random);
-        fingerprint.structural.topRegionDensity = anyDouble(random);
-        fingerprint.structural.hasMaskedAccountNumber = random.percent(50);
-        fingerprint.entities.personCount = anyInteger(random);
-        fingerprint.entities.yearMentions = {1999, 2024};
+        StructuralFeatures& structural = fingerprint.structural;
+        for (int64_t* count : {&structural.pageCount, &structural.characterCount, &structural.lineCount,
+                               &structural.headingCount, &structural.numberedStepCount, &structural.dateCount,
+                               &structural.dateRangeCount, &structural.currencyCount, &structural.currencyLineCount,
+                               &structural.unitOfMeasureCount, &structural.temperatureCount,
+                               &structural.tocDotLeaderCount}) {
+            *count = anyInteger(random);
+        }
+        structural.topRegionDensity = anyDouble(random);
+        structural.hasMaskedAccountNumber = random.percent(50);
+        structural.contactInfoNearTop = random.percent(50);
+        EntitySignature& entities = fingerprint.entities;
+        for (int64_t* count : {&entities.personCount, &entities.organizationCount, &entities.emailCount,
+                               &entities.phoneCount, &entities.addressCount, &entities.airportCodePairCount,
+                               &entities.documentIDCount, &entities.percentageCount}) {
+            *count = anyInteger(random);
+        }
+        entities.personNearTop = random.percent(50);
+        entities.ownerNameNearTop = random.percent(50);
+        for (size_t k = random.below(4); k > 0; --k) entities.yearMentions.push_back(anyInteger(random));
+        for (size_t k = random.below(3); k > 0; --k) entities.monthYearMentions.push_back(anyInteger(random));
         fingerprint.simHash = random.next();
         entry.fingerprint = fingerprint;
     }
@@ -91,10 +107,18 @@ Entry anyEntry(Random& random) {
         insight.kind = DocKind::invoiceReceipt;
         insight.tier = ConfidenceTier::tentative;
         if (random.percent(50)) insight.title = anyText(random);
+        if (random.percent(50)) insight.subjectName = anyText(random);
         if (random.percent(50)) insight.groupKey = "family|" + anyText(random);
+        if (random.percent(50)) insight.suggestedName = anyText(random);
         if (random.percent(30)) insight.suggestedFolder = URL::fileURL("/home/u/Documents", true);
-        insight.provenance = {EvidenceClaim::lexical(anyDouble(random)),
-                              EvidenceClaim::filingHistory(anyInteger(random), anyText(random))};
+        const std::vector<EvidenceClaim> claims = {
+            EvidenceClaim::lexical(anyDouble(random)),
+            EvidenceClaim::filingHistory(anyInteger(random), anyText(random)),
+            EvidenceClaim::ruleAnchor(DocKind::resume, anyText(random)),
+            EvidenceClaim::ruleSignals(DocKind::invoiceReceipt, {anyText(random), anyText(random)}),
+            EvidenceClaim::structural({}),
+            EvidenceClaim::family(anyInteger(random))};
+        for (size_t k = random.below(4); k > 0; --k) insight.provenance.push_back(random.pick(claims));
         insight.analyzerID = "rules-v1";
         entry.insight = insight;
     }
@@ -158,7 +182,8 @@ std::optional<Entries> viaReader(std::string_view text) {
 std::string mutate(Random& random, std::string text) {
     static const std::vector<std::string> insertions = {
         "\"", "\\", "{", "}", "[", "]", ",", ":", "0", "9", "-", ".5", "e9", "null", " ", "\xff", "\\u", "\\ud800",
-        "1e39", "3.4028236e38", "18446744073709551616", "4096", "1.0", "\"x\"", "{}", "[]", "1e400", "1e-400"};
+        "1e39", "3.4028236e38", "18446744073709551616", "4096", "1.0", "\"x\"", "{}", "[]", "1e400", "1e-400",
+        "true", "false", "\"ruleAnchor\"", "\"file:///x\""};
     size_t changes = 1 + random.below(2);
     for (size_t k = 0; k < changes; ++k) {
         size_t at = random.below(text.size() + 1);
@@ -195,4 +220,35 @@ TEST(AnalysisCacheCodec, WrittenFilesReadBackIdenticallyAndDamagedOnesAsTheTreeR
         EXPECT_EQ(viaReader(damaged), viaTree(damaged));
         if (::testing::Test::HasFailure()) break;
     }
+}
+
+// Every member of every object in turn renamed away or given a value of another shape: each form
+// the tree reading refuses the pull reader refuses too, and what it accepts reads the same.
+TEST(AnalysisCacheCodec, EachMemberMissingOrMisshapenIsReadAsTheTreeReadingReadsIt) {
+    Random random{0x9E3779B97F4A7C15ull};
+    static const std::vector<std::string> values = {"null", "\"x\"", "true", "1", "-1", "1.5", "[]", "[1]", "{}",
+                                                    "18446744073709551616", "\"file:///home/u/a\"", "\"resume\""};
+    size_t refused = 0;
+    for (int round = 0; round < 6; ++round) {
+        Entries entries{{"/home/u/a", anyEntry(random)}};
+        const std::string text = StoreFile::compactText(AnalysisCache::fileVersion, "entries", entries,
+                                                        [](std::string& out, const Entry& entry) { entry.appendJson(out); });
+        for (size_t quote = text.find("\":"); quote != std::string::npos; quote = text.find("\":", quote + 1)) {
+            const size_t valueStart = quote + 2;
+            const size_t valueEnd = JsonReader::skimEnd(text, valueStart);
+            ASSERT_NE(valueEnd, std::string::npos);
+            std::vector<std::string> variants{text.substr(0, quote) + "_" + text.substr(quote)};
+            for (const std::string& value : values) {
+                variants.push_back(text.substr(0, valueStart) + value + text.substr(valueEnd));
+            }
+            for (const std::string& variant : variants) {
+                SCOPED_TRACE(variant);
+                const auto tree = viaTree(variant);
+                EXPECT_EQ(viaReader(variant), tree);
+                if (!tree) ++refused;
+            }
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+    EXPECT_GT(refused, 500u);
 }
