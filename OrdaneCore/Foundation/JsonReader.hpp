@@ -95,6 +95,14 @@ public:
     // Typed reads, as strict as json::string, json::int64, json::uint64 and json::number on the
     // value `readValue` would give.
     std::string readString();
+    // A string naming a case of `E`, as json::enumeration reads it.
+    template <class E>
+    E readEnumeration() {
+        const std::string raw = readString();
+        auto result = enumFromRaw<E>(raw);
+        if (!result) throw DecodingError("Unknown case \"" + raw + "\"");
+        return *result;
+    }
     bool readBool();
     int64_t readInt64();
     uint64_t readUInt64();

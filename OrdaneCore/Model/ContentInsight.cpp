@@ -46,14 +46,6 @@ URL readURL(JsonReader& reader) {
     return *result;
 }
 
-template <class E>
-E readEnumeration(JsonReader& reader) {
-    const std::string raw = reader.readString();
-    auto result = enumFromRaw<E>(raw);
-    if (!result) throw DecodingError("Unknown case \"" + raw + "\"");
-    return *result;
-}
-
 constexpr std::array<std::string_view, 5> requiredKeys{"url", "kind", "tier", "provenance", "analyzerID"};
 
 }  // namespace
@@ -67,16 +59,16 @@ ContentInsight ContentInsight::read(JsonReader& reader) {
             insight.url = readURL(reader);
             seen |= 1;
         } else if (key == "kind") {
-            insight.kind = readEnumeration<DocKind>(reader);
+            insight.kind = reader.readEnumeration<DocKind>();
             seen |= 2;
         } else if (key == "tier") {
-            insight.tier = readEnumeration<ConfidenceTier>(reader);
+            insight.tier = reader.readEnumeration<ConfidenceTier>();
             seen |= 4;
         } else if (key == "provenance") {
             // Gathered in a vector kept by the thread, then moved at their exact count.
             thread_local std::vector<EvidenceClaim> claims;
             claims.clear();
-            reader.forEachElement([&] { claims.push_back(EvidenceClaim::fromJson(reader.readValue())); });
+            reader.forEachElement([&] { claims.push_back(EvidenceClaim::read(reader)); });
             insight.provenance.assign(std::make_move_iterator(claims.begin()), std::make_move_iterator(claims.end()));
             seen |= 8;
         } else if (key == "analyzerID") {

@@ -31,7 +31,7 @@ struct ContentInsight {
 
     Json toJson() const;
     static ContentInsight fromJson(const Json& json);  // throws DecodingError
-    // The same reading straight from the text; only the evidence claims are built as trees.
+    // The same reading straight from the text, without a tree.
     static ContentInsight read(JsonReader& reader);
 };
 

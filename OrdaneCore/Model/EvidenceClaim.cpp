@@ -1,5 +1,7 @@
 #include "OrdaneCore/Model/EvidenceClaim.hpp"
 
+#include <array>
+
 #include "OrdaneCore/Foundation/TaggedUnion.hpp"
 
 namespace ordane {
@@ -19,6 +21,17 @@ std::vector<std::string> readTexts(const Json& payload, std::string_view key) {
 std::string readText(const Json& payload, std::string_view key) { return json::string(json::field(payload, key)); }
 
 DocKind readKind(const Json& payload) { return json::enumeration<DocKind>(json::field(payload, "kind")); }
+
+// The texts of a list, kept by the thread while read and then moved at their exact count.
+std::vector<std::string> readTexts(JsonReader& reader) {
+    thread_local std::vector<std::string> texts;
+    texts.clear();
+    reader.forEachElement([&] { texts.push_back(reader.readString()); });
+    return {std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end())};
+}
+
+using Keys1 = std::array<std::string_view, 1>;
+using Keys2 = std::array<std::string_view, 2>;
 
 }  // namespace
 
@@ -78,6 +91,88 @@ Json EvidenceClaim::toJson() const { return json::encodeTagged(value); }
 
 EvidenceClaim EvidenceClaim::fromJson(const Json& json) {
     return {json::decodeTagged<decltype(value)>(json, "EvidenceClaim")};
+}
+
+EvidenceClaim EvidenceClaim::read(JsonReader& reader) { return {json::readTagged<decltype(value)>(reader, "EvidenceClaim")}; }
+
+Claim::RuleAnchor Claim::RuleAnchor::readPayload(JsonReader& reader) {
+    RuleAnchor result;
+    reader.readRequiredMembers(Keys2{"kind", "note"}, [&](size_t k) {
+        if (k == 0) {
+            result.kind = reader.readEnumeration<DocKind>();
+        } else {
+            result.note = reader.readString();
+        }
+    });
+    return result;
+}
+
+Claim::RuleSignals Claim::RuleSignals::readPayload(JsonReader& reader) {
+    RuleSignals result;
+    reader.readRequiredMembers(Keys2{"kind", "notes"}, [&](size_t k) {
+        if (k == 0) {
+            result.kind = reader.readEnumeration<DocKind>();
+        } else {
+            result.notes = readTexts(reader);
+        }
+    });
+    return result;
+}
+
+Claim::Lexical Claim::Lexical::readPayload(JsonReader& reader) {
+    Lexical result;
+    reader.readRequiredMembers(Keys1{"similarity"}, [&](size_t) { result.similarity = reader.readDouble(); });
+    return result;
+}
+
+Claim::Structural Claim::Structural::readPayload(JsonReader& reader) {
+    Structural result;
+    reader.readRequiredMembers(Keys1{"notes"}, [&](size_t) { result.notes = readTexts(reader); });
+    return result;
+}
+
+Claim::EntityShape Claim::EntityShape::readPayload(JsonReader& reader) {
+    return EntityShape{Structural::readPayload(reader).notes};
+}
+
+Claim::Filename Claim::Filename::readPayload(JsonReader& reader) {
+    Filename result;
+    reader.readRequiredMembers(Keys1{"note"}, [&](size_t) { result.note = reader.readString(); });
+    return result;
+}
+
+Claim::Metadata Claim::Metadata::readPayload(JsonReader& reader) {
+    return Metadata{Filename::readPayload(reader).note};
+}
+
+Claim::FolderSimilarity Claim::FolderSimilarity::readPayload(JsonReader& reader) {
+    FolderSimilarity result;
+    reader.readRequiredMembers(Keys2{"folderName", "similarity"}, [&](size_t k) {
+        if (k == 0) {
+            result.folderName = reader.readString();
+        } else {
+            result.similarity = reader.readDouble();
+        }
+    });
+    return result;
+}
+
+Claim::FilingHistory Claim::FilingHistory::readPayload(JsonReader& reader) {
+    FilingHistory result;
+    reader.readRequiredMembers(Keys2{"acceptCount", "folderName"}, [&](size_t k) {
+        if (k == 0) {
+            result.acceptCount = reader.readInt64();
+        } else {
+            result.folderName = reader.readString();
+        }
+    });
+    return result;
+}
+
+Claim::Family Claim::Family::readPayload(JsonReader& reader) {
+    Family result;
+    reader.readRequiredMembers(Keys1{"memberCount"}, [&](size_t) { result.memberCount = reader.readInt64(); });
+    return result;
 }
 
 }  // namespace ordane

@@ -10,6 +10,8 @@
 
 namespace ordane {
 
+class JsonReader;
+
 // One piece of evidence behind a recognition verdict. Similarities run from 0 to 1.
 struct EvidenceClaim {
     // The anchor of that kind's rule matched; `note` is the rule's anchor note.
@@ -19,6 +21,7 @@ struct EvidenceClaim {
         std::string note;
         Json payload() const;
         static RuleAnchor fromPayload(const Json& payload);
+        static RuleAnchor readPayload(JsonReader& reader);
         bool operator==(const RuleAnchor&) const = default;
     };
     // Signals of that kind's rule matched, one note per matching signal.
@@ -28,6 +31,7 @@ struct EvidenceClaim {
         std::vector<std::string> notes;
         Json payload() const;
         static RuleSignals fromPayload(const Json& payload);
+        static RuleSignals readPayload(JsonReader& reader);
         bool operator==(const RuleSignals&) const = default;
     };
     // The wording resembles other documents of the kind.
@@ -36,6 +40,7 @@ struct EvidenceClaim {
         double similarity = 0;
         Json payload() const;
         static Lexical fromPayload(const Json& payload);
+        static Lexical readPayload(JsonReader& reader);
         bool operator==(const Lexical&) const = default;
     };
     // Layout features that fit the kind.
@@ -44,6 +49,7 @@ struct EvidenceClaim {
         std::vector<std::string> notes;
         Json payload() const;
         static Structural fromPayload(const Json& payload);
+        static Structural readPayload(JsonReader& reader);
         bool operator==(const Structural&) const = default;
     };
     // Names, dates and numbers that fit the kind.
@@ -52,6 +58,7 @@ struct EvidenceClaim {
         std::vector<std::string> notes;
         Json payload() const;
         static EntityShape fromPayload(const Json& payload);
+        static EntityShape readPayload(JsonReader& reader);
         bool operator==(const EntityShape&) const = default;
     };
     struct Filename {
@@ -59,6 +66,7 @@ struct EvidenceClaim {
         std::string note;
         Json payload() const;
         static Filename fromPayload(const Json& payload);
+        static Filename readPayload(JsonReader& reader);
         bool operator==(const Filename&) const = default;
     };
     struct Metadata {
@@ -66,6 +74,7 @@ struct EvidenceClaim {
         std::string note;
         Json payload() const;
         static Metadata fromPayload(const Json& payload);
+        static Metadata readPayload(JsonReader& reader);
         bool operator==(const Metadata&) const = default;
     };
     // The document reads like the files of an existing folder.
@@ -75,6 +84,7 @@ struct EvidenceClaim {
         double similarity = 0;
         Json payload() const;
         static FolderSimilarity fromPayload(const Json& payload);
+        static FolderSimilarity readPayload(JsonReader& reader);
         bool operator==(const FolderSimilarity&) const = default;
     };
     // The user has already filed that many documents of the kind into that folder.
@@ -84,6 +94,7 @@ struct EvidenceClaim {
         std::string folderName;
         Json payload() const;
         static FilingHistory fromPayload(const Json& payload);
+        static FilingHistory readPayload(JsonReader& reader);
         bool operator==(const FilingHistory&) const = default;
     };
     // The file belongs to a family of that many related files.
@@ -92,6 +103,7 @@ struct EvidenceClaim {
         int64_t memberCount = 0;
         Json payload() const;
         static Family fromPayload(const Json& payload);
+        static Family readPayload(JsonReader& reader);
         bool operator==(const Family&) const = default;
     };
 
@@ -120,6 +132,8 @@ struct EvidenceClaim {
 
     Json toJson() const;
     static EvidenceClaim fromJson(const Json& json);  // throws DecodingError
+    // The same reading straight from the text, without a tree.
+    static EvidenceClaim read(JsonReader& reader);
 };
 
 }  // namespace ordane

@@ -117,6 +117,10 @@ Entry anyEntry(Random& random) {
             EvidenceClaim::ruleAnchor(DocKind::resume, anyText(random)),
             EvidenceClaim::ruleSignals(DocKind::invoiceReceipt, {anyText(random), anyText(random)}),
             EvidenceClaim::structural({}),
+            EvidenceClaim::entityShape({anyText(random)}),
+            EvidenceClaim::filename(anyText(random)),
+            EvidenceClaim::metadata(anyText(random)),
+            EvidenceClaim::folderSimilarity(anyText(random), anyDouble(random)),
             EvidenceClaim::family(anyInteger(random))};
         for (size_t k = random.below(4); k > 0; --k) insight.provenance.push_back(random.pick(claims));
         insight.analyzerID = "rules-v1";
@@ -227,7 +231,8 @@ TEST(AnalysisCacheCodec, WrittenFilesReadBackIdenticallyAndDamagedOnesAsTheTreeR
 TEST(AnalysisCacheCodec, EachMemberMissingOrMisshapenIsReadAsTheTreeReadingReadsIt) {
     Random random{0x9E3779B97F4A7C15ull};
     static const std::vector<std::string> values = {"null", "\"x\"", "true", "1", "-1", "1.5", "[]", "[1]", "{}",
-                                                    "18446744073709551616", "\"file:///home/u/a\"", "\"resume\""};
+                                                    "18446744073709551616", "\"file:///home/u/a\"", "\"resume\"", "{\"family\":{\"memberCount\":2}}",
+                                                    "{\"lexical\":{\"similarity\":1},\"family\":{\"memberCount\":2}}"};
     size_t refused = 0;
     for (int round = 0; round < 6; ++round) {
         Entries entries{{"/home/u/a", anyEntry(random)}};
