@@ -231,8 +231,12 @@ TEST(AnalysisCacheCodec, WrittenFilesReadBackIdenticallyAndDamagedOnesAsTheTreeR
 TEST(AnalysisCacheCodec, EachMemberMissingOrMisshapenIsReadAsTheTreeReadingReadsIt) {
     Random random{0x9E3779B97F4A7C15ull};
     static const std::vector<std::string> values = {"null", "\"x\"", "true", "1", "-1", "1.5", "[]", "[1]", "{}",
-                                                    "18446744073709551616", "\"file:///home/u/a\"", "\"resume\"", "{\"family\":{\"memberCount\":2}}",
-                                                    "{\"lexical\":{\"similarity\":1},\"family\":{\"memberCount\":2}}"};
+                                                    "18446744073709551616", "\"file:///home/u/a\"", "\"resume\"",
+                                                    // Evidence lists: one case, two cases, a case twice, none.
+                                                    "[{\"family\":{\"memberCount\":2}}]",
+                                                    "[{\"lexical\":{\"similarity\":1},\"family\":{\"memberCount\":2}}]",
+                                                    "[{\"lexical\":{\"similarity\":1},\"lexical\":{\"similarity\":2}}]",
+                                                    "[{}]", "[{\"lexica\":{\"similarity\":1}}]"};
     size_t refused = 0;
     for (int round = 0; round < 6; ++round) {
         Entries entries{{"/home/u/a", anyEntry(random)}};
