@@ -337,6 +337,25 @@ TEST(DirectoryWalker, CloudPlaceholdersAndProviders) {
     EXPECT_EQ(walked.at(home / oneDrive + "Keynote.key").size(), 0);
 }
 
+// A sync folder found by its mark below a root counts for its own items only, not for those the
+// walk meets before or after it in the folder above.
+TEST(DirectoryWalker, ASyncFolderFoundMidWalkHoldsOnlyItsOwnItems) {
+    Home home;
+    for (const char* file : {"Shared/a.txt", "Shared/Team/.stfolder", "Shared/Team/b.txt", "Shared/Team/Deep/c.txt",
+                             "Shared/z.txt"}) {
+        writeFile(home / file, "content");
+    }
+    Walked walked = home.walk({home.folder("Shared")});
+    const std::vector<std::pair<std::string, std::optional<CloudProvider>>> expected{
+        {"Shared/a.txt", std::nullopt},
+        {"Shared/Team/b.txt", CloudProvider::other},
+        {"Shared/Team/Deep/c.txt", CloudProvider::other},
+        {"Shared/z.txt", std::nullopt}};
+    for (const auto& [relative, provider] : expected) {
+        EXPECT_EQ(walked.at(home / relative).cloudProvider(), provider) << relative;
+    }
+}
+
 // The real file system with a mount table of the test's own.
 struct MountTableFileSystem : platform::RealFileSystem {
     std::string mountInfo;
