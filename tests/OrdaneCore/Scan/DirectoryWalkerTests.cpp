@@ -693,6 +693,27 @@ TEST(DirectoryWalker, OtherSystemsFoldersAtTheTopOfADriveArePassedOverQuietly) {
     EXPECT_TRUE(walked.issues().empty());
 }
 
+// A folder that is its own parent again (a bind mount) is read ahead no deeper than the walk
+// goes: not at all below it, whichever thread reads it.
+TEST(DirectoryWalker, ReadingAheadStopsAtAFolderThatIsItsOwnParent) {
+    Home home;
+    writeFile(home / "Documents/x/f.txt", "f");
+    writeFile(home / "Documents/x/loop/below/g.txt", "g");
+    writeFile(home / "Documents/x/other/h.txt", "h");
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    fs->sameFolderAs[home / "Documents/x/loop"] = home / "Documents/x";
+    for (int run = 0; run < 5; ++run) {
+        size_t readsBefore = fs->reads().size();
+        Walked walked = home.walk({home.folder("Documents")}, fs, std::chrono::steady_clock::now, {}, {}, 4);
+        EXPECT_EQ(walked.paths(), (Paths{home / "Documents/x/f.txt", home / "Documents/x/other/h.txt"}));
+        EXPECT_EQ(walked.issues(), (std::vector<std::pair<Kind, std::string>>{{Kind::unreadable, home / "Documents/x/loop"}}));
+        Paths reads = fs->reads();
+        EXPECT_EQ(std::count(reads.begin() + static_cast<std::ptrdiff_t>(readsBefore), reads.end(),
+                             home / "Documents/x/loop/below"),
+                  0);
+    }
+}
+
 // A folder replaced after it was read ahead and before the walk reaches it is not walked from that
 // listing: it is reported as a folder swapped since it was listed, and a build folder is sized
 // from what is there now, as when nothing reads ahead.
