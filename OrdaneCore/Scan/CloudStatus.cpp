@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -85,6 +86,7 @@ void CloudStatus::addSyncFolder(const std::string& folder, CloudProvider provide
         if (known.prefix == prefix) return;
     }
     syncFolders_.push_back({std::move(prefix), provider});
+    hasCachedProvider_ = false;
 }
 
 void CloudStatus::addSyncFolderHolding(const std::string& canonicalPath, platform::FileSystem& fileSystem) {
@@ -174,6 +176,22 @@ std::optional<CloudProvider> CloudStatus::providerOfStandardizedPath(const std::
         if (path.starts_with(folder.prefix) && (!found || folder.prefix.size() > found->prefix.size())) found = &folder;
     }
     return found ? std::optional(found->provider) : std::nullopt;
+}
+
+std::optional<CloudProvider> CloudStatus::providerOfStandardizedItem(const std::string& path) {
+    // Every prefix ends in "/" and a name holds none, so a prefix holds the item exactly when it
+    // holds its folder: the answer is the folder's. Save directly in CloudStorage, whose items
+    // are named after their provider.
+    const void* lastSlash = ::memrchr(path.data(), '/', path.size());
+    if (!lastSlash) return providerOfStandardizedPath(path);
+    std::string_view folder(path.data(), static_cast<size_t>(static_cast<const char*>(lastSlash) - path.data()) + 1);
+    if (hasCachedProvider_ && folder == cachedFolder_) return cachedProvider_;
+    std::optional<CloudProvider> provider = providerOfStandardizedPath(path);
+    if (folder == cloudStoragePrefix_) return provider;
+    cachedFolder_ = folder;
+    cachedProvider_ = provider;
+    hasCachedProvider_ = true;
+    return provider;
 }
 
 CloudState CloudStatus::state(bool isUbiquitous, std::optional<platform::DownloadingStatus> downloadingStatus,

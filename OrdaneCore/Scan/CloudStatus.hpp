@@ -34,6 +34,9 @@ public:
     std::optional<CloudProvider> provider(const URL& url) const;
     // The same for a path that is already standardized.
     std::optional<CloudProvider> providerOfStandardizedPath(const std::string& path) const;
+    // The same for items met folder by folder, as a walk meets them: the answer for the item's
+    // folder is kept until an item of another folder comes or a sync folder is added.
+    std::optional<CloudProvider> providerOfStandardizedItem(const std::string& path);
 
     // The provider whose sync client marks a folder as its own by an item of the folder's hidden
     // names (`.dropbox`, a Nextcloud or ownCloud `.sync_*.db` journal, Syncthing's `.stfolder`).
@@ -69,6 +72,9 @@ private:
     std::string cloudStoragePrefix_;     // home + "/Library/CloudStorage/"
     std::vector<SyncFolder> syncFolders_;  // ~/Dropbox, ~/OneDrive, and those found by their marks
     std::unordered_set<uint64_t> networkDevices_;
+    std::string cachedFolder_;  // the last item's folder, with its "/"
+    std::optional<CloudProvider> cachedProvider_;
+    bool hasCachedProvider_ = false;
 };
 
 }  // namespace ordane

@@ -264,7 +264,7 @@ void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
 }
 
 FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size, int64_t allocatedSize,
-                                                 bool isFolderLike) const {
+                                                 bool isFolderLike) {
     FileRecord::Fields values;
     values.id = UUID::random();
     values.size = size;
@@ -272,7 +272,7 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
     values.created = dateFromUnix(item.status()->created);
     values.modified = Date::fromUnix(item.status()->modified);
     values.isDirectory = isFolderLike;
-    auto provider = cloudStatus_.providerOfStandardizedPath(standardizedPath_);
+    auto provider = cloudStatus_.providerOfStandardizedItem(standardizedPath_);
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
         values.cloud = CloudState::cloudOnly;
         values.cloudProvider = provider.value_or(CloudProvider::other);

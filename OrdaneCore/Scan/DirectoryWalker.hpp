@@ -62,7 +62,7 @@ private:
                      const std::stop_token& stopToken);
     void recordFile(const Item& item, const Emit& emit);
     // All of a record's values but its path (the item's) and its project context.
-    FileRecord::Fields recordValues(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike) const;
+    FileRecord::Fields recordValues(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike);
     void record(FileRecord record, const Emit& emit);
     std::optional<URL> enclosingProjectRoot(const std::string& standardizedPath);
     void addProjectRoot(const std::string& standardizedPath);

@@ -26,7 +26,10 @@ struct ScanStream::Channel {
 
     std::mutex mutex;
     std::condition_variable_any ready;
-    std::vector<ScanEvent> events;  // unbounded
+    // Unbounded. Records are most of a scan and small apart from the event around them, so they
+    // are kept apart; each other event notes how many of the records came before it.
+    std::vector<FileRecord> records;
+    std::vector<std::pair<size_t, ScanEvent>> others;
     bool consumerWaiting = false;
     size_t sinceWake = 0;
     bool finished = false;
@@ -40,11 +43,16 @@ struct ScanStream::Channel {
             dropped = true;
             return;
         }
-        bool urgent = !std::holds_alternative<FileRecord>(event.value);
+        auto* record = std::get_if<FileRecord>(&event.value);
+        bool urgent = !record;
         bool wake = false;
         {
             std::lock_guard lock(mutex);
-            events.push_back(std::move(event));
+            if (record) {
+                records.push_back(std::move(*record));
+            } else {
+                others.emplace_back(records.size(), std::move(event));
+            }
             wake = consumerWaiting && (urgent || ++sinceWake >= wakeBatch);
             if (wake) sinceWake = 0;
         }
@@ -92,8 +100,10 @@ ScanStream& ScanStream::operator=(ScanStream&& other) noexcept {
     if (this != &other) {
         requestStop();
         channel_ = std::move(other.channel_);
-        received_ = std::move(other.received_);
-        nextReceived_ = other.nextReceived_;
+        receivedRecords_ = std::move(other.receivedRecords_);
+        receivedOthers_ = std::move(other.receivedOthers_);
+        nextRecord_ = other.nextRecord_;
+        nextOther_ = other.nextOther_;
     }
     return *this;
 }
@@ -111,11 +121,14 @@ std::optional<ScanEvent> ScanStream::next(std::stop_token stopToken) {
         requestStop();
         throw CancellationError();
     }
-    if (nextReceived_ == received_.size()) {
-        received_.clear();
-        nextReceived_ = 0;
+    if (nextRecord_ == receivedRecords_.size() && nextOther_ == receivedOthers_.size()) {
+        receivedRecords_.clear();
+        receivedOthers_.clear();
+        nextRecord_ = nextOther_ = 0;
         std::unique_lock lock(channel_->mutex);
-        auto hasNews = [this] { return !channel_->events.empty() || channel_->finished; };
+        auto hasNews = [this] {
+            return !channel_->records.empty() || !channel_->others.empty() || channel_->finished;
+        };
         while (!hasNews()) {
             channel_->consumerWaiting = true;
             channel_->ready.wait_for(lock, stopToken, Channel::pollInterval, hasNews);
@@ -126,8 +139,9 @@ std::optional<ScanEvent> ScanStream::next(std::stop_token stopToken) {
                 throw CancellationError();
             }
         }
-        received_.swap(channel_->events);
-        if (received_.empty()) {
+        receivedRecords_.swap(channel_->records);
+        receivedOthers_.swap(channel_->others);
+        if (receivedRecords_.empty() && receivedOthers_.empty()) {
             // Finished: hand out the error once, then the end.
             std::exception_ptr error = std::exchange(channel_->error, nullptr);
             lock.unlock();
@@ -135,7 +149,11 @@ std::optional<ScanEvent> ScanStream::next(std::stop_token stopToken) {
             return std::nullopt;
         }
     }
-    return std::move(received_[nextReceived_++]);
+    if (nextOther_ < receivedOthers_.size() && receivedOthers_[nextOther_].first == nextRecord_) {
+        return std::move(receivedOthers_[nextOther_++].second);
+    }
+    // Built where it is returned: the event is many times the record's size.
+    return std::optional<ScanEvent>(std::in_place, std::move(receivedRecords_[nextRecord_++]));
 }
 
 ScanStream ScanEngine::scan(std::vector<URL> roots, ScanRules rules, URL home,

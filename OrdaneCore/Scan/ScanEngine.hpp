@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <utility>
 #include <vector>
 
 #include "OrdaneCore/Foundation/URL.hpp"
@@ -35,8 +36,12 @@ private:
     void requestStop();
 
     std::shared_ptr<Channel> channel_;
-    std::vector<ScanEvent> received_;  // taken from the channel in one go, handed out in order
-    size_t nextReceived_ = 0;
+    // Taken from the channel in one go, handed out in order: each other event after as many
+    // records as it notes.
+    std::vector<FileRecord> receivedRecords_;
+    std::vector<std::pair<size_t, ScanEvent>> receivedOthers_;
+    size_t nextRecord_ = 0;
+    size_t nextOther_ = 0;
 };
 
 // The one entry point of a folder scan.

@@ -165,6 +165,7 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
                                                      const std::vector<FolderIdentity>& ancestors,
                                                      bool whole) const {
     Tasks subfolders;
+    std::shared_ptr<const std::vector<FolderIdentity>> shared;
     for (size_t index = 0; index < listing.entries.size(); ++index) {
         const DirectoryEntry& entry = listing.entries[index];
         if (!entry.status || !entry.status->isDirectory()) continue;
@@ -185,7 +186,8 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.walk = walk;
         task.path = std::move(subfolder);
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
-        task.ancestors = ancestors;
+        if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
+        task.ancestors = shared;
         subfolders.emplace_hint(subfolders.end(), std::move(added), std::move(task));
     }
     return subfolders;
@@ -245,6 +247,7 @@ FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
 void FolderReadAhead::work() {
     std::vector<DirectoryListing> used;
     Released released;
+    std::vector<FolderIdentity> lineage;  // the folder's ancestors and its own, capacity kept
     auto lock = lockedSoon(mutex_);
     for (;;) {
         Tasks::iterator task;
@@ -262,7 +265,7 @@ void FolderReadAhead::work() {
         bool whole = task->second.whole;
         std::string path = task->second.path;
         FolderIdentity listedAs = task->second.listedAs;
-        std::vector<FolderIdentity> ancestors = std::move(task->second.ancestors);  // not needed there again
+        auto ancestors = std::move(task->second.ancestors);  // not needed there again
         if (!used_.empty()) used.swap(used_);
         if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
@@ -285,12 +288,14 @@ void FolderReadAhead::work() {
             // below itself, and not one replaced since its parent was listed.
             FolderIdentity identity{read.listing.device, read.listing.inode};
             bool accepted = identity == listedAs &&
-                            std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
+                            std::find(ancestors->begin(), ancestors->end(), identity) == ancestors->end();
             if (accepted) {
-                ancestors.push_back(identity);
-                subfolders = subfoldersOf(walk, key, path, read.listing, ancestors, whole);
+                lineage.assign(ancestors->begin(), ancestors->end());
+                lineage.push_back(identity);
+                subfolders = subfoldersOf(walk, key, path, read.listing, lineage, whole);
             }
         }
+        ancestors.reset();  // not under the lock: the last of its siblings frees it
 
         lock = lockedSoon(mutex_);
         auto found = tasks_.find(key);

@@ -94,7 +94,7 @@ private:
         std::shared_ptr<const Walk> walk;
         std::string path;
         FolderIdentity listedAs;
-        std::vector<FolderIdentity> ancestors;
+        std::shared_ptr<const std::vector<FolderIdentity>> ancestors;  // one list for all of a folder's subfolders
         bool whole = false;
         State state = State::queued;
         Queue::iterator queuedAt;  // its place in queued_, while queued
@@ -106,7 +106,8 @@ private:
 
     void work();
     Tasks::iterator nextToRead();
-    // Built before taking the lock, so that adding them allocates nothing under it.
+    // Built before taking the lock, so that adding them allocates nothing under it. `ancestors` is
+    // shared by the tasks made, copied for them only when there is one.
     Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key, const std::string& path,
                        const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
                        bool whole) const;

@@ -337,6 +337,25 @@ TEST(DirectoryWalker, CloudPlaceholdersAndProviders) {
     EXPECT_EQ(walked.at(home / oneDrive + "Keynote.key").size(), 0);
 }
 
+// A sync folder found by its mark below a root counts for its own items only, not for those the
+// walk meets before or after it in the folder above.
+TEST(DirectoryWalker, ASyncFolderFoundMidWalkHoldsOnlyItsOwnItems) {
+    Home home;
+    for (const char* file : {"Shared/a.txt", "Shared/Team/.stfolder", "Shared/Team/b.txt", "Shared/Team/Deep/c.txt",
+                             "Shared/z.txt"}) {
+        writeFile(home / file, "content");
+    }
+    Walked walked = home.walk({home.folder("Shared")});
+    const std::vector<std::pair<std::string, std::optional<CloudProvider>>> expected{
+        {"Shared/a.txt", std::nullopt},
+        {"Shared/Team/b.txt", CloudProvider::other},
+        {"Shared/Team/Deep/c.txt", CloudProvider::other},
+        {"Shared/z.txt", std::nullopt}};
+    for (const auto& [relative, provider] : expected) {
+        EXPECT_EQ(walked.at(home / relative).cloudProvider(), provider) << relative;
+    }
+}
+
 // The real file system with a mount table of the test's own.
 struct MountTableFileSystem : platform::RealFileSystem {
     std::string mountInfo;
@@ -672,6 +691,27 @@ TEST(DirectoryWalker, OtherSystemsFoldersAtTheTopOfADriveArePassedOverQuietly) {
     Walked walked = home.walk({URL::fileURL(drive.mountPoint(), true)}, user);
     EXPECT_EQ(walked.paths(), (Paths{drive.mountPoint() + "/Photos/a.jpg", drive.mountPoint() + "/Photos/lost+found/kept.txt"}));
     EXPECT_TRUE(walked.issues().empty());
+}
+
+// A folder that is its own parent again (a bind mount) is read ahead no deeper than the walk
+// goes: not at all below it, whichever thread reads it.
+TEST(DirectoryWalker, ReadingAheadStopsAtAFolderThatIsItsOwnParent) {
+    Home home;
+    writeFile(home / "Documents/x/f.txt", "f");
+    writeFile(home / "Documents/x/loop/below/g.txt", "g");
+    writeFile(home / "Documents/x/other/h.txt", "h");
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    fs->sameFolderAs[home / "Documents/x/loop"] = home / "Documents/x";
+    for (int run = 0; run < 5; ++run) {
+        size_t readsBefore = fs->reads().size();
+        Walked walked = home.walk({home.folder("Documents")}, fs, std::chrono::steady_clock::now, {}, {}, 4);
+        EXPECT_EQ(walked.paths(), (Paths{home / "Documents/x/f.txt", home / "Documents/x/other/h.txt"}));
+        EXPECT_EQ(walked.issues(), (std::vector<std::pair<Kind, std::string>>{{Kind::unreadable, home / "Documents/x/loop"}}));
+        Paths reads = fs->reads();
+        EXPECT_EQ(std::count(reads.begin() + static_cast<std::ptrdiff_t>(readsBefore), reads.end(),
+                             home / "Documents/x/loop/below"),
+                  0);
+    }
 }
 
 // A folder replaced after it was read ahead and before the walk reaches it is not walked from that

@@ -102,6 +102,34 @@ TEST(ScanEngine, AnEagerConsumerGetsEveryRecordOnceInWalkOrderBeforeTheSummary) 
     }
 }
 
+// Progress comes between the records where the walk sent it: each counts the records before it.
+TEST(ScanEngine, ProgressComesAfterTheRecordsItCounts) {
+    for (const char* held : {"root/d3", "root/d7"}) {
+        Fixture f;
+        f.makeWideTree();
+        f.fs->blockReadsOf(f.dir / held);
+        ScanStream stream = f.scan();
+        // The walk waits for the folder for longer than progress is held back, then goes on.
+        std::jthread opener([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            f.fs->openGate();
+        });
+        int64_t records = 0;
+        std::vector<int64_t> counted;
+        while (auto event = stream.next()) {
+            if (std::holds_alternative<FileRecord>(event->value)) ++records;
+            if (auto* progress = std::get_if<ScanProgress>(&event->value)) {
+                EXPECT_EQ(progress->filesSeen, records);
+                counted.push_back(progress->filesSeen);
+            }
+        }
+        EXPECT_EQ(records, 3000);
+        ASSERT_FALSE(counted.empty()) << held;
+        EXPECT_GT(counted.back(), 0) << held;
+        EXPECT_LT(counted.front(), 3000) << held;
+    }
+}
+
 TEST(ScanEngine, ErrorsOfTheWalkReachTheConsumer) {
     Fixture f;
     writeFile(f.dir / "root/a/x.txt", "x");

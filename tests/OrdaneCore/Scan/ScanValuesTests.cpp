@@ -193,6 +193,33 @@ TEST(CloudStatus, ProviderByPath) {
               CloudProvider::dropbox);
 }
 
+// Items met one after another, as the walk meets them, get the answer their path alone gives:
+// siblings directly in CloudStorage each their own, and a sync folder found between two
+// items of one folder counts from the next item on.
+TEST(CloudStatus, ProviderOfItemsMetInTurnIsTheirPaths) {
+    CloudStatus status(URL::fileURL("/home/ada", true));
+    const std::pair<const char*, std::optional<CloudProvider>> before[] = {
+        {"/home/ada/Library/CloudStorage/Box-Box", CloudProvider::other},
+        {"/home/ada/Library/CloudStorage/Dropbox", CloudProvider::dropbox},
+        {"/home/ada/Library/CloudStorage/OneDrive-Work", CloudProvider::oneDrive},
+        {"/home/ada/Library/CloudStorage/OneDrive-Work/a", CloudProvider::oneDrive},
+        {"/home/ada/Dropbox", std::nullopt},
+        {"/home/ada/Dropbox/a", CloudProvider::dropbox},
+        {"/home/ada/Dropbox/b", CloudProvider::dropbox},
+        {"/home/ada/Sync/a", std::nullopt},
+        {"/a", std::nullopt}};
+    for (auto [path, provider] : before) EXPECT_EQ(status.providerOfStandardizedItem(path), provider) << path;
+
+    EXPECT_EQ(status.providerOfStandardizedItem("/home/ada/Sync/a"), std::nullopt);
+    status.addSyncFolder("/home/ada/Sync", CloudProvider::other);
+    EXPECT_EQ(status.providerOfStandardizedItem("/home/ada/Sync/b"), CloudProvider::other);
+    status.addSyncFolder("/home/ada/Dropbox/b", CloudProvider::oneDrive);
+    EXPECT_EQ(status.providerOfStandardizedItem("/home/ada/Dropbox/c"), CloudProvider::dropbox);
+    EXPECT_EQ(status.providerOfStandardizedItem("/home/ada/Dropbox/b/x"), CloudProvider::oneDrive);
+    status.addSyncFolder("/", CloudProvider::googleDrive);
+    EXPECT_EQ(status.providerOfStandardizedItem("/b"), CloudProvider::googleDrive);
+}
+
 // The walk's test covers these rules on real sparse files; here what it can't give: the
 // platform's cloud values, and the one case where the file system has no sparse files.
 TEST(CloudStatus, StateOfSyncedItems) {
