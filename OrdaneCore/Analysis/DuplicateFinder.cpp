@@ -192,8 +192,14 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
         const FileIdentity& y = *identities[b];
         return std::tie(x.device, x.inode, a) < std::tie(y.device, y.inode, b);
     });
-    for (size_t k = 1; k < byIdentity.size(); ++k) {
-        if (*identities[byIdentity[k]] == *identities[byIdentity[k - 1]]) identities[byIdentity[k]].reset();
+    // Each later path is compared with the first of its run, which stays set: with three or more
+    // paths to one file, the one just before may already be cleared.
+    for (size_t k = 1, first = 0; k < byIdentity.size(); ++k) {
+        if (*identities[byIdentity[k]] == *identities[byIdentity[first]]) {
+            identities[byIdentity[k]].reset();
+        } else {
+            first = k;
+        }
     }
     std::vector<uint32_t>().swap(byIdentity);
     size_t candidateCount = 0;
