@@ -40,7 +40,6 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
     return listing;
 }
 
-FileBytes FileSystem::readLargeFile(const std::string& path) { return FileBytes(readFile(path)); }
 
 void FileSystem::writePiecesAtomically(const std::string& path, const Pieces& produce) {
     std::string contents;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "OrdanePlatform/FileSystem/DownloadingStatus.hpp"
-#include "OrdanePlatform/FileSystem/FileBytes.hpp"
 #include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 
 namespace ordane::platform {
@@ -100,9 +99,6 @@ public:
     virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path, uint32_t mode) = 0;
 
     virtual std::string readFile(const std::string& path) = 0;
-    // The same bytes as readFile, read the fastest way the file system has for a large file (the
-    // real one reads it on several threads). The base calls readFile.
-    virtual FileBytes readLargeFile(const std::string& path);
     // Temporary file in the same folder, fsync, rename over the target, fsync of the folder.
     virtual void writeFileAtomically(const std::string& path, const std::string& contents) = 0;
     // Hands the contents to the file in pieces through `write`, so a large file never has to be

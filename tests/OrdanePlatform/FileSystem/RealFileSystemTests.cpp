@@ -44,14 +44,14 @@ TEST(RealFileSystem, LargeFilesReadWholeGiveTheSameBytes) {
         std::string text(size, '\0');
         for (size_t k = 0; k < size; ++k) text[k] = static_cast<char>((k * 2654435761u) >> 13);
         ordane::testing::writeFile(dir / "large.bin", text);
-        ordane::platform::FileBytes bytes = fs->readLargeFile(dir / "large.bin");
-        EXPECT_TRUE(bytes.view() == text);
-        // Moved, the bytes stay in view, also those a short string keeps inside itself.
-        ordane::platform::FileBytes moved = std::move(bytes);
-        EXPECT_TRUE(moved.view() == text);
+        std::string bytes = fs->readFile(dir / "large.bin");
+        EXPECT_TRUE(bytes == text);
+        // Moved, the bytes stay, also those a short string keeps inside itself.
+        std::string moved = std::move(bytes);
+        EXPECT_TRUE(moved == text);
     }
-    EXPECT_THROW(fs->readLargeFile(dir.path()), FileSystemError);
-    EXPECT_THROW(fs->readLargeFile(dir / "missing"), FileSystemError);
+    EXPECT_THROW(fs->readFile(dir.path()), FileSystemError);
+    EXPECT_THROW(fs->readFile(dir / "missing"), FileSystemError);
 }
 
 TEST(RealFileSystem, MoveNeverReplaces) {
