@@ -325,13 +325,13 @@ class EntryFinder {
 public:
     using Spans = std::vector<std::pair<std::string_view, std::string_view>>;
 
-    explicit EntryFinder(std::string_view member) : member_(member) {}
+    EntryFinder(std::string_view member, int64_t version) : member_(member), version_(version) {}
 
     // Adds the key and value text of the entries whole in `text` to `spans` and returns how much
     // of the text it has used; the next piece must start with the rest. `atEnd`: no more follows.
     size_t find(std::string_view text, bool atEnd, Spans& spans);
-    // Throws unless the whole value was found, with the member and exactly `version`.
-    void finish(int64_t version) const;
+    // Throws unless the whole value was found, with the member and exactly the version.
+    void finish() const;
 
 private:
     enum class State { start, firstKey, key, afterValue, firstEntry, entry, end };
@@ -352,9 +352,10 @@ private:
     }
 
     std::string_view member_;
+    int64_t version_;
     State state_ = State::start;
     size_t offset_ = 0;  // of the current piece in the whole text
-    std::optional<int64_t> version_;
+    bool foundVersion_ = false;
     bool foundMember_ = false;
 };
 
@@ -415,7 +416,13 @@ size_t EntryFinder::find(std::string_view text, bool atEnd, Spans& spans) {
                         JsonReader reader(text.substr(value, end - value));
                         Json decoded = reader.readValue();
                         reader.finish();
-                        if (key == "version") version_ = json::int64(decoded);
+                        if (key == "version") {
+                            // Written first: a file of another version is refused before its
+                            // entries are decoded for nothing.
+                            const int64_t found = json::int64(decoded);
+                            if (found != version_) throw DecodingError("Unsupported file version " + std::to_string(found));
+                            foundVersion_ = true;
+                        }
                         used = end;
                         state_ = State::afterValue;
                         break;
@@ -439,10 +446,9 @@ size_t EntryFinder::find(std::string_view text, bool atEnd, Spans& spans) {
     return used;
 }
 
-void EntryFinder::finish(int64_t version) const {
+void EntryFinder::finish() const {
     if (state_ != State::end) fail(0, "unexpected end");
-    if (!version_) throw DecodingError("Missing key \"version\"");
-    if (*version_ != version) throw DecodingError("Unsupported file version " + std::to_string(*version_));
+    if (!foundVersion_) throw DecodingError("Missing key \"version\"");
     if (!foundMember_) throw DecodingError("Missing key \"" + std::string(member_) + "\"");
 }
 
@@ -571,7 +577,7 @@ void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t
         jobs.submit(std::move(work), std::move(finish));
     };
     PieceReader reader(source, chunkSize, pool);
-    EntryFinder finder(member);
+    EntryFinder finder(member, version);
     // The end of the last piece that no entry used yet: it goes in front of the next piece.
     std::shared_ptr<char> held;
     std::string_view rest;
@@ -607,7 +613,7 @@ void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t
         }
         if (atEnd) break;
     }
-    finder.finish(version);
+    finder.finish();
     jobs.finishAll();
 }
 

@@ -105,7 +105,8 @@ public:
                 text.remove_prefix(count);
                 return count;
             },
-            readChunkSize, version, member, decode, add);
+            // A small text arrives as one piece: one job, and no buffer larger than itself.
+            std::min(readChunkSize, text.size() + 1), version, member, decode, add);
     }
 
     // A text read in order: `read(buffer, count)` fills up to `count` bytes, 0 at the end.
