@@ -94,7 +94,8 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
         bool standardized = rootIsStandardized_;
         enumerator->readAheadOn(*readAhead_, [this, standardized](const std::string& path,
                                                                   const platform::DirectoryEntry& entry, bool isPackage) {
-            if (rules_.isDeniedPath(standardized ? path : path::standardized(path)) ||
+            // Not `standardized ? path : ...`: that would copy `path` for every folder.
+            if ((standardized ? rules_.isDeniedPath(path) : rules_.isDeniedPath(path::standardized(path))) ||
                 isVolumeSystemFolder(path, entry.name)) {
                 return Descent::skip;
             }
