@@ -12,6 +12,7 @@
 
 #include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
+#include "OrdanePlatform/System/FreedMemory.hpp"
 
 namespace ordane {
 
@@ -570,6 +571,8 @@ std::string StoreFile::readKey(std::string_view text) { return readKeyText(text)
 void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t version, std::string_view member,
                                  const std::function<void(Spans&, std::shared_ptr<const char>&, const Submit&)>& batch) {
     chunkSize = std::max<size_t>(chunkSize, 1);
+    // The decoding threads fill their heaps with what the store will hold.
+    platform::LargeHeapSteps heapSteps;
     // Declared first, so it outlives every job and the reader, which hold pieces.
     PiecePool pool;
     OrderedJobs jobs(parallelWidth());

@@ -7,4 +7,18 @@ namespace ordane::platform {
 // program would otherwise keep for nothing.
 void returnFreedMemory();
 
+// While one is held, the allocator makes a thread's heap usable tens of megabytes at a time
+// instead of a page at a time. Filling hundreds of megabytes from several threads otherwise
+// costs a system call per page, each taking the process's memory-map lock for writing while
+// every other thread's page faults wait. Pages are made usable, not touched: memory in use stays
+// the same. Freed memory at the top of a heap is kept while one is held and trimmed as usual
+// after. Holds may overlap, from any thread.
+class LargeHeapSteps {
+public:
+    LargeHeapSteps();
+    ~LargeHeapSteps();
+    LargeHeapSteps(const LargeHeapSteps&) = delete;
+    LargeHeapSteps& operator=(const LargeHeapSteps&) = delete;
+};
+
 }  // namespace ordane::platform
