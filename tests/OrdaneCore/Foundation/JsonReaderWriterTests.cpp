@@ -315,12 +315,17 @@ TEST(JsonReaderFuzz, NumberArraysReadAsTheirElementsOneByOne) {
     const std::vector<std::string> elements = {
         "0", "-0", "7", "-12", "01", "-", "1.", ".5", "0.5", "-0.0", "1.6931472", "2.0986123", "12.50", "1e5", "1E-2",
         "123456789012345", "1234567890123456", "9007199254740993", "0.1234567890123456", "99999999999999.9",
-        "9223372036854775807", "-9223372036854775808", "9223372036854775808", "123456789012345678", "true", "\"1\""};
+        "9223372036854775807", "-9223372036854775808", "9223372036854775808", "123456789012345678", "true", "\"1\"",
+        // Runs of digits about the lengths read a word at a time.
+        "12345678", "123456789", "-87654321.1", "1.23456789", "0.00000001", "1234567.8901234", "12345678.9012345",
+        "123456789012345.6", "1234567890123456.7", "00", "0.", "1.2.3", "1.5e3", "7-", "12345678901234567"};
     auto element = [&] { return random.percent(30) ? random.pick(elements) : randomNumber(random); };
     for (size_t round = 0; round < 6000; ++round) {
         std::string text = "[";
-        for (size_t k = 0, count = random.below(6); k < count; ++k) text += (k > 0 ? "," + space(random) : "") + element();
+        for (size_t k = 0, count = random.below(12); k < count; ++k) text += (k > 0 ? "," + space(random) : "") + element();
         text += space(random) + "]";
+        // Elements far from the end of the text are read many bytes at a time.
+        if (random.percent(50)) text += std::string(random.below(100), ' ');
         if (round % 4 == 3) text = mutate(random, text);
         SCOPED_TRACE(text);
         // The same values, or a refusal from both.
