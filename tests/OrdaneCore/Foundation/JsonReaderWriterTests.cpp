@@ -230,6 +230,75 @@ TEST(JsonReader, SkimEndFindsWhereAValueEndsOrThatTheTextStopsInsideIt) {
     for (const auto& [text, end] : cases) EXPECT_EQ(JsonReader::skimEnd(text, 0), end) << text;
 }
 
+namespace {
+
+// Where a skim ends, one byte at a time: a backslash in a string passes over the byte after it,
+// brackets count only outside strings.
+size_t skimEndByteByByte(std::string_view text, size_t position) {
+    size_t depth = 0;
+    bool inString = false;
+    for (; position < text.size(); ++position) {
+        const char c = text[position];
+        if (inString) {
+            if (c == '\\') {
+                ++position;
+            } else if (c == '"') {
+                inString = false;
+                if (depth == 0) return position + 1;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            if (depth == 0) return position;
+            if (--depth == 0) return position + 1;
+        } else if (depth == 0 && (c == ',' || c == ' ' || c == '\n' || c == '\r' || c == '\t')) {
+            return position;
+        }
+    }
+    return depth > 0 || inString ? std::string_view::npos : position;
+}
+
+// Containers of hundreds of bytes, with long strings full of escapes and brackets.
+std::string longValue(Random& random, int depth) {
+    static const std::vector<std::string> pieces = {"\\\"", "\\\\", "\\n", "}", "]", "{", "[", ",", "\xc3\xa9", "\\u00e9"};
+    const size_t kind = random.below(depth > 4 ? 2 : 4);
+    if (kind == 0) {
+        std::string text = "\"";
+        for (size_t k = 0, count = random.below(12); k < count; ++k) {
+            text += random.percent(50) ? random.pick(pieces) : std::string(random.below(70), 'a' + static_cast<char>(random.below(26)));
+        }
+        return text + "\"";
+    }
+    if (kind == 1) return std::to_string(random.next() % 100000) + ".5";
+    const bool object = kind == 3;
+    std::string text = object ? "{" : "[";
+    for (size_t k = 0, count = random.below(8); k < count; ++k) {
+        if (k > 0) text += ",";
+        if (object) text += "\"key" + std::to_string(k) + "\":";
+        text += longValue(random, depth + 1);
+    }
+    return text + (object ? "}" : "]");
+}
+
+}  // namespace
+
+TEST(JsonReader, SkimEndOfLongValuesIsWhereAByteByByteSkimEnds) {
+    Random random{0x243F6A8885A308D3ull};
+    for (size_t round = 0; round < 4000; ++round) {
+        std::string text = longValue(random, 2);
+        if (round % 3 == 1) text = mutate(random, text);
+        // Starting at every alignment, as entries in a file do.
+        const std::string before(random.below(64), ' ');
+        if (random.percent(50)) text += ",\"next\":" + longValue(random, 3);
+        text = before + text;
+        SCOPED_TRACE(text);
+        EXPECT_EQ(JsonReader::skimEnd(text, before.size()), skimEndByteByByte(text, before.size()));
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
 TEST(JsonReader, RefusesMalformedText) {
     // The fuzz below compares the rest with the tree parser.
     for (const char* text : {"", "[1,]", "{a:1}", "01", "NaN", "1e400", "\"\\ud800\\u0041\"", "\"a\nb\"",
