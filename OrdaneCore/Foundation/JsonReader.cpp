@@ -53,6 +53,21 @@ constexpr uint64_t wholePowersOfTen[] = {1,           10,           100,        
 }
 #endif
 
+// Most keys and strings are plain ASCII, valid as they are: told inline, eight bytes at a time;
+// only text with a byte of 0x80 or more goes through the full UTF-8 check.
+bool isValidText(std::string_view text) {
+    constexpr uint64_t highBits = 0x8080808080808080ull;
+    size_t i = 0;
+    for (uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & highBits) != 0) return json::isValidUTF8(text);
+    }
+    for (; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0x80) != 0) return json::isValidUTF8(text);
+    }
+    return true;
+}
+
 void appendUTF8(std::string& out, uint32_t codePoint) {
     if (codePoint < 0x80) {
         out += static_cast<char>(codePoint);
@@ -159,7 +174,7 @@ std::string_view JsonReader::readKey() {
     if (start + run < text_.size() && text_[start + run] == '"') {
         key = text_.substr(start, run);
         position_ = start + run + 1;
-        if (!json::isValidUTF8(key)) fail("string is not valid UTF-8");
+        if (!isValidText(key)) fail("string is not valid UTF-8");
     } else {
         keyBuffer_ = readStringBody();
         key = keyBuffer_;
@@ -462,7 +477,7 @@ std::string JsonReader::readStringBody() {
         if (c != '\\') fail("control character in a string");
         appendEscape(out);
     }
-    if (!json::isValidUTF8(out)) fail("string is not valid UTF-8");
+    if (!isValidText(out)) fail("string is not valid UTF-8");
     return out;
 }
 
