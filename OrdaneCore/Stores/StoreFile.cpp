@@ -8,6 +8,7 @@
 #include <exception>
 #include <map>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
@@ -571,8 +572,10 @@ std::string StoreFile::readKey(std::string_view text) { return readKeyText(text)
 void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t version, std::string_view member,
                                  const std::function<void(Spans&, std::shared_ptr<const char>&, const Submit&)>& batch) {
     chunkSize = std::max<size_t>(chunkSize, 1);
-    // The decoding threads fill their heaps with what the store will hold.
-    platform::LargeHeapSteps heapSteps;
+    // Taken before a second batch starts the decoding threads: they fill their heaps with what a
+    // large store will hold. A small text is one batch, decoded without them.
+    std::optional<platform::LargeHeapSteps> heapSteps;
+    bool handedOn = false;
     // Declared first, so it outlives every job and the reader, which hold pieces.
     PiecePool pool;
     OrderedJobs jobs(parallelWidth());
@@ -611,8 +614,10 @@ void StoreFile::forEachSpanBatch(const Source& source, size_t chunkSize, int64_t
         rest = text.substr(finder.find(text, atEnd, spans));
         held = piece.bytes;
         if (!spans.empty()) {
+            if (handedOn && !heapSteps) heapSteps.emplace();
             std::shared_ptr<const char> handed = std::move(piece.bytes);
             batch(spans, handed, submit);
+            handedOn = true;
         }
         if (atEnd) break;
     }
