@@ -144,6 +144,11 @@ private:
     // digits, a fraction only with `fractions`) followed at once by "," or "]"; npos for
     // anything else, which the general reads take.
     size_t usualElementEnd(bool fractions, size_t maxDigits, ShortNumber& number) const;
+    // The same for the element from `start` to the separator at `end` of a 64-byte block whose
+    // digits are the bits of `digits`, with eight more bytes after the block to read: false for
+    // anything else.
+    static bool usualElementIn(const char* block, size_t start, size_t end, uint64_t digits, bool fractions,
+                               size_t maxDigits, ShortNumber& number);
     template <class T, class Convert>
     void readNumberArray(std::vector<T>& values, bool fractions, size_t maxDigits, Convert&& convert,
                          T (JsonReader::*read)());
