@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -182,9 +181,9 @@ std::optional<CloudProvider> CloudStatus::providerOfStandardizedItem(const std::
     // Every prefix ends in "/" and a name holds none, so a prefix holds the item exactly when it
     // holds its folder: the answer is the folder's. Save directly in CloudStorage, whose items
     // are named after their provider.
-    const void* lastSlash = ::memrchr(path.data(), '/', path.size());
-    if (!lastSlash) return providerOfStandardizedPath(path);
-    std::string_view folder(path.data(), static_cast<size_t>(static_cast<const char*>(lastSlash) - path.data()) + 1);
+    size_t lastSlash = path::lastIndexOf(path, '/');
+    if (lastSlash == std::string::npos) return providerOfStandardizedPath(path);
+    std::string_view folder(path.data(), lastSlash + 1);
     if (hasCachedProvider_ && folder == cachedFolder_) return cachedProvider_;
     std::optional<CloudProvider> provider = providerOfStandardizedPath(path);
     if (folder == cloudStoragePrefix_) return provider;

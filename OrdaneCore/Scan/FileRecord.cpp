@@ -132,10 +132,8 @@ namespace {
 
 // The root's path "/" is the folder "" and the name "".
 std::pair<std::string_view, std::string_view> split(std::string_view path) {
-    // memrchr: rfind goes a byte at a time, and every record a walk makes is split.
-    const void* found = path.empty() ? nullptr : ::memrchr(path.data(), '/', path.size());
-    if (!found) return {std::string_view(), path};
-    size_t slash = static_cast<size_t>(static_cast<const char*>(found) - path.data());
+    size_t slash = platform::path::lastIndexOf(path, '/');
+    if (slash == std::string_view::npos) return {std::string_view(), path};
     return {path.substr(0, slash), path.substr(slash + 1)};
 }
 

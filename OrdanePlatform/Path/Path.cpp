@@ -49,13 +49,6 @@ std::string_view trimmed(std::string_view path) {
     return path;
 }
 
-// string_view::rfind goes a byte at a time; a walk asks this of every item's path.
-size_t lastIndexOf(std::string_view text, char c) {
-    if (text.empty()) return std::string_view::npos;
-    const void* found = ::memrchr(text.data(), c, text.size());
-    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
-}
-
 std::string_view lastComponentView(std::string_view path) {
     path = trimmed(path);
     if (path == "/") return {};
@@ -64,6 +57,12 @@ std::string_view lastComponentView(std::string_view path) {
 }
 
 }  // namespace
+
+size_t lastIndexOf(std::string_view text, char c) {
+    if (text.empty()) return std::string_view::npos;
+    const void* found = ::memrchr(text.data(), c, text.size());
+    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
+}
 
 std::string withoutTrailingSlash(std::string_view path) { return std::string(trimmed(path)); }
 
@@ -105,26 +104,39 @@ std::string appending(std::string_view folder, std::string_view component) {
 }
 
 namespace {
-size_t extensionDot(std::string_view name) {
-    size_t dot = lastIndexOf(name, '.');
-    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return std::string_view::npos;
-    return dot;
+
+// The dot before a name's extension (npos when it has none) and whether the bytes after it are
+// ASCII. Sought from the end a byte at a time: extensions are short, and most names a walk meets
+// have one, so this stops after a few bytes where memrchr would cost a call.
+struct ExtensionDot {
+    size_t at = std::string_view::npos;
+    bool ascii = true;
+};
+
+ExtensionDot extensionDot(std::string_view name) {
+    unsigned char bytes = 0;
+    for (size_t i = name.size(); i-- > 0;) {
+        if (name[i] == '.') {
+            if (i == 0 || i + 1 == name.size()) return {};
+            return {i, bytes < 0x80};
+        }
+        bytes |= static_cast<unsigned char>(name[i]);
+    }
+    return {};
 }
+
 }  // namespace
 
 std::string extensionAsWritten(std::string_view path) {
     std::string_view name = lastComponentView(path);
-    size_t dot = extensionDot(name);
+    size_t dot = extensionDot(name).at;
     return dot == std::string_view::npos ? "" : std::string(name.substr(dot + 1));
 }
 
 NameExtension nameExtension(std::string_view name) {
-    size_t dot = extensionDot(name);
-    if (dot == std::string_view::npos) return {};
-    NameExtension extension{name.substr(dot + 1)};
-    extension.ascii = std::all_of(extension.written.begin(), extension.written.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return extension;
+    ExtensionDot dot = extensionDot(name);
+    if (dot.at == std::string_view::npos) return {};
+    return {name.substr(dot.at + 1), dot.ascii};
 }
 
 std::string extension(std::string_view path) {
@@ -138,7 +150,7 @@ std::string extension(std::string_view path) {
 
 std::string stem(std::string_view path) {
     std::string name = lastComponent(path);
-    size_t dot = extensionDot(name);
+    size_t dot = extensionDot(name).at;
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 

@@ -66,3 +66,35 @@ TEST(Path, ExtensionFollowsOneRule) {
     EXPECT_EQ(path::stem("/a/Report.final.PDF"), "Report.final");
     EXPECT_EQ(path::stem("/a/.bashrc"), ".bashrc");
 }
+
+// Read from the end of the name: only the bytes after the last dot decide, whatever comes before.
+TEST(Path, NameExtensionLooksOnlyAfterTheLastDot) {
+    struct Case {
+        std::string_view name;
+        std::string_view written;
+        bool ascii;
+    };
+    for (const Case& c : {Case{"Caf\u00e9.txt", "txt", true}, Case{"\u00e9t\u00e9.\u00c9T\u00c9", "\u00c9T\u00c9", false},
+                          Case{"r\u00e9sum\u00e9", "", true}, Case{"a.tar.\u00e9", "\u00e9", false},
+                          Case{"x.\u00e9.gz", "gz", true}, Case{"libc.so.6", "6", true}, Case{"", "", true},
+                          Case{".", "", true}, Case{"..", "", true}, Case{"a..", "", true}, Case{"..a", "a", true},
+                          Case{".\u00e9", "", true}, Case{"Makefile", "", true},
+                          Case{"a-very-long-name-without-any-dot-at-all-0123456789", "", true},
+                          Case{"y.abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwxyz", true}}) {
+        auto extension = path::nameExtension(c.name);
+        EXPECT_EQ(extension.written, c.written) << c.name;
+        EXPECT_EQ(extension.ascii, c.ascii) << c.name;
+        EXPECT_EQ(extension.written, path::extensionAsWritten(c.name)) << c.name;
+    }
+    EXPECT_EQ(path::stem("/a/b.c/Caf\u00e9.tar.gz"), "Caf\u00e9.tar");
+    EXPECT_EQ(path::stem("/a/b.c/README"), "README");
+}
+
+TEST(Path, LastIndexOfFindsTheLastByte) {
+    EXPECT_EQ(path::lastIndexOf("/a/b/c", '/'), 4u);
+    EXPECT_EQ(path::lastIndexOf("/", '/'), 0u);
+    EXPECT_EQ(path::lastIndexOf("abc", '/'), std::string_view::npos);
+    EXPECT_EQ(path::lastIndexOf("", '/'), std::string_view::npos);
+    std::string withNul("a/\0b", 4);
+    EXPECT_EQ(path::lastIndexOf(withNul, '\0'), 2u);
+}
