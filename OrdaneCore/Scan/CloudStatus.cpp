@@ -127,7 +127,7 @@ bool CloudStatus::isElsewhere(std::string_view name, uint64_t device) const {
     if (name.empty()) return false;
     char last = name.back();
     if (static_cast<unsigned char>(last) < 0x80 && last != 'd' && last != 'D') return false;
-    auto quick = path::nameExtension(name);
+    auto quick = path::nameExtension(name, nextcloud.size());
     if (quick.ascii && quick.written.size() != nextcloud.size() && quick.written.size() != owncloud.size()) {
         return false;
     }

@@ -45,6 +45,7 @@ std::optional<Date> dateFromUnix(std::optional<double> seconds) {
 DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<platform::FileSystem> fileSystem,
                                  Clock clock, unsigned readers)
     : rules_(std::move(rules)),
+      projectMarkers_(rules_),
       home_(std::move(home)),
       fileSystem_(std::move(fileSystem)),
       clock_(std::move(clock)),
@@ -114,7 +115,7 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
         }
         if (path != pendingProjectFolder_) return;
         pendingProjectFolder_.clear();
-        if (rules_.isProjectRoot(URL::fileURL(path, true), listing, *fileSystem_)) {
+        if (projectMarkers_.areIn(path, listing, *fileSystem_)) {
             addProjectRoot(platform::path::standardized(path));
         }
     });

@@ -71,6 +71,7 @@ private:
     void addIssue(ScanIssue::Kind kind, const std::string& path, std::string message);
 
     ScanRules rules_;
+    ProjectMarkers projectMarkers_;
     URL home_;
     std::shared_ptr<platform::FileSystem> fileSystem_;
     Clock clock_;

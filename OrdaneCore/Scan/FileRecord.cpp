@@ -328,11 +328,7 @@ std::string FileRecord::ext() const { return platform::path::extension(item_->na
 
 TypeBucket FileRecord::typeBucket() const {
     if (isDirectory() && !isPackage()) return TypeBucket::folders;
-    // Asked of every record a walk makes: an ASCII extension is looked up as it stands, without
-    // a lower-cased copy (the lookup lowers it the same way).
-    auto extension = platform::path::nameExtension(item_->name());
-    if (extension.ascii) return typeBucketForExtension(extension.written);
-    return typeBucketForExtension(ext());
+    return typeBucketForName(item_->name());
 }
 
 std::string FileRecord::parentFolderName() const {

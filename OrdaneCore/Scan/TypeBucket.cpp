@@ -115,6 +115,16 @@ TypeBucket typeBucketForExtension(std::string_view extension) {
     return extensionTable().find(other);
 }
 
+TypeBucket typeBucketForName(std::string_view name) {
+    // Asked of every record a walk makes: only an extension as short as the table's can be in it,
+    // so only the name's end is read, and a plain ASCII one is looked up without a lower-cased
+    // copy (the lookup lowers it the same way).
+    auto extension = platform::path::nameExtension(name, longestExtension);
+    if (extension.written.empty()) return TypeBucket::other;
+    if (extension.ascii) return typeBucketForExtension(extension.written);
+    return typeBucketForExtension(platform::path::extension(name));
+}
+
 std::string_view displayName(TypeBucket bucket) {
     switch (bucket) {
         case TypeBucket::documents: return "Documents";

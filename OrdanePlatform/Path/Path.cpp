@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -106,23 +107,46 @@ std::string appending(std::string_view folder, std::string_view component) {
 namespace {
 
 // The dot before a name's extension (npos when it has none) and whether the bytes after it are
-// ASCII. Sought from the end a byte at a time: extensions are short, and most names a walk meets
-// have one, so this stops after a few bytes where memrchr would cost a call.
+// ASCII. With `longest`, an ASCII extension longer than that counts as none. Sought from the end
+// a byte at a time: extensions are short, so this stops after a few bytes, in fewer steps than
+// a call to memrchr takes.
 struct ExtensionDot {
     size_t at = std::string_view::npos;
     bool ascii = true;
 };
 
-ExtensionDot extensionDot(std::string_view name) {
-    unsigned char bytes = 0;
-    for (size_t i = name.size(); i-- > 0;) {
-        if (name[i] == '.') {
-            if (i == 0 || i + 1 == name.size()) return {};
-            return {i, bytes < 0x80};
+ExtensionDot extensionDot(std::string_view name, size_t longest = std::string_view::npos) {
+    size_t stop = longest < name.size() ? name.size() - longest - 1 : 0;
+    unsigned char bytes = 0;  // of all bytes after `i`
+    size_t i = name.size();
+    // Most extensions are found in the last eight bytes, read as one number.
+    if (name.size() >= 8 && stop + 8 <= name.size()) {
+        uint64_t word;
+        std::memcpy(&word, name.data() + name.size() - 8, 8);
+        constexpr uint64_t low7 = 0x7f7f7f7f7f7f7f7fULL;
+        uint64_t other = word ^ 0x2e2e2e2e2e2e2e2eULL;                  // a zero byte where a "."
+        uint64_t dots = ~(((other & low7) + low7) | other | low7);    // its high bit set there alone
+        if (dots != 0) {
+            int last = (63 - __builtin_clzll(dots)) / 8;  // the last "." (little-endian: later is higher)
+            size_t at = name.size() - 8 + static_cast<size_t>(last);
+            if (last == 7 || at == 0) return {};
+            bool ascii = ((word >> (8 * (last + 1))) & 0x8080808080808080ULL) == 0;
+            return {at, ascii};
         }
-        bytes |= static_cast<unsigned char>(name[i]);
+        for (int k = 0; k < 8; ++k) bytes |= static_cast<unsigned char>(word >> (8 * k));
+        i -= 8;
     }
-    return {};
+    while (i > stop) {
+        auto c = static_cast<unsigned char>(name[--i]);
+        if (c == '.') return {i == 0 || i + 1 == name.size() ? std::string_view::npos : i, bytes < 0x80};
+        bytes |= c;
+    }
+    // Lower-cased, ASCII bytes stay one byte each: after an ASCII end without a dot, any
+    // extension is longer than `longest`. Other bytes may shrink, so the rest is searched too.
+    if (i == 0 || bytes < 0x80) return {};
+    size_t dot = lastIndexOf(name.substr(0, i), '.');
+    if (dot == std::string_view::npos || dot == 0) return {};
+    return {dot, false};
 }
 
 }  // namespace
@@ -133,8 +157,8 @@ std::string extensionAsWritten(std::string_view path) {
     return dot == std::string_view::npos ? "" : std::string(name.substr(dot + 1));
 }
 
-NameExtension nameExtension(std::string_view name) {
-    ExtensionDot dot = extensionDot(name);
+NameExtension nameExtension(std::string_view name, size_t longest) {
+    ExtensionDot dot = extensionDot(name, longest);
     if (dot.at == std::string_view::npos) return {};
     return {name.substr(dot.at + 1), dot.ascii};
 }

@@ -56,7 +56,9 @@ struct NameExtension {
     std::string_view written;
     bool ascii = true;
 };
-NameExtension nameExtension(std::string_view name);
+// With `longest`, an extension that cannot be that short once lower-cased (it ends in more ASCII
+// bytes) comes back as none, told from the name's end: for callers that know only short ones.
+NameExtension nameExtension(std::string_view name, size_t longest = std::string_view::npos);
 
 // The last component without its extension (and without the ".").
 std::string stem(std::string_view path);

@@ -582,6 +582,59 @@ TEST(ScanRules, ProjectRootFromAListingTellsNamesCloseToTheMarkers) {
     EXPECT_TRUE(rules.isProjectRoot(URL::fileURL(dir / "many", true), fs->readDirectory(dir / "many", false), *fs));
 }
 
+// A walk's listing is sorted bytewise, and the markers are merged with it by first byte: a marker
+// must be found wherever it sorts, next to names that share its first byte, and past the last
+// marker name when only an extension marks the folder.
+TEST(ScanRules, ProjectMarkersAreFoundAnywhereInASortedListing) {
+    auto fs = platform::FileSystem::real();
+    auto listing = [](Paths names) {
+        std::sort(names.begin(), names.end());
+        platform::DirectoryListing result;
+        for (const std::string& name : names) {
+            platform::DirectoryEntry entry;
+            entry.name = name;
+            entry.status = platform::FileStatus{};  // a plain item, not a link
+            result.entries.push_back(entry);
+        }
+        return result;
+    };
+    struct Case {
+        const char* what;
+        Paths names;
+        bool isRoot;
+    };
+    const std::vector<Case> cases{
+        {"only", {"CMakeLists.txt"}, true},
+        {"first", {"Cargo.toml", "README", "src", "zlib.c"}, true},
+        {"middle", {"A", "Makefile.am", "README", "go.mod", "main.go", "zz"}, true},
+        {"last", {"LICENSE", "docs", "requirements.txt"}, true},
+        {"second of its first byte", {"a", "composer.json", "d"}, true},
+        {"after a near miss", {"configure", "configure.ac", "configure.in"}, true},
+        {"near misses only", {"CMakeLists.txt~", "Makefile.in", "cargo.toml", "go.sum", "package.json.bak", "pyproject"},
+         false},
+        {"before every marker", {"0", "1.txt", "Apple"}, false},
+        {"after every marker", {"src", "tests", "zz.txt"}, false},
+        {"an extension after the last name", {"src", "zz.xcodeproj"}, true},
+        {"an extension first", {"0.XCWorkspace", "zz"}, true},
+        {"empty", {}, false},
+    };
+    ScanRules rules = ScanRules::fixture();
+    ProjectMarkers markers(rules);
+    for (const Case& c : cases) {
+        EXPECT_EQ(markers.areIn("/nowhere", listing(c.names), *fs), c.isRoot) << c.what;
+    }
+    // Without extensions the merge may stop at the last marker name.
+    rules.projectMarkerExtensions.clear();
+    ProjectMarkers namesOnly(rules);
+    EXPECT_TRUE(namesOnly.areIn("/nowhere", listing({"a", "requirements.txt"}), *fs));
+    EXPECT_FALSE(namesOnly.areIn("/nowhere", listing({"requirements.txt0", "zz.xcodeproj"}), *fs));
+    // A marker of its own first byte, or an empty one, among the rules.
+    rules.projectMarkerNames.insert({"", "~build"});
+    ProjectMarkers unusual(rules);
+    EXPECT_TRUE(unusual.areIn("/nowhere", listing({"a", "~build"}), *fs));
+    EXPECT_FALSE(unusual.areIn("/nowhere", listing({"a", "~builds"}), *fs));
+}
+
 // Many folders with every kind of item and fault: reading folders ahead on other threads changes
 // no event and no order.
 TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {

@@ -141,7 +141,10 @@ TEST(FileRecord, TypeBucketIsTheBucketOfTheLowerCasedExtension) {
                                 {".bashrc", TypeBucket::other}, {"a.J\xc3\x89PG", TypeBucket::other},
                                 // The Kelvin sign lower-cases to an ASCII "k".
                                 {"notes.\xe2\x84\xaa" "EY", TypeBucket::documents},
-                                {"a.\xff", TypeBucket::other}}) {
+                                {"a.\xff", TypeBucket::other}, {"Holiday photo 2024.JPEG", TypeBucket::photos},
+                                {"\xc3\xa9t\xc3\xa9 2024.mp3", TypeBucket::audio},
+                                {"a.\xe2\x84\xaa" "eynote-archive", TypeBucket::other},
+                                {"release-notes.tar.gz.partial", TypeBucket::other}}) {
         FileRecord r = record(std::string("/a/") + name);
         EXPECT_EQ(r.typeBucket(), bucket) << name;
         EXPECT_EQ(r.typeBucket(), typeBucketForExtension(r.ext())) << name;
