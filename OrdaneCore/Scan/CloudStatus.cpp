@@ -186,11 +186,15 @@ std::optional<CloudProvider> CloudStatus::providerOfStandardizedItem(const std::
     std::string_view folder(path.data(), lastSlash + 1);
     if (hasCachedProvider_ && folder == cachedFolder_) return cachedProvider_;
     std::optional<CloudProvider> provider = providerOfStandardizedPath(path);
-    if (folder == cloudStoragePrefix_) return provider;
+    if (providerVariesByNameIn(folder.substr(0, lastSlash))) return provider;
     cachedFolder_ = folder;
     cachedProvider_ = provider;
     hasCachedProvider_ = true;
     return provider;
+}
+
+bool CloudStatus::providerVariesByNameIn(std::string_view folder) const {
+    return folder.size() + 1 == cloudStoragePrefix_.size() && cloudStoragePrefix_.starts_with(folder);
 }
 
 CloudState CloudStatus::state(bool isUbiquitous, std::optional<platform::DownloadingStatus> downloadingStatus,

@@ -63,11 +63,16 @@ void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std:
         if (!fileSystem_->existsFollowingLinks(root.path())) continue;
         walkRoot(root, emit, stopToken);
     }
-    emit(ScanEvent{ScanSummary{startedAt, Date::now(), roots, filesSeen_, bytesSeen_, byType_, issues_}});
+    std::map<TypeBucket, CategoryStat> byType;
+    for (size_t bucket = 0; bucket < byType_.size(); ++bucket) {
+        if (byType_[bucket].count > 0) byType[static_cast<TypeBucket>(bucket)] = byType_[bucket];
+    }
+    emit(ScanEvent{ScanSummary{startedAt, Date::now(), roots, filesSeen_, bytesSeen_, byType, issues_}});
 }
 
 void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::stop_token& stopToken) {
     if (rules_.isDenied(root) || rules_.isAppManagedBundle(root)) return;
+    facts_.known = false;
     std::string rootPath = root.standardized().path();
     if (rules_.isProjectRoot(root, *fileSystem_)) addProjectRoot(rootPath);
     noteSyncFolderHolding(rootPath);
@@ -112,6 +117,7 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     enumerator->setFolderReadHandler([this](const std::string& path, const platform::DirectoryListing& listing) {
         if (auto provider = CloudStatus::markedProvider(listing.hiddenNames)) {
             cloudStatus_.addSyncFolder(platform::path::standardized(path), *provider);
+            facts_.known = false;
         }
         if (path != pendingProjectFolder_) return;
         pendingProjectFolder_.clear();
@@ -156,11 +162,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         enumerator.skipDescendants();
         if (rules_.isDeniedPath(standardizedPath_)) return;
         std::optional<ProjectContext> context;
-        if (!rules_.isAppManagedBundleName(item.name())) {
-            if (auto root = enclosingProjectRoot(standardizedPath_)) {
-                context = ProjectContext::sourceOfProject(*root);
-            }
-        }
+        if (!rules_.isAppManagedBundleName(item.name())) context = folderFacts().sourceOfProject;
         recordSized(item, true, std::move(context), emit, stopToken);
         return;
     }
@@ -188,8 +190,7 @@ void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumera
     currentFolder_ = item.name();
     if (rules_.isRecreatableDirName(item.name())) {
         enumerator.skipDescendants();
-        auto root = enclosingProjectRoot(standardizedPath_);
-        recordSized(item, false, ProjectContext::recreatable(item.name(), std::move(root)), emit, stopToken);
+        recordSized(item, false, ProjectContext::recreatable(item.name(), folderFacts().projectRoot), emit, stopToken);
         return;
     }
     pendingProjectFolder_ = item.path;  // tested when the enumerator reads it, next
@@ -254,15 +255,13 @@ void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optiona
     FileRecord::Fields values = recordValues(item, size, size, true);
     values.isPackage = isPackage;
     values.projectContext = std::move(context);
-    record(FileRecord(item.path, true, values), emit);
+    record(FileRecord(item.path, true, std::move(values)), emit);
 }
 
 void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
     FileRecord::Fields values = recordValues(item, item.status()->size, item.status()->allocatedSize, false);
-    if (auto root = enclosingProjectRoot(standardizedPath_)) {
-        values.projectContext = ProjectContext::sourceOfProject(*root);
-    }
-    record(FileRecord(item.path, false, values), emit);
+    values.projectContext = folderFacts().sourceOfProject;
+    record(FileRecord(item.path, false, std::move(values)), emit);
 }
 
 FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size, int64_t allocatedSize,
@@ -274,7 +273,9 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
     values.created = dateFromUnix(item.status()->created);
     values.modified = Date::fromUnix(item.status()->modified);
     values.isDirectory = isFolderLike;
-    auto provider = cloudStatus_.providerOfStandardizedItem(standardizedPath_);
+    const FolderFacts& facts = folderFacts();
+    auto provider = facts.providerVariesByName ? cloudStatus_.providerOfStandardizedItem(standardizedPath_)
+                                               : facts.provider;
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
         values.cloud = CloudState::cloudOnly;
         values.cloudProvider = provider.value_or(CloudProvider::other);
@@ -290,19 +291,27 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
 void DirectoryWalker::record(FileRecord result, const Emit& emit) {
     filesSeen_ += 1;
     bytesSeen_ = saturatingAdd(bytesSeen_, result.size());
-    byType_[result.typeBucket()].add(result);
+    byType_[static_cast<size_t>(result.typeBucket())].add(result);
     emit(ScanEvent{std::move(result)});
 }
 
-std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& standardizedPath) {
-    // Whether a stored "root/" is a prefix depends only on the item's folder, and siblings come
-    // together, so the answer for the last folder is kept until another root is found.
-    // A key for the folder; no trailing "/" below a root. memrchr: rfind goes a byte at a time.
-    const void* lastSlash = ::memrchr(standardizedPath.data(), '/', standardizedPath.size());
-    std::string_view parent(standardizedPath.data(),
-                            lastSlash ? static_cast<size_t>(static_cast<const char*>(lastSlash) - standardizedPath.data())
-                                      : standardizedPath.size());
-    if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
+const DirectoryWalker::FolderFacts& DirectoryWalker::folderFacts() {
+    size_t lastSlash = path::lastIndexOf(standardizedPath_, '/');
+    std::string_view folder(standardizedPath_.data(),
+                            lastSlash == std::string::npos ? standardizedPath_.size() : lastSlash);
+    if (facts_.known && folder == facts_.folder) return facts_;
+    facts_.known = true;
+    facts_.folder = folder;
+    facts_.providerVariesByName = cloudStatus_.providerVariesByNameIn(folder);
+    facts_.provider = cloudStatus_.providerOfStandardizedItem(standardizedPath_);
+    // A stored root is a prefix of an item's path exactly when it is one of its folder's.
+    facts_.projectRoot = projectRootHolding(standardizedPath_);
+    facts_.sourceOfProject.reset();
+    if (facts_.projectRoot) facts_.sourceOfProject = ProjectContext::sourceOfProject(*facts_.projectRoot);
+    return facts_;
+}
+
+std::optional<URL> DirectoryWalker::projectRootHolding(const std::string& standardizedPath) const {
     // The newest stored root that is a prefix: a stored path ends in "/", so only the path's own
     // prefixes up to each "/" can match; looked up instead of comparing every stored root.
     std::optional<size_t> newest;
@@ -314,16 +323,10 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
         auto stored = projectRootIndex_.find(std::string_view(standardizedPath).substr(0, slash + 1));
         if (stored != projectRootIndex_.end() && (!newest || stored->second > *newest)) newest = stored->second;
     }
-    std::optional<URL> found;
-    if (newest) {
-        std::string_view root(projectRootPaths_[*newest]);
-        if (root.size() > 1) root.remove_suffix(1);
-        found = URL::fileURL(root, true);
-    }
-    cachedParent_ = parent;
-    cachedProjectRoot_ = found;
-    hasCachedProjectRoot_ = true;
-    return found;
+    if (!newest) return std::nullopt;
+    std::string_view root(projectRootPaths_[*newest]);
+    if (root.size() > 1) root.remove_suffix(1);
+    return URL::fileURL(root, true);
 }
 
 void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
@@ -332,7 +335,7 @@ void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
     size_t length = projectRootPaths_.back().size();
     if (length >= projectRootLengths_.size()) projectRootLengths_.resize(length + 1);
     projectRootLengths_[length] = true;
-    hasCachedProjectRoot_ = false;
+    facts_.known = false;
 }
 
 void DirectoryWalker::noteSyncFolderHolding(const std::string& rootPath) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -28,7 +29,7 @@ namespace ordane {
 class DirectoryWalker {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
-    using Emit = std::function<void(ScanEvent)>;
+    using Emit = std::function<void(ScanEvent&&)>;
 
     // `readers`: threads that read folders ahead of the walk (0: the walk reads them itself).
     // Records, issues, progress and their order are the same with any number.
@@ -64,7 +65,19 @@ private:
     // All of a record's values but its path (the item's) and its project context.
     FileRecord::Fields recordValues(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike);
     void record(FileRecord record, const Emit& emit);
-    std::optional<URL> enclosingProjectRoot(const std::string& standardizedPath);
+    // What holds for every item of one folder, looked up for the first of its items and kept while
+    // its siblings come (they come together); dropped when a sync folder or project root is added.
+    struct FolderFacts {
+        bool known = false;
+        std::string folder;  // standardized, without its "/"
+        std::optional<CloudProvider> provider;
+        bool providerVariesByName = false;  // then asked item by item
+        std::optional<URL> projectRoot;     // the innermost one holding the folder
+        std::optional<ProjectContext> sourceOfProject;  // of its items, when inside one
+    };
+    // Of the folder of the item being visited.
+    const FolderFacts& folderFacts();
+    std::optional<URL> projectRootHolding(const std::string& standardizedPath) const;
     void addProjectRoot(const std::string& standardizedPath);
     void noteSyncFolderHolding(const std::string& rootPath);
     void emitProgressIfDue(const Emit& emit);
@@ -82,7 +95,7 @@ private:
     int64_t filesSeen_ = 0;
     int64_t bytesSeen_ = 0;
     std::vector<ScanIssue> issues_;
-    std::map<TypeBucket, CategoryStat> byType_;
+    std::array<CategoryStat, EnumCases<TypeBucket>::cases.size()> byType_{};  // by the bucket's place
     std::chrono::steady_clock::time_point lastProgressAt_;
     std::vector<std::string> projectRootPaths_;  // standardized, each ending in "/", in the order found
     struct PathHash {
@@ -97,10 +110,7 @@ private:
     bool rootIsStandardized_ = false;
     std::string standardizedPath_;  // of the item being visited
     std::string pendingProjectFolder_;  // the plain folder met last, whose listing comes next
-    // The last answer of enclosingProjectRoot, by parent folder; dropped when a root is added.
-    std::string cachedParent_;
-    std::optional<URL> cachedProjectRoot_;
-    bool hasCachedProjectRoot_ = false;
+    FolderFacts facts_;
 };
 
 }  // namespace ordane

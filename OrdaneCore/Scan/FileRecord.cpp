@@ -103,6 +103,8 @@ struct FileRecord::Item {
         std::memcpy(reinterpret_cast<char*>(item + 1), name.data(), name.size());
         return item;
     }
+    // A new item for the path (as setPath takes it), with `from`'s other values (or the defaults).
+    static Item* atPath(std::string_view path, bool urlIsDirectory, const Item* from);
     static Item* retain(Item* item);
     static void release(Item* item) {
         if (item && !isEmpty(item) && item->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
@@ -139,6 +141,19 @@ std::pair<std::string_view, std::string_view> split(std::string_view path) {
 
 }  // namespace
 
+FileRecord::Item* FileRecord::Item::atPath(std::string_view path, bool urlIsDirectory, const Item* from) {
+    // A walk's paths are already as a URL keeps them: absolute, without a trailing "/".
+    bool asURLKeepsIt = !path.empty() && path.front() == '/' && (path.size() == 1 || path.back() != '/');
+    if (!asURLKeepsIt) {
+        URL url = URL::fileURL(path, urlIsDirectory);
+        return atPath(url.path(), url.isDirectory(), from);
+    }
+    auto [folder, name] = split(path);
+    Item* item = make(name, from, Folder::shared(folder));
+    item->set(directoryURL, urlIsDirectory);
+    return item;
+}
+
 namespace {
 
 // What a default record holds, and a moved-from one: shared, never freed, copied before any change.
@@ -166,8 +181,19 @@ FileRecord::FileRecord() : item_(emptyItem()) {}
 
 FileRecord::FileRecord(const Fields& fields) : FileRecord(fields.url.path(), fields.url.isDirectory(), fields) {}
 
-FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields) : FileRecord() {
-    setPath(path, urlIsDirectory);
+FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields)
+    : item_(Item::atPath(path, urlIsDirectory, nullptr)) {
+    setValues(fields);
+    if (fields.projectContext) item_->project = new ProjectContext(*fields.projectContext);
+}
+
+FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, Fields&& fields)
+    : item_(Item::atPath(path, urlIsDirectory, nullptr)) {
+    setValues(fields);
+    if (fields.projectContext) item_->project = new ProjectContext(std::move(*fields.projectContext));
+}
+
+void FileRecord::setValues(const Fields& fields) {
     Item& item = *item_;  // new, so not shared: set in place
     item.id = fields.id;
     item.size = fields.size;
@@ -178,7 +204,6 @@ FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields&
     item.set(package, fields.isPackage);
     item.cloud = fields.cloud;
     item.setProvider(fields.cloudProvider);
-    if (fields.projectContext) item.project = new ProjectContext(*fields.projectContext);
 }
 
 FileRecord::FileRecord(const FileRecord& other) noexcept : item_(Item::retain(other.item_)) {}
@@ -268,13 +293,7 @@ FileRecord& FileRecord::setID(const UUID& id) {
 FileRecord& FileRecord::setURL(const URL& url) { return setPath(url.path(), url.isDirectory()); }
 
 FileRecord& FileRecord::setPath(std::string_view path, bool urlIsDirectory) {
-    // A walk's paths are already as a URL keeps them: absolute, without a trailing "/".
-    bool asURLKeepsIt = !path.empty() && path.front() == '/' && (path.size() == 1 || path.back() != '/');
-    if (!asURLKeepsIt) return setURL(URL::fileURL(path, urlIsDirectory));
-    auto [folder, name] = split(path);
-    Item* item = Item::make(name, item_, Folder::shared(folder));
-    Item::release(std::exchange(item_, item));
-    item_->set(directoryURL, urlIsDirectory);
+    Item::release(std::exchange(item_, Item::atPath(path, urlIsDirectory, item_)));
     return *this;
 }
 

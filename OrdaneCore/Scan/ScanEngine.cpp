@@ -82,7 +82,7 @@ void runWalk(const std::shared_ptr<ScanStream::Channel>& channel, const std::vec
     std::exception_ptr failure;
     try {
         DirectoryWalker walker(std::move(rules), std::move(home), std::move(fileSystem));
-        walker.walk(roots, [&channel](ScanEvent event) { channel->add(std::move(event)); },
+        walker.walk(roots, [&channel](ScanEvent&& event) { channel->add(std::move(event)); },
                     channel->stop.get_token());
     } catch (...) {
         failure = std::current_exception();

@@ -202,6 +202,40 @@ TEST(DirectoryWalker, NestedProjectsGiveTheInnermostRootWhateverTheLengthsOfThei
     EXPECT_EQ(contextOf("Documents/p3/p1/f.txt"), source("Documents/p3"));
 }
 
+// What holds for a folder's items is looked up once for its first item: the items of a folder
+// that come again after a subfolder, and the first items of a folder just found to be a project,
+// must each get their own folder's answer.
+TEST(DirectoryWalker, ItemsAfterASubfolderGetTheirOwnFoldersProject) {
+    Home home;
+    for (const char* file : {"Documents/a.txt", "Documents/m/package.json", "Documents/m/x.js", "Documents/z.txt",
+                             "Documents/p/Makefile", "Documents/p/a.c", "Documents/p/q/Cargo.toml", "Documents/p/q/b.rs",
+                             "Documents/p/z.c", "Documents/p/zz/Tool.app/Contents/x"}) {
+        writeFile(home / file, "x");
+    }
+    makeDirectories(home / "Documents/p/q/target");
+    Walked walked = home.walk({home.folder("Documents")});
+    auto source = [&](const char* root) -> std::optional<ProjectContext> {
+        return ProjectContext::sourceOfProject(home.folder(root));
+    };
+    const std::vector<std::pair<std::string, std::optional<ProjectContext>>> expected{
+        {"a.txt", std::nullopt},
+        {"m/package.json", source("Documents/m")},
+        {"m/x.js", source("Documents/m")},
+        {"p/Makefile", source("Documents/p")},
+        {"p/a.c", source("Documents/p")},
+        {"p/q/Cargo.toml", source("Documents/p/q")},
+        {"p/q/b.rs", source("Documents/p/q")},
+        {"p/q/target", ProjectContext::recreatable("target", home.folder("Documents/p/q"))},
+        {"p/z.c", source("Documents/p")},
+        {"p/zz/Tool.app", source("Documents/p")},
+        {"z.txt", std::nullopt}};
+    std::vector<std::pair<std::string, std::optional<ProjectContext>>> found;
+    for (const auto& record : walked.records) {
+        found.emplace_back(record.path().substr((home / "Documents/").size()), record.fields().projectContext);
+    }
+    EXPECT_EQ(found, expected);
+}
+
 TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
     Home home;
     for (const char* file : {"Applications2/Tool.APP/Contents/MacOS/tool", "Applications2/Tool.APP/Contents/.hidden-resource",
