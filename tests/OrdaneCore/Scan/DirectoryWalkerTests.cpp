@@ -500,24 +500,26 @@ TEST(DirectoryWalker, ProgressIsThrottledAndNamesTheLastFolderMet) {
     Home home;
     writeFile(home / "Documents/a.txt", "a");
     writeFile(home / "Documents/b/c.txt", "c");
+    for (int i = 0; i < 32; ++i) writeFile(home / ("Documents/files/f" + std::to_string(100 + i)), "f");
     writeFile(home / "Documents/node_modules/m.js", "m");
-    writeFile(home / "Documents/z.txt", "z");
+    for (int i = 0; i < 16; ++i) writeFile(home / ("Documents/z" + std::to_string(100 + i)), "z");
     auto real = platform::FileSystem::real();
-    // Checks: a.txt (120 ms, too soon), b (180), b/c.txt (240, too soon), z.txt (300); the
-    // recreatable node_modules makes no check but becomes the current folder.
+    // The clock is read for each folder met and each 16th file since the last reading: b (120 ms,
+    // too soon), files (180), f115 (240, too soon), f131 (300), z115 (360, too soon). The
+    // recreatable node_modules makes no reading but becomes the current folder.
     Walked walked = home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(60)));
-    ASSERT_EQ(walked.progress.size(), 2u);
     auto seen = [](const ScanProgress& p) { return p.currentFolder + " after " + std::to_string(p.filesSeen); };
-    EXPECT_EQ(seen(walked.progress[0]), "b after 1");
-    EXPECT_EQ(seen(walked.progress[1]), "node_modules after 4");
+    Paths progress;
+    for (const auto& p : walked.progress) progress.push_back(seen(p));
+    EXPECT_EQ(progress, (Paths{"files after 2", "files after 34"}));
 
     Walked all = home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(101)));
-    Paths folders;
-    for (const auto& progress : all.progress) folders.push_back(progress.currentFolder);
-    EXPECT_EQ(folders, (Paths{"Documents", "b", "b", "node_modules"}));
+    progress.clear();
+    for (const auto& p : all.progress) progress.push_back(seen(p));
+    EXPECT_EQ(progress, (Paths{"b after 1", "files after 2", "files after 18", "files after 34", "node_modules after 51"}));
     EXPECT_EQ(all.progress.back().bytesSeen, all.summary->totalBytes);
 
-    // Exactly 100 ms is not yet more than the interval: every second of the four checks reports.
+    // Exactly 100 ms is not yet more than the interval: every second of the five readings reports.
     EXPECT_EQ(home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(100))).progress.size(), 2u);
 }
 
@@ -698,7 +700,7 @@ TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
     home.rules.boundedSizeEntryCap = 7;
     auto described = [&](unsigned readers) {
         Walked walked = home.walk({home.folder("Documents"), home.folder("Missing")}, fs,
-                                  ticking(std::chrono::milliseconds(7)), {}, {}, readers);
+                                  ticking(std::chrono::milliseconds(35)), {}, {}, readers);
         for (auto& record : walked.records) record.setID(UUID());
         for (auto& issue : walked.summary->issues) issue.id = UUID();
         walked.summary->startedAt = walked.summary->finishedAt = Date();
