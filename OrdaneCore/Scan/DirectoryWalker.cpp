@@ -1,5 +1,6 @@
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -148,6 +149,9 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
     } else {
         standardizedPath_ = path::standardized(item.path);
     }
+    // A name is never "." or "..", so the standardized path still ends in "/" and the name.
+    folderLength_ = standardizedPath_.size() - std::min(standardizedPath_.size(), item.name().size() + 1);
+    factsChecked_ = false;
     const auto& status = item.status();
     if (!status) {
         reportUnreadableValues(item);
@@ -300,9 +304,9 @@ void DirectoryWalker::record(FileRecord result, const Emit& emit) {
 }
 
 const DirectoryWalker::FolderFacts& DirectoryWalker::folderFacts() {
-    size_t lastSlash = path::lastIndexOf(standardizedPath_, '/');
-    std::string_view folder(standardizedPath_.data(),
-                            lastSlash == std::string::npos ? standardizedPath_.size() : lastSlash);
+    if (factsChecked_ && facts_.known) return facts_;
+    factsChecked_ = true;
+    std::string_view folder(standardizedPath_.data(), folderLength_);
     if (facts_.known && folder == facts_.folder) return facts_;
     facts_.known = true;
     facts_.folder = folder;

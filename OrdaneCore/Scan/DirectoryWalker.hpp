@@ -113,6 +113,8 @@ private:
     std::string standardizedPath_;  // of the item being visited
     std::string pendingProjectFolder_;  // the plain folder met last, whose listing comes next
     FolderFacts facts_;
+    size_t folderLength_ = 0;    // of standardizedPath_, without the "/" before the name
+    bool factsChecked_ = false;  // facts_ was compared with the visited item's folder
 };
 
 }  // namespace ordane

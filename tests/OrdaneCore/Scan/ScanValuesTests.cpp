@@ -144,7 +144,10 @@ TEST(FileRecord, TypeBucketIsTheBucketOfTheLowerCasedExtension) {
                                 {"a.\xff", TypeBucket::other}, {"Holiday photo 2024.JPEG", TypeBucket::photos},
                                 {"\xc3\xa9t\xc3\xa9 2024.mp3", TypeBucket::audio},
                                 {"a.\xe2\x84\xaa" "eynote-archive", TypeBucket::other},
-                                {"release-notes.tar.gz.partial", TypeBucket::other}}) {
+                                {"release-notes.tar.gz.partial", TypeBucket::other},
+                                // Letters at both ends of A-Z, and in both numbers of the packed key.
+                                {"a.ZIP", TypeBucket::archives}, {"a.AAC", TypeBucket::audio}, {"a.7Z", TypeBucket::archives},
+                                {"a.MPKG", TypeBucket::installers}, {"a.FLATPAKREF", TypeBucket::installers}}) {
         FileRecord r = record(std::string("/a/") + name);
         EXPECT_EQ(r.typeBucket(), bucket) << name;
         EXPECT_EQ(r.typeBucket(), typeBucketForExtension(r.ext())) << name;
