@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "OrdaneCore/Scan/CloudStatus.hpp"
 #include "OrdaneCore/Scan/ExistingFolders.hpp"
@@ -178,6 +179,42 @@ TEST(FileRecord, ChangingADefaultOrMovedFromRecordLeavesEveryOtherAlone) {
     FileRecord assigned = record("/a/d.txt");
     assigned = std::move(moved);
     EXPECT_EQ(assigned.path(), "/a/c.txt");
+}
+
+// Records are cut from blocks their making thread fills: they must outlive that thread and be
+// dropped on any other, in any order, with long names (allocated on their own) among them, and
+// copies made by setters on yet another thread.
+TEST(FileRecord, RecordsOutliveTheThreadThatMadeThemAndGoOnAnyOther) {
+    std::vector<FileRecord> made;
+    std::thread maker([&] {
+        for (int i = 0; i < 3000; ++i) {
+            std::string name = i % 500 == 7 ? std::string(2000, 'n') : "file" + std::to_string(i) + ".txt";
+            FileRecord::Fields fields;
+            fields.size = i;
+            if (i % 3 == 0) fields.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/p", true));
+            made.emplace_back("/walk/folder" + std::to_string(i / 100) + "/" + name, false, std::move(fields));
+        }
+    });
+    maker.join();  // its last block is given up: what it made must stay
+    for (int i = 0; i < 3000; ++i) {
+        const FileRecord& r = made[static_cast<size_t>(i)];
+        ASSERT_EQ(r.size(), i);
+        ASSERT_EQ(r.folderPath(), "/walk/folder" + std::to_string(i / 100));
+        ASSERT_EQ(r.name().size(), i % 500 == 7 ? 2000u : ("file" + std::to_string(i) + ".txt").size());
+        ASSERT_EQ(r.projectContext() != nullptr, i % 3 == 0);
+    }
+    std::vector<FileRecord> copies(made.begin(), made.begin() + 1000);
+    std::thread changer([&] {
+        for (auto& r : copies) r.setSize(r.size() + 1);  // new items, cut on this thread
+        // Every second one dropped here, the rest on the main thread.
+        for (size_t i = 0; i < made.size(); i += 2) made[i] = FileRecord();
+    });
+    changer.join();
+    for (size_t i = 0; i < copies.size(); ++i) EXPECT_EQ(copies[i].size(), static_cast<int64_t>(i) + 1);
+    for (size_t i = 1; i < made.size(); i += 2) EXPECT_EQ(made[i].size(), static_cast<int64_t>(i));
+    std::reverse(made.begin(), made.end());
+    made.clear();
+    copies.clear();
 }
 
 TEST(CloudStatus, ProviderByPath) {
