@@ -73,6 +73,14 @@ ProjectMarkers::ProjectMarkers(const ScanRules& rules)
     for (const std::string& extension : extensions_) {
         shortestExtension_ = std::min(shortestExtension_, extension.size());
         longestExtension_ = std::max(longestExtension_, extension.size());
+        // Lower-cased, a last ASCII byte stays the last byte, A-Z lowered: those are all it can be.
+        auto last = static_cast<unsigned char>(extension.empty() ? 0 : extension.back());
+        if (last >= 0x80) {
+            lastBytes_.fill(true);  // an extension of other bytes: no ASCII byte can be ruled out
+        } else {
+            lastBytes_[last] = true;
+            if (last >= 'a' && last <= 'z') lastBytes_[last - 'a' + 'A'] = true;
+        }
     }
 }
 
@@ -82,6 +90,8 @@ bool ProjectMarkers::isMarkerName(std::string_view name) const {
 
 bool ProjectMarkers::hasMarkerExtension(std::string_view name) const {
     if (extensions_.empty()) return false;
+    auto last = static_cast<unsigned char>(name.back());
+    if (last < 0x80 && !lastBytes_[last]) return false;
     // Told from the name's end: most names have no extension as long as a marker's, or none.
     auto extension = path::nameExtension(name, longestExtension_);
     if (extension.written.empty()) return false;

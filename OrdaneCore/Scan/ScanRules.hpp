@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -66,6 +67,9 @@ private:
     std::unordered_set<std::string> extensions_;
     size_t shortestExtension_ = SIZE_MAX;
     size_t longestExtension_ = 0;
+    // [b]: a name ending in the ASCII byte b may end in a marker extension (its last byte, in
+    // either case); a name ending in another byte always may.
+    std::array<bool, 128> lastBytes_{};
 };
 
 }  // namespace ordane

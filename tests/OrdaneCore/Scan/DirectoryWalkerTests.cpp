@@ -652,6 +652,8 @@ TEST(ScanRules, ProjectMarkersAreFoundAnywhereInASortedListing) {
         {"after every marker", {"src", "tests", "zz.txt"}, false},
         {"an extension after the last name", {"src", "zz.xcodeproj"}, true},
         {"an extension first", {"0.XCWorkspace", "zz"}, true},
+        {"an extension in capitals", {"App.XCODEPROJ", "zz"}, true},
+        {"an extension's last letter alone", {"App.proj", "App.xcodepro", "App.workspace"}, false},
         {"empty", {}, false},
     };
     ScanRules rules = ScanRules::fixture();
@@ -659,6 +661,11 @@ TEST(ScanRules, ProjectMarkersAreFoundAnywhereInASortedListing) {
     for (const Case& c : cases) {
         EXPECT_EQ(markers.areIn("/nowhere", listing(c.names), *fs), c.isRoot) << c.what;
     }
+    // A name that ends in a byte above 0x7f may still end in a marker once lower-cased (the
+    // Kelvin sign is a "k").
+    rules.projectMarkerExtensions = {"projk"};
+    EXPECT_TRUE(ProjectMarkers(rules).areIn("/nowhere", listing({"App.PROJ\u212a"}), *fs));
+    EXPECT_FALSE(ProjectMarkers(rules).areIn("/nowhere", listing({"App.PROJ\u212b"}), *fs));
     // Without extensions the merge may stop at the last marker name.
     rules.projectMarkerExtensions.clear();
     ProjectMarkers namesOnly(rules);
