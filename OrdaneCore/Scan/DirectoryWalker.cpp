@@ -59,6 +59,12 @@ DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<plat
       lastProgressAt_(clock_()) {}
 
 void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken) {
+    walk(roots, emit, [&emit](FileRecord&& record) { emit(ScanEvent{std::move(record)}); }, std::move(stopToken));
+}
+
+void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, const EmitRecord& emitRecord,
+                           std::stop_token stopToken) {
+    emitRecord_ = &emitRecord;
     Date startedAt = Date::now();
     std::optional<platform::FolderReadAhead> readers;
     if (readers_ > 0) readers.emplace(fileSystem_, readers_);
@@ -171,7 +177,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         if (rules_.isDeniedPath(standardizedPath_)) return;
         std::optional<ProjectContext> context;
         if (!rules_.isAppManagedBundleName(item.name())) context = folderFacts().sourceOfProject;
-        recordSized(item, true, std::move(context), emit, stopToken);
+        recordSized(item, true, std::move(context), stopToken);
         return;
     }
     if (status->isDirectory()) {
@@ -179,7 +185,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         return;
     }
     // Files, and FIFOs, sockets and devices, which are recorded from their values and never opened.
-    recordFile(item, emit);
+    recordFile(item);
     if (++filesSinceClockReading_ == filesPerClockReading) emitProgressIfDue(emit);
 }
 
@@ -192,13 +198,13 @@ void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumera
     if (rules_.isAppManagedBundleName(item.name())) {
         // A bundle the file system does not flag as a package.
         enumerator.skipDescendants();
-        recordSized(item, true, std::nullopt, emit, stopToken);
+        recordSized(item, true, std::nullopt, stopToken);
         return;
     }
     currentFolder_ = item.name();
     if (rules_.isRecreatableDirName(item.name())) {
         enumerator.skipDescendants();
-        recordSized(item, false, ProjectContext::recreatable(item.name(), folderFacts().projectRoot), emit, stopToken);
+        recordSized(item, false, ProjectContext::recreatable(item.name(), folderFacts().projectRoot), stopToken);
         return;
     }
     pendingProjectFolder_ = item.path;  // tested when the enumerator reads it, next
@@ -258,18 +264,18 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
 }
 
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
-                                  const Emit& emit, const std::stop_token& stopToken) {
+                                  const std::stop_token& stopToken) {
     int64_t size = boundedSize(item.path, stopToken);
     FileRecord::Fields values = recordValues(item, size, size, true);
     values.isPackage = isPackage;
     values.projectContext = std::move(context);
-    record(FileRecord(item.path, true, std::move(values)), emit);
+    record(FileRecord(item.path, true, std::move(values)));
 }
 
-void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
+void DirectoryWalker::recordFile(const Item& item) {
     FileRecord::Fields values = recordValues(item, item.status()->size, item.status()->allocatedSize, false);
     values.projectContext = folderFacts().sourceOfProject;
-    record(FileRecord(item.path, false, std::move(values)), emit);
+    record(FileRecord(item.path, false, std::move(values)));
 }
 
 FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size, int64_t allocatedSize,
@@ -296,11 +302,11 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
     return values;
 }
 
-void DirectoryWalker::record(FileRecord result, const Emit& emit) {
+void DirectoryWalker::record(FileRecord result) {
     filesSeen_ += 1;
     bytesSeen_ = saturatingAdd(bytesSeen_, result.size());
     byType_[static_cast<size_t>(result.typeBucket())].add(result);
-    emit(ScanEvent{std::move(result)});
+    (*emitRecord_)(std::move(result));
 }
 
 const DirectoryWalker::FolderFacts& DirectoryWalker::folderFacts() {

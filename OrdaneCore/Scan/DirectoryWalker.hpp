@@ -43,6 +43,10 @@ public:
     // `stopToken` asks to stop (checked every 200 items, and every 500 entries while sizing);
     // nothing is emitted after that.
     void walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken = {});
+    // The same, with the records handed to `emitRecord` alone, without an event around each.
+    using EmitRecord = std::function<void(FileRecord&&)>;
+    void walk(const std::vector<URL>& roots, const Emit& emit, const EmitRecord& emitRecord,
+              std::stop_token stopToken = {});
 
 private:
     struct ErrorBox {
@@ -60,12 +64,12 @@ private:
     void reportUnreadableValues(const Item& item);
     bool enumerationIssue(const std::string& path, int errorNumber, ErrorBox& box);
     int64_t boundedSize(const std::string& folder, const std::stop_token& stopToken);
-    void recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context, const Emit& emit,
+    void recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
                      const std::stop_token& stopToken);
-    void recordFile(const Item& item, const Emit& emit);
+    void recordFile(const Item& item);
     // All of a record's values but its path (the item's) and its project context.
     FileRecord::Fields recordValues(const Item& item, int64_t size, int64_t allocatedSize, bool isFolderLike);
-    void record(FileRecord record, const Emit& emit);
+    void record(FileRecord record);
     // What holds for every item of one folder, looked up for the first of its items and kept while
     // its siblings come (they come together); dropped when a sync folder or project root is added.
     struct FolderFacts {
@@ -90,6 +94,7 @@ private:
     std::shared_ptr<platform::FileSystem> fileSystem_;
     Clock clock_;
     unsigned readers_;
+    const EmitRecord* emitRecord_ = nullptr;  // during a walk
     platform::FolderReadAhead* readAhead_ = nullptr;  // during a walk with readers
     platform::DirectoryEnumerator* walking_ = nullptr;  // the root's enumerator, while it runs
     CloudStatus cloudStatus_;
