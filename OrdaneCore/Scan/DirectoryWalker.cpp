@@ -151,12 +151,14 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
 void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                             const std::stop_token& stopToken) {
     if (rootIsStandardized_) {
-        standardizedPath_ = item.path;
+        standardizedPath_ = &item.path;  // not copied: it lasts as long as the visit
     } else {
-        standardizedPath_ = path::standardized(item.path);
+        standardized_ = path::standardized(item.path);
+        standardizedPath_ = &standardized_;
     }
+    const std::string& standardizedPath = *standardizedPath_;
     // A name is never "." or "..", so the standardized path still ends in "/" and the name.
-    folderLength_ = standardizedPath_.size() - std::min(standardizedPath_.size(), item.name().size() + 1);
+    folderLength_ = standardizedPath.size() - std::min(standardizedPath.size(), item.name().size() + 1);
     factsChecked_ = false;
     const auto& status = item.status();
     if (!status) {
@@ -167,14 +169,14 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         // Links are never recorded or followed; only a dangling one is worth telling about.
         const auto& leads = item.entry->linkLeadsSomewhere;
         if (leads ? !*leads : !fileSystem_->existsFollowingLinks(item.path)) {
-            addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
+            addIssue(ScanIssue::Kind::brokenSymlink, *standardizedPath_,
                      shown(item.name()) + " is a shortcut that points nowhere.");
         }
         return;
     }
     if (item.isPackage) {
         enumerator.skipDescendants();
-        if (rules_.isDeniedPath(standardizedPath_)) return;
+        if (rules_.isDeniedPath(*standardizedPath_)) return;
         std::optional<ProjectContext> context;
         if (!rules_.isAppManagedBundleName(item.name())) context = folderFacts().sourceOfProject;
         recordSized(item, true, std::move(context), stopToken);
@@ -191,7 +193,7 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
 
 void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                                   const std::stop_token& stopToken) {
-    if (rules_.isDeniedPath(standardizedPath_) || isVolumeSystemFolder(item.path, item.name())) {
+    if (rules_.isDeniedPath(*standardizedPath_) || isVolumeSystemFolder(item.path, item.name())) {
         enumerator.skipDescendants();
         return;
     }
@@ -224,10 +226,10 @@ void DirectoryWalker::reportUnreadableValues(const Item& item) {
         // Not even the link flag: the item is gone or changing.
     }
     if (isLink) {
-        addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
+        addIssue(ScanIssue::Kind::brokenSymlink, *standardizedPath_,
                  shown(item.name()) + " is a shortcut that points nowhere.");
     } else {
-        addIssue(ScanIssue::Kind::vanished, standardizedPath_,
+        addIssue(ScanIssue::Kind::vanished, *standardizedPath_,
                  shown(item.name()) + " changed or disappeared while I was looking.");
     }
 }
@@ -288,7 +290,7 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
     values.modified = Date::fromUnix(item.status()->modified);
     values.isDirectory = isFolderLike;
     const FolderFacts& facts = folderFacts();
-    auto provider = facts.providerVariesByName ? cloudStatus_.providerOfStandardizedItem(standardizedPath_)
+    auto provider = facts.providerVariesByName ? cloudStatus_.providerOfStandardizedItem(*standardizedPath_)
                                                : facts.provider;
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
         values.cloud = CloudState::cloudOnly;
@@ -312,14 +314,14 @@ void DirectoryWalker::record(FileRecord result) {
 const DirectoryWalker::FolderFacts& DirectoryWalker::folderFacts() {
     if (factsChecked_ && facts_.known) return facts_;
     factsChecked_ = true;
-    std::string_view folder(standardizedPath_.data(), folderLength_);
+    std::string_view folder(standardizedPath_->data(), folderLength_);
     if (facts_.known && folder == facts_.folder) return facts_;
     facts_.known = true;
     facts_.folder = folder;
     facts_.providerVariesByName = cloudStatus_.providerVariesByNameIn(folder);
-    facts_.provider = cloudStatus_.providerOfStandardizedItem(standardizedPath_);
+    facts_.provider = cloudStatus_.providerOfStandardizedItem(*standardizedPath_);
     // A stored root is a prefix of an item's path exactly when it is one of its folder's.
-    facts_.projectRoot = projectRootHolding(standardizedPath_);
+    facts_.projectRoot = projectRootHolding(*standardizedPath_);
     facts_.sourceOfProject.reset();
     if (facts_.projectRoot) facts_.sourceOfProject = ProjectContext::sourceOfProject(*facts_.projectRoot);
     return facts_;

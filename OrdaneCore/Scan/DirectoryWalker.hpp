@@ -115,7 +115,8 @@ private:
 
     std::string currentFolder_;
     bool rootIsStandardized_ = false;
-    std::string standardizedPath_;  // of the item being visited
+    const std::string* standardizedPath_ = nullptr;  // of the item being visited
+    std::string standardized_;  // where it is kept when it is not the item's path
     std::string pendingProjectFolder_;  // the plain folder met last, whose listing comes next
     FolderFacts facts_;
     size_t folderLength_ = 0;    // of standardizedPath_, without the "/" before the name
