@@ -19,7 +19,9 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
 DirectoryEnumerator::~DirectoryEnumerator() {
     if (!readAhead_) return;
     if (within_) {
-        readAhead_->dropBelow(readAheadWalk_, base_);
+        // A nested walk that reached its end took everything read below its root: dropping
+        // would only cost the lock. One that stopped early leaves reads the outer walk skips.
+        if (!finished_) readAhead_->dropBelow(readAheadWalk_, base_);
     } else {
         readAhead_->detach(readAheadWalk_);
     }
