@@ -126,9 +126,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
         } else {
-            consumerWaiting_ = true;
+            // Woken for this folder only, not by every other read that ends meanwhile.
+            found->second.awaited = true;
             readDone_.wait(lock, [&] { return found->second.state == State::ready; });
-            consumerWaiting_ = false;
             Read read = std::move(found->second.read);
             found->second.read.listing.entries.clear();  // counted as moved out
             entriesHeld_ -= read.listing.entries.size();
@@ -305,7 +305,7 @@ void FolderReadAhead::work() {
             found->second.read = std::move(read);
             found->second.state = State::ready;
             addLocked(subfolders);
-            if (consumerWaiting_) readDone_.notify_all();
+            if (found->second.awaited) readDone_.notify_all();
         }
         if (!wanted || !subfolders.empty()) {
             // What is no longer wanted is freed without holding up the others.

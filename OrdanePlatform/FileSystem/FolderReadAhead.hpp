@@ -97,6 +97,7 @@ private:
         std::shared_ptr<const std::vector<FolderIdentity>> ancestors;  // one list for all of a folder's subfolders
         bool whole = false;
         State state = State::queued;
+        bool awaited = false;  // the walk sleeps until it is read
         Queue::iterator queuedAt;  // its place in queued_, while queued
         Read read;
     };
@@ -128,7 +129,6 @@ private:
     bool stopping_ = false;
     unsigned idle_ = 0;    // readers waiting for work
     unsigned waking_ = 0;  // of them, woken and not yet running
-    bool consumerWaiting_ = false;
     std::vector<DirectoryListing> used_;  // given back, for the next reader to free
     Released forReadersToFree_;           // tasks taken, likewise
     std::vector<std::thread> threads_;
