@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "OrdanePlatform/FileSystem/Packages.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -30,6 +31,24 @@ void lockSoon(std::mutex& mutex) {
 std::unique_lock<std::mutex> lockedSoon(std::mutex& mutex) {
     lockSoon(mutex);
     return std::unique_lock<std::mutex>(mutex, std::adopt_lock);
+}
+
+// How long the walk waits for a folder a reader is finishing before it sleeps: about what going
+// to sleep and being woken costs the two threads.
+constexpr auto spinBeforeSleeping = std::chrono::microseconds(30);
+
+template <typename Done>
+bool doneSoon(const Done& done) {
+    auto until = std::chrono::steady_clock::now() + spinBeforeSleeping;
+    for (;;) {
+        for (int attempt = 0; attempt < 32; ++attempt) {
+            if (done()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+        if (std::chrono::steady_clock::now() >= until) return done();
+    }
 }
 
 }  // namespace
@@ -122,17 +141,26 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
         if (found == tasks_.end() || found->first.rank != walk->rank || found->first.position != position) {
             return std::nullopt;
         }
-        if (found->second.path != path || found->second.state == State::queued) {
+        if (found->second.path != path || found->second.state.load(std::memory_order_relaxed) == State::queued) {
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
         } else {
-            // Woken for this folder only, not by every other read that ends meanwhile.
-            found->second.awaited = true;
-            readDone_.wait(lock, [&] { return found->second.state == State::ready; });
+            auto ready = [&state = found->second.state] { return state.load(std::memory_order_acquire) == State::ready; };
+            if (!ready()) {
+                // Only this walk's thread erases its tasks: the one waited for stays where it is.
+                lock.unlock();
+                doneSoon(ready);
+                lock = lockedSoon(mutex_);
+            }
+            if (!ready()) {
+                // Woken for this folder only, not by every other read that ends meanwhile.
+                found->second.awaited = true;
+                readDone_.wait(lock, ready);
+            }
             Read read = std::move(found->second.read);
             found->second.read.listing.entries.clear();  // counted as moved out
             entriesHeld_ -= read.listing.entries.size();
-            found->second.state = State::reading;  // erased as no longer held
+            found->second.state.store(State::reading, std::memory_order_relaxed);  // erased as no longer held
             eraseLocked(found, released);
             result = std::move(read);
         }
@@ -181,14 +209,14 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         added.position.reserve(key.position.size() + 1);
         added.position = key.position;
         added.position.push_back(static_cast<uint32_t>(index));
-        Task task;
+        // Made in place: the state is atomic, so a task cannot be moved.
+        Task& task = subfolders.try_emplace(subfolders.end(), std::move(added))->second;
         task.whole = descent == Descent::whole;
         task.walk = walk;
         task.path = std::move(subfolder);
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
-        subfolders.emplace_hint(subfolders.end(), std::move(added), std::move(task));
     }
     return subfolders;
 }
@@ -218,8 +246,9 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
 
 void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
     // A task being read is simply forgotten: its reader finds it gone and drops the result.
-    if (task->second.state == State::queued) queued_.erase(task->second.queuedAt);
-    if (task->second.state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
+    State state = task->second.state.load(std::memory_order_relaxed);
+    if (state == State::queued) queued_.erase(task->second.queuedAt);
+    if (state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
     released.push_back(tasks_.extract(task));
 }
 
@@ -259,7 +288,7 @@ void FolderReadAhead::work() {
         --idle_;
         if (stopping_) return;
         queued_.erase(task->second.queuedAt);
-        task->second.state = State::reading;
+        task->second.state.store(State::reading, std::memory_order_relaxed);
         Key key = task->first;
         auto walk = task->second.walk;
         bool whole = task->second.whole;
@@ -299,11 +328,11 @@ void FolderReadAhead::work() {
 
         lock = lockedSoon(mutex_);
         auto found = tasks_.find(key);
-        bool wanted = found != tasks_.end() && found->second.state == State::reading;
+        bool wanted = found != tasks_.end() && found->second.state.load(std::memory_order_relaxed) == State::reading;
         if (wanted) {
             entriesHeld_ += read.listing.entries.size();
             found->second.read = std::move(read);
-            found->second.state = State::ready;
+            found->second.state.store(State::ready, std::memory_order_release);
             addLocked(subfolders);
             if (found->second.awaited) readDone_.notify_all();
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -96,7 +97,8 @@ private:
         FolderIdentity listedAs;
         std::shared_ptr<const std::vector<FolderIdentity>> ancestors;  // one list for all of a folder's subfolders
         bool whole = false;
-        State state = State::queued;
+        // Written under the lock; read without it only by the walk waiting for its read.
+        std::atomic<State> state = State::queued;
         bool awaited = false;  // the walk sleeps until it is read
         Queue::iterator queuedAt;  // its place in queued_, while queued
         Read read;
