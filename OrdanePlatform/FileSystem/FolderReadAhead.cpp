@@ -65,6 +65,7 @@ unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hard
 FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads)
     : fileSystem_(std::move(fileSystem)) {
     threads_.reserve(threads);
+    droppedWhileRead_.reserve(threads);  // one a reader at most: never grown under the lock
     for (unsigned i = 0; i < threads; ++i) {
         threads_.emplace_back([this] {
             ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
@@ -160,7 +161,7 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             Read read = std::move(found->second.read);
             found->second.read.listing.entries.clear();  // counted as moved out
             entriesHeld_ -= read.listing.entries.size();
-            found->second.state.store(State::reading, std::memory_order_relaxed);  // erased as no longer held
+            found->second.state.store(State::gone, std::memory_order_relaxed);  // erased as no longer held
             eraseLocked(found, released);
             result = std::move(read);
         }
@@ -245,10 +246,15 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
 }
 
 void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
-    // A task being read is simply forgotten: its reader finds it gone and drops the result.
     State state = task->second.state.load(std::memory_order_relaxed);
     if (state == State::queued) queued_.erase(task->second.queuedAt);
     if (state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
+    if (state == State::reading) {
+        // Its reader still uses it: kept for the reader, which finds it dropped and frees it.
+        task->second.state.store(State::gone, std::memory_order_relaxed);
+        droppedWhileRead_.push_back(tasks_.extract(task));
+        return;
+    }
     released.push_back(tasks_.extract(task));
 }
 
@@ -289,12 +295,10 @@ void FolderReadAhead::work() {
         if (stopping_) return;
         queued_.erase(task->second.queuedAt);
         task->second.state.store(State::reading, std::memory_order_relaxed);
-        Key key = task->first;
-        auto walk = task->second.walk;
-        bool whole = task->second.whole;
-        std::string path = task->second.path;
-        FolderIdentity listedAs = task->second.listedAs;
-        auto ancestors = std::move(task->second.ancestors);  // not needed there again
+        // Read without the lock: none of it changes while the task is read, and a task dropped
+        // meanwhile is kept for this reader to free (see eraseLocked).
+        const Key& key = task->first;
+        Task& reading = task->second;
         if (!used_.empty()) used.swap(used_);
         if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
@@ -308,7 +312,7 @@ void FolderReadAhead::work() {
         Read read;
         Tasks subfolders;
         try {
-            read.listing = fileSystem_->readDirectory(path, whole || walk->includeHidden);
+            read.listing = fileSystem_->readDirectory(reading.path, reading.whole || reading.walk->includeHidden);
         } catch (...) {
             read.error = std::current_exception();
         }
@@ -316,29 +320,36 @@ void FolderReadAhead::work() {
             // Only a folder the enumerator will accept is worth going on into: not one met again
             // below itself, and not one replaced since its parent was listed.
             FolderIdentity identity{read.listing.device, read.listing.inode};
-            bool accepted = identity == listedAs &&
-                            std::find(ancestors->begin(), ancestors->end(), identity) == ancestors->end();
+            const auto& ancestors = *reading.ancestors;
+            bool accepted = identity == reading.listedAs &&
+                            std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
             if (accepted) {
-                lineage.assign(ancestors->begin(), ancestors->end());
+                lineage.assign(ancestors.begin(), ancestors.end());
                 lineage.push_back(identity);
-                subfolders = subfoldersOf(walk, key, path, read.listing, lineage, whole);
+                subfolders = subfoldersOf(reading.walk, key, reading.path, read.listing, lineage, reading.whole);
             }
         }
-        ancestors.reset();  // not under the lock: the last of its siblings frees it
+        reading.ancestors.reset();  // not under the lock: the last of its siblings frees it
 
         lock = lockedSoon(mutex_);
-        auto found = tasks_.find(key);
-        bool wanted = found != tasks_.end() && found->second.state.load(std::memory_order_relaxed) == State::reading;
-        if (wanted) {
+        Tasks::node_type dropped;
+        if (reading.state.load(std::memory_order_relaxed) == State::reading) {
             entriesHeld_ += read.listing.entries.size();
-            found->second.read = std::move(read);
-            found->second.state.store(State::ready, std::memory_order_release);
+            reading.read = std::move(read);
+            reading.state.store(State::ready, std::memory_order_release);
             addLocked(subfolders);
-            if (found->second.awaited) readDone_.notify_all();
+            if (reading.awaited) readDone_.notify_all();
+        } else {
+            auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
+                                     [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
+            dropped = std::move(*kept);
+            *kept = std::move(droppedWhileRead_.back());
+            droppedWhileRead_.pop_back();
         }
-        if (!wanted || !subfolders.empty()) {
+        if (dropped || !subfolders.empty()) {
             // What is no longer wanted is freed without holding up the others.
             lock.unlock();
+            dropped = {};
             read = Read{};
             subfolders.clear();
             lock = lockedSoon(mutex_);

@@ -84,7 +84,7 @@ private:
             return rank != other.rank ? rank < other.rank : position < other.position;
         }
     };
-    enum class State { queued, reading, ready };
+    enum class State { queued, reading, ready, gone };  // gone: taken, or dropped while read
     struct Task;
     using Tasks = std::map<Key, Task>;
     struct ByKey {
@@ -133,6 +133,7 @@ private:
     unsigned waking_ = 0;  // of them, woken and not yet running
     std::vector<DirectoryListing> used_;  // given back, for the next reader to free
     Released forReadersToFree_;           // tasks taken, likewise
+    Released droppedWhileRead_;           // tasks erased while a reader reads them
     std::vector<std::thread> threads_;
 };
 
