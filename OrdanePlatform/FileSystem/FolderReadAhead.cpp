@@ -111,7 +111,7 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
     Released released;
     {
         auto lock = lockedSoon(mutex_);
-        auto task = tasks_.lower_bound(Key{walk->rank, position});
+        auto task = tasks_.lower_bound(KeyView{walk->rank, position});
         auto below = [&](const Key& key) {
             return key.rank == walk->rank && key.position.size() >= position.size() &&
                    std::equal(position.begin(), position.end(), key.position.begin());
@@ -126,7 +126,6 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
                                                            const Position& position, const std::string& path,
                                                            std::vector<DirectoryListing>& used) {
-    Key key{walk->rank, position};
     std::optional<Read> result;
     bool wake = false;
     Released released;
@@ -137,11 +136,13 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
         if (used_.empty() && !threads_.empty()) used_.swap(used);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
-        auto found = tasks_.lower_bound(key);
+        auto asked = [&](Tasks::iterator task) {
+            return task != tasks_.end() && task->first.rank == walk->rank && task->first.position == position;
+        };
+        // Mostly the walk's first: then it is not looked up again.
+        auto found = asked(first) ? first : tasks_.lower_bound(KeyView{walk->rank, position});
         while (first != found) eraseLocked(first++, released);
-        if (found == tasks_.end() || found->first.rank != walk->rank || found->first.position != position) {
-            return std::nullopt;
-        }
+        if (!asked(found)) return std::nullopt;
         if (found->second.path != path || found->second.state.load(std::memory_order_relaxed) == State::queued) {
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
@@ -178,7 +179,7 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
                                           const std::string& path, const DirectoryListing& listing,
                                           const std::vector<FolderIdentity>& ancestors, bool whole) {
     if (threads_.empty()) return;
-    auto subfolders = subfoldersOf(walk, Key{walk->rank, position}, path, listing, ancestors, whole);
+    auto subfolders = subfoldersOf(walk, KeyView{walk->rank, position}, path, listing, ancestors, whole);
     if (subfolders.empty()) return;
     bool wake = false;
     {
@@ -189,7 +190,7 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
     if (wake) workAvailable_.notify_one();
 }
 
-FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key,
+FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk, KeyView key,
                                                      const std::string& path, const DirectoryListing& listing,
                                                      const std::vector<FolderIdentity>& ancestors,
                                                      bool whole) const {
@@ -222,7 +223,9 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
     return subfolders;
 }
 
-bool FolderReadAhead::ByKey::operator()(Tasks::iterator a, Tasks::iterator b) const { return a->first < b->first; }
+bool FolderReadAhead::ByKey::operator()(Tasks::iterator a, Tasks::iterator b) const {
+    return KeyOrder{}(a->first, b->first);
+}
 
 void FolderReadAhead::addLocked(Tasks& subfolders) {
     // Moves the nodes over; any already there stay behind in `subfolders`. A folder's subfolders
@@ -326,7 +329,7 @@ void FolderReadAhead::work() {
             if (accepted) {
                 lineage.assign(ancestors.begin(), ancestors.end());
                 lineage.push_back(identity);
-                subfolders = subfoldersOf(reading.walk, key, reading.path, read.listing, lineage, reading.whole);
+                subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing, lineage, reading.whole);
             }
         }
         reading.ancestors.reset();  // not under the lock: the last of its siblings frees it

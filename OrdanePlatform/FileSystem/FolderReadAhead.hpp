@@ -80,13 +80,22 @@ private:
     struct Key {
         uint64_t rank = 0;  // newer walks first
         Position position;
-        bool operator<(const Key& other) const {
-            return rank != other.rank ? rank < other.rank : position < other.position;
+    };
+    // A key looked up or extended without copying its position.
+    struct KeyView {
+        uint64_t rank;
+        const Position& position;
+    };
+    struct KeyOrder {
+        using is_transparent = void;
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return a.rank != b.rank ? a.rank < b.rank : a.position < b.position;
         }
     };
     enum class State { queued, reading, ready, gone };  // gone: taken, or dropped while read
     struct Task;
-    using Tasks = std::map<Key, Task>;
+    using Tasks = std::map<Key, Task, KeyOrder>;
     struct ByKey {
         bool operator()(Tasks::iterator a, Tasks::iterator b) const;
     };
@@ -111,7 +120,7 @@ private:
     Tasks::iterator nextToRead();
     // Built before taking the lock, so that adding them allocates nothing under it. `ancestors` is
     // shared by the tasks made, copied for them only when there is one.
-    Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key, const std::string& path,
+    Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, KeyView key, const std::string& path,
                        const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
                        bool whole) const;
     // An idle reader not yet woken and something for it to read; the caller wakes one.
