@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #include "OrdanePlatform/FileSystem/Packages.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -51,6 +52,18 @@ bool doneSoon(const Done& done) {
     }
 }
 
+// Gives `from`'s items to `to` without allocating: swapped when `to` is empty, moved over when it
+// has room; otherwise they stay in `from`.
+template <typename Item>
+void handOver(std::vector<Item>& from, std::vector<Item>& to) {
+    if (to.empty()) {
+        to.swap(from);
+    } else if (to.capacity() - to.size() >= from.size()) {
+        std::move(from.begin(), from.end(), std::back_inserter(to));
+        from.clear();
+    }
+}
+
 }  // namespace
 
 struct FolderReadAhead::Walk {
@@ -58,6 +71,9 @@ struct FolderReadAhead::Walk {
     bool includeHidden = false;
     bool entersPackages = false;
     WillEnter willEnter;
+    // What its takes erase, kept empty between them: its capacity stays, so that erasing
+    // allocates nothing under the lock. Used on the walk's thread only.
+    Released taken;
 };
 
 unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
@@ -128,12 +144,12 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
                                                            std::vector<DirectoryListing>& used) {
     std::optional<Read> result;
     bool wake = false;
-    Released released;
+    Released& released = walk->taken;
     {
         auto lock = lockedSoon(mutex_);
-        // Swapped, so that neither side allocates here; the few a reader has not yet picked up
-        // stay with the walk, which frees them itself.
-        if (used_.empty() && !threads_.empty()) used_.swap(used);
+        // Neither side allocates here; what readers have no room for yet stays with the walk,
+        // which frees it itself.
+        if (!threads_.empty()) handOver(used, used_);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
         auto asked = [&](Tasks::iterator task) {
@@ -142,7 +158,11 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
         // Mostly the walk's first: then it is not looked up again.
         auto found = asked(first) ? first : tasks_.lower_bound(KeyView{walk->rank, position});
         while (first != found) eraseLocked(first++, released);
-        if (!asked(found)) return std::nullopt;
+        if (!asked(found)) {
+            lock.unlock();
+            released.clear();
+            return std::nullopt;
+        }
         if (found->second.path != path || found->second.state.load(std::memory_order_relaxed) == State::queued) {
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
@@ -169,8 +189,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
         wake = readerRunningLowLocked();
         // Most were made on the readers' threads: freed there too, by the next reader that
         // picks up a folder.
-        if (!threads_.empty() && forReadersToFree_.empty()) forReadersToFree_.swap(released);
+        if (!threads_.empty()) handOver(released, forReadersToFree_);
     }
+    released.clear();
     if (wake) workAvailable_.notify_one();
     return result;
 }
