@@ -259,7 +259,7 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
         auto node = subfolders.extract(subfolder);
         auto added = tasks_.insert(hint, std::move(node));
         if (node.empty()) {
-            added->second.queuedAt = queued_.insert(queueHint, added);
+            added->second.queuedAt = enqueueLocked(queueHint, added);
             hint = std::next(added);
             queueHint = std::next(added->second.queuedAt);
         } else {
@@ -269,9 +269,21 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
     }
 }
 
+FolderReadAhead::Queue::iterator FolderReadAhead::enqueueLocked(Queue::const_iterator hint, Tasks::iterator task) {
+    if (spareQueueNodes_.empty()) return queued_.insert(hint, task);
+    Queue::node_type node = std::move(spareQueueNodes_.back());
+    spareQueueNodes_.pop_back();
+    node.value() = task;
+    return queued_.insert(hint, std::move(node));
+}
+
+void FolderReadAhead::dequeueLocked(Tasks::iterator task) {
+    spareQueueNodes_.push_back(queued_.extract(task->second.queuedAt));
+}
+
 void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
     State state = task->second.state.load(std::memory_order_relaxed);
-    if (state == State::queued) queued_.erase(task->second.queuedAt);
+    if (state == State::queued) dequeueLocked(task);
     if (state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
     if (state == State::reading) {
         // Its reader still uses it: kept for the reader, which finds it dropped and frees it.
@@ -317,7 +329,7 @@ void FolderReadAhead::work() {
         }
         --idle_;
         if (stopping_) return;
-        queued_.erase(task->second.queuedAt);
+        dequeueLocked(task);
         task->second.state.store(State::reading, std::memory_order_relaxed);
         // Read without the lock: none of it changes while the task is read, and a task dropped
         // meanwhile is kept for this reader to free (see eraseLocked).

@@ -127,6 +127,9 @@ private:
     bool readerWantedLocked();
     bool readerRunningLowLocked();
     void addLocked(Tasks& subfolders);
+    // Queue nodes are kept and used again: queueing a task allocates nothing under the lock.
+    Queue::iterator enqueueLocked(Queue::const_iterator hint, Tasks::iterator task);
+    void dequeueLocked(Tasks::iterator task);
     void eraseLocked(Tasks::iterator task, Released& released);
 
     std::shared_ptr<FileSystem> fileSystem_;
@@ -135,6 +138,7 @@ private:
     std::condition_variable readDone_;
     Tasks tasks_;  // queued, being read, and read but not yet taken
     Queue queued_;  // the tasks not yet started
+    std::vector<Queue::node_type> spareQueueNodes_;
     size_t entriesHeld_ = 0;  // in tasks read and not yet taken
     uint64_t nextRank_ = UINT64_MAX;
     bool stopping_ = false;
