@@ -18,6 +18,9 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
 
 DirectoryEnumerator::~DirectoryEnumerator() {
     if (!readAhead_) return;
+    for (Frame& frame : stack_) {
+        if (frame.wasReadAhead) readAhead_->giveBack(readAheadWalk_, std::move(frame.listing));
+    }
     if (within_) {
         // A nested walk that reached its end took everything read below its root: dropping
         // would only cost the lock. One that stopped early leaves reads the outer walk skips.
@@ -64,7 +67,7 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     while (!finished_ && !stack_.empty()) {
         Frame& top = stack_.back();
         if (top.nextIndex == top.listing.entries.size()) {
-            if (top.wasReadAhead) used_.push_back(std::move(top.listing));
+            if (top.wasReadAhead) readAhead_->giveBack(readAheadWalk_, std::move(top.listing));
             stack_.pop_back();
             continue;
         }
@@ -88,8 +91,7 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
                                            bool& readAhead) {
     readAhead = false;
     if (readAhead_) {
-        auto read = readAhead_->take(readAheadWalk_, position, path, used_);
-        used_.clear();  // not handed back when no reader was free to take them: freed here, not kept
+        auto read = readAhead_->take(readAheadWalk_, position, path);
         if (read) {
             if (read->error) std::rethrow_exception(read->error);
             if (stillAtItsPath(path, read->listing)) {

@@ -100,7 +100,6 @@ private:
     std::shared_ptr<FolderReadAhead::Walk> readAheadWalk_;
     bool within_ = false;                // part of another enumerator's walk
     FolderReadAhead::Position base_;     // then the root's place in that walk
-    std::vector<DirectoryListing> used_;  // read ahead and done with, to give back
 };
 
 }  // namespace ordane::platform

@@ -52,13 +52,13 @@ bool doneSoon(const Done& done) {
     }
 }
 
-// Gives `from`'s items to `to` without allocating: swapped when `to` is empty, moved over when it
-// has room; otherwise they stay in `from`.
+// Moves `from`'s items to the end of `to`, leaving `from` empty. Both keep their capacity from
+// call to call, so that this allocates only while they grow.
 template <typename Item>
 void handOver(std::vector<Item>& from, std::vector<Item>& to) {
     if (to.empty()) {
         to.swap(from);
-    } else if (to.capacity() - to.size() >= from.size()) {
+    } else {
         std::move(from.begin(), from.end(), std::back_inserter(to));
         from.clear();
     }
@@ -71,9 +71,11 @@ struct FolderReadAhead::Walk {
     bool includeHidden = false;
     bool entersPackages = false;
     WillEnter willEnter;
-    // What its takes erase, kept empty between them: its capacity stays, so that erasing
-    // allocates nothing under the lock. Used on the walk's thread only.
+    // Used on the walk's thread only, between its calls to the read-ahead: what its takes
+    // erase, kept empty between them so that its capacity stays (erasing allocates nothing under
+    // the lock), and the listings it gave back, until its next take hands them to the readers.
     Released taken;
+    std::vector<DirectoryListing> used;
 };
 
 unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
@@ -139,17 +141,21 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
     if (wake) workAvailable_.notify_one();
 }
 
+void FolderReadAhead::giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing) {
+    if (!threads_.empty()) walk->used.push_back(std::move(listing));
+}
+
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
-                                                           const Position& position, const std::string& path,
-                                                           std::vector<DirectoryListing>& used) {
+                                                           const Position& position, const std::string& path) {
     std::optional<Read> result;
     bool wake = false;
     Released& released = walk->taken;
     {
         auto lock = lockedSoon(mutex_);
-        // Neither side allocates here; what readers have no room for yet stays with the walk,
-        // which frees it itself.
-        if (!threads_.empty()) handOver(used, used_);
+        // Most of what the walk is done with was made on the readers' threads: it is freed there
+        // too, by the next reader that picks up a folder, instead of contending with them for
+        // their memory.
+        handOver(walk->used, used_);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
         auto asked = [&](Tasks::iterator task) {
@@ -159,8 +165,7 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
         auto found = asked(first) ? first : tasks_.lower_bound(KeyView{walk->rank, position});
         while (first != found) eraseLocked(first++, released);
         if (!asked(found)) {
-            lock.unlock();
-            released.clear();
+            handOver(released, forReadersToFree_);
             return std::nullopt;
         }
         if (found->second.path != path || found->second.state.load(std::memory_order_relaxed) == State::queued) {
@@ -187,11 +192,8 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             result = std::move(read);
         }
         wake = readerRunningLowLocked();
-        // Most were made on the readers' threads: freed there too, by the next reader that
-        // picks up a folder.
-        if (!threads_.empty()) handOver(released, forReadersToFree_);
+        handOver(released, forReadersToFree_);
     }
-    released.clear();
     if (wake) workAvailable_.notify_one();
     return result;
 }

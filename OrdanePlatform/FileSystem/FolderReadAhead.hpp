@@ -63,10 +63,9 @@ public:
     void detach(const std::shared_ptr<Walk>& walk);
     // The read of the folder at `position`, when it was read (or is being read) ahead; its
     // subfolders are then already on the way. Folders before it in walk order are dropped.
-    // `used`: listings taken before and done with, given back to be freed on a reader's thread
-    // (the memory is theirs); left empty.
-    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path,
-                             std::vector<DirectoryListing>& used);
+    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path);
+    // A listing taken and done with, to be freed on a reader's thread (the memory is theirs).
+    void giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing);
     // After the enumerator read a folder itself: reads ahead the subfolders it will enter (all of
     // them, with hidden items, when the folder is listed `whole`). `ancestors`: the identities of
     // the folder's ancestors and its own.
