@@ -172,7 +172,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
         } else {
-            auto ready = [&state = found->second.state] { return state.load(std::memory_order_acquire) == State::ready; };
+            auto ready = [&state = found->second.state] {
+                return state.load(std::memory_order_acquire) == State::ready;
+            };
             if (!ready()) {
                 // Only this walk's thread erases its tasks: the one waited for stays where it is.
                 lock.unlock();
@@ -364,7 +366,8 @@ void FolderReadAhead::work() {
             if (accepted) {
                 lineage.assign(ancestors.begin(), ancestors.end());
                 lineage.push_back(identity);
-                subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing, lineage, reading.whole);
+                subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
+                                          lineage, reading.whole);
             }
         }
         reading.ancestors.reset();  // not under the lock: the last of its siblings frees it

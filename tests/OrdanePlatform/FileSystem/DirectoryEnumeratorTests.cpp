@@ -206,7 +206,7 @@ TEST(DirectoryEnumerator, ReadingAheadWaitsForASlowFolderAndDropsWhatAStoppedEnu
     DirectoryEnumerator enumerator(fs, dir.path(), {});
     enumerator.readAheadOn(readAhead, whole);
     Paths nested;
-    Paths paths = walkAll(enumerator, dir.path(), [&](DirectoryEnumerator& walk, const DirectoryEnumerator::Item& item) {
+    auto stopEarly = [&](DirectoryEnumerator& walk, const DirectoryEnumerator::Item& item) {
         if (item.name() != "pkg") return;
         walk.skipDescendants();
         {
@@ -216,7 +216,7 @@ TEST(DirectoryEnumerator, ReadingAheadWaitsForASlowFolderAndDropsWhatAStoppedEnu
             EXPECT_TRUE(readBegins(*fs, dir / "a/pkg/two"));
         }
         fs->openGate();
-    });
-    EXPECT_EQ(paths, all);
+    };
+    EXPECT_EQ(walkAll(enumerator, dir.path(), stopEarly), all);
     EXPECT_EQ(nested, Paths{"one"});
 }
