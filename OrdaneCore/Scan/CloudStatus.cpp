@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "OrdanePlatform/FileSystem/FileSystemError.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -128,7 +127,7 @@ bool CloudStatus::isElsewhere(std::string_view name, uint64_t device) const {
     if (name.empty()) return false;
     char last = name.back();
     if (static_cast<unsigned char>(last) < 0x80 && last != 'd' && last != 'D') return false;
-    auto quick = path::nameExtension(name);
+    auto quick = path::nameExtension(name, nextcloud.size());
     if (quick.ascii && quick.written.size() != nextcloud.size() && quick.written.size() != owncloud.size()) {
         return false;
     }
@@ -182,16 +181,20 @@ std::optional<CloudProvider> CloudStatus::providerOfStandardizedItem(const std::
     // Every prefix ends in "/" and a name holds none, so a prefix holds the item exactly when it
     // holds its folder: the answer is the folder's. Save directly in CloudStorage, whose items
     // are named after their provider.
-    const void* lastSlash = ::memrchr(path.data(), '/', path.size());
-    if (!lastSlash) return providerOfStandardizedPath(path);
-    std::string_view folder(path.data(), static_cast<size_t>(static_cast<const char*>(lastSlash) - path.data()) + 1);
+    size_t lastSlash = path::lastIndexOf(path, '/');
+    if (lastSlash == std::string::npos) return providerOfStandardizedPath(path);
+    std::string_view folder(path.data(), lastSlash + 1);
     if (hasCachedProvider_ && folder == cachedFolder_) return cachedProvider_;
     std::optional<CloudProvider> provider = providerOfStandardizedPath(path);
-    if (folder == cloudStoragePrefix_) return provider;
+    if (providerVariesByNameIn(folder.substr(0, lastSlash))) return provider;
     cachedFolder_ = folder;
     cachedProvider_ = provider;
     hasCachedProvider_ = true;
     return provider;
+}
+
+bool CloudStatus::providerVariesByNameIn(std::string_view folder) const {
+    return folder.size() + 1 == cloudStoragePrefix_.size() && cloudStoragePrefix_.starts_with(folder);
 }
 
 CloudState CloudStatus::state(bool isUbiquitous, std::optional<platform::DownloadingStatus> downloadingStatus,

@@ -37,6 +37,10 @@ public:
     // The same for items met folder by folder, as a walk meets them: the answer for the item's
     // folder is kept until an item of another folder comes or a sync folder is added.
     std::optional<CloudProvider> providerOfStandardizedItem(const std::string& path);
+    // Whether the items directly in a folder (standardized, no trailing "/") may each have another
+    // provider, as those in CloudStorage are named after theirs; otherwise the folder's answer is
+    // every item's.
+    bool providerVariesByNameIn(std::string_view folder) const;
 
     // The provider whose sync client marks a folder as its own by an item of the folder's hidden
     // names (`.dropbox`, a Nextcloud or ownCloud `.sync_*.db` journal, Syncthing's `.stfolder`).

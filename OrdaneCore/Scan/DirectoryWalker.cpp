@@ -1,5 +1,6 @@
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -19,6 +20,10 @@ namespace {
 constexpr int cancellationInterval = 200;  // enumerated items between checks
 constexpr int sizingCancellationInterval = 500;
 constexpr auto progressInterval = std::chrono::milliseconds(100);
+// The clock is read for every folder met, whose reading may wait on the disk, and after so many
+// files, which are a microsecond or so each once their folder is read: reading it for every file
+// would cost more than the file.
+constexpr int filesPerClockReading = 16;
 
 // Names in sentences for the person: bytes that are not UTF-8 are shown as U+FFFD, while the
 // issue's path keeps the exact bytes.
@@ -45,6 +50,7 @@ std::optional<Date> dateFromUnix(std::optional<double> seconds) {
 DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<platform::FileSystem> fileSystem,
                                  Clock clock, unsigned readers)
     : rules_(std::move(rules)),
+      projectMarkers_(rules_),
       home_(std::move(home)),
       fileSystem_(std::move(fileSystem)),
       clock_(std::move(clock)),
@@ -53,6 +59,12 @@ DirectoryWalker::DirectoryWalker(ScanRules rules, URL home, std::shared_ptr<plat
       lastProgressAt_(clock_()) {}
 
 void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std::stop_token stopToken) {
+    walk(roots, emit, [&emit](FileRecord&& record) { emit(ScanEvent{std::move(record)}); }, std::move(stopToken));
+}
+
+void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, const EmitRecord& emitRecord,
+                           std::stop_token stopToken) {
+    emitRecord_ = &emitRecord;
     Date startedAt = Date::now();
     std::optional<platform::FolderReadAhead> readers;
     if (readers_ > 0) readers.emplace(fileSystem_, readers_);
@@ -62,11 +74,16 @@ void DirectoryWalker::walk(const std::vector<URL>& roots, const Emit& emit, std:
         if (!fileSystem_->existsFollowingLinks(root.path())) continue;
         walkRoot(root, emit, stopToken);
     }
-    emit(ScanEvent{ScanSummary{startedAt, Date::now(), roots, filesSeen_, bytesSeen_, byType_, issues_}});
+    std::map<TypeBucket, CategoryStat> byType;
+    for (size_t bucket = 0; bucket < byType_.size(); ++bucket) {
+        if (byType_[bucket].count > 0) byType[static_cast<TypeBucket>(bucket)] = byType_[bucket];
+    }
+    emit(ScanEvent{ScanSummary{startedAt, Date::now(), roots, filesSeen_, bytesSeen_, byType, issues_}});
 }
 
 void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::stop_token& stopToken) {
     if (rules_.isDenied(root) || rules_.isAppManagedBundle(root)) return;
+    facts_.known = false;
     std::string rootPath = root.standardized().path();
     if (rules_.isProjectRoot(root, *fileSystem_)) addProjectRoot(rootPath);
     noteSyncFolderHolding(rootPath);
@@ -111,10 +128,11 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
     enumerator->setFolderReadHandler([this](const std::string& path, const platform::DirectoryListing& listing) {
         if (auto provider = CloudStatus::markedProvider(listing.hiddenNames)) {
             cloudStatus_.addSyncFolder(platform::path::standardized(path), *provider);
+            facts_.known = false;
         }
         if (path != pendingProjectFolder_) return;
         pendingProjectFolder_.clear();
-        if (rules_.isProjectRoot(URL::fileURL(path, true), listing, *fileSystem_)) {
+        if (projectMarkers_.areIn(path, listing, *fileSystem_)) {
             addProjectRoot(platform::path::standardized(path));
         }
     });
@@ -133,10 +151,15 @@ void DirectoryWalker::walkRoot(const URL& root, const Emit& emit, const std::sto
 void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                             const std::stop_token& stopToken) {
     if (rootIsStandardized_) {
-        standardizedPath_ = item.path;
+        standardizedPath_ = &item.path;  // not copied: it lasts as long as the visit
     } else {
-        standardizedPath_ = path::standardized(item.path);
+        standardized_ = path::standardized(item.path);
+        standardizedPath_ = &standardized_;
     }
+    const std::string& standardizedPath = *standardizedPath_;
+    // A name is never "." or "..", so the standardized path still ends in "/" and the name.
+    folderLength_ = standardizedPath.size() - std::min(standardizedPath.size(), item.name().size() + 1);
+    factsChecked_ = false;
     const auto& status = item.status();
     if (!status) {
         reportUnreadableValues(item);
@@ -146,21 +169,17 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         // Links are never recorded or followed; only a dangling one is worth telling about.
         const auto& leads = item.entry->linkLeadsSomewhere;
         if (leads ? !*leads : !fileSystem_->existsFollowingLinks(item.path)) {
-            addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
+            addIssue(ScanIssue::Kind::brokenSymlink, *standardizedPath_,
                      shown(item.name()) + " is a shortcut that points nowhere.");
         }
         return;
     }
     if (item.isPackage) {
         enumerator.skipDescendants();
-        if (rules_.isDeniedPath(standardizedPath_)) return;
+        if (rules_.isDeniedPath(*standardizedPath_)) return;
         std::optional<ProjectContext> context;
-        if (!rules_.isAppManagedBundleName(item.name())) {
-            if (auto root = enclosingProjectRoot(standardizedPath_)) {
-                context = ProjectContext::sourceOfProject(*root);
-            }
-        }
-        recordSized(item, true, std::move(context), emit, stopToken);
+        if (!rules_.isAppManagedBundleName(item.name())) context = folderFacts().sourceOfProject;
+        recordSized(item, true, std::move(context), stopToken);
         return;
     }
     if (status->isDirectory()) {
@@ -168,27 +187,26 @@ void DirectoryWalker::visit(const Item& item, DirectoryEnumerator& enumerator, c
         return;
     }
     // Files, and FIFOs, sockets and devices, which are recorded from their values and never opened.
-    recordFile(item, emit);
-    emitProgressIfDue(emit);
+    recordFile(item);
+    if (++filesSinceClockReading_ == filesPerClockReading) emitProgressIfDue(emit);
 }
 
 void DirectoryWalker::visitFolder(const Item& item, DirectoryEnumerator& enumerator, const Emit& emit,
                                   const std::stop_token& stopToken) {
-    if (rules_.isDeniedPath(standardizedPath_) || isVolumeSystemFolder(item.path, item.name())) {
+    if (rules_.isDeniedPath(*standardizedPath_) || isVolumeSystemFolder(item.path, item.name())) {
         enumerator.skipDescendants();
         return;
     }
     if (rules_.isAppManagedBundleName(item.name())) {
         // A bundle the file system does not flag as a package.
         enumerator.skipDescendants();
-        recordSized(item, true, std::nullopt, emit, stopToken);
+        recordSized(item, true, std::nullopt, stopToken);
         return;
     }
     currentFolder_ = item.name();
     if (rules_.isRecreatableDirName(item.name())) {
         enumerator.skipDescendants();
-        auto root = enclosingProjectRoot(standardizedPath_);
-        recordSized(item, false, ProjectContext::recreatable(item.name(), std::move(root)), emit, stopToken);
+        recordSized(item, false, ProjectContext::recreatable(item.name(), folderFacts().projectRoot), stopToken);
         return;
     }
     pendingProjectFolder_ = item.path;  // tested when the enumerator reads it, next
@@ -208,10 +226,10 @@ void DirectoryWalker::reportUnreadableValues(const Item& item) {
         // Not even the link flag: the item is gone or changing.
     }
     if (isLink) {
-        addIssue(ScanIssue::Kind::brokenSymlink, standardizedPath_,
+        addIssue(ScanIssue::Kind::brokenSymlink, *standardizedPath_,
                  shown(item.name()) + " is a shortcut that points nowhere.");
     } else {
-        addIssue(ScanIssue::Kind::vanished, standardizedPath_,
+        addIssue(ScanIssue::Kind::vanished, *standardizedPath_,
                  shown(item.name()) + " changed or disappeared while I was looking.");
     }
 }
@@ -248,20 +266,18 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
 }
 
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
-                                  const Emit& emit, const std::stop_token& stopToken) {
+                                  const std::stop_token& stopToken) {
     int64_t size = boundedSize(item.path, stopToken);
     FileRecord::Fields values = recordValues(item, size, size, true);
     values.isPackage = isPackage;
     values.projectContext = std::move(context);
-    record(FileRecord(item.path, true, values), emit);
+    record(FileRecord(item.path, true, std::move(values)));
 }
 
-void DirectoryWalker::recordFile(const Item& item, const Emit& emit) {
+void DirectoryWalker::recordFile(const Item& item) {
     FileRecord::Fields values = recordValues(item, item.status()->size, item.status()->allocatedSize, false);
-    if (auto root = enclosingProjectRoot(standardizedPath_)) {
-        values.projectContext = ProjectContext::sourceOfProject(*root);
-    }
-    record(FileRecord(item.path, false, values), emit);
+    values.projectContext = folderFacts().sourceOfProject;
+    record(FileRecord(item.path, false, std::move(values)));
 }
 
 FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size, int64_t allocatedSize,
@@ -273,7 +289,9 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
     values.created = dateFromUnix(item.status()->created);
     values.modified = Date::fromUnix(item.status()->modified);
     values.isDirectory = isFolderLike;
-    auto provider = cloudStatus_.providerOfStandardizedItem(standardizedPath_);
+    const FolderFacts& facts = folderFacts();
+    auto provider = facts.providerVariesByName ? cloudStatus_.providerOfStandardizedItem(*standardizedPath_)
+                                               : facts.provider;
     if (cloudStatus_.isElsewhere(item.name(), item.status()->device)) {
         values.cloud = CloudState::cloudOnly;
         values.cloudProvider = provider.value_or(CloudProvider::other);
@@ -286,22 +304,30 @@ FileRecord::Fields DirectoryWalker::recordValues(const Item& item, int64_t size,
     return values;
 }
 
-void DirectoryWalker::record(FileRecord result, const Emit& emit) {
+void DirectoryWalker::record(FileRecord result) {
     filesSeen_ += 1;
     bytesSeen_ = saturatingAdd(bytesSeen_, result.size());
-    byType_[result.typeBucket()].add(result);
-    emit(ScanEvent{std::move(result)});
+    byType_[static_cast<size_t>(result.typeBucket())].add(result);
+    (*emitRecord_)(std::move(result));
 }
 
-std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& standardizedPath) {
-    // Whether a stored "root/" is a prefix depends only on the item's folder, and siblings come
-    // together, so the answer for the last folder is kept until another root is found.
-    // A key for the folder; no trailing "/" below a root. memrchr: rfind goes a byte at a time.
-    const void* lastSlash = ::memrchr(standardizedPath.data(), '/', standardizedPath.size());
-    std::string_view parent(standardizedPath.data(),
-                            lastSlash ? static_cast<size_t>(static_cast<const char*>(lastSlash) - standardizedPath.data())
-                                      : standardizedPath.size());
-    if (hasCachedProjectRoot_ && parent == cachedParent_) return cachedProjectRoot_;
+const DirectoryWalker::FolderFacts& DirectoryWalker::folderFacts() {
+    if (factsChecked_ && facts_.known) return facts_;
+    factsChecked_ = true;
+    std::string_view folder(standardizedPath_->data(), folderLength_);
+    if (facts_.known && folder == facts_.folder) return facts_;
+    facts_.known = true;
+    facts_.folder = folder;
+    facts_.providerVariesByName = cloudStatus_.providerVariesByNameIn(folder);
+    facts_.provider = cloudStatus_.providerOfStandardizedItem(*standardizedPath_);
+    // A stored root is a prefix of an item's path exactly when it is one of its folder's.
+    facts_.projectRoot = projectRootHolding(*standardizedPath_);
+    facts_.sourceOfProject.reset();
+    if (facts_.projectRoot) facts_.sourceOfProject = ProjectContext::sourceOfProject(*facts_.projectRoot);
+    return facts_;
+}
+
+std::optional<URL> DirectoryWalker::projectRootHolding(const std::string& standardizedPath) const {
     // The newest stored root that is a prefix: a stored path ends in "/", so only the path's own
     // prefixes up to each "/" can match; looked up instead of comparing every stored root.
     std::optional<size_t> newest;
@@ -313,16 +339,10 @@ std::optional<URL> DirectoryWalker::enclosingProjectRoot(const std::string& stan
         auto stored = projectRootIndex_.find(std::string_view(standardizedPath).substr(0, slash + 1));
         if (stored != projectRootIndex_.end() && (!newest || stored->second > *newest)) newest = stored->second;
     }
-    std::optional<URL> found;
-    if (newest) {
-        std::string_view root(projectRootPaths_[*newest]);
-        if (root.size() > 1) root.remove_suffix(1);
-        found = URL::fileURL(root, true);
-    }
-    cachedParent_ = parent;
-    cachedProjectRoot_ = found;
-    hasCachedProjectRoot_ = true;
-    return found;
+    if (!newest) return std::nullopt;
+    std::string_view root(projectRootPaths_[*newest]);
+    if (root.size() > 1) root.remove_suffix(1);
+    return URL::fileURL(root, true);
 }
 
 void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
@@ -331,7 +351,7 @@ void DirectoryWalker::addProjectRoot(const std::string& standardizedPath) {
     size_t length = projectRootPaths_.back().size();
     if (length >= projectRootLengths_.size()) projectRootLengths_.resize(length + 1);
     projectRootLengths_[length] = true;
-    hasCachedProjectRoot_ = false;
+    facts_.known = false;
 }
 
 void DirectoryWalker::noteSyncFolderHolding(const std::string& rootPath) {
@@ -349,6 +369,7 @@ void DirectoryWalker::noteSyncFolderHolding(const std::string& rootPath) {
 }
 
 void DirectoryWalker::emitProgressIfDue(const Emit& emit) {
+    filesSinceClockReading_ = 0;
     auto now = clock_();
     if (now - lastProgressAt_ <= progressInterval) return;
     lastProgressAt_ = now;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -65,6 +67,65 @@ struct FileRecord::Folder {
     }
 };
 
+namespace {
+
+// Items are cut from blocks that a thread fills one after another, instead of being allocated one
+// by one: a walk makes one for every item it finds, and its consumer, on another thread, drops
+// them, where freeing each took the maker's arena lock. A block is freed with its last item.
+class ItemBlock {
+public:
+    static constexpr size_t bytes = 64 * 1024;
+    static constexpr size_t largestPiece = 1024;  // larger items are allocated on their own
+
+    // Room for `size` bytes (at most largestPiece), aligned for any item, in the calling thread's block.
+    static void* cut(size_t size) {
+        thread_local Current current;
+        size = (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+        if (!current.block || current.block->used_ + size > bytes) {
+            if (current.block) current.block->retire();
+            current.block = new (::operator new(bytes, std::align_val_t(bytes))) ItemBlock;
+        }
+        ItemBlock& block = *current.block;
+        void* piece = reinterpret_cast<char*>(&block) + block.used_;
+        block.used_ += size;
+        block.pieces_ += 1;
+        return piece;
+    }
+
+    // Gives back a piece that cut returned, from any thread.
+    static void release(void* piece) {
+        auto address = reinterpret_cast<uintptr_t>(piece) & ~(uintptr_t{bytes} - 1);
+        reinterpret_cast<ItemBlock*>(address)->drop(1);
+    }
+
+private:
+    // The thread's block, given up when the thread ends.
+    struct Current {
+        ItemBlock* block = nullptr;
+        ~Current() {
+            if (block) block->retire();
+        }
+    };
+
+    // The count starts high and the cutting thread takes off what it did not cut when it moves on,
+    // so that cutting a piece needs no atomic step; each piece takes off one when it goes.
+    static constexpr uint32_t unclaimed = uint32_t{1} << 30;
+
+    void retire() { drop(unclaimed - pieces_); }
+    void drop(uint32_t count) {
+        if (references_.fetch_sub(count, std::memory_order_acq_rel) == count) {
+            this->~ItemBlock();
+            ::operator delete(this, std::align_val_t(bytes));
+        }
+    }
+
+    std::atomic<uint32_t> references_{unclaimed};
+    uint32_t pieces_ = 0;  // cut so far, by the cutting thread alone
+    size_t used_ = (sizeof(ItemBlock) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+};
+
+}  // namespace
+
 // The shared, immutable values of a record; its name follows it in the same allocation.
 struct FileRecord::Item {
     UUID id;
@@ -79,14 +140,17 @@ struct FileRecord::Item {
     uint8_t flags = 0;
     CloudState cloud = CloudState::local;
     uint8_t provider = 0;  // 1 + the CloudProvider, 0 for none
+    bool cut = false;      // from an ItemBlock
 
     const char* nameText() const { return reinterpret_cast<const char*>(this + 1); }
     std::string_view name() const { return {nameText(), nameLength}; }
 
     // A new item holding `name`, with `from`'s other values (or the defaults).
-    static Item* make(std::string_view name, const Item* from, Folder* folder) {
-        void* memory = ::operator new(sizeof(Item) + name.size());
-        auto* item = new (memory) Item;
+    static Item* make(std::string_view name, const Item* from, Folder* folder, bool cut = true) {
+        size_t size = sizeof(Item) + name.size();
+        cut = cut && size <= ItemBlock::largestPiece;
+        auto* item = new (cut ? ItemBlock::cut(size) : ::operator new(size)) Item;
+        item->cut = cut;
         if (from) {
             item->id = from->id;
             item->size = from->size;
@@ -103,13 +167,20 @@ struct FileRecord::Item {
         std::memcpy(reinterpret_cast<char*>(item + 1), name.data(), name.size());
         return item;
     }
+    // A new item for the path (as setPath takes it), with `from`'s other values (or the defaults).
+    static Item* atPath(std::string_view path, bool urlIsDirectory, const Item* from);
     static Item* retain(Item* item);
     static void release(Item* item) {
         if (item && !isEmpty(item) && item->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             Folder::release(item->folder);
             delete item->project;
+            bool cut = item->cut;
             item->~Item();
-            ::operator delete(item);
+            if (cut) {
+                ItemBlock::release(item);
+            } else {
+                ::operator delete(item);
+            }
         }
     }
     static bool isEmpty(const Item* item);
@@ -132,14 +203,25 @@ namespace {
 
 // The root's path "/" is the folder "" and the name "".
 std::pair<std::string_view, std::string_view> split(std::string_view path) {
-    // memrchr: rfind goes a byte at a time, and every record a walk makes is split.
-    const void* found = path.empty() ? nullptr : ::memrchr(path.data(), '/', path.size());
-    if (!found) return {std::string_view(), path};
-    size_t slash = static_cast<size_t>(static_cast<const char*>(found) - path.data());
+    size_t slash = platform::path::lastIndexOf(path, '/');
+    if (slash == std::string_view::npos) return {std::string_view(), path};
     return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
 }  // namespace
+
+FileRecord::Item* FileRecord::Item::atPath(std::string_view path, bool urlIsDirectory, const Item* from) {
+    // A walk's paths are already as a URL keeps them: absolute, without a trailing "/".
+    bool asURLKeepsIt = !path.empty() && path.front() == '/' && (path.size() == 1 || path.back() != '/');
+    if (!asURLKeepsIt) {
+        URL url = URL::fileURL(path, urlIsDirectory);
+        return atPath(url.path(), url.isDirectory(), from);
+    }
+    auto [folder, name] = split(path);
+    Item* item = make(name, from, Folder::shared(folder));
+    item->set(directoryURL, urlIsDirectory);
+    return item;
+}
 
 namespace {
 
@@ -148,7 +230,8 @@ namespace {
 // location all threads that move records write to.
 FileRecord::Item* emptyItem() {
     static FileRecord::Item* const empty = [] {
-        FileRecord::Item* item = FileRecord::Item::make("", nullptr, FileRecord::Folder::make(""));
+        // Not cut: it would hold its block for good.
+        FileRecord::Item* item = FileRecord::Item::make("", nullptr, FileRecord::Folder::make(""), false);
         item->references = 2;  // never 1: always copied before a change
         return item;
     }();
@@ -168,8 +251,19 @@ FileRecord::FileRecord() : item_(emptyItem()) {}
 
 FileRecord::FileRecord(const Fields& fields) : FileRecord(fields.url.path(), fields.url.isDirectory(), fields) {}
 
-FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields) : FileRecord() {
-    setPath(path, urlIsDirectory);
+FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields)
+    : item_(Item::atPath(path, urlIsDirectory, nullptr)) {
+    setValues(fields);
+    if (fields.projectContext) item_->project = new ProjectContext(*fields.projectContext);
+}
+
+FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, Fields&& fields)
+    : item_(Item::atPath(path, urlIsDirectory, nullptr)) {
+    setValues(fields);
+    if (fields.projectContext) item_->project = new ProjectContext(std::move(*fields.projectContext));
+}
+
+void FileRecord::setValues(const Fields& fields) {
     Item& item = *item_;  // new, so not shared: set in place
     item.id = fields.id;
     item.size = fields.size;
@@ -180,7 +274,6 @@ FileRecord::FileRecord(std::string_view path, bool urlIsDirectory, const Fields&
     item.set(package, fields.isPackage);
     item.cloud = fields.cloud;
     item.setProvider(fields.cloudProvider);
-    if (fields.projectContext) item.project = new ProjectContext(*fields.projectContext);
 }
 
 FileRecord::FileRecord(const FileRecord& other) noexcept : item_(Item::retain(other.item_)) {}
@@ -270,13 +363,7 @@ FileRecord& FileRecord::setID(const UUID& id) {
 FileRecord& FileRecord::setURL(const URL& url) { return setPath(url.path(), url.isDirectory()); }
 
 FileRecord& FileRecord::setPath(std::string_view path, bool urlIsDirectory) {
-    // A walk's paths are already as a URL keeps them: absolute, without a trailing "/".
-    bool asURLKeepsIt = !path.empty() && path.front() == '/' && (path.size() == 1 || path.back() != '/');
-    if (!asURLKeepsIt) return setURL(URL::fileURL(path, urlIsDirectory));
-    auto [folder, name] = split(path);
-    Item* item = Item::make(name, item_, Folder::shared(folder));
-    Item::release(std::exchange(item_, item));
-    item_->set(directoryURL, urlIsDirectory);
+    Item::release(std::exchange(item_, Item::atPath(path, urlIsDirectory, item_)));
     return *this;
 }
 
@@ -330,11 +417,7 @@ std::string FileRecord::ext() const { return platform::path::extension(item_->na
 
 TypeBucket FileRecord::typeBucket() const {
     if (isDirectory() && !isPackage()) return TypeBucket::folders;
-    // Asked of every record a walk makes: an ASCII extension is looked up as it stands, without
-    // a lower-cased copy (the lookup lowers it the same way).
-    auto extension = platform::path::nameExtension(item_->name());
-    if (extension.ascii) return typeBucketForExtension(extension.written);
-    return typeBucketForExtension(ext());
+    return typeBucketForName(item_->name());
 }
 
 std::string FileRecord::parentFolderName() const {

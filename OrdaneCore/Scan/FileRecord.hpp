@@ -40,6 +40,8 @@ public:
     // The record of the item at `path` (as setPath takes it) with the other values of `fields`,
     // whose `url` is not read: a walk builds one for every item it finds, without a URL.
     FileRecord(std::string_view path, bool urlIsDirectory, const Fields& fields);
+    // The same, taking the project context over instead of copying it.
+    FileRecord(std::string_view path, bool urlIsDirectory, Fields&& fields);
     FileRecord(const FileRecord& other) noexcept;
     FileRecord(FileRecord&& other) noexcept;
     FileRecord& operator=(const FileRecord& other) noexcept;
@@ -102,6 +104,8 @@ private:
     friend class FindingText;  // keeps a record as one tagged pointer to its item
     explicit FileRecord(Item* item) : item_(item) {}
     Item& mutableItem();
+    // All values of `fields` but the URL and project context, into a new item.
+    void setValues(const Fields& fields);
     Item* item_;
 };
 

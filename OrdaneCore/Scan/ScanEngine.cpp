@@ -37,22 +37,27 @@ struct ScanStream::Channel {
     std::stop_source stop;
     bool dropped = false;  // used by the walk's thread alone
 
+    void add(FileRecord&& record) {
+        put([&] { records.push_back(std::move(record)); }, false);
+    }
+
     void add(ScanEvent&& event) {
+        if (auto* record = std::get_if<FileRecord>(&event.value)) return add(std::move(*record));
+        put([&] { others.emplace_back(records.size(), std::move(event)); }, true);
+    }
+
+    // `store` puts an event in the buffer; `urgent`: wake a waiting consumer for it alone.
+    template <typename Store>
+    void put(const Store& store, bool urgent) {
         // Nobody is listening any more; the walk stops at its next check.
         if (stop.stop_requested()) {
             dropped = true;
             return;
         }
-        auto* record = std::get_if<FileRecord>(&event.value);
-        bool urgent = !record;
         bool wake = false;
         {
             std::lock_guard lock(mutex);
-            if (record) {
-                records.push_back(std::move(*record));
-            } else {
-                others.emplace_back(records.size(), std::move(event));
-            }
+            store();
             wake = consumerWaiting && (urgent || ++sinceWake >= wakeBatch);
             if (wake) sinceWake = 0;
         }
@@ -82,8 +87,9 @@ void runWalk(const std::shared_ptr<ScanStream::Channel>& channel, const std::vec
     std::exception_ptr failure;
     try {
         DirectoryWalker walker(std::move(rules), std::move(home), std::move(fileSystem));
-        walker.walk(roots, [&channel](ScanEvent event) { channel->add(std::move(event)); },
-                    channel->stop.get_token());
+        walker.walk(
+            roots, [&channel](ScanEvent&& event) { channel->add(std::move(event)); },
+            [&channel](FileRecord&& record) { channel->add(std::move(record)); }, channel->stop.get_token());
     } catch (...) {
         failure = std::current_exception();
     }

@@ -38,25 +38,8 @@ ScanRules ScanRules::fixture(const std::unordered_set<std::string>& extraDeniedP
 
 namespace {
 
-bool hasMarkerExtension(const std::unordered_set<std::string>& extensions, const std::string& name) {
+bool endsInMarkerExtension(const std::unordered_set<std::string>& extensions, std::string_view name) {
     return name.front() != '.' && extensions.count(path::extension(name)) > 0;
-}
-
-// The shortest and longest of some texts, in bytes.
-struct Lengths {
-    size_t shortest = SIZE_MAX;
-    size_t longest = 0;
-    bool none() const { return shortest > longest; }
-    bool holds(size_t length) const { return length >= shortest && length <= longest; }
-};
-
-Lengths lengthsOf(const std::unordered_set<std::string>& texts) {
-    Lengths lengths;
-    for (const std::string& text : texts) {
-        lengths.shortest = std::min(lengths.shortest, text.size());
-        lengths.longest = std::max(lengths.longest, text.size());
-    }
-    return lengths;
 }
 
 }  // namespace
@@ -69,7 +52,7 @@ bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSyste
     if (projectMarkerExtensions.empty()) return false;
     try {
         for (const std::string& name : fileSystem.listDirectory(folder.path())) {
-            if (hasMarkerExtension(projectMarkerExtensions, name)) return true;
+            if (endsInMarkerExtension(projectMarkerExtensions, name)) return true;
         }
     } catch (const platform::FileSystemError&) {
     }
@@ -78,26 +61,69 @@ bool ScanRules::isProjectRoot(const URL& folder, platform::FileSystem& fileSyste
 
 bool ScanRules::isProjectRoot(const URL& folder, const platform::DirectoryListing& listing,
                               platform::FileSystem& fileSystem) const {
-    // Asked of every folder a walk enters: a name or extension of another length than every
-    // marker's is passed over without hashing it.
-    Lengths names = lengthsOf(projectMarkerNames);
-    Lengths extensions = lengthsOf(projectMarkerExtensions);
-    auto isMarkerName = [&](const std::string& name) {
-        return names.holds(name.size()) && projectMarkerNames.count(name) > 0;
-    };
-    // A link counts only when it leads somewhere, like the existence test above.
-    auto existsThere = [&](const std::string& name) {
-        return fileSystem.existsFollowingLinks(path::appending(folder.path(), name));
-    };
-    for (const auto& entry : listing.entries) {
-        if (isMarkerName(entry.name)) {
-            if (entry.status && !entry.status->isSymlink()) return true;
-            if (existsThere(entry.name)) return true;
+    return ProjectMarkers(*this).areIn(folder.path(), listing, fileSystem);
+}
+
+ProjectMarkers::ProjectMarkers(const ScanRules& rules)
+    : names_(rules.projectMarkerNames.begin(), rules.projectMarkerNames.end()),
+      extensions_(rules.projectMarkerExtensions) {
+    std::sort(names_.begin(), names_.end());
+    // A name is never empty; dropping "" keeps every marker's first byte readable.
+    names_.erase(std::remove(names_.begin(), names_.end(), std::string()), names_.end());
+    for (const std::string& extension : extensions_) {
+        shortestExtension_ = std::min(shortestExtension_, extension.size());
+        longestExtension_ = std::max(longestExtension_, extension.size());
+        // Lower-cased, a last ASCII byte stays the last byte, A-Z lowered: those are all it can be.
+        auto last = static_cast<unsigned char>(extension.empty() ? 0 : extension.back());
+        if (last >= 0x80) {
+            lastBytes_.fill(true);  // an extension of other bytes: no ASCII byte can be ruled out
+        } else {
+            lastBytes_[last] = true;
+            if (last >= 'a' && last <= 'z') lastBytes_[last - 'a' + 'A'] = true;
         }
-        if (extensions.none()) continue;
-        auto extension = path::nameExtension(entry.name);
-        if (extension.ascii && !extensions.holds(extension.written.size())) continue;
-        if (hasMarkerExtension(projectMarkerExtensions, entry.name)) return true;
+    }
+}
+
+bool ProjectMarkers::isMarkerName(std::string_view name) const {
+    return std::binary_search(names_.begin(), names_.end(), name, std::less<>());
+}
+
+bool ProjectMarkers::hasMarkerExtension(std::string_view name) const {
+    if (extensions_.empty()) return false;
+    auto last = static_cast<unsigned char>(name.back());
+    if (last < 0x80 && !lastBytes_[last]) return false;
+    // Told from the name's end: most names have no extension as long as a marker's, or none.
+    auto extension = path::nameExtension(name, longestExtension_);
+    if (extension.written.empty()) return false;
+    if (extension.ascii &&
+        (extension.written.size() < shortestExtension_ || extension.written.size() > longestExtension_)) {
+        return false;
+    }
+    return endsInMarkerExtension(extensions_, name);
+}
+
+bool ProjectMarkers::areIn(const std::string& folderPath, const platform::DirectoryListing& listing,
+                           platform::FileSystem& fileSystem) const {
+    // A link counts only when it leads somewhere, like the existence test of isProjectRoot.
+    auto existsThere = [&](const std::string& name) {
+        return fileSystem.existsFollowingLinks(path::appending(folderPath, name));
+    };
+    auto firstByte = [](std::string_view text) { return static_cast<unsigned char>(text.front()); };
+    // Both are sorted bytewise, so their first bytes rise together: `next` is the first marker
+    // whose first byte is not below the entry's.
+    size_t next = 0;
+    for (const auto& entry : listing.entries) {
+        const std::string& name = entry.name;
+        if (name.empty()) continue;
+        while (next < names_.size() && firstByte(names_[next]) < firstByte(name)) ++next;
+        for (size_t marker = next; marker < names_.size() && firstByte(names_[marker]) == firstByte(name); ++marker) {
+            if (names_[marker] != name) continue;
+            if (entry.status && !entry.status->isSymlink()) return true;
+            if (existsThere(name)) return true;
+        }
+        // Past the last marker name, only extensions are left to look for.
+        if (next == names_.size() && extensions_.empty()) break;
+        if (hasMarkerExtension(name)) return true;
     }
     for (const std::string& name : listing.hiddenNames) {
         if (isMarkerName(name) && existsThere(name)) return true;
@@ -116,6 +142,8 @@ bool ScanRules::isAppManagedBundle(const URL& url) const {
 }
 
 bool ScanRules::isAppManagedBundleName(std::string_view name) const {
+    // Asked of every folder a walk meets, and most have no extension at all.
+    if (path::nameExtension(name).written.empty()) return false;
     return appManagedBundleExtensions.count(path::extension(name)) > 0;
 }
 

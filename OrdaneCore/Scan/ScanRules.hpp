@@ -1,10 +1,13 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "OrdaneCore/Foundation/URL.hpp"
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
@@ -43,6 +46,30 @@ struct ScanRules {
     bool isVolumeSystemFolderName(std::string_view name) const;
 
     bool operator==(const ScanRules&) const = default;
+};
+
+// The project markers of some rules, arranged once to test the listing of every folder a walk
+// enters: marker names are looked for by merging them with the sorted listing, by first byte, and
+// only names whose end could hold a marker extension are looked at further.
+class ProjectMarkers {
+public:
+    explicit ProjectMarkers(const ScanRules& rules);
+
+    // ScanRules::isProjectRoot from a listing of the folder at `folderPath`.
+    bool areIn(const std::string& folderPath, const platform::DirectoryListing& listing,
+               platform::FileSystem& fileSystem) const;
+
+private:
+    bool isMarkerName(std::string_view name) const;
+    bool hasMarkerExtension(std::string_view name) const;
+
+    std::vector<std::string> names_;  // sorted bytewise
+    std::unordered_set<std::string> extensions_;
+    size_t shortestExtension_ = SIZE_MAX;
+    size_t longestExtension_ = 0;
+    // [b]: a name ending in the ASCII byte b may end in a marker extension (its last byte, in
+    // either case); a name ending in another byte always may.
+    std::array<bool, 128> lastBytes_{};
 };
 
 }  // namespace ordane

@@ -1,5 +1,6 @@
 #include "OrdaneCore/Scan/TypeBucket.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -23,13 +24,22 @@ struct PackedExtension {
     bool operator==(const PackedExtension&) const = default;
 };
 
-PackedExtension packed(std::string_view lowered) {
+// ASCII A-Z in each byte lowered at once: bit 7 of a byte plus 0x3f is set from "A" up, plus
+// 0x25 from past "Z" (bytes below 0x80 never carry into the next); the difference is 0x20.
+uint64_t lowerASCII(uint64_t bytes) {
+    constexpr uint64_t ones = 0x0101010101010101ULL;
+    uint64_t letters = ((bytes + 0x3f * ones) ^ (bytes + 0x25 * ones)) & (0x80 * ones);
+    return bytes | letters >> 2;
+}
+
+// `extension`: ASCII, at most longestExtension bytes; lower-cased as it is packed.
+PackedExtension packedLowered(std::string_view extension) {
     char bytes[16] = {};
-    std::memcpy(bytes, lowered.data(), lowered.size());
+    std::memcpy(bytes, extension.data(), extension.size());
     PackedExtension result;
     std::memcpy(&result.head, bytes, 8);
     std::memcpy(&result.tail, bytes + 8, 8);
-    return result;
+    return PackedExtension{lowerASCII(result.head), lowerASCII(result.tail)};
 }
 
 class ExtensionTable {
@@ -47,9 +57,9 @@ public:
         add(TypeBucket::apps, {"app", "appimage"});
     }
 
-    // `lowered`: at most longestExtension bytes.
-    TypeBucket find(std::string_view lowered) const {
-        PackedExtension key = packed(lowered);
+    // `extension`: ASCII, at most longestExtension bytes, in any letter case.
+    TypeBucket find(std::string_view extension) const {
+        PackedExtension key = packedLowered(extension);
         for (size_t slot = slotOf(key);; slot = (slot + 1) % slots_.size()) {
             if (!slots_[slot].used) return TypeBucket::other;
             if (slots_[slot].key == key) return slots_[slot].bucket;
@@ -69,7 +79,7 @@ private:
 
     void add(TypeBucket bucket, std::initializer_list<std::string_view> extensions) {
         for (std::string_view extension : extensions) {
-            PackedExtension key = packed(extension);
+            PackedExtension key = packedLowered(extension);
             size_t slot = slotOf(key);
             while (slots_[slot].used) slot = (slot + 1) % slots_.size();
             slots_[slot] = Slot{key, bucket, true};
@@ -96,23 +106,28 @@ bool isClearableInstallerExtension(std::string_view extension) {
 
 TypeBucket typeBucketForExtension(std::string_view extension) {
     // The extension rule lower-cases; a bare extension is read as the name "x.<extension>".
-    // The usual plain ASCII extension is lower-cased here, to the same, in the same pass that
-    // tells it is plain.
+    // The usual plain ASCII extension is lower-cased by the lookup, to the same.
     if (extension.empty()) return TypeBucket::other;  // what "x." would give
-    char lowered[longestExtension];
-    bool plain = true;
-    for (size_t i = 0; plain && i < extension.size(); ++i) {
-        char c = extension[i];
-        plain = static_cast<unsigned char>(c) < 0x80 && c != '.' && c != '/';
-        if (i < longestExtension) lowered[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
+    bool plain = std::all_of(extension.begin(), extension.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '.' && c != '/'; });
     if (plain) {
         if (extension.size() > longestExtension) return TypeBucket::other;
-        return extensionTable().find(std::string_view(lowered, extension.size()));
+        return extensionTable().find(extension);
     }
     std::string other = platform::path::extension("x." + std::string(extension));
     if (other.empty() || other.size() > longestExtension) return TypeBucket::other;
     return extensionTable().find(other);
+}
+
+TypeBucket typeBucketForName(std::string_view name) {
+    // Asked of every record a walk makes: only an extension as short as the table's can be in it,
+    // so only the name's end is read, and a plain ASCII one is looked up without a lower-cased
+    // copy (the lookup lowers it the same way).
+    auto extension = platform::path::nameExtension(name, longestExtension);
+    if (extension.written.empty()) return TypeBucket::other;
+    // After a name's last dot, no "." or "/": plain when ASCII.
+    if (extension.ascii) return extensionTable().find(extension.written);
+    return typeBucketForExtension(platform::path::extension(name));
 }
 
 std::string_view displayName(TypeBucket bucket) {

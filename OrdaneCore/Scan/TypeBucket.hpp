@@ -26,6 +26,8 @@ struct EnumCases<TypeBucket> {
 
 // The bucket of an extension (any letter case); `other` when the table has none.
 TypeBucket typeBucketForExtension(std::string_view extension);
+// The bucket of a file's name by its extension, as typeBucketForExtension gives it.
+TypeBucket typeBucketForName(std::string_view name);
 // Whether a lower-case extension is an installer package that is done with once used (.dmg, .deb …).
 bool isClearableInstallerExtension(std::string_view extension);
 std::string_view displayName(TypeBucket bucket);

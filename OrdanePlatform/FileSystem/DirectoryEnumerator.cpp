@@ -18,8 +18,13 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
 
 DirectoryEnumerator::~DirectoryEnumerator() {
     if (!readAhead_) return;
+    for (size_t level = 0; level < depth_; ++level) {
+        if (stack_[level].wasReadAhead) readAhead_->giveBack(readAheadWalk_, std::move(stack_[level].listing));
+    }
     if (within_) {
-        readAhead_->dropBelow(readAheadWalk_, base_);
+        // A nested walk that reached its end took everything read below its root: dropping
+        // would only cost the lock. One that stopped early leaves reads the outer walk skips.
+        if (!finished_) readAhead_->dropBelow(readAheadWalk_, base_);
     } else {
         readAhead_->detach(readAheadWalk_);
     }
@@ -32,11 +37,11 @@ void DirectoryEnumerator::readAheadOn(FolderReadAhead& readAhead, FolderReadAhea
 }
 
 void DirectoryEnumerator::readAheadWithin(const DirectoryEnumerator& outer) {
-    if (!outer.readAhead_ || outer.stack_.empty()) return;
+    if (!outer.readAhead_ || outer.depth_ == 0) return;
     readAhead_ = outer.readAhead_;
     readAheadWalk_ = outer.readAheadWalk_;
     within_ = true;
-    const Frame& parent = outer.stack_.back();
+    const Frame& parent = outer.stack_[outer.depth_ - 1];
     base_ = parent.position;
     base_.push_back(static_cast<uint32_t>(parent.nextIndex - 1));
 }
@@ -45,25 +50,21 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     if (finished_) return nullptr;
     if (!started_) {
         started_ = true;
-        descendInto(root_, std::nullopt, base_);
+        descendInto(root_, std::nullopt);
     } else if (descendPending_) {
         descendPending_ = false;
-        // Copied: descending may move the entry that current_ points into.
-        std::string folder = current_.path;
         const FileStatus& listed = *current_.entry->status;  // only folders with values descend
-        FolderReadAhead::Position position;
-        if (readAhead_) {
-            const Frame& parent = stack_.back();
-            position = parent.position;
-            position.push_back(static_cast<uint32_t>(parent.nextIndex - 1));
-        }
-        descendInto(folder, Identity{listed.device, listed.inode}, std::move(position));
+        descendInto(current_.path, Identity{listed.device, listed.inode});
     }
-    while (!finished_ && !stack_.empty()) {
-        Frame& top = stack_.back();
+    while (!finished_ && depth_ > 0) {
+        Frame& top = stack_[depth_ - 1];
         if (top.nextIndex == top.listing.entries.size()) {
-            if (top.wasReadAhead) used_.push_back(std::move(top.listing));
-            stack_.pop_back();
+            if (top.wasReadAhead) {
+                readAhead_->giveBack(readAheadWalk_, std::move(top.listing));
+            } else {
+                top.listing = DirectoryListing{};
+            }
+            --depth_;
             continue;
         }
         const DirectoryEntry& entry = top.listing.entries[top.nextIndex++];
@@ -79,6 +80,7 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     }
     finished_ = true;
     stack_.clear();
+    depth_ = 0;
     return nullptr;
 }
 
@@ -86,8 +88,7 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
                                            bool& readAhead) {
     readAhead = false;
     if (readAhead_) {
-        auto read = readAhead_->take(readAheadWalk_, position, path, used_);
-        used_.clear();  // not handed back when no reader was free to take them: freed here, not kept
+        auto read = readAhead_->take(readAheadWalk_, position, path);
         if (read) {
             if (read->error) std::rethrow_exception(read->error);
             if (stillAtItsPath(path, read->listing)) {
@@ -102,8 +103,19 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
     return fileSystem_->readDirectory(path, !options_.skipsHiddenFiles);
 }
 
-void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Identity> listedAs,
-                                      FolderReadAhead::Position position) {
+void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Identity> listedAs) {
+    // Made ready in the frame the folder will have: a frame keeps its buffers for the next folder
+    // at its depth. Growing the stack moves no entry (current_ points into one).
+    if (depth_ == stack_.size()) stack_.emplace_back();
+    Frame& frame = stack_[depth_];
+    const FolderReadAhead::Position& position = frame.position;
+    if (readAhead_ && depth_ == 0) {
+        frame.position = base_;
+    } else if (readAhead_) {
+        const Frame& parent = stack_[depth_ - 1];
+        frame.position.assign(parent.position.begin(), parent.position.end());
+        frame.position.push_back(static_cast<uint32_t>(parent.nextIndex - 1));
+    }
     DirectoryListing listing;
     bool wasReadAhead = false;
     try {
@@ -125,11 +137,17 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     if (onFolderRead_) onFolderRead_(path, listing);
     if (readAhead_ && !wasReadAhead) {
         std::vector<Identity> ancestors;
-        for (const Frame& frame : stack_) ancestors.push_back(Identity{frame.listing.device, frame.listing.inode});
+        for (size_t level = 0; level < depth_; ++level) {
+            ancestors.push_back(Identity{stack_[level].listing.device, stack_[level].listing.inode});
+        }
         ancestors.push_back(Identity{listing.device, listing.inode});
         readAhead_->readSubfoldersAhead(readAheadWalk_, position, path, listing, ancestors, within_);
     }
-    stack_.push_back(Frame{path, std::move(listing), 0, std::move(position), wasReadAhead});
+    frame.path.assign(path);
+    frame.listing = std::move(listing);
+    frame.nextIndex = 0;
+    frame.wasReadAhead = wasReadAhead;
+    ++depth_;
 }
 
 bool DirectoryEnumerator::stillAtItsPath(const std::string& path, const DirectoryListing& listing) const {
@@ -142,8 +160,8 @@ bool DirectoryEnumerator::stillAtItsPath(const std::string& path, const Director
 }
 
 bool DirectoryEnumerator::isAncestor(const DirectoryListing& listing) const {
-    for (const Frame& frame : stack_) {
-        if (frame.listing.device == listing.device && frame.listing.inode == listing.inode) return true;
+    for (size_t level = 0; level < depth_; ++level) {
+        if (stack_[level].listing.device == listing.device && stack_[level].listing.inode == listing.inode) return true;
     }
     return false;
 }

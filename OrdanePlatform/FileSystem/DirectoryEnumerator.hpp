@@ -80,7 +80,7 @@ private:
     };
 
     // `listedAs`: the identity the folder had in its parent's listing (none for the root).
-    void descendInto(const std::string& path, std::optional<Identity> listedAs, FolderReadAhead::Position position);
+    void descendInto(const std::string& path, std::optional<Identity> listedAs);
     DirectoryListing read(const std::string& path, const FolderReadAhead::Position& position, bool& readAhead);
     // Whether the folder at `path` is still the one `listing` was read from.
     bool stillAtItsPath(const std::string& path, const DirectoryListing& listing) const;
@@ -91,7 +91,8 @@ private:
     Options options_;
     ErrorHandler onError_;
     FolderReadHandler onFolderRead_;
-    std::vector<Frame> stack_;
+    std::vector<Frame> stack_;  // the folders being walked, then spare frames
+    size_t depth_ = 0;          // how many are being walked
     Item current_;
     bool started_ = false;
     bool finished_ = false;
@@ -100,7 +101,6 @@ private:
     std::shared_ptr<FolderReadAhead::Walk> readAheadWalk_;
     bool within_ = false;                // part of another enumerator's walk
     FolderReadAhead::Position base_;     // then the root's place in that walk
-    std::vector<DirectoryListing> used_;  // read ahead and done with, to give back
 };
 
 }  // namespace ordane::platform

@@ -3,6 +3,8 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <chrono>
+#include <iterator>
 
 #include "OrdanePlatform/FileSystem/Packages.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -32,6 +34,36 @@ std::unique_lock<std::mutex> lockedSoon(std::mutex& mutex) {
     return std::unique_lock<std::mutex>(mutex, std::adopt_lock);
 }
 
+// How long the walk waits for a folder a reader is finishing before it sleeps: about what going
+// to sleep and being woken costs the two threads.
+constexpr auto spinBeforeSleeping = std::chrono::microseconds(30);
+
+template <typename Done>
+bool doneSoon(const Done& done) {
+    auto until = std::chrono::steady_clock::now() + spinBeforeSleeping;
+    for (;;) {
+        for (int attempt = 0; attempt < 32; ++attempt) {
+            if (done()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+        if (std::chrono::steady_clock::now() >= until) return done();
+    }
+}
+
+// Moves `from`'s items to the end of `to`, leaving `from` empty. Both keep their capacity from
+// call to call, so that this allocates only while they grow.
+template <typename Item>
+void handOver(std::vector<Item>& from, std::vector<Item>& to) {
+    if (to.empty()) {
+        to.swap(from);
+    } else {
+        std::move(from.begin(), from.end(), std::back_inserter(to));
+        from.clear();
+    }
+}
+
 }  // namespace
 
 struct FolderReadAhead::Walk {
@@ -39,6 +71,11 @@ struct FolderReadAhead::Walk {
     bool includeHidden = false;
     bool entersPackages = false;
     WillEnter willEnter;
+    // Used on the walk's thread only, between its calls to the read-ahead: what its takes
+    // erase, kept empty between them so that its capacity stays (erasing allocates nothing under
+    // the lock), and the listings it gave back, until its next take hands them to the readers.
+    Released taken;
+    std::vector<DirectoryListing> used;
 };
 
 unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
@@ -46,6 +83,7 @@ unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hard
 FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads)
     : fileSystem_(std::move(fileSystem)) {
     threads_.reserve(threads);
+    droppedWhileRead_.reserve(threads);  // one a reader at most: never grown under the lock
     for (unsigned i = 0; i < threads; ++i) {
         threads_.emplace_back([this] {
             ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
@@ -91,7 +129,7 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
     Released released;
     {
         auto lock = lockedSoon(mutex_);
-        auto task = tasks_.lower_bound(Key{walk->rank, position});
+        auto task = tasks_.lower_bound(KeyView{walk->rank, position});
         auto below = [&](const Key& key) {
             return key.rank == walk->rank && key.position.size() >= position.size() &&
                    std::equal(position.begin(), position.end(), key.position.begin());
@@ -103,43 +141,60 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
     if (wake) workAvailable_.notify_one();
 }
 
+void FolderReadAhead::giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing) {
+    if (!threads_.empty()) walk->used.push_back(std::move(listing));
+}
+
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
-                                                           const Position& position, const std::string& path,
-                                                           std::vector<DirectoryListing>& used) {
-    Key key{walk->rank, position};
+                                                           const Position& position, const std::string& path) {
     std::optional<Read> result;
     bool wake = false;
-    Released released;
+    Released& released = walk->taken;
     {
         auto lock = lockedSoon(mutex_);
-        // Swapped, so that neither side allocates here; the few a reader has not yet picked up
-        // stay with the walk, which frees them itself.
-        if (used_.empty() && !threads_.empty()) used_.swap(used);
+        // Most of what the walk is done with was made on the readers' threads: it is freed there
+        // too, by the next reader that picks up a folder, instead of contending with them for
+        // their memory.
+        handOver(walk->used, used_);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
-        auto found = tasks_.lower_bound(key);
+        auto asked = [&](Tasks::iterator task) {
+            return task != tasks_.end() && task->first.rank == walk->rank && task->first.position == position;
+        };
+        // Mostly the walk's first: then it is not looked up again.
+        auto found = asked(first) ? first : tasks_.lower_bound(KeyView{walk->rank, position});
         while (first != found) eraseLocked(first++, released);
-        if (found == tasks_.end() || found->first.rank != walk->rank || found->first.position != position) {
+        if (!asked(found)) {
+            handOver(released, forReadersToFree_);
             return std::nullopt;
         }
-        if (found->second.path != path || found->second.state == State::queued) {
+        if (found->second.path != path || found->second.state.load(std::memory_order_relaxed) == State::queued) {
             // Cheaper read here and now than handed over.
             eraseLocked(found, released);
         } else {
-            consumerWaiting_ = true;
-            readDone_.wait(lock, [&] { return found->second.state == State::ready; });
-            consumerWaiting_ = false;
+            auto ready = [&state = found->second.state] {
+                return state.load(std::memory_order_acquire) == State::ready;
+            };
+            if (!ready()) {
+                // Only this walk's thread erases its tasks: the one waited for stays where it is.
+                lock.unlock();
+                doneSoon(ready);
+                lock = lockedSoon(mutex_);
+            }
+            if (!ready()) {
+                // Woken for this folder only, not by every other read that ends meanwhile.
+                found->second.awaited = true;
+                readDone_.wait(lock, ready);
+            }
             Read read = std::move(found->second.read);
             found->second.read.listing.entries.clear();  // counted as moved out
             entriesHeld_ -= read.listing.entries.size();
-            found->second.state = State::reading;  // erased as no longer held
+            found->second.state.store(State::gone, std::memory_order_relaxed);  // erased as no longer held
             eraseLocked(found, released);
             result = std::move(read);
         }
         wake = readerRunningLowLocked();
-        // Most were made on the readers' threads: freed there too, by the next reader that
-        // picks up a folder.
-        if (!threads_.empty() && forReadersToFree_.empty()) forReadersToFree_.swap(released);
+        handOver(released, forReadersToFree_);
     }
     if (wake) workAvailable_.notify_one();
     return result;
@@ -149,7 +204,7 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
                                           const std::string& path, const DirectoryListing& listing,
                                           const std::vector<FolderIdentity>& ancestors, bool whole) {
     if (threads_.empty()) return;
-    auto subfolders = subfoldersOf(walk, Key{walk->rank, position}, path, listing, ancestors, whole);
+    auto subfolders = subfoldersOf(walk, KeyView{walk->rank, position}, path, listing, ancestors, whole);
     if (subfolders.empty()) return;
     bool wake = false;
     {
@@ -160,7 +215,7 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
     if (wake) workAvailable_.notify_one();
 }
 
-FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key,
+FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk, KeyView key,
                                                      const std::string& path, const DirectoryListing& listing,
                                                      const std::vector<FolderIdentity>& ancestors,
                                                      bool whole) const {
@@ -181,19 +236,21 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         added.position.reserve(key.position.size() + 1);
         added.position = key.position;
         added.position.push_back(static_cast<uint32_t>(index));
-        Task task;
+        // Made in place: the state is atomic, so a task cannot be moved.
+        Task& task = subfolders.try_emplace(subfolders.end(), std::move(added))->second;
         task.whole = descent == Descent::whole;
         task.walk = walk;
         task.path = std::move(subfolder);
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
-        subfolders.emplace_hint(subfolders.end(), std::move(added), std::move(task));
     }
     return subfolders;
 }
 
-bool FolderReadAhead::ByKey::operator()(Tasks::iterator a, Tasks::iterator b) const { return a->first < b->first; }
+bool FolderReadAhead::ByKey::operator()(Tasks::iterator a, Tasks::iterator b) const {
+    return KeyOrder{}(a->first, b->first);
+}
 
 void FolderReadAhead::addLocked(Tasks& subfolders) {
     // Moves the nodes over; any already there stay behind in `subfolders`. A folder's subfolders
@@ -206,7 +263,7 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
         auto node = subfolders.extract(subfolder);
         auto added = tasks_.insert(hint, std::move(node));
         if (node.empty()) {
-            added->second.queuedAt = queued_.insert(queueHint, added);
+            added->second.queuedAt = enqueueLocked(queueHint, added);
             hint = std::next(added);
             queueHint = std::next(added->second.queuedAt);
         } else {
@@ -216,10 +273,28 @@ void FolderReadAhead::addLocked(Tasks& subfolders) {
     }
 }
 
+FolderReadAhead::Queue::iterator FolderReadAhead::enqueueLocked(Queue::const_iterator hint, Tasks::iterator task) {
+    if (spareQueueNodes_.empty()) return queued_.insert(hint, task);
+    Queue::node_type node = std::move(spareQueueNodes_.back());
+    spareQueueNodes_.pop_back();
+    node.value() = task;
+    return queued_.insert(hint, std::move(node));
+}
+
+void FolderReadAhead::dequeueLocked(Tasks::iterator task) {
+    spareQueueNodes_.push_back(queued_.extract(task->second.queuedAt));
+}
+
 void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
-    // A task being read is simply forgotten: its reader finds it gone and drops the result.
-    if (task->second.state == State::queued) queued_.erase(task->second.queuedAt);
-    if (task->second.state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
+    State state = task->second.state.load(std::memory_order_relaxed);
+    if (state == State::queued) dequeueLocked(task);
+    if (state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
+    if (state == State::reading) {
+        // Its reader still uses it: kept for the reader, which finds it dropped and frees it.
+        task->second.state.store(State::gone, std::memory_order_relaxed);
+        droppedWhileRead_.push_back(tasks_.extract(task));
+        return;
+    }
     released.push_back(tasks_.extract(task));
 }
 
@@ -258,14 +333,12 @@ void FolderReadAhead::work() {
         }
         --idle_;
         if (stopping_) return;
-        queued_.erase(task->second.queuedAt);
-        task->second.state = State::reading;
-        Key key = task->first;
-        auto walk = task->second.walk;
-        bool whole = task->second.whole;
-        std::string path = task->second.path;
-        FolderIdentity listedAs = task->second.listedAs;
-        auto ancestors = std::move(task->second.ancestors);  // not needed there again
+        dequeueLocked(task);
+        task->second.state.store(State::reading, std::memory_order_relaxed);
+        // Read without the lock: none of it changes while the task is read, and a task dropped
+        // meanwhile is kept for this reader to free (see eraseLocked).
+        const Key& key = task->first;
+        Task& reading = task->second;
         if (!used_.empty()) used.swap(used_);
         if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
@@ -279,7 +352,7 @@ void FolderReadAhead::work() {
         Read read;
         Tasks subfolders;
         try {
-            read.listing = fileSystem_->readDirectory(path, whole || walk->includeHidden);
+            read.listing = fileSystem_->readDirectory(reading.path, reading.whole || reading.walk->includeHidden);
         } catch (...) {
             read.error = std::current_exception();
         }
@@ -287,29 +360,37 @@ void FolderReadAhead::work() {
             // Only a folder the enumerator will accept is worth going on into: not one met again
             // below itself, and not one replaced since its parent was listed.
             FolderIdentity identity{read.listing.device, read.listing.inode};
-            bool accepted = identity == listedAs &&
-                            std::find(ancestors->begin(), ancestors->end(), identity) == ancestors->end();
+            const auto& ancestors = *reading.ancestors;
+            bool accepted = identity == reading.listedAs &&
+                            std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
             if (accepted) {
-                lineage.assign(ancestors->begin(), ancestors->end());
+                lineage.assign(ancestors.begin(), ancestors.end());
                 lineage.push_back(identity);
-                subfolders = subfoldersOf(walk, key, path, read.listing, lineage, whole);
+                subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
+                                          lineage, reading.whole);
             }
         }
-        ancestors.reset();  // not under the lock: the last of its siblings frees it
+        reading.ancestors.reset();  // not under the lock: the last of its siblings frees it
 
         lock = lockedSoon(mutex_);
-        auto found = tasks_.find(key);
-        bool wanted = found != tasks_.end() && found->second.state == State::reading;
-        if (wanted) {
+        Tasks::node_type dropped;
+        if (reading.state.load(std::memory_order_relaxed) == State::reading) {
             entriesHeld_ += read.listing.entries.size();
-            found->second.read = std::move(read);
-            found->second.state = State::ready;
+            reading.read = std::move(read);
+            reading.state.store(State::ready, std::memory_order_release);
             addLocked(subfolders);
-            if (consumerWaiting_) readDone_.notify_all();
+            if (reading.awaited) readDone_.notify_all();
+        } else {
+            auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
+                                     [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
+            dropped = std::move(*kept);
+            *kept = std::move(droppedWhileRead_.back());
+            droppedWhileRead_.pop_back();
         }
-        if (!wanted || !subfolders.empty()) {
+        if (dropped || !subfolders.empty()) {
             // What is no longer wanted is freed without holding up the others.
             lock.unlock();
+            dropped = {};
             read = Read{};
             subfolders.clear();
             lock = lockedSoon(mutex_);

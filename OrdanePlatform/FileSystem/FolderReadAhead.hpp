@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -62,10 +63,9 @@ public:
     void detach(const std::shared_ptr<Walk>& walk);
     // The read of the folder at `position`, when it was read (or is being read) ahead; its
     // subfolders are then already on the way. Folders before it in walk order are dropped.
-    // `used`: listings taken before and done with, given back to be freed on a reader's thread
-    // (the memory is theirs); left empty.
-    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path,
-                             std::vector<DirectoryListing>& used);
+    std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path);
+    // A listing taken and done with, to be freed on a reader's thread (the memory is theirs).
+    void giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing);
     // After the enumerator read a folder itself: reads ahead the subfolders it will enter (all of
     // them, with hidden items, when the folder is listed `whole`). `ancestors`: the identities of
     // the folder's ancestors and its own.
@@ -79,13 +79,22 @@ private:
     struct Key {
         uint64_t rank = 0;  // newer walks first
         Position position;
-        bool operator<(const Key& other) const {
-            return rank != other.rank ? rank < other.rank : position < other.position;
+    };
+    // A key looked up or extended without copying its position.
+    struct KeyView {
+        uint64_t rank;
+        const Position& position;
+    };
+    struct KeyOrder {
+        using is_transparent = void;
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return a.rank != b.rank ? a.rank < b.rank : a.position < b.position;
         }
     };
-    enum class State { queued, reading, ready };
+    enum class State { queued, reading, ready, gone };  // gone: taken, or dropped while read
     struct Task;
-    using Tasks = std::map<Key, Task>;
+    using Tasks = std::map<Key, Task, KeyOrder>;
     struct ByKey {
         bool operator()(Tasks::iterator a, Tasks::iterator b) const;
     };
@@ -96,7 +105,9 @@ private:
         FolderIdentity listedAs;
         std::shared_ptr<const std::vector<FolderIdentity>> ancestors;  // one list for all of a folder's subfolders
         bool whole = false;
-        State state = State::queued;
+        // Written under the lock; read without it only by the walk waiting for its read.
+        std::atomic<State> state = State::queued;
+        bool awaited = false;  // the walk sleeps until it is read
         Queue::iterator queuedAt;  // its place in queued_, while queued
         Read read;
     };
@@ -108,13 +119,16 @@ private:
     Tasks::iterator nextToRead();
     // Built before taking the lock, so that adding them allocates nothing under it. `ancestors` is
     // shared by the tasks made, copied for them only when there is one.
-    Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, const Key& key, const std::string& path,
+    Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, KeyView key, const std::string& path,
                        const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
                        bool whole) const;
     // An idle reader not yet woken and something for it to read; the caller wakes one.
     bool readerWantedLocked();
     bool readerRunningLowLocked();
     void addLocked(Tasks& subfolders);
+    // Queue nodes are kept and used again: queueing a task allocates nothing under the lock.
+    Queue::iterator enqueueLocked(Queue::const_iterator hint, Tasks::iterator task);
+    void dequeueLocked(Tasks::iterator task);
     void eraseLocked(Tasks::iterator task, Released& released);
 
     std::shared_ptr<FileSystem> fileSystem_;
@@ -123,14 +137,15 @@ private:
     std::condition_variable readDone_;
     Tasks tasks_;  // queued, being read, and read but not yet taken
     Queue queued_;  // the tasks not yet started
+    std::vector<Queue::node_type> spareQueueNodes_;
     size_t entriesHeld_ = 0;  // in tasks read and not yet taken
     uint64_t nextRank_ = UINT64_MAX;
     bool stopping_ = false;
     unsigned idle_ = 0;    // readers waiting for work
     unsigned waking_ = 0;  // of them, woken and not yet running
-    bool consumerWaiting_ = false;
     std::vector<DirectoryListing> used_;  // given back, for the next reader to free
     Released forReadersToFree_;           // tasks taken, likewise
+    Released droppedWhileRead_;           // tasks erased while a reader reads them
     std::vector<std::thread> threads_;
 };
 

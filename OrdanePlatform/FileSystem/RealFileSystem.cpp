@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -84,25 +85,37 @@ int openFolder(const std::string& path) {
     return fd;
 }
 
-// The order of `names` bytewise, as std::sort would put them: found by their first eight bytes
-// as one number first, as most names differ there and comparing numbers costs a fraction of
-// comparing strings (every folder of a scan is sorted). Valid until the next call on the thread.
+// Bytes [from, from + 8) of a name as one big-endian number, zero-padded (names hold no NUL):
+// numbers in the order of the bytes.
+uint64_t bytesAt(const std::string& name, size_t from) {
+    if (name.size() <= from) return 0;
+    uint64_t bytes = 0;
+    if (name.size() >= from + 8) {
+        std::memcpy(&bytes, name.data() + from, 8);
+    } else {
+        std::memcpy(&bytes, name.data() + from, name.size() - from);
+    }
+    return std::endian::native == std::endian::little ? __builtin_bswap64(bytes) : bytes;
+}
+
+// The order of `names` bytewise, as std::sort would put them: found by their first sixteen bytes
+// as two numbers first, as most names differ there (many share eight: "libboost_…") and comparing
+// numbers costs a fraction of comparing strings (every folder of a scan is sorted). Valid until
+// the next call on the thread.
 struct SortKey {
-    uint64_t prefix;  // the first eight bytes, big-endian, zero-padded (names hold no NUL)
-    uint32_t index;   // into names
+    uint64_t head;   // bytes 0-7
+    uint64_t tail;   // bytes 8-15
+    uint32_t index;  // into names
 };
 const std::vector<SortKey>& bytewiseOrder(const std::vector<std::string>& names) {
     thread_local std::vector<SortKey> keys;  // kept: one folder after another is sorted on a thread
     keys.resize(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        unsigned char bytes[8] = {};
-        std::memcpy(bytes, names[i].data(), std::min<size_t>(names[i].size(), 8));
-        uint64_t prefix = 0;
-        for (unsigned char byte : bytes) prefix = prefix << 8 | byte;
-        keys[i] = SortKey{prefix, static_cast<uint32_t>(i)};
+        keys[i] = SortKey{bytesAt(names[i], 0), bytesAt(names[i], 8), static_cast<uint32_t>(i)};
     }
     std::sort(keys.begin(), keys.end(), [&names](const SortKey& a, const SortKey& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        if (a.head != b.head) return a.head < b.head;
+        if (a.tail != b.tail) return a.tail < b.tail;
         return names[a.index] < names[b.index];
     });
     return keys;
@@ -116,11 +129,12 @@ void sortBytewise(std::vector<std::string>& names) {
     names.swap(sorted);
 }
 
-// All names of an open folder but "." and "..", in the folder's order; names starting with "."
-// go to `hidden` when given, sorted. Read with getdents64 straight into a buffer: a scan reads
-// every folder once and the directory stream's extra calls would be a fifth of its system calls.
-std::vector<std::string> readNames(int fd, const std::string& path, std::vector<std::string>* hidden = nullptr) {
-    std::vector<std::string> names;
+// All names of an open folder but "." and "..", in the folder's order, added to `names`; names
+// starting with "." go to `hidden` when given, sorted. Read with getdents64 straight into a
+// buffer: a scan reads every folder once and the directory stream's extra calls would be a fifth
+// of its system calls.
+void readNames(int fd, const std::string& path, std::vector<std::string>& names,
+               std::vector<std::string>* hidden = nullptr) {
     alignas(dirent64) char buffer[32768];
     for (;;) {
         ssize_t filled = ::getdents64(fd, buffer, sizeof buffer);
@@ -142,7 +156,6 @@ std::vector<std::string> readNames(int fd, const std::string& path, std::vector<
         }
     }
     if (hidden) sortBytewise(*hidden);
-    return names;
 }
 
 class FdReadableFile : public ReadableFile {
@@ -256,7 +269,8 @@ bool RealFileSystem::exists(const std::string& path) {
 
 std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) {
     Descriptor folder(openFolder(path));
-    std::vector<std::string> names = readNames(folder.get(), path);
+    std::vector<std::string> names;
+    readNames(folder.get(), path, names);
     sortBytewise(names);
     return names;
 }
@@ -271,22 +285,23 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
     DirectoryListing listing;
     listing.device = statusFrom(identity).device;
     listing.inode = identity.stx_ino;
-    std::vector<std::string> names = readNames(fd, path, includeHidden ? nullptr : &listing.hiddenNames);
+    // Kept from folder to folder on a thread: only the names' own bytes are allocated anew.
+    thread_local std::vector<std::string> names;
+    names.clear();
+    readNames(fd, path, names, includeHidden ? nullptr : &listing.hiddenNames);
     listing.entries.reserve(names.size());
     // Each name moved straight from where the folder gave it to its place in the listing.
     for (const SortKey& key : bytewiseOrder(names)) {
-        std::string& name = names[key.index];
-        DirectoryEntry entry;
+        DirectoryEntry& entry = listing.entries.emplace_back();
+        entry.name = std::move(names[key.index]);
         struct statx sx {};
-        if (int error = statxAt(fd, name.c_str(), false, sx)) {
+        if (int error = statxAt(fd, entry.name.c_str(), false, sx)) {
             entry.statusError = error;
         } else {
             entry.status = statusFrom(sx);
             // Asked of every link a walk meets; cheaper here, relative to the open folder.
-            if (entry.status->isSymlink()) entry.linkLeadsSomewhere = statxAt(fd, name.c_str(), true, sx) == 0;
+            if (entry.status->isSymlink()) entry.linkLeadsSomewhere = statxAt(fd, entry.name.c_str(), true, sx) == 0;
         }
-        entry.name = std::move(name);
-        listing.entries.push_back(std::move(entry));
     }
     return listing;
 }

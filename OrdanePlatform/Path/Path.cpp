@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -49,13 +50,6 @@ std::string_view trimmed(std::string_view path) {
     return path;
 }
 
-// string_view::rfind goes a byte at a time; a walk asks this of every item's path.
-size_t lastIndexOf(std::string_view text, char c) {
-    if (text.empty()) return std::string_view::npos;
-    const void* found = ::memrchr(text.data(), c, text.size());
-    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
-}
-
 std::string_view lastComponentView(std::string_view path) {
     path = trimmed(path);
     if (path == "/") return {};
@@ -64,6 +58,12 @@ std::string_view lastComponentView(std::string_view path) {
 }
 
 }  // namespace
+
+size_t lastIndexOf(std::string_view text, char c) {
+    if (text.empty()) return std::string_view::npos;
+    const void* found = ::memrchr(text.data(), c, text.size());
+    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
+}
 
 std::string withoutTrailingSlash(std::string_view path) { return std::string(trimmed(path)); }
 
@@ -105,26 +105,62 @@ std::string appending(std::string_view folder, std::string_view component) {
 }
 
 namespace {
-size_t extensionDot(std::string_view name) {
-    size_t dot = lastIndexOf(name, '.');
-    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return std::string_view::npos;
-    return dot;
+
+// The dot before a name's extension (npos when it has none) and whether the bytes after it are
+// ASCII. With `longest`, an ASCII extension longer than that counts as none. Sought from the end
+// a byte at a time: extensions are short, so this stops after a few bytes, in fewer steps than
+// a call to memrchr takes.
+struct ExtensionDot {
+    size_t at = std::string_view::npos;
+    bool ascii = true;
+};
+
+ExtensionDot extensionDot(std::string_view name, size_t longest = std::string_view::npos) {
+    size_t stop = longest < name.size() ? name.size() - longest - 1 : 0;
+    unsigned char bytes = 0;  // of all bytes after `i`
+    size_t i = name.size();
+    // Most extensions are found in the last eight bytes, read as one number.
+    if (name.size() >= 8 && stop + 8 <= name.size()) {
+        uint64_t word;
+        std::memcpy(&word, name.data() + name.size() - 8, 8);
+        constexpr uint64_t low7 = 0x7f7f7f7f7f7f7f7fULL;
+        uint64_t other = word ^ 0x2e2e2e2e2e2e2e2eULL;                  // a zero byte where a "."
+        uint64_t dots = ~(((other & low7) + low7) | other | low7);    // its high bit set there alone
+        if (dots != 0) {
+            int last = (63 - __builtin_clzll(dots)) / 8;  // the last "." (little-endian: later is higher)
+            size_t at = name.size() - 8 + static_cast<size_t>(last);
+            if (last == 7 || at == 0) return {};
+            bool ascii = ((word >> (8 * (last + 1))) & 0x8080808080808080ULL) == 0;
+            return {at, ascii};
+        }
+        for (int k = 0; k < 8; ++k) bytes |= static_cast<unsigned char>(word >> (8 * k));
+        i -= 8;
+    }
+    while (i > stop) {
+        auto c = static_cast<unsigned char>(name[--i]);
+        if (c == '.') return {i == 0 || i + 1 == name.size() ? std::string_view::npos : i, bytes < 0x80};
+        bytes |= c;
+    }
+    // Lower-cased, ASCII bytes stay one byte each: after an ASCII end without a dot, any
+    // extension is longer than `longest`. Other bytes may shrink, so the rest is searched too.
+    if (i == 0 || bytes < 0x80) return {};
+    size_t dot = lastIndexOf(name.substr(0, i), '.');
+    if (dot == std::string_view::npos || dot == 0) return {};
+    return {dot, false};
 }
+
 }  // namespace
 
 std::string extensionAsWritten(std::string_view path) {
     std::string_view name = lastComponentView(path);
-    size_t dot = extensionDot(name);
+    size_t dot = extensionDot(name).at;
     return dot == std::string_view::npos ? "" : std::string(name.substr(dot + 1));
 }
 
-NameExtension nameExtension(std::string_view name) {
-    size_t dot = extensionDot(name);
-    if (dot == std::string_view::npos) return {};
-    NameExtension extension{name.substr(dot + 1)};
-    extension.ascii = std::all_of(extension.written.begin(), extension.written.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return extension;
+NameExtension nameExtension(std::string_view name, size_t longest) {
+    ExtensionDot dot = extensionDot(name, longest);
+    if (dot.at == std::string_view::npos) return {};
+    return {name.substr(dot.at + 1), dot.ascii};
 }
 
 std::string extension(std::string_view path) {
@@ -138,7 +174,7 @@ std::string extension(std::string_view path) {
 
 std::string stem(std::string_view path) {
     std::string name = lastComponent(path);
-    size_t dot = extensionDot(name);
+    size_t dot = extensionDot(name).at;
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,10 @@ std::string lastComponent(std::string_view path);
 // Everything before the last "/" ("/" for an item in the root, "" without a "/").
 std::string parent(std::string_view path);
 
+// Where the last `c` is in `text`, npos when nowhere. Asked of every path a walk meets (for its
+// folder): memrchr, as string_view::rfind goes a byte at a time.
+size_t lastIndexOf(std::string_view text, char c);
+
 // Joins a folder path and a component with exactly one "/".
 std::string appending(std::string_view folder, std::string_view component);
 
@@ -51,7 +56,9 @@ struct NameExtension {
     std::string_view written;
     bool ascii = true;
 };
-NameExtension nameExtension(std::string_view name);
+// With `longest`, an extension that cannot be that short once lower-cased (it ends in more ASCII
+// bytes) comes back as none, told from the name's end: for callers that know only short ones.
+NameExtension nameExtension(std::string_view name, size_t longest = std::string_view::npos);
 
 // The last component without its extension (and without the ".").
 std::string stem(std::string_view path);

@@ -202,6 +202,40 @@ TEST(DirectoryWalker, NestedProjectsGiveTheInnermostRootWhateverTheLengthsOfThei
     EXPECT_EQ(contextOf("Documents/p3/p1/f.txt"), source("Documents/p3"));
 }
 
+// What holds for a folder's items is looked up once for its first item: the items of a folder
+// that come again after a subfolder, and the first items of a folder just found to be a project,
+// must each get their own folder's answer.
+TEST(DirectoryWalker, ItemsAfterASubfolderGetTheirOwnFoldersProject) {
+    Home home;
+    for (const char* file : {"Documents/a.txt", "Documents/m/package.json", "Documents/m/x.js", "Documents/z.txt",
+                             "Documents/p/Makefile", "Documents/p/a.c", "Documents/p/q/Cargo.toml", "Documents/p/q/b.rs",
+                             "Documents/p/z.c", "Documents/p/zz/Tool.app/Contents/x"}) {
+        writeFile(home / file, "x");
+    }
+    makeDirectories(home / "Documents/p/q/target");
+    Walked walked = home.walk({home.folder("Documents")});
+    auto source = [&](const char* root) -> std::optional<ProjectContext> {
+        return ProjectContext::sourceOfProject(home.folder(root));
+    };
+    const std::vector<std::pair<std::string, std::optional<ProjectContext>>> expected{
+        {"a.txt", std::nullopt},
+        {"m/package.json", source("Documents/m")},
+        {"m/x.js", source("Documents/m")},
+        {"p/Makefile", source("Documents/p")},
+        {"p/a.c", source("Documents/p")},
+        {"p/q/Cargo.toml", source("Documents/p/q")},
+        {"p/q/b.rs", source("Documents/p/q")},
+        {"p/q/target", ProjectContext::recreatable("target", home.folder("Documents/p/q"))},
+        {"p/z.c", source("Documents/p")},
+        {"p/zz/Tool.app", source("Documents/p")},
+        {"z.txt", std::nullopt}};
+    std::vector<std::pair<std::string, std::optional<ProjectContext>>> found;
+    for (const auto& record : walked.records) {
+        found.emplace_back(record.path().substr((home / "Documents/").size()), record.fields().projectContext);
+    }
+    EXPECT_EQ(found, expected);
+}
+
 TEST(DirectoryWalker, PackagesBundlesAndDeniedFolders) {
     Home home;
     for (const char* file : {"Applications2/Tool.APP/Contents/MacOS/tool", "Applications2/Tool.APP/Contents/.hidden-resource",
@@ -466,24 +500,26 @@ TEST(DirectoryWalker, ProgressIsThrottledAndNamesTheLastFolderMet) {
     Home home;
     writeFile(home / "Documents/a.txt", "a");
     writeFile(home / "Documents/b/c.txt", "c");
+    for (int i = 0; i < 32; ++i) writeFile(home / ("Documents/files/f" + std::to_string(100 + i)), "f");
     writeFile(home / "Documents/node_modules/m.js", "m");
-    writeFile(home / "Documents/z.txt", "z");
+    for (int i = 0; i < 16; ++i) writeFile(home / ("Documents/z" + std::to_string(100 + i)), "z");
     auto real = platform::FileSystem::real();
-    // Checks: a.txt (120 ms, too soon), b (180), b/c.txt (240, too soon), z.txt (300); the
-    // recreatable node_modules makes no check but becomes the current folder.
+    // The clock is read for each folder met and each 16th file since the last reading: b (120 ms,
+    // too soon), files (180), f115 (240, too soon), f131 (300), z115 (360, too soon). The
+    // recreatable node_modules makes no reading but becomes the current folder.
     Walked walked = home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(60)));
-    ASSERT_EQ(walked.progress.size(), 2u);
     auto seen = [](const ScanProgress& p) { return p.currentFolder + " after " + std::to_string(p.filesSeen); };
-    EXPECT_EQ(seen(walked.progress[0]), "b after 1");
-    EXPECT_EQ(seen(walked.progress[1]), "node_modules after 4");
+    Paths progress;
+    for (const auto& p : walked.progress) progress.push_back(seen(p));
+    EXPECT_EQ(progress, (Paths{"files after 2", "files after 34"}));
 
     Walked all = home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(101)));
-    Paths folders;
-    for (const auto& progress : all.progress) folders.push_back(progress.currentFolder);
-    EXPECT_EQ(folders, (Paths{"Documents", "b", "b", "node_modules"}));
+    progress.clear();
+    for (const auto& p : all.progress) progress.push_back(seen(p));
+    EXPECT_EQ(progress, (Paths{"b after 1", "files after 2", "files after 18", "files after 34", "node_modules after 51"}));
     EXPECT_EQ(all.progress.back().bytesSeen, all.summary->totalBytes);
 
-    // Exactly 100 ms is not yet more than the interval: every second of the four checks reports.
+    // Exactly 100 ms is not yet more than the interval: every second of the five readings reports.
     EXPECT_EQ(home.walk({home.folder("Documents")}, real, ticking(std::chrono::milliseconds(100))).progress.size(), 2u);
 }
 
@@ -582,6 +618,66 @@ TEST(ScanRules, ProjectRootFromAListingTellsNamesCloseToTheMarkers) {
     EXPECT_TRUE(rules.isProjectRoot(URL::fileURL(dir / "many", true), fs->readDirectory(dir / "many", false), *fs));
 }
 
+// A walk's listing is sorted bytewise, and the markers are merged with it by first byte: a marker
+// must be found wherever it sorts, next to names that share its first byte, and past the last
+// marker name when only an extension marks the folder.
+TEST(ScanRules, ProjectMarkersAreFoundAnywhereInASortedListing) {
+    auto fs = platform::FileSystem::real();
+    auto listing = [](Paths names) {
+        std::sort(names.begin(), names.end());
+        platform::DirectoryListing result;
+        for (const std::string& name : names) {
+            platform::DirectoryEntry entry;
+            entry.name = name;
+            entry.status = platform::FileStatus{};  // a plain item, not a link
+            result.entries.push_back(entry);
+        }
+        return result;
+    };
+    struct Case {
+        const char* what;
+        Paths names;
+        bool isRoot;
+    };
+    const std::vector<Case> cases{
+        {"only", {"CMakeLists.txt"}, true},
+        {"first", {"Cargo.toml", "README", "src", "zlib.c"}, true},
+        {"middle", {"A", "Makefile.am", "README", "go.mod", "main.go", "zz"}, true},
+        {"last", {"LICENSE", "docs", "requirements.txt"}, true},
+        {"second of its first byte", {"a", "composer.json", "d"}, true},
+        {"after a near miss", {"configure", "configure.ac", "configure.in"}, true},
+        {"near misses only", {"CMakeLists.txt~", "Makefile.in", "cargo.toml", "go.sum", "package.json.bak", "pyproject"},
+         false},
+        {"before every marker", {"0", "1.txt", "Apple"}, false},
+        {"after every marker", {"src", "tests", "zz.txt"}, false},
+        {"an extension after the last name", {"src", "zz.xcodeproj"}, true},
+        {"an extension first", {"0.XCWorkspace", "zz"}, true},
+        {"an extension in capitals", {"App.XCODEPROJ", "zz"}, true},
+        {"an extension's last letter alone", {"App.proj", "App.xcodepro", "App.workspace"}, false},
+        {"empty", {}, false},
+    };
+    ScanRules rules = ScanRules::fixture();
+    ProjectMarkers markers(rules);
+    for (const Case& c : cases) {
+        EXPECT_EQ(markers.areIn("/nowhere", listing(c.names), *fs), c.isRoot) << c.what;
+    }
+    // A name that ends in a byte above 0x7f may still end in a marker once lower-cased (the
+    // Kelvin sign is a "k").
+    rules.projectMarkerExtensions = {"projk"};
+    EXPECT_TRUE(ProjectMarkers(rules).areIn("/nowhere", listing({"App.PROJ\u212a"}), *fs));
+    EXPECT_FALSE(ProjectMarkers(rules).areIn("/nowhere", listing({"App.PROJ\u212b"}), *fs));
+    // Without extensions the merge may stop at the last marker name.
+    rules.projectMarkerExtensions.clear();
+    ProjectMarkers namesOnly(rules);
+    EXPECT_TRUE(namesOnly.areIn("/nowhere", listing({"a", "requirements.txt"}), *fs));
+    EXPECT_FALSE(namesOnly.areIn("/nowhere", listing({"requirements.txt0", "zz.xcodeproj"}), *fs));
+    // A marker of its own first byte, or an empty one, among the rules.
+    rules.projectMarkerNames.insert({"", "~build"});
+    ProjectMarkers unusual(rules);
+    EXPECT_TRUE(unusual.areIn("/nowhere", listing({"a", "~build"}), *fs));
+    EXPECT_FALSE(unusual.areIn("/nowhere", listing({"a", "~builds"}), *fs));
+}
+
 // Many folders with every kind of item and fault: reading folders ahead on other threads changes
 // no event and no order.
 TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
@@ -611,7 +707,7 @@ TEST(DirectoryWalker, ReadingFoldersAheadChangesNothingTheConsumerSees) {
     home.rules.boundedSizeEntryCap = 7;
     auto described = [&](unsigned readers) {
         Walked walked = home.walk({home.folder("Documents"), home.folder("Missing")}, fs,
-                                  ticking(std::chrono::milliseconds(7)), {}, {}, readers);
+                                  ticking(std::chrono::milliseconds(35)), {}, {}, readers);
         for (auto& record : walked.records) record.setID(UUID());
         for (auto& issue : walked.summary->issues) issue.id = UUID();
         walked.summary->startedAt = walked.summary->finishedAt = Date();

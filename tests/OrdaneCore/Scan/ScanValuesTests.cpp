@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "OrdaneCore/Scan/CloudStatus.hpp"
 #include "OrdaneCore/Scan/ExistingFolders.hpp"
@@ -141,7 +142,13 @@ TEST(FileRecord, TypeBucketIsTheBucketOfTheLowerCasedExtension) {
                                 {".bashrc", TypeBucket::other}, {"a.J\xc3\x89PG", TypeBucket::other},
                                 // The Kelvin sign lower-cases to an ASCII "k".
                                 {"notes.\xe2\x84\xaa" "EY", TypeBucket::documents},
-                                {"a.\xff", TypeBucket::other}}) {
+                                {"a.\xff", TypeBucket::other}, {"Holiday photo 2024.JPEG", TypeBucket::photos},
+                                {"\xc3\xa9t\xc3\xa9 2024.mp3", TypeBucket::audio},
+                                {"a.\xe2\x84\xaa" "eynote-archive", TypeBucket::other},
+                                {"release-notes.tar.gz.partial", TypeBucket::other},
+                                // Letters at both ends of A-Z, and in both numbers of the packed key.
+                                {"a.ZIP", TypeBucket::archives}, {"a.AAC", TypeBucket::audio}, {"a.7Z", TypeBucket::archives},
+                                {"a.MPKG", TypeBucket::installers}, {"a.FLATPAKREF", TypeBucket::installers}}) {
         FileRecord r = record(std::string("/a/") + name);
         EXPECT_EQ(r.typeBucket(), bucket) << name;
         EXPECT_EQ(r.typeBucket(), typeBucketForExtension(r.ext())) << name;
@@ -172,6 +179,42 @@ TEST(FileRecord, ChangingADefaultOrMovedFromRecordLeavesEveryOtherAlone) {
     FileRecord assigned = record("/a/d.txt");
     assigned = std::move(moved);
     EXPECT_EQ(assigned.path(), "/a/c.txt");
+}
+
+// Records are cut from blocks their making thread fills: they must outlive that thread and be
+// dropped on any other, in any order, with long names (allocated on their own) among them, and
+// copies made by setters on yet another thread.
+TEST(FileRecord, RecordsOutliveTheThreadThatMadeThemAndGoOnAnyOther) {
+    std::vector<FileRecord> made;
+    std::thread maker([&] {
+        for (int i = 0; i < 3000; ++i) {
+            std::string name = i % 500 == 7 ? std::string(2000, 'n') : "file" + std::to_string(i) + ".txt";
+            FileRecord::Fields fields;
+            fields.size = i;
+            if (i % 3 == 0) fields.projectContext = ProjectContext::sourceOfProject(URL::fileURL("/p", true));
+            made.emplace_back("/walk/folder" + std::to_string(i / 100) + "/" + name, false, std::move(fields));
+        }
+    });
+    maker.join();  // its last block is given up: what it made must stay
+    for (int i = 0; i < 3000; ++i) {
+        const FileRecord& r = made[static_cast<size_t>(i)];
+        ASSERT_EQ(r.size(), i);
+        ASSERT_EQ(r.folderPath(), "/walk/folder" + std::to_string(i / 100));
+        ASSERT_EQ(r.name().size(), i % 500 == 7 ? 2000u : ("file" + std::to_string(i) + ".txt").size());
+        ASSERT_EQ(r.projectContext() != nullptr, i % 3 == 0);
+    }
+    std::vector<FileRecord> copies(made.begin(), made.begin() + 1000);
+    std::thread changer([&] {
+        for (auto& r : copies) r.setSize(r.size() + 1);  // new items, cut on this thread
+        // Every second one dropped here, the rest on the main thread.
+        for (size_t i = 0; i < made.size(); i += 2) made[i] = FileRecord();
+    });
+    changer.join();
+    for (size_t i = 0; i < copies.size(); ++i) EXPECT_EQ(copies[i].size(), static_cast<int64_t>(i) + 1);
+    for (size_t i = 1; i < made.size(); i += 2) EXPECT_EQ(made[i].size(), static_cast<int64_t>(i));
+    std::reverse(made.begin(), made.end());
+    made.clear();
+    copies.clear();
 }
 
 TEST(CloudStatus, ProviderByPath) {

@@ -2,14 +2,21 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
+#include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
 #include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
+#include "Support/FolderFaultFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::platform::DirectoryEnumerator;
 using ordane::platform::FileSystem;
+using ordane::platform::FolderReadAhead;
+using ordane::testing::FolderFaultFileSystem;
 using ordane::testing::TempDir;
 using ordane::testing::makeDirectories;
 using ordane::testing::writeFile;
@@ -41,6 +48,16 @@ struct RecordingWalk {
         paths = walkAll(enumerator, root);
     }
 };
+
+// Whether a read of `path` has begun within a few seconds.
+bool readBegins(FolderFaultFileSystem& fs, const std::string& path) {
+    for (int wait = 0; wait < 1000; ++wait) {
+        Paths reads = fs.reads();
+        if (std::find(reads.begin(), reads.end(), path) != reads.end()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
 
 size_t openDescriptors() {
     size_t count = 0;
@@ -140,4 +157,66 @@ TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
     ASSERT_TRUE(walk);
     EXPECT_EQ(walk->paths, (Paths{"file.txt", "sub", "sub/mirror"}));
     EXPECT_EQ(walk->errors, (Errors{{dir / "tree/sub/mirror", ELOOP}}));
+}
+
+// A walk that reaches a folder a reader is still reading waits for that read, while the other
+// reads end; a nested enumeration that stops while a reader is below it leaves that read to end
+// on its own. Either way the items are those of a walk that reads every folder itself.
+TEST(DirectoryEnumerator, ReadingAheadWaitsForASlowFolderAndDropsWhatAStoppedEnumerationLeft) {
+    TempDir dir;
+    for (const char* file : {"a/pkg/one/x.txt", "a/pkg/two/y.txt", "a/pkg/three/z.txt", "a/w.txt", "b/c/d/f.txt",
+                             "e/g.txt"}) {
+        writeFile(dir / file, "x");
+    }
+    const Paths all{"a", "a/pkg", "a/w.txt", "b", "b/c", "b/c/d", "b/c/d/f.txt", "e", "e/g.txt"};
+    auto whole = [](const std::string&, const ordane::platform::DirectoryEntry& entry, bool) {
+        return entry.name == "pkg" ? FolderReadAhead::Descent::whole : FolderReadAhead::Descent::enter;
+    };
+
+    // The walk waits on "a" while "b" and all below it are read.
+    {
+        auto fs = std::make_shared<FolderFaultFileSystem>();
+        fs->blockReadsOf(dir / "a");
+        FolderReadAhead readAhead(fs, 2);
+        DirectoryEnumerator enumerator(fs, dir.path(), {});
+        enumerator.readAheadOn(readAhead, whole);
+        ASSERT_NE(enumerator.next(), nullptr);
+        ASSERT_TRUE(readBegins(*fs, dir / "a"));  // by a reader: the walk has not gone there yet
+        std::thread opener([&] {
+            EXPECT_TRUE(readBegins(*fs, dir / "b/c/d"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the walk is asleep by now
+            fs->openGate();
+        });
+        Paths paths{"a"};
+        for (auto& path : walkAll(enumerator, dir.path(), [](DirectoryEnumerator& walk, const auto& item) {
+                 if (item.name() == "pkg") walk.skipDescendants();
+             })) {
+            paths.push_back(path);
+        }
+        opener.join();
+        EXPECT_EQ(paths, all);
+        Paths reads = fs->reads();
+        EXPECT_EQ(std::count(reads.begin(), reads.end(), dir / "a"), 1) << "read ahead once, not again by the walk";
+    }
+
+    // The package's enumeration stops at its first item while a reader is held in "two".
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    fs->blockReadsOf(dir / "a/pkg/two");
+    FolderReadAhead readAhead(fs, 2);
+    DirectoryEnumerator enumerator(fs, dir.path(), {});
+    enumerator.readAheadOn(readAhead, whole);
+    Paths nested;
+    auto stopEarly = [&](DirectoryEnumerator& walk, const DirectoryEnumerator::Item& item) {
+        if (item.name() != "pkg") return;
+        walk.skipDescendants();
+        {
+            DirectoryEnumerator package(fs, item.path, {});
+            package.readAheadWithin(walk);
+            nested.push_back(package.next()->name());
+            EXPECT_TRUE(readBegins(*fs, dir / "a/pkg/two"));
+        }
+        fs->openGate();
+    };
+    EXPECT_EQ(walkAll(enumerator, dir.path(), stopEarly), all);
+    EXPECT_EQ(nested, Paths{"one"});
 }

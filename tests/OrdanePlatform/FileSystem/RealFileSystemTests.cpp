@@ -81,13 +81,16 @@ TEST(RealFileSystem, StatusDoesNotFollowLinks) {
                          {"broken", false}, {"chained", true}, {"file", std::nullopt}, {"link", true}}));
 }
 
-// Names sharing their first eight bytes, shorter than eight, and with bytes above 0x7f come in
+// Names sharing their first eight or sixteen bytes, shorter than that, and with bytes above 0x7f come in
 // plain unsigned byte order, hidden names too (a folder's names are sorted by a prefix first).
 TEST(RealFileSystem, ListingsAreInBytewiseOrderWhateverThePrefixesTheNamesShare) {
     TempDir dir;
     auto fs = FileSystem::real();
     std::vector<std::string> names = {"abcdefgh", "abcdefgh0", "abcdefgi", "abcdefg", "abcdefgh\xff", "abcdefgh~",
-                                      "B", "a", "\xc3\xa9t\xc3\xa9", "\x7f", "zz", "\xff\xfe", "abcdefgh\x01"};
+                                      "B", "a", "\xc3\xa9t\xc3\xa9", "\x7f", "zz", "\xff\xfe", "abcdefgh\x01",
+                                      // Around sixteen bytes, the two numbers of the sort's key.
+                                      "abcdefghijklmnop", "abcdefghijklmno", "abcdefghijklmnop\xff", "abcdefghijklmnopq",
+                                      "abcdefghijklmnoq", "abcdefghijklmnop\x01", "abcdefghijklmno\xff", "abcdefghijklmnoP"};
     std::vector<std::string> hidden = {".b", ".a", ".abcdefgh1", ".abcdefgh0", ".\xff"};
     // Enough names with long common prefixes that the sort goes past its small-range path.
     uint32_t state = 12345;

@@ -66,3 +66,61 @@ TEST(Path, ExtensionFollowsOneRule) {
     EXPECT_EQ(path::stem("/a/Report.final.PDF"), "Report.final");
     EXPECT_EQ(path::stem("/a/.bashrc"), ".bashrc");
 }
+
+// Read from the end of the name: only the bytes after the last dot decide, whatever comes before.
+TEST(Path, NameExtensionLooksOnlyAfterTheLastDot) {
+    struct Case {
+        std::string_view name;
+        std::string_view written;
+        bool ascii;
+    };
+    for (const Case& c : {Case{"Caf\u00e9.txt", "txt", true}, Case{"\u00e9t\u00e9.\u00c9T\u00c9", "\u00c9T\u00c9", false},
+                          Case{"r\u00e9sum\u00e9", "", true}, Case{"a.tar.\u00e9", "\u00e9", false},
+                          Case{"x.\u00e9.gz", "gz", true}, Case{"libc.so.6", "6", true}, Case{"", "", true},
+                          Case{".", "", true}, Case{"..", "", true}, Case{"a..", "", true}, Case{"..a", "a", true},
+                          Case{".\u00e9", "", true}, Case{"Makefile", "", true},
+                          Case{"a-very-long-name-without-any-dot-at-all-0123456789", "", true},
+                          Case{"y.abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwxyz", true},
+                          Case{"abcdefg.h", "h", true}, Case{"abcdefgh.", "", true}, Case{".bcdefgh", "", true},
+                          Case{"a.bcdefgh", "bcdefgh", true}, Case{"a.b.cdefgh", "cdefgh", true},
+                          Case{"12345678.abcdefgh", "abcdefgh", true}, Case{"abc.défgh", "défgh", false},
+                          Case{"abcdefgh.é", "é", false}, Case{"éééé.gz", "gz", true}}) {
+        auto extension = path::nameExtension(c.name);
+        EXPECT_EQ(extension.written, c.written) << c.name;
+        EXPECT_EQ(extension.ascii, c.ascii) << c.name;
+        EXPECT_EQ(extension.written, path::extensionAsWritten(c.name)) << c.name;
+    }
+    EXPECT_EQ(path::stem("/a/b.c/Caf\u00e9.tar.gz"), "Caf\u00e9.tar");
+    EXPECT_EQ(path::stem("/a/b.c/README"), "README");
+}
+
+TEST(Path, LastIndexOfFindsTheLastByte) {
+    EXPECT_EQ(path::lastIndexOf("/a/b/c", '/'), 4u);
+    EXPECT_EQ(path::lastIndexOf("/", '/'), 0u);
+    EXPECT_EQ(path::lastIndexOf("abc", '/'), std::string_view::npos);
+    EXPECT_EQ(path::lastIndexOf("", '/'), std::string_view::npos);
+    std::string withNul("a/\0b", 4);
+    EXPECT_EQ(path::lastIndexOf(withNul, '\0'), 2u);
+}
+
+// Callers that know only short extensions read only the name's end: an extension that ends in more
+// ASCII bytes than that is none, but bytes that may lower to fewer (the Kelvin sign is a "k") are
+// followed to their dot.
+TEST(Path, NameExtensionUpToALengthSeesOnlyShortOnes) {
+    struct Case {
+        std::string_view name;
+        size_t longest;
+        std::string_view written;
+        bool ascii;
+    };
+    for (const Case& c : {Case{"report.pdf", 3, "pdf", true}, Case{"report.docx", 3, "", true},
+                          Case{"a.b.docx", 3, "", true}, Case{"x.docx", 4, "docx", true},
+                          Case{"archive.longextension", 10, "", true}, Case{"archive.tenletters", 10, "tenletters", true},
+                          Case{"App.\u212aPROJ", 5, "\u212aPROJ", false}, Case{"App.xc\u00f6deproj", 3, "", true},
+                          Case{"App.x\u00f6de", 5, "x\u00f6de", false},
+                          Case{"Makefile", 2, "", true}, Case{".git", 3, "", true}, Case{"a.", 3, "", true}}) {
+        auto extension = path::nameExtension(c.name, c.longest);
+        EXPECT_EQ(extension.written, c.written) << c.name << " up to " << c.longest;
+        EXPECT_EQ(extension.ascii, c.ascii) << c.name << " up to " << c.longest;
+    }
+}
