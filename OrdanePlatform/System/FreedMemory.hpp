@@ -12,7 +12,8 @@ void returnFreedMemory();
 // costs a system call per page, each taking the process's memory-map lock for writing while
 // every other thread's page faults wait. Pages are made usable, not touched: memory in use stays
 // the same. Freed memory at the top of a heap is kept while one is held and trimmed as usual
-// after. Holds may overlap, from any thread.
+// after. Holds may overlap, from any thread. The first one also fixes the allocator's mmap and
+// trim thresholds for the rest of the process (see the source for why).
 class LargeHeapSteps {
 public:
     LargeHeapSteps();
