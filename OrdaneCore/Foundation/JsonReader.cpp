@@ -60,10 +60,11 @@ bool isValidText(std::string_view text) {
     size_t i = 0;
     for (uint64_t word; i + 8 <= text.size(); i += 8) {
         std::memcpy(&word, text.data() + i, 8);
-        if ((word & highBits) != 0) return json::isValidUTF8(text);
+        if ((word & highBits) != 0) break;
     }
     for (; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0x80) != 0) return json::isValidUTF8(text);
+        // What came before is ASCII, so no sequence starts there: only the rest is checked.
+        if ((static_cast<unsigned char>(text[i]) & 0x80) != 0) return json::isValidUTF8(text.substr(i));
     }
     return true;
 }

@@ -191,6 +191,26 @@ TEST(JsonReader, KeysWithEscapesAndRequiredMembersReadAsTheTreeReadsThem) {
     });
     EXPECT_EQ(keys, (std::vector<std::string>{"key\"1", "\xc3\xa9", "plain", "key\"1"}));
     EXPECT_THROW(JsonReader("{\"\xff\": 1}").forEachMember([](std::string_view) {}), DecodingError);
+    // After ASCII runs of every length around a word, a sequence is still checked whole.
+    for (size_t prefix = 0; prefix < 20; ++prefix) {
+        std::string ascii(prefix, 'k');
+        for (std::string tail : {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80"}) {
+            std::string key = ascii + tail + "z";
+            std::vector<std::string> read;
+            std::string text = "{\"" + key + "\": 1}";  // the reader only views it
+            JsonReader reader(text);
+            reader.forEachMember([&](std::string_view k) {
+                read.emplace_back(k);
+                (void)reader.readInt64();
+            });
+            EXPECT_EQ(read, std::vector<std::string>{key}) << prefix;
+            // Cut short, split by ASCII, or an overlong form: refused.
+            for (std::string bad : {tail.substr(0, tail.size() - 1), tail.substr(0, 1) + "a" + tail.substr(1), std::string("\xc0\xaf")}) {
+                std::string refused = "{\"" + ascii + bad + "\": 1}";
+                EXPECT_THROW(JsonReader(refused).forEachMember([](std::string_view) {}), DecodingError) << prefix;
+            }
+        }
+    }
 
     for (std::string_view text : {"true", "false", "null", "1", "\"true\"", "tru", "[true]", "falsey"}) {
         SCOPED_TRACE(text);
