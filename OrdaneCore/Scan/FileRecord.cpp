@@ -77,15 +77,22 @@ public:
     static constexpr size_t bytes = 64 * 1024;
     static constexpr size_t largestPiece = 1024;  // larger items are allocated on their own
 
-    // Room for `size` bytes (at most largestPiece), aligned for any item, in the calling thread's block.
-    static void* cut(size_t size) {
+    static constexpr size_t unit = alignof(std::max_align_t);
+
+    // Room for `size` bytes (at most largestPiece), aligned for any item, in the calling thread's
+    // block; `offset`: where it lies in the block, in units, never 0. A block is not aligned to
+    // its size to be found from a piece's address: the allocator would give twice the memory.
+    static void* cut(size_t size, uint16_t& offset) {
         thread_local Current current;
-        size = (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+        size = (size + unit - 1) & ~(unit - 1);
         if (!current.block || current.block->used_ + size > bytes) {
+            // Made before the full one is given up, so that a failure leaves the thread's block as it was.
+            auto* fresh = new (::operator new(bytes)) ItemBlock;
             if (current.block) current.block->retire();
-            current.block = new (::operator new(bytes, std::align_val_t(bytes))) ItemBlock;
+            current.block = fresh;
         }
         ItemBlock& block = *current.block;
+        offset = static_cast<uint16_t>(block.used_ / unit);
         void* piece = reinterpret_cast<char*>(&block) + block.used_;
         block.used_ += size;
         block.pieces_ += 1;
@@ -93,9 +100,8 @@ public:
     }
 
     // Gives back a piece that cut returned, from any thread.
-    static void release(void* piece) {
-        auto address = reinterpret_cast<uintptr_t>(piece) & ~(uintptr_t{bytes} - 1);
-        reinterpret_cast<ItemBlock*>(address)->drop(1);
+    static void release(void* piece, uint16_t offset) {
+        reinterpret_cast<ItemBlock*>(static_cast<char*>(piece) - size_t{offset} * unit)->drop(1);
     }
 
 private:
@@ -103,7 +109,7 @@ private:
     struct Current {
         ItemBlock* block = nullptr;
         ~Current() {
-            if (block) block->retire();
+            if (block) std::exchange(block, nullptr)->retire();
         }
     };
 
@@ -115,13 +121,13 @@ private:
     void drop(uint32_t count) {
         if (references_.fetch_sub(count, std::memory_order_acq_rel) == count) {
             this->~ItemBlock();
-            ::operator delete(this, std::align_val_t(bytes));
+            ::operator delete(this, bytes);
         }
     }
 
     std::atomic<uint32_t> references_{unclaimed};
     uint32_t pieces_ = 0;  // cut so far, by the cutting thread alone
-    size_t used_ = (sizeof(ItemBlock) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+    size_t used_ = (sizeof(ItemBlock) + unit - 1) & ~(unit - 1);
 };
 
 }  // namespace
@@ -140,7 +146,7 @@ struct FileRecord::Item {
     uint8_t flags = 0;
     CloudState cloud = CloudState::local;
     uint8_t provider = 0;  // 1 + the CloudProvider, 0 for none
-    bool cut = false;      // from an ItemBlock
+    uint16_t blockOffset = 0;  // where it lies in its ItemBlock, in units; 0 when allocated alone
 
     const char* nameText() const { return reinterpret_cast<const char*>(this + 1); }
     std::string_view name() const { return {nameText(), nameLength}; }
@@ -148,9 +154,9 @@ struct FileRecord::Item {
     // A new item holding `name`, with `from`'s other values (or the defaults).
     static Item* make(std::string_view name, const Item* from, Folder* folder, bool cut = true) {
         size_t size = sizeof(Item) + name.size();
-        cut = cut && size <= ItemBlock::largestPiece;
-        auto* item = new (cut ? ItemBlock::cut(size) : ::operator new(size)) Item;
-        item->cut = cut;
+        uint16_t offset = 0;
+        auto* item = new (cut && size <= ItemBlock::largestPiece ? ItemBlock::cut(size, offset) : ::operator new(size)) Item;
+        item->blockOffset = offset;
         if (from) {
             item->id = from->id;
             item->size = from->size;
@@ -174,10 +180,10 @@ struct FileRecord::Item {
         if (item && !isEmpty(item) && item->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             Folder::release(item->folder);
             delete item->project;
-            bool cut = item->cut;
+            uint16_t offset = item->blockOffset;
             item->~Item();
-            if (cut) {
-                ItemBlock::release(item);
+            if (offset != 0) {
+                ItemBlock::release(item, offset);
             } else {
                 ::operator delete(item);
             }
