@@ -107,8 +107,13 @@ struct SortKey {
     uint64_t tail;   // bytes 8-15
     uint32_t index;  // into names
 };
+// Room for this many entries is kept on a thread from folder to folder; a huge folder's is not
+// kept for good by a thread that lives on.
+constexpr size_t keptEntries = size_t{1} << 16;
+
 const std::vector<SortKey>& bytewiseOrder(const std::vector<std::string>& names) {
     thread_local std::vector<SortKey> keys;  // kept: one folder after another is sorted on a thread
+    if (keys.capacity() > keptEntries && names.size() <= keptEntries) std::vector<SortKey>().swap(keys);
     keys.resize(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         keys[i] = SortKey{bytesAt(names[i], 0), bytesAt(names[i], 8), static_cast<uint32_t>(i)};
@@ -303,6 +308,7 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
             if (entry.status->isSymlink()) entry.linkLeadsSomewhere = statxAt(fd, entry.name.c_str(), true, sx) == 0;
         }
     }
+    if (names.capacity() > keptEntries) std::vector<std::string>().swap(names);
     return listing;
 }
 
