@@ -242,11 +242,12 @@ bool DirectoryWalker::enumerationIssue(const std::string& path, int errorNumber,
     return true;
 }
 
-int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_token& stopToken) {
+int64_t DirectoryWalker::boundedSize(const Item& folder, const std::stop_token& stopToken) {
     std::optional<DirectoryEnumerator> enumerator;
     try {
-        // Hidden items and package contents count too.
-        enumerator.emplace(fileSystem_, folder, DirectoryEnumerator::Options{},
+        // Hidden items and package contents count too. The folder's values were just read with
+        // its parent: not read again.
+        enumerator.emplace(fileSystem_, folder.path, *folder.status(), DirectoryEnumerator::Options{},
                            [](const std::string&, int) { return true; });
     } catch (const FileSystemError&) {
         return 0;
@@ -267,7 +268,7 @@ int64_t DirectoryWalker::boundedSize(const std::string& folder, const std::stop_
 
 void DirectoryWalker::recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
                                   const std::stop_token& stopToken) {
-    int64_t size = boundedSize(item.path, stopToken);
+    int64_t size = boundedSize(item, stopToken);
     FileRecord::Fields values = recordValues(item, size, size, true);
     values.isPackage = isPackage;
     values.projectContext = std::move(context);

@@ -63,7 +63,7 @@ private:
     bool isVolumeSystemFolder(const std::string& path, std::string_view name) const;
     void reportUnreadableValues(const Item& item);
     bool enumerationIssue(const std::string& path, int errorNumber, ErrorBox& box);
-    int64_t boundedSize(const std::string& folder, const std::stop_token& stopToken);
+    int64_t boundedSize(const Item& folder, const std::stop_token& stopToken);
     void recordSized(const Item& item, bool isPackage, std::optional<ProjectContext> context,
                      const std::stop_token& stopToken);
     void recordFile(const Item& item);

@@ -21,7 +21,8 @@ namespace ordane {
 // So a consumer that keeps up is not woken once per record, and one whose walk hangs in the file
 // system still gets what was found before.
 struct ScanStream::Channel {
-    static constexpr size_t wakeBatch = 256;
+    // A few milliseconds of a walk's records: the poll comes about as soon.
+    static constexpr size_t wakeBatch = 4096;
     static constexpr auto pollInterval = std::chrono::milliseconds(10);
 
     std::mutex mutex;

@@ -16,6 +16,15 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
     if (!fileSystem_->status(root_).isDirectory()) throw FileSystemError(ENOTDIR, "enumerate", root_);
 }
 
+DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root,
+                                         const FileStatus& rootStatus, Options options, ErrorHandler onError)
+    : fileSystem_(std::move(fileSystem)),
+      root_(path::withoutTrailingSlash(root)),
+      options_(options),
+      onError_(std::move(onError)) {
+    if (!rootStatus.isDirectory()) throw FileSystemError(ENOTDIR, "enumerate", root_);
+}
+
 DirectoryEnumerator::~DirectoryEnumerator() {
     if (!readAhead_) return;
     for (size_t level = 0; level < depth_; ++level) {

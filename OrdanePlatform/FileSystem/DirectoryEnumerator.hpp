@@ -42,6 +42,11 @@ public:
     // The root itself is read on the first `next()`; failing that goes to the error handler.
     DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root, Options options,
                         ErrorHandler onError = nullptr);
+    // For a root whose values the caller has just read (from its parent's listing, links not
+    // followed): they are not read again. The root is then read as the constructor above would,
+    // whatever folder is at its path by then.
+    DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root, const FileStatus& rootStatus,
+                        Options options, ErrorHandler onError = nullptr);
     ~DirectoryEnumerator();
     DirectoryEnumerator(const DirectoryEnumerator&) = delete;
     DirectoryEnumerator& operator=(const DirectoryEnumerator&) = delete;

@@ -299,7 +299,7 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
     for (const SortKey& key : bytewiseOrder(names)) {
         DirectoryEntry& entry = listing.entries.emplace_back();
         entry.name = std::move(names[key.index]);
-        struct statx sx {};
+        struct statx sx;  // filled whole by a call that succeeds; not cleared for each of a scan's items
         if (int error = statxAt(fd, entry.name.c_str(), false, sx)) {
             entry.statusError = error;
         } else {

@@ -141,6 +141,31 @@ TEST(DirectoryEnumerator, AFolderSwappedForALinkAfterItWasListedIsNotEntered) {
     EXPECT_EQ(walk.errors, (Errors{{dir / "a/sub", ESTALE}}));
 }
 
+TEST(DirectoryEnumerator, ARootGivenWithItsValuesIsReadAsItIsWhenTheWalkGetsThere) {
+    TempDir dir;
+    writeFile(dir / "sized/a.txt", "a");
+    writeFile(dir / "other/b.txt", "b");
+    writeFile(dir / "file.txt", "f");
+    auto fs = FileSystem::real();
+    auto walkWith = [&](const ordane::platform::FileStatus& values) {
+        DirectoryEnumerator enumerator(fs, dir / "sized", values, {});
+        return walkAll(enumerator, dir / "sized");
+    };
+    auto before = fs->linkStatus(dir / "sized");
+    EXPECT_EQ(walkWith(before), (Paths{"a.txt"}));
+    // Values read before another folder took the name: what is there now is walked, as when the
+    // root is given by its path alone.
+    std::filesystem::rename(dir / "sized", dir / "moved");
+    std::filesystem::rename(dir / "other", dir / "sized");
+    EXPECT_EQ(walkWith(before), (Paths{"b.txt"}));
+    try {
+        walkWith(fs->linkStatus(dir / "file.txt"));
+        ADD_FAILURE() << "values of a file were taken for a folder";
+    } catch (const ordane::platform::FileSystemError& error) {
+        EXPECT_EQ(error.errorNumber(), ENOTDIR);
+    }
+}
+
 TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
     TempDir dir;
     writeFile(dir / "tree/file.txt", "f");
