@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -351,6 +352,13 @@ size_t RealFileSystem::maxFoldersHeldOpen() {
 
 DirectoryListing RealFileSystem::readDirectoryFrom(const OpenFolder* parent, const std::string& path,
                                                    bool includeHidden, std::shared_ptr<const OpenFolder>* keep) {
+    // Stand-ins built on this class fault readDirectory: reading past it would lose their faults.
+    if (typeid(*this) != typeid(RealFileSystem)) return FileSystem::readDirectoryFrom(parent, path, includeHidden, keep);
+    return readDirectoryFromOpen(parent, path, includeHidden, keep);
+}
+
+DirectoryListing RealFileSystem::readDirectoryFromOpen(const OpenFolder* parent, const std::string& path,
+                                                       bool includeHidden, std::shared_ptr<const OpenFolder>* keep) {
     int fd = -1;
     if (const auto* held = dynamic_cast<const HeldFolder*>(parent)) {
         // The entry's name is what follows the last "/": a walk's paths are its names appended.

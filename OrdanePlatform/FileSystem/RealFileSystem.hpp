@@ -32,6 +32,13 @@ public:
     // Folders held open for readDirectoryFrom at most: well under the soft limit on descriptors,
     // which the rest of the program shares.
     static size_t maxFoldersHeldOpen();
+
+protected:
+    // What readDirectoryFrom does for this class itself. A stand-in derived from it that changes
+    // readDirectory has its readDirectory asked instead, unless it overrides readDirectoryFrom
+    // too and calls this.
+    DirectoryListing readDirectoryFromOpen(const OpenFolder* parent, const std::string& path, bool includeHidden,
+                                           std::shared_ptr<const OpenFolder>* keep);
     std::string canonicalPath(const std::string& path) override;
 };
 
