@@ -121,11 +121,15 @@ public:
 
     ordane::platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
         auto listing = RealFileSystem::readDirectory(path, includeHidden);
-        if (path == parent) {
-            std::filesystem::rename(folder, folder + "-moved");
-            std::filesystem::create_directory_symlink(target, folder);
-        }
+        swapAfterReading(path);
         return listing;
+    }
+
+protected:
+    void swapAfterReading(const std::string& path) {
+        if (path != parent) return;
+        std::filesystem::rename(folder, folder + "-moved");
+        std::filesystem::create_directory_symlink(target, folder);
     }
 };
 
@@ -144,9 +148,8 @@ TEST(DirectoryEnumerator, AFolderSwappedForALinkAfterItWasListedIsNotEntered) {
 }
 
 // SwappingFileSystem for a walk's readers, which open a folder from its parent held open.
-class SwappingFromParentFileSystem : public ordane::platform::RealFileSystem {
+class SwappingFromParentFileSystem : public SwappingFileSystem {
 public:
-    std::string parent, folder, target;
     std::mutex mutex;
     Paths reads;                      // what the readers read, in order
     std::optional<bool> folderFromParent;  // whether `folder` was read with its parent given
@@ -156,10 +159,7 @@ public:
                                                         std::shared_ptr<const ordane::platform::OpenFolder>* keep) override {
         auto listing = readDirectoryFromOpen(from, path, includeHidden, keep);
         std::lock_guard lock(mutex);
-        if (path == parent) {
-            std::filesystem::rename(folder, folder + "-moved");
-            std::filesystem::create_directory_symlink(target, folder);
-        }
+        swapAfterReading(path);
         if (path == folder) folderFromParent = from != nullptr;
         reads.push_back(path);
         return listing;
