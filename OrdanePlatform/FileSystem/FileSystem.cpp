@@ -40,6 +40,10 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
     return listing;
 }
 
+DirectoryListing FileSystem::readDirectoryFrom(const OpenFolder*, const std::string& path, bool includeHidden,
+                                               std::shared_ptr<const OpenFolder>*) {
+    return readDirectory(path, includeHidden);
+}
 
 void FileSystem::writePiecesAtomically(const std::string& path, const Pieces& produce) {
     std::string contents;

@@ -54,6 +54,13 @@ struct DirectoryListing {
     std::vector<std::string> hiddenNames;
 };
 
+// A folder the file system holds open, so that its subfolders can be opened from it instead of by
+// a path the kernel walks from the top. Closed when its last holder lets go.
+class OpenFolder {
+public:
+    virtual ~OpenFolder() = default;
+};
+
 // An open file for sequential reading.
 class ReadableFile {
 public:
@@ -142,6 +149,13 @@ public:
     // The base builds it from status, listDirectory and linkStatus (so stand-ins that fault those
     // fault enumeration too); the real file system reads the folder once through one descriptor.
     virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden);
+    // readDirectory for a walk's readers. With `parent`, the folder at `path` is its entry of
+    // `path`'s last name and is opened from it, links not followed (by path when that fails, so
+    // errors and what is read are readDirectory's). `keep`, when given, may be handed the folder
+    // held open, for reads of its subfolders: only when it has some and few folders are held.
+    // The base reads by path and keeps nothing, so stand-ins need only readDirectory.
+    virtual DirectoryListing readDirectoryFrom(const OpenFolder* parent, const std::string& path, bool includeHidden,
+                                               std::shared_ptr<const OpenFolder>* keep);
 
     // True when the path leads to an item, links followed (a broken link gives false).
     // Asks `exists` first so the common miss costs no exception.

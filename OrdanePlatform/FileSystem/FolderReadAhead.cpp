@@ -115,10 +115,13 @@ std::shared_ptr<FolderReadAhead::Walk> FolderReadAhead::attach(bool includeHidde
 void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
     bool wake = false;
     Released released;
+    Released taken;
     {
         auto lock = lockedSoon(mutex_);
         auto task = tasks_.lower_bound(Key{walk->rank, {}});
         while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++, released);
+        // Tasks taken may still hold folders open: freed now, not when a reader next runs.
+        taken.swap(forReadersToFree_);
         wake = readerRunningLowLocked();
     }
     if (wake) workAvailable_.notify_one();
@@ -217,8 +220,8 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
 
 FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const Walk>& walk, KeyView key,
                                                      const std::string& path, const DirectoryListing& listing,
-                                                     const std::vector<FolderIdentity>& ancestors,
-                                                     bool whole) const {
+                                                     const std::vector<FolderIdentity>& ancestors, bool whole,
+                                                     const std::shared_ptr<const OpenFolder>& opened) const {
     Tasks subfolders;
     std::shared_ptr<const std::vector<FolderIdentity>> shared;
     for (size_t index = 0; index < listing.entries.size(); ++index) {
@@ -244,6 +247,7 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
+        task.parent = opened;
     }
     return subfolders;
 }
@@ -351,8 +355,10 @@ void FolderReadAhead::work() {
 
         Read read;
         Tasks subfolders;
+        std::shared_ptr<const OpenFolder> opened;
         try {
-            read.listing = fileSystem_->readDirectory(reading.path, reading.whole || reading.walk->includeHidden);
+            read.listing = fileSystem_->readDirectoryFrom(reading.parent.get(), reading.path,
+                                                          reading.whole || reading.walk->includeHidden, &opened);
         } catch (...) {
             read.error = std::current_exception();
         }
@@ -367,10 +373,13 @@ void FolderReadAhead::work() {
                 lineage.assign(ancestors.begin(), ancestors.end());
                 lineage.push_back(identity);
                 subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
-                                          lineage, reading.whole);
+                                          lineage, reading.whole, opened);
             }
         }
-        reading.ancestors.reset();  // not under the lock: the last of its siblings frees it
+        // Not under the lock: the last of its siblings frees them (and closes the parent).
+        reading.ancestors.reset();
+        reading.parent.reset();
+        opened.reset();  // held by the subfolders from now on, if any
 
         lock = lockedSoon(mutex_);
         Tasks::node_type dropped;

@@ -104,6 +104,9 @@ private:
         std::string path;
         FolderIdentity listedAs;
         std::shared_ptr<const std::vector<FolderIdentity>> ancestors;  // one list for all of a folder's subfolders
+        // The parent as its reader left it open, shared by its subfolders: each is opened from
+        // it rather than by its whole path. None when the parent was read by the walk itself.
+        std::shared_ptr<const OpenFolder> parent;
         bool whole = false;
         // Written under the lock; read without it only by the walk waiting for its read.
         std::atomic<State> state = State::queued;
@@ -118,10 +121,11 @@ private:
     void work();
     Tasks::iterator nextToRead();
     // Built before taking the lock, so that adding them allocates nothing under it. `ancestors` is
-    // shared by the tasks made, copied for them only when there is one.
+    // shared by the tasks made, copied for them only when there is one; `opened`: the folder
+    // held open, when it is.
     Tasks subfoldersOf(const std::shared_ptr<const Walk>& walk, KeyView key, const std::string& path,
-                       const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors,
-                       bool whole) const;
+                       const DirectoryListing& listing, const std::vector<FolderIdentity>& ancestors, bool whole,
+                       const std::shared_ptr<const OpenFolder>& opened = nullptr) const;
     // An idle reader not yet woken and something for it to read; the caller wakes one.
     bool readerWantedLocked();
     bool readerRunningLowLocked();

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "OrdanePlatform/Path/Path.hpp"
@@ -74,6 +77,7 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -280,9 +284,10 @@ std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) 
     return names;
 }
 
-DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
-    Descriptor folder(openFolder(path));
-    int fd = folder.get();
+namespace {
+
+// The folder open on `fd`, read as readDirectory reads it.
+DirectoryListing readOpenFolder(int fd, const std::string& path, bool includeHidden) {
     // Read like the entries' values, so the two compare (a walk checks a folder it opens against
     // its entry in the parent's listing).
     struct statx identity {};
@@ -309,6 +314,75 @@ DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool inc
         }
     }
     if (names.capacity() > keptEntries) std::vector<std::string>().swap(names);
+    return listing;
+}
+
+std::atomic<size_t> foldersHeldOpen{0};
+
+class HeldFolder : public OpenFolder {
+public:
+    explicit HeldFolder(int fd) : fd_(fd) {}
+    ~HeldFolder() override {
+        ::close(fd_);
+        foldersHeldOpen.fetch_sub(1, std::memory_order_relaxed);
+    }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool hasSubfolder(const DirectoryListing& listing) {
+    return std::any_of(listing.entries.begin(), listing.entries.end(),
+                       [](const DirectoryEntry& entry) { return entry.status && entry.status->isDirectory(); });
+}
+
+}  // namespace
+
+DirectoryListing RealFileSystem::readDirectory(const std::string& path, bool includeHidden) {
+    Descriptor folder(openFolder(path));
+    return readOpenFolder(folder.get(), path, includeHidden);
+}
+
+size_t RealFileSystem::maxFoldersHeldOpen() {
+    static const size_t most = [] {
+        struct rlimit limit {};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return size_t{64};
+        if (limit.rlim_cur == RLIM_INFINITY) return size_t{1024};
+        return std::min<size_t>(limit.rlim_cur / 4, 1024);
+    }();
+    return most;
+}
+
+DirectoryListing RealFileSystem::readDirectoryFrom(const OpenFolder* parent, const std::string& path,
+                                                   bool includeHidden, std::shared_ptr<const OpenFolder>* keep) {
+    // Stand-ins built on this class fault readDirectory: reading past it would lose their faults.
+    if (typeid(*this) != typeid(RealFileSystem)) return FileSystem::readDirectoryFrom(parent, path, includeHidden, keep);
+    return readDirectoryFromOpen(parent, path, includeHidden, keep);
+}
+
+DirectoryListing RealFileSystem::readDirectoryFromOpen(const OpenFolder* parent, const std::string& path,
+                                                       bool includeHidden, std::shared_ptr<const OpenFolder>* keep) {
+    int fd = -1;
+    if (const auto* held = dynamic_cast<const HeldFolder*>(parent)) {
+        // The entry's name is what follows the last "/": a walk's paths are its names appended.
+        const char* name = path.c_str() + (path.rfind('/') + 1);
+        fd = ::openat(held->fd(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    }
+    // By path when that failed (a link put in its place, out of descriptors...), so that the
+    // outcome is readDirectory's.
+    Descriptor folder(fd >= 0 ? fd : openFolder(path));
+    DirectoryListing listing = readOpenFolder(folder.get(), path, includeHidden);
+    if (keep && hasSubfolder(listing)) {
+        if (foldersHeldOpen.fetch_add(1, std::memory_order_relaxed) < maxFoldersHeldOpen()) {
+            *keep = std::make_shared<HeldFolder>(folder.get());
+            folder.release();
+        } else {
+            foldersHeldOpen.fetch_sub(1, std::memory_order_relaxed);
+        }
+    }
     return listing;
 }
 

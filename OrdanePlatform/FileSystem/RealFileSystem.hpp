@@ -27,6 +27,18 @@ public:
     std::string readLink(const std::string& path) override;
     void createSymlink(const std::string& target, const std::string& path) override;
     DirectoryListing readDirectory(const std::string& path, bool includeHidden) override;
+    DirectoryListing readDirectoryFrom(const OpenFolder* parent, const std::string& path, bool includeHidden,
+                                       std::shared_ptr<const OpenFolder>* keep) override;
+    // Folders held open for readDirectoryFrom at most: well under the soft limit on descriptors,
+    // which the rest of the program shares.
+    static size_t maxFoldersHeldOpen();
+
+protected:
+    // What readDirectoryFrom does for this class itself. A stand-in derived from it that changes
+    // readDirectory has its readDirectory asked instead, unless it overrides readDirectoryFrom
+    // too and calls this.
+    DirectoryListing readDirectoryFromOpen(const OpenFolder* parent, const std::string& path, bool includeHidden,
+                                           std::shared_ptr<const OpenFolder>* keep);
     std::string canonicalPath(const std::string& path) override;
 };
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "OrdanePlatform/FileSystem/DirectoryEnumerator.hpp"
@@ -119,11 +121,15 @@ public:
 
     ordane::platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
         auto listing = RealFileSystem::readDirectory(path, includeHidden);
-        if (path == parent) {
-            std::filesystem::rename(folder, folder + "-moved");
-            std::filesystem::create_directory_symlink(target, folder);
-        }
+        swapAfterReading(path);
         return listing;
+    }
+
+protected:
+    void swapAfterReading(const std::string& path) {
+        if (path != parent) return;
+        std::filesystem::rename(folder, folder + "-moved");
+        std::filesystem::create_directory_symlink(target, folder);
     }
 };
 
@@ -163,6 +169,104 @@ TEST(DirectoryEnumerator, ARootGivenWithItsValuesIsReadAsItIsWhenTheWalkGetsTher
         ADD_FAILURE() << "values of a file were taken for a folder";
     } catch (const ordane::platform::FileSystemError& error) {
         EXPECT_EQ(error.errorNumber(), ENOTDIR);
+    }
+}
+
+// SwappingFileSystem for a walk's readers, which open a folder from its parent held open.
+class SwappingFromParentFileSystem : public SwappingFileSystem {
+public:
+    std::mutex mutex;
+    Paths reads;                      // what the readers read, in order
+    std::optional<bool> folderFromParent;  // whether `folder` was read with its parent given
+
+    ordane::platform::DirectoryListing readDirectoryFrom(const ordane::platform::OpenFolder* from,
+                                                        const std::string& path, bool includeHidden,
+                                                        std::shared_ptr<const ordane::platform::OpenFolder>* keep) override {
+        auto listing = readDirectoryFromOpen(from, path, includeHidden, keep);
+        std::lock_guard lock(mutex);
+        swapAfterReading(path);
+        if (path == folder) folderFromParent = from != nullptr;
+        reads.push_back(path);
+        return listing;
+    }
+    bool hasRead(const std::string& path) {
+        for (int wait = 0; wait < 1000; ++wait) {
+            {
+                std::lock_guard lock(mutex);
+                if (std::find(reads.begin(), reads.end(), path) != reads.end()) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+};
+
+TEST(DirectoryEnumerator, AFolderSwappedForALinkBeforeAReaderOpensItFromItsParentIsNotEntered) {
+    TempDir dir;
+    TempDir outside;
+    writeFile(dir / "a/sub/mine.txt", "m");
+    writeFile(outside / "inner/theirs.txt", "t");
+    auto fs = std::make_shared<SwappingFromParentFileSystem>();
+    fs->parent = dir / "a";
+    fs->folder = dir / "a/sub";
+    fs->target = outside.path();
+    Errors errors;
+    Paths paths;
+    {
+        FolderReadAhead readAhead(fs, 2);
+        DirectoryEnumerator enumerator(fs, dir.path(), {}, [&](const std::string& path, int error) {
+            errors.emplace_back(path, error);
+            return true;
+        });
+        enumerator.readAheadOn(readAhead);
+        ASSERT_NE(enumerator.next(), nullptr);
+        // Both read ahead before the walk gets there: "a" by a reader, "a/sub" from it.
+        ASSERT_TRUE(fs->hasRead(dir / "a/sub"));
+        paths = walkAll(enumerator, dir.path());
+    }
+    EXPECT_EQ(fs->folderFromParent, true);
+    EXPECT_EQ(paths, Paths{"a/sub"});
+    EXPECT_EQ(errors, (Errors{{dir / "a/sub", ESTALE}}));
+    EXPECT_EQ(std::count(fs->reads.begin(), fs->reads.end(), outside / "inner"), 0) << "nothing below the link";
+}
+
+// Folders held open for the readers are few during a walk, and all closed once it has ended,
+// finished or stopped early.
+TEST(DirectoryEnumerator, FoldersHeldOpenForReadersAreBoundedAndClosedWhenTheWalkEnds) {
+    TempDir dir;
+    for (int a = 0; a < 12; ++a) {
+        for (int b = 0; b < 12; ++b) {
+            writeFile(dir / ("a" + std::to_string(a) + "/b" + std::to_string(b) + "/c/f.txt"), "f");
+        }
+    }
+    auto fs = std::make_shared<ordane::platform::RealFileSystem>();
+    const size_t before = openDescriptors();
+    const size_t threads = 4;
+    for (size_t stopAfter : {size_t{5}, size_t{200}, SIZE_MAX}) {
+        size_t items = 0;
+        {
+            FolderReadAhead readAhead(fs, static_cast<unsigned>(threads));
+            {
+                DirectoryEnumerator enumerator(fs, dir.path(), {});
+                enumerator.readAheadOn(readAhead);
+                while (items < stopAfter && enumerator.next()) {
+                    ++items;
+                    // Each reader may have its own folder open besides those held.
+                    ASSERT_LE(openDescriptors(), before + ordane::platform::RealFileSystem::maxFoldersHeldOpen() + threads);
+                }
+            }
+            // Once the readers are done with what they had begun, nothing is left open.
+            size_t open = openDescriptors();
+            for (int wait = 0; wait < 400 && open != before; ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                open = openDescriptors();
+            }
+            EXPECT_EQ(open, before) << "stopped after " << stopAfter;
+        }
+        EXPECT_EQ(openDescriptors(), before);
+        if (stopAfter == SIZE_MAX) {
+            EXPECT_EQ(items, 12u + 144u * 3u);
+        }
     }
 }
 

@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 
 #include "OrdanePlatform/FileSystem/FileSystem.hpp"
+#include "OrdanePlatform/FileSystem/RealFileSystem.hpp"
 #include "Support/TempDir.hpp"
 
 using ordane::platform::FileSystem;
 using ordane::platform::FileSystemError;
+using ordane::platform::OpenFolder;
+using ordane::platform::RealFileSystem;
 using ordane::testing::TempDir;
+using ordane::testing::writeFile;
 
 TEST(RealFileSystem, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
     TempDir dir;
@@ -182,4 +187,103 @@ TEST(RealFileSystem, SkipMovesOnLikeReadingAndStopsAtTheEnd) {
         EXPECT_EQ(file->read(buffer, sizeof buffer), 0u);
         EXPECT_EQ(file->skip(1), 0u);
     }
+}
+
+namespace {
+
+size_t openDescriptors() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+std::vector<std::string> names(const ordane::platform::DirectoryListing& listing) {
+    std::vector<std::string> result;
+    for (const auto& entry : listing.entries) result.push_back(entry.name);
+    return result;
+}
+
+}  // namespace
+
+// A folder read from its held parent is that parent's entry, wherever the parent is now; a link
+// put in its place is not followed from there, and the folder is read by path as readDirectory
+// reads it (the walk then refuses it by identity).
+TEST(RealFileSystem, ASubfolderIsReadFromItsHeldParentAndByPathWhenALinkTookItsPlace) {
+    TempDir dir;
+    TempDir outside;
+    writeFile(dir / "p/sub/x.txt", "x");
+    writeFile(dir / "p/file.txt", "f");
+    writeFile(outside / "theirs.txt", "t");
+    auto fs = std::make_shared<RealFileSystem>();
+    size_t before = openDescriptors();
+    {
+        std::shared_ptr<const OpenFolder> parent;
+        EXPECT_EQ(names(fs->readDirectoryFrom(nullptr, dir / "p", true, &parent)),
+                  (std::vector<std::string>{"file.txt", "sub"}));
+        ASSERT_TRUE(parent);
+        std::shared_ptr<const OpenFolder> leaf;
+        auto sub = fs->readDirectoryFrom(parent.get(), dir / "p/sub", true, &leaf);
+        EXPECT_EQ(names(sub), std::vector<std::string>{"x.txt"});
+        EXPECT_FALSE(leaf) << "a folder without subfolders is not held";
+        EXPECT_EQ(openDescriptors(), before + 1);
+
+        std::filesystem::rename(dir / "p/sub", dir / "p/sub-moved");
+        std::filesystem::create_directory_symlink(outside.path(), dir / "p/sub");
+        auto swapped = fs->readDirectoryFrom(parent.get(), dir / "p/sub", true, nullptr);
+        EXPECT_EQ(names(swapped), std::vector<std::string>{"theirs.txt"});
+        EXPECT_EQ(std::pair(swapped.device, swapped.inode), std::pair(fs->status(outside.path()).device,
+                                                                       fs->status(outside.path()).inode));
+        std::filesystem::remove(dir / "p/sub");
+        std::filesystem::rename(dir / "p/sub-moved", dir / "p/sub");
+
+        // Moved away, the parent still leads to its own subfolder; by path it is gone.
+        std::filesystem::rename(dir / "p", dir / "q");
+        EXPECT_THROW(fs->readDirectory(dir / "p/sub", true), FileSystemError);
+        auto moved = fs->readDirectoryFrom(parent.get(), dir / "p/sub", true, nullptr);
+        EXPECT_EQ(names(moved), std::vector<std::string>{"x.txt"});
+        EXPECT_EQ(std::pair(moved.device, moved.inode), std::pair(sub.device, sub.inode));
+    }
+    EXPECT_EQ(openDescriptors(), before) << "closed with its last holder";
+}
+
+// Past the bound no folder is held, and the reads go on by path; a folder let go makes room.
+TEST(RealFileSystem, FoldersHeldOpenStayWithinTheirBound) {
+    TempDir dir;
+    const size_t most = RealFileSystem::maxFoldersHeldOpen();
+    ASSERT_GT(most, 0u);
+    for (size_t i = 0; i <= most; ++i) std::filesystem::create_directories(dir / ("f" + std::to_string(i) + "/d"));
+    auto fs = std::make_shared<RealFileSystem>();
+    size_t before = openDescriptors();
+    {
+        std::vector<std::shared_ptr<const OpenFolder>> held(most + 1);
+        for (size_t i = 0; i <= most; ++i) {
+            auto listing = fs->readDirectoryFrom(nullptr, dir / ("f" + std::to_string(i)), true, &held[i]);
+            ASSERT_EQ(names(listing), std::vector<std::string>{"d"});
+        }
+        EXPECT_EQ(std::count(held.begin(), held.end(), nullptr), 1);
+        EXPECT_FALSE(held[most]);
+        EXPECT_LE(openDescriptors(), before + most);
+        held[0].reset();
+        std::shared_ptr<const OpenFolder> again;
+        fs->readDirectoryFrom(nullptr, dir / ("f" + std::to_string(most)), true, &again);
+        EXPECT_TRUE(again);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+// A stand-in that changes readDirectory is asked by readDirectoryFrom too.
+TEST(RealFileSystem, AStandInThatChangesFolderReadsIsAskedForReadsFromAParent) {
+    struct Renaming : RealFileSystem {
+        ordane::platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
+            auto listing = RealFileSystem::readDirectory(path, includeHidden);
+            for (auto& entry : listing.entries) entry.name += "!";
+            return listing;
+        }
+    };
+    TempDir dir;
+    writeFile(dir / "p/sub/x.txt", "x");
+    auto fs = std::make_shared<Renaming>();
+    std::shared_ptr<const OpenFolder> parent;
+    EXPECT_EQ(names(fs->readDirectoryFrom(nullptr, dir / "p", true, &parent)), std::vector<std::string>{"sub!"});
+    EXPECT_FALSE(parent);
 }
