@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "OrdanePlatform/Concurrency/BoundedParallel.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 
 namespace ordane::platform {
@@ -286,6 +287,38 @@ std::vector<std::string> RealFileSystem::listDirectory(const std::string& path) 
 
 namespace {
 
+// The values of entries [from, to) of the folder open on `fd`, links not followed.
+void readValues(int fd, std::vector<DirectoryEntry>& entries, size_t from, size_t to) {
+    for (size_t index = from; index < to; ++index) {
+        DirectoryEntry& entry = entries[index];
+        struct statx sx;  // filled whole by a call that succeeds; not cleared for each of a scan's items
+        if (int error = statxAt(fd, entry.name.c_str(), false, sx)) {
+            entry.statusError = error;
+        } else {
+            entry.status = statusFrom(sx);
+            // Asked of every link a walk meets; cheaper here, relative to the open folder.
+            if (entry.status->isSymlink()) entry.linkLeadsSomewhere = statxAt(fd, entry.name.c_str(), true, sx) == 0;
+        }
+    }
+}
+
+// A folder this large is read in parts side by side: a walk waits for it while one thread alone
+// would take tens of milliseconds (a manual section holds tens of thousands of pages).
+constexpr size_t entriesReadInParts = 4096;
+constexpr size_t entriesPerPart = 2048;
+constexpr size_t partsAtOnce = 4;
+
+void readValues(int fd, std::vector<DirectoryEntry>& entries) {
+    if (entries.size() < entriesReadInParts) return readValues(fd, entries, 0, entries.size());
+    size_t parts = (entries.size() + entriesPerPart - 1) / entriesPerPart;
+    BoundedParallel::runIndices(
+        parts, partsAtOnce, {},
+        [&](size_t part) {
+            readValues(fd, entries, part * entriesPerPart, std::min(entries.size(), (part + 1) * entriesPerPart));
+        },
+        [](size_t) {});
+}
+
 // The folder open on `fd`, read as readDirectory reads it.
 DirectoryListing readOpenFolder(int fd, const std::string& path, bool includeHidden) {
     // Read like the entries' values, so the two compare (a walk checks a folder it opens against
@@ -299,20 +332,11 @@ DirectoryListing readOpenFolder(int fd, const std::string& path, bool includeHid
     thread_local std::vector<std::string> names;
     names.clear();
     readNames(fd, path, names, includeHidden ? nullptr : &listing.hiddenNames);
-    listing.entries.reserve(names.size());
     // Each name moved straight from where the folder gave it to its place in the listing.
-    for (const SortKey& key : bytewiseOrder(names)) {
-        DirectoryEntry& entry = listing.entries.emplace_back();
-        entry.name = std::move(names[key.index]);
-        struct statx sx;  // filled whole by a call that succeeds; not cleared for each of a scan's items
-        if (int error = statxAt(fd, entry.name.c_str(), false, sx)) {
-            entry.statusError = error;
-        } else {
-            entry.status = statusFrom(sx);
-            // Asked of every link a walk meets; cheaper here, relative to the open folder.
-            if (entry.status->isSymlink()) entry.linkLeadsSomewhere = statxAt(fd, entry.name.c_str(), true, sx) == 0;
-        }
-    }
+    listing.entries.resize(names.size());
+    size_t index = 0;
+    for (const SortKey& key : bytewiseOrder(names)) listing.entries[index++].name = std::move(names[key.index]);
+    readValues(fd, listing.entries);
     if (names.capacity() > keptEntries) std::vector<std::string>().swap(names);
     return listing;
 }

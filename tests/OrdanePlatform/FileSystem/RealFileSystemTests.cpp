@@ -133,6 +133,40 @@ TEST(RealFileSystem, ListingsAreInBytewiseOrderWhateverThePrefixesTheNamesShare)
     EXPECT_EQ(fs->listDirectory(dir / "many"), many);
 }
 
+TEST(RealFileSystem, ALargeFolderReadInPartsGivesEveryEntryItsOwnValues) {
+    // Past the size read in parts side by side; files of different sizes, with folders and links,
+    // good and dangling, spread through every part.
+    TempDir dir;
+    const int count = 9000;
+    for (int i = 0; i < count; ++i) {
+        std::string name = "e" + std::to_string(100000 + i);
+        if (i % 997 == 0) {
+            std::filesystem::create_directory(dir / name);
+        } else if (i % 1009 == 0) {
+            std::filesystem::create_symlink(i % 2 ? "nowhere" : "e100001", dir / name);
+        } else {
+            writeFile(dir / name, std::string(static_cast<size_t>(i % 50), 'x'));
+        }
+    }
+    auto fs = FileSystem::real();
+    auto listing = fs->readDirectory(dir.path(), true);
+    ASSERT_EQ(listing.entries.size(), static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto& entry = listing.entries[static_cast<size_t>(i)];
+        ASSERT_EQ(entry.name, "e" + std::to_string(100000 + i));
+        ASSERT_TRUE(entry.status) << entry.name;
+        auto expected = fs->linkStatus(dir / entry.name);
+        EXPECT_EQ(entry.status->inode, expected.inode) << entry.name;
+        EXPECT_EQ(entry.status->type, expected.type) << entry.name;
+        EXPECT_EQ(entry.status->size, expected.size) << entry.name;
+        if (expected.isSymlink()) {
+            EXPECT_EQ(entry.linkLeadsSomewhere, std::optional<bool>(i % 2 == 0)) << entry.name;
+        } else {
+            EXPECT_FALSE(entry.linkLeadsSomewhere) << entry.name;
+        }
+    }
+}
+
 TEST(RealFileSystem, RemoveTreeRemovesLinksWithoutFollowingThem) {
     TempDir dir;
     TempDir outside;
