@@ -16,6 +16,10 @@ namespace {
 // Entries read and not yet taken, beyond which nothing more is read ahead (memory).
 constexpr size_t maxEntriesHeld = size_t{1} << 17;
 
+// A folder's size as its parent lists it, from which it is read ahead of its turn: a few thousand
+// entries on the usual file systems. A hint: a wrong one costs time, never results.
+constexpr int64_t largeFolderBytes = int64_t{64} << 10;
+
 // The lock is held for a few hundred nanoseconds at a time, by the walk's thread and every
 // reader: waiting that long costs less than sleeping, which costs both sides a system call and
 // the sleeper a trip through the scheduler.
@@ -245,6 +249,7 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.walk = walk;
         task.path = std::move(subfolder);
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
+        task.large = entry.status->size >= largeFolderBytes;
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
         task.parent = opened;
@@ -252,7 +257,11 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
     return subfolders;
 }
 
-bool FolderReadAhead::ByKey::operator()(Tasks::iterator a, Tasks::iterator b) const {
+bool FolderReadAhead::ReadOrder::operator()(Tasks::iterator a, Tasks::iterator b) const {
+    // A large folder keeps a reader long enough that the walk would wait for it on getting there:
+    // it is started as soon as it is known. Newer walks still come first (a nested walk holds up
+    // the one it is part of).
+    if (a->first.rank == b->first.rank && a->second.large != b->second.large) return a->second.large;
     return KeyOrder{}(a->first, b->first);
 }
 

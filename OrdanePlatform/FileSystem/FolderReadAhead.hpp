@@ -95,10 +95,11 @@ private:
     enum class State { queued, reading, ready, gone };  // gone: taken, or dropped while read
     struct Task;
     using Tasks = std::map<Key, Task, KeyOrder>;
-    struct ByKey {
+    // The order folders are read in: a walk's large folders first, then its others in walk order.
+    struct ReadOrder {
         bool operator()(Tasks::iterator a, Tasks::iterator b) const;
     };
-    using Queue = std::set<Tasks::iterator, ByKey>;
+    using Queue = std::set<Tasks::iterator, ReadOrder>;
     struct Task {
         std::shared_ptr<const Walk> walk;
         std::string path;
@@ -108,6 +109,7 @@ private:
         // it rather than by its whole path. None when the parent was read by the walk itself.
         std::shared_ptr<const OpenFolder> parent;
         bool whole = false;
+        bool large = false;  // by its size in its parent's listing
         // Written under the lock; read without it only by the walk waiting for its read.
         std::atomic<State> state = State::queued;
         bool awaited = false;  // the walk sleeps until it is read

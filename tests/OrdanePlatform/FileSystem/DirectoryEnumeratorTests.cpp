@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -268,6 +269,29 @@ TEST(DirectoryEnumerator, FoldersHeldOpenForReadersAreBoundedAndClosedWhenTheWal
             EXPECT_EQ(items, 12u + 144u * 3u);
         }
     }
+}
+
+TEST(DirectoryEnumerator, ALargeFolderIsReadAheadBeforeTheSmallOnesThatComeFirst) {
+    TempDir dir;
+    for (const char* file : {"a/1.txt", "b/2.txt", "c/3.txt"}) writeFile(dir / file, "x");
+    std::filesystem::create_directory(dir / "z");
+    for (int i = 0; i < 4000; ++i) std::ofstream(dir / ("z/a-name-long-enough-to-fill-the-folder-" + std::to_string(i)));
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    if (fs->linkStatus(dir / "z").size < (int64_t{64} << 10)) GTEST_SKIP() << "folder sizes here are not by entries";
+    FolderReadAhead readAhead(fs, 1);
+    DirectoryEnumerator enumerator(fs, dir.path(), {});
+    enumerator.readAheadOn(readAhead);
+    ASSERT_NE(enumerator.next(), nullptr);  // the root read; the walk goes no further yet
+    for (int wait = 0; wait < 1000 && fs->reads().size() < 2; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    Paths reads = fs->reads();
+    ASSERT_GE(reads.size(), 2u);
+    EXPECT_EQ(reads[1], dir / "z") << "the reader's first folder";
+    Paths rest = walkAll(enumerator, dir.path());
+    EXPECT_EQ(rest.size(), 3u + 4000u + 3u);  // and the walk's order is its own
+    EXPECT_EQ(rest[0], "a/1.txt");
+    EXPECT_EQ(rest[5], "z");
 }
 
 TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
