@@ -19,9 +19,6 @@ constexpr size_t maxEntriesHeld = size_t{1} << 17;
 // A folder's size as its parent lists it, from which it is read ahead of its turn: a few thousand
 // entries on the usual file systems. A hint: a wrong one costs time, never results.
 constexpr int64_t largeFolderBytes = int64_t{64} << 10;
-// One the walk reads itself rather than wait idle: some tens of entries, read in well under a
-// millisecond.
-constexpr int64_t smallFolderBytes = 4096;
 
 // The lock is held for a few hundred nanoseconds at a time, by the walk's thread and every
 // reader: waiting that long costs less than sleeping, which costs both sides a system call and
@@ -83,7 +80,6 @@ struct FolderReadAhead::Walk {
     // the lock), and the listings it gave back, until its next take hands them to the readers.
     Released taken;
     std::vector<DirectoryListing> used;
-    std::vector<FolderIdentity> lineage;  // for the folders it reads while it would wait
 };
 
 unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
@@ -91,8 +87,7 @@ unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hard
 FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads)
     : fileSystem_(std::move(fileSystem)) {
     threads_.reserve(threads);
-    // One a thread that reads at most, the walk's among them: never grown under the lock.
-    droppedWhileRead_.reserve(threads + 1);
+    droppedWhileRead_.reserve(threads);  // one a reader at most: never grown under the lock
     for (unsigned i = 0; i < threads; ++i) {
         threads_.emplace_back([this] {
             ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
@@ -187,16 +182,8 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             auto ready = [&state = found->second.state] {
                 return state.load(std::memory_order_acquire) == State::ready;
             };
-            // Still being read: rather than wait idle, the walk reads small folders still queued
-            // (the readers are busy), as a reader would. Only this walk's thread erases its tasks:
-            // the one waited for stays where it is.
-            for (auto next = nextToRead(); !ready() && next != tasks_.end() && next->second.small;
-                 next = nextToRead()) {
-                startLocked(next);
-                lock.unlock();
-                readStarted(lock, next, walk->lineage);
-            }
             if (!ready()) {
+                // Only this walk's thread erases its tasks: the one waited for stays where it is.
                 lock.unlock();
                 doneSoon(ready);
                 lock = lockedSoon(mutex_);
@@ -263,7 +250,6 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.path = std::move(subfolder);
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
         task.large = entry.status->size >= largeFolderBytes;
-        task.small = entry.status->size <= smallFolderBytes;
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
         task.parent = opened;
@@ -360,7 +346,12 @@ void FolderReadAhead::work() {
         }
         --idle_;
         if (stopping_) return;
-        startLocked(task);
+        dequeueLocked(task);
+        task->second.state.store(State::reading, std::memory_order_relaxed);
+        // Read without the lock: none of it changes while the task is read, and a task dropped
+        // meanwhile is kept for this reader to free (see eraseLocked).
+        const Key& key = task->first;
+        Task& reading = task->second;
         if (!used_.empty()) used.swap(used_);
         if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
@@ -370,71 +361,58 @@ void FolderReadAhead::work() {
         if (wake) workAvailable_.notify_one();
         used.clear();  // capacity kept, for the next swap
         released.clear();
-        readStarted(lock, task, lineage);
-    }
-}
 
-void FolderReadAhead::startLocked(Tasks::iterator task) {
-    dequeueLocked(task);
-    task->second.state.store(State::reading, std::memory_order_relaxed);
-}
-
-void FolderReadAhead::readStarted(std::unique_lock<std::mutex>& lock, Tasks::iterator task,
-                                  std::vector<FolderIdentity>& lineage) {
-    // Read without the lock: none of it changes while the task is read, and a task dropped
-    // meanwhile is kept for this thread to free (see eraseLocked).
-    const Key& key = task->first;
-    Task& reading = task->second;
-    Read read;
-    Tasks subfolders;
-    std::shared_ptr<const OpenFolder> opened;
-    try {
-        read.listing = fileSystem_->readDirectoryFrom(reading.parent.get(), reading.path,
-                                                      reading.whole || reading.walk->includeHidden, &opened);
-    } catch (...) {
-        read.error = std::current_exception();
-    }
-    if (!read.error) {
-        // Only a folder the enumerator will accept is worth going on into: not one met again
-        // below itself, and not one replaced since its parent was listed.
-        FolderIdentity identity{read.listing.device, read.listing.inode};
-        const auto& ancestors = *reading.ancestors;
-        bool accepted = identity == reading.listedAs &&
-                        std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
-        if (accepted) {
-            lineage.assign(ancestors.begin(), ancestors.end());
-            lineage.push_back(identity);
-            subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
-                                      lineage, reading.whole, opened);
+        Read read;
+        Tasks subfolders;
+        std::shared_ptr<const OpenFolder> opened;
+        try {
+            read.listing = fileSystem_->readDirectoryFrom(reading.parent.get(), reading.path,
+                                                          reading.whole || reading.walk->includeHidden, &opened);
+        } catch (...) {
+            read.error = std::current_exception();
         }
-    }
-    // Not under the lock: the last of its siblings frees them (and closes the parent).
-    reading.ancestors.reset();
-    reading.parent.reset();
-    opened.reset();  // held by the subfolders from now on, if any
+        if (!read.error) {
+            // Only a folder the enumerator will accept is worth going on into: not one met again
+            // below itself, and not one replaced since its parent was listed.
+            FolderIdentity identity{read.listing.device, read.listing.inode};
+            const auto& ancestors = *reading.ancestors;
+            bool accepted = identity == reading.listedAs &&
+                            std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
+            if (accepted) {
+                lineage.assign(ancestors.begin(), ancestors.end());
+                lineage.push_back(identity);
+                subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
+                                          lineage, reading.whole, opened);
+            }
+        }
+        // Not under the lock: the last of its siblings frees them (and closes the parent).
+        reading.ancestors.reset();
+        reading.parent.reset();
+        opened.reset();  // held by the subfolders from now on, if any
 
-    lock = lockedSoon(mutex_);
-    Tasks::node_type dropped;
-    if (reading.state.load(std::memory_order_relaxed) == State::reading) {
-        entriesHeld_ += read.listing.entries.size();
-        reading.read = std::move(read);
-        reading.state.store(State::ready, std::memory_order_release);
-        addLocked(subfolders);
-        if (reading.awaited) readDone_.notify_all();
-    } else {
-        auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
-                                 [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
-        dropped = std::move(*kept);
-        *kept = std::move(droppedWhileRead_.back());
-        droppedWhileRead_.pop_back();
-    }
-    if (dropped || !subfolders.empty()) {
-        // What is no longer wanted is freed without holding up the others.
-        lock.unlock();
-        dropped = {};
-        read = Read{};
-        subfolders.clear();
         lock = lockedSoon(mutex_);
+        Tasks::node_type dropped;
+        if (reading.state.load(std::memory_order_relaxed) == State::reading) {
+            entriesHeld_ += read.listing.entries.size();
+            reading.read = std::move(read);
+            reading.state.store(State::ready, std::memory_order_release);
+            addLocked(subfolders);
+            if (reading.awaited) readDone_.notify_all();
+        } else {
+            auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
+                                     [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
+            dropped = std::move(*kept);
+            *kept = std::move(droppedWhileRead_.back());
+            droppedWhileRead_.pop_back();
+        }
+        if (dropped || !subfolders.empty()) {
+            // What is no longer wanted is freed without holding up the others.
+            lock.unlock();
+            dropped = {};
+            read = Read{};
+            subfolders.clear();
+            lock = lockedSoon(mutex_);
+        }
     }
 }
 

@@ -110,7 +110,6 @@ private:
         std::shared_ptr<const OpenFolder> parent;
         bool whole = false;
         bool large = false;  // by its size in its parent's listing
-        bool small = false;
         // Written under the lock; read without it only by the walk waiting for its read.
         std::atomic<State> state = State::queued;
         bool awaited = false;  // the walk sleeps until it is read
@@ -122,10 +121,6 @@ private:
     using Released = std::vector<Tasks::node_type>;
 
     void work();
-    // A queued task taken to read: then read by readStarted, without the lock on entry and with it
-    // on return.
-    void startLocked(Tasks::iterator task);
-    void readStarted(std::unique_lock<std::mutex>& lock, Tasks::iterator task, std::vector<FolderIdentity>& lineage);
     Tasks::iterator nextToRead();
     // Built before taking the lock, so that adding them allocates nothing under it. `ancestors` is
     // shared by the tasks made, copied for them only when there is one; `opened`: the folder

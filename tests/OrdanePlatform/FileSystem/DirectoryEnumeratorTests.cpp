@@ -294,31 +294,6 @@ TEST(DirectoryEnumerator, ALargeFolderIsReadAheadBeforeTheSmallOnesThatComeFirst
     EXPECT_EQ(rest[5], "z");
 }
 
-TEST(DirectoryEnumerator, AWalkWaitingForAFolderReadsSmallQueuedOnesItself) {
-    TempDir dir;
-    for (const char* file : {"a/1.txt", "b/2.txt", "c/d/3.txt"}) writeFile(dir / file, "x");
-    auto fs = std::make_shared<FolderFaultFileSystem>();
-    fs->blockReadsOf(dir / "a");
-    FolderReadAhead readAhead(fs, 1);
-    DirectoryEnumerator enumerator(fs, dir.path(), {});
-    enumerator.readAheadOn(readAhead);
-    ASSERT_NE(enumerator.next(), nullptr);  // "a", which the one reader is reading
-    ASSERT_TRUE(readBegins(*fs, dir / "a"));
-    std::thread opener([&] {
-        // With the one reader held in "a", only the walk, waiting for it, can read these.
-        EXPECT_TRUE(readBegins(*fs, dir / "b"));
-        EXPECT_TRUE(readBegins(*fs, dir / "c/d"));
-        fs->openGate();
-    });
-    Paths rest = walkAll(enumerator, dir.path());
-    opener.join();
-    EXPECT_EQ(rest, (Paths{"a/1.txt", "b", "b/2.txt", "c", "c/d", "c/d/3.txt"}));
-    Paths reads = fs->reads();
-    for (const char* folder : {"a", "b", "c", "c/d"}) {
-        EXPECT_EQ(std::count(reads.begin(), reads.end(), dir / folder), 1) << folder;
-    }
-}
-
 TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
     TempDir dir;
     writeFile(dir / "tree/file.txt", "f");
