@@ -9,12 +9,8 @@ namespace ordane::platform {
 
 DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root,
                                          Options options, ErrorHandler onError)
-    : fileSystem_(std::move(fileSystem)),
-      root_(path::withoutTrailingSlash(root)),
-      options_(options),
-      onError_(std::move(onError)) {
-    if (!fileSystem_->status(root_).isDirectory()) throw FileSystemError(ENOTDIR, "enumerate", root_);
-}
+    : DirectoryEnumerator(fileSystem, root, fileSystem->status(path::withoutTrailingSlash(root)), options,
+                          std::move(onError)) {}
 
 DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root,
                                          const FileStatus& rootStatus, Options options, ErrorHandler onError)
