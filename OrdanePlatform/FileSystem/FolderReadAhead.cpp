@@ -216,7 +216,7 @@ void FolderReadAhead::readSubfoldersAhead(const std::shared_ptr<Walk>& walk, con
     bool wake = false;
     {
         auto lock = lockedSoon(mutex_);
-        addLocked(subfolders);
+        addLocked(subfolders, tasks_.end());
         wake = readerWantedLocked();
     }
     if (wake) workAvailable_.notify_one();
@@ -265,12 +265,21 @@ bool FolderReadAhead::ReadOrder::operator()(Tasks::iterator a, Tasks::iterator b
     return KeyOrder{}(a->first, b->first);
 }
 
-void FolderReadAhead::addLocked(Tasks& subfolders) {
+void FolderReadAhead::addLocked(Tasks& subfolders, Tasks::iterator after) {
     // Moves the nodes over; any already there stay behind in `subfolders`. A folder's subfolders
     // come in order and nothing lies between them yet, so each goes right after the one before
-    // (a hint that is wrong only costs the usual search).
-    auto hint = tasks_.end();
+    // (a hint that is wrong only costs the usual search). The first goes right after the folder
+    // they are in, and in the queue before the first task queued after them, which is mostly
+    // among the next few.
+    auto hint = after == tasks_.end() ? after : std::next(after);
     auto queueHint = queued_.end();
+    auto later = hint;
+    for (int looked = 0; looked < 4 && later != tasks_.end(); ++looked, ++later) {
+        if (later->second.state.load(std::memory_order_relaxed) == State::queued) {
+            queueHint = later->second.queuedAt;
+            break;
+        }
+    }
     for (auto subfolder = subfolders.begin(); subfolder != subfolders.end();) {
         auto next = std::next(subfolder);
         auto node = subfolders.extract(subfolder);
@@ -336,6 +345,7 @@ void FolderReadAhead::work() {
     std::vector<DirectoryListing> used;
     Released released;
     std::vector<FolderIdentity> lineage;  // the folder's ancestors and its own, capacity kept
+    bool walkWaits = false;  // for the folder just read
     auto lock = lockedSoon(mutex_);
     for (;;) {
         Tasks::iterator task;
@@ -396,14 +406,21 @@ void FolderReadAhead::work() {
             entriesHeld_ += read.listing.entries.size();
             reading.read = std::move(read);
             reading.state.store(State::ready, std::memory_order_release);
-            addLocked(subfolders);
-            if (reading.awaited) readDone_.notify_all();
+            addLocked(subfolders, task);
+            walkWaits = reading.awaited;
         } else {
             auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
                                      [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
             dropped = std::move(*kept);
             *kept = std::move(droppedWhileRead_.back());
             droppedWhileRead_.pop_back();
+        }
+        if (walkWaits) {
+            // Woken once the lock is free: it would only wait for it again.
+            walkWaits = false;
+            lock.unlock();
+            readDone_.notify_all();
+            lock = lockedSoon(mutex_);
         }
         if (dropped || !subfolders.empty()) {
             // What is no longer wanted is freed without holding up the others.

@@ -131,7 +131,8 @@ private:
     // An idle reader not yet woken and something for it to read; the caller wakes one.
     bool readerWantedLocked();
     bool readerRunningLowLocked();
-    void addLocked(Tasks& subfolders);
+    // `after`: the task of the folder they are in, when it has one.
+    void addLocked(Tasks& subfolders, Tasks::iterator after);
     // Queue nodes are kept and used again: queueing a task allocates nothing under the lock.
     Queue::iterator enqueueLocked(Queue::const_iterator hint, Tasks::iterator task);
     void dequeueLocked(Tasks::iterator task);
