@@ -147,17 +147,29 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// The median of each measure over a few runs on the warm tree.
-Cost medianCost(int runs, int who, const std::function<void()>& work) {
+// The median of each measure.
+Cost medianOf(const std::vector<Cost>& costs) {
     std::vector<double> wall, user, system;
-    for (int run = 0; run < runs; ++run) {
-        Cost cost = costOf(who, work);
+    for (const Cost& cost : costs) {
         wall.push_back(cost.wall);
         user.push_back(cost.user);
         system.push_back(cost.system);
     }
     return Cost{median(wall), median(user), median(system)};
 }
+
+// The median over the runs of one measure's ratio, ours against a peer's in the same round: the
+// machine's other load changes from round to round, and both sides of a round see the same.
+double medianRatio(const std::vector<Cost>& ours, const std::vector<Cost>& peer, double (*measure)(const Cost&)) {
+    std::vector<double> ratios;
+    for (size_t run = 0; run < ours.size(); ++run) ratios.push_back(measure(ours[run]) / measure(peer[run]));
+    return median(ratios);
+}
+
+double wallOf(const Cost& cost) { return cost.wall; }
+double cpuOf(const Cost& cost) { return cost.cpu(); }
+double userOf(const Cost& cost) { return cost.user; }
+double systemOf(const Cost& cost) { return cost.system; }
 
 bool installed(const char* tool) {
     std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
@@ -269,25 +281,34 @@ void compare(const std::string& root, int runs) {
                 findItems);
     scanOnce(root);
 
-    Cost ours = medianCost(runs, RUSAGE_SELF, [&] { scanOnce(root); });
-    Cost findCost = medianCost(runs, RUSAGE_CHILDREN, [&] { runShell(find); });
-    printCost("scan engine", ours);
-    printCost("find", findCost);
-    std::printf("  scan/find: wall %.2f, cpu %.2f (target <= 1.2), user %.2f, system %.2f\n",
-                ours.wall / findCost.wall, ours.cpu() / findCost.cpu(), ours.user / findCost.user,
-                ours.system / findCost.system);
-    std::printf("  extra user time per record: %.2f us\n", (ours.user - findCost.user) / records * 1e6);
+    struct Peer {
+        std::string name;
+        std::string command;
+        std::vector<Cost> costs;
+    };
+    std::vector<Peer> peers{{"find", find, {}}};
+    if (hasFd) peers.push_back({"fdfind", fdfind, {}});
+    if (installed("gdu")) peers.push_back({"gdu", "nice -n 10 gdu -npc '" + root + "' >/dev/null", {}});
+    // Each round runs our scan and every peer once, one after the other.
+    std::vector<Cost> ours;
+    for (int run = 0; run < runs; ++run) {
+        ours.push_back(costOf(RUSAGE_SELF, [&] { scanOnce(root); }));
+        for (Peer& peer : peers) peer.costs.push_back(costOf(RUSAGE_CHILDREN, [&] { runShell(peer.command); }));
+    }
+    Cost oursMedian = medianOf(ours);
+    Cost findMedian = medianOf(peers[0].costs);
+    printCost("scan engine", oursMedian);
+    for (const Peer& peer : peers) printCost(peer.name.c_str(), medianOf(peer.costs));
+    const auto& findCosts = peers[0].costs;
+    std::printf("  scan/find, medians of the rounds' ratios: wall %.2f, cpu %.2f (target <= 1.2), user %.2f, system %.2f\n",
+                medianRatio(ours, findCosts, wallOf), medianRatio(ours, findCosts, cpuOf),
+                medianRatio(ours, findCosts, userOf), medianRatio(ours, findCosts, systemOf));
+    std::printf("  extra user time per record: %.2f us\n", (oursMedian.user - findMedian.user) / records * 1e6);
     if (hasFd) {
-        Cost fdCost = medianCost(runs, RUSAGE_CHILDREN, [&] { runShell(fdfind); });
-        printCost("fdfind", fdCost);
-        std::printf("  scan/fdfind: wall %.2f (target <= 1), cpu %.2f\n", ours.wall / fdCost.wall,
-                    ours.cpu() / fdCost.cpu());
+        std::printf("  scan/fdfind: wall %.2f (target <= 1), cpu %.2f\n", medianRatio(ours, peers[1].costs, wallOf),
+                    medianRatio(ours, peers[1].costs, cpuOf));
     }
-    if (installed("gdu")) {
-        Cost gduCost = medianCost(runs, RUSAGE_CHILDREN, [&] { runShell("nice -n 10 gdu -npc '" + root + "' >/dev/null"); });
-        printCost("gdu", gduCost);
-        std::printf("  scan/gdu: wall %.2f\n", ours.wall / gduCost.wall);
-    }
+    if (peers.back().name == "gdu") std::printf("  scan/gdu: wall %.2f\n", medianRatio(ours, peers.back().costs, wallOf));
 }
 
 }  // namespace
