@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 #include <set>
+#include <thread>
+#include <vector>
 
 #include "OrdaneCore/Foundation/Json.hpp"
 #include "OrdaneCore/Foundation/UUID.hpp"
@@ -82,4 +84,21 @@ TEST(UUID, RandomIdsAreVersionFourAndDistinctEvenInAForkedChild) {
     ::close(channel[1]);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_NE(parentID, childID);
+}
+
+TEST(UUID, ThreadsDrawingAtOnceNeverHandOutTheSameIds) {
+    // Each thread has a generator of its own: streams seeded alike would repeat each other's ids.
+    constexpr int threads = 4;
+    constexpr int perThread = 6000;  // more than one seed's worth
+    std::vector<std::vector<UUID>> drawn(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&drawn, t] {
+            for (int i = 0; i < perThread; ++i) drawn[t].push_back(UUID::random());
+        });
+    }
+    for (auto& worker : workers) worker.join();
+    std::set<UUID> seen;
+    for (const auto& ids : drawn) seen.insert(ids.begin(), ids.end());
+    EXPECT_EQ(seen.size(), size_t{threads} * perThread);
 }
