@@ -345,7 +345,6 @@ void FolderReadAhead::work() {
     std::vector<DirectoryListing> used;
     Released released;
     std::vector<FolderIdentity> lineage;  // the folder's ancestors and its own, capacity kept
-    bool walkWaits = false;  // for the folder just read
     auto lock = lockedSoon(mutex_);
     for (;;) {
         Tasks::iterator task;
@@ -402,6 +401,7 @@ void FolderReadAhead::work() {
 
         lock = lockedSoon(mutex_);
         Tasks::node_type dropped;
+        bool walkWaits = false;  // for this folder
         if (reading.state.load(std::memory_order_relaxed) == State::reading) {
             entriesHeld_ += read.listing.entries.size();
             reading.read = std::move(read);
@@ -415,16 +415,11 @@ void FolderReadAhead::work() {
             *kept = std::move(droppedWhileRead_.back());
             droppedWhileRead_.pop_back();
         }
-        if (walkWaits) {
-            // Woken once the lock is free: it would only wait for it again.
-            walkWaits = false;
+        if (walkWaits || dropped || !subfolders.empty()) {
             lock.unlock();
-            readDone_.notify_all();
-            lock = lockedSoon(mutex_);
-        }
-        if (dropped || !subfolders.empty()) {
+            // The walk is woken once the lock is free: it would only wait for it again.
+            if (walkWaits) readDone_.notify_all();
             // What is no longer wanted is freed without holding up the others.
-            lock.unlock();
             dropped = {};
             read = Read{};
             subfolders.clear();
