@@ -23,9 +23,7 @@ DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem,
 
 DirectoryEnumerator::~DirectoryEnumerator() {
     if (!readAhead_) return;
-    for (size_t level = 0; level < depth_; ++level) {
-        if (stack_[level].wasReadAhead) readAhead_->giveBack(readAheadWalk_, std::move(stack_[level].listing));
-    }
+    for (size_t level = 0; level < depth_; ++level) release(stack_[level]);
     if (within_) {
         // A nested walk that reached its end took everything read below its root: dropping
         // would only cost the lock. One that stopped early leaves reads the outer walk skips.
@@ -64,11 +62,7 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     while (!finished_ && depth_ > 0) {
         Frame& top = stack_[depth_ - 1];
         if (top.nextIndex == top.listing.entries.size()) {
-            if (top.wasReadAhead) {
-                readAhead_->giveBack(readAheadWalk_, std::move(top.listing));
-            } else {
-                top.listing = DirectoryListing{};
-            }
+            release(top);
             --depth_;
             continue;
         }
@@ -89,15 +83,45 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
     return nullptr;
 }
 
+void DirectoryEnumerator::release(Frame& frame) {
+    if (frame.wasReadAhead) {
+        readAhead_->giveBack(readAheadWalk_, std::move(frame.listing));
+    } else {
+        frame.listing = DirectoryListing{};
+    }
+    for (size_t index = frame.nextReadWith; index < frame.readWith.size(); ++index) {
+        readAhead_->giveBack(readAheadWalk_, std::move(frame.readWith[index].listing));
+    }
+    frame.readWith.clear();
+    frame.nextReadWith = 0;
+}
+
+std::optional<DirectoryListing> DirectoryEnumerator::readWithParent(uint32_t index) {
+    Frame& parent = stack_[depth_ - 1];
+    auto& readWith = parent.readWith;
+    // Those passed were not entered after all.
+    while (parent.nextReadWith < readWith.size() && readWith[parent.nextReadWith].index < index) {
+        readAhead_->giveBack(readAheadWalk_, std::move(readWith[parent.nextReadWith++].listing));
+    }
+    if (parent.nextReadWith == readWith.size() || readWith[parent.nextReadWith].index != index) return std::nullopt;
+    return std::move(readWith[parent.nextReadWith++].listing);
+}
+
 DirectoryListing DirectoryEnumerator::read(const std::string& path, const FolderReadAhead::Position& position,
-                                           bool& readAhead) {
+                                           bool& readAhead, std::vector<FolderReadAhead::Subfolder>& readWith) {
     readAhead = false;
     if (readAhead_) {
-        auto read = readAhead_->take(readAheadWalk_, position, path);
+        std::optional<FolderReadAhead::Read> read;
+        if (depth_ > 0) {
+            auto listing = readWithParent(position.back());
+            if (listing) read = FolderReadAhead::Read{std::move(*listing), nullptr, {}};
+        }
+        if (!read) read = readAhead_->take(readAheadWalk_, position, path);
         if (read) {
             if (read->error) std::rethrow_exception(read->error);
             if (stillAtItsPath(path, read->listing)) {
                 readAhead = true;
+                readWith = std::move(read->subfolders);
                 return std::move(read->listing);
             }
             // Another folder took the name (or none has it) since that read: it and what was read
@@ -123,8 +147,9 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     }
     DirectoryListing listing;
     bool wasReadAhead = false;
+    std::vector<FolderReadAhead::Subfolder> readWith;
     try {
-        listing = read(path, position, wasReadAhead);
+        listing = read(path, position, wasReadAhead, readWith);
     } catch (const FileSystemError& error) {
         if (onError_ && !onError_(path, error.errorNumber())) finished_ = true;
         return;
@@ -152,6 +177,8 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     frame.listing = std::move(listing);
     frame.nextIndex = 0;
     frame.wasReadAhead = wasReadAhead;
+    frame.readWith = std::move(readWith);
+    frame.nextReadWith = 0;
     ++depth_;
 }
 

@@ -82,11 +82,20 @@ private:
         size_t nextIndex = 0;
         FolderReadAhead::Position position;  // kept only when reading ahead
         bool wasReadAhead = false;
+        // Subfolders read along with this folder, and the first not yet entered or passed.
+        std::vector<FolderReadAhead::Subfolder> readWith;
+        size_t nextReadWith = 0;
     };
 
     // `listedAs`: the identity the folder had in its parent's listing (none for the root).
     void descendInto(const std::string& path, std::optional<Identity> listedAs);
-    DirectoryListing read(const std::string& path, const FolderReadAhead::Position& position, bool& readAhead);
+    // `readWith`: the subfolders read along with it, when it was read ahead.
+    DirectoryListing read(const std::string& path, const FolderReadAhead::Position& position, bool& readAhead,
+                          std::vector<FolderReadAhead::Subfolder>& readWith);
+    // The listing of the subfolder at `index` of the folder being walked, when read with it.
+    std::optional<DirectoryListing> readWithParent(uint32_t index);
+    // Gives back the listings a frame holds, when they were read ahead.
+    void release(Frame& frame);
     // Whether the folder at `path` is still the one `listing` was read from.
     bool stillAtItsPath(const std::string& path, const DirectoryListing& listing) const;
     bool isAncestor(const DirectoryListing& listing) const;

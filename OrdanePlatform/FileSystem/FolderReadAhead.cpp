@@ -20,6 +20,17 @@ constexpr size_t maxEntriesHeld = size_t{1} << 17;
 // entries on the usual file systems. A hint: a wrong one costs time, never results.
 constexpr int64_t largeFolderBytes = int64_t{64} << 10;
 
+// Subfolders read along with their parent, at most, and the entries after which no more are: a
+// walk waits for the parent until they are read.
+constexpr size_t maxReadWith = 16;
+constexpr size_t maxEntriesReadWith = 1024;
+
+size_t entriesIn(const FolderReadAhead::Read& read) {
+    size_t entries = read.listing.entries.size();
+    for (const auto& subfolder : read.subfolders) entries += subfolder.listing.entries.size();
+    return entries;
+}
+
 // The lock is held for a few hundred nanoseconds at a time, by the walk's thread and every
 // reader: waiting that long costs less than sleeping, which costs both sides a system call and
 // the sleeper a trip through the scheduler.
@@ -193,9 +204,10 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
                 found->second.awaited = true;
                 readDone_.wait(lock, ready);
             }
+            foldersReadWith_ -= found->second.read.subfolders.size();
             Read read = std::move(found->second.read);
             found->second.read.listing.entries.clear();  // counted as moved out
-            entriesHeld_ -= read.listing.entries.size();
+            entriesHeld_ -= entriesIn(read);
             found->second.state.store(State::gone, std::memory_order_relaxed);  // erased as no longer held
             eraseLocked(found, released);
             result = std::move(read);
@@ -250,11 +262,55 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.path = std::move(subfolder);
         task.listedAs = FolderIdentity{entry.status->device, entry.status->inode};
         task.large = entry.status->size >= largeFolderBytes;
+        task.small = !task.large && descent == Descent::enter;
+        // Two links: its own name and its "." (most file systems count a folder's subfolders' "..").
+        task.leaf = entry.status->linkCount == 2;
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
         task.parent = opened;
     }
     return subfolders;
+}
+
+void FolderReadAhead::readSubfoldersWith(Read& read, Tasks& subfolders, const std::shared_ptr<const OpenFolder>& opened,
+                                     const std::vector<FolderIdentity>& lineage, size_t most) {
+    size_t entries = 0;
+    Tasks below;  // subfolders of those read
+    std::vector<FolderIdentity> leafLineage;
+    bool more = true;
+    while (more && !subfolders.empty() && subfolders.begin()->second.small && read.subfolders.size() < most &&
+           entries < maxEntriesReadWith) {
+        auto node = subfolders.extract(subfolders.begin());
+        const Task& task = node.mapped();
+        // What comes after a subfolder with subfolders of its own is too far ahead.
+        more = task.leaf;
+        try {
+            std::shared_ptr<const OpenFolder> kept;
+            DirectoryListing listing =
+                fileSystem_->readDirectoryFrom(opened.get(), task.path, task.walk->includeHidden, &kept);
+            // As for a task: otherwise the walk reads it itself, and finds what is wrong.
+            FolderIdentity identity{listing.device, listing.inode};
+            if (identity != task.listedAs || std::find(lineage.begin(), lineage.end(), identity) != lineage.end()) {
+                continue;
+            }
+            entries += listing.entries.size();
+            // Read ahead like any other folder's (a leaf has some when its parent's listing
+            // counted wrong, or it changed since).
+            bool hasSubfolders = std::any_of(listing.entries.begin(), listing.entries.end(),
+                                             [](const DirectoryEntry& entry) { return entry.status && entry.status->isDirectory(); });
+            if (hasSubfolders) {
+                leafLineage.assign(lineage.begin(), lineage.end());
+                leafLineage.push_back(identity);
+                Tasks theirs = subfoldersOf(task.walk, KeyView{node.key().rank, node.key().position}, task.path,
+                                            listing, leafLineage, false, kept);
+                below.merge(theirs);
+            }
+            read.subfolders.push_back(Subfolder{node.key().position.back(), std::move(listing)});
+        } catch (...) {
+            // Read again by the walk, which reports the error.
+        }
+    }
+    subfolders.merge(below);
 }
 
 bool FolderReadAhead::ReadOrder::operator()(Tasks::iterator a, Tasks::iterator b) const {
@@ -310,7 +366,10 @@ void FolderReadAhead::dequeueLocked(Tasks::iterator task) {
 void FolderReadAhead::eraseLocked(Tasks::iterator task, Released& released) {
     State state = task->second.state.load(std::memory_order_relaxed);
     if (state == State::queued) dequeueLocked(task);
-    if (state == State::ready) entriesHeld_ -= task->second.read.listing.entries.size();
+    if (state == State::ready) {
+        entriesHeld_ -= entriesIn(task->second.read);
+        foldersReadWith_ -= task->second.read.subfolders.size();
+    }
     if (state == State::reading) {
         // Its reader still uses it: kept for the reader, which finds it dropped and frees it.
         task->second.state.store(State::gone, std::memory_order_relaxed);
@@ -331,13 +390,15 @@ bool FolderReadAhead::readerWantedLocked() {
 bool FolderReadAhead::readerRunningLowLocked() {
     // Waking a reader costs the walk's thread a system call: it waits until the folders read
     // or being read ahead run low, then wakes one, which wakes the others.
-    return tasks_.size() - queued_.size() < maxFoldersAhead / 2 && readerWantedLocked();
+    return foldersAheadLocked() < maxFoldersAhead / 2 && readerWantedLocked();
 }
+
+size_t FolderReadAhead::foldersAheadLocked() const { return tasks_.size() - queued_.size() + foldersReadWith_; }
 
 FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
     // The nearest folder in walk order, while not too much is read and not yet taken.
     if (queued_.empty() || entriesHeld_ >= maxEntriesHeld) return tasks_.end();
-    if (tasks_.size() - queued_.size() >= maxFoldersAhead) return tasks_.end();
+    if (foldersAheadLocked() >= maxFoldersAhead) return tasks_.end();
     return *queued_.begin();
 }
 
@@ -357,6 +418,9 @@ void FolderReadAhead::work() {
         if (stopping_) return;
         dequeueLocked(task);
         task->second.state.store(State::reading, std::memory_order_relaxed);
+        // Subfolders read with it count as read ahead: room for them is kept from the start.
+        size_t readWith = std::min(maxReadWith, maxFoldersAhead - std::min(maxFoldersAhead, foldersAheadLocked()));
+        foldersReadWith_ += readWith;
         // Read without the lock: none of it changes while the task is read, and a task dropped
         // meanwhile is kept for this reader to free (see eraseLocked).
         const Key& key = task->first;
@@ -392,6 +456,7 @@ void FolderReadAhead::work() {
                 lineage.push_back(identity);
                 subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
                                           lineage, reading.whole, opened);
+                readSubfoldersWith(read, subfolders, opened, lineage, readWith);
             }
         }
         // Not under the lock: the last of its siblings frees them (and closes the parent).
@@ -402,8 +467,10 @@ void FolderReadAhead::work() {
         lock = lockedSoon(mutex_);
         Tasks::node_type dropped;
         bool walkWaits = false;  // for this folder
+        foldersReadWith_ -= readWith;
         if (reading.state.load(std::memory_order_relaxed) == State::reading) {
-            entriesHeld_ += read.listing.entries.size();
+            entriesHeld_ += entriesIn(read);
+            foldersReadWith_ += read.subfolders.size();
             reading.read = std::move(read);
             reading.state.store(State::ready, std::memory_order_release);
             addLocked(subfolders, task);

@@ -53,9 +53,18 @@ public:
     // A folder's place in its enumerator's walk: the index of each entry on the way down from
     // the root. Keys compare in walk order.
     using Position = std::vector<uint32_t>;
+    // A subfolder read along with its parent, by the parent's reader.
+    struct Subfolder {
+        uint32_t index = 0;  // in the parent's listing
+        DirectoryListing listing;
+    };
     struct Read {
         DirectoryListing listing;
         std::exception_ptr error;  // what reading it threw instead
+        // Its first few small subfolders, by index, up to the first with subfolders of its own:
+        // handing each over on its own would cost more than reading it. Each is the one its
+        // parent listed, and none is an ancestor.
+        std::vector<Subfolder> subfolders;
     };
 
     struct Walk;
@@ -110,6 +119,8 @@ private:
         std::shared_ptr<const OpenFolder> parent;
         bool whole = false;
         bool large = false;  // by its size in its parent's listing
+        bool small = false;  // entered, and not large: it may be read along with its parent
+        bool leaf = false;   // by its link count there: no subfolders
         // Written under the lock; read without it only by the walk waiting for its read.
         std::atomic<State> state = State::queued;
         bool awaited = false;  // the walk sleeps until it is read
@@ -121,6 +132,12 @@ private:
     using Released = std::vector<Tasks::node_type>;
 
     void work();
+    // Reads the first small ones of `subfolders` (`most` of them) from `opened` into `read`, in
+    // place of their tasks; tasks for their own subfolders take their place.
+    void readSubfoldersWith(Read& read, Tasks& subfolders, const std::shared_ptr<const OpenFolder>& opened,
+                        const std::vector<FolderIdentity>& lineage, size_t most);
+    // Folders being read or read and not yet taken, with those read along with them.
+    size_t foldersAheadLocked() const;
     Tasks::iterator nextToRead();
     // Built before taking the lock, so that adding them allocates nothing under it. `ancestors` is
     // shared by the tasks made, copied for them only when there is one; `opened`: the folder
@@ -146,6 +163,7 @@ private:
     Queue queued_;  // the tasks not yet started
     std::vector<Queue::node_type> spareQueueNodes_;
     size_t entriesHeld_ = 0;  // in tasks read and not yet taken
+    size_t foldersReadWith_ = 0;  // in those tasks, and room kept for them in tasks being read
     uint64_t nextRank_ = UINT64_MAX;
     bool stopping_ = false;
     unsigned idle_ = 0;    // readers waiting for work

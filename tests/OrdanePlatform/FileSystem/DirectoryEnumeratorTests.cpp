@@ -231,6 +231,83 @@ TEST(DirectoryEnumerator, AFolderSwappedForALinkBeforeAReaderOpensItFromItsParen
     EXPECT_EQ(std::count(fs->reads.begin(), fs->reads.end(), outside / "inner"), 0) << "nothing below the link";
 }
 
+// FolderFaultFileSystem whose listings say every folder has no subfolders (two links), as a
+// file system that counts links otherwise may.
+class MiscountingFileSystem : public FolderFaultFileSystem {
+public:
+    ordane::platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override {
+        auto listing = FolderFaultFileSystem::readDirectory(path, includeHidden);
+        for (auto& entry : listing.entries) {
+            if (entry.status && entry.status->isDirectory()) entry.status->linkCount = 2;
+        }
+        return listing;
+    }
+};
+
+// Small subfolders are read along with their parent: the walk still gets each folder's own items,
+// whichever it skips or enters against the hint, and reads none again.
+TEST(DirectoryEnumerator, SubfoldersReadWithTheirParentAreTheOnesTheWalkEnters) {
+    TempDir dir;
+    for (const char* file : {"p/a/1.txt", "p/b/2.txt", "p/c/3.txt", "p/d/4.txt", "p/e/f/g/5.txt", "p/e/6.txt",
+                             "p/z.txt", "q/h/7.txt", "q/i/8.txt"}) {
+        writeFile(dir / file, "x");
+    }
+    makeDirectories(dir / "p/empty");
+    auto skipC = [](DirectoryEnumerator& walk, const DirectoryEnumerator::Item& item) {
+        if (item.name() == "c") walk.skipDescendants();
+    };
+    Paths expected;
+    {
+        DirectoryEnumerator enumerator(std::make_shared<FolderFaultFileSystem>(), dir.path(), {});
+        expected = walkAll(enumerator, dir.path(), skipC);
+    }
+    ASSERT_EQ(expected.size(), 20u);
+    for (bool miscounted : {false, true}) {
+        for (unsigned threads : {1u, 3u}) {
+            std::shared_ptr<FolderFaultFileSystem> fs = std::make_shared<FolderFaultFileSystem>();
+            if (miscounted) fs = std::make_shared<MiscountingFileSystem>();
+            FolderReadAhead readAhead(fs, threads);
+            DirectoryEnumerator enumerator(fs, dir.path(), {});
+            // Told "a" will be skipped, the read-ahead reads it neither on its own nor with "p".
+            auto hint = [](const std::string&, const ordane::platform::DirectoryEntry& entry, bool) {
+                return entry.name == "a" ? FolderReadAhead::Descent::skip : FolderReadAhead::Descent::enter;
+            };
+            enumerator.readAheadOn(readAhead, hint);
+            EXPECT_EQ(walkAll(enumerator, dir.path(), skipC), expected) << miscounted << threads;
+            Paths reads = fs->reads();
+            for (const auto& read : reads) EXPECT_EQ(std::count(reads.begin(), reads.end(), read), 1) << read;
+        }
+    }
+}
+
+// A subfolder read along with its parent and replaced before the walk gets there is not used:
+// what the parent listed is gone, so it is not entered.
+TEST(DirectoryEnumerator, ASubfolderReplacedAfterItWasReadWithItsParentIsNotEntered) {
+    TempDir dir;
+    writeFile(dir / "p/a/old.txt", "o");
+    writeFile(dir / "p/b/kept.txt", "k");
+    writeFile(dir / "new/new.txt", "n");
+    auto fs = std::make_shared<FolderFaultFileSystem>();
+    FolderReadAhead readAhead(fs, 2);
+    Errors errors;
+    DirectoryEnumerator enumerator(fs, dir.path(), {}, [&](const std::string& path, int error) {
+        errors.emplace_back(path, error);
+        return true;
+    });
+    enumerator.readAheadOn(readAhead);
+    Paths paths = walkAll(enumerator, dir.path(), [&](DirectoryEnumerator&, const DirectoryEnumerator::Item& item) {
+        if (item.path != dir / "p/a") return;
+        // "p" was taken with "a" and "b" read along with it: both are in its reader's reads.
+        Paths reads = fs->reads();
+        ASSERT_NE(std::find(reads.begin(), reads.end(), dir / "p/a"), reads.end());
+        std::filesystem::rename(dir / "p/a", dir / "old");
+        std::filesystem::rename(dir / "new", dir / "p/a");
+    });
+    // "new" was walked before it took the name; neither it nor "old.txt" is walked as "p/a".
+    EXPECT_EQ(paths, (Paths{"new", "new/new.txt", "p", "p/a", "p/b", "p/b/kept.txt"}));
+    EXPECT_EQ(errors, (Errors{{dir / "p/a", ESTALE}}));
+}
+
 // Folders held open for the readers are few during a walk, and all closed once it has ended,
 // finished or stopped early.
 TEST(DirectoryEnumerator, FoldersHeldOpenForReadersAreBoundedAndClosedWhenTheWalkEnds) {
