@@ -272,8 +272,9 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
     return subfolders;
 }
 
-void FolderReadAhead::readSubfoldersWith(Read& read, Tasks& subfolders, const std::shared_ptr<const OpenFolder>& opened,
-                                     const std::vector<FolderIdentity>& lineage, size_t most) {
+void FolderReadAhead::readSubfoldersWith(Read& read, Tasks& subfolders,
+                                         const std::shared_ptr<const OpenFolder>& opened,
+                                         const std::vector<FolderIdentity>& lineage, size_t most) {
     size_t entries = 0;
     Tasks below;  // subfolders of those read
     std::vector<FolderIdentity> leafLineage;
@@ -296,8 +297,9 @@ void FolderReadAhead::readSubfoldersWith(Read& read, Tasks& subfolders, const st
             entries += listing.entries.size();
             // Read ahead like any other folder's (a leaf has some when its parent's listing
             // counted wrong, or it changed since).
-            bool hasSubfolders = std::any_of(listing.entries.begin(), listing.entries.end(),
-                                             [](const DirectoryEntry& entry) { return entry.status && entry.status->isDirectory(); });
+            bool hasSubfolders = std::any_of(listing.entries.begin(), listing.entries.end(), [](const auto& entry) {
+                return entry.status && entry.status->isDirectory();
+            });
             if (hasSubfolders) {
                 leafLineage.assign(lineage.begin(), lineage.end());
                 leafLineage.push_back(identity);
