@@ -295,18 +295,13 @@ void FolderReadAhead::readSubfoldersWith(Read& read, Tasks& subfolders,
                 continue;
             }
             entries += listing.entries.size();
-            // Read ahead like any other folder's (a leaf has some when its parent's listing
-            // counted wrong, or it changed since).
-            bool hasSubfolders = std::any_of(listing.entries.begin(), listing.entries.end(), [](const auto& entry) {
-                return entry.status && entry.status->isDirectory();
-            });
-            if (hasSubfolders) {
-                leafLineage.assign(lineage.begin(), lineage.end());
-                leafLineage.push_back(identity);
-                Tasks theirs = subfoldersOf(task.walk, KeyView{node.key().rank, node.key().position}, task.path,
-                                            listing, leafLineage, false, kept);
-                below.merge(theirs);
-            }
+            // Its subfolders are read ahead like any other folder's (a leaf has some when its
+            // parent's listing counted wrong, or it changed since).
+            leafLineage.assign(lineage.begin(), lineage.end());
+            leafLineage.push_back(identity);
+            Tasks theirs = subfoldersOf(task.walk, KeyView{node.key().rank, node.key().position}, task.path, listing,
+                                        leafLineage, false, kept);
+            below.merge(theirs);
             read.subfolders.push_back(Subfolder{node.key().position.back(), std::move(listing)});
         } catch (...) {
             // Read again by the walk, which reports the error.

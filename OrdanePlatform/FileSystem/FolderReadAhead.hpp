@@ -135,7 +135,7 @@ private:
     // Reads the first small ones of `subfolders` (`most` of them) from `opened` into `read`, in
     // place of their tasks; tasks for their own subfolders take their place.
     void readSubfoldersWith(Read& read, Tasks& subfolders, const std::shared_ptr<const OpenFolder>& opened,
-                        const std::vector<FolderIdentity>& lineage, size_t most);
+                            const std::vector<FolderIdentity>& lineage, size_t most);
     // Folders being read or read and not yet taken, with those read along with them.
     size_t foldersAheadLocked() const;
     Tasks::iterator nextToRead();
