@@ -59,6 +59,9 @@ struct DirectoryListing {
 class OpenFolder {
 public:
     virtual ~OpenFolder() = default;
+    // True when reading a folder in it on the same device cannot hang: it lies on a local disk or
+    // in memory, not on a network or user-space file system, where a read may never return.
+    virtual bool readsEndPromptly() const { return false; }
 };
 
 // An open file for sequential reading.

@@ -25,6 +25,10 @@ constexpr int64_t largeFolderBytes = int64_t{64} << 10;
 constexpr size_t maxReadWith = 16;
 constexpr size_t maxEntriesReadWith = 1024;
 
+// A folder the walk reads itself rather than wait idle: some tens of entries, read in well under
+// a millisecond.
+constexpr int64_t quickFolderBytes = 4096;
+
 size_t entriesIn(const FolderReadAhead::Read& read) {
     size_t entries = read.listing.entries.size();
     for (const auto& subfolder : read.subfolders) entries += subfolder.listing.entries.size();
@@ -91,6 +95,7 @@ struct FolderReadAhead::Walk {
     // the lock), and the listings it gave back, until its next take hands them to the readers.
     Released taken;
     std::vector<DirectoryListing> used;
+    std::vector<FolderIdentity> lineage;  // for the folders it reads while it would wait
 };
 
 unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
@@ -98,7 +103,8 @@ unsigned FolderReadAhead::defaultThreads() { return std::clamp(std::thread::hard
 FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigned threads)
     : fileSystem_(std::move(fileSystem)) {
     threads_.reserve(threads);
-    droppedWhileRead_.reserve(threads);  // one a reader at most: never grown under the lock
+    // One a thread that reads at most, a walk's among them: never grown under the lock.
+    droppedWhileRead_.reserve(threads + 1);
     for (unsigned i = 0; i < threads; ++i) {
         threads_.emplace_back([this] {
             ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
@@ -193,8 +199,17 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             auto ready = [&state = found->second.state] {
                 return state.load(std::memory_order_acquire) == State::ready;
             };
+            // Still being read: rather than wait idle, the walk reads folders still queued, as a
+            // reader would (the readers are busy), while they are small and cannot hang; one that
+            // hung would hold back everything before it. Only this walk's thread erases its tasks:
+            // the one waited for stays where it is.
+            for (auto next = nextToRead(); !ready() && next != tasks_.end() && next->second.quick;
+                 next = nextToRead()) {
+                size_t readWith = startLocked(next);
+                lock.unlock();
+                readStarted(lock, next, readWith, walk->lineage);
+            }
             if (!ready()) {
-                // Only this walk's thread erases its tasks: the one waited for stays where it is.
                 lock.unlock();
                 doneSoon(ready);
                 lock = lockedSoon(mutex_);
@@ -265,6 +280,8 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.small = !task.large && descent == Descent::enter;
         // Two links: its own name and its "." (most file systems count a folder's subfolders' "..").
         task.leaf = entry.status->linkCount == 2;
+        task.quick = entry.status->size <= quickFolderBytes && opened && opened->readsEndPromptly() &&
+                     entry.status->device == listing.device;
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
         task.ancestors = shared;
         task.parent = opened;
@@ -413,15 +430,7 @@ void FolderReadAhead::work() {
         }
         --idle_;
         if (stopping_) return;
-        dequeueLocked(task);
-        task->second.state.store(State::reading, std::memory_order_relaxed);
-        // Subfolders read with it count as read ahead: room for them is kept from the start.
-        size_t readWith = std::min(maxReadWith, maxFoldersAhead - std::min(maxFoldersAhead, foldersAheadLocked()));
-        foldersReadWith_ += readWith;
-        // Read without the lock: none of it changes while the task is read, and a task dropped
-        // meanwhile is kept for this reader to free (see eraseLocked).
-        const Key& key = task->first;
-        Task& reading = task->second;
+        size_t readWith = startLocked(task);
         if (!used_.empty()) used.swap(used_);
         if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
@@ -431,64 +440,81 @@ void FolderReadAhead::work() {
         if (wake) workAvailable_.notify_one();
         used.clear();  // capacity kept, for the next swap
         released.clear();
+        readStarted(lock, task, readWith, lineage);
+    }
+}
 
-        Read read;
-        Tasks subfolders;
-        std::shared_ptr<const OpenFolder> opened;
-        try {
-            read.listing = fileSystem_->readDirectoryFrom(reading.parent.get(), reading.path,
-                                                          reading.whole || reading.walk->includeHidden, &opened);
-        } catch (...) {
-            read.error = std::current_exception();
-        }
-        if (!read.error) {
-            // Only a folder the enumerator will accept is worth going on into: not one met again
-            // below itself, and not one replaced since its parent was listed.
-            FolderIdentity identity{read.listing.device, read.listing.inode};
-            const auto& ancestors = *reading.ancestors;
-            bool accepted = identity == reading.listedAs &&
-                            std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
-            if (accepted) {
-                lineage.assign(ancestors.begin(), ancestors.end());
-                lineage.push_back(identity);
-                subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
-                                          lineage, reading.whole, opened);
-                readSubfoldersWith(read, subfolders, opened, lineage, readWith);
-            }
-        }
-        // Not under the lock: the last of its siblings frees them (and closes the parent).
-        reading.ancestors.reset();
-        reading.parent.reset();
-        opened.reset();  // held by the subfolders from now on, if any
+size_t FolderReadAhead::startLocked(Tasks::iterator task) {
+    dequeueLocked(task);
+    task->second.state.store(State::reading, std::memory_order_relaxed);
+    // Subfolders read with it count as read ahead: room for them is kept from the start.
+    size_t readWith = std::min(maxReadWith, maxFoldersAhead - std::min(maxFoldersAhead, foldersAheadLocked()));
+    foldersReadWith_ += readWith;
+    return readWith;
+}
 
+void FolderReadAhead::readStarted(std::unique_lock<std::mutex>& lock, Tasks::iterator task, size_t readWith,
+                                  std::vector<FolderIdentity>& lineage) {
+    // Read without the lock: none of it changes while the task is read, and a task dropped
+    // meanwhile is kept for this thread to free (see eraseLocked).
+    const Key& key = task->first;
+    Task& reading = task->second;
+    Read read;
+    Tasks subfolders;
+    std::shared_ptr<const OpenFolder> opened;
+    try {
+        read.listing = fileSystem_->readDirectoryFrom(reading.parent.get(), reading.path,
+                                                      reading.whole || reading.walk->includeHidden, &opened);
+    } catch (...) {
+        read.error = std::current_exception();
+    }
+    if (!read.error) {
+        // Only a folder the enumerator will accept is worth going on into: not one met again
+        // below itself, and not one replaced since its parent was listed.
+        FolderIdentity identity{read.listing.device, read.listing.inode};
+        const auto& ancestors = *reading.ancestors;
+        bool accepted = identity == reading.listedAs &&
+                        std::find(ancestors.begin(), ancestors.end(), identity) == ancestors.end();
+        if (accepted) {
+            lineage.assign(ancestors.begin(), ancestors.end());
+            lineage.push_back(identity);
+            subfolders = subfoldersOf(reading.walk, KeyView{key.rank, key.position}, reading.path, read.listing,
+                                      lineage, reading.whole, opened);
+            readSubfoldersWith(read, subfolders, opened, lineage, readWith);
+        }
+    }
+    // Not under the lock: the last of its siblings frees them (and closes the parent).
+    reading.ancestors.reset();
+    reading.parent.reset();
+    opened.reset();  // held by the subfolders from now on, if any
+
+    lock = lockedSoon(mutex_);
+    Tasks::node_type dropped;
+    bool walkWaits = false;  // for this folder
+    foldersReadWith_ -= readWith;
+    if (reading.state.load(std::memory_order_relaxed) == State::reading) {
+        entriesHeld_ += entriesIn(read);
+        foldersReadWith_ += read.subfolders.size();
+        reading.read = std::move(read);
+        reading.state.store(State::ready, std::memory_order_release);
+        addLocked(subfolders, task);
+        walkWaits = reading.awaited;
+    } else {
+        auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
+                                 [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
+        dropped = std::move(*kept);
+        *kept = std::move(droppedWhileRead_.back());
+        droppedWhileRead_.pop_back();
+    }
+    if (walkWaits || dropped || !subfolders.empty()) {
+        lock.unlock();
+        // The walk is woken once the lock is free: it would only wait for it again.
+        if (walkWaits) readDone_.notify_all();
+        // What is no longer wanted is freed without holding up the others.
+        dropped = {};
+        read = Read{};
+        subfolders.clear();
         lock = lockedSoon(mutex_);
-        Tasks::node_type dropped;
-        bool walkWaits = false;  // for this folder
-        foldersReadWith_ -= readWith;
-        if (reading.state.load(std::memory_order_relaxed) == State::reading) {
-            entriesHeld_ += entriesIn(read);
-            foldersReadWith_ += read.subfolders.size();
-            reading.read = std::move(read);
-            reading.state.store(State::ready, std::memory_order_release);
-            addLocked(subfolders, task);
-            walkWaits = reading.awaited;
-        } else {
-            auto kept = std::find_if(droppedWhileRead_.begin(), droppedWhileRead_.end(),
-                                     [&](const Tasks::node_type& node) { return &node.mapped() == &reading; });
-            dropped = std::move(*kept);
-            *kept = std::move(droppedWhileRead_.back());
-            droppedWhileRead_.pop_back();
-        }
-        if (walkWaits || dropped || !subfolders.empty()) {
-            lock.unlock();
-            // The walk is woken once the lock is free: it would only wait for it again.
-            if (walkWaits) readDone_.notify_all();
-            // What is no longer wanted is freed without holding up the others.
-            dropped = {};
-            read = Read{};
-            subfolders.clear();
-            lock = lockedSoon(mutex_);
-        }
     }
 }
 

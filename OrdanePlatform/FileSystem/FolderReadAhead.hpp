@@ -121,6 +121,9 @@ private:
         bool large = false;  // by its size in its parent's listing
         bool small = false;  // entered, and not large: it may be read along with its parent
         bool leaf = false;   // by its link count there: no subfolders
+        // Small, on its parent's device, and where reads end promptly: the walk may read it
+        // itself while it waits for another.
+        bool quick = false;
         // Written under the lock; read without it only by the walk waiting for its read.
         std::atomic<State> state = State::queued;
         bool awaited = false;  // the walk sleeps until it is read
@@ -132,6 +135,11 @@ private:
     using Released = std::vector<Tasks::node_type>;
 
     void work();
+    // A queued task taken to read: then read by readStarted, without the lock on entry and with
+    // it on return. Returns the room kept for subfolders read along with it.
+    size_t startLocked(Tasks::iterator task);
+    void readStarted(std::unique_lock<std::mutex>& lock, Tasks::iterator task, size_t readWith,
+                     std::vector<FolderIdentity>& lineage);
     // Reads the first small ones of `subfolders` (`most` of them) from `opened` into `read`, in
     // place of their tasks; tasks for their own subfolders take their place.
     void readSubfoldersWith(Read& read, Tasks& subfolders, const std::shared_ptr<const OpenFolder>& opened,

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -343,9 +344,48 @@ DirectoryListing readOpenFolder(int fd, const std::string& path, bool includeHid
 
 std::atomic<size_t> foldersHeldOpen{0};
 
+// Kernel file systems of local disks and memory, by their magic numbers (linux/magic.h and the
+// file systems' own): their reads end, if only with an error. Network and FUSE file systems are
+// left out: one that lost its server blocks a read for good.
+bool readsEndPromptlyOn(int64_t type) {
+    switch (static_cast<uint32_t>(type)) {
+        case 0xEF53:      // ext2, ext3, ext4
+        case 0x58465342:  // xfs
+        case 0x9123683E:  // btrfs
+        case 0xF2F52010:  // f2fs
+        case 0xCA451A4E:  // bcachefs
+        case 0x2FC12FC1:  // zfs
+        case 0x3153464A:  // jfs
+        case 0x01021994:  // tmpfs
+        case 0x858458F6:  // ramfs
+        case 0x794C7630:  // overlayfs
+        case 0x4D44:      // vfat
+        case 0x2011BAB0:  // exfat
+        case 0x5346544E:  // ntfs3
+        case 0x482B:      // hfsplus
+        case 0x9660:      // iso9660
+        case 0x73717368:  // squashfs
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Asked once per device on each thread: the answer cannot change while a folder on it is open.
+bool readsEndPromptly(int fd, uint64_t device) {
+    thread_local std::vector<std::pair<uint64_t, bool>> known;
+    for (const auto& [knownDevice, prompt] : known) {
+        if (knownDevice == device) return prompt;
+    }
+    struct statfs fs {};
+    bool prompt = ::fstatfs(fd, &fs) == 0 && readsEndPromptlyOn(static_cast<int64_t>(fs.f_type));
+    if (known.size() < 64) known.emplace_back(device, prompt);
+    return prompt;
+}
+
 class HeldFolder : public OpenFolder {
 public:
-    explicit HeldFolder(int fd) : fd_(fd) {}
+    HeldFolder(int fd, bool readsEndPromptly) : fd_(fd), readsEndPromptly_(readsEndPromptly) {}
     ~HeldFolder() override {
         ::close(fd_);
         foldersHeldOpen.fetch_sub(1, std::memory_order_relaxed);
@@ -353,9 +393,11 @@ public:
     HeldFolder(const HeldFolder&) = delete;
     HeldFolder& operator=(const HeldFolder&) = delete;
     int fd() const { return fd_; }
+    bool readsEndPromptly() const override { return readsEndPromptly_; }
 
 private:
     int fd_;
+    bool readsEndPromptly_;
 };
 
 bool hasSubfolder(const DirectoryListing& listing) {
@@ -401,7 +443,7 @@ DirectoryListing RealFileSystem::readDirectoryFromOpen(const OpenFolder* parent,
     DirectoryListing listing = readOpenFolder(folder.get(), path, includeHidden);
     if (keep && hasSubfolder(listing)) {
         if (foldersHeldOpen.fetch_add(1, std::memory_order_relaxed) < maxFoldersHeldOpen()) {
-            *keep = std::make_shared<HeldFolder>(folder.get());
+            *keep = std::make_shared<HeldFolder>(folder.get(), readsEndPromptly(folder.get(), listing.device));
             folder.release();
         } else {
             foldersHeldOpen.fetch_sub(1, std::memory_order_relaxed);

@@ -57,4 +57,26 @@ platform::DirectoryListing FolderFaultFileSystem::readDirectory(const std::strin
     return listing;
 }
 
+namespace {
+
+// Holds nothing open: the stand-in reads by path.
+class StandInFolder : public platform::OpenFolder {
+public:
+    explicit StandInFolder(bool readsEndPromptly) : readsEndPromptly_(readsEndPromptly) {}
+    bool readsEndPromptly() const override { return readsEndPromptly_; }
+
+private:
+    bool readsEndPromptly_;
+};
+
+}  // namespace
+
+platform::DirectoryListing FolderFaultFileSystem::readDirectoryFrom(const platform::OpenFolder* parent,
+                                                                    const std::string& path, bool includeHidden,
+                                                                    std::shared_ptr<const platform::OpenFolder>* keep) {
+    platform::DirectoryListing listing = FileSystem::readDirectoryFrom(parent, path, includeHidden, nullptr);
+    if (keep) *keep = std::make_shared<StandInFolder>(readsEndPromptly);
+    return listing;
+}
+
 }  // namespace ordane::testing

@@ -22,6 +22,8 @@ public:
     std::set<std::string> withoutValues;               // entry paths whose values cannot be read
     std::map<std::string, std::optional<platform::DownloadingStatus>> ubiquitous;  // entry path → status
     std::optional<std::string> throwsUnexpectedly;     // folder path whose read throws a non-file error
+    // What the folders held for the readers say: whether reads of the folders in them cannot hang.
+    bool readsEndPromptly = false;
 
     // Reads of `path` wait until `openGate()`.
     void blockReadsOf(const std::string& path);
@@ -30,6 +32,10 @@ public:
     std::vector<std::string> reads();
 
     platform::DirectoryListing readDirectory(const std::string& path, bool includeHidden) override;
+    // Reads by path through readDirectory, so that every read meets the faults above.
+    platform::DirectoryListing readDirectoryFrom(const platform::OpenFolder* parent, const std::string& path,
+                                                 bool includeHidden,
+                                                 std::shared_ptr<const platform::OpenFolder>* keep) override;
 
 private:
     std::mutex mutex_;

@@ -372,6 +372,47 @@ TEST(DirectoryEnumerator, ALargeFolderIsReadAheadBeforeTheSmallOnesThatComeFirst
     EXPECT_EQ(rest[5], "z");
 }
 
+// The walk, waiting for a folder a reader is stuck in, reads the queued small folders itself where
+// reads cannot hang; where they may, it waits.
+TEST(DirectoryEnumerator, AWalkWaitingForAFolderReadsQueuedOnesItselfOnlyWhereReadsEndPromptly) {
+    TempDir dir;
+    // "a" is read along with "top"; the one reader then takes "a/x", the nearest queued folder.
+    for (const char* file : {"top/a/x/1.txt", "top/b/2.txt", "top/c/d/3.txt"}) writeFile(dir / file, "x");
+    const Paths all{"top", "top/a", "top/a/x", "top/a/x/1.txt", "top/b", "top/b/2.txt", "top/c", "top/c/d",
+                    "top/c/d/3.txt"};
+    for (bool prompt : {true, false}) {
+        SCOPED_TRACE(prompt ? "reads end promptly" : "reads may hang");
+        auto fs = std::make_shared<FolderFaultFileSystem>();
+        fs->readsEndPromptly = prompt;
+        fs->blockReadsOf(dir / "top/a/x");
+        FolderReadAhead readAhead(fs, 1);
+        DirectoryEnumerator enumerator(fs, dir.path(), {});
+        enumerator.readAheadOn(readAhead);
+        ASSERT_NE(enumerator.next(), nullptr);  // "top"
+        ASSERT_TRUE(readBegins(*fs, dir / "top/a/x"));
+        std::thread opener([&] {
+            if (prompt) {
+                // With the one reader held, only the walk can read these.
+                EXPECT_TRUE(readBegins(*fs, dir / "top/b"));
+                EXPECT_TRUE(readBegins(*fs, dir / "top/c/d"));
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the walk waits by now
+                Paths reads = fs->reads();
+                EXPECT_EQ(std::count(reads.begin(), reads.end(), dir / "top/b"), 0) << "read by the waiting walk";
+            }
+            fs->openGate();
+        });
+        Paths paths{"top"};
+        for (auto& path : walkAll(enumerator, dir.path())) paths.push_back(path);
+        opener.join();
+        EXPECT_EQ(paths, all);
+        Paths reads = fs->reads();
+        for (const char* folder : {"top", "top/a", "top/a/x", "top/b", "top/c", "top/c/d"}) {
+            EXPECT_EQ(std::count(reads.begin(), reads.end(), dir / folder), 1) << folder;
+        }
+    }
+}
+
 TEST(DirectoryEnumerator, ARealBindMountCycleEndsTheDescent) {
     TempDir dir;
     writeFile(dir / "tree/file.txt", "f");

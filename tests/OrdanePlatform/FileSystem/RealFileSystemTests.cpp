@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -303,6 +304,28 @@ TEST(RealFileSystem, FoldersHeldOpenStayWithinTheirBound) {
         EXPECT_TRUE(again);
     }
     EXPECT_EQ(openDescriptors(), before);
+}
+
+// A folder held on a file system in memory reads promptly; one of the kernel's own is not
+// counted on (only disks and memory are).
+TEST(RealFileSystem, AFolderHeldInMemoryReadsPromptlyAndOneOfTheKernelsIsNotCountedOn) {
+    auto fs = std::make_shared<RealFileSystem>();
+    std::shared_ptr<const OpenFolder> process;
+    fs->readDirectoryFrom(nullptr, "/proc/self", true, &process);
+    ASSERT_TRUE(process);
+    EXPECT_FALSE(process->readsEndPromptly());
+
+    if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm here";
+    std::string base = "/dev/shm/ordane-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(base.data()), nullptr);
+    std::filesystem::create_directories(base + "/p/sub");
+    {
+        std::shared_ptr<const OpenFolder> held;
+        fs->readDirectoryFrom(nullptr, base + "/p", true, &held);
+        ASSERT_TRUE(held);
+        EXPECT_TRUE(held->readsEndPromptly());
+    }
+    std::filesystem::remove_all(base);
 }
 
 // A stand-in that changes readDirectory is asked by readDirectoryFrom too.
