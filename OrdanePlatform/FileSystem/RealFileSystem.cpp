@@ -371,7 +371,8 @@ bool readsEndPromptlyOn(int64_t type) {
     }
 }
 
-// Asked once per device on each thread: the answer cannot change while a folder on it is open.
+// Asked once per device on each thread: a walk's threads last one walk, and a device number is
+// only given to another file system once this one is unmounted.
 bool readsEndPromptly(int fd, uint64_t device) {
     thread_local std::vector<std::pair<uint64_t, bool>> known;
     for (const auto& [knownDevice, prompt] : known) {
