@@ -85,12 +85,12 @@ const DirectoryEnumerator::Item* DirectoryEnumerator::next() {
 
 void DirectoryEnumerator::release(Frame& frame) {
     if (frame.wasReadAhead) {
-        readAhead_->giveBack(readAheadWalk_, std::move(frame.listing));
+        readAhead_->giveBack(readAheadWalk_, std::move(frame.listing), frame.reader);
     } else {
         frame.listing = DirectoryListing{};
     }
     for (size_t index = frame.nextReadWith; index < frame.readWith.size(); ++index) {
-        readAhead_->giveBack(readAheadWalk_, std::move(frame.readWith[index].listing));
+        readAhead_->giveBack(readAheadWalk_, std::move(frame.readWith[index].listing), frame.reader);
     }
     frame.readWith.clear();
     frame.nextReadWith = 0;
@@ -101,20 +101,21 @@ std::optional<DirectoryListing> DirectoryEnumerator::readWithParent(uint32_t ind
     auto& readWith = parent.readWith;
     // Those passed were not entered after all.
     while (parent.nextReadWith < readWith.size() && readWith[parent.nextReadWith].index < index) {
-        readAhead_->giveBack(readAheadWalk_, std::move(readWith[parent.nextReadWith++].listing));
+        readAhead_->giveBack(readAheadWalk_, std::move(readWith[parent.nextReadWith++].listing), parent.reader);
     }
     if (parent.nextReadWith == readWith.size() || readWith[parent.nextReadWith].index != index) return std::nullopt;
     return std::move(readWith[parent.nextReadWith++].listing);
 }
 
 DirectoryListing DirectoryEnumerator::read(const std::string& path, const FolderReadAhead::Position& position,
-                                           bool& readAhead, std::vector<FolderReadAhead::Subfolder>& readWith) {
+                                           bool& readAhead, std::vector<FolderReadAhead::Subfolder>& readWith,
+                                           int& reader) {
     readAhead = false;
     if (readAhead_) {
         std::optional<FolderReadAhead::Read> read;
         if (depth_ > 0) {
             auto listing = readWithParent(position.back());
-            if (listing) read = FolderReadAhead::Read{std::move(*listing), nullptr, {}};
+            if (listing) read = FolderReadAhead::Read{std::move(*listing), nullptr, {}, stack_[depth_ - 1].reader};
         }
         if (!read) read = readAhead_->take(readAheadWalk_, position, path);
         if (read) {
@@ -122,6 +123,7 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
             if (stillAtItsPath(path, read->listing)) {
                 readAhead = true;
                 readWith = std::move(read->subfolders);
+                reader = read->reader;
                 return std::move(read->listing);
             }
             // Another folder took the name (or none has it) since that read: it and what was read
@@ -148,8 +150,9 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     DirectoryListing listing;
     bool wasReadAhead = false;
     std::vector<FolderReadAhead::Subfolder> readWith;
+    int reader = -1;
     try {
-        listing = read(path, position, wasReadAhead, readWith);
+        listing = read(path, position, wasReadAhead, readWith, reader);
     } catch (const FileSystemError& error) {
         if (onError_ && !onError_(path, error.errorNumber())) finished_ = true;
         return;
@@ -177,6 +180,7 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     frame.listing = std::move(listing);
     frame.nextIndex = 0;
     frame.wasReadAhead = wasReadAhead;
+    frame.reader = reader;
     frame.readWith = std::move(readWith);
     frame.nextReadWith = 0;
     ++depth_;

@@ -82,6 +82,7 @@ private:
         size_t nextIndex = 0;
         FolderReadAhead::Position position;  // kept only when reading ahead
         bool wasReadAhead = false;
+        int reader = -1;  // that read it and those read along with it, when read ahead
         // Subfolders read along with this folder, and the first not yet entered or passed.
         std::vector<FolderReadAhead::Subfolder> readWith;
         size_t nextReadWith = 0;
@@ -89,9 +90,10 @@ private:
 
     // `listedAs`: the identity the folder had in its parent's listing (none for the root).
     void descendInto(const std::string& path, std::optional<Identity> listedAs);
-    // `readWith`: the subfolders read along with it, when it was read ahead.
+    // `readWith`: the subfolders read along with it, and `reader`: the reader that read them, when
+    // it was read ahead.
     DirectoryListing read(const std::string& path, const FolderReadAhead::Position& position, bool& readAhead,
-                          std::vector<FolderReadAhead::Subfolder>& readWith);
+                          std::vector<FolderReadAhead::Subfolder>& readWith, int& reader);
     // The listing of the subfolder at `index` of the folder being walked, when read with it.
     std::optional<DirectoryListing> readWithParent(uint32_t index);
     // Gives back the listings a frame holds, when they were read ahead.

@@ -83,6 +83,10 @@ void handOver(std::vector<Item>& from, std::vector<Item>& to) {
     }
 }
 
+// The read-ahead whose reader runs on this thread, and its number there.
+thread_local const FolderReadAhead* readingFor = nullptr;
+thread_local int readerNumber = -1;
+
 }  // namespace
 
 struct FolderReadAhead::Walk {
@@ -92,9 +96,9 @@ struct FolderReadAhead::Walk {
     WillEnter willEnter;
     // Used on the walk's thread only, between its calls to the read-ahead: what its takes
     // erase, kept empty between them so that its capacity stays (erasing allocates nothing under
-    // the lock), and the listings it gave back, until its next take hands them to the readers.
+    // the lock), and the listings it gave back by reader, until its next take hands them over.
     Released taken;
-    std::vector<DirectoryListing> used;
+    std::vector<std::vector<DirectoryListing>> used;
     std::vector<FolderIdentity> lineage;  // for the folders it reads while it would wait
 };
 
@@ -109,10 +113,14 @@ FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigne
     threads_.reserve(threads);
     // One a thread that reads at most, a walk's among them: never grown under the lock.
     droppedWhileRead_.reserve(threads + 1);
+    used_.resize(threads);
+    forReadersToFree_.resize(threads);
     for (unsigned i = 0; i < threads; ++i) {
-        threads_.emplace_back([this] {
+        threads_.emplace_back([this, reader = static_cast<int>(i)] {
             ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
-            work();
+            readingFor = this;
+            readerNumber = reader;
+            work(reader);
         });
     }
 }
@@ -132,6 +140,7 @@ std::shared_ptr<FolderReadAhead::Walk> FolderReadAhead::attach(bool includeHidde
     walk->includeHidden = includeHidden;
     walk->entersPackages = entersPackages;
     walk->willEnter = std::move(willEnter);
+    walk->used.resize(threads_.size());
     auto lock = lockedSoon(mutex_);
     walk->rank = nextRank_--;
     return walk;
@@ -146,7 +155,7 @@ void FolderReadAhead::detach(const std::shared_ptr<Walk>& walk) {
         auto task = tasks_.lower_bound(Key{walk->rank, {}});
         while (task != tasks_.end() && task->first.rank == walk->rank) eraseLocked(task++, released);
         // Tasks taken may still hold folders open: freed now, not when a reader next runs.
-        taken.swap(forReadersToFree_);
+        for (Released& made : forReadersToFree_) handOver(made, taken);
         wake = readerRunningLowLocked();
     }
     if (wake) workAvailable_.notify_one();
@@ -169,8 +178,27 @@ void FolderReadAhead::dropBelow(const std::shared_ptr<Walk>& walk, const Positio
     if (wake) workAvailable_.notify_one();
 }
 
-void FolderReadAhead::giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing) {
-    if (!threads_.empty()) walk->used.push_back(std::move(listing));
+void FolderReadAhead::giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing, int reader) {
+    if (reader < 0 || static_cast<size_t>(reader) >= walk->used.size()) {
+        DirectoryListing mine = std::move(listing);  // the walk's own: freed here and now
+        return;
+    }
+    walk->used[static_cast<size_t>(reader)].push_back(std::move(listing));
+}
+
+int FolderReadAhead::readerHere() const { return readingFor == this ? readerNumber : -1; }
+
+void FolderReadAhead::returnToMakersLocked(Released& released) {
+    size_t kept = 0;
+    for (Tasks::node_type& node : released) {
+        int reader = node.mapped().madeBy;
+        if (reader >= 0) {
+            forReadersToFree_[static_cast<size_t>(reader)].push_back(std::move(node));
+        } else {
+            released[kept++] = std::move(node);
+        }
+    }
+    released.resize(kept);
 }
 
 std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr<Walk>& walk,
@@ -180,10 +208,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
     Released& released = walk->taken;
     {
         auto lock = lockedSoon(mutex_);
-        // Most of what the walk is done with was made on the readers' threads: it is freed there
-        // too, by the next reader that picks up a folder, instead of contending with them for
-        // their memory.
-        handOver(walk->used, used_);
+        // Most of what the walk is done with was made on the readers' threads: it is freed there,
+        // each part by the reader that made it when it next picks up a folder.
+        for (size_t reader = 0; reader < used_.size(); ++reader) handOver(walk->used[reader], used_[reader]);
         // The walk is past everything before this folder: none of it will be asked for.
         auto first = tasks_.lower_bound(Key{walk->rank, {}});
         auto asked = [&](Tasks::iterator task) {
@@ -193,7 +220,9 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
         auto found = asked(first) ? first : tasks_.lower_bound(KeyView{walk->rank, position});
         while (first != found) eraseLocked(first++, released);
         if (!asked(found)) {
-            handOver(released, forReadersToFree_);
+            returnToMakersLocked(released);
+            lock.unlock();
+            released.clear();  // what the walk's own thread made
             return std::nullopt;
         }
         if (found->second.path != path || found->second.state.load(std::memory_order_relaxed) == State::queued) {
@@ -232,9 +261,10 @@ std::optional<FolderReadAhead::Read> FolderReadAhead::take(const std::shared_ptr
             result = std::move(read);
         }
         wake = readerRunningLowLocked();
-        handOver(released, forReadersToFree_);
+        returnToMakersLocked(released);
     }
     if (wake) workAvailable_.notify_one();
+    released.clear();  // what the walk's own thread made
     return result;
 }
 
@@ -284,6 +314,7 @@ FolderReadAhead::Tasks FolderReadAhead::subfoldersOf(const std::shared_ptr<const
         task.small = !task.large && descent == Descent::enter;
         // Two links: its own name and its "." (most file systems count a folder's subfolders' "..").
         task.leaf = entry.status->linkCount == 2;
+        task.madeBy = readerHere();
         task.quick = entry.status->size <= quickFolderBytes && opened && opened->readsEndPromptly() &&
                      entry.status->device == listing.device;
         if (!shared) shared = std::make_shared<const std::vector<FolderIdentity>>(ancestors);
@@ -420,7 +451,7 @@ FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
     return *queued_.begin();
 }
 
-void FolderReadAhead::work() {
+void FolderReadAhead::work(int reader) {
     std::vector<DirectoryListing> used;
     Released released;
     std::vector<FolderIdentity> lineage;  // the folder's ancestors and its own, capacity kept
@@ -435,8 +466,10 @@ void FolderReadAhead::work() {
         --idle_;
         if (stopping_) return;
         size_t readWith = startLocked(task);
-        if (!used_.empty()) used.swap(used_);
-        if (!forReadersToFree_.empty()) released.swap(forReadersToFree_);
+        if (!used_[static_cast<size_t>(reader)].empty()) used.swap(used_[static_cast<size_t>(reader)]);
+        if (!forReadersToFree_[static_cast<size_t>(reader)].empty()) {
+            released.swap(forReadersToFree_[static_cast<size_t>(reader)]);
+        }
         // Each reader that finds work wakes the next while there is more: the walk's own thread
         // wakes at most one.
         bool wake = readerWantedLocked();
@@ -472,6 +505,7 @@ void FolderReadAhead::readStarted(std::unique_lock<std::mutex>& lock, Tasks::ite
     } catch (...) {
         read.error = std::current_exception();
     }
+    read.reader = readerHere();
     if (!read.error) {
         // Only a folder the enumerator will accept is worth going on into: not one met again
         // below itself, and not one replaced since its parent was listed.

@@ -65,6 +65,9 @@ public:
         // handing each over on its own would cost more than reading it. Each is the one its
         // parent listed, and none is an ancestor.
         std::vector<Subfolder> subfolders;
+        // The reader that read it, and its subfolders, by number: their memory is that
+        // thread's, and goes back to it (giveBack). None when the walk's own thread read them.
+        int reader = -1;
     };
 
     struct Walk;
@@ -73,8 +76,9 @@ public:
     // The read of the folder at `position`, when it was read (or is being read) ahead; its
     // subfolders are then already on the way. Folders before it in walk order are dropped.
     std::optional<Read> take(const std::shared_ptr<Walk>& walk, const Position& position, const std::string& path);
-    // A listing taken and done with, to be freed on a reader's thread (the memory is theirs).
-    void giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing);
+    // A listing taken and done with, to be freed on the thread of the `reader` that read it (see
+    // Read::reader).
+    void giveBack(const std::shared_ptr<Walk>& walk, DirectoryListing&& listing, int reader);
     // After the enumerator read a folder itself: reads ahead the subfolders it will enter (all of
     // them, with hidden items, when the folder is listed `whole`). `ancestors`: the identities of
     // the folder's ancestors and its own.
@@ -124,6 +128,7 @@ private:
         // Small, on its parent's device, and where reads end promptly: the walk may read it
         // itself while it waits for another.
         bool quick = false;
+        int madeBy = -1;  // the reader whose thread made it, if any: it frees it too
         // Written under the lock; read without it only by the walk waiting for its read.
         std::atomic<State> state = State::queued;
         bool awaited = false;  // the walk sleeps until it is read
@@ -134,7 +139,12 @@ private:
     // while memory other threads allocated is given back.
     using Released = std::vector<Tasks::node_type>;
 
-    void work();
+    void work(int reader);
+    // The number of the reader running on this thread, or -1 on any other thread.
+    int readerHere() const;
+    // Hands each task in `released` made on a reader's thread to that reader to free; leaves the
+    // others, for this thread.
+    void returnToMakersLocked(Released& released);
     // A queued task taken to read: then read by readStarted, without the lock on entry and with
     // it on return. Returns the room kept for subfolders read along with it.
     size_t startLocked(Tasks::iterator task);
@@ -176,8 +186,11 @@ private:
     bool stopping_ = false;
     unsigned idle_ = 0;    // readers waiting for work
     unsigned waking_ = 0;  // of them, woken and not yet running
-    std::vector<DirectoryListing> used_;  // given back, for the next reader to free
-    Released forReadersToFree_;           // tasks taken, likewise
+    // By reader: the listings given back and the tasks taken that it made, for it to free when it
+    // next picks up a folder. Memory freed on the thread that allocated it goes back to that
+    // thread's own caches; freed elsewhere, it costs both threads more.
+    std::vector<std::vector<DirectoryListing>> used_;
+    std::vector<Released> forReadersToFree_;
     Released droppedWhileRead_;           // tasks erased while a reader reads them
     std::vector<std::thread> threads_;
 };
