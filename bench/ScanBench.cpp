@@ -331,6 +331,11 @@ int main(int argc, char** argv) {
         std::printf("%lld records\n", static_cast<long long>(counts.records));
         return 0;
     }
+    if (argc > 1 && argv[1][0] == '-') {
+        // Not a folder to build the tree in: an option misspelt, or asked for help.
+        std::fprintf(stderr, "usage: ScanBench [folder to keep the tree in]\n       ScanBench --profile folder [runs]\n");
+        return 2;
+    }
     std::string base;
     bool keep = argc > 1;
     if (keep) {
