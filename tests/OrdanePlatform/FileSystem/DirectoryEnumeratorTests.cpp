@@ -492,3 +492,44 @@ TEST(DirectoryEnumerator, ReadingAheadWaitsForASlowFolderAndDropsWhatAStoppedEnu
     EXPECT_EQ(walkAll(enumerator, dir.path(), stopEarly), all);
     EXPECT_EQ(nested, Paths{"one"});
 }
+
+// A reader of one read-ahead may itself walk with another (here from the hint it is asked for):
+// what that walk reads and frees is the other read-ahead's, not this reader's.
+TEST(DirectoryEnumerator, AReaderOfOneReadAheadCanWalkWithAnother) {
+    TempDir dir;
+    for (int outer = 0; outer < 6; ++outer) {
+        for (int inner = 0; inner < 3; ++inner) {
+            writeFile(dir / ("outer/o" + std::to_string(outer) + "/i" + std::to_string(inner) + "/f.txt"), "x");
+        }
+    }
+    for (const char* file : {"inner/a/1.txt", "inner/a/b/2.txt", "inner/c/3.txt", "inner/d/e/f/4.txt"}) {
+        writeFile(dir / file, "y");
+    }
+    auto fs = FileSystem::real();
+    Paths innerExpected;
+    {
+        DirectoryEnumerator plain(fs, dir / "inner", {});
+        innerExpected = walkAll(plain, dir / "inner");
+    }
+    ASSERT_EQ(innerExpected.size(), 10u);
+
+    FolderReadAhead innerReadAhead(fs, 1);
+    FolderReadAhead outerReadAhead(fs, 3);
+    std::mutex mutex;
+    std::vector<Paths> innerWalks;
+    auto hint = [&](const std::string&, const ordane::platform::DirectoryEntry&, bool) {
+        DirectoryEnumerator inner(fs, dir / "inner", {});
+        inner.readAheadOn(innerReadAhead);
+        Paths paths = walkAll(inner, dir / "inner");
+        std::lock_guard lock(mutex);
+        innerWalks.push_back(std::move(paths));
+        return FolderReadAhead::Descent::enter;
+    };
+    DirectoryEnumerator outer(fs, dir / "outer", {});
+    outer.readAheadOn(outerReadAhead, hint);
+    Paths outerPaths = walkAll(outer, dir / "outer");
+
+    EXPECT_EQ(outerPaths.size(), 6u * (1 + 3 * 2));
+    ASSERT_FALSE(innerWalks.empty());
+    for (const Paths& walk : innerWalks) EXPECT_EQ(walk, innerExpected);
+}
