@@ -116,11 +116,11 @@ FolderReadAhead::FolderReadAhead(std::shared_ptr<FileSystem> fileSystem, unsigne
     used_.resize(threads);
     forReadersToFree_.resize(threads);
     for (unsigned i = 0; i < threads; ++i) {
-        threads_.emplace_back([this, reader = static_cast<int>(i)] {
+        threads_.emplace_back([this, i] {
             ::pthread_setname_np(::pthread_self(), "folder-reader");  // for profilers
             readingFor = this;
-            readerNumber = reader;
-            work(reader);
+            readerNumber = static_cast<int>(i);
+            work(i);
         });
     }
 }
@@ -451,7 +451,7 @@ FolderReadAhead::Tasks::iterator FolderReadAhead::nextToRead() {
     return *queued_.begin();
 }
 
-void FolderReadAhead::work(int reader) {
+void FolderReadAhead::work(size_t reader) {
     std::vector<DirectoryListing> used;
     Released released;
     std::vector<FolderIdentity> lineage;  // the folder's ancestors and its own, capacity kept
@@ -466,10 +466,8 @@ void FolderReadAhead::work(int reader) {
         --idle_;
         if (stopping_) return;
         size_t readWith = startLocked(task);
-        if (!used_[static_cast<size_t>(reader)].empty()) used.swap(used_[static_cast<size_t>(reader)]);
-        if (!forReadersToFree_[static_cast<size_t>(reader)].empty()) {
-            released.swap(forReadersToFree_[static_cast<size_t>(reader)]);
-        }
+        if (!used_[reader].empty()) used.swap(used_[reader]);
+        if (!forReadersToFree_[reader].empty()) released.swap(forReadersToFree_[reader]);
         // Each reader that finds work wakes the next while there is more: the walk's own thread
         // wakes at most one.
         bool wake = readerWantedLocked();

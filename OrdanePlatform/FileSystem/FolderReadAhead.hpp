@@ -139,7 +139,7 @@ private:
     // while memory other threads allocated is given back.
     using Released = std::vector<Tasks::node_type>;
 
-    void work(int reader);
+    void work(size_t reader);  // the reader numbered `reader`
     // The number of the reader running on this thread, or -1 on any other thread.
     int readerHere() const;
     // Hands each task in `released` made on a reader's thread to that reader to free; leaves the
