@@ -1,3 +1,4 @@
+#include <QDate>
 #include <QElapsedTimer>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -61,10 +62,13 @@ public:
         scrollBar(screen).setValue(value);
         QCoreApplication::processEvents();
     }
-    // Moves of today, newest first, as a list the executor could have written.
+    // Moves of today as the screen reckons it, newest first, a second apart, as a list the executor
+    // could have written. Early in the day they start from the day's start instead of reaching back
+    // into yesterday; the newest then lie a little ahead of now, still today.
     static std::vector<ActivityEntry> manyMoves(int count) {
         std::vector<ActivityEntry> entries;
-        const Date now = Date::now();
+        const double startOfToday = double(QDate::currentDate().startOfDay().toSecsSinceEpoch());
+        const Date now = Date::fromUnix(std::max(Date::now().secondsSince1970(), startOfToday + count));
         for (int i = 0; i < count; ++i) {
             const URL from = URL::fileURL("/h/Downloads/letter " + std::to_string(i) + ".pdf");
             const URL to = URL::fileURL("/h/Documents/Letters/letter " + std::to_string(i) + ".pdf");
@@ -201,7 +205,7 @@ TEST_F(ActivityScreenTest, ALongListHasRowsOnlyInSightAndAnUndoBuildsOnlyTheRows
     // One undo as the executor records it: the old entry loses its button, a note tops the list.
     entries[0].undoable = false;
     entries[0].undoableNote = "Undone.";
-    entries.insert(entries.begin(), {UUID::random(), Date::now(), ActivityEntry::Kind::undone(entries[0].id), 10, true, {}, {}});
+    entries.insert(entries.begin(), {UUID::random(), entries[0].date, ActivityEntry::Kind::undone(entries[0].id), 10, true, {}, {}});
     state->setActivityEntries(entries);
     QCoreApplication::processEvents();
     const std::set<QWidget*> kept(before.begin(), before.end());
