@@ -1,7 +1,9 @@
 #include "Ordane/Screens/ActivityScreen.hpp"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -122,7 +124,18 @@ public:
     explicit List(ActivityScreen& screen) : screen_(screen) { setObjectName(QStringLiteral("list")); }
 
     void showBusy() {
-        for (auto& [id, row] : rows()) static_cast<Row*>(row)->showBusy(screen_.busyRow_ == id, screen_.reversing());
+        const bool anyReversal = screen_.reversing();
+        // Disabling the focused button would send the focus on down the rows, scrolling the list
+        // and building and deleting rows under this loop: the focus leaves the list first.
+        const QWidget* focused = QApplication::focusWidget();
+        if (anyReversal && focused && isAncestorOf(focused)) {
+            if (QWidget* outside = controlOutside(true)) outside->setFocus(Qt::TabFocusReason);
+        }
+        std::vector<QPointer<Row>> shown;
+        for (const auto& [id, row] : rows()) shown.emplace_back(static_cast<Row*>(row));
+        for (Row* row : shown) {
+            if (row) row->showBusy(screen_.busyRow_ == row->entry().id, anyReversal);
+        }
     }
 
 protected:

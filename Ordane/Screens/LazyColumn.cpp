@@ -64,7 +64,8 @@ std::pair<int, int> LazyColumn::band() const {
 void LazyColumn::placeRows() {
     if (placing_) return;  // a row's own resize while it is placed
     placing_ = true;
-    if (measuredWidth_ != width()) computeTops();
+    // The items can change before the owner reloads (a deferred refresh): tops for another count are stale.
+    if (measuredWidth_ != width() || tops_.size() != itemCount() + 1) computeTops();
     const size_t count = itemCount();
     const auto [top, bottom] = band();
     std::unordered_map<UUID, QWidget*> kept;
@@ -137,9 +138,11 @@ bool LazyColumn::focusNextPrevChild(bool next) {
     for (const auto& [id, row] : rows_) {
         if (focused && row->isAncestorOf(focused) && indexOf(id, from)) break;
     }
+    if (from == count) return QWidget::focusNextPrevChild(next);
+    if (tops_.size() != count + 1) computeTops();
     auto isStop = [](const QWidget* child) { return bool(child->focusPolicy() & Qt::TabFocus); };
     // Rows without a control are passed over, as the focus would pass them; a few screens' worth at most.
-    for (size_t step = 1; from < count && step <= 100; ++step) {
+    for (size_t step = 1; step <= 100; ++step) {
         if (next ? from + step >= count : step > from) break;
         const size_t i = next ? from + step : from - step;
         auto found = rows_.find(itemID(i));
@@ -155,9 +158,24 @@ bool LazyColumn::focusNextPrevChild(bool next) {
         if (control == controls.end()) continue;
         // Made after the rows around it, it would otherwise come last in the window's order.
         next ? setTabOrder(focused, *control) : setTabOrder(*control, focused);
-        break;
+        return QWidget::focusNextPrevChild(next);
+    }
+    // Past either end the focus leaves the list: the window's order puts rows built late after
+    // the controls that follow the column.
+    if (QWidget* outside = controlOutside(next)) {
+        outside->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
     }
     return QWidget::focusNextPrevChild(next);
+}
+
+QWidget* LazyColumn::controlOutside(bool next) const {
+    for (QWidget* widget = next ? nextInFocusChain() : previousInFocusChain(); widget != this;
+         widget = next ? widget->nextInFocusChain() : widget->previousInFocusChain()) {
+        if (isAncestorOf(widget)) continue;
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->isVisible()) return widget;
+    }
+    return nullptr;
 }
 
 void LazyColumn::reload() {

@@ -50,6 +50,8 @@ protected:
     // Tab from the first or last row in sight goes on into the next row with a control: that row
     // is built first, and the scroll view then brings it into sight.
     bool focusNextPrevChild(bool next) override;
+    // The first control outside the column that Tab (next) or Shift+Tab reaches from it, if any.
+    QWidget* controlOutside(bool next) const;
     // The holder's resizes change what is in sight.
     bool eventFilter(QObject* watched, QEvent* event) override;
 

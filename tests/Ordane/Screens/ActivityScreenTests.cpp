@@ -292,5 +292,87 @@ TEST_F(ActivityScreenTest, TheTabKeyGoesOnIntoRowsNotYetInSight) {
     EXPECT_EQ(textOf(*QApplication::focusWidget()->parentWidget(), "sentence"), reached.back());
 }
 
+// Pressing Undo disables every row's button; the focus must not run on down the rows, scrolling the
+// list and deleting rows while they are being disabled. Whether it did depends on the order the
+// rows are disabled in, which follows their random ids: the press is made on several lists.
+TEST_F(ActivityScreenTest, PressingTheLowestWholeUndoLeavesTheListWhereItWas) {
+    for (int list = 0; list < 8; ++list) {
+        state->setActivityEntries(manyMoves(200));
+        ActivityScreen screen(*state);
+        layOut(screen);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+        scrollTo(screen, 17);
+        // The lowest button wholly in sight; the row under it is cut off by the well's foot.
+        const QWidget* viewport = screen.findChild<QScrollArea*>()->viewport();
+        retro::BevelButton* lowest = nullptr;
+        for (retro::BevelButton* button : rowButtons(screen)) {
+            const QRect shown(button->mapTo(viewport, QPoint()), button->size());
+            if (viewport->rect().contains(shown) && (!lowest || shown.y() > lowest->mapTo(viewport, QPoint()).y())) {
+                lowest = button;
+            }
+        }
+        ASSERT_TRUE(lowest);
+        QTest::mouseClick(lowest, Qt::LeftButton);
+        QCoreApplication::processEvents();  // the refresh that shows the reversal under way
+        for (retro::BevelButton* button : rowButtons(screen)) EXPECT_FALSE(button->isEnabled());
+        EXPECT_EQ(scrollBar(screen).value(), 17) << list;
+        ASSERT_TRUE(QApplication::focusWidget());
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("backButton"));
+        finish(screen);
+    }
+}
+
+// Rows built while scrolling back up come late in the window's order; Tab and Shift+Tab still
+// leave the list at its ends for the controls after and before it.
+TEST_F(ActivityScreenTest, TabAndShiftTabLeaveTheListAtItsEnds) {
+    state->setActivityEntries(manyMoves(300));
+    ActivityScreen screen(*state);
+    layOut(screen);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    for (int step = 1; step <= 15; ++step) scrollTo(screen, step * 60);
+    for (int step = 14; step >= -10; --step) scrollTo(screen, std::max(0, step * 60));
+    // The control the key takes the focus to from the button of the entry's row.
+    auto keyFrom = [&](const ActivityEntry& entry, Qt::Key key) -> QString {
+        for (retro::BevelButton* button : rowButtons(screen)) {
+            if (textOf(*button->parentWidget(), "sentence") != ActivityScreen::sentence(entry)) continue;
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, key);
+            QCoreApplication::processEvents();
+            return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        }
+        return QStringLiteral("(no row)");
+    };
+    const std::vector<ActivityEntry>& entries = state->activityEntries();
+    EXPECT_EQ(keyFrom(entries.front(), Qt::Key_Backtab), QStringLiteral("undoAllButton"));
+    scrollTo(screen, scrollBar(screen).maximum());
+    EXPECT_EQ(keyFrom(entries.back(), Qt::Key_Tab), QStringLiteral("backButton"));
+}
+
+// Between a change of the list and the screen's deferred refresh, Tab works on the list as it is now.
+TEST_F(ActivityScreenTest, TabBeforeTheRefreshOfAChangedListReachesItsNewRows) {
+    std::vector<ActivityEntry> entries = manyMoves(2);
+    state->setActivityEntries(entries);
+    ActivityScreen screen(*state);
+    layOut(screen);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    retro::BevelButton* focused = nullptr;
+    for (retro::BevelButton* button : rowButtons(screen)) {
+        if (textOf(*button->parentWidget(), "sentence") == ActivityScreen::sentence(entries[0])) focused = button;
+    }
+    ASSERT_TRUE(focused);
+    focused->setFocus(Qt::TabFocusReason);
+
+    // Two notes on top, and a move under the focused row that has no row yet.
+    std::vector<ActivityEntry> changed = manyMoves(3);
+    for (int i = 0; i < 2; ++i) {
+        changed[i].kind = ActivityEntry::Kind::undone(UUID::random());
+    }
+    changed.insert(changed.begin() + 2, entries[0]);
+    state->setActivityEntries(changed);
+    QTest::keyClick(focused, Qt::Key_Tab);
+    ASSERT_TRUE(QApplication::focusWidget() && QApplication::focusWidget()->parentWidget());
+    EXPECT_EQ(textOf(*QApplication::focusWidget()->parentWidget(), "sentence"), ActivityScreen::sentence(changed[3]));
+}
+
 }  // namespace
 }  // namespace ordane::testing
