@@ -243,12 +243,17 @@ std::vector<platform::ExternalVolume> AppState::mountedExternalVolumes() const {
 void AppState::loadActivityEntries() {
     auto store = activityStore_;
     work_.start([this, store](std::stop_token) {
-        std::vector<ActivityEntry> entries = store->allEntries();
-        work_.post([this, entries = std::move(entries)]() mutable {
+        postActivityEntries(*store, [this](std::vector<ActivityEntry> entries) {
             activityLoaded_ = true;
             setActivityEntries(std::move(entries));
         });
     });
+}
+
+void AppState::postActivityEntries(ActivityStore& store, std::function<void(std::vector<ActivityEntry>)> then) {
+    // Taken and posted in one step: two jobs finishing together can't leave the older list on screen.
+    std::lock_guard lock(activityPostMutex_);
+    work_.post([then = std::move(then), entries = store.allEntries()]() mutable { then(std::move(entries)); });
 }
 
 // --- Scan --------------------------------------------------------------------------------------
@@ -446,8 +451,8 @@ void AppState::execute(const ActionPlan& plan) {
                 priors->recordAccept(*action.recognitionKind, done->resultURL.deletingLastPathComponent().path());
             }
         }
-        std::vector<ActivityEntry> entries = activity->allEntries();
-        work_.post([this, isCurrent, returned = std::move(returned), entries = std::move(entries)]() mutable {
+        postActivityEntries(*activity, [this, isCurrent, returned = std::move(returned)](
+                                           std::vector<ActivityEntry> entries) mutable {
             setActivityEntries(std::move(entries));
             if (!isCurrent()) return;
             setApprovedForTrash({});
@@ -492,8 +497,7 @@ void AppState::undo(const ActivityEntry& entry, const QObject* receiver, UndoDon
                 priors->recordReject(*entry.suggestionKind, moved->to.deletingLastPathComponent().path());
             }
         }
-        std::vector<ActivityEntry> entries = activity->allEntries();
-        work_.post([this, guard, hasReceiver, done, result, entries = std::move(entries)]() mutable {
+        postActivityEntries(*activity, [this, guard, hasReceiver, done, result](std::vector<ActivityEntry> entries) {
             setActivityEntries(std::move(entries));
             if (done && (!hasReceiver || guard)) done(result);
         });

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -216,6 +217,8 @@ private:
     struct RoadResult;
 
     void loadActivityEntries();
+    // Any thread: the store's list now, handed to `then` on the main thread, in the order taken.
+    void postActivityEntries(ActivityStore& store, std::function<void(std::vector<ActivityEntry>)> then);
     void refreshActivityEntries(std::function<void()> then = {});
     void setScanTaskPresent(bool present);
     // The findings of the analysis whose id is in the set, in the analysis's order.
@@ -251,6 +254,7 @@ private:
 
     uint64_t scanGeneration_ = 0;
     uint64_t executionGeneration_ = 0;
+    std::mutex activityPostMutex_;
     std::stop_source scanStop_;
     // Last: destroyed first, so no job outlives the fields it reports into.
     BackgroundWork work_;
