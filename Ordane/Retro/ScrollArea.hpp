@@ -9,18 +9,19 @@
 namespace ordane::retro {
 
 // A vertical scroll view at most `maxHeight` px high that is only as high as its content needs; its
-// scroll bar shows only when there is something to scroll.
-// When ORDANE_SNAPSHOT_DIR is set (looked up when it is built) the content is shown directly at
-// full height, so an off-screen image shows all of it, unless it is a list without end.
+// scroll bar shows only when there is something to scroll. Snapshots draw it as the window shows it,
+// so an image stays about the window's size however long the list. Content of a bounded length may
+// ask to be shown whole instead: with InSnapshots::whole and ORDANE_SNAPSHOT_DIR set (looked up when
+// it is built), the content is shown directly at full height.
 class ScrollArea : public QWidget {
     Q_OBJECT
 public:
-    // Whether a snapshot shows the whole content or, for a list that grows without end, scrolls too.
+    // Whether a snapshot shows the whole content or scrolls as the window does.
     enum class InSnapshots { whole, scrolled };
 
     ScrollArea(QWidget* content, int maxHeight, std::optional<BevelStyle> bevel = std::nullopt,
                const std::optional<QColor>& background = std::nullopt, QWidget* parent = nullptr,
-               InSnapshots inSnapshots = InSnapshots::whole);
+               InSnapshots inSnapshots = InSnapshots::scrolled);
     QWidget* contentWidget() const { return content_; }
     // The scroll view, or null when the content is shown directly.
     QScrollArea* scrollView() const { return scroll_; }

@@ -358,7 +358,9 @@ DashboardScreen::DashboardScreen(AppState& state, QWidget* parent) : Screen(stat
     footer->addWidget(hint_);
     column->addLayout(footer);
 
-    auto* scroll = new retro::ScrollArea(content, 560, std::nullopt, retro::face, window);
+    // One card per category at most: the snapshot can show the whole dashboard, footer included.
+    auto* scroll = new retro::ScrollArea(content, 560, std::nullopt, retro::face, window,
+                                         retro::ScrollArea::InSnapshots::whole);
     window->content()->addWidget(scroll);
     setRetroWindow(window);
     keepWidth(scroll, contentWidth, scroll);

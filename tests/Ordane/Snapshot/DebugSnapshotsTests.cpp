@@ -112,6 +112,57 @@ TEST_F(DebugSnapshotsScreenTest, TheActivityImageIsNoLargerForThousandsOfEntries
     EXPECT_EQ(sizes[0], sizes[1]);
 }
 
+// A large plan draws every list in its well, as the window shows it, even the smallest window: no
+// image of the run grows with a list towards a size an image can't hold.
+TEST_F(DebugSnapshotsScreenTest, AListsImageStaysWithinTheWindowsHeightHoweverLongTheList) {
+    TempDir images;
+    ScopedVariable snapshots(DebugSnapshots::folderVariable, images.path().c_str());
+    AnalysisResult analysis;
+    for (int i = 0; i < 60; ++i) {
+        const UUID id = UUID::random();
+        std::vector<FileRecord> members;
+        for (const char* folder : {"/h/Downloads/", "/h/Pictures/"}) {
+            Finding copy = syntheticFinding(FindingCategory::duplicates, folder + std::to_string(i) + ".jpg", 100);
+            copy.groupID = id;
+            members.push_back(copy.record);
+            analysis.findings.push_back(copy);
+        }
+        analysis.exactGroups.emplace_back(id, DuplicateKind::exact, members, 1, "Filed copy.", std::nullopt);
+    }
+    OrganizationProposal proposal;
+    for (int i = 0; i < 30; ++i) {
+        ProposedFolder folder;
+        folder.id = UUID::random();
+        folder.destination = URL::fileURL("/h/Documents/Invoices " + std::to_string(i), true);
+        folder.displayPath = "Documents → Invoices " + std::to_string(i);
+        for (int j = 0; j < 10; ++j) {
+            folder.members.push_back(syntheticFinding(FindingCategory::organizeSuggestion,
+                                                      "/h/Downloads/invoice " + std::to_string(i * 10 + j) + ".pdf",
+                                                      2000));
+            analysis.findings.push_back(folder.members.back());
+            analysis.findings.push_back(syntheticFinding(FindingCategory::oldFiles,
+                                                         "/h/Documents/old " + std::to_string(i * 10 + j) + ".txt", 50));
+        }
+        proposal.folders.push_back(folder);
+    }
+    analysis.organization = proposal;
+    state->setAnalysis(analysis);
+    for (const Finding& finding : analysis.findings) {
+        if (finding.record.path().rfind("/h/Pictures/", 0) != 0) state->setApproved(finding, true);
+    }
+
+    using Kind = ScreenChoice::Kind;
+    for (const ScreenChoice& choice : {ScreenChoice{Kind::category, FindingCategory::oldFiles},
+                                       ScreenChoice::of(Kind::duplicates), ScreenChoice::of(Kind::organize),
+                                       ScreenChoice::of(Kind::confirm)}) {
+        std::unique_ptr<QWidget> screen(makeScreen(choice, *state));
+        const std::optional<QSize> size =
+            DebugSnapshots::renderPng(*screen, QString::fromStdString(images.path()), QStringLiteral("a"));
+        ASSERT_TRUE(size) << int(choice.kind);
+        EXPECT_LE(size->height(), 2 * RootView::minimumHeight) << int(choice.kind);
+    }
+}
+
 // Each undo of the run is awaited: the next starts when the answer is in, with no clock to wait for.
 TEST_F(DebugSnapshotsScreenTest, TheRunsUndoAwaitsEachAnswerWithoutAClock) {
     struct TimerCount : QObject {
