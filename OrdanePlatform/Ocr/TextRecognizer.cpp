@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -58,6 +59,7 @@ public:
                 return engine;
             }
         }
+        const Deadline::Clock::time_point loadStart = Deadline::Clock::now();
         auto engine = std::make_unique<Engine>();
         // Progress and resolution notes go to the debug file, which is standard error by default.
         engine->SetVariable("debug_file", "/dev/null");
@@ -69,8 +71,20 @@ public:
         }
         engine->SetVariable("debug_file", "/dev/null");
         std::lock_guard lock(mutex_);
+        loadTimes_[models] = Deadline::Clock::now() - loadStart;
         countBusy();
         return engine;
+    }
+
+    // What taking an engine of `models` now would spend loading them: nothing when one is idle or
+    // they are missing; else what they took last time or, never loaded yet, twice the English
+    // model's time, as they are the language's model read with the English one.
+    Deadline::Clock::duration loadTime(const std::string& models) {
+        std::lock_guard lock(mutex_);
+        if (unavailable_.count(models) || hasIdle(models)) return {};
+        if (const auto known = loadTimes_.find(models); known != loadTimes_.end()) return known->second;
+        const auto english = loadTimes_.find(std::string(englishModels));
+        return english == loadTimes_.end() ? Deadline::Clock::duration{} : 2 * english->second;
     }
 
     void give(const std::string& models, std::unique_ptr<Engine> engine) {
@@ -107,12 +121,18 @@ private:
         return nullptr;
     }
 
+    bool hasIdle(const std::string& models) const {
+        if (models == englishModels) return !english_.empty();
+        return std::any_of(others_.begin(), others_.end(), [&](const auto& idle) { return idle.first == models; });
+    }
+
     void countBusy() { mostBusy_ = std::max(mostBusy_, ++busy_); }
 
     std::mutex mutex_;
     std::vector<std::unique_ptr<Engine>> english_;
     std::deque<std::pair<std::string, std::unique_ptr<Engine>>> others_;  // the longest idle first
     std::set<std::string> unavailable_;
+    std::map<std::string, Deadline::Clock::duration> loadTimes_;  // of the last engine made, by models
     size_t busy_ = 0;
     size_t mostBusy_ = 0;
 };
@@ -364,6 +384,11 @@ std::optional<std::vector<RecognizedLine>> TextRecognizer::recognize(const RgbaI
         }
     }
     return lines;
+}
+
+Deadline::Clock::duration TextRecognizer::loadTime(std::string_view language) {
+    const std::optional<std::string> models = modelsFor(language);
+    return models ? enginePool().loadTime(*models) : Deadline::Clock::duration{};
 }
 
 void restartWithOneOpenMPThread(char** argv) {

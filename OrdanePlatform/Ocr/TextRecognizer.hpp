@@ -41,6 +41,11 @@ public:
     static std::optional<std::vector<RecognizedLine>> recognize(const RgbaImage& image, Layout layout,
                                                                const Deadline& deadline,
                                                                std::string_view language = "en");
+
+    // How long a recognition in `language` started now would first spend loading its models,
+    // which can't be stopped part way: nothing when an engine of the language is idle or its
+    // model is missing, else an estimate from the loads this process has timed.
+    static Deadline::Clock::duration loadTime(std::string_view language);
 };
 
 // libgomp reads OMP_THREAD_LIMIT once, when the process starts. When it is not "1", sets it and

@@ -36,30 +36,33 @@ void ImageOCRExtractor::sortInReadingOrder(std::vector<TextLine>& lines) {
 }
 
 std::optional<ContentSample> ImageOCRExtractor::recognizeText(const FileRecord& record, const ExtractionBudget& budget,
-                                                              std::stop_token stop) {
-    return runWithTimeout(
-        [&](const platform::Deadline& deadline) -> std::optional<ContentSample> {
-            std::optional<platform::RgbaImage> image = platform::ImageReader::read(record.path());
-            if (!image || deadline.reached()) return std::nullopt;
-            auto recognized =
-                LanguageAwareOCR::recognize(*image, platform::TextRecognizer::Layout::sparseText, deadline);
-            if (!recognized || recognized->lines.empty()) return std::nullopt;
+                                                              std::stop_token stop,
+                                                              const LanguageAwareOCR::Recognizer& recognizer) {
+    checkCancellation(stop);
+    const platform::Deadline deadline = deadlineAfter(budget.ocrTimeout, stop);
+    std::optional<platform::RgbaImage> image = platform::ImageReader::read(record.path());
+    if (!image || deadline.reached()) return std::nullopt;
+    // Kept even when the deadline has passed by now (unlike a late result of runWithTimeout): a
+    // reading gives lines only when it finished in time, and the English one stands when a second
+    // reading, in the text's language, ran past the deadline.
+    auto recognized = LanguageAwareOCR::recognize(*image, platform::TextRecognizer::Layout::sparseText, deadline,
+                                                  recognizer);
+    checkCancellation(stop);
+    if (!recognized || recognized->lines.empty()) return std::nullopt;
 
-            std::vector<TextLine> lines;
-            for (platform::RecognizedLine& found : recognized->lines) {
-                lines.push_back({std::move(found.text), found.x, found.y, found.width, found.height, found.confidence});
-            }
-            sortInReadingOrder(lines);
-            ContentSample sample;
-            sample.source = SampleSource::ocr;
-            for (const TextLine& line : lines) {
-                if (!sample.text.empty()) sample.text += '\n';
-                sample.text += line.string;
-            }
-            sample.lines = std::move(lines);
-            return sample;
-        },
-        budget.ocrTimeout, std::move(stop));
+    std::vector<TextLine> lines;
+    for (platform::RecognizedLine& found : recognized->lines) {
+        lines.push_back({std::move(found.text), found.x, found.y, found.width, found.height, found.confidence});
+    }
+    sortInReadingOrder(lines);
+    ContentSample sample;
+    sample.source = SampleSource::ocr;
+    for (const TextLine& line : lines) {
+        if (!sample.text.empty()) sample.text += '\n';
+        sample.text += line.string;
+    }
+    sample.lines = std::move(lines);
+    return sample;
 }
 
 }  // namespace ordane

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "OrdanePlatform/Concurrency/Deadline.hpp"
@@ -25,12 +27,25 @@ public:
         bool operator==(const Reading&) const = default;
     };
 
+    // The recogniser the readings use: TextRecognizer's, or a test's stand-in.
+    struct Recognizer {
+        std::function<std::optional<std::vector<platform::RecognizedLine>>(
+            const platform::RgbaImage&, platform::TextRecognizer::Layout, const platform::Deadline&, std::string_view)>
+            recognize;
+        std::function<platform::Deadline::Clock::duration(std::string_view)> loadTime;
+
+        static const Recognizer& tesseract();
+    };
+
     // Nothing when the first reading gives nothing (see TextRecognizer::recognize). The second
     // reading is started only while the deadline leaves twice the first reading's time, as it
-    // loads two models; when it can't be started, fails or finds no text, the first one stands.
+    // reads with two models, on top of the time loading them would take (which can't be cut
+    // short); when it can't be started, fails, runs out of time or finds no text, the first one
+    // stands, even though the deadline may have passed by then.
     static std::optional<Reading> recognize(const platform::RgbaImage& image,
                                             platform::TextRecognizer::Layout layout,
-                                            const platform::Deadline& deadline);
+                                            const platform::Deadline& deadline,
+                                            const Recognizer& recognizer = Recognizer::tesseract());
 };
 
 }  // namespace ordane

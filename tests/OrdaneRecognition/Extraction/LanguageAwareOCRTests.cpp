@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "OrdanePlatform/Images/ImageReader.hpp"
 #include "OrdaneRecognition/Extraction/ExtractionFixtures.hpp"
 #include "OrdaneRecognition/Extraction/ImageOCRExtractor.hpp"
@@ -44,6 +47,31 @@ const std::vector<LanguageCase>& screenshots() {
     };
     return cases;
 }
+
+using Layout = platform::TextRecognizer::Layout;
+using Lines = std::vector<platform::RecognizedLine>;
+
+// A recogniser standing in for tesseract: the English reading gives `english` at once; a reading
+// in another language gives `own`, or without it runs out of time as a cold model loading past
+// the deadline does (nothing, once the deadline is reached).
+struct StandInRecognizer {
+    Lines english{{"Die Schriftgröße gilt für alle Fenster"}, {"Änderungen werden sofort übernommen"}};
+    std::optional<Lines> own;
+    platform::Deadline::Clock::duration loadTime{};
+    std::vector<std::string> languagesRead;
+
+    LanguageAwareOCR::Recognizer recognizer() {
+        return {[this](const platform::RgbaImage&, Layout, const platform::Deadline& deadline,
+                       std::string_view language) -> std::optional<Lines> {
+                    languagesRead.emplace_back(language);
+                    if (language == "en") return english;
+                    if (own) return own;
+                    while (!deadline.reached()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    return std::nullopt;
+                },
+                [this](std::string_view) { return loadTime; }};
+    }
+};
 
 }  // namespace
 
@@ -105,4 +133,33 @@ TEST(LanguageAwareOCR, AScannedGermanLetterKeepsItsUmlautsAndSharpS) {
     std::string drawn;
     for (const std::string& line : letter) drawn += (drawn.empty() ? "" : "\n") + line;
     EXPECT_EQ(sample->text, drawn);
+}
+
+TEST(LanguageAwareOCR, ASecondReadingThatRunsOutOfTimeLeavesThePictureItsEnglishText) {
+    TempDir dir;
+    writePhotoLikePng(dir / "german.png", PhotoLike::gradient, 3, 64, 48);  // read by the stand-in as German
+    StandInRecognizer standIn;
+    ExtractionBudget budget;
+    budget.ocrTimeout = std::chrono::seconds(1);
+    auto sample = ImageOCRExtractor::recognizeText(recordOf(dir / "german.png"), budget, {}, standIn.recognizer());
+    EXPECT_EQ(standIn.languagesRead, (std::vector<std::string>{"en", "de"}));
+    ASSERT_TRUE(sample);
+    EXPECT_EQ(sample->text, "Die Schriftgröße gilt für alle Fenster\nÄnderungen werden sofort übernommen");
+}
+
+TEST(LanguageAwareOCR, AModelStillToLoadCountsAgainstTheTimeLeft) {
+    const platform::RgbaImage image{1, 1, {255, 255, 255, 255}};
+    StandInRecognizer standIn;
+    standIn.own = Lines{{"Die Schriftgröße gilt für alle Fenster"}};
+    const auto deadline = platform::Deadline::after(std::chrono::minutes(10));
+    // A German engine ready: there is time to read again in German.
+    auto reading = LanguageAwareOCR::recognize(image, Layout::sparseText, deadline, standIn.recognizer());
+    ASSERT_TRUE(reading);
+    EXPECT_EQ(reading->language, "de");
+    // Its model would take longer to load than is left: the English reading stands, unread again.
+    standIn.languagesRead.clear();
+    standIn.loadTime = std::chrono::minutes(11);
+    reading = LanguageAwareOCR::recognize(image, Layout::sparseText, deadline, standIn.recognizer());
+    EXPECT_EQ(standIn.languagesRead, std::vector<std::string>{"en"});
+    EXPECT_EQ(reading, (LanguageAwareOCR::Reading{standIn.english, "en"}));
 }
