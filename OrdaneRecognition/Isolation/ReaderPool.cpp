@@ -96,7 +96,6 @@ std::unique_ptr<ReaderProcess> ReaderPool::borrow(std::stop_token stop) {
             return reader;
         }
         if (unavailable_) throw ReaderUnavailable(*unavailable_);
-        ++started_;
         try {
             if (!samples_) samples_.emplace();
         } catch (const std::system_error& error) {
@@ -105,24 +104,39 @@ std::unique_ptr<ReaderProcess> ReaderPool::borrow(std::stop_token stop) {
         arguments = arguments_;
         arguments.push_back(std::string(ReaderService::samplesOption) + samples_->path());
     }
+    // A start may fail for a passing cause (a machine under load starts a reader slowly), and
+    // giving up sends every later file of the run to this process: one more start is tried first.
+    std::string failure;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (std::unique_ptr<ReaderProcess> reader = start(arguments, stop, failure)) return reader;
+    }
+    std::lock_guard lock(mutex_);
+    giveUp(failure);
+}
+
+std::unique_ptr<ReaderProcess> ReaderPool::start(const std::vector<std::string>& arguments, std::stop_token stop,
+                                                 std::string& failure) {
+    {
+        std::lock_guard lock(mutex_);
+        ++started_;
+    }
     std::unique_ptr<ReaderProcess> reader;
     ReaderProcess::Reply greeting;
     try {
         reader = std::make_unique<ReaderProcess>(program_, arguments);
         greeting = reader->receive(deadlineAfter(startLimit, stop));
     } catch (const std::system_error& error) {
-        std::lock_guard lock(mutex_);
-        giveUp("the reader program " + program_ + " could not be started (" + error.code().message() + ")");
+        failure = "the reader program " + program_ + " could not be started (" + error.code().message() + ")";
+        return nullptr;
     }
     switch (greeting.outcome) {
         case Outcome::stopped:
             throw CancellationError();
         case Outcome::died:
-        case Outcome::timedOut: {
-            std::lock_guard lock(mutex_);
-            giveUp("the reader program " + program_ +
-                   (greeting.outcome == Outcome::died ? " ended before it was ready" : " was not ready in time"));
-        }
+        case Outcome::timedOut:
+            failure = "the reader program " + program_ +
+                      (greeting.outcome == Outcome::died ? " ended before it was ready" : " was not ready in time");
+            return nullptr;
         case Outcome::answered:
             break;
     }
@@ -132,8 +146,11 @@ std::unique_ptr<ReaderProcess> ReaderPool::borrow(std::stop_token stop) {
     } catch (const platform::WireFormatError&) {
         said.failure = "its greeting was garbled";
     }
+    if (said.failure) {
+        failure = "the reader program " + program_ + " failed its check: " + *said.failure;
+        return nullptr;
+    }
     std::lock_guard lock(mutex_);
-    if (said.failure) giveUp("the reader program " + program_ + " failed its check: " + *said.failure);
     if (said.withoutFilter && !saidWithoutFilter_) {
         saidWithoutFilter_ = true;
         say("reader processes run without their system-call filter: " + *said.withoutFilter);

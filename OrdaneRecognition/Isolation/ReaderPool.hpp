@@ -41,9 +41,10 @@ public:
 // starts another. The destructor ends them all at once.
 //
 // A reader counts as started once it has read the built-in samples of its self-check. When one
-// can't start, the pool says why on standard error, once, and from then on its extractors read in
-// this process (a reader can't do worse than the program, so no file is found unreadable for a
-// reader's sake). A reader that runs without its system-call filter is said so once too.
+// can't start, nor a second one tried at once, the pool says why on standard error, once, and
+// from then on its extractors read in this process (a reader can't do worse than the program, so
+// no file is found unreadable for a reader's sake). A reader that runs without its system-call
+// filter is said so once too.
 class ReaderPool {
 public:
     // `program` is the reader program (ordane-reader, or a test's), given `arguments`.
@@ -72,6 +73,10 @@ private:
     class Isolated;
 
     std::unique_ptr<platform::ReaderProcess> borrow(std::stop_token stop);
+    // Starts one reader and waits until it is ready; nothing, with `failure` saying why, when it
+    // can't start, isn't ready in time or fails its check. Throws CancellationError.
+    std::unique_ptr<platform::ReaderProcess> start(const std::vector<std::string>& arguments, std::stop_token stop,
+                                                   std::string& failure);
     void giveBack(std::unique_ptr<platform::ReaderProcess> reader);
     // Under `mutex_`: no reader will be started in this run; says why the first time. Throws ReaderUnavailable.
     [[noreturn]] void giveUp(const std::string& reason);

@@ -157,6 +157,26 @@ TEST(ReaderIsolation, WhereNoReaderCanStartTheProgramReadsEveryFileItselfAndSays
     }
 }
 
+// One start that fails (here the reader ends at start; under load one may not be ready in time)
+// is followed by another: the run still reads in readers, and says nothing.
+TEST(ReaderIsolation, AReaderThatFailsToStartOnceIsStartedAgainInsteadOfReadingInTheProgram) {
+    TempDir dir;
+    // Text the program would read; its reader crashes on it. The only file, so the only start.
+    const std::string marked = dir / "home/Documents/reader-crash.txt";
+    writeFile(marked, "Notes for the meeting.\n" + std::string(4096, 'a'));
+    const std::string firstStart = dir / "first start";
+    const std::string reader = readerScript(dir.path(), "fails-once",
+                                            "mkdir '" + firstStart + "' 2>/dev/null && exit 1\nexec " + faultyReader +
+                                                " \"$@\"");
+    ::testing::internal::CaptureStderr();
+    const HomeRun run = runOn(dir / "home", dir / "support", reader);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fs::is_directory(firstStart)) << "the first start ended";
+    EXPECT_EQ(occurrences(said, readInThisProcess), 0u) << said;
+    ASSERT_TRUE(run.cache["entries"].contains(marked));
+    EXPECT_FALSE(run.cache["entries"][marked].contains("fingerprint")) << "crashed in a reader";
+}
+
 TEST(ReaderIsolation, ReadersThatCannotLoadTheirFilterStillReadAndThatIsSaidOnce) {
     TempDir dir;
     writeRecognitionHome(dir / "home");
