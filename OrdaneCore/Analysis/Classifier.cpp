@@ -6,6 +6,7 @@
 
 #include "OrdaneCore/Analysis/ExactMembers.hpp"
 #include "OrdaneCore/Analysis/OrganizeSuggester.hpp"
+#include "OrdaneCore/Analysis/ScreenCaptureNames.hpp"
 #include "OrdanePlatform/Format/ByteCountFormatter.hpp"
 #include "OrdanePlatform/Format/DateTextFormatter.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
@@ -228,13 +229,7 @@ std::string_view Classifier::indefiniteArticle(std::string_view noun) {
 
 bool Classifier::isScreenshot(const FileRecord& record) {
     if (record.isDirectory()) return false;
-    std::string name = record.url().lastPathComponent();
-    // GNOME names its screen recordings "Screencast from …", KDE "Screencast_…".
-    for (std::string_view prefix :
-         {"Screenshot", "Screen Shot", "CleanShot", "Screen Recording", "Screencast from", "Screencast_"}) {
-        if (name.rfind(prefix, 0) == 0) return true;
-    }
-    return false;
+    return ScreenCaptureNames::kindOf(record.url().lastPathComponent()).has_value();  // recordings too
 }
 
 bool Classifier::zipWasUnpacked(const FileRecord& record) const {

@@ -93,8 +93,8 @@ public:
                                     std::stop_token stop = {}) const;
 
     // An image of at most 20,000,000 bytes, not in a project, package or the cloud only, whose name
-    // begins "Screenshot", "Screen Shot" or "CleanShot", or that the file's metadata marks as a
-    // screen capture.
+    // is a capture tool's default screenshot name (ScreenCaptureNames), or that the file's metadata
+    // marks as a screen capture.
     static bool isScreenshot(const FileRecord& record);
     // "Screenshot - <description> (<yyyy-mm-dd>).<ext>": the date from the old name, else the
     // creation date in the machine's time zone, else left out.

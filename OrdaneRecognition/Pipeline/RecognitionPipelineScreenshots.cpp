@@ -3,6 +3,7 @@
 #include <ctime>
 #include <thread>
 
+#include "OrdaneCore/Analysis/ScreenCaptureNames.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
@@ -19,17 +20,12 @@ namespace path = platform::path;
 
 namespace {
 
-constexpr std::string_view screenshotPrefixes[] = {"Screenshot", "Screen Shot", "CleanShot"};
-
 // Whether the record is a screenshot as far as its values and name tell; nothing when only the
 // file's own metadata can.
 std::optional<bool> screenshotByNameAndValues(const FileRecord& record) {
     if (record.isDirectory() || record.isPackage() || record.isCloudOnly() || record.projectContext()) return false;
     if (!TextExtractors::screenshotImageExtensions().contains(record.ext()) || record.size() > RecognitionPipeline::maxScreenshotSize) return false;
-    const std::string name = record.url().lastPathComponent();
-    for (std::string_view prefix : screenshotPrefixes) {
-        if (name.starts_with(prefix)) return true;
-    }
+    if (ScreenCaptureNames::kindOf(record.url().lastPathComponent()) == ScreenCaptureNames::Kind::screenshot) return true;
     return std::nullopt;
 }
 

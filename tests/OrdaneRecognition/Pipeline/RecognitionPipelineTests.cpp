@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "OrdaneCore/Analysis/Classifier.hpp"
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
@@ -332,5 +333,72 @@ TEST(ScreenshotRename, TheDateComesFromTheNameElseFromTheLocalCreationDay) {
     for (const auto& [record, expected] : cases) {
         EXPECT_EQ(RecognitionPipeline::screenshotRename(record, "Invoice from Acme"), expected)
             << record.path();
+    }
+}
+
+// The names the Linux desktops' capture tools give by default, in each language whose text is
+// read: the classifier counts screenshots and recordings, the pipeline reads the pictures, and a
+// name that only starts with a tool's words is neither.
+TEST(ScreenCaptureNames, DefaultNamesOfEveryLanguageReadAreCaptures) {
+    enum Made { picture, recording, neither };
+    const struct {
+        const char* name;
+        Made made;
+    } cases[] = {
+        {"Capture d’écran du 2024-03-01 10-15-22.png", picture},
+        {"Capture d’écran_2024-03-01_10-15-22.jpg", picture},
+        {"Capture vidéo du 2024-03-01 10-15-22.webm", recording},
+        {"Bildschirmfoto vom 2024-03-01 10-15-22.png", picture},
+        {"Bildschirmfoto_2024-03-01_10-15-22.png", picture},
+        {"Bildschirmaufzeichnung vom 2024-03-01, 10-15-22.webm", recording},
+        {"Captura desde 2024-03-01 10-15-22.png", picture},
+        {"Captura de pantalla de 2024-03-01 10-15-22 - 2.png", picture},
+        {"Grabación de pantalla desde 2024-03-01 10-15-22.webm", recording},
+        {"Schermata del 2024-03-01 10-15-22-1.png", picture},
+        {"Istantanea_2024-03-01_10-15-22.png", picture},
+        {"Video del 2024-03-01 10-15-22.webm", recording},
+        {"Captura de ecrã de 2024-03-01 10-15-22.png", picture},
+        {"Gravação de ecrã a partir de 2024-03-01 10-15-22.webm", recording},
+        {"Captura de tela de 2024-03-01 10-15-22.png", picture},
+        {"Schermafdruk van 2024-03-01 10-15-22.png", picture},
+        {"Schermopname van 2024-03-01 10-15-22.webm", recording},
+        {"Skärmbild från 2024-03-01 10-15-22.png", picture},
+        {"Skjermbilde fra 2024-03-01 10-15-22.png", picture},
+        {"Skjermbilete_2024-03-01_10-15-22.png", picture},
+        {"Skærmbillede fra 2024-03-01 10-15-22.png", picture},
+        {"Ekran Görüntüsü - 2024-03-01 10-15-22.png", picture},
+        {"Ekran görüntüsü_2024-03-01_10-15-22.png", picture},
+        {"Ekran Kaydı - 2024-03-01 10-15-22.webm", recording},
+        {"Zrzut ekranu z 2024-03-01 10-15-22.png", picture},
+        {"Przechwycenie obrazu ekranu_2024-03-01_10-15-22.png", picture},
+        {"Nagranie ekranu z 2024-03-01 10-15-22.webm", recording},
+        {"20240301_10h15m22s_grim.png", picture},
+        {"20240301_10h15m22s_grim.jpeg", picture},
+        {"2024-03-01-101522_1920x1080_scrot.png", picture},
+        {"2024-03-01-101522_1920x1080_scrot_000.png", picture},
+        {"Screencast from 2024-03-01 10-15-22.webm", recording},
+        {"Screencast_20240301_101522.webm", recording},
+        // Only the start of one.
+        {"Bildschirmfotos Urlaub.png", neither},
+        {"Bildschirmfoto vom Urlaub.png", neither},
+        {"Bildschirmfoto vom 2024-03-01.png", neither},
+        {"bildschirmfoto vom 2024-03-01 10-15-22.png", neither},
+        {"Zrzut ekranu z 2024-3-1 10-15-22.png", neither},
+        {"Captura desde el balcón.jpg", neither},
+        {"Video del matrimonio.webm", neither},
+        {"Screencast from the talk.webm", neither},
+        {"20240301_grim.png", neither},
+        {"2024-03-01-101522_scrot.png", neither},
+    };
+    ZoneScope utc("UTC");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FileRecord record = shot(c.name, 1709288122);  // made 2024-03-01 10:15:22 UTC
+        EXPECT_EQ(Classifier::isScreenshot(record), c.made != neither);
+        EXPECT_EQ(RecognitionPipeline::isScreenshot(record), c.made == picture);
+        if (c.made == picture) {
+            EXPECT_EQ(RecognitionPipeline::screenshotRename(record, "Receipt"),
+                      "Screenshot - Receipt (2024-03-01)." + record.url().pathExtension());
+        }
     }
 }
