@@ -9,7 +9,7 @@ namespace ordane {
 bool FileMetadata::namesScreenCaptureTool(std::string_view software) {
     using platform::text::Regex;
     using platform::text::RegexOptions;
-    static const Regex tools(R"(\b(gnome[ _-]?screenshot|spectacle|flameshot|ksnip|shutter|xfce4[ _-]screenshooter|grim)\b)",
+    static const Regex tools(R"(\b(gnome[ _-]?screenshot|shutter)\b)",
                              RegexOptions::caseInsensitive);
     return tools.countMatches(software) > 0;
 }

@@ -28,8 +28,9 @@ struct FileMetadata {
     // (by its lower-cased extension: png, jpg, jpeg, heic, pdf, docx).
     static std::optional<FileMetadata> read(const URL& url);
 
-    // Whether a software field names a screen-capture tool of the Linux desktops (GNOME
-    // Screenshot, Spectacle, Flameshot, ksnip, Shutter, xfce4-screenshooter, grim).
+    // Whether a software field names a screen-capture tool of the Linux desktops. Only GNOME's
+    // (Shell and gnome-screenshot write "gnome-screenshot") and Shutter mark their PNGs; Spectacle,
+    // Flameshot, ksnip, xfce4-screenshooter, grim and scrot write no Software text.
     static bool namesScreenCaptureTool(std::string_view software);
 };
 

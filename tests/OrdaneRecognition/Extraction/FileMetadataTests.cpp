@@ -13,8 +13,11 @@ TEST(FileMetadata, RecognisesScreenCaptureToolsByName) {
         const char* software;
         bool isTool;
     } cases[] = {
-        {"GNOME Screenshot", true}, {"flameshot 12.1", true}, {"xfce4-screenshooter", true}, {"grim", true},
-        {"GIMP 2.10.34", false},    {"grimace", false},       {"", false},
+        {"GNOME Screenshot", true}, {"gnome-screenshot", true}, {"Shutter", true},         {"GIMP 2.10.34", false},
+        {"grimace", false},         {"", false},
+        // Tools that write no Software text: a picture that names them was saved by someone else.
+        {"Spectacle 23.08", false}, {"flameshot 12.1", false},  {"xfce4-screenshooter", false},
+        {"grim", false},            {"ksnip 1.10", false},
     };
     for (const auto& c : cases) EXPECT_EQ(FileMetadata::namesScreenCaptureTool(c.software), c.isTool) << c.software;
 }
@@ -70,9 +73,9 @@ TEST(FileMetadata, PhotosMarkedByACaptureToolAreScreenshotsWhateverTheirName) {
         writeFile(dir / name, jpeg.substr(0, 2) + jpegSegment(0xE1, payload) + jpeg.substr(2));
     };
     const std::string exif("Exif\0\0", 6), xmp("http://ns.adobe.com/xap/1.0/\0", 29);
-    jpegWith("IMG_0001.jpg", exif + exifBlock({"Spectacle 23.08", "", "", 8000, false}));
+    jpegWith("IMG_0001.jpg", exif + exifBlock({"Shutter 0.99", "", "", 8000, false}));
     jpegWith("IMG_0002.JPG", exif + exifBlock({"", "", "Screenshot", 0, true}));
-    jpegWith("IMG_0003.jpeg", xmp + xmpPacket({{"xmp:CreatorTool", "flameshot 12.1"}}));
+    jpegWith("IMG_0003.jpeg", xmp + xmpPacket({{"xmp:CreatorTool", "gnome-screenshot"}}));
     jpegWith("IMG_0004.jpg", exif + exifBlock({"Camera firmware 1.2", "", "", 8000, false}));
     jpegWith("screenshot-lower.jpg", exif + exifBlock({"GIMP 2.10", "", "", 0, false}));
     writeScreenshotPng(dir / "export.png", Screenshot{64, 48, {}});
