@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "OrdanePlatform/Text/IcuText.hpp"
 
@@ -39,18 +40,6 @@ auto withValidUTF8(std::string_view text, F&& f) {
     return f(std::string_view(repaired));
 }
 
-// Byte length of the first `count` characters of ASCII text, where CR LF is one character.
-// Returns the number of characters seen through `seen`.
-size_t asciiPrefixLength(std::string_view text, size_t count, size_t& seen) {
-    size_t i = 0;
-    seen = 0;
-    while (i < text.size() && seen < count) {
-        i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-        ++seen;
-    }
-    return i;
-}
-
 // Grapheme boundaries are found by one iterator per thread: creating one is costly and an
 // iterator must not be shared between threads.
 icu::BreakIterator& characterBreaks() {
@@ -64,10 +53,17 @@ icu::BreakIterator& characterBreaks() {
     return *iterator;
 }
 
-// Byte length of the first `count` characters of valid UTF-8 text.
-size_t characterPrefixLength(std::string_view validText, size_t count, size_t& seen) {
-    seen = 0;
-    if (isASCII(validText)) return asciiPrefixLength(validText, count, seen);
+// Calls `atEnd` with the byte offset where each character of valid UTF-8 text ends, in order,
+// for as long as it returns true. In ASCII only CR LF is a character of two bytes.
+template <class F>
+void forEachCharacterEnd(std::string_view validText, F&& atEnd) {
+    if (isASCII(validText)) {
+        for (size_t i = 0; i < validText.size();) {
+            i += (validText[i] == '\r' && i + 1 < validText.size() && validText[i + 1] == '\n') ? 2 : 1;
+            if (!atEnd(i)) return;
+        }
+        return;
+    }
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UText, decltype(&utext_close)> utext(
         utext_openUTF8(nullptr, validText.data(), checkedLength(validText), &status), &utext_close);
@@ -75,14 +71,22 @@ size_t characterPrefixLength(std::string_view validText, size_t count, size_t& s
     icu::BreakIterator& breaks = characterBreaks();
     breaks.setText(utext.get(), status);
     check(status, "set break iterator text");
-    int32_t boundary = breaks.first();
-    while (seen < count) {
-        int32_t next = breaks.next();
-        if (next == icu::BreakIterator::DONE) break;
-        boundary = next;
-        ++seen;
+    breaks.first();
+    for (int32_t next = breaks.next(); next != icu::BreakIterator::DONE; next = breaks.next()) {
+        if (!atEnd(static_cast<size_t>(next))) return;  // UTF-8 text: boundaries are byte offsets
     }
-    return static_cast<size_t>(boundary);  // UTF-8 text: boundaries are byte offsets
+}
+
+// Byte length of the first `count` characters of valid UTF-8 text.
+size_t characterPrefixLength(std::string_view validText, size_t count, size_t& seen) {
+    seen = 0;
+    size_t length = 0;
+    if (count == 0) return length;
+    forEachCharacterEnd(validText, [&](size_t end) {
+        length = end;
+        return ++seen < count;
+    });
+    return length;
 }
 
 const icu::Normalizer2& normalizer(const icu::Normalizer2* (*instance)(UErrorCode&)) {
@@ -184,6 +188,19 @@ std::string prefix(std::string_view text, size_t count) {
     });
 }
 
+std::vector<std::string> characters(std::string_view text) {
+    return withValidUTF8(text, [](std::string_view valid) {
+        std::vector<std::string> result;
+        size_t start = 0;
+        forEachCharacterEnd(valid, [&](size_t end) {
+            result.emplace_back(valid.substr(start, end - start));
+            start = end;
+            return true;
+        });
+        return result;
+    });
+}
+
 std::string folded(std::string_view text) {
     // ASCII has no marks to drop and folds to its lower case: no need to go through UTF-16.
     if (isASCII(text)) {
@@ -241,6 +258,10 @@ bool isAlphanumeric(char32_t c) { return inCategories(c, U_GC_L_MASK | U_GC_M_MA
 
 bool isUpperCase(char32_t c) {
     return c <= 0x10FFFF && u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_UPPERCASE);
+}
+
+bool isLowerCase(char32_t c) {
+    return c <= 0x10FFFF && u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_LOWERCASE);
 }
 
 bool isWhitespace(char32_t c) { return c == U'\t' || inCategories(c, U_GC_ZS_MASK); }

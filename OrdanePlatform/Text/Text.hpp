@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Unicode text services over ICU. Every function takes and returns UTF-8.
 //
@@ -27,6 +28,9 @@ size_t characterCount(std::string_view text);
 // The first `count` characters, cut at a character boundary; the whole text when shorter.
 std::string prefix(std::string_view text, size_t count);
 
+// The text's characters in order, each as its own string.
+std::vector<std::string> characters(std::string_view text);
+
 // Case- and diacritic-insensitive form for matching: NFD, nonspacing marks dropped, NFC, case
 // folded, then lower-cased under "en_US". "José" gives "jose", "Straße" gives "strasse".
 std::string folded(std::string_view text);
@@ -46,6 +50,7 @@ bool isLetter(char32_t c);               // general category L or M (a mark belo
 bool isNumber(char32_t c);               // has a Unicode numeric value (digits, ½, Ⅻ, ...)
 bool isAlphanumeric(char32_t c);         // general category L, M or N
 bool isUpperCase(char32_t c);            // the Unicode Uppercase property
+bool isLowerCase(char32_t c);            // the Unicode Lowercase property
 bool isWhitespace(char32_t c);           // spaces (Zs) and tab; no line ends
 bool isWhitespaceOrNewline(char32_t c);  // the above, separators (Z), U+000A to U+000D, U+0085
 
