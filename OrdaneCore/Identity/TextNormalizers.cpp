@@ -1,6 +1,7 @@
 #include "OrdaneCore/Identity/TextNormalizers.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "OrdanePlatform/Text/Text.hpp"
 
@@ -10,62 +11,79 @@ namespace text = platform::text;
 
 namespace {
 
-// A folded text as code points, with the positions where a whole-word match may start or end.
+// A folded text as code points, with the positions where a word starts or ends in the text as
+// written.
 struct WordText {
     std::u32string characters;
     std::vector<bool> boundary;  // one more than characters: boundary[i] is before characters[i]
 
-    // A hit that starts where a word starts and ends where a word ends.
-    bool containsWords(std::u32string_view needle) const {
-        return findsFromWordStart(needle, [&](size_t at) { return boundary[at + needle.size()]; });
-    }
-
-    // A hit that starts where a word starts and either ends where a word ends or stays inside that
-    // one word: "annlee" is found in "AnnLeeResume" but not in "Ann Leeds", which it would leave
-    // part-way through the second word.
-    bool containsWordStart(std::u32string_view needle) const {
-        return findsFromWordStart(needle, [&](size_t at) {
-            const auto first = boundary.begin() + static_cast<std::ptrdiff_t>(at);
-            const auto last = first + static_cast<std::ptrdiff_t>(needle.size());
-            return *last || std::find(first + 1, last, true) == last;
-        });
-    }
-
-  private:
-    template <typename EndsWell>
-    bool findsFromWordStart(std::u32string_view needle, EndsWell endsWell) const {
+    // A hit that starts where a word starts, ends where a word ends, and that `accepts` by its start.
+    template <typename Accepts>
+    bool containsWords(std::u32string_view needle, Accepts accepts) const {
         if (needle.empty()) return false;
         for (size_t at = characters.find(needle); at != std::u32string::npos; at = characters.find(needle, at + 1)) {
-            if (boundary[at] && endsWell(at)) return true;
+            if (boundary[at] && boundary[at + needle.size()] && accepts(at)) return true;
         }
         return false;
     }
 };
 
-// The folded text as it is: a word starts or ends wherever a letter meets a non-letter.
-WordText spacedForm(const std::u32string& folded) {
-    WordText result{folded, std::vector<bool>(folded.size() + 1, false)};
+// The text folded character by character, so that its words as written can be told in the
+// folded form: a word starts or ends wherever a letter meets a non-letter, and a capital after a
+// lower-case letter starts one ("AnnLeeResume").
+WordText spacedForm(std::string_view written) {
+    WordText result;
+    std::vector<bool> capitalStart;
+    bool afterLowerCase = false;
+    for (const std::string& character : text::characters(written)) {
+        const char32_t first = text::codePoints(character).front();
+        const std::u32string folded = text::codePoints(text::folded(character));
+        for (size_t i = 0; i < folded.size(); ++i) {
+            result.characters.push_back(folded[i]);
+            capitalStart.push_back(i == 0 && afterLowerCase && text::isUpperCase(first));
+        }
+        afterLowerCase = text::isLowerCase(first);
+    }
+    const std::u32string& folded = result.characters;
+    result.boundary.resize(folded.size() + 1);
     for (size_t i = 0; i <= folded.size(); ++i) {
-        result.boundary[i] = i == 0 || i == folded.size() || !text::isLetter(folded[i - 1]) || !text::isLetter(folded[i]);
+        result.boundary[i] = i == 0 || i == folded.size() || !text::isLetter(folded[i - 1]) ||
+                             !text::isLetter(folded[i]) || capitalStart[i];
     }
     return result;
 }
 
-// Only the letters, words run together; the word ends are remembered.
-WordText joinedForm(const std::u32string& folded) {
+// Only the letters, words run together; where words met is remembered.
+WordText joinedForm(const WordText& spaced) {
     WordText result;
-    result.boundary.push_back(true);
-    bool inWord = false;
-    for (char32_t c : folded) {
-        bool letter = text::isLetter(c);
-        if (letter) {
-            if (!inWord && !result.characters.empty()) result.boundary.back() = true;
-            result.characters.push_back(c);
-            result.boundary.push_back(false);
-        }
-        inWord = letter;
+    for (size_t i = 0; i < spaced.characters.size(); ++i) {
+        if (!text::isLetter(spaced.characters[i])) continue;
+        result.characters.push_back(spaced.characters[i]);
+        result.boundary.push_back(spaced.boundary[i]);
     }
-    result.boundary.back() = true;
+    result.boundary.push_back(true);
+    return result;
+}
+
+// Where a spelling without spaces holds initials, as each of its spaced twins shows ("a lee" for
+// "alee"): where the twin's one-character words start and end, one list per twin.
+using Initials = std::vector<std::pair<size_t, size_t>>;
+std::vector<Initials> initialsOf(std::u32string_view joined, const std::vector<std::string>& variants) {
+    std::vector<Initials> result;
+    for (const std::string& variant : variants) {
+        if (variant.find(' ') == std::string::npos) continue;
+        std::u32string letters;
+        Initials initials;
+        for (size_t from = 0; from <= variant.size();) {
+            const size_t space = std::min(variant.find(' ', from), variant.size());
+            const std::string_view word = std::string_view(variant).substr(from, space - from);
+            const size_t start = letters.size();
+            letters += text::codePoints(word);
+            if (text::characterCount(word) == 1) initials.emplace_back(start, letters.size());
+            from = space + 1;
+        }
+        if (letters == joined) result.push_back(std::move(initials));
+    }
     return result;
 }
 
@@ -89,13 +107,21 @@ std::string foldedForMatching(std::string_view text) { return lettersOf(text::fo
 
 bool containsFolded(std::string_view text, const std::vector<std::string>& variants) {
     if (variants.empty()) return false;
-    const std::u32string folded = text::codePoints(text::folded(text));
-    const WordText spaced = spacedForm(folded);
-    const WordText joined = joinedForm(folded);
+    const WordText spaced = spacedForm(text);
+    const WordText joined = joinedForm(spaced);
     return std::any_of(variants.begin(), variants.end(), [&](const std::string& variant) {
         const std::u32string needle = text::codePoints(variant);
-        const bool hasSpace = needle.find(U' ') != std::u32string::npos;
-        return hasSpace ? spaced.containsWords(needle) : joined.containsWordStart(needle);
+        if (needle.find(U' ') != std::u32string::npos) return spaced.containsWords(needle, [](size_t) { return true; });
+        // An initial stands for a name only set apart from the rest ("A. Lee", "Ann L."): "Marks"
+        // is not Mark S.
+        const std::vector<Initials> twins = initialsOf(needle, variants);
+        return joined.containsWords(needle, [&](size_t at) {
+            return twins.empty() || std::any_of(twins.begin(), twins.end(), [&](const Initials& initials) {
+                       return std::all_of(initials.begin(), initials.end(), [&](const auto& initial) {
+                           return joined.boundary[at + initial.first] && joined.boundary[at + initial.second];
+                       });
+                   });
+        });
     });
 }
 

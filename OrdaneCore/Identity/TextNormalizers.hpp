@@ -12,13 +12,14 @@ namespace ordane {
 // ("Curriculum-Vitae 2024.pdf" gives "curriculumvitaepdf").
 std::string foldedForMatching(std::string_view text);
 
-// True when one of the variants (folded spellings, as OwnerIdentity makes them) occurs in the text.
-// A variant with a space is looked for in the folded text as whole words, so "ann lee" is not
-// found in "Joann Lee" or "Ann Leeds". One without a space is looked for in the folded letters
-// with the words run together ("A. Lee" matches "alee"); it must start where a word starts, and
-// may end inside a word only when it began in that word, so names joined to other words in file
-// names still count ("AnnLeeResume") but "alee" is not found in "pale eyes" nor "annl" in
-// "Ann Lamb".
+// True when one of the variants (folded spellings, as OwnerIdentity makes them) occurs in the text
+// as whole words. Words are as written: a capital after a lower-case letter starts one, so names
+// joined to other words in file names still count ("AnnLeeResume"), but "annleeresume" does not.
+// A variant with a space is looked for in the folded text, so "ann lee" is not found in
+// "Joann Lee" or "Ann Leeds". One without a space is looked for in the folded letters with the
+// words run together ("A. Lee" matches "alee"), so it may span several words but neither begin
+// nor end inside one: "Aleena" is not "alee", "Leeanne" not "leeann". An initial in it must be a
+// word of its own, so "Marks" is not "marks" of Mark Stone.
 bool containsFolded(std::string_view text, const std::vector<std::string>& variants);
 
 // True when the text's folded letters contain a phrase with its spaces removed. Empty phrases

@@ -120,6 +120,23 @@ TEST(RecognitionEngine, OwnersResumeIsTitledByNameAndKeyedOnlyWhenConfident) {
     EXPECT_EQ(tentative.groupKey, std::nullopt);
 }
 
+// The owner's "alee" (A. Lee) begins "Aleena": her résumé is hers, not the owner's.
+TEST(RecognitionEngine, AResumeOfANameBeginningLikeTheOwnersIsNotTheOwners) {
+    const Fingerprinter fingerprinter{OwnerIdentity("Ann Lee")};
+    auto resumeOf = [&](const std::string& name) {
+        RecognitionEngine::Input one = input("CV.pdf", name + "\nExperience\nNurse, City Hospital 2016 – present\n"
+                                                    "Nurse, Bay Clinic 2012 – 2016\nEducation\nBSc Nursing, State "
+                                                    "University\nCertifications and achievements: ACLS, PALS.\n");
+        one.fingerprint = fingerprinter.fingerprint(one.sample);
+        return recognizeOne(one);
+    };
+    EXPECT_EQ(resumeOf("Ann Lee").title, "Ann Lee's resume");
+    const ContentInsight other = resumeOf("Aleena Patel");
+    EXPECT_EQ(other.kind, K::resume);
+    EXPECT_EQ(other.subjectName, std::nullopt);
+    EXPECT_NE(other.title, "Ann Lee's resume");
+}
+
 // Bank names count as whole words only: "purchase" does not name Chase, "totally" Ally, "cities" Citi.
 TEST(RecognitionEngine, BankStatementsAreTitledByTheFirstListedBankTheyName) {
     const std::pair<const char*, const char*> cases[] = {
