@@ -64,10 +64,23 @@ public:
     virtual bool readsEndPromptly() const { return false; }
 };
 
+// Which file an open file is, and its status change time (ctime), which every write moves on and
+// no one can set: while both are the same, so are the file's bytes.
+struct FileVersion {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t changed = 0;  // nanoseconds since 1970
+
+    bool operator==(const FileVersion&) const = default;
+};
+
 // An open file for sequential reading.
 class ReadableFile {
 public:
     virtual ~ReadableFile() = default;
+    // The file's version as its descriptor showed it when opened, before anything was read; none
+    // where that can't be told (the base), and then nothing may be taken as unchanged.
+    virtual std::optional<FileVersion> version() const { return std::nullopt; }
     // Reads up to `count` bytes; returns 0 at end of file. Throws FileSystemError.
     virtual size_t read(char* buffer, size_t count) = 0;
     // Moves on up to `count` bytes without handing them out; returns how many there were (fewer

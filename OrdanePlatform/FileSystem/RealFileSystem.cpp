@@ -171,8 +171,14 @@ void readNames(int fd, const std::string& path, std::vector<std::string>& names,
 
 class FdReadableFile : public ReadableFile {
 public:
-    FdReadableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    FdReadableFile(int fd, std::string path, const struct stat& opened)
+        : fd_(fd),
+          path_(std::move(path)),
+          version_{static_cast<uint64_t>(opened.st_dev), static_cast<uint64_t>(opened.st_ino),
+                   static_cast<int64_t>(opened.st_ctim.tv_sec) * 1'000'000'000 + opened.st_ctim.tv_nsec} {}
     ~FdReadableFile() override { ::close(fd_); }
+
+    std::optional<FileVersion> version() const override { return version_; }
 
     size_t read(char* buffer, size_t count) override {
         for (;;) {
@@ -196,6 +202,7 @@ public:
 private:
     int fd_;
     std::string path_;
+    FileVersion version_;
 };
 
 class FdWritableFile : public WritableFile {
@@ -479,7 +486,7 @@ std::unique_ptr<ReadableFile> RealFileSystem::openForReading(const std::string& 
     struct stat st {};
     int fd = openRegularFile(path, st);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<FdReadableFile>(fd, path);
+    return std::make_unique<FdReadableFile>(fd, path, st);
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::createNewFile(const std::string& path, uint32_t mode) {

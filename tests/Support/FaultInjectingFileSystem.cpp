@@ -48,6 +48,7 @@ public:
     }
     // The real file's own skip (no bytes pass through here), so reading stays what is counted.
     uint64_t skip(uint64_t count) override { return inner_->skip(count); }
+    std::optional<platform::FileVersion> version() const override { return inner_->version(); }
 
 private:
     FaultInjectingFileSystem& owner_;
