@@ -39,6 +39,7 @@ struct Prefix {
     const char* bytes = nullptr;
     size_t length = 0;
     bool endOfFile = false;
+    std::optional<platform::FileVersion> version;  // the file's, before it was read
 };
 
 // Throws the file system's error.
@@ -47,8 +48,9 @@ Prefix readPrefix(platform::FileSystem& fileSystem, const std::string& path, cha
     auto file = fileSystem.openForReading(path);
     // Short reads happen (network file systems): only an empty read is the end.
     size_t length = FileHasher::readFull(*file, buffer, size);
+    std::optional<platform::FileVersion> version = file->version();
     FileHasher::closeHandle(std::move(file));
-    return {buffer, length, length < size};
+    return {buffer, length, length < size, version};
 }
 
 // Starts already read in one partial-hash job, so a copy's start is compared, not hashed again.
@@ -227,6 +229,9 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
     std::vector<Digest> partial(candidates.size());
     std::vector<unsigned char> partialKnown(candidates.size(), unknown);
     std::vector<std::unique_ptr<Sha256>> resume(candidates.size());  // see KnownStarts
+    // The version of each file whose start was read here: only while a file is still that
+    // version may its whole-file hash go on from a start hashed here.
+    std::vector<std::optional<platform::FileVersion>> versions(candidates.size());
     size_t toRead = 0;
     for (size_t slot = 0; slot < candidates.size(); ++slot) {
         if (auto hash = cachedHash(cache, records[candidates[slot]], false)) {
@@ -263,6 +268,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
                     continue;  // unreadable: it leaves the search
                 }
                 partial[slot] = starts.digest(prefix, slot);
+                versions[slot] = prefix.version;
                 bool wholeFile = prefix.endOfFile && static_cast<int64_t>(prefix.length) == record.size();
                 partialKnown[slot] = wholeFile ? whole : start;
             }
@@ -309,7 +315,7 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             std::optional<LockstepHasher::SharedStart> shared;
             for (auto it = first; it != last; ++it) {
                 size_t slot = it->position;
-                if (resume[slot] && !shared) shared = LockstepHasher::SharedStart{std::move(*resume[slot]), partialHashLength};
+                if (resume[slot] && !shared) shared = LockstepHasher::SharedStart{std::move(*resume[slot]), partialHashLength, {}};
                 resume[slot].reset();
                 if (partialKnown[slot] == whole) {
                     fullKnown[slot] = 1;
@@ -324,15 +330,19 @@ std::vector<DuplicateGroup> DuplicateFinder::exactGroups(const std::vector<FileR
             toHash += static_cast<int64_t>(pending.size());
             for (size_t from = 0; from < pending.size(); from += wholeJobSize) {
                 size_t to = std::min(pending.size(), from + wholeJobSize);
-                wholeJobs.push_back({std::vector<size_t>(pending.begin() + static_cast<std::ptrdiff_t>(from),
-                                                         pending.begin() + static_cast<std::ptrdiff_t>(to)),
-                                     shared});
+                WholeJob& job = wholeJobs.emplace_back(WholeJob{
+                    std::vector<size_t>(pending.begin() + static_cast<std::ptrdiff_t>(from),
+                                        pending.begin() + static_cast<std::ptrdiff_t>(to)),
+                    shared});
+                if (!job.start) continue;
+                for (size_t slot : job.slots) job.start->versions.push_back(versions[slot]);
             }
         });
     }
     std::vector<Started>().swap(started);
     std::vector<unsigned char>().swap(partialKnown);
     decltype(resume)().swap(resume);
+    decltype(versions)().swap(versions);
     // The biggest files first, so the last job to finish is a short one.
     std::stable_sort(wholeJobs.begin(), wholeJobs.end(), [&](const WholeJob& a, const WholeJob& b) {
         return records[candidates[a.slots.front()]].size() > records[candidates[b.slots.front()]].size();

@@ -46,7 +46,8 @@ struct DuplicateFinder {
 
     // Groups of identical files, the group that frees the most bytes first. Narrows by size, then
     // by the SHA-256 of the first 64 KiB, then by the SHA-256 of the whole file (a file that short
-    // is not read again, a longer one is read on from 64 KiB; one whose length is no longer the
+    // is not read again, a longer one is read on from 64 KiB while it is the same file, unchanged,
+    // as when its start was read, otherwise from its start; one whose length is no longer the
     // scan's leaves the search). Files of one size (and start) are read in one job, at most hashWidth jobs
     // at once, and compared byte for byte, so each distinct content is hashed once. The cache (may be
     // null) spares reads of unchanged files and keeps what is computed. Two paths to one file

@@ -36,6 +36,13 @@ struct Agreeing {
     std::vector<size_t> members;
 };
 
+// Whether the file open at `index` is still the version whose start was hashed.
+bool unchangedSince(const LockstepHasher::SharedStart& start, size_t index, const platform::ReadableFile& file) {
+    if (index >= start.versions.size() || !start.versions[index]) return false;
+    std::optional<platform::FileVersion> now = file.version();
+    return now && *now == *start.versions[index];
+}
+
 }  // namespace
 
 std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vector<std::string>& paths,
@@ -47,12 +54,17 @@ std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vec
     char* buffers = threadBuffer(chunkSize * paths.size());
 
     std::vector<Member> members(paths.size());
-    std::vector<Agreeing> open(1);
+    // Those going on from the start, and those read from their beginning.
+    std::vector<Agreeing> open(2);
     if (start) open[0].hash = start->hash;
     for (size_t i = 0; i < paths.size(); ++i) {
         members[i].chunk = buffers + i * chunkSize;
         try {
             members[i].file = fileSystem_->openForReading(paths[i]);
+            if (start && !unchangedSince(*start, i, *members[i].file)) {
+                open[1].members.push_back(i);  // its start is not known to be the one hashed
+                continue;
+            }
             if (start) {
                 members[i].total = members[i].file->skip(start->length);
                 if (members[i].total < start->length) {  // shorter now than the start it shared
@@ -65,7 +77,7 @@ std::vector<std::optional<Sha256::Digest>> LockstepHasher::sha256(const std::vec
             // unreadable: no digest
         }
     }
-    if (open[0].members.empty()) return digests;
+    std::erase_if(open, [](const Agreeing& agreeing) { return agreeing.members.empty(); });
 
     while (!open.empty()) {
         std::vector<Agreeing> next;

@@ -23,18 +23,21 @@ public:
     static constexpr size_t minimumChunk = 64u << 10;
     static constexpr size_t maximumChunk = 1u << 20;
 
-    // The hash of a start every file shares, so that it need not be read again.
+    // The hash of a start the files had when it was read, so that it need not be read again.
     struct SharedStart {
         Sha256 hash;          // after the first `length` bytes
         uint64_t length = 0;
+        // By path, the version of the file when its start was read. A file whose open descriptor
+        // shows another version, or that has none here, may have changed since: it is read whole.
+        std::vector<std::optional<platform::FileVersion>> versions;
     };
 
     explicit LockstepHasher(std::shared_ptr<platform::FileSystem> fileSystem) : fileSystem_(std::move(fileSystem)) {}
 
     // One digest per path, none for a file that cannot be opened or read (it leaves, the others go
-    // on), nor for one whose length is not `length` when that is given. With `start`, each file is
-    // read from the end of that start on. Throws CancellationError when stopped (checked after
-    // every chunk).
+    // on), nor for one whose length is not `length` when that is given. With `start`, each file
+    // still of the version given for it is read from the end of that start on. Throws
+    // CancellationError when stopped (checked after every chunk).
     std::vector<std::optional<Sha256::Digest>> sha256(const std::vector<std::string>& paths, std::stop_token stop = {},
                                                       const SharedStart* start = nullptr,
                                                       std::optional<uint64_t> length = std::nullopt) const;

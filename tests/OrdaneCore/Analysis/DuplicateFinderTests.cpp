@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "OrdaneCore/Analysis/AnalysisFixtures.hpp"
@@ -57,6 +60,7 @@ public:
                 return got;
             }
             uint64_t skip(uint64_t count) override { return inner->skip(count); }
+            std::optional<platform::FileVersion> version() const override { return inner->version(); }
         };
         auto counted = std::make_unique<Counted>();
         counted->owner = this;
@@ -312,6 +316,46 @@ TEST(ExactGroups, AFileChangedBetweenTheStagesLeavesTheSearch) {
     EXPECT_EQ(groups[1].sha256(), sha256Text(start));
     // A file still growing is given up on once it passes its old length, not read to its new end.
     EXPECT_LT(counting->bytesRead(f.home / "grown.bin"), static_cast<int64_t>(base.size() + LockstepHasher::maximumChunk));
+}
+
+// A file rewritten at the same length between the stages (a tag editor changing a few bytes in
+// place, or saving a new file over it) is hashed as it is now, not as going on from its old start;
+// the files that did not change are still not read from their start again.
+TEST(ExactGroups, AFileRewrittenAtItsLengthBetweenTheStagesIsHashedAsItIsNow) {
+    Fixture f;
+    auto counting = std::make_shared<ReadCountingFileSystem>();
+    f.fileSystem = counting;
+    std::string base = pattern(300'000, 25);
+    std::string tagged = base;
+    tagged.replace(100, 13, "retagged-2024");
+    std::vector<FileRecord> records = {f.file("a.bin", base), f.file("b.bin", base), f.file("c.bin", base),
+                                       f.file("d.bin", base), f.file("e.bin", base)};
+    counting->onReopen = [&](const std::string& path) {
+        if (path == f.home / "b.bin") {
+            // Past the clock tick that stamped its writing, as any later edit is.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            int fd = ::open(path.c_str(), O_WRONLY);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::pwrite(fd, tagged.data() + 100, 13, 100), 13);
+            ::close(fd);
+        }
+        if (path == f.home / "d.bin") {
+            writeFile(f.home / "d.new", tagged);
+            ASSERT_EQ(::rename((f.home / "d.new").c_str(), path.c_str()), 0);
+        }
+    };
+    AnalysisCache cache(URL::fileURL(f.home / "cache.json"));
+    auto groups = f.run(records, &cache);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(memberNames(groups[0]), (std::vector<std::string>{"a.bin", "c.bin", "e.bin"}));
+    EXPECT_EQ(groups[0].sha256(), sha256Text(base));
+    EXPECT_EQ(memberNames(groups[1]), (std::vector<std::string>{"b.bin", "d.bin"}));
+    EXPECT_EQ(groups[1].sha256(), sha256Text(tagged));
+    EXPECT_EQ(cache.cachedEntry(records[1])->fullSHA256, sha256Text(tagged));
+    for (const FileRecord& record : records) {
+        bool rewritten = record.name() == "b.bin" || record.name() == "d.bin";
+        EXPECT_EQ(counting->bytesRead(record.path()), record.size() + (rewritten ? 65'536 : 0)) << record.name();
+    }
 }
 
 // Groups that free as many bytes as one another come in the order their first member was met;

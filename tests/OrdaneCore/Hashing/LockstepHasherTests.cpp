@@ -92,6 +92,7 @@ TEST(LockstepHasher, GoesOnFromASharedStart) {
     LockstepHasher::SharedStart start;
     start.hash.update(base.data(), startLength);
     start.length = startLength;
+    for (const std::string& path : paths) start.versions.push_back(fileSystem->openForReading(path)->version());
 
     auto digests = LockstepHasher(fileSystem).sha256(paths, {}, &start);
     ASSERT_EQ(digests.size(), contents.size());
