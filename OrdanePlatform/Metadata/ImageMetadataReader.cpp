@@ -3,7 +3,11 @@
 #include <pugixml.hpp>
 #include <zlib.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <iterator>
+#include <unordered_map>
 
 #include "OrdanePlatform/Metadata/BoundedFileReader.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
@@ -12,7 +16,7 @@ namespace ordane::platform {
 
 namespace {
 
-constexpr size_t largestInflatedText = 64 * 1024;
+constexpr std::string_view xmpKeyword = "XML:com.adobe.xmp";
 
 void setIfAbsent(std::optional<std::string>& field, std::string_view value) {
     if (!field) field = nonBlankText(value);
@@ -44,7 +48,9 @@ uint32_t bigEndian32(const char* bytes) {
     return (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3];
 }
 
-std::optional<std::string> inflated(std::string_view compressed) {
+// The text of a zlib stream, taking what it inflates to from `budget`; nothing for a damaged stream
+// or one longer than what is left, which then spends the rest.
+std::optional<std::string> inflated(std::string_view compressed, size_t& budget) {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return std::nullopt;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
@@ -52,30 +58,39 @@ std::optional<std::string> inflated(std::string_view compressed) {
     std::string out;
     char buffer[16 * 1024];
     int status = Z_OK;
-    while (status == Z_OK && out.size() <= largestInflatedText) {
+    // One byte past the budget tells a stream that ends there from a longer one.
+    while (status == Z_OK && out.size() <= budget) {
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
-        stream.avail_out = sizeof buffer;
+        stream.avail_out = static_cast<uInt>(std::min(sizeof buffer, budget + 1 - out.size()));
+        const uInt offered = stream.avail_out;
         status = inflate(&stream, Z_NO_FLUSH);
-        out.append(buffer, sizeof buffer - stream.avail_out);
+        out.append(buffer, offered - stream.avail_out);
         if (status == Z_BUF_ERROR && stream.avail_in == 0) break;
     }
     inflateEnd(&stream);
-    if (status != Z_STREAM_END || out.size() > largestInflatedText) return std::nullopt;
+    if (status != Z_STREAM_END || out.size() > budget) {
+        budget -= std::min(budget, out.size());
+        return std::nullopt;
+    }
+    budget -= out.size();
     return out;
 }
 
-// Keyword and UTF-8 text of one tEXt, zTXt or iTXt chunk; nothing for a damaged one.
-std::optional<std::pair<std::string, std::string>> textChunk(std::string_view type, std::string_view data) {
-    const size_t keywordEnd = data.find('\0');
-    if (keywordEnd == std::string_view::npos || keywordEnd == 0) return std::nullopt;
-    std::string keyword(data.substr(0, keywordEnd));
-    std::string_view rest = data.substr(keywordEnd + 1);
-    if (type == "tEXt") return std::pair{keyword, text::fromLatin1(rest)};
+// The keyword of a tEXt, zTXt or iTXt chunk; empty when it has none.
+std::string_view keywordOf(std::string_view data) {
+    const size_t end = data.find('\0');
+    return end == std::string_view::npos ? std::string_view() : data.substr(0, end);
+}
+
+// The UTF-8 text of a tEXt, zTXt or iTXt chunk, from what follows its keyword; nothing for a
+// damaged one. A compressed text is inflated within `budget`.
+std::optional<std::string> chunkText(std::string_view type, std::string_view rest, size_t& budget) {
+    if (type == "tEXt") return text::fromLatin1(rest);
     if (type == "zTXt") {
         if (rest.empty() || rest[0] != 0) return std::nullopt;
-        std::optional<std::string> text = inflated(rest.substr(1));
+        std::optional<std::string> text = inflated(rest.substr(1), budget);
         if (!text) return std::nullopt;
-        return std::pair{keyword, text::fromLatin1(*text)};
+        return text::fromLatin1(*text);
     }
     // iTXt: compression flag, method, language tag, translated keyword, text.
     if (rest.size() < 2) return std::nullopt;
@@ -86,29 +101,40 @@ std::optional<std::pair<std::string, std::string>> textChunk(std::string_view ty
         if (end == std::string_view::npos) return std::nullopt;
         rest.remove_prefix(end + 1);
     }
-    if (!compressed) return std::pair{keyword, std::string(rest)};
-    std::optional<std::string> text = inflated(rest);
-    if (!text) return std::nullopt;
-    return std::pair{keyword, *text};
+    if (!compressed) return std::string(rest);
+    return inflated(rest, budget);
 }
 
 struct Sources {
     EmbeddedMetadata text;  // PNG text chunks
     EmbeddedMetadata xmp;
     EmbeddedMetadata exif;
+    // One XMP packet is read, the first, damaged or not: a file of many would cost a parse each.
+    bool xmpRead = false;
+    size_t inflateBudget = ImageMetadataReader::inflateCap;
+
+    void readXmp(std::optional<std::string_view> packet) {
+        if (xmpRead) return;
+        xmpRead = true;
+        if (packet) ImageMetadataReader::readXmp(*packet, xmp);
+    }
 
     EmbeddedMetadata result() const { return merged({&text, &xmp, &exif}); }
 };
 
 void readPngChunk(std::string_view type, std::string_view data, Sources& sources) {
     if (type == "eXIf") return ImageMetadataReader::readExif(data, sources.exif);
-    auto chunk = textChunk(type, data);
-    if (!chunk) return;
-    const auto& [keyword, value] = *chunk;
-    if (keyword == "Software") setIfAbsent(sources.text.software, value);
-    if (keyword == "Title") setIfAbsent(sources.text.title, value);
-    if (keyword == "Author") addAuthor(sources.text.authors, value);
-    if (keyword == "XML:com.adobe.xmp") ImageMetadataReader::readXmp(value, sources.xmp);
+    const std::string_view keyword = keywordOf(data);
+    const bool isXmp = keyword == xmpKeyword;
+    // Only what is used is inflated, so other texts take nothing from the budget.
+    const bool used = keyword == "Software" || keyword == "Title" || keyword == "Author" || (isXmp && !sources.xmpRead);
+    if (!used) return;
+    const std::optional<std::string> value = chunkText(type, data.substr(keyword.size() + 1), sources.inflateBudget);
+    if (isXmp) return sources.readXmp(value);
+    if (!value) return;
+    if (keyword == "Software") setIfAbsent(sources.text.software, *value);
+    if (keyword == "Title") setIfAbsent(sources.text.title, *value);
+    if (keyword == "Author") addAuthor(sources.text.authors, *value);
 }
 
 // Chunks up to the image data: the writers that mark a picture put their text before it.
@@ -158,7 +184,7 @@ void readJpeg(BoundedFileReader& file, Sources& sources) {
                 if (payload->starts_with(exifSignature)) {
                     ImageMetadataReader::readExif(payload->substr(exifSignature.size()), sources.exif);
                 } else if (payload->starts_with(xmpSignature)) {
-                    ImageMetadataReader::readXmp(payload->substr(xmpSignature.size()), sources.xmp);
+                    sources.readXmp(payload->substr(xmpSignature.size()));
                 }
             }
         }
@@ -266,43 +292,66 @@ void ImageMetadataReader::readExif(std::string_view bytes, EmbeddedMetadata& met
 
 namespace {
 
-constexpr const char* rdfNamespace = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+constexpr std::string_view rdfNamespace = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 
-// Whether a qualified name (of an element or attribute of `node`) is `local` in `namespaceURI`,
-// the prefix resolved through the declarations in scope.
-bool isNamed(const pugi::xml_node& node, std::string_view qualifiedName, std::string_view namespaceURI,
-             std::string_view local) {
-    const size_t colon = qualifiedName.find(':');
-    if (colon == std::string_view::npos || qualifiedName.substr(colon + 1) != local) return false;
-    const std::string declaration = "xmlns:" + std::string(qualifiedName.substr(0, colon));
-    for (pugi::xml_node scope = node; scope; scope = scope.parent()) {
-        if (pugi::xml_attribute declared = scope.attribute(declaration.c_str())) return namespaceURI == declared.value();
+// The prefixes declared on one element and, through `outer`, on the elements around it. Each
+// element's declarations are gathered once, so a name is resolved in one look-up per level
+// however many attributes the levels carry.
+class Namespaces {
+public:
+    Namespaces(const pugi::xml_node& element, const Namespaces* outer) : outer_(outer) {
+        for (pugi::xml_attribute attribute : element.attributes()) {
+            const std::string_view name = attribute.name();
+            if (name.starts_with("xmlns:")) declared_.try_emplace(name.substr(6), attribute.value());
+        }
     }
-    return false;
-}
 
-bool isRdf(const pugi::xml_node& node, std::string_view local) { return isNamed(node, node.name(), rdfNamespace, local); }
+    // The namespace a prefix stands for here; nothing when none is declared.
+    std::optional<std::string_view> namespaceOf(std::string_view prefix) const {
+        for (const Namespaces* scope = this; scope; scope = scope->outer_) {
+            auto found = scope->declared_.find(prefix);
+            if (found != scope->declared_.end()) return found->second;
+        }
+        return std::nullopt;
+    }
+    bool isRdf(const pugi::xml_node& element, std::string_view local) const {
+        const std::string_view name = element.name();
+        const size_t colon = name.find(':');
+        return colon != std::string_view::npos && name.substr(colon + 1) == local &&
+               namespaceOf(name.substr(0, colon)) == rdfNamespace;
+    }
+
+private:
+    const Namespaces* outer_;
+    std::unordered_map<std::string_view, std::string_view> declared_;
+};
 
 // The texts of a property element: the items of an rdf:Alt (the default language first), Seq or
 // Bag, or its own text.
-std::vector<std::string> propertyValues(const pugi::xml_node& property) {
-    std::vector<std::string> values;
+std::vector<std::string> propertyValues(const pugi::xml_node& property, const Namespaces& propertyScope) {
     for (pugi::xml_node container : property.children()) {
-        if (!isRdf(container, "Alt") && !isRdf(container, "Seq") && !isRdf(container, "Bag")) continue;
-        for (pugi::xml_node item : container.children()) {
-            if (!isRdf(item, "li")) continue;
-            const bool isDefault = std::strcmp(item.attribute("xml:lang").value(), "x-default") == 0;
-            values.insert(isDefault ? values.begin() : values.end(), item.child_value());
+        const Namespaces containerScope(container, &propertyScope);
+        if (!containerScope.isRdf(container, "Alt") && !containerScope.isRdf(container, "Seq") &&
+            !containerScope.isRdf(container, "Bag")) {
+            continue;
         }
+        // The defaults first, the last of them foremost, without moving the others for each.
+        std::vector<std::string> values, others;
+        for (pugi::xml_node item : container.children()) {
+            if (!Namespaces(item, &containerScope).isRdf(item, "li")) continue;
+            const bool isDefault = std::strcmp(item.attribute("xml:lang").value(), "x-default") == 0;
+            (isDefault ? values : others).emplace_back(item.child_value());
+        }
+        std::reverse(values.begin(), values.end());
+        values.insert(values.end(), std::make_move_iterator(others.begin()), std::make_move_iterator(others.end()));
         return values;
     }
-    values.emplace_back(property.child_value());
-    return values;
+    return {property.child_value()};
 }
 
 struct XmpProperty {
-    const char* namespaceURI;
-    const char* name;
+    std::string_view namespaceURI;
+    std::string_view name;
     void (*apply)(EmbeddedMetadata&, const std::vector<std::string>&);
 };
 
@@ -323,31 +372,61 @@ const XmpProperty xmpProperties[] = {
     {"http://ns.adobe.com/exif/1.0/", "UserComment", firstAsComment},
 };
 
+// The property (its place in the list) a qualified name of an element or attribute stands for,
+// in the scope of that element.
+std::optional<size_t> xmpPropertyNamed(const Namespaces& scope, std::string_view qualifiedName) {
+    const size_t colon = qualifiedName.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const std::string_view local = qualifiedName.substr(colon + 1);
+    for (size_t p = 0; p < std::size(xmpProperties); ++p) {
+        if (local != xmpProperties[p].name) continue;
+        if (scope.namespaceOf(qualifiedName.substr(0, colon)) == xmpProperties[p].namespaceURI) return p;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 void ImageMetadataReader::readXmp(std::string_view packet, EmbeddedMetadata& metadata) {
     pugi::xml_document document;
     if (!document.load_buffer(packet.data(), packet.size(), pugi::parse_default, pugi::encoding_utf8)) return;
     // rdf:RDF is the root or sits in the x:xmpmeta wrapper.
-    pugi::xml_node rdf = document.document_element();
-    if (!isRdf(rdf, "RDF")) {
-        rdf = rdf.find_child([](const pugi::xml_node& child) { return isRdf(child, "RDF"); });
-        if (!rdf) return;
-    }
-    for (const XmpProperty& property : xmpProperties) {
-        for (pugi::xml_node description : rdf.children()) {
-            if (!isRdf(description, "Description")) continue;
-            for (pugi::xml_attribute attribute : description.attributes()) {
-                if (isNamed(description, attribute.name(), property.namespaceURI, property.name)) {
-                    property.apply(metadata, {attribute.value()});
-                }
-            }
-            for (pugi::xml_node element : description.children()) {
-                if (element.type() != pugi::node_element || !isNamed(element, element.name(), property.namespaceURI, property.name)) continue;
-                std::vector<std::string> values = propertyValues(element);
-                if (!values.empty()) property.apply(metadata, values);
+    const pugi::xml_node root = document.document_element();
+    const Namespaces rootScope(root, nullptr);
+    pugi::xml_node rdf = root;
+    std::optional<Namespaces> wrappedScope;
+    if (!rootScope.isRdf(root, "RDF")) {
+        rdf = {};
+        for (pugi::xml_node child : root.children()) {
+            wrappedScope.emplace(child, &rootScope);
+            if (wrappedScope->isRdf(child, "RDF")) {
+                rdf = child;
+                break;
             }
         }
+        if (!rdf) return;
+    }
+    const Namespaces& rdfScope = wrappedScope ? *wrappedScope : rootScope;
+    // The values of each property in document order, gathered in one walk, then applied property
+    // by property.
+    std::array<std::vector<std::vector<std::string>>, std::size(xmpProperties)> found;
+    for (pugi::xml_node description : rdf.children()) {
+        const Namespaces descriptionScope(description, &rdfScope);
+        if (!descriptionScope.isRdf(description, "Description")) continue;
+        for (pugi::xml_attribute attribute : description.attributes()) {
+            if (auto p = xmpPropertyNamed(descriptionScope, attribute.name())) found[*p].push_back({attribute.value()});
+        }
+        for (pugi::xml_node element : description.children()) {
+            if (element.type() != pugi::node_element) continue;
+            const Namespaces elementScope(element, &descriptionScope);
+            auto p = xmpPropertyNamed(elementScope, element.name());
+            if (!p) continue;
+            std::vector<std::string> values = propertyValues(element, elementScope);
+            if (!values.empty()) found[*p].push_back(std::move(values));
+        }
+    }
+    for (size_t p = 0; p < std::size(xmpProperties); ++p) {
+        for (const std::vector<std::string>& values : found[p]) xmpProperties[p].apply(metadata, values);
     }
 }
 

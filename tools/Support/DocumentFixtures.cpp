@@ -379,6 +379,18 @@ std::string pngInternationalText(const std::string& keyword, const std::string& 
     return pngChunk("iTXt", keyword + std::string(5, '\0') + text);
 }
 
+std::string pngCompressedInternationalText(const std::string& keyword, const std::string& text) {
+    uLongf size = compressBound(static_cast<uLong>(text.size()));
+    std::string deflated(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(deflated.data()), &size, reinterpret_cast<const Bytef*>(text.data()),
+                  static_cast<uLong>(text.size()), Z_BEST_COMPRESSION) != Z_OK) {
+        throw std::runtime_error("zlib");
+    }
+    deflated.resize(size);
+    // keyword, then compressed with deflate, no language tag, no translated keyword
+    return pngChunk("iTXt", keyword + std::string("\0\1\0\0\0", 5) + deflated);
+}
+
 std::string exifBlock(const ExifFields& fields) {
     auto number = [&](uint32_t value, int size) {
         std::string out;

@@ -101,6 +101,8 @@ std::string blankPng(int width, int height);
 void insertPngChunks(const std::string& path, const std::string& chunks);
 // An uncompressed iTXt chunk with UTF-8 text, as XMP is kept in a PNG ("XML:com.adobe.xmp").
 std::string pngInternationalText(const std::string& keyword, const std::string& text);
+// The same with the text deflated, as writers keep a long packet.
+std::string pngCompressedInternationalText(const std::string& keyword, const std::string& text);
 
 // The Exif fields a camera or a capture tool writes; empty ones are left out.
 struct ExifFields {

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
-
 #include "OrdanePlatform/Metadata/ImageMetadataReader.hpp"
 #include "Support/DocumentFixtures.hpp"
+#include "Support/ProcessIO.hpp"
 #include "Support/SeededRandom.hpp"
 #include "Support/TempDir.hpp"
 
@@ -39,16 +38,6 @@ struct Pictures {
         return dir / name;
     }
 };
-
-// Bytes this process has read from files so far.
-int64_t bytesReadByProcess() {
-    std::ifstream io("/proc/self/io");
-    int64_t value = 0;
-    for (std::string key; io >> key >> value;) {
-        if (key == "rchar:") return value;
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -144,6 +133,34 @@ TEST(ImageMetadataReader, ReadsThePngChunksBeforeTheImageData) {
     const size_t iend = pictures.png.size() - 12;
     writeFile(pictures.dir / "after-data.png", pictures.png.substr(0, iend) + software + pictures.png.substr(iend));
     EXPECT_EQ(ImageMetadataReader::read(pictures.dir / "after-data.png"), std::nullopt);
+}
+
+// A file of many packets, or of long compressed texts, costs no more than one packet and the
+// inflate cap: later packets are not read, and what would inflate past the cap is left out.
+TEST(ImageMetadataReader, OnlyTheFirstXmpPacketAndTheInflateCapCount) {
+    Pictures pictures;
+    const std::string first = xmpPacket({{"xmp:CreatorTool", "Photo Editor 4.2"}});
+    const std::string later = xmpPacket({{"xmp:CreatorTool", "grim"}, {"dc:title", alternative("Later")},
+                                         {"exif:UserComment", alternative("Screenshot")}});
+    const EmbeddedMetadata firstOnly{"Photo Editor 4.2", {}, {}, {}, {}};
+    const std::string packets = pngCompressedInternationalText("XML:com.adobe.xmp", first) +
+                                pngCompressedInternationalText("XML:com.adobe.xmp", later) +
+                                pngInternationalText("XML:com.adobe.xmp", later);
+    EXPECT_EQ(ImageMetadataReader::read(pictures.pngWith("packets.png", packets)), firstOnly);
+    EXPECT_EQ(ImageMetadataReader::read(pictures.jpegWith("packets.jpg", xmpSegment(first) + xmpSegment(later))), firstOnly);
+
+    auto compressed = [](const std::string& keyword, size_t length, const std::string& text) {
+        return pngCompressedInternationalText(keyword, std::string(length, ' ') + text);
+    };
+    const size_t cap = ImageMetadataReader::inflateCap;
+    const std::string chunks =
+        compressed("Comment", cap, "not used, so not inflated") +
+        compressed("Title", cap / 2, "Holiday") +
+        compressed("Author", cap / 2, "Kim") +  // past the cap by a few bytes
+        compressed("Software", 0, "grim") +     // nothing left for it
+        pngChunk("tEXt", std::string("Software\0Spectacle", 18));  // not inflated: still read
+    EXPECT_EQ(ImageMetadataReader::read(pictures.pngWith("long-texts.png", chunks)),
+              (EmbeddedMetadata{"Spectacle", {}, "Holiday", {}, {}}));
 }
 
 TEST(ImageMetadataReader, DamagedAndHostileFilesGiveNothingWithinTheCap) {
