@@ -18,6 +18,8 @@
 #include "OrdanePlatform/Text/Text.hpp"
 #include "OrdaneRecognition/Pipeline/RecognitionPipeline.hpp"
 #include "../Kinds/RecognitionFixtures.hpp"
+#include "Support/DocumentFixtures.hpp"
+#include "Support/ProcessIO.hpp"
 #include "Support/RecognitionHome.hpp"
 #include "Support/TempDir.hpp"
 
@@ -257,6 +259,25 @@ TEST_F(PipelineTest, AStoppedRunRemembersOnlyWhatItRead) {
     text.onCall = nullptr;
     auto next = pipeline.run(all, std::nullopt, {});
     EXPECT_EQ(paths(next).size(), docs.size());
+}
+
+// Each picture whose name doesn't say it is a screenshot is opened for its metadata, so a stop is
+// heeded before each one rather than after all of them.
+TEST_F(PipelineTest, AStopEndsThePickingOfScreenshotsBeforeTheNextPicture) {
+    const std::string png = blankPng(64, 48);
+    const std::string chunks = pngChunk("tEXt", "Comment" + std::string(1, '\0') + std::string(60'000, ' ')) +
+                               pngChunk("tEXt", std::string("Software\0grim", 13));
+    for (int i = 0; i < 20; ++i) {
+        writeFile(home + "/Pictures/capture " + std::to_string(i) + ".png", png.substr(0, 33) + chunks + png.substr(33));
+    }
+    const auto all = records();
+    ASSERT_TRUE(RecognitionPipeline::isScreenshot(all.front()));  // by its metadata alone
+    std::stop_source stop;
+    stop.request_stop();
+    const int64_t before = bytesReadByProcess();
+    EXPECT_THROW(pipeline.run(all, std::nullopt, {}, stop.get_token()), CancellationError);
+    EXPECT_LT(bytesReadByProcess() - before, 60'000);  // not one picture
+    EXPECT_EQ(shots.calls(), 0);
 }
 
 TEST_F(PipelineTest, ATimedOutScreenshotIsNotAnAnswer) {
