@@ -266,7 +266,7 @@ TEST_F(PipelineTest, AStoppedRunRemembersOnlyWhatItRead) {
 TEST_F(PipelineTest, AStopEndsThePickingOfScreenshotsBeforeTheNextPicture) {
     const std::string png = blankPng(64, 48);
     const std::string chunks = pngChunk("tEXt", "Comment" + std::string(1, '\0') + std::string(60'000, ' ')) +
-                               pngChunk("tEXt", std::string("Software\0grim", 13));
+                               pngChunk("tEXt", std::string("Software\0gnome-screenshot", 25));
     for (int i = 0; i < 20; ++i) {
         writeFile(home + "/Pictures/capture " + std::to_string(i) + ".png", png.substr(0, 33) + chunks + png.substr(33));
     }
