@@ -9,6 +9,12 @@
 
 namespace ordane {
 
+namespace {
+
+bool isTabStop(const QWidget* widget) { return bool(widget->focusPolicy() & Qt::TabFocus); }
+
+}  // namespace
+
 LazyColumn::LazyColumn(QWidget* parent) : QWidget(parent) {
     // A scroll view asks a content without a layout for its height at a width only when the policy says so.
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -84,7 +90,7 @@ void LazyColumn::placeRows() {
                 row = old->second;
                 rows_.erase(old);
             } else {
-                row = buildRow(i);
+                row = buildRow(i, kept);
             }
             kept.emplace(id, row);
             const int height = rowHeight(*row, width());
@@ -116,9 +122,40 @@ void LazyColumn::placeRows() {
     placing_ = false;
 }
 
-QWidget* LazyColumn::buildRow(size_t i) {
+QWidget* LazyColumn::buildRow(size_t i, const std::unordered_map<UUID, QWidget*>& placed) {
     ++rowsBuilt_;
-    return makeRow(i);
+    QWidget* row = makeRow(i);
+    // A new widget comes last in the window's Tab order, after the controls below the column: its
+    // controls go after those of the nearest row above that exists, or first in the column.
+    QWidget* before = nullptr;
+    for (size_t above = i; above-- > 0 && !before;) {
+        const UUID id = itemID(above);
+        if (auto found = placed.find(id); found != placed.end()) {
+            before = lastTabStop(*found->second);
+        } else if (auto old = rows_.find(id); old != rows_.end()) {
+            before = lastTabStop(*old->second);
+        }
+    }
+    for (QWidget* control : row->findChildren<QWidget*>()) {
+        if (!isTabStop(control)) continue;
+        if (before) {
+            setTabOrder(before, control);
+        } else {
+            // Only tab stops are ordered: the column is one for the moment it takes.
+            const Qt::FocusPolicy policy = focusPolicy();
+            setFocusPolicy(Qt::TabFocus);
+            setTabOrder(this, control);
+            setFocusPolicy(policy);
+        }
+        before = control;
+    }
+    return row;
+}
+
+QWidget* LazyColumn::lastTabStop(const QWidget& row) {
+    const QList<QWidget*> controls = row.findChildren<QWidget*>();
+    auto last = std::find_if(controls.rbegin(), controls.rend(), isTabStop);
+    return last != controls.rend() ? *last : nullptr;
 }
 
 bool LazyColumn::indexOf(const UUID& id, size_t& index) const {
@@ -140,7 +177,6 @@ bool LazyColumn::focusNextPrevChild(bool next) {
     }
     if (from == count) return QWidget::focusNextPrevChild(next);
     if (tops_.size() != count + 1) computeTops();
-    auto isStop = [](const QWidget* child) { return bool(child->focusPolicy() & Qt::TabFocus); };
     // Rows without a control are passed over, as the focus would pass them; a few screens' worth at most.
     for (size_t step = 1; step <= 100; ++step) {
         if (next ? from + step >= count : step > from) break;
@@ -148,13 +184,13 @@ bool LazyColumn::focusNextPrevChild(bool next) {
         auto found = rows_.find(itemID(i));
         QWidget* row = found != rows_.end() ? found->second : nullptr;
         if (!row) {
-            row = buildRow(i);
+            row = buildRow(i, rows_);
             row->setGeometry(0, tops_[i], width(), tops_[i + 1] - tops_[i]);
             row->show();
             rows_.emplace(itemID(i), row);
         }
         const QList<QWidget*> controls = row->findChildren<QWidget*>();
-        auto control = std::find_if(controls.begin(), controls.end(), isStop);
+        auto control = std::find_if(controls.begin(), controls.end(), isTabStop);
         if (control == controls.end()) continue;
         // Made after the rows around it, it would otherwise come last in the window's order.
         next ? setTabOrder(focused, *control) : setTabOrder(*control, focused);
@@ -173,7 +209,7 @@ QWidget* LazyColumn::controlOutside(bool next) const {
     for (QWidget* widget = next ? nextInFocusChain() : previousInFocusChain(); widget != this;
          widget = next ? widget->nextInFocusChain() : widget->previousInFocusChain()) {
         if (isAncestorOf(widget)) continue;
-        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->isVisible()) return widget;
+        if (isTabStop(widget) && widget->isEnabled() && widget->isVisible()) return widget;
     }
     return nullptr;
 }

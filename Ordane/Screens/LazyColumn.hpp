@@ -70,7 +70,10 @@ private:
     void computeTops();
     // Builds, places and deletes rows so that exactly those in sight exist.
     void placeRows();
-    QWidget* buildRow(size_t i);
+    // A new row for item i, put in its place in the window's Tab order among the rows `placed` so
+    // far and the others that exist.
+    QWidget* buildRow(size_t i, const std::unordered_map<UUID, QWidget*>& placed);
+    static QWidget* lastTabStop(const QWidget& row);
     // The position of the item with that id, when there is one.
     bool indexOf(const UUID& id, size_t& index) const;
     // The part of the column, in its own coordinates, that its parent shows.

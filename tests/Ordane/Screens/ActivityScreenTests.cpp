@@ -322,8 +322,9 @@ TEST_F(ActivityScreenTest, PressingTheLowestWholeUndoLeavesTheListWhereItWas) {
     }
 }
 
-// Rows built while scrolling back up come late in the window's order; Tab and Shift+Tab still
-// leave the list at its ends for the controls after and before it.
+// Rows built while scrolling back up are made after the controls below the list; Tab and
+// Shift+Tab still leave the list at its ends for the controls after and before it, and enter it at
+// its first row.
 TEST_F(ActivityScreenTest, TabAndShiftTabLeaveTheListAtItsEnds) {
     state->setActivityEntries(manyMoves(300));
     ActivityScreen screen(*state);
@@ -344,6 +345,10 @@ TEST_F(ActivityScreenTest, TabAndShiftTabLeaveTheListAtItsEnds) {
     };
     const std::vector<ActivityEntry>& entries = state->activityEntries();
     EXPECT_EQ(keyFrom(entries.front(), Qt::Key_Backtab), QStringLiteral("undoAllButton"));
+    // Tab from there, round the window, enters the list at its first row.
+    QTest::keyClick(undoAll(screen), Qt::Key_Tab);
+    ASSERT_TRUE(QApplication::focusWidget() && QApplication::focusWidget()->parentWidget());
+    EXPECT_EQ(textOf(*QApplication::focusWidget()->parentWidget(), "sentence"), ActivityScreen::sentence(entries.front()));
     scrollTo(screen, scrollBar(screen).maximum());
     EXPECT_EQ(keyFrom(entries.back(), Qt::Key_Tab), QStringLiteral("backButton"));
 }
