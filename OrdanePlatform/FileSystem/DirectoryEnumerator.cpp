@@ -10,7 +10,9 @@ namespace ordane::platform {
 DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root,
                                          Options options, ErrorHandler onError)
     : DirectoryEnumerator(fileSystem, root, fileSystem->status(path::withoutTrailingSlash(root)), options,
-                          std::move(onError)) {}
+                          std::move(onError)) {
+    followsRootLink_ = true;
+}
 
 DirectoryEnumerator::DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root,
                                          const FileStatus& rootStatus, Options options, ErrorHandler onError)
@@ -131,7 +133,11 @@ DirectoryListing DirectoryEnumerator::read(const std::string& path, const Folder
             readAhead_->dropBelow(readAheadWalk_, position);
         }
     }
-    return fileSystem_->readDirectory(path, !options_.skipsHiddenFiles);
+    bool includeHidden = !options_.skipsHiddenFiles;
+    // Only a root given by its path may be a link to the folder to walk. Every other folder was
+    // listed as one: a link that took its name since is not followed.
+    if (depth_ == 0 && followsRootLink_) return fileSystem_->readDirectory(path, includeHidden);
+    return fileSystem_->readDirectoryFrom(nullptr, path, includeHidden, nullptr);
 }
 
 void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Identity> listedAs) {
@@ -154,15 +160,17 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     try {
         listing = read(path, position, wasReadAhead, readWith, reader);
     } catch (const FileSystemError& error) {
-        if (onError_ && !onError_(path, error.errorNumber())) finished_ = true;
+        // Listed as a folder and no folder now: a file or a link took its name.
+        int errorNumber = listedAs && error.errorNumber() == ENOTDIR ? ESTALE : error.errorNumber();
+        if (onError_ && !onError_(path, errorNumber)) finished_ = true;
         return;
     }
     if (isAncestor(listing)) {
         if (onError_ && !onError_(path, ELOOP)) finished_ = true;
         return;
     }
-    // The folder is opened by path after its parent was read; if something else took the name
-    // since (a link, say), what was opened is not what was listed, and is not entered.
+    // The folder is opened by path after its parent was read; if another folder took the name
+    // since, what was opened is not what was listed, and is not entered.
     if (listedAs && (listing.device != listedAs->device || listing.inode != listedAs->inode)) {
         if (onError_ && !onError_(path, ESTALE)) finished_ = true;
         return;

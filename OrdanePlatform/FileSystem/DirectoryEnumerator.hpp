@@ -24,8 +24,8 @@ public:
     };
 
     // Called with a folder's path and errno when it cannot be read (ELOOP for a cycle, ESTALE for
-    // a folder replaced since it was listed); answers whether to go on. The folder's contents are
-    // skipped either way.
+    // a folder replaced since it was listed, by a file or a link too); answers whether to go on.
+    // The folder's contents are skipped either way.
     using ErrorHandler = std::function<bool(const std::string& path, int errorNumber)>;
 
     struct Item {
@@ -44,7 +44,7 @@ public:
                         ErrorHandler onError = nullptr);
     // For a root whose values the caller has just read (from its parent's listing, links not
     // followed): they are not read again. The root is then read as the constructor above would,
-    // whatever folder is at its path by then.
+    // whatever folder is at its path by then, except that a link there is not followed.
     DirectoryEnumerator(std::shared_ptr<FileSystem> fileSystem, std::string root, const FileStatus& rootStatus,
                         Options options, ErrorHandler onError = nullptr);
     ~DirectoryEnumerator();
@@ -115,6 +115,7 @@ private:
     bool descendPending_ = false;
     FolderReadAhead* readAhead_ = nullptr;
     std::shared_ptr<FolderReadAhead::Walk> readAheadWalk_;
+    bool followsRootLink_ = false;       // the root was given by its path alone
     bool within_ = false;                // part of another enumerator's walk
     FolderReadAhead::Position base_;     // then the root's place in that walk
 };

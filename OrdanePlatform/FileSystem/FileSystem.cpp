@@ -42,6 +42,7 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
 
 DirectoryListing FileSystem::readDirectoryFrom(const OpenFolder*, const std::string& path, bool includeHidden,
                                                std::shared_ptr<const OpenFolder>*) {
+    if (!linkStatus(path).isDirectory()) throw FileSystemError(ENOTDIR, "list", path);
     return readDirectory(path, includeHidden);
 }
 

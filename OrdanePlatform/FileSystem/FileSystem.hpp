@@ -165,11 +165,13 @@ public:
     // The base builds it from status, listDirectory and linkStatus (so stand-ins that fault those
     // fault enumeration too); the real file system reads the folder once through one descriptor.
     virtual DirectoryListing readDirectory(const std::string& path, bool includeHidden);
-    // readDirectory for a walk's readers. With `parent`, the folder at `path` is its entry of
-    // `path`'s last name and is opened from it, links not followed (by path when that fails, so
-    // errors and what is read are readDirectory's). `keep`, when given, may be handed the folder
-    // held open, for reads of its subfolders: only when it has some and few folders are held.
-    // The base reads by path and keeps nothing, so stand-ins need only readDirectory.
+    // readDirectory of a folder that a walk listed in its parent: a final link is not followed
+    // (ENOTDIR, as for a file), so that one put in the folder's place is never entered. With
+    // `parent`, the folder held open that holds it, from which it is opened (by path when that
+    // fails). `keep`, when given, may be handed the folder held open, for reads of its
+    // subfolders: only when it has some and few folders are held. The base checks for a link,
+    // then reads by path through readDirectory and keeps nothing, so stand-ins need only
+    // readDirectory.
     virtual DirectoryListing readDirectoryFrom(const OpenFolder* parent, const std::string& path, bool includeHidden,
                                                std::shared_ptr<const OpenFolder>* keep);
 

@@ -85,8 +85,9 @@ private:
     int fd_;
 };
 
-int openFolder(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+// `flags`: O_NOFOLLOW where the folder must be the entry of its name, not a link's end.
+int openFolder(const std::string& path, int flags = 0) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | flags);
     if (fd < 0) fail("list", path);
     return fd;
 }
@@ -445,9 +446,9 @@ DirectoryListing RealFileSystem::readDirectoryFromOpen(const OpenFolder* parent,
         const char* name = path.c_str() + (path.rfind('/') + 1);
         fd = ::openat(held->fd(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     }
-    // By path when that failed (a link put in its place, out of descriptors...), so that the
-    // outcome is readDirectory's.
-    Descriptor folder(fd >= 0 ? fd : openFolder(path));
+    // By path when that failed (out of descriptors, a link put in its place...): a link is still
+    // not followed, so the outcome is the same.
+    Descriptor folder(fd >= 0 ? fd : openFolder(path, O_NOFOLLOW));
     DirectoryListing listing = readOpenFolder(folder.get(), path, includeHidden);
     if (keep && hasSubfolder(listing)) {
         if (foldersHeldOpen.fetch_add(1, std::memory_order_relaxed) < maxFoldersHeldOpen()) {

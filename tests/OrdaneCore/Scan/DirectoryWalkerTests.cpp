@@ -13,6 +13,7 @@
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
 #include "OrdanePlatform/FileSystem/FolderReadAhead.hpp"
+#include "OrdanePlatform/Path/Path.hpp"
 #include "Support/FolderFaultFileSystem.hpp"
 #include "Support/LoopVolume.hpp"
 #include "Support/TempDir.hpp"
@@ -134,6 +135,20 @@ bool readsReach(FolderFaultFileSystem& fs, const Paths& paths) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
+}
+
+// Walks Documents and calls `replace` at its first record: when readers read ahead, once they
+// have read `readFirst`.
+Walked walkReplacing(const Home& home, const std::shared_ptr<FolderFaultFileSystem>& fs, unsigned readers,
+                     const Paths& readFirst, const std::function<void()>& replace) {
+    bool replaced = false;
+    auto replaceAtFirstRecord = [&](const Walked& walked) {
+        if (replaced || walked.records.empty()) return;
+        replaced = true;
+        EXPECT_TRUE(readers == 0 || readsReach(*fs, readFirst)) << readers;
+        replace();
+    };
+    return home.walk({home.folder("Documents")}, fs, std::chrono::steady_clock::now, {}, replaceAtFirstRecord, readers);
 }
 
 }  // namespace
@@ -812,7 +827,8 @@ TEST(DirectoryWalker, ReadingAheadStopsAtAFolderThatIsItsOwnParent) {
 
 // A folder replaced after it was read ahead and before the walk reaches it is not walked from that
 // listing: it is reported as a folder swapped since it was listed, and a build folder is sized
-// from what is there now, as when nothing reads ahead.
+// from what is there now, as when nothing reads ahead. A folder moved away with a link to it left
+// at its name is not walked or sized through the link.
 TEST(DirectoryWalker, AFolderReplacedAfterItWasReadAheadIsNotWalkedFromItsOldListing) {
     for (unsigned readers : {0u, 1u, 4u}) {
         Home home;
@@ -821,28 +837,34 @@ TEST(DirectoryWalker, AFolderReplacedAfterItWasReadAheadIsNotWalkedFromItsOldLis
         writeFile(home / "Documents/b/old.txt", "old");
         writeFile(home / "Documents/b/inner/deep.txt", "deep");
         writeFile(home / "Documents/a/node_modules/m/x.js", std::string(9000, 'x'));
+        writeFile(home / "Documents/c/inner/deep.txt", "deep");
+        writeFile(home / "Documents/a/target/t/x.o", std::string(9000, 'x'));
         auto fs = std::make_shared<FolderFaultFileSystem>();
-        bool swapped = false;
-        bool readAhead = true;
-        auto swapAfterFirstRecord = [&](const Walked& walked) {
-            if (swapped || walked.records.empty()) return;
-            swapped = true;
-            // A read below b and below node_modules comes only after they were read.
-            if (readers > 0) {
-                readAhead = readsReach(*fs, {home / "Documents/b/inner", home / "Documents/a/node_modules/m"});
-            }
+        // A read below a folder comes only after it was read.
+        Paths readFirst;
+        for (const char* below : {"b/inner", "a/node_modules/m", "c/inner", "a/target/t"}) {
+            readFirst.push_back(home / "Documents/" + below);
+        }
+        Walked walked = walkReplacing(home, fs, readers, readFirst, [&] {
             std::filesystem::rename(home / "Documents/b", aside / "b");
             writeFile(home / "Documents/b/new.txt", "new");
             std::filesystem::rename(home / "Documents/a/node_modules", aside / "node_modules");
             writeFile(home / "Documents/a/node_modules/n/y.js", "y");
-        };
-        Walked walked = home.walk({home.folder("Documents")}, fs, std::chrono::steady_clock::now, {},
-                                  swapAfterFirstRecord, readers);
-        ASSERT_TRUE(readAhead) << readers;
-        EXPECT_EQ(walked.paths(), (Paths{home / "Documents/a/first.txt", home / "Documents/a/node_modules"})) << readers;
+            for (const char* folder : {"c", "a/target"}) {
+                std::string to = aside / platform::path::lastComponent(folder);
+                std::filesystem::rename(home / "Documents/" + folder, to);
+                std::filesystem::create_directory_symlink(to, home / "Documents/" + folder);
+            }
+        });
+        EXPECT_EQ(walked.paths(), (Paths{home / "Documents/a/first.txt", home / "Documents/a/node_modules",
+                                         home / "Documents/a/target"}))
+            << readers;
         EXPECT_EQ(walked.at(home / "Documents/a/node_modules").size(), allocatedBelow(home / "Documents/a/node_modules"))
             << readers;
-        EXPECT_EQ(walked.issues(), (std::vector<std::pair<Kind, std::string>>{{Kind::unreadable, home / "Documents/b"}}))
+        EXPECT_EQ(walked.at(home / "Documents/a/target").size(), 0) << readers;
+        EXPECT_EQ(walked.issues(), (std::vector<std::pair<Kind, std::string>>{{Kind::unreadable, home / "Documents/b"},
+                                                                              {Kind::unreadable, home / "Documents/c"}}))
             << readers;
     }
 }
+
