@@ -197,7 +197,10 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
 bool DirectoryEnumerator::stillAtItsPath(const std::string& path, const DirectoryListing& listing) const {
     try {
         FileStatus now = fileSystem_->linkStatus(path);
-        return now.device == listing.device && now.inode == listing.inode;
+        // An inode freed with the folder may already be the next item's (ext4 gives it to the next
+        // one made): its birth time tells them apart.
+        return now.isDirectory() && now.device == listing.device && now.inode == listing.inode &&
+               now.created == listing.created;
     } catch (const FileSystemError&) {
         return false;
     }

@@ -53,9 +53,10 @@ public:
 
     // Has the folders it will enter read on `readAhead`'s threads before it gets to them; the
     // items, their order and the errors stay the same. `willEnter` tells which folders the caller
-    // will not skip (called on those threads). A listing read ahead is used only when the folder
-    // at its path is still the one read (device and inode) as the walk gets there; otherwise the
-    // folder is read again. Set before the first `next()`; `readAhead` must outlive the enumerator.
+    // will not skip (called on those threads). A listing read ahead is used only when the item
+    // at its path is still the folder read (a folder, with its device, inode and birth time) as
+    // the walk gets there; otherwise the folder is read again. Set before the first `next()`;
+    // `readAhead` must outlive the enumerator.
     void readAheadOn(FolderReadAhead& readAhead, FolderReadAhead::WillEnter willEnter = nullptr);
     // Reads ahead as part of `outer`'s walk, for an enumerator (without options) of the folder
     // `outer` returned last, for which `outer`'s WillEnter answered `whole`. No effect when

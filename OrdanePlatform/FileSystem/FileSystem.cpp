@@ -23,6 +23,7 @@ DirectoryListing FileSystem::readDirectory(const std::string& path, bool include
     DirectoryListing listing;
     listing.device = folder.device;
     listing.inode = folder.inode;
+    listing.created = folder.created;
     for (std::string& name : listDirectory(path)) {
         if (!includeHidden && name.front() == '.') {
             listing.hiddenNames.push_back(std::move(name));

@@ -49,6 +49,9 @@ struct DirectoryEntry {
 struct DirectoryListing {
     uint64_t device = 0;
     uint64_t inode = 0;
+    // Its birth time, where the file system gives one: it tells the folder from an item made
+    // later that was given its freed inode.
+    std::optional<double> created;
     std::vector<DirectoryEntry> entries;
     // When hidden names were left out: those names, sorted bytewise, without values.
     std::vector<std::string> hiddenNames;

@@ -334,9 +334,11 @@ DirectoryListing readOpenFolder(int fd, const std::string& path, bool includeHid
     // its entry in the parent's listing).
     struct statx identity {};
     if (int error = statxAt(fd, "", false, identity, AT_EMPTY_PATH)) fail("stat", path, error);
+    FileStatus folder = statusFrom(identity);
     DirectoryListing listing;
-    listing.device = statusFrom(identity).device;
-    listing.inode = identity.stx_ino;
+    listing.device = folder.device;
+    listing.inode = folder.inode;
+    listing.created = folder.created;
     // Kept from folder to folder on a thread: only the names' own bytes are allocated anew.
     thread_local std::vector<std::string> names;
     names.clear();

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdaneCore/Scan/DirectoryWalker.hpp"
@@ -136,6 +137,18 @@ bool readsReach(FolderFaultFileSystem& fs, const Paths& paths) {
     }
     return false;
 }
+
+// FolderFaultFileSystem whose linkStatus gives whatever is at `path` the device and inode `folder`
+// had: ext4 gives a removed folder's inode to the next item made.
+struct InodeReusing : FolderFaultFileSystem {
+    std::string path;
+    platform::FileStatus folder;
+    platform::FileStatus linkStatus(const std::string& at) override {
+        platform::FileStatus result = FolderFaultFileSystem::linkStatus(at);
+        if (at == path) std::tie(result.device, result.inode) = std::tie(folder.device, folder.inode);
+        return result;
+    }
+};
 
 // Walks Documents and calls `replace` at its first record: when readers read ahead, once they
 // have read `readFirst`.
@@ -868,3 +881,37 @@ TEST(DirectoryWalker, AFolderReplacedAfterItWasReadAheadIsNotWalkedFromItsOldLis
     }
 }
 
+// A folder read ahead and then replaced by an item that took its inode is not walked from its old
+// listing: neither a file nor a folder born later is taken for it, and what is there is read as
+// when nothing reads ahead (which reports the folder as changed: here only linkStatus reuses).
+TEST(DirectoryWalker, AFolderReplacedByAnItemThatTookItsInodeIsNotWalkedFromItsOldListing) {
+    for (bool byFolder : {false, true}) {
+        for (unsigned readers : {0u, 1u, 4u}) {
+            Home home;
+            TempDir aside;
+            writeFile(home / "Documents/a/first.txt", "1");
+            writeFile(home / "Documents/b/old.txt", "old");
+            writeFile(home / "Documents/b/inner/old.txt", "old");
+            auto fs = std::make_shared<InodeReusing>();
+            fs->folder = fs->linkStatus(home / "Documents/b");
+            fs->path = home / "Documents/b";
+            if (byFolder && !fs->folder.created) GTEST_SKIP() << "no birth times here";
+            do {  // born on a later tick of the clock that stamps files
+                std::filesystem::remove_all(aside / "new");
+                writeFile(aside / "new/new.txt", "new");
+            } while (byFolder && fs->linkStatus(aside / "new").created == fs->folder.created);
+            Walked walked = walkReplacing(home, fs, readers, {fs->path + "/inner"}, [&] {
+                std::filesystem::remove_all(fs->path);
+                if (byFolder) {
+                    std::filesystem::rename(aside / "new", fs->path);
+                } else {
+                    writeFile(fs->path, "a file now");
+                }
+            });
+            EXPECT_EQ(walked.paths(), Paths{home / "Documents/a/first.txt"}) << readers;
+            ASSERT_EQ(walked.issues(), (std::vector<std::pair<Kind, std::string>>{{Kind::unreadable, fs->path}}))
+                << readers;
+            EXPECT_EQ(walked.summary->issues[0].message, "Couldn't look inside b, so it was skipped.");
+        }
+    }
+}
