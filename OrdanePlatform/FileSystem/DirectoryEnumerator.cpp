@@ -160,8 +160,10 @@ void DirectoryEnumerator::descendInto(const std::string& path, std::optional<Ide
     try {
         listing = read(path, position, wasReadAhead, readWith, reader);
     } catch (const FileSystemError& error) {
-        // Listed as a folder and no folder now: a file or a link took its name.
-        int errorNumber = listedAs && error.errorNumber() == ENOTDIR ? ESTALE : error.errorNumber();
+        // Listed as a folder and no folder now: a file or a link took its name (a link opened
+        // without following it gives ENOTDIR here, ELOOP on some systems).
+        const bool replaced = error.errorNumber() == ENOTDIR || error.errorNumber() == ELOOP;
+        int errorNumber = listedAs && replaced ? ESTALE : error.errorNumber();
         if (onError_ && !onError_(path, errorNumber)) finished_ = true;
         return;
     }
