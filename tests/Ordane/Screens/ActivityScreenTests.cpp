@@ -312,13 +312,19 @@ TEST_F(ActivityScreenTest, PressingTheLowestWholeUndoLeavesTheListWhereItWas) {
             }
         }
         ASSERT_TRUE(lowest);
+        // The reversal fails (no such move was made) and the list is then emptied: only a scroll
+        // while it is under way counts.
+        std::vector<int> scrolledWhileBusy;
+        QObject::connect(&scrollBar(screen), &QScrollBar::valueChanged, &screen, [&](int value) {
+            if (screen.reversing()) scrolledWhileBusy.push_back(value);
+        });
         QTest::mouseClick(lowest, Qt::LeftButton);
         QCoreApplication::processEvents();  // the refresh that shows the reversal under way
         for (retro::BevelButton* button : rowButtons(screen)) EXPECT_FALSE(button->isEnabled());
-        EXPECT_EQ(scrollBar(screen).value(), 17) << list;
+        finish(screen);
+        EXPECT_EQ(scrolledWhileBusy, std::vector<int>{}) << list;
         ASSERT_TRUE(QApplication::focusWidget());
         EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("backButton"));
-        finish(screen);
     }
 }
 
