@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QResizeEvent>
+#include <QScrollArea>
 
 #include <algorithm>
 #include <memory>
@@ -138,6 +140,7 @@ QWidget* LazyColumn::buildRow(size_t i, const std::unordered_map<UUID, QWidget*>
     }
     for (QWidget* control : row->findChildren<QWidget*>()) {
         if (!isTabStop(control)) continue;
+        control->installEventFilter(this);
         if (before) {
             setTabOrder(before, control);
         } else {
@@ -260,6 +263,17 @@ bool LazyColumn::event(QEvent* event) {
 
 bool LazyColumn::eventFilter(QObject* watched, QEvent* event) {
     if (watched == holder_ && event->type() == QEvent::Resize) placeRows();
+    // Tab from outside the list lands on a row's control without the scroll view's help: the
+    // row is brought into sight here.
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* view = holder_ ? qobject_cast<QScrollArea*>(holder_->parentWidget()) : nullptr;
+        QWidget* row = qobject_cast<QWidget*>(watched);
+        while (row && row->parentWidget() != this) row = row->parentWidget();
+        if (view && row && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+            view->ensureWidgetVisible(row, 0, 0);
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

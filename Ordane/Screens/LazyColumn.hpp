@@ -52,7 +52,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     // The first control outside the column that Tab (next) or Shift+Tab reaches from it, if any.
     QWidget* controlOutside(bool next) const;
-    // The holder's resizes change what is in sight.
+    // The holder's resizes change what is in sight; a row's control reached by Tab is brought into it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -351,10 +351,14 @@ TEST_F(ActivityScreenTest, TabAndShiftTabLeaveTheListAtItsEnds) {
     };
     const std::vector<ActivityEntry>& entries = state->activityEntries();
     EXPECT_EQ(keyFrom(entries.front(), Qt::Key_Backtab), QStringLiteral("undoAllButton"));
-    // Tab from there, round the window, enters the list at its first row.
+    // Tab from there, round the window, enters the list at its first row, brought into sight when
+    // it was partly scrolled out of it.
+    scrollTo(screen, 17);
     QTest::keyClick(undoAll(screen), Qt::Key_Tab);
+    QCoreApplication::processEvents();
     ASSERT_TRUE(QApplication::focusWidget() && QApplication::focusWidget()->parentWidget());
     EXPECT_EQ(textOf(*QApplication::focusWidget()->parentWidget(), "sentence"), ActivityScreen::sentence(entries.front()));
+    EXPECT_EQ(scrollBar(screen).value(), 0);
     scrollTo(screen, scrollBar(screen).maximum());
     EXPECT_EQ(keyFrom(entries.back(), Qt::Key_Tab), QStringLiteral("backButton"));
 }
