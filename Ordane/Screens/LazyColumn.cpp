@@ -195,12 +195,9 @@ bool LazyColumn::focusNextPrevChild(bool next) {
         const QList<QWidget*> controls = row->findChildren<QWidget*>();
         auto control = std::find_if(controls.begin(), controls.end(), isTabStop);
         if (control == controls.end()) continue;
-        // Made after the rows around it, it would otherwise come last in the window's order.
-        next ? setTabOrder(focused, *control) : setTabOrder(*control, focused);
-        return QWidget::focusNextPrevChild(next);
+        return QWidget::focusNextPrevChild(next);  // built in its place in the Tab order
     }
-    // Past either end the focus leaves the list: the window's order puts rows built late after
-    // the controls that follow the column.
+    // Past either end the focus leaves the list, for the controls around the column.
     if (QWidget* outside = controlOutside(next)) {
         outside->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
         return true;

@@ -48,7 +48,8 @@ protected:
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     // Tab from the first or last row in sight goes on into the next row with a control: that row
-    // is built first, and the scroll view then brings it into sight.
+    // is built first, and the scroll view then brings it into sight. Past either end of the list,
+    // the focus goes to the controls around the column.
     bool focusNextPrevChild(bool next) override;
     // The first control outside the column that Tab (next) or Shift+Tab reaches from it, if any.
     QWidget* controlOutside(bool next) const;
