@@ -1,6 +1,7 @@
 #include "OrdaneCore/Identity/TextNormalizers.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "OrdanePlatform/Text/Text.hpp"
@@ -65,24 +66,25 @@ WordText joinedForm(const WordText& spaced) {
     return result;
 }
 
-// Where a spelling without spaces holds initials, as each of its spaced twins shows ("a lee" for
-// "alee"): where the twin's one-character words start and end, one list per twin.
-using Initials = std::vector<std::pair<size_t, size_t>>;
-std::vector<Initials> initialsOf(std::u32string_view joined, const std::vector<std::string>& variants) {
-    std::vector<Initials> result;
+// Where a spelling without spaces ends in an initial after a whole name part, as each of its
+// spaced twins shows ("mark s" for "marks"): where that initial starts, one entry per twin, and
+// nothing for a twin that ends otherwise ("j smith" for "jsmith").
+std::vector<std::optional<size_t>> endingInitialsOf(std::u32string_view joined, const std::vector<std::string>& variants) {
+    std::vector<std::optional<size_t>> result;
     for (const std::string& variant : variants) {
-        if (variant.find(' ') == std::string::npos) continue;
-        std::u32string letters;
-        Initials initials;
-        for (size_t from = 0; from <= variant.size();) {
-            const size_t space = std::min(variant.find(' ', from), variant.size());
-            const std::string_view word = std::string_view(variant).substr(from, space - from);
-            const size_t start = letters.size();
-            letters += text::codePoints(word);
-            if (text::characterCount(word) == 1) initials.emplace_back(start, letters.size());
-            from = space + 1;
+        const size_t lastSpace = variant.rfind(' ');
+        if (lastSpace == std::string::npos) continue;
+        std::u32string letters = text::codePoints(variant);
+        std::erase(letters, U' ');
+        if (letters != joined) continue;
+        const std::string_view head = std::string_view(variant).substr(0, lastSpace);
+        const std::string_view last = std::string_view(variant).substr(lastSpace + 1);
+        const std::string_view previous = head.substr(head.rfind(' ') + 1);  // all of it when it has no space
+        if (text::characterCount(last) == 1 && text::characterCount(previous) > 1) {
+            result.emplace_back(joined.size() - text::codePoints(last).size());
+        } else {
+            result.emplace_back(std::nullopt);
         }
-        if (letters == joined) result.push_back(std::move(initials));
     }
     return result;
 }
@@ -112,14 +114,12 @@ bool containsFolded(std::string_view text, const std::vector<std::string>& varia
     return std::any_of(variants.begin(), variants.end(), [&](const std::string& variant) {
         const std::u32string needle = text::codePoints(variant);
         if (needle.find(U' ') != std::u32string::npos) return spaced.containsWords(needle, [](size_t) { return true; });
-        // An initial stands for a name only set apart from the rest ("A. Lee", "Ann L."): "Marks"
-        // is not Mark S.
-        const std::vector<Initials> twins = initialsOf(needle, variants);
+        // A name part with its next one's initial run on is a word of its own ("Marks" is not
+        // Mark S.); an initial before a name part is how names are written in addresses ("jsmith").
+        const std::vector<std::optional<size_t>> twins = endingInitialsOf(needle, variants);
         return joined.containsWords(needle, [&](size_t at) {
-            return twins.empty() || std::any_of(twins.begin(), twins.end(), [&](const Initials& initials) {
-                       return std::all_of(initials.begin(), initials.end(), [&](const auto& initial) {
-                           return joined.boundary[at + initial.first] && joined.boundary[at + initial.second];
-                       });
+            return twins.empty() || std::any_of(twins.begin(), twins.end(), [&](const std::optional<size_t>& initial) {
+                       return !initial || joined.boundary[at + *initial];
                    });
         });
     });

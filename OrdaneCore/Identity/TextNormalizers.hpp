@@ -18,8 +18,9 @@ std::string foldedForMatching(std::string_view text);
 // A variant with a space is looked for in the folded text, so "ann lee" is not found in
 // "Joann Lee" or "Ann Leeds". One without a space is looked for in the folded letters with the
 // words run together ("A. Lee" matches "alee"), so it may span several words but neither begin
-// nor end inside one: "Aleena" is not "alee", "Leeanne" not "leeann". An initial in it must be a
-// word of its own, so "Marks" is not "marks" of Mark Stone.
+// nor end inside one: "Aleena" is not "alee", "Leeanne" not "leeann". An initial that ends it after
+// a whole name part must be a word of its own, so "Marks" is not "marks" of Mark Stone; one at its
+// start or middle need not, so "JSmith" and "jsmith@…" are John Smith.
 bool containsFolded(std::string_view text, const std::vector<std::string>& variants);
 
 // True when the text's folded letters contain a phrase with its spaces removed. Empty phrases
