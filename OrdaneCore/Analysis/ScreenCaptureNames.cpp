@@ -14,7 +14,8 @@ struct DefaultName {
 };
 
 // Each default name up to its extension. In a shape %Y stands for four digits, %m %d %H %M %S for
-// two, %N for a number of any length; every other character is itself. A file name is a default
+// two, %N for a number of any length, %b for the end of a word (no letter follows); every other
+// character is itself. A file name is a default
 // name when it begins with a whole shape, so the counter a tool adds to keep names apart, and the
 // extension, may follow.
 //
@@ -24,14 +25,15 @@ struct DefaultName {
 // "Screenshot" followed by "_%Y-%m-%d_%H-%M-%S". A language missing a name has none of its own
 // there, and the tool writes the English one.
 constexpr DefaultName defaultNames[] = {
-    // English, and the names of the other desktops' tools. Spectacle's "Screenshot_%Y%m%d_%H%M%S"
-    // and the English names of GNOME and Xfce begin with the first.
+    // English, and the names of the other desktops' tools: plain words, whatever else follows.
+    // Spectacle's "Screenshot_%Y%m%d_%H%M%S" and "Screencast_…" and the English names of GNOME
+    // ("Screencast from", later "Screencast From") and Xfce begin with one of them; "Screencasting
+    // notes" is no recording.
     {shot, "Screenshot"},
     {shot, "Screen Shot"},
     {shot, "CleanShot"},
     {recording, "Screen Recording"},
-    {recording, "Screencast from %Y-%m-%d %H-%M-%S"},
-    {recording, "Screencast_%Y%m%d_%H%M%S"},  // Spectacle
+    {recording, "Screencast%b"},
     {shot, "%Y%m%d_%Hh%Mm%Ss_grim"},
     {shot, "%Y-%m-%d-%H%M%S_%Nx%N_scrot"},
     // French
@@ -87,7 +89,7 @@ constexpr DefaultName defaultNames[] = {
 
 constexpr bool wellFormed(std::string_view shape) {
     for (size_t i = 0; i < shape.size(); ++i) {
-        if (shape[i] == '%' && (++i == shape.size() || std::string_view("YmdHMSN").find(shape[i]) == std::string_view::npos)) {
+        if (shape[i] == '%' && (++i == shape.size() || std::string_view("YmdHMSNb").find(shape[i]) == std::string_view::npos)) {
             return false;
         }
     }
@@ -100,9 +102,11 @@ constexpr bool allWellFormed() {
     }
     return true;
 }
-static_assert(allWellFormed(), "a shape has a field that is not %Y %m %d %H %M %S or %N");
+static_assert(allWellFormed(), "a shape has a field that is not %Y %m %d %H %M %S %N or %b");
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// Any byte beyond ASCII counts as part of a letter: no tool writes one right after its word.
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80; }
 
 bool beginsWithShape(std::string_view name, std::string_view shape) {
     size_t at = 0;
@@ -113,6 +117,10 @@ bool beginsWithShape(std::string_view name, std::string_view shape) {
             continue;
         }
         const char field = shape[++i];
+        if (field == 'b') {
+            if (at < name.size() && isLetter(name[at])) return false;
+            continue;
+        }
         const size_t width = field == 'Y' ? 4 : field == 'N' ? name.size() : 2;
         size_t digits = 0;
         while (digits < width && at + digits < name.size() && isDigit(name[at + digits])) ++digits;

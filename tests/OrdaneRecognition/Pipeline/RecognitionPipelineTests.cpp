@@ -399,6 +399,14 @@ TEST(ScreenCaptureNames, DefaultNamesOfEveryLanguageReadAreCaptures) {
         {"2024-03-01-101522_1920x1080_scrot_000.png", picture},
         {"Screencast from 2024-03-01 10-15-22.webm", recording},
         {"Screencast_20240301_101522.webm", recording},
+        // English words are enough, as the tools wrote them over the years.
+        {"Screencast from 2019-05-01 10:20:30.webm", recording},
+        {"Screencast_2024-01-01_12-00-00.webm", recording},
+        {"Screencast From 2024-03-01 10-15-22.webm", recording},
+        {"Screencast from the talk.webm", recording},
+        {"Screencast.webm", recording},
+        {"Screenshot From 2024-03-01 10-15-22.png", picture},
+        {"Screenshot_20240301_101522.png", picture},
         // Only the start of one.
         {"Bildschirmfotos Urlaub.png", neither},
         {"Bildschirmfoto vom Urlaub.png", neither},
@@ -407,7 +415,8 @@ TEST(ScreenCaptureNames, DefaultNamesOfEveryLanguageReadAreCaptures) {
         {"Zrzut ekranu z 2024-3-1 10-15-22.png", neither},
         {"Captura desde el balcón.jpg", neither},
         {"Video del matrimonio.webm", neither},
-        {"Screencast from the talk.webm", neither},
+        {"screencast from 2024-03-01 10-15-22.webm", neither},
+        {"Screencasting tips.webm", neither},
         {"20240301_grim.png", neither},
         {"2024-03-01-101522_scrot.png", neither},
     };
