@@ -87,8 +87,7 @@ public:
     // Never throws for a file: what can't be read is left out and remembered as unreadable. When
     // `stop` is requested no further file is read; the run finishes with what it has (files it did
     // not get to are neither in the result nor in the cache) and returns normally, so the caller
-    // checks the token. A stop while the screenshots are being picked out, before anything is read
-    // to be remembered, throws CancellationError instead.
+    // checks the token.
     std::vector<ContentInsight> run(const std::vector<FileRecord>& records,
                                     const std::optional<DestinationContext>& context, const Progress& progress,
                                     std::stop_token stop = {}) const;
@@ -103,7 +102,7 @@ public:
 
 private:
     // Rename proposals for the screenshots among the records: new ones first, then cached ones.
-    // Throws CancellationError when stopped while picking them out.
+    // A stop ends the picking: the pictures picked before it are answered from the cache, none read.
     std::vector<ContentInsight> screenshotPhase(const std::vector<FileRecord>& records, ReaderPool* readerPool,
                                                 const Progress& progress, std::stop_token stop) const;
     // Most recently modified first, a missing date last; equal dates keep their order.

@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "OrdaneCore/Analysis/ScreenCaptureNames.hpp"
-#include "OrdaneCore/Foundation/CancellationError.hpp"
 #include "OrdanePlatform/Path/Path.hpp"
 #include "OrdanePlatform/Text/Regex.hpp"
 #include "OrdanePlatform/Text/Text.hpp"
@@ -75,7 +74,7 @@ std::vector<ContentInsight> RecognitionPipeline::screenshotPhase(const std::vect
                                                                  std::stop_token stop) const {
     std::vector<FileRecord> screenshots;
     for (const FileRecord& record : records) {
-        checkCancellation(stop);  // a picture without a screenshot's name is opened for its metadata
+        if (stop.stop_requested()) break;  // a picture without a screenshot's name is opened for its metadata
         if (isScreenshot(record)) screenshots.push_back(record);
     }
     if (screenshots.empty()) return {};

@@ -262,7 +262,7 @@ TEST_F(PipelineTest, AStoppedRunRemembersOnlyWhatItRead) {
 }
 
 // Each picture whose name doesn't say it is a screenshot is opened for its metadata, so a stop is
-// heeded before each one rather than after all of them.
+// heeded before each one rather than after all of them. The run still ends as a run: with nothing.
 TEST_F(PipelineTest, AStopEndsThePickingOfScreenshotsBeforeTheNextPicture) {
     const std::string png = blankPng(64, 48);
     const std::string chunks = pngChunk("tEXt", "Comment" + std::string(1, '\0') + std::string(60'000, ' ')) +
@@ -270,14 +270,59 @@ TEST_F(PipelineTest, AStopEndsThePickingOfScreenshotsBeforeTheNextPicture) {
     for (int i = 0; i < 20; ++i) {
         writeFile(home + "/Pictures/capture " + std::to_string(i) + ".png", png.substr(0, 33) + chunks + png.substr(33));
     }
+    write("Desktop/Screenshot named.png", "shot:", 100);
+    write("Downloads/notes.txt", recipeText);
     const auto all = records();
     ASSERT_TRUE(RecognitionPipeline::isScreenshot(all.front()));  // by its metadata alone
     std::stop_source stop;
     stop.request_stop();
     const int64_t before = bytesReadByProcess();
-    EXPECT_THROW(pipeline.run(all, std::nullopt, {}, stop.get_token()), CancellationError);
+    std::vector<ContentInsight> insights;
+    EXPECT_NO_THROW(insights = pipeline.run(all, std::nullopt, {}, stop.get_token()));
     EXPECT_LT(bytesReadByProcess() - before, 60'000);  // not one picture
-    EXPECT_EQ(shots.calls(), 0);
+    EXPECT_TRUE(insights.empty());
+    EXPECT_EQ(shots.calls() + text.calls(), 0);
+    for (const FileRecord& record : all) EXPECT_FALSE(cache.cachedEntry(record)) << record.path();
+}
+
+// A stop while the screenshots are read: what was read is remembered, the rest of the run reads
+// nothing, and the run returns for its caller to see the stop.
+TEST_F(PipelineTest, AStopAmongTheScreenshotsKeepsWhatWasRead) {
+    using namespace std::chrono_literals;
+    std::vector<std::string> shotPaths;
+    for (int i = 0; i < 5; ++i) {
+        shotPaths.push_back(write("Desktop/Screenshot " + std::to_string(i) + ".png", "no text", 100, 1.7e9 + i));
+    }
+    const std::string newest = shotPaths.back();
+    const auto doc = write("Downloads/notes.txt", recipeText);
+    std::stop_source stop;
+    // Only the newest is read; the others wait for the stop its reading brings.
+    shots.onCall = [&](const FileRecord& record) {
+        const auto giveUp = std::chrono::steady_clock::now() + 10s;
+        while (record.path() != newest && !stop.stop_requested() && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(1ms);
+        }
+    };
+    auto all = records();
+    std::vector<ContentInsight> insights;
+    EXPECT_NO_THROW(insights = pipeline.run(all, std::nullopt, [&](int64_t, int64_t) { stop.request_stop(); },
+                                            stop.get_token()));
+    EXPECT_TRUE(insights.empty());  // the one read has no text to name it by
+    ASSERT_TRUE(entry(all, newest));
+    EXPECT_FALSE(entry(all, newest)->insight);
+    for (const auto& path : shotPaths) {
+        if (path != newest) {
+            EXPECT_FALSE(entry(all, path)) << path;
+        }
+    }
+    EXPECT_EQ(text.calls(), 0);
+    EXPECT_FALSE(entry(all, doc));
+
+    shots.onCall = nullptr;
+    const int before = shots.calls();
+    pipeline.run(all, std::nullopt, {});
+    EXPECT_EQ(shots.calls() - before, 4);  // the others, at the next scan
+    EXPECT_TRUE(entry(all, doc));
 }
 
 TEST_F(PipelineTest, ATimedOutScreenshotIsNotAnAnswer) {
