@@ -219,7 +219,6 @@ private:
     void loadActivityEntries();
     // Any thread: the store's list now, handed to `then` on the main thread, in the order taken.
     void postActivityEntries(ActivityStore& store, std::function<void(std::vector<ActivityEntry>)> then);
-    void refreshActivityEntries(std::function<void()> then = {});
     void setScanTaskPresent(bool present);
     // The findings of the analysis whose id is in the set, in the analysis's order.
     std::vector<Finding> findingsWithIDs(const std::unordered_set<UUID>& ids) const;

@@ -34,9 +34,6 @@ Reply ReaderService::answer(const readerProtocol::Request& request) {
     const TextExtractor* extractor = TextExtractors::named(request.extractor);
     if (!extractor) return Reply{Reply::Status::failed, std::nullopt};
     try {
-        if (auto limit = readerProtocol::answerLimit(request.extractor, request.budget)) {
-            platform::ReaderSandbox::limitCpuTime(std::chrono::ceil<std::chrono::seconds>(*limit));
-        }
         std::optional<ContentSample> sample = extractor->extract(readerProtocol::recordOf(request), request.budget);
         if (!sample) return Reply{Reply::Status::nothing, std::nullopt};
         return Reply{Reply::Status::sample, std::move(sample)};
@@ -49,6 +46,14 @@ Reply ReaderService::answer(const readerProtocol::Request& request) {
 int ReaderService::main(char** argv, const BeforeReading& beforeReading) {
     platform::restartWithOneOpenMPThread(argv);
     auto read = [&](const readerProtocol::Request& request) {
+        // The reader's own CPU limit, set here and not in `answer`, which a program may call itself.
+        if (auto limit = readerProtocol::answerLimit(request.extractor, request.budget)) {
+            try {
+                platform::ReaderSandbox::limitCpuTime(std::chrono::ceil<std::chrono::seconds>(*limit));
+            } catch (const std::exception&) {
+                return Reply{Reply::Status::failed, std::nullopt};
+            }
+        }
         if (beforeReading) beforeReading(request);
         return answer(request);
     };

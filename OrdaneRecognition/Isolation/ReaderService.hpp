@@ -22,7 +22,8 @@ public:
     // otherwise: the process ends with _exit, running no exit handlers).
     static int main(char** argv, const BeforeReading& beforeReading = {});
 
-    // Reads one file as the request asks; every failure of the extractor is a `failed` reply.
+    // Reads one file as the request asks; every failure of the extractor is a `failed` reply. Sets
+    // no limit on the process: `main` limits the reader's CPU time before each request.
     static readerProtocol::Reply answer(const readerProtocol::Request& request);
 };
 

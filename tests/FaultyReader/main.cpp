@@ -1,12 +1,13 @@
 // The reader program of the tests: the real reader, except on files whose names ask it to fail
 // the ways a hostile file can make a parser fail: "reader-crash" (a fault inside the read),
 // "reader-hang" (a stalled mount, or a loop outside the deadline checks) and "reader-flood"
-// (allocation without end). With "--refuse=<extractor>" every read by that extractor fails, as
+// (allocation without end); and "reader-unlimited", which it reads only under a CPU limit. With "--refuse=<extractor>" every read by that extractor fails, as
 // one does where the reader's confinement or a library differs from the program's; with
 // "--no-filters" the reader can't load a system-call filter, as in some containers. Built only
 // with the tests; the installed reader has no such names.
 #include <seccomp.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstring>
@@ -48,6 +49,10 @@ int main(int, char** argv) {
         if (name.find("reader-crash") != std::string::npos) {
             volatile int* volatile nowhere = nullptr;
             *nowhere = 1;
+        }
+        if (name.find("reader-unlimited") != std::string::npos) {
+            rlimit cpu{};
+            if (::getrlimit(RLIMIT_CPU, &cpu) != 0 || cpu.rlim_cur == RLIM_INFINITY) ::_exit(3);
         }
         if (name.find("reader-hang") != std::string::npos) {
             for (;;) std::this_thread::sleep_for(std::chrono::hours(1));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <memory>
@@ -47,4 +48,18 @@ TEST(ReaderSelfCheck, AReaderThatCannotReadOneSampleFailsNamingIt) {
         }
     }
     EXPECT_TRUE(ReaderSelfCheck::run("/nonexistent", ReaderService::answer)) << "a missing folder is no pass";
+}
+
+// The program reads in itself with the same answers where no reader can start: that sets no limit
+// on its own process, which would end it (a test program too) once its CPU time ran out.
+TEST(ReaderService, AnsweringInTheProgramLeavesItsCpuLimitAlone) {
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_CPU, &before), 0);
+    ReaderSelfCheck::Folder samples;
+    const auto failure = ReaderSelfCheck::run(samples.path(), ReaderService::answer);
+    EXPECT_EQ(failure, std::nullopt);
+    rlimit after{};
+    ASSERT_EQ(::getrlimit(RLIMIT_CPU, &after), 0);
+    EXPECT_EQ(after.rlim_cur, before.rlim_cur);
+    EXPECT_EQ(after.rlim_max, before.rlim_max);
 }

@@ -124,6 +124,15 @@ TEST(ReaderIsolation, StoppingEndsAReaderThatHangsAtOnce) {
     EXPECT_FALSE(run.cache["entries"].contains(dir / "home/Documents/reader-hang.txt"));
 }
 
+// A reader's CPU time is limited in the reader itself; the program reading in itself is limited
+// by nothing (see the reader service's tests).
+TEST(ReaderIsolation, AReaderReadsUnderACpuLimitOfItsOwn) {
+    TempDir dir;
+    const std::string limited = dir / "home/Documents/reader-unlimited notes.txt";
+    writeFile(limited, "Notes for the meeting.\n" + std::string(2000, 'a'));
+    EXPECT_TRUE(runOn(dir / "home", dir / "support", faultyReader).insights.contains(limited));
+}
+
 // A reader that is missing, ends at start or fails its own check (here: its picture reading, or its
 // PDF reading, refused as a confinement or library mismatch refuses it) is not used: the program
 // reads every file itself, within the same budget, says why on one line, and marks nothing
